@@ -1,0 +1,35 @@
+#pragma once
+// The per-user settings store: named sections of 32-bit integers and strings in one text file.
+
+#include <string>
+#include <string_view>
+
+// Lives in $XDG_CONFIG_HOME/Halvern/Quillmark.conf (default ~/.config). Section and key names
+// are matched without regard to case; the spelling first written is kept. Every call reads the
+// store afresh, but a read re-parses the file only when it changed (size, time, inode), so the
+// engine can read "Density" and "Ratio" on every drawing (or when it changed too recently for
+// the file's times to tell). Reads never fail: anything that cannot
+// be read yields the caller's default. Writes lock the store, re-read it, change one value and
+// replace the file through a temporary file, so concurrent writers lose nothing and a killed
+// writer leaves the previous file whole.
+class SettingsStore {
+public:
+    SettingsStore(); // the per-user root
+
+    int GetInt(std::string_view section, std::string_view key, int def) const;
+    std::string GetString(std::string_view section, std::string_view key,
+                          std::string_view def) const;
+    bool WriteInt(std::string_view section, std::string_view key, int value);
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+
+    // Remove the key, or the whole section, from every section of that name.
+    bool DeleteKey(std::string_view section, std::string_view key);
+    bool DeleteSection(std::string_view section);
+
+    // The file behind the store, for start-up's unregister and for tests; empty when there is
+    // no home folder, in which case reads give their defaults and writes fail.
+    const std::string& FilePath() const { return m_path; }
+
+private:
+    std::string m_path;
+};

@@ -1,0 +1,41 @@
+#include "engine/barcode.h"
+
+#include "common/settings_store.h"
+#include "engine/primitives.h"
+
+IMPLEMENT_ABSTRACT_SERIAL(CBarcode, CObject, 256)
+
+CBarcode::CBarcode() : m_nHeight(750), m_nHeightUnit(0) {
+    SettingsStore settings;
+    m_strFontName = settings.GetString("Options", "Font Name", "Courier New");
+    m_nFontSize = settings.GetInt("Options", "Font Size", 8);
+}
+
+void CBarcode::Serialize(CArchive& ar) {
+    if (ar.IsStoring())
+        ar << m_strData << m_strFontName << m_nFontSize << m_nHeight << m_nHeightUnit;
+    else
+        ar >> m_strData >> m_strFontName >> m_nFontSize >> m_nHeight >> m_nHeightUnit;
+}
+
+int CBarcode::GetBarHeightMils() const {
+    if (m_nHeightUnit == 0) return m_nHeight;
+    return engine::TruncToInt(m_nHeight * 0.39370078740157477);
+}
+
+void CBarcode::DrawHumanText(CDrawSurface& surface, CPoint origin, int barHeight,
+                             std::string_view text, int orientation) const {
+    using namespace engine;
+    // Face names are limited to 31 characters, as a font description holds them.
+    CFontSpec font{m_strFontName.substr(0, 31), MulDiv(m_nFontSize, 1000, 72), 400,
+                   Escapement(orientation)};
+    surface.SelectFont(font);
+    const int cx = surface.GetTextExtent(text).cx;
+    // Centred on the nominal width, not on the drawn bars; a text wider than the symbol
+    // starts before it.
+    const int d = ClampToInt((static_cast<std::int64_t>(GetWidth()) - cx) / 2);
+    CPoint at = AlongBar(origin, barHeight, orientation);
+    Advance(at, d, orientation);
+    surface.TextOut(at, text);
+    surface.RestoreFont();
+}

@@ -1,0 +1,53 @@
+#pragma once
+// CBarcode: one printed symbol (data, text font, bar height) of one symbology.
+
+#include "common/archive.h"
+#include "common/geometry.h"
+#include "common/object.h"
+#include "engine/draw_surface.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class CBarcode : public CObject {
+    DECLARE_ABSTRACT_SERIAL(CBarcode)
+
+public:
+    CBarcode(); // takes the default font from the settings store
+    ~CBarcode() override = default;
+
+    std::string m_strFontName;
+    std::int32_t m_nFontSize;
+    std::int32_t m_nHeight;     // in m_nHeightUnit
+    std::int32_t m_nHeightUnit; // 0 = mils, 1 = hundredths of a millimetre
+    std::string m_strData;      // as normalised by SetData (or as loaded)
+
+    void Serialize(CArchive& ar) override;
+    // Replaces the data with what the symbology can encode; never fails.
+    virtual void SetData(std::string_view text) = 0;
+    // The symbol's nominal length along the direction of advance, in mils.
+    virtual int GetWidth() const = 0;
+    // Draws from the start corner `origin`, which is left at the running position after the
+    // last element. Orientation is 0 to 3 quarter turns anticlockwise.
+    virtual void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
+                      int orientation) const = 0;
+
+    // The bar height in mils: unit 1 is hundredths of a millimetre, divided by 2.54, truncated.
+    int GetBarHeightMils() const;
+
+protected:
+    // The text shared by every symbology but UPC/EAN: the object's font, centred on the
+    // nominal width, its cell starting where the bars end.
+    void DrawHumanText(CDrawSurface& surface, CPoint origin, int barHeight, std::string_view text,
+                       int orientation) const;
+};
+
+// Makes every barcode class findable by name through CRuntimeClass::FromName.
+bool RegisterBarcodeClasses();
+
+namespace quillmark_detail {
+// Every program that includes this header links the registration, and with it every class,
+// even when the classes come from a static library that nothing else references.
+[[maybe_unused]] static const bool g_barcodeClassesRegistered = RegisterBarcodeClasses();
+} // namespace quillmark_detail

@@ -1,0 +1,29 @@
+#pragma once
+// All the engine asks of a drawing surface, in logical units (mils, y down).
+
+#include "common/geometry.h"
+
+#include <string>
+#include <string_view>
+
+// A font made from a description: face, character (em) height in logical units, weight and
+// escapement in tenths of a degree counter-clockwise; everything else at its default.
+struct CFontSpec {
+    std::string faceName;
+    int height = 0;
+    int weight = 400;
+    int escapement = 0;
+    friend bool operator==(const CFontSpec&, const CFontSpec&) = default;
+};
+
+// The caller sets the units (1000 per inch on both axes) and an opaque white text background
+// before handing the surface to a barcode's Draw.
+class CDrawSurface {
+public:
+    virtual ~CDrawSurface() = default;
+    virtual void DrawLine(CPoint from, CPoint to, int penWidth) = 0; // solid black, flat ends
+    virtual void SelectFont(const CFontSpec& font) = 0;              // until RestoreFont
+    virtual void RestoreFont() = 0;
+    virtual CSize GetTextExtent(std::string_view text) = 0;
+    virtual void TextOut(CPoint at, std::string_view text) = 0; // reference point: cell's top-left
+};

@@ -1,0 +1,271 @@
+#include "engine/upc_ean.h"
+
+#include "common/filter.h"
+#include "engine/primitives.h"
+#include "engine/upc_ean_tables.h"
+
+#include <array>
+#include <cstdint>
+
+using namespace upc_ean;
+
+namespace {
+
+constexpr std::size_t kUpcALength = 11;
+constexpr std::size_t kUpcELength = 6;
+constexpr std::size_t kEan13Length = 12;
+constexpr std::size_t kEan8Length = 7;
+
+// The digit text has a font of its own, whatever the object's font fields say.
+constexpr std::string_view kTextFace = "Courier New";
+constexpr int kTextHeight = 111;
+constexpr int kTextWeight = 100;
+// The text line lies this far before the end of the bars; its opaque cells erase the lower
+// ends of the digit bars, so the guards, which no text covers, look longer.
+constexpr int kTextRise = 60;
+// Room for the digit printed before the start guard.
+constexpr int kLeadingDigitRoom = 83;
+
+std::string_view Pattern(const std::array<DigitRow, 10>& table, char digit) {
+    if (digit < '0' || digit > '9') return {};
+    return table[static_cast<std::size_t>(digit - '0')].pattern;
+}
+
+// The check digit as a character. Drawing always works on normalised digits, so the -1 of a
+// non-digit never reaches here; should it, '0' keeps the symbol drawable.
+char CheckChar(int check) {
+    return static_cast<char>('0' + (check < 0 ? 0 : check));
+}
+
+// Draws the module patterns and places the digit text, with the text font selected for the
+// whole of one Draw and given back when the drawing ends, text shown or not.
+class UpcPainter {
+public:
+    UpcPainter(CDrawSurface& surface, CPoint& pos, int barHeight, bool showText, int orientation)
+        : m_surface(surface), m_pos(pos), m_barHeight(barHeight), m_showText(showText),
+          m_orientation(orientation),
+          m_textLine(engine::ClampToInt(static_cast<std::int64_t>(barHeight) - kTextRise)) {
+        m_surface.SelectFont(
+            {std::string(kTextFace), kTextHeight, kTextWeight, engine::Escapement(orientation)});
+    }
+    ~UpcPainter() { m_surface.RestoreFont(); }
+    UpcPainter(const UpcPainter&) = delete;
+    UpcPainter& operator=(const UpcPainter&) = delete;
+
+    CPoint Position() const { return m_pos; }
+
+    void Modules(std::string_view pattern) {
+        engine::DrawModules(m_surface, pattern, m_pos, m_barHeight, m_orientation);
+    }
+
+    // The digit printed before the start guard, and the room it takes: only with text on,
+    // otherwise the guard starts at the origin.
+    void LeadingDigit(std::string_view text) {
+        if (!m_showText) return;
+        StartsAt(m_pos, text);
+        engine::Advance(m_pos, kLeadingDigitRoom, m_orientation);
+    }
+
+    void StartsAt(CPoint p, std::string_view text) {
+        if (m_showText) m_surface.TextOut(OnTextLine(p), text);
+    }
+
+    // The text ends `gap` units before p; measured even with text off.
+    void EndsAt(CPoint p, std::string_view text, int gap = 0) {
+        const int cx = m_surface.GetTextExtent(text).cx;
+        if (!m_showText) return;
+        engine::Advance(p, engine::ClampToInt(-static_cast<std::int64_t>(cx) - gap), m_orientation);
+        m_surface.TextOut(OnTextLine(p), text);
+    }
+
+    // The check digit nudged one unit off the end of the bars.
+    void CheckDigitAfter(CPoint p, char digit) {
+        if (!m_showText) return;
+        p.x = engine::ClampToInt(static_cast<std::int64_t>(p.x) + 1);
+        if (engine::NormalizeOrientation(m_orientation) != 2)
+            p.y = engine::ClampToInt(static_cast<std::int64_t>(p.y) + 1);
+        m_surface.TextOut(OnTextLine(p), std::string_view(&digit, 1));
+    }
+
+private:
+    CPoint OnTextLine(CPoint p) const { return engine::AlongBar(p, m_textLine, m_orientation); }
+
+    CDrawSurface& m_surface;
+    CPoint& m_pos;
+    int m_barHeight;
+    bool m_showText;
+    int m_orientation;
+    int m_textLine;
+};
+
+int ModuleWidth(std::int64_t modules, std::int64_t extra) {
+    return engine::ClampToInt(modules * engine::ReadDensity() + extra);
+}
+
+} // namespace
+
+int UpcCheckDigit(std::string_view digits) {
+    int sum = 0;
+    int weight = 3;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return -1;
+        sum = (sum + weight * (c - '0')) % 10;
+        weight = 4 - weight;
+    }
+    return sum == 0 ? 0 : 10 - sum;
+}
+
+std::string ExpandUpcE(std::string_view body) {
+    if (body.size() != kUpcELength) return {};
+    const char d1 = body[0], d2 = body[1], d3 = body[2], d4 = body[3], d5 = body[4], d6 = body[5];
+    switch (d6) {
+    case '0':
+    case '1':
+    case '2':
+        return {'0', d1, d2, d6, '0', '0', '0', '0', d3, d4, d5};
+    case '3':
+        return {'0', d1, d2, d3, '0', '0', '0', '0', '0', d4, d5};
+    case '4':
+        return {'0', d1, d2, d3, d4, '0', '0', '0', '0', '0', d5};
+    case '5':
+    case '6':
+    case '7':
+    case '8':
+    case '9':
+        // The four zeros the full form would hold add nothing to the check digit and leave the
+        // other digits' weights alone, so they are left out.
+        return {'0', d1, d2, d3, d4, d5, d6};
+    default:
+        return {};
+    }
+}
+
+std::string NormalizeUpcDigits(std::string_view text, std::size_t length) {
+    std::string digits = FilterToCharset(text, kDigits);
+    digits.resize(length, '0');
+    return digits;
+}
+
+// ---- CUPCABarcode ----
+
+IMPLEMENT_SERIAL(CUPCABarcode, CBarcode, 256)
+
+void CUPCABarcode::SetData(std::string_view text) {
+    m_strData = NormalizeUpcDigits(text, kUpcALength);
+}
+
+int CUPCABarcode::GetWidth() const {
+    return ModuleWidth(99, kLeadingDigitRoom);
+}
+
+void CUPCABarcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
+                        int orientation) const {
+    const std::string d = NormalizeUpcDigits(m_strData, kUpcALength);
+    const char check = CheckChar(UpcCheckDigit(d));
+    UpcPainter paint(surface, origin, barHeight, showText, orientation);
+    paint.LeadingDigit(d.substr(0, 1));
+    paint.Modules(kNormalGuard);
+    for (std::size_t i = 0; i < 6; ++i)
+        paint.Modules(Pattern(kSetA, d[i]));
+    paint.EndsAt(paint.Position(), d.substr(1, 5));
+    paint.Modules(kCentreGuard);
+    const CPoint rightHalf = paint.Position();
+    for (std::size_t i = 6; i < kUpcALength; ++i)
+        paint.Modules(Pattern(kSetC, d[i]));
+    paint.Modules(Pattern(kSetC, check));
+    paint.StartsAt(rightHalf, d.substr(6, 5));
+    paint.Modules(kNormalGuard);
+    paint.CheckDigitAfter(paint.Position(), check);
+}
+
+// ---- CUPCEBarcode ----
+
+IMPLEMENT_SERIAL(CUPCEBarcode, CBarcode, 256)
+
+void CUPCEBarcode::SetData(std::string_view text) {
+    m_strData = NormalizeUpcDigits(text, kUpcELength);
+}
+
+int CUPCEBarcode::GetWidth() const {
+    return ModuleWidth(51, kLeadingDigitRoom);
+}
+
+void CUPCEBarcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
+                        int orientation) const {
+    const std::string d = NormalizeUpcDigits(m_strData, kUpcELength);
+    const char check = CheckChar(UpcCheckDigit(ExpandUpcE(d)));
+    const std::string_view parity = Pattern(kUpcEParity, check);
+    UpcPainter paint(surface, origin, barHeight, showText, orientation);
+    paint.LeadingDigit("0"); // the number system, always 0
+    paint.Modules(kNormalGuard);
+    for (std::size_t i = 0; i < kUpcELength; ++i)
+        paint.Modules(Pattern(parity[i] == 'E' ? kSetB : kSetA, d[i]));
+    paint.EndsAt(paint.Position(), d, 2);
+    paint.Modules(kUpcEEndGuard);
+    paint.CheckDigitAfter(paint.Position(), check);
+}
+
+// ---- CEAN13Barcode ----
+
+IMPLEMENT_SERIAL(CEAN13Barcode, CBarcode, 256)
+
+void CEAN13Barcode::SetData(std::string_view text) {
+    m_strData = NormalizeUpcDigits(text, kEan13Length);
+}
+
+int CEAN13Barcode::GetWidth() const {
+    return ModuleWidth(106, kLeadingDigitRoom);
+}
+
+void CEAN13Barcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
+                         int orientation) const {
+    const std::string d = NormalizeUpcDigits(m_strData, kEan13Length);
+    // The leading 0 shifts the weights so that the last data digit gets 3, as EAN-13 counts.
+    const char check = CheckChar(UpcCheckDigit("0" + d));
+    // The first digit is drawn by the parity of digits 3 to 7, not by bars of its own.
+    const std::string_view parity = Pattern(kEan13Parity, d[0]);
+    UpcPainter paint(surface, origin, barHeight, showText, orientation);
+    paint.LeadingDigit(d.substr(0, 1));
+    paint.Modules(kNormalGuard);
+    paint.Modules(Pattern(kSetA, d[1]));
+    for (std::size_t i = 2; i < 7; ++i)
+        paint.Modules(Pattern(parity[i - 2] == 'E' ? kSetB : kSetA, d[i]));
+    paint.EndsAt(paint.Position(), d.substr(1, 6));
+    paint.Modules(kCentreGuard);
+    const CPoint rightHalf = paint.Position();
+    for (std::size_t i = 7; i < kEan13Length; ++i)
+        paint.Modules(Pattern(kSetC, d[i]));
+    paint.Modules(Pattern(kSetC, check));
+    paint.StartsAt(rightHalf, d.substr(7, 5) + check);
+    paint.Modules(kNormalGuard);
+}
+
+// ---- CEAN8Barcode ----
+
+IMPLEMENT_SERIAL(CEAN8Barcode, CBarcode, 256)
+
+void CEAN8Barcode::SetData(std::string_view text) {
+    m_strData = NormalizeUpcDigits(text, kEan8Length);
+}
+
+int CEAN8Barcode::GetWidth() const {
+    return ModuleWidth(64, 0);
+}
+
+void CEAN8Barcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
+                        int orientation) const {
+    const std::string d = NormalizeUpcDigits(m_strData, kEan8Length);
+    const char check = CheckChar(UpcCheckDigit(d));
+    UpcPainter paint(surface, origin, barHeight, showText, orientation);
+    paint.Modules(kNormalGuard);
+    for (std::size_t i = 0; i < 4; ++i)
+        paint.Modules(Pattern(kSetA, d[i]));
+    paint.EndsAt(paint.Position(), d.substr(0, 4));
+    paint.Modules(kCentreGuard);
+    const CPoint rightHalf = paint.Position();
+    for (std::size_t i = 4; i < kEan8Length; ++i)
+        paint.Modules(Pattern(kSetC, d[i]));
+    paint.Modules(Pattern(kSetC, check));
+    paint.StartsAt(rightHalf, d.substr(4, 3) + check);
+    paint.Modules(kNormalGuard);
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The drawing surface on a QPainter: screen, printer and raster images.
+
+#include "output/mapped_surface.h"
+
+#include <QFont>
+#include <QPainter>
+
+#include <vector>
+
+// Bars are filled as device rectangles whose edges all go through one rounding rule, so equal
+// logical widths give equal pixel widths (within one pixel) and neighbouring elements neither
+// overlap nor leave seams. Drawing is aliased unless asked otherwise.
+class CPainterSurface : public CMappedSurface {
+public:
+    explicit CPainterSurface(QPainter& painter, bool antialiased = false);
+    ~CPainterSurface() override;
+
+    void DrawLine(CPoint from, CPoint to, int penWidth) override;
+    void SelectFont(const CFontSpec& font) override;
+    void RestoreFont() override;
+    CSize GetTextExtent(std::string_view text) override;
+    void TextOut(CPoint at, std::string_view text) override;
+
+    int DeviceDpiX() const override;
+    int DeviceDpiY() const override;
+
+    // The device rectangle a logical rectangle [x0, x1) × [y0, y1) fills.
+    QRect DeviceRect(double x0, double y0, double x1, double y1) const;
+
+private:
+    QFont CurrentFont() const;
+
+    QPainter& m_painter;
+    bool m_antialiased;
+    std::vector<CFontSpec> m_fonts;
+};

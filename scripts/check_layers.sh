@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Fails when a source file includes something above its own layer:
+#   shell -> output -> engine -> common, shell -> labels -> common; common and engine have no Qt.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+
+declare -A allowed=(
+    [common]="common"
+    [engine]="common engine"
+    [output]="common engine output"
+    [labels]="common labels"
+    [shell]="common engine output labels shell"
+)
+status=0
+for layer in "${!allowed[@]}"; do
+    [[ -d $layer ]] || continue
+    while IFS= read -r line; do
+        file=${line%%:*}
+        target=$(sed -E 's/.*#include[[:space:]]*[<"]([^>"]+)[>"].*/\1/' <<<"${line#*:}")
+        top=${target%%/*}
+        if [[ $top == Q* || $target == Q* ]] && [[ $layer == common || $layer == engine ]]; then
+            echo "$file: $layer/ must not use Qt ($target)"
+            status=1
+        fi
+        if [[ $target == */* && -n ${allowed[$top]+x} ]] && [[ " ${allowed[$layer]} " != *" $top "* ]]; then
+            echo "$file: $layer/ may not include $target"
+            status=1
+        fi
+    done < <(grep -rn --include='*.h' --include='*.cpp' -E '^[[:space:]]*#[[:space:]]*include' "$layer" || true)
+done
+exit $status

@@ -1,0 +1,200 @@
+#include "engine/barcode.h"
+#include "engine/code39.h"
+#include "tests/support/recording_surface.h"
+#include "tests/support/settings_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+std::unique_ptr<CBarcode> Create(const char* className) {
+    const CRuntimeClass* cls = CRuntimeClass::FromName(className);
+    if (!cls) return nullptr;
+    std::unique_ptr<CObject> obj = cls->CreateObject();
+    if (!obj || !obj->IsKindOf(RUNTIME_CLASS(CBarcode))) return nullptr;
+    return std::unique_ptr<CBarcode>(static_cast<CBarcode*>(obj.release()));
+}
+
+std::vector<std::uint8_t> Store(const CObject& obj) {
+    std::vector<std::uint8_t> bytes;
+    CArchive ar(bytes);
+    ar.WriteObject(obj);
+    return bytes;
+}
+
+std::unique_ptr<CBarcode> Load(const std::vector<std::uint8_t>& bytes) {
+    CArchive ar(std::span<const std::uint8_t>(bytes.data(), bytes.size()));
+    std::unique_ptr<CObject> obj = ar.ReadObject(RUNTIME_CLASS(CBarcode));
+    return std::unique_ptr<CBarcode>(static_cast<CBarcode*>(obj.release()));
+}
+
+const char* const kCode39Classes[] = {"C39Barcode", "C39Mod43Barcode", "C39ExtBarcode"};
+
+} // namespace
+
+class BarcodeTest : public SettingsTest {};
+
+TEST_F(BarcodeTest, ClassesAreCreatedByTheirExactNames) {
+    for (const char* name : kCode39Classes) {
+        const CRuntimeClass* cls = CRuntimeClass::FromName(name);
+        ASSERT_NE(cls, nullptr) << name;
+        EXPECT_EQ(cls->m_wSchema, 256u);
+        EXPECT_TRUE(cls->IsDerivedFrom(RUNTIME_CLASS(CBarcode)));
+        auto obj = cls->CreateObject();
+        ASSERT_NE(obj, nullptr);
+        EXPECT_STREQ(obj->GetRuntimeClass()->m_lpszClassName, name);
+    }
+    EXPECT_TRUE(RUNTIME_CLASS(C39Mod43Barcode)->IsDerivedFrom(RUNTIME_CLASS(C39Barcode)));
+    EXPECT_FALSE(RUNTIME_CLASS(C39Barcode)->IsDerivedFrom(RUNTIME_CLASS(C39ExtBarcode)));
+
+    // The abstract base has a record that creates nothing; names match exactly.
+    const CRuntimeClass* base = CRuntimeClass::FromName("CBarcode");
+    ASSERT_NE(base, nullptr);
+    EXPECT_EQ(base->m_wSchema, 256u);
+    EXPECT_EQ(base->CreateObject(), nullptr);
+    EXPECT_EQ(CRuntimeClass::FromName("c39barcode"), nullptr);
+    EXPECT_EQ(CRuntimeClass::FromName("C39Barcode "), nullptr);
+    EXPECT_EQ(CRuntimeClass::FromName(""), nullptr);
+}
+
+TEST_F(BarcodeTest, NewObjectTakesDefaultsAndTheStoredFont) {
+    auto fresh = Create("C39Barcode");
+    EXPECT_EQ(fresh->m_strFontName, "Courier New");
+    EXPECT_EQ(fresh->m_nFontSize, 8);
+    EXPECT_EQ(fresh->m_nHeight, 750);
+    EXPECT_EQ(fresh->m_nHeightUnit, 0);
+    EXPECT_EQ(fresh->m_strData, "");
+
+    SettingsStore s;
+    s.WriteString("Options", "Font Name", "Liberation Sans");
+    s.WriteInt("Options", "Font Size", 12);
+    auto later = Create("C39ExtBarcode");
+    EXPECT_EQ(later->m_strFontName, "Liberation Sans");
+    EXPECT_EQ(later->m_nFontSize, 12);
+}
+
+TEST_F(BarcodeTest, SetDataKeepsWhatTheSymbologyEncodes) {
+    const struct {
+        const char* cls;
+        std::string input, stored;
+    } cases[] = {
+        {"C39Barcode", "abc-12", "-12"}, // lower case is dropped, not converted
+        {"C39Barcode", "A B", "AB"},     // no space in the data alphabet
+        {"C39Barcode", "*$/+%.-", "*$/+%.-"},
+        {"C39Mod43Barcode", "x1y2Z", "12Z"},
+        {"C39ExtBarcode", "a1 ~\x7f", "a1 ~\x7f"},
+        {"C39ExtBarcode", std::string("A\x80\xff\x01", 4), "A\x01"}, // codes 1..127 only
+    };
+    for (const auto& c : cases) {
+        auto bc = Create(c.cls);
+        bc->SetData(c.input);
+        EXPECT_EQ(bc->m_strData, c.stored) << c.cls << " " << c.input;
+    }
+}
+
+TEST_F(BarcodeTest, NominalWidths) {
+    SetDensityRatio(10, 25); // one Code 39 character counts 145 mils
+    const struct {
+        const char* cls;
+        const char* data;
+        int width;
+    } cases[] = {
+        {"C39Barcode", "CODE39", 1160},      {"C39Barcode", "", 290},
+        {"C39Mod43Barcode", "CODE39", 1305}, {"C39Mod43Barcode", "", 435},
+        {"C39ExtBarcode", "a1", 725}, // +A and 1: three characters plus start and stop
+        {"C39ExtBarcode", "$", 580},  // /D
+        {"C39ExtBarcode", "AB", 580},
+    };
+    for (const auto& c : cases) {
+        auto bc = Create(c.cls);
+        bc->SetData(c.data);
+        EXPECT_EQ(bc->GetWidth(), c.width) << c.cls << " " << c.data;
+    }
+}
+
+TEST_F(BarcodeTest, WidthCountsWideElementsAtTheirExactFraction) {
+    // X = 7, R = 25: a character counts 3 × 17.5 + 49 = 101.5; three characters give 304.5.
+    SetDensityRatio(7, 25);
+    auto bc = Create("C39Barcode");
+    bc->SetData("A");
+    EXPECT_EQ(bc->GetWidth(), 304);
+    auto mod43 = Create("C39Mod43Barcode");
+    mod43->SetData("A");
+    EXPECT_EQ(mod43->GetWidth(), 101 + 304);
+    auto ext = Create("C39ExtBarcode");
+    ext->SetData("A");
+    EXPECT_EQ(ext->GetWidth(), 101 * 3);
+}
+
+TEST_F(BarcodeTest, BarHeightInMils) {
+    auto bc = Create("C39Barcode");
+    bc->m_nHeight = 2000; // 2 cm in hundredths of a millimetre
+    bc->m_nHeightUnit = 1;
+    EXPECT_EQ(bc->GetBarHeightMils(), 787);
+    bc->m_nHeightUnit = 0;
+    EXPECT_EQ(bc->GetBarHeightMils(), 2000);
+}
+
+TEST_F(BarcodeTest, NewDocumentObjectStoresAsTheFamiliar48Bytes) {
+    auto bc = Create("C39Barcode");
+    bc->SetData("HALVERN");
+    const std::vector<std::uint8_t> expected = {
+        0xff, 0xff, 0x00, 0x01, 0x0a, 0x00, 'C',  '3',  '9',  'B',  'a',  'r',
+        'c',  'o',  'd',  'e',  0x07, 'H',  'A',  'L',  'V',  'E',  'R',  'N',
+        0x0b, 'C',  'o',  'u',  'r',  'i',  'e',  'r',  ' ',  'N',  'e',  'w',
+        0x08, 0x00, 0x00, 0x00, 0xee, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    EXPECT_EQ(Store(*bc), expected);
+}
+
+TEST_F(BarcodeTest, EveryClassRoundTripsByteForByte) {
+    for (const char* name : kCode39Classes) {
+        for (size_t length : {0u, 254u, 255u, 65533u, 65534u}) {
+            auto bc = Create(name);
+            bc->m_strData = std::string(length, 'Q');
+            bc->m_strFontName = "Liberation Mono";
+            bc->m_nFontSize = -3;
+            bc->m_nHeight = 2000;
+            bc->m_nHeightUnit = 1;
+            const auto bytes = Store(*bc);
+            auto back = Load(bytes);
+            ASSERT_NE(back, nullptr);
+            EXPECT_STREQ(back->GetRuntimeClass()->m_lpszClassName, name);
+            EXPECT_EQ(back->m_strData, bc->m_strData);
+            EXPECT_EQ(back->m_strFontName, "Liberation Mono");
+            EXPECT_EQ(back->m_nFontSize, -3);
+            EXPECT_EQ(back->m_nHeight, 2000);
+            EXPECT_EQ(back->m_nHeightUnit, 1);
+            EXPECT_EQ(Store(*back), bytes) << name << " " << length;
+        }
+    }
+}
+
+TEST_F(BarcodeTest, LoadingTrustsTheStoredData) {
+    auto bc = Create("C39Barcode");
+    bc->m_strData = "a b"; // what SetData would never produce
+    auto back = Load(Store(*bc));
+    EXPECT_EQ(back->m_strData, "a b");
+}
+
+TEST_F(BarcodeTest, ArchiveRefusesTheAbstractBaseAndForeignClasses) {
+    // A well-formed header naming CBarcode itself.
+    std::vector<std::uint8_t> bytes = {0xff, 0xff, 0x00, 0x01, 0x08, 0x00, 'C', 'B',
+                                       'a',  'r',  'c',  'o',  'd',  'e',  0x00};
+    try {
+        Load(bytes);
+        FAIL() << "CBarcode must not load";
+    } catch (const CArchiveException& e) {
+        EXPECT_EQ(e.GetCause(), CArchiveException::abstractClass);
+    }
+    // CObject is known but is not a barcode.
+    bytes = {0xff, 0xff, 0xff, 0xff, 0x07, 0x00, 'C', 'O', 'b', 'j', 'e', 'c', 't'};
+    try {
+        Load(bytes);
+        FAIL() << "CObject must not load as a barcode";
+    } catch (const CArchiveException& e) {
+        EXPECT_EQ(e.GetCause(), CArchiveException::unsuitableClass);
+    }
+}

@@ -1,0 +1,114 @@
+#include "engine/primitives.h"
+#include "tests/support/recording_surface.h"
+#include "tests/support/settings_fixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace engine;
+
+class PrimitivesTest : public SettingsTest {};
+
+TEST_F(PrimitivesTest, WideNarrowSpansInEveryOrientation) {
+    SetDensityRatio(10, 25);
+    struct Case {
+        int orientation;
+        std::vector<std::pair<int, int>> spans; // across the bar, in the advance axis
+        CPoint end;
+    };
+    // "nwn": bar X, space W, bar X; the span starts at the running position and grows in the
+    // direction of advance.
+    const Case cases[] = {
+        {0, {{0, 10}, {35, 45}}, {45, 0}},
+        {1, {{-10, 0}, {-45, -35}}, {0, -45}},
+        {2, {{-10, 0}, {-45, -35}}, {-45, 0}},
+        {3, {{0, 10}, {35, 45}}, {0, 45}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.orientation);
+        RecordingSurface s;
+        CPoint pos{0, 0};
+        DrawWideNarrow(s, "nwn", pos, 100, c.orientation);
+        EXPECT_EQ(pos, c.end);
+        const auto bars = s.Bars(c.orientation);
+        ASSERT_EQ(bars.size(), c.spans.size());
+        for (size_t i = 0; i < bars.size(); ++i) {
+            EXPECT_EQ(bars[i].lo, c.spans[i].first);
+            EXPECT_EQ(bars[i].hi, c.spans[i].second);
+        }
+    }
+}
+
+TEST_F(PrimitivesTest, BarLineEndpointsPerOrientation) {
+    // Width 10, h = 5, at (100, 200), length 50.
+    const struct {
+        int orientation;
+        CPoint from, to;
+    } cases[] = {
+        {0, {105, 200}, {105, 250}},
+        {1, {100, 195}, {150, 195}},
+        {2, {95, 200}, {95, 150}},
+        {3, {100, 205}, {50, 205}},
+    };
+    for (const auto& c : cases) {
+        RecordingSurface s;
+        DrawBar(s, {100, 200}, 50, 10, c.orientation);
+        const auto lines = s.Lines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].from, c.from) << c.orientation;
+        EXPECT_EQ(lines[0].to, c.to) << c.orientation;
+        EXPECT_EQ(lines[0].width, 10);
+    }
+    // An odd width halves by truncation: 7 gives an offset of 3.
+    RecordingSurface s;
+    DrawBar(s, {0, 0}, 10, 7, 0);
+    EXPECT_EQ(s.Lines()[0].from, (CPoint{3, 0}));
+}
+
+TEST_F(PrimitivesTest, ModulesDrawOneLinePerBarModule) {
+    SetDensityRatio(10, 25);
+    RecordingSurface s;
+    CPoint pos{0, 0};
+    DrawModules(s, "bbsb", pos, 100, 0);
+    EXPECT_EQ(pos, (CPoint{40, 0}));
+    const auto bars = s.Bars(0);
+    ASSERT_EQ(bars.size(), 3u); // two adjacent bars stay two lines of width 10
+    EXPECT_EQ(bars[0].lo, 0);
+    EXPECT_EQ(bars[1].lo, 10);
+    EXPECT_EQ(bars[2].lo, 30);
+    for (const auto& l : s.Lines())
+        EXPECT_EQ(l.width, 10);
+}
+
+TEST_F(PrimitivesTest, SettingsAreReadOnEveryCall) {
+    SetDensityRatio(7, 25);
+    EXPECT_EQ(WideWidth(ReadDensity(), ReadRatio()), 17); // 17.5 truncated
+    RecordingSurface s;
+    CPoint pos{0, 0};
+    DrawWideNarrow(s, "w", pos, 10, 0);
+    EXPECT_EQ(pos.x, 17);
+    SetDensityRatio(10, 30);
+    DrawWideNarrow(s, "w", pos, 10, 0);
+    EXPECT_EQ(pos.x, 17 + 30);
+}
+
+TEST(Primitives, FontHeightsAndRounding) {
+    EXPECT_EQ(MulDiv(8, 1000, 72), 111);
+    EXPECT_EQ(MulDiv(10, 1000, 72), 139);
+    EXPECT_EQ(MulDiv(12, 1000, 72), 167);
+    EXPECT_EQ(MulDiv(-8, 1000, 72), -111);
+    EXPECT_EQ(MulDiv(1, 1, 2), 1); // halves round away from zero
+    EXPECT_EQ(MulDiv(-1, 1, 2), -1);
+    EXPECT_EQ(MulDiv(0x7fffffff, 1000, 72), -1); // does not fit
+    EXPECT_EQ(MulDiv(5, 5, 0), -1);
+}
+
+TEST(Primitives, ValuesFromDamagedInputNeverOverflow) {
+    EXPECT_EQ(TruncToInt(1e300), 2147483647);
+    EXPECT_EQ(TruncToInt(-1e300), -2147483647 - 1);
+    EXPECT_EQ(TruncToInt(-17.9), -17);
+    CPoint p{2147483600, 0};
+    Advance(p, 1000, 0);
+    EXPECT_EQ(p.x, 2147483647);
+    EXPECT_EQ(NormalizeOrientation(-1), 3);
+    EXPECT_EQ(NormalizeOrientation(6), 2);
+}

@@ -1,0 +1,192 @@
+// Every symbology rendered into a real raster as the program renders it (text included) and
+// read back by a real barcode reader, at two resolutions and in all four rotations.
+#define ZX_USE_UTF8 1
+
+#include "engine/barcode.h"
+#include "output/raster.h"
+#include "tests/support/settings_fixture.h"
+
+#include <QImage>
+#include <QTransform>
+
+#include <ZXing/BarcodeFormat.h>
+#include <ZXing/DecodeHints.h>
+#include <ZXing/ReadBarcode.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+std::unique_ptr<CBarcode> Create(const char* className) {
+    const CRuntimeClass* cls = CRuntimeClass::FromName(className);
+    if (!cls) return nullptr;
+    return std::unique_ptr<CBarcode>(static_cast<CBarcode*>(cls->CreateObject().release()));
+}
+
+struct Decoded {
+    bool ok = false;
+    std::string format, text;
+};
+
+Decoded Decode(const QImage& mono, bool code39Extended) {
+    const QImage grey = mono.convertToFormat(QImage::Format_Grayscale8);
+    ZXing::DecodeHints hints;
+    hints.setTryHarder(true);
+    hints.setTryRotate(true);
+    hints.setTryCode39ExtendedMode(code39Extended);
+    const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(),
+                                ZXing::ImageFormat::Lum, static_cast<int>(grey.bytesPerLine()));
+    const ZXing::Result r = ZXing::ReadBarcode(view, hints);
+    return {r.isValid(), ZXing::ToString(r.format()), r.text()};
+}
+
+// POSTNET, which the reader does not know: turn the image upright, then read each bar as full
+// or half by its height. Returns the digits between the frame bars, check digit last.
+std::string ReadPostnet(const QImage& mono, int rotation) {
+    const QImage img = mono.transformed(QTransform().rotate(90.0 * rotation))
+                           .convertToFormat(QImage::Format_Grayscale8);
+    std::vector<int> heights;
+    bool inBar = false;
+    for (int x = 0; x < img.width(); ++x) {
+        int count = 0;
+        for (int y = 0; y < img.height(); ++y)
+            count += qGray(img.pixel(x, y)) < 128;
+        if (count > 0 && !inBar) heights.push_back(0);
+        if (count > 0) heights.back() = std::max(heights.back(), count);
+        inBar = count > 0;
+    }
+    if (heights.size() < 2) return {};
+    const int tallest = *std::max_element(heights.begin(), heights.end());
+    std::string bits;
+    for (int h : heights)
+        bits.push_back(h > tallest * 7 / 10 ? '1' : '0');
+    if (bits.front() != '1' || bits.back() != '1' || (bits.size() - 2) % 5 != 0) return "?" + bits;
+    static const char* const kDigits[] = {"11000", "00011", "00101", "00110", "01001",
+                                          "01010", "01100", "10001", "10010", "10100"};
+    std::string digits;
+    for (size_t i = 1; i + 1 < bits.size(); i += 5) {
+        const std::string group = bits.substr(i, 5);
+        int d = 0;
+        while (d < 10 && group != kDigits[d])
+            ++d;
+        digits.push_back(d < 10 ? static_cast<char>('0' + d) : '?');
+    }
+    return digits;
+}
+
+struct ScanCase {
+    const char* className;
+    std::string data;
+    const char* format; // the reader's name
+    std::string expected;
+};
+
+std::vector<ScanCase> Cases() {
+    std::string ascii1, ascii2;
+    for (int c = 1; c < 64; ++c)
+        ascii1.push_back(static_cast<char>(c));
+    for (int c = 64; c < 128; ++c)
+        ascii2.push_back(static_cast<char>(c));
+    std::vector<ScanCase> cases = {
+        {"C39Barcode", "HALVERN-2026", "Code39", "HALVERN-2026"},
+        {"C39Mod43Barcode", "CODE39", "Code39", "CODE39W"},
+        {"C39ExtBarcode", ascii1, "Code39", ascii1},
+        {"C39ExtBarcode", ascii2, "Code39", ascii2},
+        {"C93Barcode", "TEST93", "Code93", "TEST93"},
+        {"C93Barcode", ascii1, "Code93", ascii1},
+        {"C93Barcode", ascii2, "Code93", ascii2},
+        {"C128Barcode", "HALVERN 128", "Code128", "HALVERN 128"},
+        {"C128Barcode",
+         "AB\xC7"
+         "123456\xC8{|}~",
+         "Code128", "AB123456{|}~"},
+        // A lone last digit in set C is the value 7, which a reader shows as the pair 07.
+        {"C128Barcode",
+         "\xC7"
+         "1234567",
+         "Code128", "12345607"},
+        {"CI25Barcode", "12345", "ITF", "123450"}, // readers want six digits at least
+        {"CI25Barcode", "0123456789012345", "ITF", "0123456789012345"},
+        {"CUPCABarcode", "03600029145", "UPC-A", "036000291452"},
+        {"CEAN8Barcode", "9638507", "EAN-8", "96385074"},
+        {"CUPCEBarcode", "425261", "UPC-E", "04252614"},
+        {"CUPCEBarcode", "123456", "UPC-E", "01234565"},
+        {"CUPCEBarcode", "654324", "UPC-E", "06543240"},
+        {"CUPCEBarcode", "012340", "UPC-E", "00123406"},
+        {"CUPCEBarcode", "123453", "UPC-E", "01234531"},
+        {"CUPCEBarcode", "123454", "UPC-E", "01234543"},
+    };
+    // Every first digit of EAN-13 selects another parity pattern.
+    for (char first = '0'; first <= '9'; ++first) {
+        std::string data = std::string(1, first) + "90123412345";
+        int sum = 0;
+        for (size_t i = 0; i < data.size(); ++i)
+            sum += (data[i] - '0') * (i % 2 ? 3 : 1);
+        const char check = static_cast<char>('0' + (10 - sum % 10) % 10);
+        cases.push_back({"CEAN13Barcode", data, first == '0' ? "UPC-A" : "EAN-13",
+                         first == '0' ? data.substr(1) + check : data + check});
+    }
+    return cases;
+}
+
+} // namespace
+
+class RasterScanTest : public SettingsTest,
+                       public ::testing::WithParamInterface<std::pair<int, int>> {};
+
+TEST_P(RasterScanTest, EverySymbologyScansInEveryRotation) {
+    const auto [dpi, density] = GetParam();
+    SetDensityRatio(density, 25);
+    for (const ScanCase& c : Cases()) {
+        auto bc = Create(c.className);
+        ASSERT_NE(bc, nullptr) << c.className;
+        bc->SetData(c.data);
+        for (int rotation = 0; rotation < 4; ++rotation) {
+            const QImage img = RenderSymbolImage(*bc, dpi, rotation, true);
+            ASSERT_FALSE(img.isNull());
+            const Decoded d = Decode(img, std::string_view(c.className) == "C39ExtBarcode");
+            EXPECT_TRUE(d.ok) << c.className << " " << c.data << " rotation " << rotation;
+            EXPECT_EQ(d.format, c.format) << c.className << " rotation " << rotation;
+            EXPECT_EQ(d.text, c.expected) << c.className << " rotation " << rotation;
+        }
+    }
+}
+
+TEST_P(RasterScanTest, PostnetBarsReadBackAsDigitsAndCheckDigit) {
+    const auto [dpi, density] = GetParam();
+    SetDensityRatio(density, 25); // POSTNET ignores both
+    const struct {
+        const char* data;
+        const char* expected;
+    } cases[] = {{"12345", "123455"}, {"123456789", "1234567895"}, {"00000", "000000"}};
+    for (const auto& c : cases) {
+        auto bc = Create("CPostnetBarcode");
+        ASSERT_NE(bc, nullptr);
+        bc->SetData(c.data);
+        for (int rotation = 0; rotation < 4; ++rotation) {
+            const QImage img = RenderSymbolImage(*bc, dpi, rotation, true);
+            ASSERT_FALSE(img.isNull());
+            EXPECT_EQ(ReadPostnet(img, rotation), c.expected) << c.data << " rotation " << rotation;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Resolutions, RasterScanTest,
+                         ::testing::Values(std::pair{300, 10}, std::pair{600, 7}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.first) + "dpi_X" +
+                                    std::to_string(info.param.second);
+                         });
+
+TEST(RasterImage, SizeIsOnePointTwoTimesTheSymbol) {
+    // 2000 × 1000 mils at 96 dpi: 230.4 × 115.2 pixels; at 300 dpi 720 × 360.
+    EXPECT_EQ(SymbolImageSize({2000, 1000}, 96, 0), QSize(230, 115));
+    EXPECT_EQ(SymbolImageSize({2000, 1000}, 300, 0), QSize(720, 360));
+    EXPECT_EQ(SymbolImageSize({2000, 1000}, 300, 1), QSize(360, 720));
+    EXPECT_EQ(SymbolImageSize({2000, 1000}, 300, 2), QSize(720, 360));
+    EXPECT_TRUE(SymbolImageSize({0, 1000}, 300, 0).isEmpty());
+    EXPECT_TRUE(SymbolImageSize({2147483647, 2147483647}, 600, 0).isEmpty()); // never allocated
+}
