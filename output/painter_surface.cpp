@@ -1,28 +1,13 @@
 #include "output/painter_surface.h"
 
+#include "output/vector_common.h"
+
 #include <QFontMetricsF>
 #include <QPaintDevice>
 
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-// The one rounding rule for every edge: half a pixel rounds up.
-int RoundEdge(double v) {
-    v = std::clamp(v, -1e9, 1e9);
-    return static_cast<int>(std::floor(v + 0.5));
-}
-
-int Sign(int v) {
-    return (v > 0) - (v < 0);
-}
-
-QString FromLatin1(std::string_view text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
+#include <optional>
 
 CPainterSurface::CPainterSurface(QPainter& painter, bool antialiased)
     : m_painter(painter), m_antialiased(antialiased) {
@@ -53,29 +38,10 @@ QRect CPainterSurface::DeviceRect(double x0, double y0, double x1, double y1) co
 
 void CPainterSurface::DrawLine(CPoint from, CPoint to, int penWidth) {
     if (penWidth <= 0) return;
-    const double w = penWidth, h = penWidth / 2; // the engine's own halving of the width
-    const int dx = Sign(to.x - from.x), dy = Sign(to.y - from.y);
-    if (dx == 0 && dy == 0) return; // a flat-ended pen draws nothing for a zero-length line
+    if (from == to) return; // a flat-ended pen draws nothing for a zero-length line
 
-    if (dx == 0 || dy == 0) {
-        // The pen covers w units across the line. The engine offsets a bar by h = w / 2
-        // (truncated) from the element's start, so for an odd width the extra unit lies on the
-        // side the symbol advances to: the bar covers exactly its element's span.
-        double x0, x1, y0, y1;
-        if (dx == 0) { // along y; the symbol advances along +x when the line runs down
-            const double c = from.x;
-            x0 = dy > 0 ? c - h : c + h - w;
-            x1 = x0 + w;
-            y0 = std::min(from.y, to.y);
-            y1 = std::max(from.y, to.y);
-        } else { // along x; the symbol advances along -y when the line runs right
-            const double c = from.y;
-            y0 = dx > 0 ? c + h - w : c - h;
-            y1 = y0 + w;
-            x0 = std::min(from.x, to.x);
-            x1 = std::max(from.x, to.x);
-        }
-        QRect r = DeviceRect(x0, y0, x1, y1);
+    if (const std::optional<CLogicalRect> bar = BarArea(from, to, penWidth)) {
+        QRect r = DeviceRect(bar->x0, bar->y0, bar->x1, bar->y1);
         // A bar narrower than a pixel (the screen at 100 %) still shows as one pixel.
         if (r.width() <= 0) r.setWidth(1);
         if (r.height() <= 0) r.setHeight(1);
@@ -85,7 +51,7 @@ void CPainterSurface::DrawLine(CPoint from, CPoint to, int penWidth) {
 
     // Slanted lines: never drawn by the engine, kept correct for completeness.
     QPen pen(Qt::black);
-    pen.setWidthF(w * std::abs(m_mapping.ScaleX()));
+    pen.setWidthF(penWidth * std::abs(m_mapping.ScaleX()));
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::BevelJoin);
     m_painter.setPen(pen);
@@ -102,18 +68,8 @@ void CPainterSurface::RestoreFont() {
 }
 
 QFont CPainterSurface::CurrentFont() const {
-    QFont font;
-    if (m_fonts.empty()) return font;
-    const CFontSpec& desc = m_fonts.back();
-    font.setFamily(QString::fromLatin1(desc.faceName.c_str()));
-    // The em height is given in logical units along y; 0 asks for a default size.
-    const double em = desc.height == 0 ? 12.0 / std::max(std::abs(m_mapping.ScaleY()), 1e-9)
-                                       : std::abs(static_cast<double>(desc.height));
-    font.setPixelSize(std::clamp(RoundEdge(em * std::abs(m_mapping.ScaleY())), 1, 100000));
-    if (desc.weight > 0)
-        font.setWeight(static_cast<QFont::Weight>(std::clamp(desc.weight, 1, 1000)));
-    font.setStyleStrategy(m_antialiased ? QFont::PreferDefault : QFont::NoAntialias);
-    return font;
+    if (m_fonts.empty()) return QFont();
+    return MakeDeviceFont(m_fonts.back(), m_mapping.ScaleY(), m_antialiased);
 }
 
 CSize CPainterSurface::GetTextExtent(std::string_view text) {

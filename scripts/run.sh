@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# Sets up, builds and starts Quillmark.
+# Sets up, builds and starts Quillmark. Arguments go to the program (a file to open, say).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh"
 
-cat <<MSG
-
-Quillmark is built in $root/build.
-The program's window does not exist yet; what there is to run today:
-  $root/scripts/test.sh                   every test (engine, archive, settings store)
-  $root/build/bench/qm_bench              the benchmarks (settings reads, Code 39 drawing)
-MSG
+if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
+    echo "Quillmark is built in $root/build, but there is no display to show its window on."
+    echo "Start it from a desktop session: $root/build/shell/quillmark"
+    exit 1
+fi
+exec "$root/build/shell/quillmark" "$@"

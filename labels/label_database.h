@@ -1,0 +1,217 @@
+#pragma once
+// The label database: label makers (table company) and their label products (table labels),
+// in a SQLite file or on a PostgreSQL server shared by a team.
+
+#include <QString>
+#include <QVariant>
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+// Every failure of the label database, carrying a description the user can be shown; where the
+// database engine reported the failure, that is the engine's own text.
+class CLabelDbError : public std::runtime_error {
+public:
+    explicit CLabelDbError(const QString& description);
+    const QString& Description() const { return m_description; }
+
+private:
+    QString m_description;
+};
+
+struct LabelConnectionParams {
+    enum class Engine { SQLite, PostgreSQL };
+    Engine engine = Engine::SQLite;
+    QString database; // SQLite: the file (absolute); PostgreSQL: the database name
+    QString host;
+    int port = -1; // -1: the engine's default
+    QString user;
+    QString password;
+};
+
+// Reads "key=value;key=value" (a value may be in braces, where "}}" stands for "}"). Driver
+// names the engine (SQLite or PostgreSQL); DBQ or Database, Server or Host, Port, Uid or User,
+// Pwd or Password and DefaultDir as usual; other keys are ignored. A relative SQLite file is
+// taken from DefaultDir, else from `baseDir`. Throws CLabelDbError on anything it cannot use.
+LabelConnectionParams ParseLabelConnectionString(const QString& text, const QString& baseDir);
+
+// $XDG_DATA_HOME/Halvern/Quillmark (default ~/.local/share/...): the per-user copy's folder.
+QString UserLabelDataDir();
+// The data.dat to open when no connection string is set: the one in `programDir` when that
+// folder can be written (the user's labels go into it); otherwise a per-user copy in
+// `userDataDir`, made from the one in `programDir` on first use. Throws CLabelDbError.
+QString LocateDefaultLabelDatabase(const QString& programDir, const QString& userDataDir);
+// The same with the answer to "can the program's folder and its data.dat be written?" given.
+QString LocateDefaultLabelDatabase(const QString& programDir, const QString& userDataDir,
+                                   bool programDirWritable);
+// What the program opens: "Print"/"LabelDBConnectionString" when set, else the default file
+// beside the executable in `programDir`.
+LabelConnectionParams LabelConnectionFromSettings(const QString& programDir);
+
+// The message shown when the label database cannot be opened, followed by the reason.
+QString LabelDatabaseOpenFailureMessage(const QString& description);
+
+// Returns to one row of a recordset; stays valid while the recordset is open, across filter
+// changes and re-reads, until the row is deleted.
+class CRowBookmark {
+public:
+    CRowBookmark() = default;
+    bool IsValid() const { return m_serial != 0; }
+    friend bool operator==(const CRowBookmark&, const CRowBookmark&) = default;
+
+private:
+    friend class CLabelRecordset;
+    explicit CRowBookmark(std::uint64_t serial) : m_serial(serial) {}
+    std::uint64_t m_serial = 0;
+};
+
+class CLabelDatabase;
+
+// A static snapshot of one table, read whole when opened; writes go to the database at once
+// and into the snapshot. Rows keep the table's order (by ID).
+class CLabelRecordset {
+public:
+    CLabelRecordset(CLabelDatabase& db, QString table, std::vector<QString> columns);
+
+    void Open();    // reads the table
+    void Requery(); // reads it again; the filter stays, the current row becomes the first
+    bool IsEOF() const;
+    void MoveFirst();
+    void MoveNext();
+    int RecordCount() const; // rows that pass the filter
+
+    CRowBookmark GetBookmark() const;
+    void GoToBookmark(const CRowBookmark& bookmark);
+
+    // "Column=number" or empty for none; the current row becomes the first that passes.
+    void SetFilter(const QString& filter);
+    const QString& Filter() const { return m_filterText; }
+
+    // 1-based among the rows that pass the filter; 0 when there is no current row.
+    int AbsolutePosition() const;
+    void SetAbsolutePosition(int position);
+
+    // Reads of the current row (or of the row being edited).
+    QVariant GetValue(const QString& column) const;
+    int GetInt(const QString& column) const; // saturated to 32 bits; NULL reads 0
+    bool GetBool(const QString& column) const;
+    QString GetString(const QString& column) const;
+
+    // Starts editing the current row when no edit is pending.
+    void SetValue(const QString& column, const QVariant& value);
+    void AddNew();       // a new row becomes the current one, to be written and saved
+    void Update();       // saves the row being edited; a new row gets its ID from the database
+    void CancelUpdate(); // drops the pending edit
+    void Delete();       // deletes the current row at once; the next row becomes current
+
+private:
+    struct Row {
+        std::uint64_t serial = 0;
+        std::vector<QVariant> values;
+    };
+    struct Edit {
+        bool isNew = false;
+        std::vector<QVariant> values;
+        std::vector<bool> written;
+    };
+
+    std::size_t ColumnIndex(const QString& column) const;
+    std::vector<Row> ReadRows(const QString& where, const QVariant& key) const;
+    void RebuildView();
+    const Row& CurrentRow() const;
+    Row& CurrentRow();
+    bool Passes(const Row& row) const;
+    std::size_t IdColumn() const { return 0; }
+
+    CLabelDatabase& m_db;
+    QString m_table;
+    std::vector<QString> m_columns; // the first is the key, ID
+    std::vector<Row> m_rows;
+    std::vector<std::size_t> m_view; // indexes into m_rows that pass the filter, in order
+    std::size_t m_current = 0;       // index into m_view; m_view.size() is the end
+    std::optional<Edit> m_edit;
+    std::uint64_t m_nextSerial = 1;
+    QString m_filterText;
+    std::optional<std::pair<std::size_t, qlonglong>> m_filter; // column, value
+};
+
+// One label product as the dialogs see it; lengths in thousandths of a centimetre.
+struct LabelRecord {
+    int id = 0;
+    int companyId = 0;
+    QString name1;      // product number or name
+    QString name2;      // type or description
+    bool stock = false; // the Flag column: a maker's label, not the user's own
+    int paperSize = 0;
+    int width = 0;
+    int height = 0;
+    int topMargin = 0;
+    int sideMargin = 0;
+    int horizontalPitch = 0;
+    int verticalPitch = 0;
+    int numberAcross = 0;
+    int numberDown = 0;
+};
+
+struct LabelMaker {
+    int id = 0;
+    QString name;
+    CRowBookmark bookmark;
+};
+
+struct LabelProduct {
+    int id = 0;
+    QString text; // LabelName1 + " - " + LabelName2
+    CRowBookmark bookmark;
+};
+
+struct WrittenLabel {
+    int id = 0;
+    int companyId = 0;
+};
+
+// One connection and the two recordsets, for as long as one print dialog is shown.
+class CLabelDatabase {
+public:
+    // The maker every label the user creates or changes is filed under.
+    static constexpr int kUserCompanyId = 22;
+
+    // Opens the connection and both tables; throws CLabelDbError.
+    explicit CLabelDatabase(const LabelConnectionParams& params);
+    ~CLabelDatabase();
+    CLabelDatabase(const CLabelDatabase&) = delete;
+    CLabelDatabase& operator=(const CLabelDatabase&) = delete;
+
+    LabelConnectionParams::Engine Engine() const { return m_engine; }
+    const QString& ConnectionName() const { return m_connectionName; }
+    CLabelRecordset& Labels() { return m_labels; }
+    CLabelRecordset& Companies() { return m_companies; }
+
+    // Every maker in table order.
+    std::vector<LabelMaker> ListMakers();
+    // The products of one maker in table order; leaves the labels unfiltered.
+    std::vector<LabelProduct> ListProducts(const CRowBookmark& maker);
+    // The maker of a saved label, or nothing when the label is gone.
+    std::optional<int> FindLabelCompany(int labelId);
+    // The first row of the whole labels table, if there is one.
+    std::optional<WrittenLabel> FirstLabel();
+    LabelRecord ReadLabel(const CRowBookmark& product);
+
+    // Adds the user's own label under kUserCompanyId; returns its new ID. The new row is current.
+    WrittenLabel InsertLabel(const LabelRecord& label);
+    // Rewrites one of the user's own labels (never a stock label).
+    WrittenLabel ChangeLabel(const CRowBookmark& product, const LabelRecord& label);
+    // Deletes one of the user's own labels (never a stock label).
+    void DeleteLabel(const CRowBookmark& product);
+
+private:
+    void WriteLabelColumns(const LabelRecord& label);
+    WrittenLabel CurrentIds();
+
+    QString m_connectionName;
+    LabelConnectionParams::Engine m_engine;
+    CLabelRecordset m_labels;
+    CLabelRecordset m_companies;
+};

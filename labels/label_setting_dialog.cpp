@@ -1,0 +1,384 @@
+#include "labels/label_setting_dialog.h"
+
+#include "labels/filter_edit.h"
+#include "labels/label_geometry.h"
+#include "labels/label_messages.h"
+#include "labels/label_static.h"
+#include "labels/spin_button.h"
+
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPushButton>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Values a new label starts from, in centimetres, in the order of the length fields.
+constexpr std::array<double, CBWLabelSettingDialog::kLengthFields> kDefaultLengths = {
+    1.27, 0.40, 2.54, 10.63, 2.54, 10.16};
+constexpr unsigned kDefaultAcross = 2;
+constexpr unsigned kDefaultDown = 10;
+
+// The name box refuses what would trouble file names and quoting elsewhere.
+const QString kRefusedInNames = QStringLiteral("%'*\"+?><:\\");
+
+// A step is 0.01; a bound reached exactly must not be missed by a rounding error of the sum.
+constexpr double kBoundSlack = 1e-9;
+
+// The count fields take nine digits; a step beyond them would lose a digit.
+constexpr long long kMaxCount = 999'999'999;
+
+struct Place {
+    int x, y, w, h;
+};
+
+// Positions in dialog units, as the dialog has always been laid out.
+struct FieldPlaces {
+    const char* caption;
+    Place label, field, spin;
+    Place unit; // w == 0: no unit caption
+};
+const std::array<FieldPlaces, 8> kPlaces = {{
+    {"Top Margin:", {8, 118, 51, 11}, {64, 118, 40, 12}, {93, 120, 11, 8}, {108, 118, 11, 8}},
+    {"Side Margin:", {8, 137, 51, 11}, {64, 137, 40, 12}, {93, 137, 11, 8}, {108, 137, 11, 8}},
+    {"Vertical Pitch:", {8, 156, 51, 11}, {64, 156, 40, 12}, {93, 156, 11, 8}, {108, 156, 11, 8}},
+    {"Horizontal Pitch:", {8, 175, 51, 11}, {64, 175, 40, 12}, {93, 175, 11, 8}, {108, 175, 11, 8}},
+    {"Label Height:", {128, 118, 51, 11}, {183, 118, 40, 12}, {212, 121, 11, 8}, {225, 118, 11, 8}},
+    {"Label Width:", {128, 137, 51, 11}, {183, 137, 40, 12}, {212, 137, 11, 8}, {225, 137, 11, 8}},
+    {"Number Across", {128, 156, 49, 8}, {183, 156, 40, 12}, {212, 156, 11, 8}, {0, 0, 0, 0}},
+    {"Number Down", {128, 175, 46, 8}, {183, 175, 40, 12}, {212, 175, 11, 8}, {0, 0, 0, 0}},
+}};
+
+// Dialog units scale with the dialog's font: four to the average character width, eight to
+// the character height.
+class DialogUnits {
+public:
+    explicit DialogUnits(const QFont& font) {
+        const QFontMetrics fm(font);
+        const QString alphabet =
+            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        m_x = (fm.horizontalAdvance(alphabet) / 26 + 1) / 2;
+        m_y = fm.height();
+    }
+    // Widens the units until `text` fits in `dlu` units: the captions were measured for a
+    // narrower face than most desktops use.
+    void Fit(const QFont& font, const QString& text, int dlu) {
+        const int needed = QFontMetrics(font).horizontalAdvance(text);
+        while (X(dlu) < needed)
+            ++m_x;
+    }
+    int X(int dlu) const { return (dlu * m_x + 2) / 4; }
+    int Y(int dlu) const { return (dlu * m_y + 4) / 8; }
+    QRect Rect(const Place& p) const { return QRect(X(p.x), Y(p.y), X(p.w), Y(p.h)); }
+
+private:
+    int m_x = 6, m_y = 13;
+};
+
+} // namespace
+
+CBWLabelSettingDialog::CBWLabelSettingDialog(int labelId, const QString& name, const QString& type,
+                                             int topMargin, int sideMargin, int verticalPitch,
+                                             int horizontalPitch, int labelHeight, int labelWidth,
+                                             unsigned numberAcross, unsigned numberDown,
+                                             bool nameEditable, int paperSize, bool unitCentimetres,
+                                             QWidget* parent)
+    : QDialog(parent), m_nLabelID(labelId), m_bNameEditable(nameEditable),
+      m_bUnitCm(unitCentimetres) {
+    if (labelId > 0) {
+        m_strName = name;
+        m_strType = type;
+        const std::array<int, kLengthFields> given = {topMargin,       sideMargin,  verticalPitch,
+                                                      horizontalPitch, labelHeight, labelWidth};
+        for (int i = 0; i < kLengthFields; ++i)
+            m_dLengths[i] = given[i] * 0.001;
+        m_nNumberAcross = numberAcross;
+        m_nNumberDown = numberDown;
+        m_nPaperSize = paperSize;
+    } else {
+        m_dLengths = kDefaultLengths;
+        m_nNumberAcross = kDefaultAcross;
+        m_nNumberDown = kDefaultDown;
+        m_nPaperSize = 0;
+        m_bUnitCm = true;
+    }
+    if (labelId < 0) m_bNameEditable = true;
+
+    BuildControls();
+    OnInitDialog();
+}
+
+CBWLabelSettingDialog::~CBWLabelSettingDialog() = default;
+
+CFilterNumericEdit& CBWLabelSettingDialog::LengthField(Field field) const {
+    return *m_fields[field];
+}
+
+CFilterIntegerEdit& CBWLabelSettingDialog::CountField(Field field) const {
+    return static_cast<CFilterIntegerEdit&>(*m_fields[field]);
+}
+
+void CBWLabelSettingDialog::BuildControls() {
+    DialogUnits du(font());
+    // Each caption may use the room up to its field.
+    du.Fit(font(), QStringLiteral("Label Name"), 63 - 8 - 2);
+    du.Fit(font(), QStringLiteral("Paper Size:"), 63 - 8 - 2);
+    for (const FieldPlaces& p : kPlaces)
+        du.Fit(font(), QString::fromLatin1(p.caption), p.field.x - p.label.x - 2);
+    setFixedSize(du.X(245), du.Y(233));
+    setWindowTitle(QStringLiteral("Label Setting"));
+
+    // Created in the order of the keyboard's Tab key.
+    m_pPreview = new CBWLabelStatic(this);
+    m_pPreview->setGeometry(du.Rect({8, 4, 228, 89}));
+
+    auto caption = [&](const QString& text, const Place& p) {
+        auto* label = new QLabel(text, this);
+        label->setGeometry(du.Rect(p));
+        return label;
+    };
+    // Captions take their field's height and sit centred beside it.
+    caption(QStringLiteral("Label Name"), {8, 102, 53, 12});
+    m_pName = new CFilterAlphanumericEdit(0, kRefusedInNames, this);
+    m_pName->setGeometry(du.Rect({63, 102, 173, 12}));
+
+    for (int i = 0; i < 8; ++i) {
+        const FieldPlaces& p = kPlaces[static_cast<std::size_t>(i)];
+        caption(QString::fromLatin1(p.caption),
+                {p.label.x, p.field.y, p.field.x - p.label.x - 2, p.field.h});
+        m_fields[i] = i < kLengthFields ? new CFilterNumericEdit(9, 4, this)
+                                        : new CFilterIntegerEdit(9, this);
+        // The arrows sit inside the field's right end, with the field's height.
+        const QRect field = du.Rect(p.field);
+        const int spinWidth = du.X(p.spin.w);
+        m_fields[i]->setGeometry(field.adjusted(0, 0, -spinWidth, 0));
+        m_spins[i] = new CSpinButton(this);
+        m_spins[i]->setGeometry(field.right() + 1 - spinWidth, field.top(), spinWidth,
+                                field.height());
+        const Field f = static_cast<Field>(i);
+        connect(m_spins[i], &CSpinButton::PositionChanging, this,
+                [this, f](int delta) { OnSpinStep(f, delta); });
+        if (i < kLengthFields)
+            m_units[i] = caption(QString(), {p.unit.x, p.field.y, p.unit.w, p.field.h});
+    }
+
+    caption(QStringLiteral("Paper Size:"), {8, 191, 53, 13});
+    m_pPaper = new QComboBox(this);
+    m_pPaper->setGeometry(du.Rect({63, 191, 173, 13}));
+    m_pPaper->setMaxVisibleItems(13);
+
+    m_pCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_pCancel->setGeometry(du.Rect({156, 212, 30, 14}));
+    m_pOk = new QPushButton(QStringLiteral("OK"), this);
+    m_pOk->setGeometry(du.Rect({206, 212, 30, 14}));
+    m_pOk->setDefault(true);
+    connect(m_pOk, &QPushButton::clicked, this, &CBWLabelSettingDialog::accept);
+    connect(m_pCancel, &QPushButton::clicked, this, &CBWLabelSettingDialog::reject);
+}
+
+void CBWLabelSettingDialog::OnInitDialog() {
+    m_pName->SetWindowText(m_strName);
+    CountField(NumberAcross).SetWindowText(QString::number(m_nNumberAcross));
+    CountField(NumberDown).SetWindowText(QString::number(m_nNumberDown));
+
+    if (m_nLabelID < 0)
+        setWindowTitle(QStringLiteral("New custom label"));
+    else
+        setWindowTitle(m_strType + u' ' + m_strName + QStringLiteral(" information"));
+    m_pName->setEnabled(m_bNameEditable);
+
+    for (QLabel* unit : m_units)
+        unit->setText(m_bUnitCm ? QStringLiteral("cm") : QStringLiteral("in"));
+    for (CSpinButton* spin : m_spins)
+        spin->SetRange(0, 10000);
+
+    for (int i = 0; i < 13; ++i)
+        m_pPaper->addItem(PaperSizeName(i));
+    // A paper index that names no paper shows the first paper: every calculation needs one.
+    m_pPaper->setCurrentIndex(FindPaperSize(m_nPaperSize) ? m_nPaperSize : 0);
+    connect(m_pPaper, &QComboBox::currentIndexChanged, this, &CBWLabelSettingDialog::OnPaperChange);
+
+    for (int i = 0; i < kLengthFields; ++i) {
+        CFilterNumericEdit& field = *m_fields[i];
+        field.SetDecimalPlaces(3);
+        field.ModifyOptions(CNumericFilterBehavior::kPadDecimals, 0);
+        field.SetAllowMinus(false);
+        field.SetValue(m_dLengths[i], false);
+    }
+    for (int i = kLengthFields; i < 8; ++i)
+        m_fields[i]->SetAllowMinus(false);
+
+    RefreshPreview();
+}
+
+double CBWLabelSettingDialog::PaperWidth() const {
+    const PaperSize* paper = FindPaperSize(m_pPaper->currentIndex());
+    return (paper ? paper->width : kPaperSizes[0].width) / 1000.0 / UnitFactor(m_bUnitCm);
+}
+
+double CBWLabelSettingDialog::PaperHeight() const {
+    const PaperSize* paper = FindPaperSize(m_pPaper->currentIndex());
+    return (paper ? paper->height : kPaperSizes[0].height) / 1000.0 / UnitFactor(m_bUnitCm);
+}
+
+SheetFields CBWLabelSettingDialog::ReadFields() const {
+    SheetFields s;
+    s.paperWidth = PaperWidth();
+    s.paperHeight = PaperHeight();
+    s.topMargin = LengthField(TopMargin).GetValue();
+    s.sideMargin = LengthField(SideMargin).GetValue();
+    s.verticalPitch = LengthField(VerticalPitch).GetValue();
+    s.horizontalPitch = LengthField(HorizontalPitch).GetValue();
+    s.labelHeight = LengthField(LabelHeight).GetValue();
+    s.labelWidth = LengthField(LabelWidth).GetValue();
+    s.numberAcross = CountField(NumberAcross).GetIntValue();
+    s.numberDown = CountField(NumberDown).GetIntValue();
+    return s;
+}
+
+SpinBounds CBWLabelSettingDialog::LengthBounds(Field field, const SheetFields& s) {
+    // The sheet may be overrun by a tenth; a count of 0 leaves its pitch without a ceiling.
+    const double pw = 1.1 * s.paperWidth, ph = 1.1 * s.paperHeight;
+    const double inf = std::numeric_limits<double>::infinity();
+    switch (field) {
+    case TopMargin:
+        return {0, ph - double(s.numberDown) * s.verticalPitch};
+    case SideMargin:
+        return {0, pw - double(s.numberAcross) * s.horizontalPitch};
+    case HorizontalPitch:
+        return {s.labelWidth, s.numberAcross ? pw / double(s.numberAcross) : inf};
+    case VerticalPitch:
+        return {s.labelHeight, s.numberDown ? ph / double(s.numberDown) : inf};
+    case LabelWidth:
+        return {0, s.horizontalPitch};
+    case LabelHeight:
+        return {0, s.verticalPitch};
+    default:
+        return {0, 0};
+    }
+}
+
+void CBWLabelSettingDialog::OnSpinStep(Field field, int delta) {
+    if (field < kLengthFields) {
+        CFilterNumericEdit& edit = LengthField(field);
+        const double candidate = edit.GetValue() + (delta > 0 ? 0.01 : -0.01);
+        const SpinBounds b = LengthBounds(field, ReadFields());
+        if (candidate >= b.lower - kBoundSlack && candidate <= b.upper + kBoundSlack)
+            edit.SetValue(candidate, false);
+    } else {
+        CFilterIntegerEdit& edit = CountField(field);
+        const long long candidate =
+            static_cast<long long>(edit.GetIntValue()) + (delta > 0 ? 1 : -1);
+        if (candidate > 0 && candidate <= kMaxCount) edit.SetIntValue(static_cast<int>(candidate));
+        if (field == NumberAcross)
+            AdjustAcross();
+        else
+            AdjustDown();
+    }
+    RefreshPreview();
+    CheckChange();
+}
+
+namespace {
+
+// Keeps the pitch and the label within the share of the sheet that each label has left, and
+// makes a single label's pitch the whole sheet.
+void AdjustOneWay(double sheet, double margin, long long count, CFilterNumericEdit& pitch,
+                  CFilterNumericEdit& size) {
+    if (count > 0) {
+        // A margin beyond the sheet leaves no room at all, not a negative one.
+        const double share = std::max(0.0, (sheet - margin) / double(count));
+        if (pitch.GetValue() > share) pitch.SetValue(share, false);
+        if (size.GetValue() > share) size.SetValue(share, true);
+    }
+    if (count == 1) pitch.SetValue(sheet, false);
+    pitch.setEnabled(count != 1);
+}
+
+} // namespace
+
+void CBWLabelSettingDialog::AdjustAcross() {
+    AdjustOneWay(PaperWidth(), LengthField(SideMargin).GetValue(),
+                 CountField(NumberAcross).GetIntValue(), LengthField(HorizontalPitch),
+                 LengthField(LabelWidth));
+}
+
+void CBWLabelSettingDialog::AdjustDown() {
+    AdjustOneWay(PaperHeight(), LengthField(TopMargin).GetValue(),
+                 CountField(NumberDown).GetIntValue(), LengthField(VerticalPitch),
+                 LengthField(LabelHeight));
+}
+
+void CBWLabelSettingDialog::OnPaperChange() {
+    AdjustAcross();
+    AdjustDown();
+    CheckChange();
+    RefreshPreview();
+}
+
+void CBWLabelSettingDialog::CheckChange() {
+    if (m_bNameEditable) return;
+    bool changed =
+        CountField(NumberAcross).GetIntValue() != static_cast<long long>(m_nNumberAcross) ||
+        CountField(NumberDown).GetIntValue() != static_cast<long long>(m_nNumberDown) ||
+        m_pPaper->currentIndex() != m_nPaperSize;
+    for (int i = 0; i < kLengthFields && !changed; ++i)
+        changed = std::abs(m_fields[i]->GetValue() - m_dLengths[i]) >= 0.01;
+    if (!changed) return;
+    // A stock label's geometry was changed: what the user has now is a new label of their own.
+    m_pName->SetWindowText(QString());
+    m_pName->setEnabled(true);
+    setWindowTitle(QStringLiteral("New Custom Label"));
+    m_nLabelID = -1;
+    m_bNameEditable = true;
+}
+
+void CBWLabelSettingDialog::RefreshPreview() {
+    LabelSheetGeometry& g = m_pPreview->m_geometry;
+    g.topMargin = StoredLength(LengthField(TopMargin).GetValue(), m_bUnitCm);
+    g.sideMargin = StoredLength(LengthField(SideMargin).GetValue(), m_bUnitCm);
+    g.verticalPitch = StoredLength(LengthField(VerticalPitch).GetValue(), m_bUnitCm);
+    g.horizontalPitch = StoredLength(LengthField(HorizontalPitch).GetValue(), m_bUnitCm);
+    g.labelHeight = StoredLength(LengthField(LabelHeight).GetValue(), m_bUnitCm);
+    g.labelWidth = StoredLength(LengthField(LabelWidth).GetValue(), m_bUnitCm);
+    g.numberAcross = CountField(NumberAcross).GetIntValue();
+    g.numberDown = CountField(NumberDown).GetIntValue();
+    const PaperSize* paper = FindPaperSize(m_pPaper->currentIndex());
+    if (!paper) paper = &kPaperSizes[0];
+    g.paperWidth = paper->width;
+    g.paperHeight = paper->height;
+    m_pPreview->update();
+}
+
+void CBWLabelSettingDialog::accept() {
+    if (m_bNameEditable && m_pName->text().trimmed().isEmpty()) {
+        LabelMessageBox(this, QStringLiteral("Please enter a name for your custom label."));
+        m_pName->setFocus();
+        return;
+    }
+    // Nothing is taken over until every value has been read, so a refused OK changes nothing.
+    std::array<double, kLengthFields> lengths{};
+    for (int i = 0; i < kLengthFields; ++i)
+        lengths[i] = m_fields[i]->GetValue();
+    std::array<unsigned, 2> counts{};
+    for (int i = 0; i < 2; ++i) {
+        CFilterEdit& field = *m_fields[kLengthFields + i];
+        bool ok = false;
+        counts[i] = field.text().toUInt(&ok);
+        if (!ok) {
+            LabelMessageBox(this, QStringLiteral("Please enter a positive integer."));
+            field.setFocus();
+            field.selectAll();
+            return;
+        }
+    }
+    m_dLengths = lengths;
+    m_nNumberAcross = counts[0];
+    m_nNumberDown = counts[1];
+    m_nPaperSize = m_pPaper->currentIndex();
+    m_strName = m_pName->text().trimmed();
+    QDialog::accept();
+}

@@ -1,0 +1,71 @@
+#pragma once
+// A drawing surface that records an enhanced metafile (EMF) of what is drawn on it: the vector
+// picture of the clipboard and of the "wmf" export.
+
+#include "output/mapped_surface.h"
+#include "output/vector_common.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+// Every drawing call becomes the records a device context would write: a geometric pen created,
+// selected, used for one move-to and line-to, deselected and deleted per line; a font created
+// from its description when text is first drawn with it, deleted when it is restored; text out
+// with the characters' advances. The mapping (anisotropic, extents and origins) and the
+// background mode are recorded as they stand before each drawing, so every record is drawn
+// with the mapping the caller set for it. The header gives the bounds and frame of what was
+// drawn, the reference screen and the description "QUILLMARK" / "Image".
+class CEmfSurface : public CMappedSurface {
+public:
+    explicit CEmfSurface(const CReferenceScreen& screen = CReferenceScreen::Primary());
+
+    void DrawLine(CPoint from, CPoint to, int penWidth) override;
+    void SelectFont(const CFontSpec& font) override;
+    void RestoreFont() override;
+    CSize GetTextExtent(std::string_view text) override;
+    void TextOut(CPoint at, std::string_view text) override;
+
+    int DeviceDpiX() const override { return m_screen.dpiX; }
+    int DeviceDpiY() const override { return m_screen.dpiY; }
+    const CReferenceScreen& ReferenceScreen() const { return m_screen; }
+
+    // The complete metafile as drawn so far: header, records, end of file.
+    std::vector<std::uint8_t> Bytes() const;
+    // Writes Bytes() through a temporary file (see WriteFileAtomically).
+    std::error_code WriteFile(const std::string& path) const;
+
+private:
+    struct Font {
+        CFontSpec desc;
+        std::optional<std::uint32_t> handle; // once created in the recording
+    };
+    struct DeviceState {
+        bool mapModeSet = false;
+        std::optional<CMapping> mapping;
+        std::optional<bool> opaque;
+    };
+    struct Bounds {
+        bool empty = true;
+        double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    };
+
+    void SyncState();
+    static void AppendStateRecords(const CMapping& mapping, bool opaque, DeviceState& state,
+                                   std::vector<std::uint8_t>& out, std::uint32_t& count);
+    std::uint32_t NewHandle();
+    void FreeHandle(std::uint32_t handle);
+    void AddToBounds(double lx, double ly);
+    CScreenTextMetrics Metrics() const;
+
+    CReferenceScreen m_screen;
+    std::vector<std::uint8_t> m_records;
+    std::uint32_t m_recordCount = 0;
+    DeviceState m_state;
+    std::vector<bool> m_handleInUse{true}; // index 0 is the metafile's own
+    std::uint32_t m_handleCount = 1;
+    std::vector<Font> m_fonts;
+    Bounds m_bounds;
+};

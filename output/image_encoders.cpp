@@ -1,0 +1,563 @@
+#include "output/image_encoders.h"
+
+#include "common/atomic_file.h"
+
+#include <QImage>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <csetjmp>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <new>
+
+#include <gif_lib.h>
+#include <jpeglib.h>
+#include <png.h>
+#include <tiffio.h>
+
+namespace {
+
+class EncodeCategory : public std::error_category {
+public:
+    const char* name() const noexcept override { return "image encoder"; }
+    std::string message(int value) const override {
+        switch (static_cast<ImageEncodeError>(value)) {
+        case ImageEncodeError::EmptyImage:
+            return "The image has no pixels.";
+        case ImageEncodeError::TooLarge:
+            return "The image is too large for this file format.";
+        case ImageEncodeError::EncoderFailed:
+            return "The image could not be encoded.";
+        }
+        return "Unknown image encoder error.";
+    }
+};
+
+bool Valid(const MonoImage& image) {
+    return image.width > 0 && image.height > 0 &&
+           image.bits.size() >= image.Stride() * static_cast<std::size_t>(image.height);
+}
+
+bool Valid(const GreyscaleImage& image) {
+    return image.width > 0 && image.height > 0 &&
+           image.pixels.size() >=
+               static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
+}
+
+const std::uint8_t* Row(const MonoImage& image, int y) {
+    return image.bits.data() + static_cast<std::size_t>(y) * image.Stride();
+}
+
+// The mask of the bits that hold pixels in a row's last byte.
+std::uint8_t LastByteMask(int width) {
+    const int used = width % 8;
+    return used == 0 ? 0xFF : static_cast<std::uint8_t>(0xFF << (8 - used));
+}
+
+long PixelsPerMetre(int dpi) {
+    return dpi > 0 ? std::lround(dpi / 0.0254) : 0;
+}
+
+void PutLE16(std::vector<std::uint8_t>& out, std::size_t at, unsigned value) {
+    out[at] = static_cast<std::uint8_t>(value);
+    out[at + 1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void PutLE32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        out[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// ---- PNG ----------------------------------------------------------------------------------
+
+struct PngSink {
+    std::vector<std::uint8_t>* out;
+};
+
+void PngError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+void PngWarning(png_structp, png_const_charp) {}
+
+void PngWrite(png_structp png, png_bytep data, png_size_t length) {
+    auto* sink = static_cast<PngSink*>(png_get_io_ptr(png));
+    bool ok = true;
+    try {
+        sink->out->insert(sink->out->end(), data, data + length);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
+    // Leaves the C++ handler before unwinding through the library.
+    if (!ok) png_error(png, "out of memory");
+}
+
+void PngFlush(png_structp) {}
+
+// Only plain values live across the jump, so nothing is skipped that needs destroying.
+bool PngWriteAll(png_structp png, png_infop info, const MonoImage& image, int dpi, PngSink* sink) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_write_fn(png, sink, PngWrite, PngFlush);
+    // The library's default limits guard readers against hostile files; ours are our own.
+    png_set_user_limits(png, 0x7fffffff, 0x7fffffff);
+    // One-bit grey stores the pixels exactly as the buffer holds them: 0 black, 1 white.
+    png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
+                 static_cast<png_uint_32>(image.height), 1, PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (dpi > 0) {
+        const auto ppm = static_cast<png_uint_32>(PixelsPerMetre(dpi));
+        png_set_pHYs(png, info, ppm, ppm, PNG_RESOLUTION_METER);
+    }
+    png_write_info(png, info);
+    for (int y = 0; y < image.height; ++y)
+        png_write_row(png, Row(image, y));
+    png_write_end(png, info);
+    return true;
+}
+
+std::error_code EncodePng(const MonoImage& image, int dpi, std::vector<std::uint8_t>& out) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+    if (!png) return ImageEncodeError::EncoderFailed;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return ImageEncodeError::EncoderFailed;
+    }
+    PngSink sink{&out};
+    const bool ok = PngWriteAll(png, info, image, dpi, &sink);
+    png_destroy_write_struct(&png, &info);
+    if (!ok) return ImageEncodeError::EncoderFailed;
+    return {};
+}
+
+// ---- JPEG ---------------------------------------------------------------------------------
+
+struct JpegState {
+    jpeg_error_mgr errors;
+    std::jmp_buf jump;
+    jpeg_compress_struct cinfo;
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+};
+
+// The library's default ends the process on an error.
+void JpegErrorExit(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<JpegState*>(cinfo->err)->jump, 1);
+}
+
+void JpegMessage(j_common_ptr) {}
+
+bool JpegWriteAll(JpegState* s, const GreyscaleImage& image, int dpi) {
+    if (setjmp(s->jump)) return false;
+    jpeg_create_compress(&s->cinfo);
+    jpeg_mem_dest(&s->cinfo, &s->buffer, &s->size);
+    s->cinfo.image_width = static_cast<JDIMENSION>(image.width);
+    s->cinfo.image_height = static_cast<JDIMENSION>(image.height);
+    s->cinfo.input_components = 1;
+    s->cinfo.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&s->cinfo);
+    jpeg_set_quality(&s->cinfo, kJpegQuality, TRUE);
+    s->cinfo.write_JFIF_header = TRUE;
+    if (dpi > 0 && dpi <= 65535) {
+        s->cinfo.density_unit = 1; // dots per inch
+        s->cinfo.X_density = static_cast<UINT16>(dpi);
+        s->cinfo.Y_density = static_cast<UINT16>(dpi);
+    } else {
+        s->cinfo.density_unit = 0; // square pixels, size unknown
+        s->cinfo.X_density = 1;
+        s->cinfo.Y_density = 1;
+    }
+    jpeg_start_compress(&s->cinfo, TRUE);
+    while (s->cinfo.next_scanline < s->cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(image.pixels.data() +
+                                            static_cast<std::size_t>(s->cinfo.next_scanline) *
+                                                static_cast<std::size_t>(image.width));
+        jpeg_write_scanlines(&s->cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&s->cinfo);
+    return true;
+}
+
+// ---- TIFF ---------------------------------------------------------------------------------
+
+// The file is built in memory; libtiff seeks back to patch offsets, so this is a seekable,
+// growing buffer.
+struct TiffMemory {
+    std::vector<std::uint8_t>* out;
+    std::uint64_t pos = 0;
+};
+
+tmsize_t TiffRead(thandle_t h, void* buf, tmsize_t size) {
+    auto* m = static_cast<TiffMemory*>(h);
+    if (size <= 0 || m->pos >= m->out->size()) return 0;
+    const std::size_t n =
+        std::min<std::size_t>(static_cast<std::size_t>(size), m->out->size() - m->pos);
+    std::memcpy(buf, m->out->data() + m->pos, n);
+    m->pos += n;
+    return static_cast<tmsize_t>(n);
+}
+
+tmsize_t TiffWrite(thandle_t h, void* buf, tmsize_t size) {
+    auto* m = static_cast<TiffMemory*>(h);
+    if (size <= 0) return 0;
+    const std::uint64_t end = m->pos + static_cast<std::uint64_t>(size);
+    try {
+        if (end > m->out->size()) m->out->resize(end);
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+    std::memcpy(m->out->data() + m->pos, buf, static_cast<std::size_t>(size));
+    m->pos = end;
+    return size;
+}
+
+toff_t TiffSeek(thandle_t h, toff_t offset, int whence) {
+    auto* m = static_cast<TiffMemory*>(h);
+    std::uint64_t base = 0;
+    if (whence == SEEK_CUR) base = m->pos;
+    if (whence == SEEK_END) base = m->out->size();
+    m->pos = base + offset;
+    return m->pos;
+}
+
+int TiffClose(thandle_t) {
+    return 0;
+}
+
+toff_t TiffSize(thandle_t h) {
+    return static_cast<TiffMemory*>(h)->out->size();
+}
+
+int TiffMap(thandle_t, void**, toff_t*) {
+    return 0;
+}
+
+void TiffUnmap(thandle_t, void*, toff_t) {}
+
+// Errors are reported through the return values; the library's messages would only reach a
+// terminal the user does not see.
+int TiffQuiet(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
+
+std::error_code EncodeTiff(const MonoImage& image, int dpi, std::vector<std::uint8_t>& out) {
+    TiffMemory memory{&out};
+    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    if (!options) return ImageEncodeError::EncoderFailed;
+    TIFFOpenOptionsSetErrorHandlerExtR(options, TiffQuiet, nullptr);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, TiffQuiet, nullptr);
+    TIFF* tif = TIFFClientOpenExt("image", "w", &memory, TiffRead, TiffWrite, TiffSeek, TiffClose,
+                                  TiffSize, TiffMap, TiffUnmap, options);
+    TIFFOpenOptionsFree(options);
+    if (!tif) return ImageEncodeError::EncoderFailed;
+
+    bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(image.width)) &&
+              TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(image.height)) &&
+              TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1) &&
+              TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1) &&
+              TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4) &&
+              // Group 4 is a fax coding: readers expect 0 for white, as faxes have it.
+              TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE) &&
+              TIFFSetField(tif, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB) &&
+              TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+              TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(image.height));
+    if (ok && dpi > 0)
+        ok = TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) &&
+             TIFFSetField(tif, TIFFTAG_XRESOLUTION, static_cast<float>(dpi)) &&
+             TIFFSetField(tif, TIFFTAG_YRESOLUTION, static_cast<float>(dpi));
+    std::vector<std::uint8_t> row(image.Stride());
+    for (int y = 0; ok && y < image.height; ++y) {
+        const std::uint8_t* in = Row(image, y);
+        for (std::size_t i = 0; i < row.size(); ++i)
+            row[i] = static_cast<std::uint8_t>(~in[i]);
+        ok = TIFFWriteScanline(tif, row.data(), static_cast<std::uint32_t>(y), 0) == 1;
+    }
+    if (ok) ok = TIFFFlush(tif) == 1;
+    TIFFClose(tif);
+    if (!ok) return ImageEncodeError::EncoderFailed;
+    return {};
+}
+
+// ---- GIF ----------------------------------------------------------------------------------
+
+int GifWrite(GifFileType* gif, const GifByteType* data, int length) {
+    auto* out = static_cast<std::vector<std::uint8_t>*>(gif->UserData);
+    try {
+        out->insert(out->end(), data, data + length);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    return length;
+}
+
+std::error_code EncodeGif(const MonoImage& image, std::vector<std::uint8_t>& out) {
+    if (image.width > 65535 || image.height > 65535) return ImageEncodeError::TooLarge;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, GifWrite, &error);
+    if (!gif) return ImageEncodeError::EncoderFailed;
+    GifColorType colours[2] = {{0, 0, 0}, {255, 255, 255}};
+    ColorMapObject* map = GifMakeMapObject(2, colours);
+    // The background, shown around the image by some viewers, is white.
+    bool ok = map && EGifPutScreenDesc(gif, image.width, image.height, 1, 1, map) == GIF_OK &&
+              EGifPutImageDesc(gif, 0, 0, image.width, image.height, false, nullptr) == GIF_OK;
+    GifFreeMapObject(map);
+    std::vector<GifPixelType> line(static_cast<std::size_t>(image.width));
+    for (int y = 0; ok && y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x)
+            line[static_cast<std::size_t>(x)] = image.IsWhite(x, y) ? 1 : 0;
+        ok = EGifPutLine(gif, line.data(), image.width) == GIF_OK;
+    }
+    if (EGifCloseFile(gif, &error) != GIF_OK) ok = false;
+    if (!ok) return ImageEncodeError::EncoderFailed;
+    return {};
+}
+
+// ---- BMP ----------------------------------------------------------------------------------
+
+std::error_code EncodeBmp(const MonoImage& image, int dpi, std::vector<std::uint8_t>& out) {
+    constexpr std::size_t kHeaders = 14 + 40 + 2 * 4;
+    const std::size_t stride = (image.Stride() + 3) / 4 * 4;
+    const std::size_t pixels = stride * static_cast<std::size_t>(image.height);
+    if (pixels > std::numeric_limits<std::uint32_t>::max() - kHeaders)
+        return ImageEncodeError::TooLarge;
+    const long ppm = PixelsPerMetre(dpi);
+    if (ppm > std::numeric_limits<std::int32_t>::max()) return ImageEncodeError::TooLarge;
+
+    out.assign(kHeaders + pixels, 0);
+    out[0] = 'B';
+    out[1] = 'M';
+    PutLE32(out, 2, static_cast<std::uint32_t>(out.size()));
+    PutLE32(out, 10, kHeaders);
+    PutLE32(out, 14, 40);
+    PutLE32(out, 18, static_cast<std::uint32_t>(image.width));
+    PutLE32(out, 22, static_cast<std::uint32_t>(image.height)); // positive: rows bottom-up
+    PutLE16(out, 26, 1);                                        // planes
+    PutLE16(out, 28, 1);                                        // bits per pixel
+    PutLE32(out, 34, static_cast<std::uint32_t>(pixels));
+    PutLE32(out, 38, static_cast<std::uint32_t>(ppm));
+    PutLE32(out, 42, static_cast<std::uint32_t>(ppm));
+    PutLE32(out, 46, 2); // colours used
+    PutLE32(out, 50, 2); // colours important
+    // Palette as blue, green, red, reserved: entry 0 black, entry 1 white.
+    out[58] = out[59] = out[60] = 0xFF;
+    const std::uint8_t mask = LastByteMask(image.width);
+    for (int y = 0; y < image.height; ++y) {
+        std::uint8_t* dst =
+            out.data() + kHeaders + static_cast<std::size_t>(image.height - 1 - y) * stride;
+        std::memcpy(dst, Row(image, y), image.Stride());
+        // Whatever the caller left in the unused bits, the file holds zeros there.
+        dst[image.Stride() - 1] &= mask;
+    }
+    return {};
+}
+
+// ---- PCX ----------------------------------------------------------------------------------
+
+void PcxPackRow(const std::uint8_t* row, std::size_t length, std::vector<std::uint8_t>& out) {
+    std::size_t i = 0;
+    while (i < length) {
+        const std::uint8_t b = row[i];
+        std::size_t run = 1;
+        while (i + run < length && row[i + run] == b && run < 63)
+            ++run;
+        // A lone byte goes out as itself unless its top two bits would mark it as a count.
+        if (run > 1 || (b & 0xC0) == 0xC0) out.push_back(static_cast<std::uint8_t>(0xC0 | run));
+        out.push_back(b);
+        i += run;
+    }
+}
+
+std::error_code EncodePcx(const MonoImage& image, int dpi, std::vector<std::uint8_t>& out) {
+    if (image.width > 65535 || image.height > 65535) return ImageEncodeError::TooLarge;
+    // Scan lines hold an even number of bytes.
+    const std::size_t bytesPerLine = (image.Stride() + 1) / 2 * 2;
+    const unsigned storedDpi = dpi > 0 && dpi <= 65535 ? static_cast<unsigned>(dpi) : 0;
+
+    out.assign(128, 0);
+    out[0] = 0x0A; // manufacturer
+    out[1] = 5;    // version: with palette information
+    out[2] = 1;    // run-length encoded
+    out[3] = 1;    // bits per pixel per plane
+    PutLE16(out, 8, static_cast<unsigned>(image.width - 1));
+    PutLE16(out, 10, static_cast<unsigned>(image.height - 1));
+    PutLE16(out, 12, storedDpi);
+    PutLE16(out, 14, storedDpi);
+    // Header palette: entry 0 black, entry 1 white.
+    out[19] = out[20] = out[21] = 0xFF;
+    out[65] = 1; // planes
+    PutLE16(out, 66, static_cast<unsigned>(bytesPerLine));
+    PutLE16(out, 68, 1); // palette holds colour or black and white
+
+    // Padding is white, so that a reader that shows whole scan lines shows no black edge.
+    std::vector<std::uint8_t> row(bytesPerLine, 0xFF);
+    const std::uint8_t mask = LastByteMask(image.width);
+    for (int y = 0; y < image.height; ++y) {
+        std::memcpy(row.data(), Row(image, y), image.Stride());
+        row[image.Stride() - 1] |= static_cast<std::uint8_t>(~mask);
+        PcxPackRow(row.data(), row.size(), out);
+    }
+    return {};
+}
+
+std::error_code Encode(ImageFileType type, const MonoImage& image, int dpi,
+                       std::vector<std::uint8_t>& out) {
+    switch (type) {
+    case ImageFileType::Png:
+        return EncodePng(image, dpi, out);
+    case ImageFileType::Tiff:
+        return EncodeTiff(image, dpi, out);
+    case ImageFileType::Gif:
+        return EncodeGif(image, out);
+    case ImageFileType::Pcx:
+        return EncodePcx(image, dpi, out);
+    case ImageFileType::Jpeg:
+        return EncodeJpeg(ToGreyscale(image), dpi, out);
+    case ImageFileType::Bmp:
+        break;
+    }
+    return EncodeBmp(image, dpi, out);
+}
+
+} // namespace
+
+const std::error_category& ImageEncodeCategory() {
+    static const EncodeCategory category;
+    return category;
+}
+
+std::error_code make_error_code(ImageEncodeError e) {
+    return {static_cast<int>(e), ImageEncodeCategory()};
+}
+
+bool MonoImage::Allocate(int w, int h) {
+    if (w <= 0 || h <= 0) return false;
+    width = w;
+    height = h;
+    try {
+        bits.assign(Stride() * static_cast<std::size_t>(h), 0xFF);
+    } catch (const std::bad_alloc&) {
+        *this = {};
+        return false;
+    }
+    return true;
+}
+
+GreyscaleImage ToGreyscale(const MonoImage& image) {
+    GreyscaleImage grey;
+    if (!Valid(image)) return grey;
+    grey.width = image.width;
+    grey.height = image.height;
+    grey.pixels.resize(static_cast<std::size_t>(image.width) *
+                       static_cast<std::size_t>(image.height));
+    std::uint8_t* p = grey.pixels.data();
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            *p++ = image.IsWhite(x, y) ? 255 : 0;
+    return grey;
+}
+
+MonoImage MonoImageFromQImage(const QImage& source) {
+    MonoImage out;
+    if (source.isNull() || !out.Allocate(source.width(), source.height())) return {};
+    const std::size_t stride = out.Stride();
+    const QList<QRgb> table = source.colorTable();
+    if ((source.format() == QImage::Format_Mono || source.format() == QImage::Format_MonoLSB) &&
+        table.size() >= 2) {
+        const QImage mono = source.convertToFormat(QImage::Format_Mono);
+        const bool white0 = qGray(table[0]) >= 128, white1 = qGray(table[1]) >= 128;
+        for (int y = 0; y < mono.height(); ++y) {
+            const uchar* in = mono.constScanLine(y);
+            std::uint8_t* dst = out.bits.data() + static_cast<std::size_t>(y) * stride;
+            for (std::size_t i = 0; i < stride; ++i) {
+                const std::uint8_t ones = in[i];
+                dst[i] = static_cast<std::uint8_t>((white1 ? ones : 0) | (white0 ? ~ones : 0));
+            }
+        }
+        return out;
+    }
+    const QImage grey = source.convertToFormat(QImage::Format_Grayscale8);
+    if (grey.isNull()) return {};
+    for (int y = 0; y < grey.height(); ++y) {
+        const uchar* in = grey.constScanLine(y);
+        std::uint8_t* dst = out.bits.data() + static_cast<std::size_t>(y) * stride;
+        std::fill(dst, dst + stride, 0);
+        for (int x = 0; x < grey.width(); ++x)
+            if (in[x] >= 128) dst[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
+    }
+    return out;
+}
+
+std::string FileExtension(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos) return {};
+    return std::string(name.substr(dot + 1));
+}
+
+ImageFileType ImageFileTypeForExtension(std::string_view extension) {
+    std::string ext(extension);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (ext == "gif") return ImageFileType::Gif;
+    if (ext == "jpg") return ImageFileType::Jpeg;
+    if (ext == "pcx") return ImageFileType::Pcx;
+    if (ext == "png") return ImageFileType::Png;
+    if (ext == "tif") return ImageFileType::Tiff;
+    return ImageFileType::Bmp;
+}
+
+std::error_code EncodeJpeg(const GreyscaleImage& image, int dpi, std::vector<std::uint8_t>& out) {
+    if (!Valid(image)) return ImageEncodeError::EmptyImage;
+    if (image.width > JPEG_MAX_DIMENSION || image.height > JPEG_MAX_DIMENSION)
+        return ImageEncodeError::TooLarge;
+    auto state = std::make_unique<JpegState>();
+    state->cinfo.err = jpeg_std_error(&state->errors);
+    state->errors.error_exit = JpegErrorExit;
+    state->errors.output_message = JpegMessage;
+    const bool ok = JpegWriteAll(state.get(), image, dpi);
+    jpeg_destroy_compress(&state->cinfo);
+    std::error_code result;
+    if (!ok) {
+        result = ImageEncodeError::EncoderFailed;
+    } else {
+        try {
+            out.assign(state->buffer, state->buffer + state->size);
+        } catch (const std::bad_alloc&) {
+            result = std::make_error_code(std::errc::not_enough_memory);
+        }
+    }
+    std::free(state->buffer);
+    return result;
+}
+
+std::error_code EncodeImage(ImageFileType type, const MonoImage& image, int dpi,
+                            std::vector<std::uint8_t>& out) {
+    out.clear();
+    if (!Valid(image)) return ImageEncodeError::EmptyImage;
+    try {
+        return Encode(type, image, dpi, out);
+    } catch (const std::bad_alloc&) {
+        out.clear();
+        return std::make_error_code(std::errc::not_enough_memory);
+    }
+}
+
+std::error_code WriteImageFile(const std::string& path, ImageFileType type, const MonoImage& image,
+                               int dpi) {
+    std::vector<std::uint8_t> bytes;
+    if (auto ec = EncodeImage(type, image, dpi, bytes)) return ec;
+    return WriteFileAtomically(path, bytes);
+}
+
+std::error_code WriteImageFile(const std::string& path, const GreyscaleImage& image, int dpi) {
+    std::vector<std::uint8_t> bytes;
+    if (auto ec = EncodeJpeg(image, dpi, bytes)) return ec;
+    return WriteFileAtomically(path, bytes);
+}

@@ -1,0 +1,47 @@
+#pragma once
+// A drawing surface that records an SVG picture of what is drawn on it, at true size: the
+// vector picture the clipboard offers as image/svg+xml beside the metafile.
+
+#include "output/mapped_surface.h"
+#include "output/vector_common.h"
+
+#include <string>
+#include <system_error>
+#include <vector>
+
+// Coordinates are logical units (mils) as the caller's mapping places them, measured from the
+// viewport origin, so the picture keeps 1000 units to the inch whatever the screen. Bars are
+// exact rectangles covering their elements' spans as on the screen; text is a <text> element
+// with the font's family, size and weight, turned by its escapement, over a white cell when
+// the background mode is opaque. Text is measured with the screen's font metrics.
+class CSvgSurface : public CMappedSurface {
+public:
+    explicit CSvgSurface(const CReferenceScreen& screen = CReferenceScreen::Primary());
+
+    void DrawLine(CPoint from, CPoint to, int penWidth) override;
+    void SelectFont(const CFontSpec& font) override;
+    void RestoreFont() override;
+    CSize GetTextExtent(std::string_view text) override;
+    void TextOut(CPoint at, std::string_view text) override;
+
+    int DeviceDpiX() const override { return m_screen.dpiX; }
+    int DeviceDpiY() const override { return m_screen.dpiY; }
+
+    // The whole SVG document, UTF-8; its width and height in inches are those of what was
+    // drawn, its viewBox in logical units.
+    std::string Document() const;
+    // Writes Document() through a temporary file (see WriteFileAtomically).
+    std::error_code WriteFile(const std::string& path) const;
+
+private:
+    double ToSvgX(double logicalX) const;
+    double ToSvgY(double logicalY) const;
+    void Include(double logicalX, double logicalY);
+    CScreenTextMetrics Metrics() const;
+
+    CReferenceScreen m_screen;
+    std::vector<CFontSpec> m_fonts;
+    std::string m_body;
+    bool m_empty = true;
+    double m_x0 = 0, m_y0 = 0, m_x1 = 0, m_y1 = 0;
+};

@@ -1,0 +1,129 @@
+#include "output/vector_common.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+int RoundEdge(double v) {
+    v = std::clamp(v, -1e9, 1e9);
+    return static_cast<int>(std::floor(v + 0.5));
+}
+
+namespace {
+
+int Sign(int v) {
+    return (v > 0) - (v < 0);
+}
+
+} // namespace
+
+CReferenceScreen CReferenceScreen::Primary() {
+    CReferenceScreen screen;
+    const QScreen* primary =
+        QGuiApplication::instance() ? QGuiApplication::primaryScreen() : nullptr;
+    if (!primary) return screen;
+    const QSize size = primary->size();
+    if (size.width() > 0 && size.height() > 0) {
+        screen.widthPixels = size.width();
+        screen.heightPixels = size.height();
+    }
+    const int dpiX = static_cast<int>(std::lround(primary->logicalDotsPerInchX()));
+    const int dpiY = static_cast<int>(std::lround(primary->logicalDotsPerInchY()));
+    if (dpiX > 0 && dpiY > 0) {
+        screen.dpiX = dpiX;
+        screen.dpiY = dpiY;
+    }
+    return screen;
+}
+
+std::optional<CLogicalRect> BarArea(CPoint from, CPoint to, int penWidth) {
+    if (penWidth <= 0) return std::nullopt;
+    const double w = penWidth, h = penWidth / 2;
+    const int dx = Sign(to.x - from.x), dy = Sign(to.y - from.y);
+    if ((dx == 0) == (dy == 0)) return std::nullopt; // a point, or slanted
+    if (dx == 0) { // along y: the symbol advances along +x when the line runs down
+        const double x0 = dy > 0 ? from.x - h : from.x + h - w;
+        return CLogicalRect{x0, static_cast<double>(std::min(from.y, to.y)), x0 + w,
+                            static_cast<double>(std::max(from.y, to.y))};
+    }
+    // along x: the symbol advances along -y when the line runs right
+    const double y0 = dx > 0 ? from.y + h - w : from.y - h;
+    return CLogicalRect{static_cast<double>(std::min(from.x, to.x)), y0,
+                        static_cast<double>(std::max(from.x, to.x)), y0 + w};
+}
+
+QFont MakeDeviceFont(const CFontSpec& font, double scaleY, bool antialiased) {
+    QFont f;
+    f.setFamily(QString::fromLatin1(font.faceName.c_str()));
+    const double sy = std::max(std::abs(scaleY), 1e-9);
+    const double em = font.height == 0 ? 12.0 / sy : std::abs(static_cast<double>(font.height));
+    f.setPixelSize(std::clamp(RoundEdge(em * sy), 1, 100000));
+    if (font.weight > 0) f.setWeight(static_cast<QFont::Weight>(std::clamp(font.weight, 1, 1000)));
+    f.setStyleStrategy(antialiased ? QFont::PreferDefault : QFont::NoAntialias);
+    return f;
+}
+
+CScreenTextMetrics::CScreenTextMetrics(const CFontSpec* font, int dpiX, int dpiY)
+    : m_scaleX(std::max(dpiX, 1) / 1000.0), m_scaleY(std::max(dpiY, 1) / 1000.0) {
+    // The same font the screen surface makes at 1000 logical units per inch of the screen.
+    if (font) m_font = MakeDeviceFont(*font, m_scaleY);
+}
+
+CSize CScreenTextMetrics::Extent(const QString& text) const {
+    const QFontMetricsF fm(m_font);
+    return {RoundEdge(fm.horizontalAdvance(text) / m_scaleX), RoundEdge(fm.height() / m_scaleY)};
+}
+
+double CScreenTextMetrics::Ascent() const {
+    return QFontMetricsF(m_font).ascent() / m_scaleY;
+}
+
+std::vector<int> CScreenTextMetrics::Positions(const QString& text) const {
+    std::vector<int> positions(static_cast<std::size_t>(text.size()) + 1, 0);
+    if (text.isEmpty()) return positions;
+    QTextLayout layout(text, m_font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    const int total = Extent(text).cx;
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        const double x = line.isValid() ? line.cursorToX(static_cast<int>(i)) : 0.0;
+        positions[static_cast<std::size_t>(i)] = std::clamp(RoundEdge(x / m_scaleX), 0, total);
+    }
+    positions.back() = total;
+    // Shaping may place a later character before an earlier one; the array of advances must
+    // not run backwards.
+    for (std::size_t i = 1; i < positions.size(); ++i)
+        positions[i] = std::max(positions[i], positions[i - 1]);
+    return positions;
+}
+
+QString FromLatin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::array<std::pair<double, double>, 4> TextCellCorners(CPoint at, CSize extent, int escapement) {
+    double c, s;
+    if (escapement % 900 == 0) { // exact quarter turns keep the cell on whole units
+        static constexpr double kCos[4] = {1, 0, -1, 0}, kSin[4] = {0, 1, 0, -1};
+        const int q = ((escapement / 900) % 4 + 4) % 4;
+        c = kCos[q];
+        s = kSin[q];
+    } else {
+        const double a = escapement / 10.0 * std::numbers::pi / 180.0;
+        c = std::cos(a);
+        s = std::sin(a);
+    }
+    std::array<std::pair<double, double>, 4> corners;
+    const double u[4] = {0, static_cast<double>(extent.cx), static_cast<double>(extent.cx), 0};
+    const double v[4] = {0, 0, static_cast<double>(extent.cy), static_cast<double>(extent.cy)};
+    for (int i = 0; i < 4; ++i)
+        corners[static_cast<std::size_t>(i)] = {at.x + u[i] * c + v[i] * s,
+                                                at.y - u[i] * s + v[i] * c};
+    return corners;
+}

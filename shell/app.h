@@ -1,0 +1,66 @@
+#pragma once
+// CQuillmarkApp: start-up, the single document with its frame and view, New and Open, the
+// recent-file list, and the program's exit.
+
+#include "shell/framework.h"
+#include "shell/quillmark_doc.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+class CMainFrame;
+
+class CQuillmarkApp : public QObject, public CCmdTarget {
+public:
+    CQuillmarkApp();
+    ~CQuillmarkApp() override;
+
+    // Start-up: settings, recent files, the main window, the file type, the command line, the
+    // splash. Returns the exit code when the command line ends the program at once (printing,
+    // unregistering, a file that cannot be opened), or -1 to go on with the event loop.
+    int InitInstance(const QStringList& args, bool splash = true);
+    // At exit: the recent-file list and the preview page count go to the settings.
+    void ExitInstance();
+    // The command-line export: no window, messages on standard error; the exit status.
+    int RunExport(const struct CCommandLineInfo& info);
+    // What "--help" prints.
+    static QString Usage();
+
+    // Creates the document, the main window and its view; the window is not shown yet.
+    void CreateMainWindow();
+    CQuillmarkDoc& GetDocument() { return m_doc; }
+    CMainFrame* GetMainFrame() const { return m_frame.get(); }
+
+    // New: asks to save a modified document, then a fresh Code 39 "HALVERN".
+    bool OnFileNew();
+    // Open with the dialog.
+    bool OnFileOpen();
+    // Opens a file from the dialog, the command line, the recent-file list or a drop.
+    enum class OpenOutcome { Opened, Cancelled, Failed };
+    OpenOutcome OpenDocument(const QString& path);
+    bool OpenDocumentFile(const QString& path) { return OpenDocument(path) == OpenOutcome::Opened; }
+
+    const QStringList& RecentFiles() const { return m_recentFiles; }
+    void AddToRecentFileList(const QString& path);
+    void LoadRecentFiles();
+    void SaveRecentFiles() const;
+
+    bool OnCommand(int id) override;
+    void OnUpdateCommand(CCmdUI& ui) override;
+
+private:
+    void InitialUpdate();
+    void RemoveRecentFile(int index);
+
+    CQuillmarkDoc m_doc;
+    std::unique_ptr<CMainFrame> m_frame;
+    QStringList m_recentFiles;
+    int m_previewPages = 0;
+    std::unique_ptr<class CSplashWnd> m_splash;
+
+public:
+    int PreviewPages() const { return m_previewPages; }
+    void SetPreviewPages(int pages) { m_previewPages = pages; }
+};

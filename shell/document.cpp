@@ -1,0 +1,77 @@
+#include "shell/document.h"
+
+#include "shell/command_ids.h"
+#include "shell/file_dialog.h"
+#include "shell/view.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <sys/stat.h>
+
+void CDocument::SetPathName(const QString& path, bool addToRecentFiles) {
+    m_strPathName = path;
+    m_strTitle = QFileInfo(path).fileName();
+    if (addToRecentFiles && m_addToRecentFiles) m_addToRecentFiles(path);
+}
+
+void CDocument::AddView(CView* view) {
+    m_views.push_back(view);
+    view->SetDocument(this);
+}
+
+void CDocument::UpdateAllViews() {
+    for (CView* v : m_views)
+        v->OnUpdate();
+}
+
+bool CDocument::SaveModified() {
+    if (!IsModified()) return true;
+    const QString name = m_strPathName.isEmpty() ? m_strTitle : QFileInfo(m_strPathName).fileName();
+    switch (QmMessageBox(QStringLiteral("Save changes to %1?").arg(name), MsgIcon::Question,
+                         MsgButtons::YesNoCancel)) {
+    case IDYES:
+        return DoFileSave();
+    case IDNO:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CDocument::DoFileSave() {
+    struct stat st {};
+    const QByteArray native = m_strPathName.toLocal8Bit();
+    // A file without any write permission bit is read-only, even to an administrator.
+    const bool writable = !m_strPathName.isEmpty() && ::stat(native.constData(), &st) == 0 &&
+                          S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
+    return DoSave(writable ? m_strPathName : QString());
+}
+
+bool CDocument::DoSave(const QString& path, bool replace) {
+    QString target = path;
+    if (target.isEmpty()) {
+        QString proposed = m_strPathName;
+        if (proposed.isEmpty()) {
+            // The title up to the first character a file name should not start a break at.
+            proposed = m_strTitle;
+            const int cut = proposed.indexOf(QRegularExpression(QStringLiteral("[ #%;/\\\\]")));
+            if (cut >= 0) proposed.truncate(cut);
+            proposed += QStringLiteral(".qmx");
+        }
+        const auto chosen = CDocManagerEx::DoPromptFileName(proposed, false);
+        if (!chosen) return false;
+        target = *chosen;
+    }
+    if (!OnSaveDocument(target)) return false;
+    if (replace) SetPathName(target);
+    return true;
+}
+
+bool CDocument::OnCommand(int id) {
+    if (id == cmd::kFileSave) {
+        DoFileSave();
+        return true;
+    }
+    return false;
+}

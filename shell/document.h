@@ -1,0 +1,61 @@
+#pragma once
+// The framework's document: title, path, modified flag, its views, and the save rules shared by
+// every document (ask before replacing a modified one, save or ask for a name, save as).
+
+#include "shell/framework.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class CView;
+
+class CDocument : public CCmdTarget {
+public:
+    ~CDocument() override = default;
+
+    const QString& GetPathName() const { return m_strPathName; }
+    const QString& GetTitle() const { return m_strTitle; }
+    bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
+    void SetTitle(const QString& title) { m_strTitle = title; }
+    // Takes the path and shows its file name as the title; optionally puts it at the top of the
+    // recent-file list.
+    void SetPathName(const QString& path, bool addToRecentFiles = true);
+    void SetDefaultTitle() { m_strTitle = QStringLiteral("Untitled"); }
+
+    void AddView(CView* view);
+    const std::vector<CView*>& Views() const { return m_views; }
+    void UpdateAllViews();
+
+    // The new-document operation after the title was reset.
+    virtual bool OnNewDocument() = 0;
+    enum class OpenResult {
+        Ok,           // loaded (or an empty file: nothing to load)
+        NotOpened,    // the file could not be opened; the document is as it was
+        FailedToLoad, // reading went wrong; the document's contents are gone
+    };
+    virtual OpenResult OnOpenDocument(const QString& path) = 0;
+    virtual bool OnSaveDocument(const QString& path) = 0;
+
+    // "Save changes to %1?" for a modified document: false when the user cancelled or the
+    // save failed, so the caller must not go on.
+    bool SaveModified();
+    // Saves to the document's file when it exists and is writable, otherwise asks for a name.
+    bool DoFileSave();
+    // Saves to `path`, or asks for a name (proposing one) when `path` is empty. With `replace`
+    // the document takes the saved path; a copy leaves it.
+    bool DoSave(const QString& path, bool replace = true);
+
+    // The application's recent-file list.
+    std::function<void(const QString& path)> m_addToRecentFiles;
+
+    bool OnCommand(int id) override;
+
+protected:
+    QString m_strPathName;
+    QString m_strTitle = QStringLiteral("Untitled");
+    bool m_bModified = false;
+    std::vector<CView*> m_views;
+};

@@ -1,0 +1,73 @@
+#pragma once
+// The small document/view framework: command routing targets, the idle-time command state,
+// and the one function each for modal message boxes and file dialogs (replaceable by tests).
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+// Message box answers.
+enum { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+enum class MsgIcon { Exclamation, Question, Information, Stop };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+
+using MessageBoxHandler = std::function<int(const QString& text, MsgIcon icon, MsgButtons buttons)>;
+
+// Shows a modal message box titled with the program's short title and returns the answer.
+int QmMessageBox(const QString& text, MsgIcon icon = MsgIcon::Exclamation,
+                 MsgButtons buttons = MsgButtons::Ok);
+// Replaces the dialog (a test reads the text and answers); an empty handler restores it.
+void SetMessageBoxHandler(MessageBoxHandler handler);
+// The window message boxes and dialogs are modal to.
+void SetDialogParent(QWidget* parent);
+QWidget* DialogParent();
+
+struct FileDialogRequest {
+    bool open = true;
+    QString title;         // "Open" or "Save As"
+    QString fileName;      // proposed name (save)
+    QStringList filters;   // in the platform's "Name (*.ext)" form, first one selected
+    QString defaultSuffix; // appended when the typed name has none
+};
+using FileDialogHandler = std::function<std::optional<QString>(const FileDialogRequest&)>;
+
+// Asks for a file name; nothing when the user cancels.
+std::optional<QString> QmFileDialog(const FileDialogRequest& request);
+void SetFileDialogHandler(FileDialogHandler handler);
+
+// The state of one command as its targets see it when the program is idle.
+struct CCmdUI {
+    int id = 0;
+    bool enabled = true;
+    std::optional<bool> checked;
+    bool handled = false; // a target has spoken for the command
+    void Enable(bool on = true) {
+        enabled = on;
+        handled = true;
+    }
+    void SetCheck(bool on) {
+        checked = on;
+        handled = true;
+    }
+};
+
+// A path as the File menu shows it, at most `maxLength` characters: the first folder, "...",
+// and as many of the last folders as fit before the file name.
+QString AbbreviatePath(const QString& path, int maxLength = 30);
+
+// Anything commands are routed through: the view, then the document, then the main frame,
+// then the application. The first target that handles a command takes it.
+class CCmdTarget {
+public:
+    virtual ~CCmdTarget() = default;
+    virtual bool OnCommand(int id) {
+        (void)id;
+        return false;
+    }
+    virtual void OnUpdateCommand(CCmdUI& ui) { (void)ui; }
+};

@@ -1,0 +1,620 @@
+#include "shell/main_frame.h"
+
+#include "shell/command_ids.h"
+#include "shell/quillmark_doc.h"
+#include "shell/quillmark_view.h"
+
+#include "common/settings_store.h"
+#include "shell/measurement.h"
+
+#include <algorithm>
+
+#include <QAbstractEventDispatcher>
+#include <QAbstractItemView>
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+struct CommandText {
+    int id;
+    const char* menuText; // empty for commands without a menu item
+    const char* prompt;   // status-bar prompt, a line break, then the tool tip
+    std::vector<QKeySequence> keys;
+};
+
+// Every command of the program with its menu text, prompt and keys.
+const std::vector<CommandText>& Commands() {
+    static const std::vector<CommandText> table = {
+        {cmd::kFileNew, "&New", "Create a new document\nNew", {QKeySequence("Ctrl+N")}},
+        {cmd::kFileOpen, "&Open...", "Open an existing document\nOpen", {QKeySequence("Ctrl+O")}},
+        {cmd::kFileExport, "&Export...", "Export to other image format\nExport", {}},
+        {cmd::kFilePrint,
+         "&Print...",
+         "Print the active document\nPrint",
+         {QKeySequence("Ctrl+P")}},
+        {cmd::kFilePrintPreview, "Print Pre&view", "Display full pages\nPrint Preview", {}},
+        {cmd::kFileMruFirst, "Recent File", "Open this document", {}},
+        {cmd::kAppExit, "E&xit", "Quit the application; prompts to save documents\nExit", {}},
+        {cmd::kCode39, "Code39", "Code39\nCode39", {}},
+        {cmd::kCode39Mod43, "Code39 Mod 43", "Code39 Mod 43\nCode39 Mod 43", {}},
+        {cmd::kCode39Ext, "Code39 Extended", "Code39 Extended\nCode39 Extended", {}},
+        {cmd::kCode93, "Code93", "Code93\nCode93", {}},
+        {cmd::kCode128, "Code128", "Code128\nCode128", {}},
+        {cmd::kI25, "ITF 25", "Interleaved 2 of 5\nITF25", {}},
+        {cmd::kUpcA, "UPC-A", "UPC A\nUPC-A", {}},
+        {cmd::kUpcE, "UPC-E", "UPC-E\nUPC-E", {}},
+        {cmd::kEan13, "EAN 13", "EAN 13\nEAN 13", {}},
+        {cmd::kEan8, "EAN 8", "EAN 8\nEAN 8", {}},
+        {cmd::kPostnet, "Postnet", "Postnet\nPostnet", {}},
+        {cmd::kEditCopy,
+         "&Copy to clipboard",
+         "Copy the selection and put it on the Clipboard\nCopy",
+         {QKeySequence("Ctrl+C"), QKeySequence("Ctrl+Ins")}},
+        {cmd::kEditCopyWmf, "", "Copy as  WMF image\nCopy as WMF", {}},
+        {cmd::kRotateLeft, "Rotate &Left", "Rotate the image anti-clockwise\nRotate Left", {}},
+        {cmd::kRotateRight, "Rotate &Right", "Rotate the image clockwise\nRotate Right", {}},
+        {cmd::kZoomIn, "Zoom &In", "Zoom in\nZoom in", {}},
+        {cmd::kZoomOut, "Zoom &Out", "Zoom out\nZoom out", {}},
+        {cmd::kOptions, "&Options...", "Change the options\nOptions", {}},
+        {cmd::kUserGuide, "&Open the PDF User's Guide", "Open User Guide\nOpen User Guide", {}},
+        {cmd::kForum, "Community &Forum", "Visit our community forum\nForum", {}},
+        {cmd::kSupport, "&Support Information", "Support Information\nSupport Information", {}},
+        {cmd::kAbout,
+         "&About Quillmark...",
+         "Display program information, version number and copyright\nAbout",
+         {}},
+        {cmd::kFileSave, "&Save", "Save the active document\nSave", {QKeySequence("Ctrl+S")}},
+        {cmd::kFileSaveAs, "", "Save the active document with a new name\nSave As", {}},
+        {cmd::kEditUndo, "", "", {QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}},
+        {cmd::kEditCut, "", "", {QKeySequence("Ctrl+X"), QKeySequence("Shift+Del")}},
+        {cmd::kEditPaste, "", "", {QKeySequence("Ctrl+V"), QKeySequence("Shift+Ins")}},
+        {cmd::kNextPane, "", "", {QKeySequence("F6")}},
+        {cmd::kPrevPane, "", "", {QKeySequence("Shift+F6")}},
+    };
+    return table;
+}
+
+// The desktop theme's icon where it has one of that meaning, else the program's own.
+QIcon CommandIcon(int id) {
+    struct Icon {
+        int id;
+        const char* theme;
+        const char* own;
+    };
+    static const Icon icons[] = {
+        {cmd::kFileNew, "document-new", ":/icons/new.svg"},
+        {cmd::kEditCopy, "edit-copy", ":/icons/copy.svg"},
+        {cmd::kZoomIn, "zoom-in", ":/icons/zoom-in.svg"},
+        {cmd::kZoomOut, "zoom-out", ":/icons/zoom-out.svg"},
+        {cmd::kOptions, "preferences-system", ":/icons/options.svg"},
+        {cmd::kFilePrintPreview, "document-print-preview", ":/icons/print-preview.svg"},
+        {cmd::kFilePrint, "document-print", ":/icons/print.svg"},
+        {cmd::kAbout, "help-about", ":/icons/about.svg"},
+        {cmd::kFontPicture, "preferences-desktop-font", ":/icons/font.svg"},
+        {cmd::kRotateLeft, "object-rotate-left", ":/icons/rotate-left.svg"},
+        {cmd::kRotateRight, "object-rotate-right", ":/icons/rotate-right.svg"},
+    };
+    for (const Icon& i : icons)
+        if (i.id == id) return QIcon::fromTheme(QString::fromLatin1(i.theme), QIcon(i.own));
+    return {};
+}
+
+// The symbology list's items, in order, with their commands.
+struct SymbologyName {
+    const char* listName;
+    int command;
+    const char* className;
+    const char* paneName; // the status bar's name
+};
+const SymbologyName kSymbologies[] = {
+    {"Code 39", cmd::kCode39, "C39Barcode", "Code 39"},
+    {"Code 39 Mod 43", cmd::kCode39Mod43, "C39Mod43Barcode", "Code 39 Mod 43"},
+    {"Code 39 Extended", cmd::kCode39Ext, "C39ExtBarcode", "Code 39 Extended"},
+    {"Code 93", cmd::kCode93, "C93Barcode", "Code 93"},
+    {"Code 128", cmd::kCode128, "C128Barcode", "Code 128"},
+    {"Interleaved 2 of 5", cmd::kI25, "CI25Barcode", "Interleaved 2 of 5"},
+    {"UPC-A", cmd::kUpcA, "CUPCABarcode", "UPC A"},
+    {"UPC-E", cmd::kUpcE, "CUPCEBarcode", "UPC E"},
+    {"EAN 13", cmd::kEan13, "CEAN13Barcode", "EAN 13"},
+    {"EAN 8", cmd::kEan8, "CEAN8Barcode", "EAN 8"},
+    {"Postnet", cmd::kPostnet, "CPostnetBarcode", "POSTNET"},
+};
+
+// Text typed in the window as the engine's single-byte text: characters outside Latin-1 are
+// dropped.
+std::string ToLatin1(const QString& text) {
+    std::string out;
+    out.reserve(static_cast<size_t>(text.size()));
+    for (QChar c : text)
+        if (c.unicode() <= 0xFF) out.push_back(static_cast<char>(c.unicode()));
+    return out;
+}
+
+QString FromLatin1(const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Selects the item equal to `text` (ignoring case), appending it when the list has none.
+void SelectOrAppend(QComboBox* box, const QString& text) {
+    int at = box->findText(text, Qt::MatchFixedString);
+    if (at < 0) {
+        box->addItem(text);
+        at = box->count() - 1;
+    }
+    box->setCurrentIndex(at);
+}
+
+} // namespace
+
+// Icons and pictures live in the shell library; a static library must ask for them.
+static void InitResources() {
+    Q_INIT_RESOURCE(quillmark);
+}
+
+CMainFrame::CMainFrame(CQuillmarkDoc& doc, CCmdTarget& app) : m_doc(doc), m_app(app) {
+    InitResources();
+    setWindowTitle(QStringLiteral("Bellwick Quillmark"));
+    m_view = new CQuillmarkView(this);
+    setCentralWidget(m_view);
+    m_doc.AddView(m_view);
+    m_view->m_showContextMenu = [this](const QPoint& p) { ShowContextMenu(p); };
+    m_view->m_updateBarcodeControls = [this] { UpdateBarcodeControls(); };
+    m_doc.m_updateBarcodeControls = [this] { UpdateBarcodeControls(); };
+
+    m_view->m_setShowTextBox = [this](bool on) { m_showText->setChecked(on); };
+    m_doc.m_fontNameText = [this] { return m_fontName->currentText(); };
+    m_doc.m_fontSizeText = [this] { return m_fontSize->currentText(); };
+
+    setWindowIcon(QIcon(QStringLiteral(":/icons/quillmark.svg")));
+    setAcceptDrops(true);
+    CreateActions();
+    CreateMenus();
+    CreateToolBars();
+    CreateStatusBar();
+
+    resize(620, 490);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.width() / 2 - 310, area.height() / 2 - 245);
+    }
+    // Check marks and status panes follow the document whenever the event loop has nothing
+    // else to do.
+    if (auto* dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this,
+                &CMainFrame::OnIdleUpdate);
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::CreateActions() {
+    for (const CommandText& c : Commands()) {
+        auto* action = new QAction(QString::fromUtf8(c.menuText), this);
+        const QString prompt = QString::fromUtf8(c.prompt);
+        const int nl = prompt.indexOf('\n');
+        action->setStatusTip(nl < 0 ? prompt : prompt.left(nl));
+        if (nl >= 0) action->setToolTip(prompt.mid(nl + 1));
+        action->setShortcuts(QList<QKeySequence>(c.keys.begin(), c.keys.end()));
+        action->setShortcutContext(Qt::WindowShortcut);
+        const int id = c.id;
+        connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
+        addAction(action); // keys work without a menu item
+        m_actions[id] = action;
+    }
+    for (int id : {cmd::kCode39, cmd::kCode39Mod43, cmd::kCode39Ext, cmd::kCode93, cmd::kCode128,
+                   cmd::kI25, cmd::kUpcA, cmd::kUpcE, cmd::kEan13, cmd::kEan8, cmd::kPostnet})
+        m_actions[id]->setCheckable(true);
+}
+
+void CMainFrame::CreateMenus() {
+    m_fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    m_fileMenu->addAction(Action(cmd::kFileNew));
+    m_fileMenu->addAction(Action(cmd::kFileOpen));
+    m_fileMenu->addAction(Action(cmd::kFileExport));
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(Action(cmd::kFilePrint));
+    m_fileMenu->addAction(Action(cmd::kFilePrintPreview));
+    m_recentSeparator = m_fileMenu->addSeparator();
+    m_fileMenu->addAction(Action(cmd::kFileMruFirst));
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(Action(cmd::kAppExit));
+
+    QMenu* symbology = menuBar()->addMenu(QStringLiteral("&Symbology"));
+    for (int id : {cmd::kCode39, cmd::kCode39Mod43, cmd::kCode39Ext, cmd::kCode93, cmd::kCode128,
+                   cmd::kI25, cmd::kUpcA, cmd::kUpcE, cmd::kEan13, cmd::kEan8, cmd::kPostnet})
+        symbology->addAction(Action(id));
+
+    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tools->addAction(Action(cmd::kEditCopy));
+    tools->addSeparator();
+    tools->addAction(Action(cmd::kRotateLeft));
+    tools->addAction(Action(cmd::kRotateRight));
+    tools->addSeparator();
+    tools->addAction(Action(cmd::kZoomIn));
+    tools->addAction(Action(cmd::kZoomOut));
+    tools->addSeparator();
+    tools->addAction(Action(cmd::kOptions));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(Action(cmd::kUserGuide));
+    help->addAction(Action(cmd::kForum));
+    help->addAction(Action(cmd::kSupport));
+    help->addSeparator();
+    help->addAction(Action(cmd::kAbout));
+
+    // The view's context menu ("Pop"), owned by the frame so its commands route like menus.
+    m_contextMenu = new QMenu(this);
+    m_contextMenu->addAction(Action(cmd::kFileSave));
+    m_contextMenu->addAction(Action(cmd::kFileExport));
+    m_contextMenu->addSeparator();
+    m_contextMenu->addAction(Action(cmd::kEditCopy));
+    m_contextMenu->addSeparator();
+    m_contextMenu->addAction(Action(cmd::kZoomIn));
+    m_contextMenu->addAction(Action(cmd::kZoomOut));
+
+    SetRecentFiles({});
+}
+
+QComboBox* CMainFrame::CreateCombo(int id, int width, bool editable, QToolBar* bar) {
+    auto* box = new QComboBox(bar);
+    box->setEditable(editable);
+    box->setFixedWidth(width);
+    box->setMaxVisibleItems(10);
+    if (editable) box->setInsertPolicy(QComboBox::NoInsert);
+    const QAction* action = Action(id);
+    if (action) {
+        box->setToolTip(action->toolTip());
+        box->setStatusTip(action->statusTip());
+    }
+    box->installEventFilter(this);
+    if (box->lineEdit()) box->lineEdit()->installEventFilter(this);
+    bar->addWidget(box);
+    return box;
+}
+
+void CMainFrame::CreateToolBars() {
+    for (int id : {cmd::kDataBox, cmd::kHeightBox, cmd::kFontName, cmd::kFontSize, cmd::kShowText,
+                   cmd::kSymbologyList, cmd::kFontPicture}) {
+        // Controls of the toolbars route through the same table for their prompts.
+        if (!Action(id)) {
+            auto* a = new QAction(this);
+            m_actions[id] = a;
+        }
+    }
+    const auto prompt = [this](int id, const char* text) {
+        const QString p = QString::fromUtf8(text);
+        Action(id)->setStatusTip(p.section('\n', 0, 0));
+        Action(id)->setToolTip(p.section('\n', 1, 1));
+    };
+    prompt(cmd::kDataBox, "Encoded Message\nEncoded Message");
+    prompt(cmd::kHeightBox, "Barcode height\nBarcode height");
+    prompt(cmd::kFontName, "Select Font\nSelect Font");
+    prompt(cmd::kFontSize, "Select the font size\nFont size");
+    prompt(cmd::kShowText, "Toggle the underlying text options\nToggle Text");
+    prompt(cmd::kSymbologyList, "Choose the symbology\nSymbology");
+    prompt(cmd::kFontPicture, "Font\nFont");
+    // The font picture only shows what the lists next to it are for.
+    connect(Action(cmd::kFontPicture), &QAction::triggered, this, [] {});
+
+    for (int id : {cmd::kFileNew, cmd::kEditCopy, cmd::kZoomIn, cmd::kZoomOut, cmd::kOptions,
+                   cmd::kFilePrintPreview, cmd::kFilePrint, cmd::kAbout, cmd::kFontPicture,
+                   cmd::kRotateLeft, cmd::kRotateRight})
+        Action(id)->setIcon(CommandIcon(id));
+
+    m_standardBar = new QToolBar(QStringLiteral("Standard"), this);
+    m_standardBar->setObjectName(QStringLiteral("Standard"));
+    m_standardBar->addAction(Action(cmd::kFileNew));
+    m_standardBar->addSeparator();
+    m_standardBar->addAction(Action(cmd::kEditCopy));
+    m_standardBar->addSeparator();
+    m_standardBar->addAction(Action(cmd::kZoomIn));
+    m_standardBar->addAction(Action(cmd::kZoomOut));
+    m_standardBar->addSeparator();
+    m_dataBox = CreateCombo(cmd::kDataBox, 160, true, m_standardBar);
+    m_standardBar->addSeparator();
+    m_standardBar->addAction(Action(cmd::kOptions));
+    // Wide enough for "10.00 inch" in this desktop's font, and never narrower than 80.
+    const int heightWidth = std::max(80, QFontMetrics(font()).horizontalAdvance("10.00 inch") + 36);
+    m_heightBox = CreateCombo(cmd::kHeightBox, heightWidth, true, m_standardBar);
+    m_standardBar->addSeparator();
+    m_standardBar->addAction(Action(cmd::kFilePrintPreview));
+    m_standardBar->addAction(Action(cmd::kFilePrint));
+    m_standardBar->addSeparator();
+    m_standardBar->addAction(Action(cmd::kAbout));
+    addToolBar(Qt::TopToolBarArea, m_standardBar);
+
+    // The window is too narrow for both bars in one row.
+    addToolBarBreak(Qt::TopToolBarArea);
+    m_formatBar = new QToolBar(QStringLiteral("Format"), this);
+    m_formatBar->setObjectName(QStringLiteral("Format"));
+    m_formatBar->addAction(Action(cmd::kFontPicture));
+    m_fontName = CreateCombo(cmd::kFontName, 180, false, m_formatBar);
+    QStringList families = QFontDatabase::families();
+    if (!families.contains(QStringLiteral("Courier New"), Qt::CaseInsensitive))
+        families.append(QStringLiteral("Courier New")); // the default face, found by its alias
+    families.sort(Qt::CaseInsensitive);
+    m_fontName->addItems(families);
+    m_fontName->view()->setMinimumWidth(285);
+    m_fontName->setCurrentIndex(m_fontName->findText(QStringLiteral("Courier New")));
+    m_fontSize = CreateCombo(cmd::kFontSize, 50, false, m_formatBar);
+    m_fontSize->addItems({"8", "9", "10", "12", "14", "16", "24", "36", "48", "72"});
+    m_formatBar->addSeparator();
+    m_showText = new QCheckBox(QStringLiteral("Show Text"), m_formatBar);
+    m_showText->setFixedSize(90, 30);
+    m_showText->setToolTip(Action(cmd::kShowText)->toolTip());
+    m_showText->setStatusTip(Action(cmd::kShowText)->statusTip());
+    m_formatBar->addWidget(m_showText);
+    m_formatBar->addSeparator();
+    m_formatBar->addAction(Action(cmd::kRotateLeft));
+    m_formatBar->addAction(Action(cmd::kRotateRight));
+    m_formatBar->addSeparator();
+    m_symbology = CreateCombo(cmd::kSymbologyList, 110, false, m_formatBar);
+    for (const SymbologyName& s : kSymbologies)
+        m_symbology->addItem(QString::fromLatin1(s.listName));
+    m_symbology->view()->setMinimumWidth(150);
+    addToolBar(Qt::TopToolBarArea, m_formatBar);
+
+    connect(m_dataBox, &QComboBox::activated, this,
+            [this](int i) { OnDataChosen(m_dataBox->itemText(i)); });
+    connect(m_heightBox, &QComboBox::activated, this,
+            [this](int i) { OnHeightChosen(m_heightBox->itemText(i)); });
+    connect(m_fontName, &QComboBox::activated, this, [this] { RouteCommand(cmd::kFontName); });
+    connect(m_fontSize, &QComboBox::activated, this, [this] { RouteCommand(cmd::kFontSize); });
+    connect(m_symbology, &QComboBox::activated, this,
+            [this](int i) { OnSymbologyChosen(m_symbology->itemText(i)); });
+    connect(m_showText, &QCheckBox::clicked, this, &CMainFrame::OnShowTextClicked);
+}
+
+void CMainFrame::CreateStatusBar() {
+    m_message = new QLabel(QStringLiteral("Ready"));
+    statusBar()->addWidget(m_message, 1);
+    const QFontMetrics fm(statusBar()->font());
+    for (const auto& [id, sample] :
+         {std::pair{cmd::kPaneSymbology, "Code39 Extended"},
+          std::pair{cmd::kPaneSize, " 2.88inX12.99in "}, std::pair{cmd::kPaneZoom, " 200% "}}) {
+        auto* pane = new QLabel(statusBar());
+        pane->setAlignment(Qt::AlignCenter);
+        pane->setMinimumWidth(fm.horizontalAdvance(QString::fromLatin1(sample)) + 8);
+        statusBar()->addPermanentWidget(pane);
+        m_panes[id] = pane;
+    }
+}
+
+QString CMainFrame::MessagePaneText() const {
+    return m_message->text();
+}
+
+QString CMainFrame::PaneText(int pane) const {
+    const auto it = m_panes.find(pane);
+    return it == m_panes.end() ? QString() : it->second->text();
+}
+
+bool CMainFrame::event(QEvent* e) {
+    // Prompts of the highlighted command in the message pane; "Ready" when none is.
+    if (e->type() == QEvent::StatusTip) {
+        const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
+        m_message->setText(tip.isEmpty() ? QStringLiteral("Ready") : tip);
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, e);
+    QComboBox* box = qobject_cast<QComboBox*>(watched);
+    if (!box) box = qobject_cast<QComboBox*>(watched->parent());
+    if (!box) return QMainWindow::eventFilter(watched, e);
+    const auto* key = static_cast<QKeyEvent*>(e);
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        // Enter or Esc closes the list and applies the box's text; the key goes no further.
+        box->hidePopup();
+        if (box == m_dataBox) OnDataReturn();
+        if (box == m_heightBox) OnHeightReturn();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (!(key->modifiers() & (Qt::AltModifier | Qt::ControlModifier)) &&
+            !box->view()->isVisible()) {
+            box->showPopup();
+            return true;
+        }
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+bool CMainFrame::ApplyData(const QString& text) {
+    CBarcode* bc = m_doc.m_pBarcode.get();
+    const std::string data = ToLatin1(text);
+    if (!bc || data.empty() || data == bc->m_strData) return false;
+    bc->SetData(data);
+    m_doc.SetModifiedFlag(true);
+    if (m_view) m_view->OnUpdate();
+    return true;
+}
+
+void CMainFrame::OnDataReturn() {
+    const QString typed = m_dataBox->currentText();
+    if (!ApplyData(typed)) return;
+    // The box keeps what was typed; the history keeps it when it gave the barcode any data.
+    if (!m_doc.m_pBarcode->m_strData.empty() &&
+        m_dataBox->findText(typed, Qt::MatchFixedString) < 0) {
+        m_dataBox->addItem(typed);
+        m_dataBox->setCurrentIndex(m_dataBox->count() - 1);
+    }
+    m_dataBox->setEditText(typed);
+}
+
+void CMainFrame::OnDataChosen(const QString& text) {
+    ApplyData(text);
+}
+
+bool CMainFrame::ApplyHeight(const QString& text) {
+    CBarcode* bc = m_doc.m_pBarcode.get();
+    if (!bc) return false;
+    const CMeasurement m =
+        ParseMeasurement(ToLatin1(text), SettingsStore().GetInt("Options", "Unit", 0));
+    // A value of 0 means no height was given, whatever unit came with it.
+    if (m.value == 0 || (m.value == bc->m_nHeight && m.unit == bc->m_nHeightUnit)) return false;
+    bc->m_nHeight = m.value;
+    bc->m_nHeightUnit = m.unit;
+    m_doc.SetModifiedFlag(true);
+    if (m_view) m_view->OnUpdate();
+    return true;
+}
+
+void CMainFrame::OnHeightReturn() {
+    const QString typed = m_heightBox->currentText();
+    if (!ApplyHeight(typed)) return;
+    if (m_heightBox->findText(typed, Qt::MatchFixedString) < 0) {
+        m_heightBox->addItem(typed);
+        m_heightBox->setCurrentIndex(m_heightBox->count() - 1);
+    }
+    m_heightBox->setEditText(typed);
+}
+
+void CMainFrame::OnHeightChosen(const QString& text) {
+    ApplyHeight(text);
+}
+
+int CMainFrame::SymbologyCommand(const QString& name) {
+    for (const SymbologyName& s : kSymbologies)
+        if (name.compare(QString::fromLatin1(s.listName), Qt::CaseInsensitive) == 0)
+            return s.command;
+    return 0;
+}
+
+void CMainFrame::OnSymbologyChosen(const QString& text) {
+    if (const int command = SymbologyCommand(text)) RouteCommand(command);
+}
+
+void CMainFrame::OnShowTextClicked(bool checked) {
+    if (!m_view) return;
+    m_view->m_bShowText = checked;
+    m_view->OnUpdate();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    event->acceptProposedAction();
+    // One after another, as File Open would: the last one stays open.
+    for (const QUrl& url : urls)
+        if (url.isLocalFile() && m_openDroppedFile) m_openDroppedFile(url.toLocalFile());
+}
+
+QAction* CMainFrame::Action(int id) const {
+    const auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::ShowContextMenu(const QPoint& globalPos) {
+    m_contextMenu->popup(globalPos);
+}
+
+bool CMainFrame::RouteCommand(int id) {
+    if (m_view && m_view->OnCommand(id)) return true;
+    if (m_doc.OnCommand(id)) return true;
+    if (OnCommand(id)) return true;
+    return m_app.OnCommand(id);
+}
+
+bool CMainFrame::OnCommand(int id) {
+    (void)id;
+    return false;
+}
+
+void CMainFrame::OnIdleUpdate() {
+    for (const auto& [id, action] : m_actions) {
+        CCmdUI ui;
+        ui.id = id;
+        if (m_view) m_view->OnUpdateCommand(ui);
+        if (!ui.handled) m_doc.OnUpdateCommand(ui);
+        if (!ui.handled) OnUpdateCommand(ui);
+        if (!ui.handled) m_app.OnUpdateCommand(ui);
+        if (action->isEnabled() != ui.enabled) action->setEnabled(ui.enabled);
+        if (ui.checked && action->isChecked() != *ui.checked) action->setChecked(*ui.checked);
+    }
+    if (m_panes.empty()) return;
+    QString symbology;
+    if (const CBarcode* bc = m_doc.m_pBarcode.get())
+        for (const SymbologyName& s : kSymbologies)
+            if (std::string_view(bc->GetRuntimeClass()->m_lpszClassName) == s.className)
+                symbology = QString::fromLatin1(s.paneName);
+    const auto set = [this](int pane, const QString& text) {
+        if (m_panes[pane]->text() != text) m_panes[pane]->setText(text);
+    };
+    set(cmd::kPaneSymbology, symbology);
+    set(cmd::kPaneSize, m_view && m_doc.m_pBarcode ? m_view->SizeReadout() : QString());
+    set(cmd::kPaneZoom,
+        m_view ? QStringLiteral("%1%").arg(m_view->m_nZoom * 100) : QStringLiteral("N/A"));
+}
+
+void CMainFrame::UpdateBarcodeControls() {
+    const CBarcode* bc = m_doc.m_pBarcode.get();
+    if (!bc || !m_dataBox) return;
+    SelectOrAppend(m_dataBox, FromLatin1(bc->m_strData));
+    SelectOrAppend(m_heightBox,
+                   QString::asprintf(bc->m_nHeightUnit == 0 ? "%0.2f inch" : "%0.2f cm",
+                                     bc->m_nHeight * 0.001));
+    int font = m_fontName->findText(FromLatin1(bc->m_strFontName), Qt::MatchFixedString);
+    if (font < 0) font = m_fontName->findText(QStringLiteral("Courier New"));
+    m_fontName->setCurrentIndex(font);
+    SelectOrAppend(m_fontSize, QString::number(bc->m_nFontSize));
+    for (const SymbologyName& s : kSymbologies)
+        if (std::string_view(bc->GetRuntimeClass()->m_lpszClassName) == s.className)
+            m_symbology->setCurrentIndex(
+                m_symbology->findText(QString::fromLatin1(s.listName), Qt::MatchFixedString));
+}
+
+void CMainFrame::SetRecentFiles(const QStringList& paths) {
+    for (QAction* a : m_recentActions) {
+        m_fileMenu->removeAction(a);
+        a->deleteLater();
+    }
+    m_recentActions.clear();
+    QAction* placeholder = Action(cmd::kFileMruFirst);
+    placeholder->setVisible(paths.isEmpty());
+    for (int i = 0; i < paths.size() && i < 4; ++i) {
+        const QString shown = AbbreviatePath(paths[i]);
+        auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), this);
+        a->setStatusTip(QStringLiteral("Open this document"));
+        const int id = cmd::kFileMruFirst + i;
+        connect(a, &QAction::triggered, this, [this, id] { RouteCommand(id); });
+        m_fileMenu->insertAction(placeholder, a);
+        m_recentActions.push_back(a);
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_doc.SaveModified())
+        event->accept();
+    else
+        event->ignore();
+}

@@ -1,0 +1,105 @@
+#pragma once
+// CMainFrame: the program's one top-level window with its menus, toolbars and status bar. It
+// routes every command to the view, then the document, then itself, then the application.
+
+#include "shell/framework.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <map>
+
+class CQuillmarkDoc;
+class CQuillmarkView;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QToolBar;
+
+class CMainFrame : public QMainWindow, public CCmdTarget {
+public:
+    CMainFrame(CQuillmarkDoc& doc, CCmdTarget& app);
+    ~CMainFrame() override;
+
+    CQuillmarkView* GetActiveView() const { return m_view; }
+    CQuillmarkDoc& GetDocument() const { return m_doc; }
+
+    // Sends a command along the route; false when no target took it.
+    bool RouteCommand(int id);
+    // Refreshes enabled states, check marks and status panes, as when the program is idle.
+    void OnIdleUpdate();
+    QAction* Action(int id) const;
+    QMenu* FileMenu() const { return m_fileMenu; }
+
+    // The symbology command of a symbology list name (letter case ignored), or 0.
+    static int SymbologyCommand(const QString& name);
+
+    // Loads the toolbar controls from the barcode.
+    void UpdateBarcodeControls();
+
+    // The toolbar controls and status panes, for the document's handlers and for tests.
+    QComboBox* DataBox() const { return m_dataBox; }
+    QComboBox* HeightBox() const { return m_heightBox; }
+    QComboBox* FontNameList() const { return m_fontName; }
+    QComboBox* FontSizeList() const { return m_fontSize; }
+    QComboBox* SymbologyList() const { return m_symbology; }
+    QCheckBox* ShowTextBox() const { return m_showText; }
+    QToolBar* StandardBar() const { return m_standardBar; }
+    QToolBar* FormatBar() const { return m_formatBar; }
+    QString MessagePaneText() const;
+    QString PaneText(int pane) const;
+
+    // Enter or Esc in the data box or the height box; a choice from one of the lists.
+    void OnDataReturn();
+    void OnDataChosen(const QString& text);
+    void OnHeightReturn();
+    void OnHeightChosen(const QString& text);
+    void OnSymbologyChosen(const QString& text);
+    void OnShowTextClicked(bool checked);
+
+    // Files dropped on the window: each opened in turn.
+    std::function<void(const QString& path)> m_openDroppedFile;
+
+    bool OnCommand(int id) override;
+
+    // The recent-file entries in the File menu (shortened paths); empty: "Recent File" disabled.
+    void SetRecentFiles(const QStringList& paths);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    void CreateStatusBar();
+    QComboBox* CreateCombo(int id, int width, bool editable, QToolBar* bar);
+    bool ApplyData(const QString& text);
+    bool ApplyHeight(const QString& text);
+    void ShowContextMenu(const QPoint& globalPos);
+
+    CQuillmarkDoc& m_doc;
+    CCmdTarget& m_app;
+    CQuillmarkView* m_view = nullptr;
+    std::map<int, QAction*> m_actions;
+    QMenu* m_fileMenu = nullptr;
+    QMenu* m_contextMenu = nullptr;
+    QAction* m_recentSeparator = nullptr;
+    std::vector<QAction*> m_recentActions;
+    QToolBar* m_standardBar = nullptr;
+    QToolBar* m_formatBar = nullptr;
+    QComboBox* m_dataBox = nullptr;
+    QComboBox* m_heightBox = nullptr;
+    QComboBox* m_fontName = nullptr;
+    QComboBox* m_fontSize = nullptr;
+    QComboBox* m_symbology = nullptr;
+    QCheckBox* m_showText = nullptr;
+    QLabel* m_message = nullptr;
+    std::map<int, QLabel*> m_panes;
+};

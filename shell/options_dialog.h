@@ -1,0 +1,39 @@
+#pragma once
+// COptionsDialog: the program-wide settings of new barcodes, measurement and image export.
+
+#include <QDialog>
+
+class QButtonGroup;
+class QComboBox;
+class QLineEdit;
+class QSlider;
+
+class COptionsDialog : public QDialog {
+public:
+    explicit COptionsDialog(QWidget* parent = nullptr);
+
+    // "&Default": the factory values in the controls; nothing is stored until OK.
+    void OnDefault();
+    void accept() override;
+
+    // For tests and for the layout: the controls by their role.
+    QButtonGroup* UnitGroup() const { return m_unit; }
+    QButtonGroup* ResolutionGroup() const { return m_resolution; }
+    QComboBox* FontNameList() const { return m_fontName; }
+    QComboBox* FontSizeList() const { return m_fontSize; }
+    QLineEdit* CustomResolution() const { return m_custom; }
+    QSlider* DensitySlider() const { return m_density; }
+    QSlider* RatioSlider() const { return m_ratio; }
+
+private:
+    void Load();
+    void OnResolutionChosen();
+
+    QButtonGroup* m_unit = nullptr;
+    QButtonGroup* m_resolution = nullptr;
+    QComboBox* m_fontName = nullptr;
+    QComboBox* m_fontSize = nullptr;
+    QLineEdit* m_custom = nullptr;
+    QSlider* m_density = nullptr;
+    QSlider* m_ratio = nullptr;
+};

@@ -1,0 +1,207 @@
+#define ZX_USE_UTF8 1
+
+#include "output/raster.h"
+#include "shell/app.h"
+#include "shell/command_ids.h"
+#include "shell/main_frame.h"
+#include "shell/quillmark_view.h"
+#include "tests/support/dialog_script.h"
+#include "tests/support/settings_fixture.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QProcess>
+
+#include <ZXing/DecodeHints.h>
+#include <ZXing/ReadBarcode.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string Decode(const QImage& image) {
+    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
+    ZXing::DecodeHints hints;
+    hints.setTryHarder(true);
+    hints.setTryRotate(true);
+    const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(),
+                                ZXing::ImageFormat::Lum, static_cast<int>(grey.bytesPerLine()));
+    const ZXing::Result r = ZXing::ReadBarcode(view, hints);
+    return r.isValid() ? r.text() : std::string("<nothing>");
+}
+
+QByteArray Head(const QString& path, int n) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.read(n) : QByteArray();
+}
+
+} // namespace
+
+class ExportTest : public SettingsTest {
+protected:
+    void SetUp() override {
+        app.CreateMainWindow();
+        ASSERT_TRUE(app.OnFileNew());
+        view = app.GetMainFrame()->GetActiveView();
+        dir = QString::fromStdString(env.Root().string());
+    }
+    QString Path(const QString& name) const { return dir + '/' + name; }
+    DialogScript dialogs;
+    CQuillmarkApp app;
+    CQuillmarkView* view = nullptr;
+    QString dir;
+};
+
+TEST_F(ExportTest, RasterExportIsTheSymbolAtTheChosenResolution) {
+    SettingsStore().WriteInt("Options", "CopyResolution", 300);
+    for (int rotation : {0, 1}) {
+        view->m_nRotation = rotation;
+        const QString png = Path(QString("r%1.png").arg(rotation));
+        ASSERT_TRUE(view->ExportToFile(png));
+        const QImage img(png);
+        ASSERT_FALSE(img.isNull());
+        EXPECT_EQ(img.size(), SymbolImageSize(view->GetSymbolSize(), 300, rotation));
+        EXPECT_EQ(qRound(img.dotsPerMeterX() * 0.0254), 300);
+        EXPECT_EQ(Decode(img), "HALVERN") << rotation;
+    }
+}
+
+TEST_F(ExportTest, TheExtensionChoosesTheFormat) {
+    const struct {
+        const char* name;
+        QByteArray magic;
+    } cases[] = {
+        {"a.png", "\x89PNG"},
+        {"a.JPG", "\xFF\xD8"},
+        {"a.Jpg", "\xFF\xD8"},
+        {"a.gif", "GIF8"},
+        {"a.bmp", "BM"},
+        {"a.tif", "II*"},
+        {"a.pcx", "\x0A"},
+        {"a.jpeg", "BM"},
+        {"a.tiff", "BM"},
+        {"noextension", "BM"},
+        {"a.wmf", QByteArray("\x01\0\0\0", 4)},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(view->ExportToFile(Path(c.name))) << c.name;
+        EXPECT_EQ(Head(Path(c.name), c.magic.size()), c.magic) << c.name;
+    }
+    EXPECT_EQ(Head(Path("a.wmf"), 44).mid(40, 4), QByteArray(" EMF"));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(ExportTest, QmxWritesADocumentCopyAndKeepsTheDocumentsName) {
+    app.GetDocument().SetModifiedFlag(true);
+    ASSERT_TRUE(view->ExportToFile(Path("copy.QMX")));
+    EXPECT_EQ(Head(Path("copy.QMX"), 16).mid(6), QByteArray("C39Barcode"));
+    EXPECT_EQ(app.GetDocument().GetTitle(), "Untitled");
+    EXPECT_TRUE(app.GetDocument().GetPathName().isEmpty());
+    EXPECT_FALSE(app.GetDocument().IsModified());
+}
+
+TEST_F(ExportTest, AFailedExportIsReportedAndLeavesNoFile) {
+    EXPECT_FALSE(view->ExportToFile(Path("missing/a.png")));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], Path("missing/a.png") + " was not found.");
+    QDir().mkdir(Path("taken.png"));
+    EXPECT_FALSE(view->ExportToFile(Path("taken.png")));
+    EXPECT_EQ(dialogs.messages.back(), "Access to " + Path("taken.png") + " was denied.");
+    EXPECT_FALSE(view->ExportToFile(Path("missing/a.wmf")));
+    EXPECT_EQ(dialogs.messages.back(), "Unable to create Windows Metafile.");
+}
+
+TEST_F(ExportTest, ExportCommandUsesTheDialogWithTheExportFilters) {
+    dialogs.files.push_back(Path("dialog.bmp"));
+    app.GetMainFrame()->RouteCommand(cmd::kFileExport);
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_FALSE(dialogs.requests[0].open);
+    EXPECT_EQ(dialogs.requests[0].defaultSuffix, "wmf");
+    EXPECT_EQ(dialogs.requests[0].filters.size(), 7);
+    EXPECT_EQ(dialogs.requests[0].filters.front(), "Windows MetaFile (*.wmf)");
+    EXPECT_EQ(dialogs.requests[0].filters.back(), "JPEG Files (*.jpg)");
+    EXPECT_TRUE(QFile::exists(Path("dialog.bmp")));
+    // Save As is taken as export too; cancelling writes nothing.
+    app.GetMainFrame()->RouteCommand(cmd::kFileSaveAs);
+    EXPECT_EQ(dialogs.requests.size(), 2u);
+}
+
+TEST_F(ExportTest, CopyOffersOnlyTheVectorPicturesAndKeepsTheZoom) {
+    view->m_nZoom = 3;
+    app.GetMainFrame()->RouteCommand(cmd::kEditCopy);
+    EXPECT_EQ(view->m_nZoom, 3);
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(data, nullptr);
+    QStringList formats = data->formats();
+    formats.sort();
+    EXPECT_EQ(formats, QStringList({"image/emf", "image/svg+xml", "image/x-emf"}));
+    EXPECT_FALSE(data->hasText());
+    EXPECT_FALSE(data->hasImage());
+    const QString scratch = QDir::temp().filePath("temp$$.wmf");
+    ASSERT_TRUE(QFile::exists(scratch));
+    QFile f(scratch);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray emf = data->data("image/emf");
+    EXPECT_EQ(emf, f.readAll());
+
+    // The metafile does not depend on the zoom it was copied at.
+    view->m_nZoom = 1;
+    app.GetMainFrame()->RouteCommand(cmd::kEditCopy);
+    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data("image/emf"), emf);
+}
+
+// The command-line form, run as a separate process the way scripts run it.
+class CommandLineExportTest : public SettingsTest {
+protected:
+    struct Run {
+        int code;
+        QString err;
+    };
+    Run Quillmark(const QStringList& args) {
+        QProcess p;
+        p.setProgram(QStringLiteral(QM_QUILLMARK_EXE));
+        p.setArguments(args);
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.remove("DISPLAY");
+        e.remove("QT_QPA_PLATFORM"); // the export form must pick its platform itself
+        e.insert("ASAN_OPTIONS", "detect_leaks=0");
+        p.setProcessEnvironment(e);
+        p.start();
+        p.waitForFinished(60000);
+        return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError())};
+    }
+    QString Path(const QString& name) const {
+        return QString::fromStdString(env.Root().string()) + '/' + name;
+    }
+};
+
+TEST_F(CommandLineExportTest, WritesWithoutADisplayAndReportsWhatWasWrong) {
+    Run ok = Quillmark({"--export", Path("cli.png"), "--symbology", "code 128", "--data", "Cli 7",
+                        "--dpi", "300", "--rotation", "2", "--height", "1 cm"});
+    EXPECT_EQ(ok.code, 0) << ok.err.toStdString();
+    EXPECT_EQ(Decode(QImage(Path("cli.png"))), "CLI 7");
+
+    const struct {
+        QStringList args;
+        int code;
+        const char* says;
+    } failures[] = {
+        {{"--export", Path("x.png"), "--symbology", "Code 40"}, 2, "unknown symbology"},
+        {{"--export", Path("x.png"), Path("absent.qmx")}, 1, "absent.qmx was not found."},
+        {{"--export", Path("no/x.png")}, 1, "no/x.png was not found."},
+        {{"--export", Path("x.png"), "--height", "tall"}, 2, "is not a bar height"},
+        {{"--export"}, 2, "needs an output file name"},
+    };
+    for (const auto& f : failures) {
+        const Run r = Quillmark(f.args);
+        EXPECT_EQ(r.code, f.code) << f.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(f.says)) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(Path("x.png")));
+    }
+    const Run help = Quillmark({"--help"});
+    EXPECT_EQ(help.code, 0);
+}

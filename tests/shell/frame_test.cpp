@@ -1,0 +1,203 @@
+#include "shell/app.h"
+#include "shell/command_ids.h"
+#include "shell/main_frame.h"
+#include "shell/measurement.h"
+#include "shell/quillmark_view.h"
+#include "tests/support/dialog_script.h"
+#include "tests/support/settings_fixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+TEST(ParseMeasurement, HeightGrammar) {
+    const struct {
+        const char* text;
+        int optionsUnit;
+        CMeasurement expected;
+    } cases[] = {
+        {"1.5 cm", 0, {1500, 1}},
+        {"0.75 inch", 0, {750, 0}},
+        {"2 inches", 0, {2000, 0}}, // the e is dropped: "inchs"
+        {"250 mils", 0, {250, 0}},
+        {"250 mil", 1, {250, 0}},
+        {"25mm", 0, {2500, 1}},
+        {"3 cms", 0, {3000, 1}},
+        {"0.5", 0, {500, 0}},
+        {"0.5", 1, {500, 1}},
+        {"15", 0, {15, 0}}, // above 10: the small measure of the unit
+        {"15", 1, {15, 1}},
+        {"10", 0, {10000, 0}},
+        {"1,5cm", 0, {15000, 1}},  // the comma is dropped
+        {"-2 inch", 0, {2000, 0}}, // so is the sign
+        {"2 INCH", 0, {2000, 0}},
+        {".5 inch", 0, {500, 0}},
+        {"1.2.3 inch", 0, {1200, 0}}, // one decimal point: ".3inch" is no known unit
+        {"abc", 0, {0, 0}},
+        {"", 1, {0, 1}},
+        {"1e9 inch", 0, {19000, 0}}, // no exponent: "19inch" after dropping the e
+        {"99999999999 inch", 0, {2147483647, 0}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ParseMeasurement(c.text, c.optionsUnit), c.expected) << c.text;
+}
+
+class FrameTest : public SettingsTest {
+protected:
+    void SetUp() override {
+        app.CreateMainWindow();
+        ASSERT_TRUE(app.OnFileNew());
+        frame = app.GetMainFrame();
+    }
+    CBarcode& Barcode() { return *app.GetDocument().m_pBarcode; }
+    void Type(QComboBox* box, const QString& text, int key = Qt::Key_Return) {
+        box->setEditText(text);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(box->lineEdit(), &press);
+    }
+    void Choose(QComboBox* box, const QString& item) {
+        const int i = box->findText(item);
+        ASSERT_GE(i, 0) << item.toStdString();
+        box->setCurrentIndex(i);
+        emit box->activated(i);
+    }
+    DialogScript dialogs;
+    CQuillmarkApp app;
+    CMainFrame* frame = nullptr;
+};
+
+TEST_F(FrameTest, WindowIsTitledSizedAndHasItsBars) {
+    EXPECT_EQ(frame->windowTitle(), "Bellwick Quillmark");
+    EXPECT_EQ(frame->size(), QSize(620, 490));
+    EXPECT_EQ(frame->StandardBar()->windowTitle(), "Standard");
+    EXPECT_EQ(frame->FormatBar()->windowTitle(), "Format");
+    EXPECT_EQ(frame->toolBarArea(frame->StandardBar()), Qt::TopToolBarArea);
+    EXPECT_EQ(frame->StandardBar()->allowedAreas(), Qt::AllToolBarAreas);
+    EXPECT_EQ(frame->DataBox()->width(), 160);
+    EXPECT_EQ(frame->SymbologyList()->count(), 11);
+}
+
+TEST_F(FrameTest, ControlsFollowTheNewBarcode) {
+    EXPECT_EQ(frame->DataBox()->currentText(), "HALVERN");
+    EXPECT_EQ(frame->HeightBox()->currentText(), "0.75 inch");
+    EXPECT_EQ(frame->FontNameList()->currentText(), "Courier New");
+    EXPECT_EQ(frame->FontSizeList()->currentText(), "8");
+    EXPECT_EQ(frame->SymbologyList()->currentText(), "Code 39");
+    EXPECT_TRUE(frame->ShowTextBox()->isChecked());
+    frame->OnIdleUpdate();
+    EXPECT_EQ(frame->PaneText(cmd::kPaneSymbology), "Code 39");
+    EXPECT_EQ(frame->PaneText(cmd::kPaneZoom), "200%");
+    EXPECT_TRUE(frame->PaneText(cmd::kPaneSize).endsWith("in"))
+        << frame->PaneText(cmd::kPaneSize).toStdString();
+    EXPECT_EQ(frame->MessagePaneText(), "Ready");
+}
+
+TEST_F(FrameTest, DataBoxAppliesTypedTextOnEnterAndEsc) {
+    Type(frame->DataBox(), "abc-12"); // Code 39 keeps "-12"
+    EXPECT_EQ(Barcode().m_strData, "-12");
+    EXPECT_TRUE(app.GetDocument().IsModified());
+    EXPECT_EQ(frame->DataBox()->currentText(), "abc-12"); // the box shows what was typed
+    EXPECT_GE(frame->DataBox()->findText("abc-12"), 0);
+
+    Type(frame->DataBox(), "QUILL", Qt::Key_Escape); // Esc applies like Enter
+    EXPECT_EQ(Barcode().m_strData, "QUILL");
+
+    // A text that leaves the barcode without data is applied but kept out of the history.
+    Type(frame->DataBox(), "lower");
+    EXPECT_EQ(Barcode().m_strData, "");
+    EXPECT_LT(frame->DataBox()->findText("lower"), 0);
+
+    // An empty box and the data already there change nothing.
+    app.GetDocument().SetModifiedFlag(false);
+    Type(frame->DataBox(), "");
+    EXPECT_FALSE(app.GetDocument().IsModified());
+
+    // Choosing from the list applies without appending.
+    const int before = frame->DataBox()->count();
+    Choose(frame->DataBox(), "HALVERN");
+    EXPECT_EQ(Barcode().m_strData, "HALVERN");
+    EXPECT_EQ(frame->DataBox()->count(), before);
+
+    // Characters outside the single-byte set are dropped before the symbology sees them.
+    Type(frame->DataBox(), QString::fromUtf8("AB\u20ACC"));
+    EXPECT_EQ(Barcode().m_strData, "ABC");
+}
+
+TEST_F(FrameTest, HistoryShowsTheShorterDataOfAnEarlierEntry) {
+    Type(frame->DataBox(), "ABC");
+    Barcode().m_strData = "AB";
+    frame->UpdateBarcodeControls();
+    EXPECT_EQ(frame->DataBox()->currentText(), "AB");
+    EXPECT_GE(frame->DataBox()->findText("ABC"), 0);
+}
+
+TEST_F(FrameTest, HeightBoxStoresValueAndUnit) {
+    Type(frame->HeightBox(), "1.5 cm");
+    EXPECT_EQ(Barcode().m_nHeight, 1500);
+    EXPECT_EQ(Barcode().m_nHeightUnit, 1);
+    EXPECT_GE(frame->HeightBox()->findText("1.5 cm"), 0);
+    Choose(frame->HeightBox(), "0.75 inch");
+    EXPECT_EQ(Barcode().m_nHeight, 750);
+    EXPECT_EQ(Barcode().m_nHeightUnit, 0);
+
+    app.GetDocument().SetModifiedFlag(false);
+    Type(frame->HeightBox(), "no digits"); // 0: ignored
+    EXPECT_EQ(Barcode().m_nHeight, 750);
+    EXPECT_FALSE(app.GetDocument().IsModified());
+    EXPECT_LT(frame->HeightBox()->findText("no digits"), 0);
+}
+
+TEST_F(FrameTest, SymbologyListMenuAndPaneAgree) {
+    Choose(frame->SymbologyList(), "Code 39 Mod 43");
+    EXPECT_STREQ(Barcode().GetRuntimeClass()->m_lpszClassName, "C39Mod43Barcode");
+    EXPECT_EQ(frame->SymbologyList()->currentText(), "Code 39 Mod 43");
+    frame->OnIdleUpdate();
+    EXPECT_TRUE(frame->Action(cmd::kCode39Mod43)->isChecked());
+    EXPECT_FALSE(frame->Action(cmd::kCode39)->isChecked());
+    EXPECT_EQ(frame->PaneText(cmd::kPaneSymbology), "Code 39 Mod 43");
+
+    frame->Action(cmd::kPostnet)->trigger();
+    EXPECT_EQ(frame->SymbologyList()->currentText(), "Postnet");
+    frame->OnIdleUpdate();
+    EXPECT_EQ(frame->PaneText(cmd::kPaneSymbology), "POSTNET");
+
+    app.GetDocument().SetModifiedFlag(false);
+    Choose(frame->SymbologyList(), "Postnet"); // in use already: nothing
+    EXPECT_FALSE(app.GetDocument().IsModified());
+}
+
+TEST_F(FrameTest, FontListsChangeOnlyTheCurrentBarcode) {
+    Choose(frame->FontSizeList(), "12");
+    EXPECT_EQ(Barcode().m_nFontSize, 12);
+    EXPECT_TRUE(app.GetDocument().IsModified());
+    if (frame->FontNameList()->findText("Liberation Sans") >= 0) {
+        Choose(frame->FontNameList(), "Liberation Sans");
+        EXPECT_EQ(Barcode().m_strFontName, "Liberation Sans");
+    }
+    EXPECT_EQ(SettingsStore().GetInt("Options", "Font Size", 8), 8);
+
+    // A size that is not in the list is appended when a barcode has it.
+    SettingsStore().WriteInt("Options", "Font Size", 7);
+    app.GetDocument().SetModifiedFlag(false);
+    ASSERT_TRUE(app.OnFileNew());
+    EXPECT_EQ(frame->FontSizeList()->currentText(), "7");
+}
+
+TEST_F(FrameTest, ShowTextBoxDrivesTheViewNotTheDocument) {
+    frame->ShowTextBox()->click();
+    EXPECT_FALSE(frame->GetActiveView()->m_bShowText);
+    EXPECT_FALSE(app.GetDocument().IsModified());
+}
+
+TEST_F(FrameTest, RecentFileItemIsDisabledWhileTheListIsEmpty) {
+    frame->OnIdleUpdate();
+    EXPECT_FALSE(frame->Action(cmd::kFileMruFirst)->isEnabled());
+    EXPECT_TRUE(frame->Action(cmd::kFileMruFirst)->isVisible());
+    app.AddToRecentFileList("/tmp/somewhere/x.qmx");
+    EXPECT_FALSE(frame->Action(cmd::kFileMruFirst)->isVisible());
+}
