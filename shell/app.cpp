@@ -1,6 +1,7 @@
 #include "shell/app.h"
 
 #include "common/settings_store.h"
+#include "labels/label_messages.h"
 #include "shell/about_dialog.h"
 #include "shell/command_ids.h"
 #include "shell/command_line.h"
@@ -22,6 +23,29 @@
 
 CQuillmarkApp::CQuillmarkApp() {
     m_doc.m_addToRecentFiles = [this](const QString& path) { AddToRecentFileList(path); };
+    // The label dialogs speak through the program's one message box, so every message of the
+    // program can be read and answered the same way.
+    SetLabelMessageHandler([](QWidget*, const QString& text, QMessageBox::Icon icon,
+                              QMessageBox::StandardButtons buttons) {
+        const MsgIcon i = icon == QMessageBox::Question      ? MsgIcon::Question
+                          : icon == QMessageBox::Information ? MsgIcon::Information
+                          : icon == QMessageBox::Critical    ? MsgIcon::Stop
+                                                             : MsgIcon::Exclamation;
+        const MsgButtons b = buttons.testFlag(QMessageBox::Yes)
+                                 ? (buttons.testFlag(QMessageBox::Cancel) ? MsgButtons::YesNoCancel
+                                                                          : MsgButtons::YesNo)
+                                 : MsgButtons::Ok;
+        switch (QmMessageBox(text, i, b)) {
+        case IDYES:
+            return QMessageBox::Yes;
+        case IDNO:
+            return QMessageBox::No;
+        case IDCANCEL:
+            return QMessageBox::Cancel;
+        default:
+            return QMessageBox::Ok;
+        }
+    });
 }
 
 CQuillmarkApp::~CQuillmarkApp() {
@@ -34,6 +58,7 @@ void CQuillmarkApp::CreateMainWindow() {
     SetDialogParent(m_frame.get());
     m_frame->SetRecentFiles(m_recentFiles);
     m_frame->m_openDroppedFile = [this](const QString& path) { OpenDocumentFile(path); };
+    m_frame->GetActiveView()->m_previewShown = [this](int pages) { m_previewPages = pages; };
     m_doc.m_showOptions = [this] {
         COptionsDialog dialog(m_frame.get());
         dialog.exec();
@@ -52,10 +77,15 @@ int CQuillmarkApp::InitInstance(const QStringList& args, bool splash) {
         if (!OpenDocumentFile(info.file)) return 1;
         break;
     case CCommandLineInfo::Print:
-    case CCommandLineInfo::PrintTo:
-        // Printing belongs to a later part of the program.
-        std::fprintf(stderr, "quillmark: printing from the command line is not available yet\n");
-        return 1;
+    case CCommandLineInfo::PrintTo: {
+        // Print without the dialog, then end.
+        if (!OpenDocumentFile(info.file)) return 1;
+        CQuillmarkView* view = m_frame->GetActiveView();
+        return view->OnFilePrintDirect(info.kind == CCommandLineInfo::PrintTo ? info.printer
+                                                                              : QString())
+                   ? 0
+                   : 1;
+    }
     case CCommandLineInfo::Unregister: {
         const bool ok = UnregisterFileType();
         QmMessageBox(ok ? QStringLiteral("System registry entries have been removed and the INI "

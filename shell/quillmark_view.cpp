@@ -6,8 +6,10 @@
 #include "shell/command_ids.h"
 #include "shell/quillmark_doc.h"
 
+#include "labels/print_label_dialog.h"
 #include "output/emf_surface.h"
 #include "output/image_encoders.h"
+#include "output/print_layout.h"
 #include "output/raster.h"
 #include "output/svg_surface.h"
 #include "shell/file_dialog.h"
@@ -15,13 +17,19 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
 #include <QPainter>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QScreen>
+#include <QToolBar>
+#include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -113,6 +121,15 @@ bool CQuillmarkView::OnCommand(int id) {
     case cmd::kFileExport:
     case cmd::kFileSaveAs:
         OnFileExport();
+        return true;
+    case cmd::kFilePrint:
+        OnFilePrint();
+        return true;
+    case cmd::kFilePrintDirect:
+        OnFilePrintDirect();
+        return true;
+    case cmd::kFilePrintPreview:
+        OnFilePrintPreview();
         return true;
     default:
         return false;
@@ -255,4 +272,113 @@ bool CQuillmarkView::ExportToFile(const QString& path, int dpi) {
         return false;
     }
     return true;
+}
+
+CPrinterFacts CQuillmarkView::PrinterFacts(const QPrinter& printer) {
+    CPrinterFacts f;
+    f.lpx = printer.logicalDpiX();
+    f.lpy = printer.logicalDpiY();
+    // The printable area within the paper, in device dots at the printer's resolution.
+    const QRect paint = printer.pageLayout().paintRectPixels(printer.resolution());
+    const double sx =
+        printer.resolution() > 0 ? static_cast<double>(f.lpx) / printer.resolution() : 1;
+    const double sy =
+        printer.resolution() > 0 ? static_cast<double>(f.lpy) / printer.resolution() : 1;
+    f.ox = qRound(paint.left() * sx);
+    f.oy = qRound(paint.top() * sy);
+    f.printableWidth = qRound(paint.width() * sx);
+    f.printableHeight = qRound(paint.height() * sy);
+    return f;
+}
+
+void CQuillmarkView::OnPrint(QPainter& painter, const QPrinter& printer, bool preview) {
+    const CPrinterFacts facts = PrinterFacts(printer);
+    const CPrintInfo info{facts.lpx, facts.lpy, facts.printableWidth, facts.printableHeight};
+    CPainterSurface surface(painter);
+    OnPrepareDC(surface, &info);
+    const CPrintSettings settings = CPrintSettings::FromStore();
+    if (settings.useLabel == 0) {
+        OnDraw(surface);
+        return;
+    }
+    if (preview) {
+        // Dotted, rounded outlines of the sheet's labels, one device dot wide, under the symbols.
+        painter.save();
+        QPen pen(Qt::black, 0, Qt::DotLine);
+        painter.setPen(pen);
+        painter.setBrush(Qt::white);
+        const double kx = facts.lpx / 1000.0, ky = facts.lpy / 1000.0;
+        for (const CMilRect& r : LabelOutlines(settings, facts))
+            painter.drawRoundedRect(
+                QRectF(r.left * kx, r.top * ky, (r.right - r.left) * kx, (r.bottom - r.top) * ky),
+                kOutlineCorner / 2.0 * kx, kOutlineCorner / 2.0 * ky);
+        painter.restore();
+    }
+    for (const CPoint& centre : LabelCentres(settings, facts)) {
+        surface.SetViewportOrg(centre);
+        OnDraw(surface);
+    }
+}
+
+bool CQuillmarkView::OnPreparePrinting(QPrinter& printer) {
+    CBWPrintLabelDialog dialog(&printer, window());
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool CQuillmarkView::PrintPage(QPrinter& printer) {
+    QPainter painter;
+    if (!printer.isValid() || !painter.begin(&printer)) {
+        QmMessageBox(QStringLiteral("Could not start print job."));
+        return false;
+    }
+    OnPrint(painter, printer, false);
+    return painter.end();
+}
+
+void CQuillmarkView::OnFilePrint() {
+    QPrinter printer(QPrinter::HighResolution);
+    if (!OnPreparePrinting(printer)) return;
+    PrintPage(printer);
+}
+
+bool CQuillmarkView::OnFilePrintDirect(const QString& printerName) {
+    QPrinter printer(QPrinter::HighResolution);
+    if (!printerName.isEmpty()) {
+        printer.setPrinterName(printerName);
+        if (printer.printerName() != printerName) {
+            QmMessageBox(QStringLiteral("Could not start print job."));
+            return false;
+        }
+    }
+    return PrintPage(printer);
+}
+
+void CQuillmarkView::OnFilePrintPreview() {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QDialog preview(window());
+    preview.setWindowTitle(QStringLiteral("Print Preview"));
+    auto* layout = new QVBoxLayout(&preview);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* bar = new QToolBar(&preview);
+    QAction* print = bar->addAction(QStringLiteral("&Print..."));
+    layout->addWidget(bar);
+    // Without any printer the preview still shows the page, laid out on a PDF page.
+    if (!printer->isValid()) printer->setOutputFormat(QPrinter::PdfFormat);
+    auto* page = new QPrintPreviewWidget(printer.get(), &preview);
+    layout->addWidget(page, 1);
+    connect(page, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* p) {
+        QPainter painter(p);
+        OnPrint(painter, *p, true);
+    });
+    bool printAfter = false;
+    connect(print, &QAction::triggered, &preview, [&] {
+        printAfter = true;
+        preview.accept();
+    });
+    preview.resize(window()->size().expandedTo(QSize(640, 720)));
+    page->fitInView();
+    if (m_previewShown) m_previewShown(1);
+    preview.exec();
+    // "Print..." leaves the preview and prints with the dialog.
+    if (printAfter) OnFilePrint();
 }

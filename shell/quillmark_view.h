@@ -11,6 +11,8 @@
 #include <functional>
 
 class CQuillmarkDoc;
+class QPainter;
+class QPrinter;
 
 // What a printer tells the view about its page.
 struct CPrintInfo {
@@ -57,6 +59,23 @@ public:
     bool ExportToFile(const QString& path, int dpi = 0);
     // The resolution of raster exports: the setting, or the screen's when it is 0.
     static int ExportResolution();
+
+    // Printing. The print dialog with label selection chooses the printer and leaves the label
+    // choice in the settings; preview and direct print take the printer as it is.
+    bool OnPreparePrinting(QPrinter& printer);
+    // The one page: a symbol in the middle, on every label of the sheet, or on one label; the
+    // preview also shows the labels' outlines.
+    void OnPrint(QPainter& painter, const QPrinter& printer, bool preview);
+    // Prints one page on `printer`; "Could not start print job." when it cannot begin.
+    bool PrintPage(QPrinter& printer);
+    void OnFilePrint();
+    // The command line's print: the default printer, or the named one, without the dialog.
+    bool OnFilePrintDirect(const QString& printerName = QString());
+    void OnFilePrintPreview();
+    static struct CPrinterFacts PrinterFacts(const QPrinter& printer);
+
+    // The preview tells the application how many pages it showed.
+    std::function<void(int pages)> m_previewShown;
 
     // The main frame's parts the view drives.
     std::function<void(bool)> m_setShowTextBox;

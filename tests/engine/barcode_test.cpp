@@ -1,5 +1,6 @@
 #include "engine/barcode.h"
 #include "engine/code39.h"
+#include "tests/support/barcode_helpers.h"
 #include "tests/support/recording_surface.h"
 #include "tests/support/settings_fixture.h"
 
@@ -10,26 +11,9 @@
 
 namespace {
 
-std::unique_ptr<CBarcode> Create(const char* className) {
-    const CRuntimeClass* cls = CRuntimeClass::FromName(className);
-    if (!cls) return nullptr;
-    std::unique_ptr<CObject> obj = cls->CreateObject();
-    if (!obj || !obj->IsKindOf(RUNTIME_CLASS(CBarcode))) return nullptr;
-    return std::unique_ptr<CBarcode>(static_cast<CBarcode*>(obj.release()));
-}
-
-std::vector<std::uint8_t> Store(const CObject& obj) {
-    std::vector<std::uint8_t> bytes;
-    CArchive ar(bytes);
-    ar.WriteObject(obj);
-    return bytes;
-}
-
-std::unique_ptr<CBarcode> Load(const std::vector<std::uint8_t>& bytes) {
-    CArchive ar(std::span<const std::uint8_t>(bytes.data(), bytes.size()));
-    std::unique_ptr<CObject> obj = ar.ReadObject(RUNTIME_CLASS(CBarcode));
-    return std::unique_ptr<CBarcode>(static_cast<CBarcode*>(obj.release()));
-}
+std::unique_ptr<CBarcode> Create(const char* className) { return CreateBarcode(className); }
+std::vector<std::uint8_t> Store(const CObject& obj) { return StoreObject(obj); }
+std::unique_ptr<CBarcode> Load(const std::vector<std::uint8_t>& bytes) { return LoadBarcode(bytes); }
 
 const char* const kCode39Classes[] = {"C39Barcode", "C39Mod43Barcode", "C39ExtBarcode"};
 

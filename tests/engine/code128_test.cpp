@@ -1,4 +1,5 @@
 #include "engine/code128.h"
+#include "tests/support/barcode_helpers.h"
 #include "tests/support/module_string.h"
 #include "tests/support/recording_surface.h"
 #include "tests/support/scan.h"
@@ -24,12 +25,7 @@ std::string Modules(std::initializer_list<int> values) {
     return out;
 }
 
-std::vector<std::uint8_t> Store(const CObject& obj) {
-    std::vector<std::uint8_t> bytes;
-    CArchive ar(bytes);
-    ar.WriteObject(obj);
-    return bytes;
-}
+std::vector<std::uint8_t> Store(const CObject& obj) { return StoreObject(obj); }
 
 } // namespace
 

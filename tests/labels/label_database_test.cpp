@@ -3,6 +3,7 @@
 #include "labels/label_database.h"
 #include "labels/label_geometry.h"
 #include "labels/label_stock.h"
+#include "tests/labels/label_db_fixture.h"
 
 #include "common/settings_store.h"
 #include "tests/support/temp_env.h"
@@ -21,11 +22,6 @@
 #include <map>
 #include <memory>
 #include <ostream>
-
-// Names the engine in test output.
-void PrintTo(LabelConnectionParams::Engine engine, std::ostream* os) {
-    *os << (engine == LabelConnectionParams::Engine::SQLite ? "SQLite" : "PostgreSQL");
-}
 
 namespace {
 
@@ -57,65 +53,6 @@ LabelRecord MyLabel() {
     r.numberDown = 10;
     return r;
 }
-
-QString Quote(const QString& v) {
-    return QStringLiteral("{") + QString(v).replace(u'}', QStringLiteral("}}")) + u'}';
-}
-
-// The cluster that the test command starts (tests/labels/pg_cluster.sh); empty when none runs.
-std::map<QString, QString> PostgresState() {
-    std::map<QString, QString> state;
-    QFile file(QStringLiteral(QM_TEST_PG_STATE));
-    if (!file.open(QIODevice::ReadOnly)) return state;
-    QTextStream in(&file);
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
-        const qsizetype eq = line.indexOf(u'=');
-        if (eq > 0) state[line.left(eq)] = line.mid(eq + 1);
-    }
-    return state;
-}
-
-QString PostgresConnection(const std::map<QString, QString>& s, const QString& database) {
-    return QStringLiteral("Driver=PostgreSQL;Server=127.0.0.1;Port=%1;Uid=%2;Pwd=%3;Database=%4")
-        .arg(s.at("PORT"), s.at("USER"), Quote(s.at("PASSWORD")), database);
-}
-
-// Runs statements on a connection of its own, beside the one under test.
-class SideConnection {
-public:
-    explicit SideConnection(const LabelConnectionParams& p)
-        : m_name(QUuid::createUuid().toString()) {
-        QSqlDatabase db =
-            QSqlDatabase::addDatabase(p.engine == Engine::SQLite ? "QSQLITE" : "QPSQL", m_name);
-        db.setDatabaseName(p.database);
-        db.setHostName(p.host);
-        if (p.port > 0) db.setPort(p.port);
-        db.setUserName(p.user);
-        db.setPassword(p.password);
-        m_open = db.open();
-        if (!m_open) m_error = db.lastError().text();
-    }
-    ~SideConnection() {
-        QSqlDatabase::database(m_name, false).close();
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    SideConnection(const SideConnection&) = delete;
-    SideConnection& operator=(const SideConnection&) = delete;
-
-    bool IsOpen() const { return m_open; }
-    const QString& Error() const { return m_error; }
-    QSqlDatabase Db() const { return QSqlDatabase::database(m_name, false); }
-    void Exec(const QString& sql) const {
-        QSqlQuery q(Db());
-        ASSERT_TRUE(q.exec(sql)) << sql.toStdString() << ": " << q.lastError().text().toStdString();
-    }
-
-private:
-    QString m_name;
-    bool m_open = false;
-    QString m_error;
-};
 
 class LabelDatabaseTest : public ::testing::TestWithParam<Engine> {
 protected:

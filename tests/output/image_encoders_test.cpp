@@ -1,17 +1,13 @@
 // The image files of the export, read back by an independent reader (ImageMagick) and by a
 // real barcode reader, and the ways writing them can fail.
-#define ZX_USE_UTF8 1
-
 #include "engine/barcode.h"
 #include "output/image_encoders.h"
 #include "output/raster.h"
+#include "tests/support/barcode_helpers.h"
+#include "tests/support/scan.h"
 #include "tests/support/settings_fixture.h"
 
 #include <QImage>
-
-#include <ZXing/BarcodeFormat.h>
-#include <ZXing/DecodeHints.h>
-#include <ZXing/ReadBarcode.h>
 
 #include <gtest/gtest.h>
 
@@ -88,18 +84,13 @@ Grey ReadPixels(const fs::path& file) {
 }
 
 std::string DecodeGrey(const Grey& g) {
-    ZXing::DecodeHints hints;
-    hints.setTryHarder(true);
-    const ZXing::ImageView view(g.pixels.data(), g.width, g.height, ZXing::ImageFormat::Lum);
-    const ZXing::Result r = ZXing::ReadBarcode(view, hints);
-    return r.isValid() ? std::string(ZXing::ToString(r.format())) + ":" + r.text() : "";
+    const ScanResult r = ScanGrey(g.pixels.data(), g.width, g.height, g.width);
+    return r.ok ? r.format + ":" + r.text : "";
 }
 
 std::unique_ptr<CBarcode> Create(const char* className, const char* data) {
-    const CRuntimeClass* cls = CRuntimeClass::FromName(className);
-    if (!cls) return nullptr;
-    std::unique_ptr<CBarcode> bc(static_cast<CBarcode*>(cls->CreateObject().release()));
-    bc->SetData(data);
+    std::unique_ptr<CBarcode> bc = CreateBarcode(className);
+    if (bc) bc->SetData(data);
     return bc;
 }
 

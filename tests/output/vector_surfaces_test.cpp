@@ -1,13 +1,12 @@
 // The vector pictures: the metafile read back record by record and through a real EMF
 // converter, and the SVG picture parsed, rendered and scanned.
-#define ZX_USE_UTF8 1
-
 #include "engine/barcode.h"
 #include "engine/primitives.h"
 #include "output/emf_surface.h"
 #include "output/painter_surface.h"
 #include "output/svg_surface.h"
 #include "output/symbol_drawing.h"
+#include "tests/support/image_scan.h"
 #include "tests/support/recording_surface.h"
 #include "tests/support/settings_fixture.h"
 
@@ -16,10 +15,6 @@
 #include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
-
-#include <ZXing/BarcodeFormat.h>
-#include <ZXing/DecodeHints.h>
-#include <ZXing/ReadBarcode.h>
 
 #include <gtest/gtest.h>
 
@@ -93,14 +88,8 @@ std::string Slurp(const fs::path& file) {
 }
 
 std::string Decode(const QImage& image) {
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    ZXing::DecodeHints hints;
-    hints.setTryHarder(true);
-    hints.setTryRotate(true);
-    const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(),
-                                ZXing::ImageFormat::Lum, static_cast<int>(grey.bytesPerLine()));
-    const ZXing::Result r = ZXing::ReadBarcode(view, hints);
-    return r.isValid() ? std::string(ZXing::ToString(r.format())) + ":" + r.text() : "";
+    const ScanResult r = ScanImage(image);
+    return r.ok ? r.format + ":" + r.text : "";
 }
 
 // ---- reading a metafile back -------------------------------------------------------------

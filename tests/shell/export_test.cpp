@@ -1,11 +1,10 @@
-#define ZX_USE_UTF8 1
-
 #include "output/raster.h"
 #include "shell/app.h"
 #include "shell/command_ids.h"
 #include "shell/main_frame.h"
 #include "shell/quillmark_view.h"
 #include "tests/support/dialog_script.h"
+#include "tests/support/image_scan.h"
 #include "tests/support/settings_fixture.h"
 
 #include <QClipboard>
@@ -16,22 +15,13 @@
 #include <QMimeData>
 #include <QProcess>
 
-#include <ZXing/DecodeHints.h>
-#include <ZXing/ReadBarcode.h>
-
 #include <gtest/gtest.h>
 
 namespace {
 
 std::string Decode(const QImage& image) {
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    ZXing::DecodeHints hints;
-    hints.setTryHarder(true);
-    hints.setTryRotate(true);
-    const ZXing::ImageView view(grey.constBits(), grey.width(), grey.height(),
-                                ZXing::ImageFormat::Lum, static_cast<int>(grey.bytesPerLine()));
-    const ZXing::Result r = ZXing::ReadBarcode(view, hints);
-    return r.isValid() ? r.text() : std::string("<nothing>");
+    const ScanResult r = ScanImage(image);
+    return r.ok ? r.text : std::string("<nothing>");
 }
 
 QByteArray Head(const QString& path, int n) {

@@ -5,19 +5,34 @@
 #include <ZXing/DecodeHints.h>
 #include <ZXing/ReadBarcode.h>
 
-ScanResult ScanBars(const RecordingSurface& surface, int milsPerPixel, ScanMode mode) {
-    const GreyImage img = RasterizeBars(surface, milsPerPixel, 40);
+namespace {
+
+ScanResult FromResult(const ZXing::Result& r) {
     ScanResult out;
-    if (img.width == 0) return out;
+    out.ok = r.isValid();
+    out.format = ZXing::ToString(r.format());
+    out.text = r.text();
+    for (const auto& p : r.position()) {
+        out.x += p.x / 4.0;
+        out.y += p.y / 4.0;
+    }
+    return out;
+}
+
+} // namespace
+
+ScanResult ScanGrey(const std::uint8_t* pixels, int width, int height, int stride, ScanMode mode) {
     ZXing::DecodeHints hints;
     hints.setTryHarder(true);
     hints.setTryRotate(true);
     hints.setTryCode39ExtendedMode(mode == ScanMode::Code39Extended);
     hints.setValidateCode39CheckSum(mode == ScanMode::Code39CheckDigit);
-    const ZXing::ImageView view(img.pixels.data(), img.width, img.height, ZXing::ImageFormat::Lum);
-    const ZXing::Result r = ZXing::ReadBarcode(view, hints);
-    out.ok = r.isValid();
-    out.format = ZXing::ToString(r.format());
-    out.text = r.text();
-    return out;
+    const ZXing::ImageView view(pixels, width, height, ZXing::ImageFormat::Lum, stride);
+    return FromResult(ZXing::ReadBarcode(view, hints));
+}
+
+ScanResult ScanBars(const RecordingSurface& surface, int milsPerPixel, ScanMode mode) {
+    const GreyImage img = RasterizeBars(surface, milsPerPixel, 40);
+    if (img.width == 0) return {};
+    return ScanGrey(img.pixels.data(), img.width, img.height, img.width, mode);
 }

@@ -1,0 +1,91 @@
+// Export cost: a Code 128 symbol rendered and encoded into each image format at 300 and 600 dpi
+// and recorded as a metafile, inside one process; and the whole command-line export process.
+
+#include "engine/code128.h"
+#include "output/emf_surface.h"
+#include "output/image_encoders.h"
+#include "output/raster.h"
+#include "output/symbol_drawing.h"
+
+#include <QGuiApplication>
+#include <QProcess>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <unistd.h>
+
+namespace {
+
+std::string g_dir;
+
+constexpr ImageFileType kTypes[] = {ImageFileType::Bmp, ImageFileType::Gif, ImageFileType::Jpeg,
+                                    ImageFileType::Pcx, ImageFileType::Png, ImageFileType::Tiff};
+constexpr const char* kNames[] = {"bmp", "gif", "jpg", "pcx", "png", "tif"};
+
+void BM_ExportImage(benchmark::State& state) {
+    const int type = static_cast<int>(state.range(0));
+    const int dpi = static_cast<int>(state.range(1));
+    state.SetLabel(std::string(kNames[type]) + " " + std::to_string(dpi) + " dpi");
+    C128Barcode bc;
+    bc.SetData("HALVERN 2026");
+    const std::string path = g_dir + "/bench." + kNames[type];
+    for (auto _ : state) {
+        const QImage image = RenderSymbolImage(bc, dpi, 0, true);
+        const MonoImage mono = MonoImageFromQImage(image);
+        const auto ec = WriteImageFile(path, kTypes[type], mono, dpi);
+        if (ec) state.SkipWithError(ec.message().c_str());
+    }
+}
+
+void BM_ExportMetafile(benchmark::State& state) {
+    C128Barcode bc;
+    bc.SetData("HALVERN 2026");
+    const std::string path = g_dir + "/bench.wmf";
+    for (auto _ : state) {
+        CEmfSurface surface;
+        surface.SetWindowExt({1000, 1000});
+        surface.SetViewportExt({surface.DeviceDpiX(), surface.DeviceDpiY()});
+        surface.SetViewportOrg({300, 200});
+        DrawSymbolCentred(bc, surface, 0, true, MeasureSymbol(bc, surface, true));
+        if (surface.WriteFile(path)) state.SkipWithError("metafile not written");
+    }
+}
+
+// The whole program, started from a script: process start, Qt, render, encode, write.
+void BM_CommandLineExport(benchmark::State& state) {
+    const std::string out = g_dir + "/cli.png";
+    for (auto _ : state) {
+        QProcess p;
+        p.start(QStringLiteral(QM_QUILLMARK_EXE),
+                {"--export", QString::fromStdString(out), "--symbology", "Code 128", "--data",
+                 "HALVERN 2026", "--dpi", "300"});
+        if (!p.waitForFinished(60000) || p.exitCode() != 0) state.SkipWithError("export failed");
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_ExportImage)
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5}, {300, 600}})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExportMetafile)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CommandLineExport)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    g_dir = (std::filesystem::temp_directory_path() / "qmbench-export-XXXXXX").string();
+    if (!mkdtemp(g_dir.data())) return 1;
+    // A private settings store (and the same for the child processes).
+    setenv("XDG_CONFIG_HOME", g_dir.c_str(), 1);
+    setenv("XDG_DATA_HOME", g_dir.c_str(), 1);
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::filesystem::remove_all(g_dir);
+    return 0;
+}

@@ -1,0 +1,709 @@
+#include "labels/print_label_dialog.h"
+
+#include "common/settings_store.h"
+#include "labels/filter_edit.h"
+#include "labels/label_geometry.h"
+#include "labels/label_messages.h"
+#include "labels/label_setting_dialog.h"
+#include "labels/spin_button.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <tuple>
+#include <utility>
+
+namespace {
+
+constexpr int kSpinLower = 0;
+constexpr int kSpinUpper = 10000;
+// The number fields hold nine digits; a value beyond them could not be shown faithfully.
+constexpr int kNineDigits = 999'999'999;
+
+const char kSection[] = "Print";
+
+// A position stored by hand or by an old version may be anything; the fields show only what
+// they can hold, and anything else as the first label.
+unsigned ReadPosition(const char* key) {
+    const int v = SettingsStore().GetInt(kSection, key, 1);
+    return v < 0 || v > kNineDigits ? 1u : static_cast<unsigned>(v);
+}
+
+int MeasurementUnit() {
+    return SettingsStore().GetInt("Options", "Unit", 0);
+}
+
+// The label setting dialog takes unsigned counts; a negative count in the database is no count.
+unsigned Count(int n) {
+    return static_cast<unsigned>(std::max(n, 0));
+}
+
+QLineEdit* MakeReadout(QWidget* parent) {
+    // Read-only text the user can still select and copy, without a box around it.
+    auto* readout = new QLineEdit(parent);
+    readout->setReadOnly(true);
+    readout->setFrame(false);
+    readout->setFocusPolicy(Qt::ClickFocus);
+    readout->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
+    return readout;
+}
+
+void ShowReadout(QLineEdit& readout, const QString& text) {
+    readout.setText(text);
+    // A long name shows its beginning, not its end, and the whole of it on hovering.
+    readout.setCursorPosition(0);
+    readout.setToolTip(text);
+}
+
+LabelRecord FromSettingDialog(const CBWLabelSettingDialog& d) {
+    using D = CBWLabelSettingDialog;
+    // The lengths come back in the unit the dialog ended in, which for a new label is
+    // centimetres whatever it was asked to show.
+    const bool cm = d.IsUnitCentimetres();
+    LabelRecord r;
+    r.name1 = d.GetName();
+    // A null text would be bound as NULL, which the table refuses for a name.
+    r.name2 = d.GetType().isNull() ? QStringLiteral("") : d.GetType();
+    r.paperSize = d.GetPaperSize();
+    r.topMargin = StoredLength(d.GetLength(D::TopMargin), cm);
+    r.sideMargin = StoredLength(d.GetLength(D::SideMargin), cm);
+    r.verticalPitch = StoredLength(d.GetLength(D::VerticalPitch), cm);
+    r.horizontalPitch = StoredLength(d.GetLength(D::HorizontalPitch), cm);
+    r.height = StoredLength(d.GetLength(D::LabelHeight), cm);
+    r.width = StoredLength(d.GetLength(D::LabelWidth), cm);
+    r.numberAcross = static_cast<int>(std::min<unsigned>(d.GetNumberAcross(), kNineDigits));
+    r.numberDown = static_cast<int>(std::min<unsigned>(d.GetNumberDown(), kNineDigits));
+    return r;
+}
+
+} // namespace
+
+PrinterChoices AvailablePrinters() {
+    PrinterChoices choices;
+    for (const QPrinterInfo& info : QPrinterInfo::availablePrinters())
+        choices.names << info.printerName();
+    choices.defaultName = QPrinterInfo::defaultPrinterName();
+    return choices;
+}
+
+LabelReadouts MakeLabelReadouts(const LabelRecord& label, bool centimetres) {
+    return {label.name2, FormatLength(label.height, centimetres),
+            FormatLength(label.width, centimetres), PaperSizeName(label.paperSize)};
+}
+
+bool ReadoutsInCentimetres(int unit) {
+    return unit != 0;
+}
+
+bool LabelSettingInCentimetres(int unit) {
+    return unit == 1;
+}
+
+int WrapSpinStep(int position, int delta, int lower, int upper) {
+    const long long next = static_cast<long long>(position) + delta;
+    if (next > upper) return lower;
+    if (next < lower) return upper;
+    return static_cast<int>(next);
+}
+
+bool StorePrintLabelChoice(const PrintLabelChoice& choice) {
+    SettingsStore store;
+    bool ok = store.WriteInt(kSection, "UseLabel", choice.useLabel);
+    ok = store.WriteInt(kSection, "FullPage", choice.fullPage) && ok;
+    ok = store.WriteInt(kSection, "Row", static_cast<int>(choice.row)) && ok;
+    ok = store.WriteInt(kSection, "Column", static_cast<int>(choice.column)) && ok;
+    if (!choice.product) return ok;
+    const LabelRecord& p = *choice.product;
+    const struct {
+        const char* key;
+        int value;
+    } keys[] = {
+        {"SavedLabelID", p.id},           {"LabelWidth", p.width},
+        {"LabelHeight", p.height},        {"VertPitch", p.verticalPitch},
+        {"HorzPitch", p.horizontalPitch}, {"TopMargin", p.topMargin},
+        {"SideMargin", p.sideMargin},     {"NumberAcross", p.numberAcross},
+        {"NumberDown", p.numberDown},
+    };
+    for (const auto& k : keys)
+        ok = store.WriteInt(kSection, k.key, k.value) && ok;
+    return ok;
+}
+
+// ---- the dialog ----
+
+CBWPrintLabelDialog::CBWPrintLabelDialog(QPrinter* printer, QWidget* parent)
+    : QDialog(parent), m_pPrinter(printer) {
+    const SettingsStore store;
+    m_bUseLabel = store.GetInt(kSection, "UseLabel", 1) != 0 ? 1 : 0;
+    // Printing takes every value but 1 for a full sheet, so the dialog shows it so.
+    m_nFullPage = store.GetInt(kSection, "FullPage", 0) == 1 ? 1 : 0;
+    m_nRow = ReadPosition("Row");
+    m_nColumn = ReadPosition("Column");
+
+    BuildControls();
+    SetPrinters(AvailablePrinters());
+    if (m_pPrinter) {
+        m_pCopies->setValue(std::max(1, m_pPrinter->copyCount()));
+        m_pCollate->setChecked(m_pPrinter->collateCopies());
+    }
+    RecordSizes();
+}
+
+CBWPrintLabelDialog::~CBWPrintLabelDialog() = default;
+
+void CBWPrintLabelDialog::BuildControls() {
+    setWindowTitle(QStringLiteral("Print"));
+    auto* outer = new QVBoxLayout(this);
+
+    // ---- the printer part ----
+    auto* printerPart = new QHBoxLayout;
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("Printer:"), this), 0, 0);
+    m_pPrinters = new QComboBox(this);
+    m_pPrinters->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_pPrinters->setMinimumContentsLength(28);
+    grid->addWidget(m_pPrinters, 0, 1, 1, 2);
+    m_pChange = new QPushButton(QStringLiteral("&Change..."), this);
+    grid->addWidget(m_pChange, 1, 1, Qt::AlignLeft);
+    auto* copiesCaption = new QLabel(QStringLiteral("&Copies:"), this);
+    grid->addWidget(copiesCaption, 2, 0);
+    m_pCopies = new QSpinBox(this);
+    m_pCopies->setRange(1, 9999);
+    copiesCaption->setBuddy(m_pCopies);
+    grid->addWidget(m_pCopies, 2, 1, Qt::AlignLeft);
+    m_pCollate = new QCheckBox(QStringLiteral("Collate Cop&ies"), this);
+    grid->addWidget(m_pCollate, 2, 2);
+    m_pUseLabel = new QCheckBox(QStringLiteral("&Use Label Settings"), this);
+    grid->addWidget(m_pUseLabel, 3, 0, 1, 3);
+    grid->setColumnStretch(2, 1);
+    printerPart->addLayout(grid, 1);
+
+    auto* buttons = new QVBoxLayout;
+    m_pOk = new QPushButton(QStringLiteral("&OK"), this);
+    m_pOk->setDefault(true);
+    m_pCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    m_pSave = new QPushButton(QStringLiteral("&Save"), this);
+    buttons->addWidget(m_pOk);
+    buttons->addWidget(m_pCancel);
+    buttons->addWidget(m_pSave);
+    buttons->addStretch(1);
+    printerPart->addLayout(buttons);
+    outer->addLayout(printerPart);
+
+    m_pLine = new QFrame(this);
+    m_pLine->setFrameShape(QFrame::HLine);
+    m_pLine->setFrameShadow(QFrame::Sunken);
+    outer->addWidget(m_pLine);
+
+    // ---- the label section ----
+    m_pSection = new QWidget(this);
+    outer->addWidget(m_pSection);
+    auto* section = new QGridLayout(m_pSection);
+    section->setContentsMargins(0, 0, 0, 0);
+
+    auto* makersCaption = new QLabel(QStringLiteral("Label &Products:"), m_pSection);
+    section->addWidget(makersCaption, 0, 0);
+    m_pMakers = new QComboBox(m_pSection);
+    m_pMakers->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_pMakers->setMinimumContentsLength(24);
+    m_pMakers->setMaxVisibleItems(20);
+    makersCaption->setBuddy(m_pMakers);
+    section->addWidget(m_pMakers, 0, 1);
+
+    auto* productsCaption = new QLabel(QStringLiteral("Product N&umber:"), m_pSection);
+    section->addWidget(productsCaption, 1, 0, Qt::AlignTop);
+    m_pProducts = new QListWidget(m_pSection);
+    m_pProducts->setSelectionMode(QAbstractItemView::SingleSelection);
+    const QFontMetrics fm(font());
+    m_pProducts->setMinimumSize(fm.averageCharWidth() * 40, fm.lineSpacing() * 8);
+    productsCaption->setBuddy(m_pProducts);
+    section->addWidget(m_pProducts, 1, 1, 3, 1);
+
+    m_pDetails = new QPushButton(QStringLiteral("&Details..."), m_pSection);
+    m_pNewLabel = new QPushButton(QStringLiteral("&New Label..."), m_pSection);
+    m_pDelete = new QPushButton(QStringLiteral("D&elete"), m_pSection);
+    section->addWidget(m_pDetails, 0, 2);
+    section->addWidget(m_pNewLabel, 1, 2, Qt::AlignTop);
+    section->addWidget(m_pDelete, 2, 2, Qt::AlignTop);
+    section->setRowStretch(3, 1);
+
+    auto* lower = new QHBoxLayout;
+    auto* print = new QGroupBox(QStringLiteral("Print"), m_pSection);
+    auto* printGrid = new QGridLayout(print);
+    m_pFullPage = new QRadioButton(QStringLiteral("&Full page of the same label"), print);
+    m_pSingleLabel = new QRadioButton(QStringLiteral("&Single label"), print);
+    printGrid->addWidget(m_pFullPage, 0, 0, 1, 4);
+    printGrid->addWidget(m_pSingleLabel, 1, 0, 1, 4);
+    // Digits only, as the arrows and printing expect: a minus sign makes no position.
+    m_pRow = new CFilterIntegerEdit(9, print);
+    m_pColumn = new CFilterIntegerEdit(9, print);
+    m_pRowSpin = new CSpinButton(print);
+    m_pColumnSpin = new CSpinButton(print);
+    const int fieldWidth = fm.horizontalAdvance(QStringLiteral("000000")) + 12;
+    int column = 0;
+    for (auto [caption, field, spin] : {std::tuple{"Row:", m_pRow, m_pRowSpin},
+                                        std::tuple{"Column:", m_pColumn, m_pColumnSpin}}) {
+        field->SetAllowMinus(false);
+        spin->SetRange(kSpinLower, kSpinUpper);
+        field->setFixedWidth(fieldWidth);
+        spin->setFixedSize(std::max(fm.height(), spin->UpArrow()->minimumSizeHint().width()),
+                           field->sizeHint().height());
+        auto* pair = new QHBoxLayout;
+        pair->setSpacing(0);
+        pair->addWidget(field);
+        pair->addWidget(spin);
+        printGrid->addWidget(new QLabel(QString::fromLatin1(caption), print), 2, column);
+        printGrid->addLayout(pair, 2, column + 1, Qt::AlignLeft);
+        column += 2;
+    }
+    printGrid->setColumnStretch(3, 1);
+    lower->addWidget(print);
+
+    auto* info = new QGroupBox(QStringLiteral("Label Information"), m_pSection);
+    auto* infoGrid = new QGridLayout(info);
+    m_pType = MakeReadout(info);
+    m_pHeight = MakeReadout(info);
+    m_pWidth = MakeReadout(info);
+    m_pPaper = MakeReadout(info);
+    // Room for the longest paper name, so no read-out is cut short.
+    int paperWidth = 0;
+    for (const PaperSize& paper : kPaperSizes)
+        paperWidth = std::max(paperWidth, fm.horizontalAdvance(QString::fromLatin1(paper.name)));
+    m_pPaper->setMinimumWidth(paperWidth + 12);
+    int row = 0;
+    for (auto [caption, readout] :
+         {std::pair{"T&ype:", m_pType}, std::pair{"&Height:", m_pHeight},
+          std::pair{"&Width:", m_pWidth}, std::pair{"Pa&per Size:", m_pPaper}}) {
+        auto* label = new QLabel(QString::fromLatin1(caption), info);
+        label->setBuddy(readout);
+        infoGrid->addWidget(label, row, 0);
+        infoGrid->addWidget(readout, row, 1);
+        ++row;
+    }
+    infoGrid->setColumnStretch(1, 1);
+    lower->addWidget(info, 1);
+    section->addLayout(lower, 4, 0, 1, 3);
+
+    // ---- behaviour ----
+    connect(m_pOk, &QPushButton::clicked, this, &CBWPrintLabelDialog::accept);
+    connect(m_pCancel, &QPushButton::clicked, this, &CBWPrintLabelDialog::reject);
+    connect(m_pSave, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnSave);
+    connect(m_pChange, &QPushButton::clicked, this, [this] {
+        if (!m_pPrinter || !m_bHavePrinters) return;
+        // The page sizes on offer are those of the printer chosen in the list.
+        const QString name = SelectedPrinterName();
+        if (m_pPrinter->printerName() != name) m_pPrinter->setPrinterName(name);
+        QPageSetupDialog(m_pPrinter, this).exec();
+    });
+    connect(m_pUseLabel, &QCheckBox::clicked, this, &CBWPrintLabelDialog::OnUseLabelClicked);
+    connect(m_pSingleLabel, &QRadioButton::toggled, this,
+            &CBWPrintLabelDialog::EnablePositionFields);
+    connect(m_pRowSpin, &CSpinButton::PositionChanging, this,
+            [this](int delta) { OnPositionSpin(*m_pRow, *m_pRowSpin, delta); });
+    connect(m_pColumnSpin, &CSpinButton::PositionChanging, this,
+            [this](int delta) { OnPositionSpin(*m_pColumn, *m_pColumnSpin, delta); });
+    // The Row arrows answer the arrow keys in their field; the Column arrows do not.
+    m_pRow->installEventFilter(this);
+    connect(m_pMakers, &QComboBox::currentIndexChanged, this, &CBWPrintLabelDialog::OnMakerChange);
+    connect(m_pProducts, &QListWidget::itemSelectionChanged, this,
+            &CBWPrintLabelDialog::OnProductChange);
+    connect(m_pDetails, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnDetails);
+    connect(m_pNewLabel, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnNewLabel);
+    connect(m_pDelete, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnDelete);
+
+    // The start of an empty product list, until the database has been read.
+    m_pDetails->setEnabled(false);
+    m_pDelete->setEnabled(false);
+}
+
+void CBWPrintLabelDialog::RecordSizes() {
+    layout()->activate();
+    m_fullSize = sizeHint().expandedTo(minimumSizeHint());
+    resize(m_fullSize);
+    layout()->invalidate();
+    layout()->activate();
+    // What stays of the dialog when collapsed: everything down to the line, then the margin.
+    const int bottomMargin = layout()->contentsMargins().bottom();
+    m_collapsedSize = QSize(m_fullSize.width(), m_pLine->geometry().bottom() + 1 + bottomMargin);
+    setFixedSize(m_fullSize);
+    m_bExpanded = true;
+}
+
+void CBWPrintLabelDialog::Collapse() {
+    // Hidden as well as cut off, so the keyboard does not wander into what cannot be seen.
+    m_pSection->hide();
+    setFixedSize(m_collapsedSize);
+    m_bExpanded = false;
+}
+
+void CBWPrintLabelDialog::Expand() {
+    m_pSection->show();
+    setFixedSize(m_fullSize);
+    m_bExpanded = true;
+}
+
+void CBWPrintLabelDialog::OnUseLabelClicked() {
+    if (m_bExpanded)
+        Collapse();
+    else
+        Expand();
+}
+
+void CBWPrintLabelDialog::SetPrinters(const PrinterChoices& printers) {
+    m_pPrinters->clear();
+    m_bHavePrinters = !printers.names.isEmpty();
+    if (!m_bHavePrinters) {
+        m_pPrinters->addItem(QStringLiteral("No printers are installed."));
+    } else {
+        m_pPrinters->addItems(printers.names);
+        const QString job = m_pPrinter ? m_pPrinter->printerName() : QString();
+        int index = printers.names.indexOf(job);
+        if (index < 0) index = printers.names.indexOf(printers.defaultName);
+        m_pPrinters->setCurrentIndex(std::max(index, 0));
+    }
+    // Without a printer the dialog can still store the label choice, but cannot print.
+    const bool usable = m_bHavePrinters && m_pPrinter;
+    m_pPrinters->setEnabled(usable);
+    m_pChange->setEnabled(usable);
+    m_pCopies->setEnabled(usable);
+    m_pCollate->setEnabled(usable);
+    m_pOk->setEnabled(usable);
+}
+
+QString CBWPrintLabelDialog::SelectedPrinterName() const {
+    return m_bHavePrinters ? m_pPrinters->currentText() : QString();
+}
+
+void CBWPrintLabelDialog::SetLabelSettingRunner(LabelSettingRunner runner) {
+    m_runLabelSetting = std::move(runner);
+}
+
+int CBWPrintLabelDialog::RunLabelSetting(CBWLabelSettingDialog& dialog) {
+    return m_runLabelSetting ? m_runLabelSetting(dialog) : dialog.exec();
+}
+
+bool CBWPrintLabelDialog::Guarded(const std::function<void()>& databaseWork) {
+    try {
+        databaseWork();
+        return true;
+    } catch (const CLabelDbError& e) {
+        LabelMessageBox(this, e.Description());
+        return false;
+    }
+}
+
+int CBWPrintLabelDialog::exec() {
+    if (!OnInitDialog()) {
+        setResult(Rejected);
+        return Rejected;
+    }
+    return QDialog::exec();
+}
+
+void CBWPrintLabelDialog::setVisible(bool visible) {
+    // Shown without exec(): the start must still come first, and a failed one shows nothing.
+    if (visible && !m_bStarted && !OnInitDialog()) {
+        done(Rejected);
+        return;
+    }
+    QDialog::setVisible(visible);
+}
+
+bool CBWPrintLabelDialog::OnInitDialog() {
+    if (m_bStarted) return true;
+
+    m_pUseLabel->setChecked(m_bUseLabel != 0);
+    (m_nFullPage == 1 ? m_pSingleLabel : m_pFullPage)->setChecked(true);
+    m_pRow->SetWindowText(QString::number(m_nRow));
+    m_pColumn->SetWindowText(QString::number(m_nColumn));
+    m_pRowSpin->SetPosition(static_cast<int>(std::min<unsigned>(m_nRow, kSpinUpper)));
+    m_pColumnSpin->SetPosition(static_cast<int>(std::min<unsigned>(m_nColumn, kSpinUpper)));
+
+    try {
+        m_db = std::make_unique<CLabelDatabase>(
+            LabelConnectionFromSettings(QCoreApplication::applicationDirPath()));
+    } catch (const CLabelDbError& e) {
+        // Not shown yet: the message belongs to the window the dialog was opened from.
+        LabelMessageBox(parentWidget(), LabelDatabaseOpenFailureMessage(e.Description()),
+                        QMessageBox::Critical);
+        return false;
+    }
+    m_bStarted = true;
+
+    Guarded([this] { FillMakers(); });
+
+    Collapse();
+    if (m_bUseLabel) Expand();
+
+    std::optional<WrittenLabel> initial;
+    Guarded([this, &initial] {
+        const int saved = SettingsStore().GetInt(kSection, "SavedLabelID", 0);
+        if (saved > 0) {
+            if (const std::optional<int> company = m_db->FindLabelCompany(saved))
+                initial = WrittenLabel{saved, *company};
+        }
+        if (!initial) initial = m_db->FirstLabel();
+    });
+    if (initial && SelectMaker(initial->companyId)) {
+        OnMakerChange();
+        SelectProduct(initial->id);
+        OnProductChange();
+    } else {
+        // No maker of that label: nothing selected, as for an empty product list.
+        const QSignalBlocker block(m_pMakers);
+        m_pMakers->setCurrentIndex(-1);
+        FillProducts();
+        OnProductChange();
+    }
+
+    EnablePositionFields(m_pSingleLabel->isChecked());
+    return true;
+}
+
+void CBWPrintLabelDialog::FillMakers() {
+    const QSignalBlocker block(m_pMakers);
+    m_pMakers->clear();
+    m_makers = m_db->ListMakers();
+    for (const LabelMaker& maker : m_makers)
+        m_pMakers->addItem(maker.name);
+    m_pMakers->setCurrentIndex(-1);
+}
+
+void CBWPrintLabelDialog::FillProducts() {
+    const QSignalBlocker block(m_pProducts);
+    m_pProducts->clear();
+    m_products.clear();
+    const int maker = m_pMakers->currentIndex();
+    if (maker < 0 || maker >= static_cast<int>(m_makers.size())) return;
+    Guarded([this, maker] { m_products = m_db->ListProducts(m_makers[maker].bookmark); });
+    for (const LabelProduct& product : m_products)
+        m_pProducts->addItem(product.text);
+}
+
+bool CBWPrintLabelDialog::SelectMaker(int companyId) {
+    const auto it = std::find_if(m_makers.begin(), m_makers.end(),
+                                 [companyId](const LabelMaker& m) { return m.id == companyId; });
+    if (it == m_makers.end()) return false;
+    const QSignalBlocker block(m_pMakers);
+    m_pMakers->setCurrentIndex(static_cast<int>(it - m_makers.begin()));
+    return true;
+}
+
+bool CBWPrintLabelDialog::SelectProduct(int labelId) {
+    const auto it = std::find_if(m_products.begin(), m_products.end(),
+                                 [labelId](const LabelProduct& p) { return p.id == labelId; });
+    const QSignalBlocker block(m_pProducts);
+    if (it == m_products.end()) {
+        m_pProducts->clearSelection();
+        return false;
+    }
+    m_pProducts->setCurrentRow(static_cast<int>(it - m_products.begin()));
+    return true;
+}
+
+int CBWPrintLabelDialog::SelectedProduct() const {
+    const QList<QListWidgetItem*> selected = m_pProducts->selectedItems();
+    if (selected.isEmpty()) return -1;
+    const int row = m_pProducts->row(selected.front());
+    return row < static_cast<int>(m_products.size()) ? row : -1;
+}
+
+void CBWPrintLabelDialog::OnMakerChange() {
+    FillProducts();
+    if (!m_products.empty()) {
+        const QSignalBlocker block(m_pProducts);
+        m_pProducts->setCurrentRow(0);
+    }
+    OnProductChange();
+}
+
+void CBWPrintLabelDialog::OnProductChange() {
+    const int selected = SelectedProduct();
+    LabelRecord label;
+    if (selected < 0 || !Guarded([&] { label = m_db->ReadLabel(m_products[selected].bookmark); })) {
+        for (QLineEdit* readout : {m_pType, m_pHeight, m_pWidth, m_pPaper})
+            ShowReadout(*readout, QString());
+        m_pNewLabel->setEnabled(true);
+        m_pDetails->setEnabled(false);
+        m_pDelete->setEnabled(false);
+        return;
+    }
+    const LabelReadouts shown = MakeLabelReadouts(label, ReadoutsInCentimetres(MeasurementUnit()));
+    ShowReadout(*m_pType, shown.type);
+    ShowReadout(*m_pHeight, shown.height);
+    ShowReadout(*m_pWidth, shown.width);
+    ShowReadout(*m_pPaper, shown.paper);
+    m_pNewLabel->setEnabled(true);
+    m_pDetails->setEnabled(true);
+    m_pDelete->setEnabled(!label.stock);
+    m_pProducts->setFocus();
+}
+
+void CBWPrintLabelDialog::EnablePositionFields(bool enable) {
+    for (QWidget* w : std::initializer_list<QWidget*>{m_pRow, m_pColumn, m_pRowSpin, m_pColumnSpin})
+        w->setEnabled(enable);
+}
+
+void CBWPrintLabelDialog::OnPositionSpin(CFilterIntegerEdit& field, CSpinButton& spin, int delta) {
+    // The arrows step from what the field shows, so a typed value is where they go on from;
+    // a value beyond their range starts from its nearest end.
+    bool ok = false;
+    const unsigned typed = field.text().toUInt(&ok);
+    const int from = ok ? static_cast<int>(std::min<unsigned>(typed, kSpinUpper)) : spin.Position();
+    spin.SetPosition(from);
+    field.SetWindowText(QString::number(WrapSpinStep(from, delta, kSpinLower, kSpinUpper)));
+}
+
+bool CBWPrintLabelDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_pRow && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            m_pRowSpin->Step(key == Qt::Key_Up ? 1 : -1);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CBWPrintLabelDialog::OnDetails() {
+    const int selected = SelectedProduct();
+    if (selected < 0) return;
+    const CRowBookmark bookmark = m_products[selected].bookmark;
+    LabelRecord r;
+    if (!Guarded([&] { r = m_db->ReadLabel(bookmark); })) return;
+    const bool cm = LabelSettingInCentimetres(MeasurementUnit());
+    auto shown = [cm](int stored) { return DisplayThousandths(stored, cm); };
+    CBWLabelSettingDialog dialog(r.id, r.name1, r.name2, shown(r.topMargin), shown(r.sideMargin),
+                                 shown(r.verticalPitch), shown(r.horizontalPitch), shown(r.height),
+                                 shown(r.width), Count(r.numberAcross), Count(r.numberDown),
+                                 !r.stock, r.paperSize, cm, this);
+    if (RunLabelSetting(dialog) != Accepted) return;
+    if (dialog.GetLabelID() == -1)
+        WriteLabel(std::nullopt, FromSettingDialog(dialog));
+    else if (dialog.GetLabelID() >= 1 && dialog.IsNameEditable())
+        WriteLabel(bookmark, FromSettingDialog(dialog));
+    // A stock label closed with OK but unchanged: nothing to write.
+}
+
+void CBWPrintLabelDialog::OnNewLabel() {
+    // The selected product's geometry goes along; the dialog starts a new label from its own
+    // defaults all the same.
+    LabelRecord r;
+    const int selected = SelectedProduct();
+    if (selected >= 0 && !Guarded([&] { r = m_db->ReadLabel(m_products[selected].bookmark); }))
+        return;
+    const bool cm = LabelSettingInCentimetres(MeasurementUnit());
+    auto shown = [cm](int stored) { return DisplayThousandths(stored, cm); };
+    CBWLabelSettingDialog dialog(-1, QString(), QString(), shown(r.topMargin), shown(r.sideMargin),
+                                 shown(r.verticalPitch), shown(r.horizontalPitch), shown(r.height),
+                                 shown(r.width), Count(r.numberAcross), Count(r.numberDown), true,
+                                 r.paperSize, cm, this);
+    if (RunLabelSetting(dialog) != Accepted) return;
+    // Also with an empty product list: a user who defines a label expects to keep it.
+    WriteLabel(std::nullopt, FromSettingDialog(dialog));
+}
+
+void CBWPrintLabelDialog::WriteLabel(const std::optional<CRowBookmark>& existing,
+                                     const LabelRecord& label) {
+    WrittenLabel written;
+    if (!Guarded([&] {
+            written = existing ? m_db->ChangeLabel(*existing, label) : m_db->InsertLabel(label);
+        }))
+        return;
+    SelectWrittenRow(written);
+}
+
+void CBWPrintLabelDialog::SelectWrittenRow(const WrittenLabel& written) {
+    SelectMaker(written.companyId);
+    FillProducts();
+    SelectProduct(written.id);
+    OnProductChange();
+}
+
+void CBWPrintLabelDialog::OnDelete() {
+    const int selected = SelectedProduct();
+    if (selected < 0) return;
+    if (LabelMessageBox(this, QStringLiteral("Are you sure that you want to delete this label?"),
+                        QMessageBox::Question,
+                        QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    Guarded([&] { m_db->DeleteLabel(m_products[selected].bookmark); });
+    // Listed again also after a failure: the list must not offer a row that may be gone.
+    OnMakerChange();
+}
+
+bool CBWPrintLabelDialog::SaveSettings() {
+    // Every value is read before anything is stored, so a refusal stores nothing.
+    unsigned positions[2] = {};
+    CFilterIntegerEdit* fields[2] = {m_pRow, m_pColumn};
+    for (int i = 0; i < 2; ++i) {
+        bool ok = false;
+        positions[i] = fields[i]->text().toUInt(&ok);
+        if (!ok) {
+            LabelMessageBox(this, QStringLiteral("Please enter a positive integer."));
+            fields[i]->setFocus();
+            fields[i]->selectAll();
+            return false;
+        }
+    }
+    PrintLabelChoice choice;
+    choice.useLabel = m_pUseLabel->isChecked() ? 1 : 0;
+    choice.fullPage = m_pSingleLabel->isChecked() ? 1 : 0;
+    choice.row = positions[0];
+    choice.column = positions[1];
+    const int selected = SelectedProduct();
+    if (selected >= 0 &&
+        !Guarded([&] { choice.product = m_db->ReadLabel(m_products[selected].bookmark); }))
+        return false;
+    if (!StorePrintLabelChoice(choice)) {
+        LabelMessageBox(this,
+                        QStringLiteral("The print settings could not be saved in \"%1\". Check "
+                                       "that the folder can be written and try again.")
+                            .arg(QString::fromStdString(SettingsStore().FilePath())));
+        return false;
+    }
+    m_bUseLabel = choice.useLabel;
+    m_nFullPage = choice.fullPage;
+    m_nRow = choice.row;
+    m_nColumn = choice.column;
+    return true;
+}
+
+void CBWPrintLabelDialog::OnSave() {
+    // Stored, but no page is printed: the dialog ends as if cancelled.
+    if (SaveSettings()) QDialog::reject();
+}
+
+void CBWPrintLabelDialog::ApplyPrinterChoice() {
+    if (!m_pPrinter) return;
+    const QString name = SelectedPrinterName();
+    if (!name.isEmpty() && m_pPrinter->printerName() != name) m_pPrinter->setPrinterName(name);
+    m_pPrinter->setCopyCount(m_pCopies->value());
+    m_pPrinter->setCollateCopies(m_pCollate->isChecked());
+}
+
+void CBWPrintLabelDialog::accept() {
+    if (!SaveSettings()) return;
+    ApplyPrinterChoice();
+    QDialog::accept();
+}

@@ -1,0 +1,209 @@
+#pragma once
+// The dialog shown before each print job: the printer, copies and collation above the line, and
+// below it the label sheet to print on. Its label choices reach printing only through the
+// "Print" settings; the printer choices go straight into the job's QPrinter.
+
+#include "labels/label_database.h"
+
+#include <QDialog>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class CBWLabelSettingDialog;
+class CFilterIntegerEdit;
+class CSpinButton;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLineEdit;
+class QListWidget;
+class QPrinter;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+// The printers the print system offers.
+struct PrinterChoices {
+    QStringList names;
+    QString defaultName; // empty when there is no default
+};
+PrinterChoices AvailablePrinters();
+
+// What the four read-outs show for one label product.
+struct LabelReadouts {
+    QString type;
+    QString height;
+    QString width;
+    QString paper; // empty for a paper index that names no paper
+};
+LabelReadouts MakeLabelReadouts(const LabelRecord& label, bool centimetres);
+
+// The measurement unit "Options"/"Unit": the read-outs show centimetres for anything but 0,
+// the label setting dialog is told centimetres only for 1.
+bool ReadoutsInCentimetres(int unit);
+bool LabelSettingInCentimetres(int unit);
+
+// One click (delta +1 or -1) of an up-down arrow at `position`, wrapping at the range's ends.
+int WrapSpinStep(int position, int delta, int lower, int upper);
+
+// What "&Save" and OK store in the "Print" settings.
+struct PrintLabelChoice {
+    int useLabel = 1;
+    int fullPage = 0; // 0: every label of the sheet; 1: one label
+    unsigned row = 1;
+    unsigned column = 1;
+    std::optional<LabelRecord> product; // the selected product; none writes no geometry
+};
+// Writes "UseLabel", "FullPage", "Row" and "Column", and with a product "SavedLabelID" and its
+// eight geometry keys copied unchanged. False when the store could not be written.
+bool StorePrintLabelChoice(const PrintLabelChoice& choice);
+
+class CBWPrintLabelDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Reads "UseLabel", "FullPage", "Row" and "Column" of "Print". The printer receives the
+    // printer, copies and collation chosen when the dialog ends with OK.
+    explicit CBWPrintLabelDialog(QPrinter* printer, QWidget* parent = nullptr);
+    ~CBWPrintLabelDialog() override;
+
+    // Starts the dialog and runs it. When the label database cannot be opened the user is
+    // told why and Rejected comes back without the dialog ever showing.
+    int exec() override;
+    // The start that exec() and showing run first: opens the label database, fills the lists
+    // and selects the saved product. False, after the message, when the database cannot be
+    // opened. Runs once; later calls only report whether it succeeded.
+    bool OnInitDialog();
+
+    // How a label setting dialog is run for "&Details..." and "&New Label..."; modally unless
+    // replaced (tests answer it). Returns QDialog::Accepted or QDialog::Rejected.
+    using LabelSettingRunner = std::function<int(CBWLabelSettingDialog&)>;
+    void SetLabelSettingRunner(LabelSettingRunner runner);
+
+    // Offers these printers in place of the print system's, preselecting the job's printer
+    // when it is among them and otherwise the default one.
+    void SetPrinters(const PrinterChoices& printers);
+    // The printer chosen in the list; empty when none can be chosen.
+    QString SelectedPrinterName() const;
+
+    // The values as read at construction and taken over by the last successful Save or OK.
+    int UseLabel() const { return m_bUseLabel; }
+    int FullPage() const { return m_nFullPage; }
+    unsigned Row() const { return m_nRow; }
+    unsigned Column() const { return m_nColumn; }
+
+    bool IsExpanded() const { return m_bExpanded; }
+    QSize ExpandedSize() const { return m_fullSize; }
+    QSize CollapsedSize() const { return m_collapsedSize; }
+
+    // The controls, for the view and for tests that drive the dialog.
+    QComboBox& PrinterList() const { return *m_pPrinters; }
+    QPushButton& ChangeButton() const { return *m_pChange; }
+    QSpinBox& CopiesBox() const { return *m_pCopies; }
+    QCheckBox& CollateBox() const { return *m_pCollate; }
+    QCheckBox& UseLabelBox() const { return *m_pUseLabel; }
+    QPushButton& OkButton() const { return *m_pOk; }
+    QPushButton& SaveButton() const { return *m_pSave; }
+    QPushButton& CancelButton() const { return *m_pCancel; }
+    QFrame& SeparatorLine() const { return *m_pLine; }
+    QComboBox& MakerList() const { return *m_pMakers; }
+    QListWidget& ProductList() const { return *m_pProducts; }
+    QPushButton& DetailsButton() const { return *m_pDetails; }
+    QPushButton& NewLabelButton() const { return *m_pNewLabel; }
+    QPushButton& DeleteButton() const { return *m_pDelete; }
+    QRadioButton& FullPageRadio() const { return *m_pFullPage; }
+    QRadioButton& SingleLabelRadio() const { return *m_pSingleLabel; }
+    CFilterIntegerEdit& RowField() const { return *m_pRow; }
+    CFilterIntegerEdit& ColumnField() const { return *m_pColumn; }
+    CSpinButton& RowSpin() const { return *m_pRowSpin; }
+    CSpinButton& ColumnSpin() const { return *m_pColumnSpin; }
+    QLineEdit& TypeReadout() const { return *m_pType; }
+    QLineEdit& HeightReadout() const { return *m_pHeight; }
+    QLineEdit& WidthReadout() const { return *m_pWidth; }
+    QLineEdit& PaperReadout() const { return *m_pPaper; }
+
+public slots:
+    void accept() override;
+    void setVisible(bool visible) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void RecordSizes();
+    void Collapse();
+    void Expand();
+    void OnUseLabelClicked();
+    void EnablePositionFields(bool enable);
+    void OnPositionSpin(CFilterIntegerEdit& field, CSpinButton& spin, int delta);
+    void OnMakerChange();
+    void OnProductChange();
+    void OnDetails();
+    void OnNewLabel();
+    void OnDelete();
+    void OnSave();
+    bool SaveSettings();
+    void ApplyPrinterChoice();
+
+    void FillMakers();
+    void FillProducts();
+    bool SelectMaker(int companyId);
+    bool SelectProduct(int labelId);
+    int SelectedProduct() const; // index into m_products, -1 for none
+    int RunLabelSetting(CBWLabelSettingDialog& dialog);
+    void WriteLabel(const std::optional<CRowBookmark>& existing, const LabelRecord& label);
+    void SelectWrittenRow(const WrittenLabel& written);
+    bool Guarded(const std::function<void()>& databaseWork);
+
+    QPrinter* m_pPrinter;
+    bool m_bHavePrinters = false;
+
+    int m_bUseLabel;
+    int m_nFullPage;
+    unsigned m_nRow;
+    unsigned m_nColumn;
+
+    std::unique_ptr<CLabelDatabase> m_db;
+    bool m_bStarted = false;
+    // Bookmarks of the list entries, in list order.
+    std::vector<LabelMaker> m_makers;
+    std::vector<LabelProduct> m_products;
+
+    QSize m_fullSize;
+    QSize m_collapsedSize;
+    bool m_bExpanded = true;
+
+    LabelSettingRunner m_runLabelSetting;
+
+    QComboBox* m_pPrinters = nullptr;
+    QPushButton* m_pChange = nullptr;
+    QSpinBox* m_pCopies = nullptr;
+    QCheckBox* m_pCollate = nullptr;
+    QCheckBox* m_pUseLabel = nullptr;
+    QPushButton* m_pOk = nullptr;
+    QPushButton* m_pSave = nullptr;
+    QPushButton* m_pCancel = nullptr;
+    QFrame* m_pLine = nullptr;
+    QWidget* m_pSection = nullptr; // everything below the line
+    QComboBox* m_pMakers = nullptr;
+    QListWidget* m_pProducts = nullptr;
+    QPushButton* m_pDetails = nullptr;
+    QPushButton* m_pNewLabel = nullptr;
+    QPushButton* m_pDelete = nullptr;
+    QRadioButton* m_pFullPage = nullptr;
+    QRadioButton* m_pSingleLabel = nullptr;
+    CFilterIntegerEdit* m_pRow = nullptr;
+    CFilterIntegerEdit* m_pColumn = nullptr;
+    CSpinButton* m_pRowSpin = nullptr;
+    CSpinButton* m_pColumnSpin = nullptr;
+    QLineEdit* m_pType = nullptr;
+    QLineEdit* m_pHeight = nullptr;
+    QLineEdit* m_pWidth = nullptr;
+    QLineEdit* m_pPaper = nullptr;
+};

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# End to end through a real print queue: a PDF printer on the local print scheduler, then
+# `quillmark -p FILE` and `quillmark -pt FILE PRINTER DRIVER PORT`, each checked by the PDF the
+# queue produced. Exits 77 (skipped) when no scheduler can run on this machine.
+#   print_queue_test.sh QUILLMARK
+set -uo pipefail
+quillmark=$1
+queue=QuillmarkTest$$
+work=$(mktemp -d)
+export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
+export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
+cleanup() {
+    lpadmin -x "$queue" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+if ! lpstat -r >/dev/null 2>&1; then
+    command -v cupsd >/dev/null || { echo "no print scheduler installed"; exit 77; }
+    cupsd >/dev/null 2>&1
+    for _ in $(seq 50); do lpstat -r >/dev/null 2>&1 && break; sleep 0.2; done
+    lpstat -r >/dev/null 2>&1 || { echo "the print scheduler does not start here"; exit 77; }
+fi
+ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
+[[ -f $ppd ]] || { echo "no PDF printer driver installed"; exit 77; }
+lpadmin -p "$queue" -v cups-pdf:/ -E -P "$ppd" 2>/dev/null || { echo "cannot add a queue"; exit 77; }
+
+# The PDF printer writes into the job owner's PDF folder.
+outdir=$(getent passwd "$(id -un)" | cut -d: -f6)/PDF
+mkdir -p "$outdir"
+
+# A document: EAN-13 5901234123457.
+"$quillmark" --export "$work/ean.qmx" --symbology "EAN 13" --data 590123412345 || exit 1
+
+check() { # how, args...
+    local how=$1; shift
+    local before
+    before=$(ls "$outdir" 2>/dev/null | wc -l)
+    PRINTER=$queue "$quillmark" "$@" || { echo "FAIL: $how exited non-zero"; return 1; }
+    local pdf=""
+    for _ in $(seq 150); do
+        [[ $(ls "$outdir" | wc -l) -gt $before ]] && pdf=$(ls -t "$outdir"/*.pdf | head -1) && break
+        sleep 0.2
+    done
+    [[ -n $pdf ]] || { echo "FAIL: $how: the queue produced no PDF"; return 1; }
+    sleep 0.5
+    pdftoppm -r 300 -png -singlefile "$pdf" "$work/page" 2>/dev/null || { echo "FAIL: $how: unreadable PDF"; return 1; }
+    rm -f "$pdf"
+    # The symbol is in the middle of the page: black pixels there, none at the corners.
+    local middle corner
+    middle=$(convert "$work/page.png" -gravity center -crop 20%x10%+0+0 -threshold 50% -format '%[fx:mean]' info:)
+    corner=$(convert "$work/page.png" -gravity northwest -crop 20%x10%+0+0 -threshold 50% -format '%[fx:mean]' info:)
+    awk -v m="$middle" -v c="$corner" 'BEGIN { exit !(m < 0.9 && c == 1) }' ||
+        { echo "FAIL: $how: no symbol in the middle of the page (middle $middle, corner $corner)"; return 1; }
+    echo "ok: $how printed through $queue"
+}
+
+status=0
+check "-p" -p "$work/ean.qmx" || status=1
+check "-pt" -pt "$work/ean.qmx" "$queue" driver port || status=1
+exit $status

@@ -1,0 +1,145 @@
+#include "output/print_layout.h"
+#include "shell/app.h"
+#include "shell/command_ids.h"
+#include "shell/main_frame.h"
+#include "shell/quillmark_view.h"
+#include "tests/support/dialog_script.h"
+#include "tests/support/image_scan.h"
+#include "tests/support/settings_fixture.h"
+
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+void StoreSheet(int fullPage, int row, int column) {
+    SettingsStore s;
+    s.WriteInt("Print", "UseLabel", 1);
+    s.WriteInt("Print", "FullPage", fullPage);
+    s.WriteInt("Print", "Row", row);
+    s.WriteInt("Print", "Column", column);
+    s.WriteInt("Print", "TopMargin", 1270);
+    s.WriteInt("Print", "SideMargin", 476);
+    s.WriteInt("Print", "LabelWidth", 6668);
+    s.WriteInt("Print", "LabelHeight", 2540);
+    s.WriteInt("Print", "HorzPitch", 6985);
+    s.WriteInt("Print", "VertPitch", 2540);
+    s.WriteInt("Print", "NumberAcross", 3);
+    s.WriteInt("Print", "NumberDown", 10);
+}
+
+// The symbols of the page, read one label at a time: the label's area on the paper (in
+// thousandths of a centimetre) cut out of the page at 300 dpi. Positions are the page's.
+ScanResult ScanLabel(const QImage& page, double left, double top, double width, double height) {
+    const double k = 300 / 2540.0;
+    const QRect area(qRound(left * k), qRound(top * k), qRound(width * k), qRound(height * k));
+    ScanResult r = ScanImage(page.copy(area));
+    r.x += area.left();
+    r.y += area.top();
+    return r;
+}
+
+} // namespace
+
+class PrintTest : public SettingsTest {
+protected:
+    void SetUp() override {
+        app.CreateMainWindow();
+        ASSERT_TRUE(app.OnFileNew());
+        view = app.GetMainFrame()->GetActiveView();
+        auto& bc = *app.GetDocument().m_pBarcode;
+        bc.m_nHeight = 400; // fits a one-inch label with its text
+        pdf = QString::fromStdString((env.Root() / "sheet.pdf").string());
+    }
+    // A US-letter PDF page with quarter-inch margins, so the printable area sits inside the paper.
+    void MakePrinter(QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setResolution(600);
+        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+                                          QMarginsF(0.25, 0.25, 0.25, 0.25), QPageLayout::Inch));
+    }
+    // The printed page as pixels at 300 dpi, through poppler.
+    QImage Rasterise() {
+        const QString base = QString::fromStdString((env.Root() / "page").string());
+        QProcess p;
+        p.start("pdftoppm", {"-r", "300", "-png", "-singlefile", pdf, base});
+        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        return QImage(base + ".png");
+    }
+    DialogScript dialogs;
+    CQuillmarkApp app;
+    CQuillmarkView* view = nullptr;
+    QString pdf;
+};
+
+TEST_F(PrintTest, PrinterFactsComeFromThePageLayout) {
+    QPrinter printer(QPrinter::HighResolution);
+    MakePrinter(printer);
+    const CPrinterFacts f = CQuillmarkView::PrinterFacts(printer);
+    EXPECT_EQ(f.lpx, 600);
+    EXPECT_EQ(f.lpy, 600);
+    EXPECT_EQ(f.ox, 150);
+    EXPECT_EQ(f.oy, 150);
+    EXPECT_EQ(f.printableWidth, 4800);
+    EXPECT_EQ(f.printableHeight, 6300);
+}
+
+TEST_F(PrintTest, AFullSheetPutsAScannableSymbolOnEveryLabelCentre) {
+    StoreSheet(0, 1, 1);
+    view->m_bShowText = false; // the bars alone are centred on the label
+    QPrinter printer(QPrinter::HighResolution);
+    MakePrinter(printer);
+    ASSERT_TRUE(view->PrintPage(printer));
+    const QImage page = Rasterise();
+    ASSERT_FALSE(page.isNull());
+    const double mm = 300 / 25.4;
+    const double halfBars = 400 * 0.3 / 2; // 400 mils at 300 dpi
+    for (int r = 0; r < 10; ++r)
+        for (int c = 0; c < 3; ++c) {
+            const double left = 476 + c * 6985, top = 1270 + r * 2540;
+            const ScanResult found = ScanLabel(page, left, top, 6668, 2540);
+            EXPECT_TRUE(found.ok) << "label row " << r << " column " << c;
+            EXPECT_EQ(found.text, "HALVERN");
+            // The label's centre on the paper, at 300 dpi.
+            EXPECT_NEAR(found.x, (left + 3334) / 2540 * 300, mm) << r << " " << c;
+            EXPECT_NEAR(found.y, (top + 1270) / 2540 * 300, halfBars + mm) << r << " " << c;
+        }
+}
+
+TEST_F(PrintTest, ASingleLabelAndAPlainPage) {
+    StoreSheet(1, 2, 3); // second label across, third down
+    view->m_bShowText = false;
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        MakePrinter(printer);
+        ASSERT_TRUE(view->PrintPage(printer));
+    }
+    QImage page = Rasterise();
+    const double mm = 300 / 25.4;
+    const ScanResult one = ScanLabel(page, 476 + 6985, 1270 + 2 * 2540, 6668, 2540);
+    ASSERT_TRUE(one.ok);
+    EXPECT_NEAR(one.x, (476 + 6985 + 3334) / 2540.0 * 300, mm);
+    // Nothing on the first label.
+    EXPECT_FALSE(ScanLabel(page, 476, 1270, 6668, 2540).ok);
+
+    SettingsStore().WriteInt("Print", "UseLabel", 0);
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        MakePrinter(printer);
+        ASSERT_TRUE(view->PrintPage(printer));
+    }
+    page = Rasterise();
+    const ScanResult middle = ScanImage(page);
+    ASSERT_TRUE(middle.ok);
+    EXPECT_NEAR(middle.x, 8.5 / 2 * 300, mm); // the middle of the page
+    EXPECT_NEAR(middle.y, 11.0 / 2 * 300, 400 * 0.3 / 2 + mm);
+}
