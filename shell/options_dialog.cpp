@@ -35,6 +35,19 @@ QSlider* MakeSlider(int lo, int hi, QWidget* parent) {
     return s;
 }
 
+// A slider with its current value written beside it.
+template <class Format> QHBoxLayout* WithReadout(QSlider* slider, Format format) {
+    auto* row = new QHBoxLayout;
+    auto* value = new QLabel(format(slider->maximum()), slider->parentWidget());
+    value->setMinimumWidth(value->sizeHint().width());
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QObject::connect(slider, &QSlider::valueChanged, value,
+                     [value, format](int v) { value->setText(format(v)); });
+    row->addWidget(slider, 1);
+    row->addWidget(value);
+    return row;
+}
+
 } // namespace
 
 COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
@@ -99,10 +112,12 @@ COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
     barLayout->addWidget(note);
     barLayout->addWidget(new QLabel(QStringLiteral("X dimension (7-20 mils)"), barBox));
     m_density = MakeSlider(7, 20, barBox);
-    barLayout->addWidget(m_density);
+    barLayout->addLayout(
+        WithReadout(m_density, [](int v) { return QStringLiteral("%1 mils").arg(v); }));
     barLayout->addWidget(new QLabel(QStringLiteral("Wide/Narrow Ratio(2.0-3.0)"), barBox));
     m_ratio = MakeSlider(20, 30, barBox);
-    barLayout->addWidget(m_ratio);
+    barLayout->addLayout(
+        WithReadout(m_ratio, [](int v) { return QString::number(v / 10.0, 'f', 1); }));
     layout->addWidget(barBox);
 
     auto* buttons = new QDialogButtonBox(this);
@@ -140,6 +155,10 @@ void COptionsDialog::Load() {
     // Out-of-range stored values show at the nearest end.
     m_density->setValue(std::clamp(store.GetInt("Options", "Density", 10), 7, 20));
     m_ratio->setValue(std::clamp(store.GetInt("Options", "Ratio", 25), 20, 30));
+    // The read-outs beside the sliders follow value changes; a value equal to the slider's
+    // first one changes nothing, so show it once here.
+    emit m_density->valueChanged(m_density->value());
+    emit m_ratio->valueChanged(m_ratio->value());
     OnResolutionChosen();
 }
 

@@ -6,30 +6,51 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
 namespace {
 
-std::unique_ptr<CBarcode> Create(const char* className) { return CreateBarcode(className); }
-std::vector<std::uint8_t> Store(const CObject& obj) { return StoreObject(obj); }
-std::unique_ptr<CBarcode> Load(const std::vector<std::uint8_t>& bytes) { return LoadBarcode(bytes); }
+std::unique_ptr<CBarcode> Create(const char* className) {
+    return CreateBarcode(className);
+}
+std::vector<std::uint8_t> Store(const CObject& obj) {
+    return StoreObject(obj);
+}
+std::unique_ptr<CBarcode> Load(const std::vector<std::uint8_t>& bytes) {
+    return LoadBarcode(bytes);
+}
 
-const char* const kCode39Classes[] = {"C39Barcode", "C39Mod43Barcode", "C39ExtBarcode"};
+// Every concrete class with its base and the bytes it stores beyond the five common fields.
+struct ClassCase {
+    const char* name;
+    const char* base;
+    size_t extraBytes;
+};
+const ClassCase kClasses[] = {
+    {"C39Barcode", "CBarcode", 0},      {"C39Mod43Barcode", "C39Barcode", 0},
+    {"C39ExtBarcode", "C39Barcode", 0}, {"C93Barcode", "CBarcode", 0},
+    {"C128Barcode", "CBarcode", 4},     {"CI25Barcode", "CBarcode", 0},
+    {"CPostnetBarcode", "CBarcode", 0}, {"CUPCABarcode", "CBarcode", 0},
+    {"CUPCEBarcode", "CBarcode", 0},    {"CEAN13Barcode", "CBarcode", 0},
+    {"CEAN8Barcode", "CBarcode", 0},
+};
 
 } // namespace
 
 class BarcodeTest : public SettingsTest {};
 
 TEST_F(BarcodeTest, ClassesAreCreatedByTheirExactNames) {
-    for (const char* name : kCode39Classes) {
-        const CRuntimeClass* cls = CRuntimeClass::FromName(name);
-        ASSERT_NE(cls, nullptr) << name;
+    for (const ClassCase& c : kClasses) {
+        const CRuntimeClass* cls = CRuntimeClass::FromName(c.name);
+        ASSERT_NE(cls, nullptr) << c.name;
         EXPECT_EQ(cls->m_wSchema, 256u);
+        EXPECT_STREQ(cls->m_pBaseClass->m_lpszClassName, c.base);
         EXPECT_TRUE(cls->IsDerivedFrom(RUNTIME_CLASS(CBarcode)));
         auto obj = cls->CreateObject();
         ASSERT_NE(obj, nullptr);
-        EXPECT_STREQ(obj->GetRuntimeClass()->m_lpszClassName, name);
+        EXPECT_STREQ(obj->GetRuntimeClass()->m_lpszClassName, c.name);
     }
     EXPECT_TRUE(RUNTIME_CLASS(C39Mod43Barcode)->IsDerivedFrom(RUNTIME_CLASS(C39Barcode)));
     EXPECT_FALSE(RUNTIME_CLASS(C39Barcode)->IsDerivedFrom(RUNTIME_CLASS(C39ExtBarcode)));
@@ -134,7 +155,8 @@ TEST_F(BarcodeTest, NewDocumentObjectStoresAsTheFamiliar48Bytes) {
 }
 
 TEST_F(BarcodeTest, EveryClassRoundTripsByteForByte) {
-    for (const char* name : kCode39Classes) {
+    for (const ClassCase& c : kClasses) {
+        const char* name = c.name;
         for (size_t length : {0u, 254u, 255u, 65533u, 65534u}) {
             auto bc = Create(name);
             bc->m_strData = std::string(length, 'Q');
@@ -152,6 +174,10 @@ TEST_F(BarcodeTest, EveryClassRoundTripsByteForByte) {
             EXPECT_EQ(back->m_nHeight, 2000);
             EXPECT_EQ(back->m_nHeightUnit, 1);
             EXPECT_EQ(Store(*back), bytes) << name << " " << length;
+            // The class header, the five common fields, and the class's own extras.
+            const size_t prefix = length < 255 ? 1 : length < 65534 ? 3 : 7;
+            EXPECT_EQ(bytes.size(),
+                      6 + std::strlen(name) + prefix + length + 1 + 15 + 12 + c.extraBytes);
         }
     }
 }

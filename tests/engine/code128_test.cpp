@@ -25,7 +25,9 @@ std::string Modules(std::initializer_list<int> values) {
     return out;
 }
 
-std::vector<std::uint8_t> Store(const CObject& obj) { return StoreObject(obj); }
+std::vector<std::uint8_t> Store(const CObject& obj) {
+    return StoreObject(obj);
+}
 
 } // namespace
 

@@ -161,34 +161,6 @@ TEST_F(UpcEanTest, SetDataKeepsDigitsAtTheFixedLength) {
     }
 }
 
-TEST_F(UpcEanTest, ClassRecordsAndStoredForm) {
-    const struct {
-        const CRuntimeClass* record;
-        const char* name;
-    } cases[] = {
-        {RUNTIME_CLASS(CUPCABarcode), "CUPCABarcode"},
-        {RUNTIME_CLASS(CUPCEBarcode), "CUPCEBarcode"},
-        {RUNTIME_CLASS(CEAN13Barcode), "CEAN13Barcode"},
-        {RUNTIME_CLASS(CEAN8Barcode), "CEAN8Barcode"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_STREQ(c.record->m_lpszClassName, c.name);
-        EXPECT_EQ(c.record->m_wSchema, 256u);
-        EXPECT_EQ(c.record->m_pBaseClass, RUNTIME_CLASS(CBarcode));
-        const std::unique_ptr<CObject> made = c.record->CreateObject();
-        ASSERT_NE(made, nullptr);
-        EXPECT_EQ(made->GetRuntimeClass(), c.record);
-        auto* bc = static_cast<CBarcode*>(made.get());
-        bc->m_strData = "123";
-        bc->m_strFontName = "Mono";
-        std::vector<std::uint8_t> bytes;
-        CArchive out(bytes);
-        bc->Serialize(out);
-        EXPECT_EQ(bytes.size(), (1u + 3u) + (1u + 4u) + 3u * 4u); // the five common fields
-    }
-}
-
 TEST_F(UpcEanTest, NominalWidths) {
     const struct {
         const Make& make;

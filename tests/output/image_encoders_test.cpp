@@ -4,6 +4,7 @@
 #include "output/image_encoders.h"
 #include "output/raster.h"
 #include "tests/support/barcode_helpers.h"
+#include "tests/support/run_command.h"
 #include "tests/support/scan.h"
 #include "tests/support/settings_fixture.h"
 
@@ -37,20 +38,6 @@ std::string Quote(const std::string& s) {
             q.push_back(c);
     }
     return q + "'";
-}
-
-// Standard output of a shell command; `ok` tells whether it exited with 0.
-std::string RunCommand(const std::string& command, bool* ok = nullptr) {
-    std::string out;
-    FILE* p = popen((command + " 2>/dev/null").c_str(), "r");
-    if (!p) return out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    const int status = pclose(p);
-    if (ok) *ok = status == 0;
-    return out;
 }
 
 struct Grey {

@@ -8,6 +8,7 @@
 #include "output/symbol_drawing.h"
 #include "tests/support/image_scan.h"
 #include "tests/support/recording_surface.h"
+#include "tests/support/run_command.h"
 #include "tests/support/settings_fixture.h"
 
 #include <QImage>
@@ -69,17 +70,9 @@ RecordingSurface Reference(const CBarcode& bc, const CSymbolPlacement& place, in
     return rec;
 }
 
-std::string RunCommand(const std::string& command, bool* ok = nullptr) {
-    std::string out;
-    FILE* p = popen((command + " 2>&1").c_str(), "r");
-    if (!p) return out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        out.append(buf, n);
-    const int status = pclose(p);
-    if (ok) *ok = status == 0;
-    return out;
+// The converters' messages matter when they fail: keep their standard error.
+std::string RunTool(const std::string& command, bool* ok = nullptr) {
+    return RunCommand(command, ok, true);
 }
 
 std::string Slurp(const fs::path& file) {
@@ -408,9 +401,9 @@ TEST_F(VectorTest, EmfConverterShowsTheBarsWhereTheyBelong) {
         const fs::path dir = env.Root();
         ASSERT_FALSE(emf.WriteFile((dir / "symbol.wmf").string()));
         bool ok = false;
-        const std::string log = RunCommand("emf2svg-conv -i " + (dir / "symbol.wmf").string() +
-                                               " -o " + (dir / "symbol.svg").string(),
-                                           &ok);
+        const std::string log = RunTool("emf2svg-conv -i " + (dir / "symbol.wmf").string() +
+                                            " -o " + (dir / "symbol.svg").string(),
+                                        &ok);
         ASSERT_TRUE(ok) << log;
         const std::string svg = Slurp(dir / "symbol.svg");
 
