@@ -232,15 +232,8 @@ void CEmfSurface::DrawLine(CPoint from, CPoint to, int penWidth) {
     Record(kEmrDeleteObject).U32(pen).AppendTo(m_records, m_recordCount);
     FreeHandle(pen);
 
-    // The pen covers half its width on each side of the line, flat at both ends.
-    const double len =
-        std::hypot(static_cast<double>(to.x) - from.x, static_cast<double>(to.y) - from.y);
-    const double nx = -(static_cast<double>(to.y) - from.y) / len * penWidth / 2.0;
-    const double ny = (static_cast<double>(to.x) - from.x) / len * penWidth / 2.0;
-    AddToBounds(from.x + nx, from.y + ny);
-    AddToBounds(from.x - nx, from.y - ny);
-    AddToBounds(to.x + nx, to.y + ny);
-    AddToBounds(to.x - nx, to.y - ny);
+    for (const auto& [x, y] : StrokeCorners(from, to, penWidth))
+        AddToBounds(x, y);
 }
 
 void CEmfSurface::SelectFont(const CFontSpec& font) {

@@ -135,14 +135,8 @@ void CSvgSurface::DrawLine(CPoint from, CPoint to, int penWidth) {
               Num(ToSvgX(to.x)) + "\" y2=\"" + Num(ToSvgY(to.y)) +
               "\" stroke=\"#000000\" stroke-width=\"" + Num(penWidth * scale) +
               "\" stroke-linecap=\"butt\" stroke-linejoin=\"bevel\"/>\n";
-    const double len =
-        std::hypot(static_cast<double>(to.x) - from.x, static_cast<double>(to.y) - from.y);
-    const double nx = -(static_cast<double>(to.y) - from.y) / len * penWidth / 2.0;
-    const double ny = (static_cast<double>(to.x) - from.x) / len * penWidth / 2.0;
-    Include(from.x + nx, from.y + ny);
-    Include(from.x - nx, from.y - ny);
-    Include(to.x + nx, to.y + ny);
-    Include(to.x - nx, to.y - ny);
+    for (const auto& [x, y] : StrokeCorners(from, to, penWidth))
+        Include(x, y);
 }
 
 void CSvgSurface::SelectFont(const CFontSpec& font) {

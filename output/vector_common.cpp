@@ -57,6 +57,17 @@ std::optional<CLogicalRect> BarArea(CPoint from, CPoint to, int penWidth) {
                         static_cast<double>(std::max(from.x, to.x)), y0 + w};
 }
 
+std::array<std::pair<double, double>, 4> StrokeCorners(CPoint from, CPoint to, int penWidth) {
+    const double dx = static_cast<double>(to.x) - from.x, dy = static_cast<double>(to.y) - from.y;
+    const double len = std::hypot(dx, dy);
+    const double nx = len == 0 ? 0 : -dy / len * penWidth / 2.0;
+    const double ny = len == 0 ? 0 : dx / len * penWidth / 2.0;
+    return {{{from.x + nx, from.y + ny},
+             {from.x - nx, from.y - ny},
+             {to.x + nx, to.y + ny},
+             {to.x - nx, to.y - ny}}};
+}
+
 QFont MakeDeviceFont(const CFontSpec& font, double scaleY, bool antialiased) {
     QFont f;
     f.setFamily(QString::fromLatin1(font.faceName.c_str()));

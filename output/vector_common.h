@@ -42,6 +42,10 @@ std::optional<CLogicalRect> BarArea(CPoint from, CPoint to, int penWidth);
 // aliased glyphs unless asked otherwise.
 QFont MakeDeviceFont(const CFontSpec& font, double scaleY, bool antialiased = false);
 
+// The four corners of a line drawn with a flat-ended pen of `penWidth`: half the width on each
+// side of the line, cut square at both ends. For the bounds of slanted lines.
+std::array<std::pair<double, double>, 4> StrokeCorners(CPoint from, CPoint to, int penWidth);
+
 // Text metrics of one font description in logical units, measured with the screen's font
 // metrics at the given resolution exactly as the screen surface measures at zoom 100 %.
 class CScreenTextMetrics {
