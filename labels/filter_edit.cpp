@@ -1,6 +1,6 @@
 #include "labels/filter_edit.h"
 
-#include "labels/label_messages.h"
+#include "ui/message_box.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -235,11 +235,11 @@ void CFilterEdit::CopyToClipboard(const std::u16string& text) {
 }
 
 void CFilterEdit::Beep() {
-    LabelBeep();
+    QmBeep();
 }
 
 void CFilterEdit::ShowWarning(const std::u16string& text) {
-    LabelMessageBox(this, QString::fromStdU16String(text), QMessageBox::Warning);
+    QmMessageBox(QString::fromStdU16String(text), MsgIcon::Exclamation, MsgButtons::Ok, this);
 }
 
 void CFilterEdit::TakeFocusBack() {

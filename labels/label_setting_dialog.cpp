@@ -2,9 +2,9 @@
 
 #include "labels/filter_edit.h"
 #include "labels/label_geometry.h"
-#include "labels/label_messages.h"
 #include "labels/label_static.h"
 #include "labels/spin_button.h"
+#include "ui/message_box.h"
 
 #include <QComboBox>
 #include <QFontMetrics>
@@ -355,7 +355,8 @@ void CBWLabelSettingDialog::RefreshPreview() {
 
 void CBWLabelSettingDialog::accept() {
     if (m_bNameEditable && m_pName->text().trimmed().isEmpty()) {
-        LabelMessageBox(this, QStringLiteral("Please enter a name for your custom label."));
+        QmMessageBox(QStringLiteral("Please enter a name for your custom label."),
+                     MsgIcon::Exclamation, MsgButtons::Ok, this);
         m_pName->setFocus();
         return;
     }
@@ -369,7 +370,8 @@ void CBWLabelSettingDialog::accept() {
         bool ok = false;
         counts[i] = field.text().toUInt(&ok);
         if (!ok) {
-            LabelMessageBox(this, QStringLiteral("Please enter a positive integer."));
+            QmMessageBox(QStringLiteral("Please enter a positive integer."), MsgIcon::Exclamation,
+                         MsgButtons::Ok, this);
             field.setFocus();
             field.selectAll();
             return;

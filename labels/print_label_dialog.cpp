@@ -3,9 +3,9 @@
 #include "common/settings_store.h"
 #include "labels/filter_edit.h"
 #include "labels/label_geometry.h"
-#include "labels/label_messages.h"
 #include "labels/label_setting_dialog.h"
 #include "labels/spin_button.h"
+#include "ui/message_box.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -407,7 +407,7 @@ bool CBWPrintLabelDialog::Guarded(const std::function<void()>& databaseWork) {
         databaseWork();
         return true;
     } catch (const CLabelDbError& e) {
-        LabelMessageBox(this, e.Description());
+        QmMessageBox(e.Description(), MsgIcon::Exclamation, MsgButtons::Ok, this);
         return false;
     }
 }
@@ -444,8 +444,8 @@ bool CBWPrintLabelDialog::OnInitDialog() {
             LabelConnectionFromSettings(QCoreApplication::applicationDirPath()));
     } catch (const CLabelDbError& e) {
         // Not shown yet: the message belongs to the window the dialog was opened from.
-        LabelMessageBox(parentWidget(), LabelDatabaseOpenFailureMessage(e.Description()),
-                        QMessageBox::Critical);
+        QmMessageBox(LabelDatabaseOpenFailureMessage(e.Description()), MsgIcon::Stop,
+                     MsgButtons::Ok, parentWidget());
         return false;
     }
     m_bStarted = true;
@@ -643,9 +643,8 @@ void CBWPrintLabelDialog::SelectWrittenRow(const WrittenLabel& written) {
 void CBWPrintLabelDialog::OnDelete() {
     const int selected = SelectedProduct();
     if (selected < 0) return;
-    if (LabelMessageBox(this, QStringLiteral("Are you sure that you want to delete this label?"),
-                        QMessageBox::Question,
-                        QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (QmMessageBox(QStringLiteral("Are you sure that you want to delete this label?"),
+                     MsgIcon::Question, MsgButtons::YesNo, this) != IDYES)
         return;
     Guarded([&] { m_db->DeleteLabel(m_products[selected].bookmark); });
     // Listed again also after a failure: the list must not offer a row that may be gone.
@@ -660,7 +659,8 @@ bool CBWPrintLabelDialog::SaveSettings() {
         bool ok = false;
         positions[i] = fields[i]->text().toUInt(&ok);
         if (!ok) {
-            LabelMessageBox(this, QStringLiteral("Please enter a positive integer."));
+            QmMessageBox(QStringLiteral("Please enter a positive integer."), MsgIcon::Exclamation,
+                         MsgButtons::Ok, this);
             fields[i]->setFocus();
             fields[i]->selectAll();
             return false;
@@ -676,10 +676,10 @@ bool CBWPrintLabelDialog::SaveSettings() {
         !Guarded([&] { choice.product = m_db->ReadLabel(m_products[selected].bookmark); }))
         return false;
     if (!StorePrintLabelChoice(choice)) {
-        LabelMessageBox(this,
-                        QStringLiteral("The print settings could not be saved in \"%1\". Check "
-                                       "that the folder can be written and try again.")
-                            .arg(QString::fromStdString(SettingsStore().FilePath())));
+        QmMessageBox(QStringLiteral("The print settings could not be saved in \"%1\". Check "
+                                    "that the folder can be written and try again.")
+                         .arg(QString::fromStdString(SettingsStore().FilePath())),
+                     MsgIcon::Exclamation, MsgButtons::Ok, this);
         return false;
     }
     m_bUseLabel = choice.useLabel;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a source file includes something above its own layer:
-#   shell -> output -> engine -> common, shell -> labels -> common; common and engine have no Qt.
+#   shell -> output -> engine -> common, shell -> labels -> ui -> common; common and engine have
+#   no Qt.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -9,8 +10,9 @@ declare -A allowed=(
     [common]="common"
     [engine]="common engine"
     [output]="common engine output"
-    [labels]="common labels"
-    [shell]="common engine output labels shell"
+    [ui]="common ui"
+    [labels]="common ui labels"
+    [shell]="common engine output ui labels shell"
 )
 status=0
 for layer in "${!allowed[@]}"; do

@@ -1,7 +1,6 @@
 #include "shell/app.h"
 
 #include "common/settings_store.h"
-#include "labels/label_messages.h"
 #include "shell/about_dialog.h"
 #include "shell/command_ids.h"
 #include "shell/command_line.h"
@@ -23,29 +22,6 @@
 
 CQuillmarkApp::CQuillmarkApp() {
     m_doc.m_addToRecentFiles = [this](const QString& path) { AddToRecentFileList(path); };
-    // The label dialogs speak through the program's one message box, so every message of the
-    // program can be read and answered the same way.
-    SetLabelMessageHandler([](QWidget*, const QString& text, QMessageBox::Icon icon,
-                              QMessageBox::StandardButtons buttons) {
-        const MsgIcon i = icon == QMessageBox::Question      ? MsgIcon::Question
-                          : icon == QMessageBox::Information ? MsgIcon::Information
-                          : icon == QMessageBox::Critical    ? MsgIcon::Stop
-                                                             : MsgIcon::Exclamation;
-        const MsgButtons b = buttons.testFlag(QMessageBox::Yes)
-                                 ? (buttons.testFlag(QMessageBox::Cancel) ? MsgButtons::YesNoCancel
-                                                                          : MsgButtons::YesNo)
-                                 : MsgButtons::Ok;
-        switch (QmMessageBox(text, i, b)) {
-        case IDYES:
-            return QMessageBox::Yes;
-        case IDNO:
-            return QMessageBox::No;
-        case IDCANCEL:
-            return QMessageBox::Cancel;
-        default:
-            return QMessageBox::Ok;
-        }
-    });
 }
 
 CQuillmarkApp::~CQuillmarkApp() {

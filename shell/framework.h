@@ -1,6 +1,8 @@
 #pragma once
 // The small document/view framework: command routing targets, the idle-time command state,
-// and the one function each for modal message boxes and file dialogs (replaceable by tests).
+// and the one function for file dialogs (replaceable by tests). Message boxes are the toolkit's.
+
+#include "ui/message_box.h"
 
 #include <QString>
 #include <QStringList>
@@ -9,23 +11,6 @@
 #include <optional>
 
 class QWidget;
-
-// Message box answers.
-enum { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
-
-enum class MsgIcon { Exclamation, Question, Information, Stop };
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
-
-using MessageBoxHandler = std::function<int(const QString& text, MsgIcon icon, MsgButtons buttons)>;
-
-// Shows a modal message box titled with the program's short title and returns the answer.
-int QmMessageBox(const QString& text, MsgIcon icon = MsgIcon::Exclamation,
-                 MsgButtons buttons = MsgButtons::Ok);
-// Replaces the dialog (a test reads the text and answers); an empty handler restores it.
-void SetMessageBoxHandler(MessageBoxHandler handler);
-// The window message boxes and dialogs are modal to.
-void SetDialogParent(QWidget* parent);
-QWidget* DialogParent();
 
 struct FileDialogRequest {
     bool open = true;

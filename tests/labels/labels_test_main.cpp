@@ -1,6 +1,6 @@
 // Test entry point for the label stock: a widget application on the offscreen platform.
 
-#include "labels/label_messages.h"
+#include "ui/message_box.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -16,12 +16,11 @@ int main(int argc, char** argv) {
     // Texts with a decimal point; the one test about other locales sets its own.
     QLocale::setDefault(QLocale::c());
     // A message box nobody expected would wait for a click that never comes.
-    SetLabelMessageHandler(
-        [](QWidget*, const QString& text, QMessageBox::Icon, QMessageBox::StandardButtons) {
-            ADD_FAILURE() << "unexpected message box: " << text.toStdString();
-            return QMessageBox::Ok;
-        });
-    SetLabelBeepHandler([] {});
+    SetMessageBoxHandler([](const QString& text, MsgIcon, MsgButtons) {
+        ADD_FAILURE() << "unexpected message box: " << text.toStdString();
+        return IDOK;
+    });
+    SetBeepHandler([] {});
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

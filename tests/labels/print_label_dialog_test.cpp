@@ -352,20 +352,19 @@ TEST_P(PrintLabelDialogTest, DeleteAsksFirst) {
     ASSERT_TRUE(d->DeleteButton().isEnabled());
 
     QStringList asked;
-    QMessageBox::StandardButton answer = QMessageBox::No;
-    const LabelMessageHandler previous =
-        SetLabelMessageHandler([&](QWidget*, const QString& text, QMessageBox::Icon icon,
-                                   QMessageBox::StandardButtons buttons) {
+    int answer = IDNO;
+    const MessageBoxHandler previous =
+        SetMessageBoxHandler([&](const QString& text, MsgIcon icon, MsgButtons buttons) {
             asked << text;
-            EXPECT_EQ(icon, QMessageBox::Question);
-            EXPECT_EQ(buttons, QMessageBox::Yes | QMessageBox::No);
+            EXPECT_EQ(icon, MsgIcon::Question);
+            EXPECT_EQ(buttons, MsgButtons::YesNo);
             return answer;
         });
     Click(d->DeleteButton());
     EXPECT_EQ(LabelsOf(kUserMaker).size(), 1u) << "No keeps it";
-    answer = QMessageBox::Yes;
+    answer = IDYES;
     Click(d->DeleteButton());
-    SetLabelMessageHandler(previous);
+    SetMessageBoxHandler(previous);
 
     EXPECT_EQ(asked, QStringList(2, "Are you sure that you want to delete this label?"));
     EXPECT_TRUE(LabelsOf(kUserMaker).empty());

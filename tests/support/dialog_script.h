@@ -10,14 +10,15 @@
 class DialogScript {
 public:
     DialogScript() {
-        SetMessageBoxHandler([this](const QString& text, MsgIcon icon, MsgButtons) -> int {
-            messages.push_back(text);
-            icons.push_back(icon);
-            if (answers.empty()) return IDOK;
-            const int a = answers.front();
-            answers.pop_front();
-            return a;
-        });
+        m_previous =
+            SetMessageBoxHandler([this](const QString& text, MsgIcon icon, MsgButtons) -> int {
+                messages.push_back(text);
+                icons.push_back(icon);
+                if (answers.empty()) return IDOK;
+                const int a = answers.front();
+                answers.pop_front();
+                return a;
+            });
         SetFileDialogHandler([this](const FileDialogRequest& r) -> std::optional<QString> {
             requests.push_back(r);
             if (files.empty()) return std::nullopt;
@@ -28,7 +29,7 @@ public:
         });
     }
     ~DialogScript() {
-        SetMessageBoxHandler({});
+        SetMessageBoxHandler(m_previous);
         SetFileDialogHandler({});
     }
     DialogScript(const DialogScript&) = delete;
@@ -39,4 +40,7 @@ public:
     std::vector<QString> messages;
     std::vector<MsgIcon> icons;
     std::vector<FileDialogRequest> requests;
+
+private:
+    MessageBoxHandler m_previous;
 };
