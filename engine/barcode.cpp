@@ -1,14 +1,13 @@
 #include "engine/barcode.h"
 
-#include "common/settings_store.h"
+#include "common/settings_keys.h"
 #include "engine/primitives.h"
 
 IMPLEMENT_ABSTRACT_SERIAL(CBarcode, CObject, 256)
 
 CBarcode::CBarcode() : m_nHeight(750), m_nHeightUnit(0) {
-    SettingsStore settings;
-    m_strFontName = settings.GetString("Options", "Font Name", "Courier New");
-    m_nFontSize = settings.GetInt("Options", "Font Size", 8);
+    m_strFontName = settings::Get(settings::kFontName);
+    m_nFontSize = settings::Get(settings::kFontSize);
 }
 
 void CBarcode::Serialize(CArchive& ar) {

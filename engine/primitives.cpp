@@ -1,6 +1,6 @@
 #include "engine/primitives.h"
 
-#include "common/settings_store.h"
+#include "common/settings_keys.h"
 
 #include <cmath>
 #include <limits>
@@ -8,11 +8,11 @@
 namespace engine {
 
 int ReadDensity() {
-    return SettingsStore().GetInt("Options", "Density", 10);
+    return settings::Get(settings::kDensity);
 }
 
 int ReadRatio() {
-    return SettingsStore().GetInt("Options", "Ratio", 25);
+    return settings::Get(settings::kRatio);
 }
 
 int WideWidth(int density, int ratio) {

@@ -1,0 +1,65 @@
+#pragma once
+// Every value the program keeps in the settings store: its section, its key, its type and the
+// default a reader gets when nothing is stored. Readers and writers name a row of this table
+// instead of spelling the names and the default where they use them.
+
+#include <string>
+#include <string_view>
+
+struct IntSetting {
+    std::string_view section;
+    std::string_view key;
+    int def;
+};
+
+struct StringSetting {
+    std::string_view section;
+    std::string_view key;
+    std::string_view def;
+};
+
+namespace settings {
+
+// Options: the look of new barcodes, measurement and image export.
+inline constexpr IntSetting kUnit{"Options", "Unit", 0};        // 0 inch, anything else centimetre
+inline constexpr IntSetting kDensity{"Options", "Density", 10}; // X dimension, mils
+inline constexpr IntSetting kRatio{"Options", "Ratio", 25};     // wide/narrow, tenths
+inline constexpr StringSetting kFontName{"Options", "Font Name", "Courier New"};
+inline constexpr IntSetting kFontSize{"Options", "Font Size", 8};            // points
+inline constexpr IntSetting kCopyResolution{"Options", "CopyResolution", 0}; // dpi, 0: screen
+
+// Print: the print dialog's choices, which printing reads.
+// The dialog shows label printing on until told otherwise; printing without the dialog prints
+// on a plain page. Names match without regard to case, so both rows are one stored value.
+inline constexpr IntSetting kUseLabelDialog{"Print", "UseLabel", 1};
+inline constexpr IntSetting kUseLabelPrinting{"Print", "Uselabel", 0};
+inline constexpr IntSetting kFullPage{"Print", "FullPage", 0}; // 1: a single label
+inline constexpr IntSetting kRow{"Print", "Row", 1};
+inline constexpr IntSetting kColumn{"Print", "Column", 1};
+inline constexpr IntSetting kSavedLabelId{"Print", "SavedLabelID", 0};
+// The chosen label's geometry, lengths in thousandths of a centimetre.
+inline constexpr IntSetting kLabelWidth{"Print", "LabelWidth", 0};
+inline constexpr IntSetting kLabelHeight{"Print", "LabelHeight", 0};
+inline constexpr IntSetting kHorzPitch{"Print", "HorzPitch", 0};
+inline constexpr IntSetting kVertPitch{"Print", "VertPitch", 0};
+inline constexpr IntSetting kTopMargin{"Print", "TopMargin", 0};
+inline constexpr IntSetting kSideMargin{"Print", "SideMargin", 0};
+inline constexpr IntSetting kNumberAcross{"Print", "NumberAcross", 1};
+inline constexpr IntSetting kNumberDown{"Print", "NumberDown", 1};
+inline constexpr StringSetting kLabelDbConnection{"Print", "LabelDBConnectionString", ""};
+
+// Settings: remembered between runs.
+inline constexpr IntSetting kPreviewPages{"Settings", "PreviewPages", 0};
+
+// The recent-file list: "File1" (most recent) to "File4", full paths, absent when unused.
+inline constexpr std::string_view kRecentFileSection = "Recent File List";
+inline constexpr int kRecentFileCount = 4;
+std::string RecentFileKey(int number);
+
+// Reads and writes through a fresh store, as every use of the store does.
+int Get(const IntSetting& setting);
+std::string Get(const StringSetting& setting);
+bool Set(const IntSetting& setting, int value);
+bool Set(const StringSetting& setting, std::string_view value);
+
+} // namespace settings
