@@ -1,13 +1,13 @@
 #include "shell/app.h"
 
+#include "common/settings_keys.h"
 #include "common/settings_store.h"
 #include "shell/about_dialog.h"
 #include "shell/command_ids.h"
 #include "shell/command_line.h"
 #include "shell/file_dialog.h"
 #include "shell/main_frame.h"
-#include "shell/measurement.h"
-#include "shell/options_dialog.h"
+#include "shell/printing.h"
 #include "shell/quillmark_view.h"
 #include "shell/registration.h"
 #include "shell/splash.h"
@@ -21,11 +21,11 @@
 #include <cstdio>
 
 CQuillmarkApp::CQuillmarkApp() {
-    m_doc.m_addToRecentFiles = [this](const QString& path) { AddToRecentFileList(path); };
+    connect(&m_doc, &CDocument::FileNamed, this, &CQuillmarkApp::AddToRecentFileList);
 }
 
 CQuillmarkApp::~CQuillmarkApp() {
-    // The frame's view belongs to the document's list; let it go first.
+    // The frame's view shows the document; let it go first.
     m_frame.reset();
 }
 
@@ -33,36 +33,21 @@ void CQuillmarkApp::CreateMainWindow() {
     m_frame = std::make_unique<CMainFrame>(m_doc, *this);
     SetDialogParent(m_frame.get());
     m_frame->SetRecentFiles(m_recentFiles);
-    m_frame->m_openDroppedFile = [this](const QString& path) { OpenDocumentFile(path); };
-    m_frame->GetActiveView()->m_previewShown = [this](int pages) { m_previewPages = pages; };
-    m_doc.m_showOptions = [this] {
-        COptionsDialog dialog(m_frame.get());
-        dialog.exec();
-    };
+    connect(m_frame.get(), &CMainFrame::FileDropped, this,
+            [this](const QString& path) { OpenDocumentFile(path); });
+    connect(m_frame->GetActiveView(), &CQuillmarkView::PreviewShown, this,
+            [this](int pages) { m_previewPages = pages; });
 }
 
 int CQuillmarkApp::InitInstance(const QStringList& args, bool splash) {
     LoadRecentFiles();
-    m_previewPages = SettingsStore().GetInt("Settings", "PreviewPages", 0);
-    CreateMainWindow();
+    m_previewPages = settings::Get(settings::kPreviewPages);
     RegisterFileType(QApplication::applicationFilePath());
 
     const CCommandLineInfo info = ParseCommandLine(args);
-    switch (info.kind) {
-    case CCommandLineInfo::Open:
-        if (!OpenDocumentFile(info.file)) return 1;
-        break;
-    case CCommandLineInfo::Print:
-    case CCommandLineInfo::PrintTo: {
-        // Print without the dialog, then end.
-        if (!OpenDocumentFile(info.file)) return 1;
-        CQuillmarkView* view = m_frame->GetActiveView();
-        return view->OnFilePrintDirect(info.kind == CCommandLineInfo::PrintTo ? info.printer
-                                                                              : QString())
-                   ? 0
-                   : 1;
-    }
-    case CCommandLineInfo::Unregister: {
+    if (info.kind == CCommandLineInfo::Print || info.kind == CCommandLineInfo::PrintTo)
+        return PrintFromCommandLine(info);
+    if (info.kind == CCommandLineInfo::Unregister) {
         const bool ok = UnregisterFileType();
         QmMessageBox(ok ? QStringLiteral("System registry entries have been removed and the INI "
                                          "file (if any) was deleted.")
@@ -71,9 +56,11 @@ int CQuillmarkApp::InitInstance(const QStringList& args, bool splash) {
                      MsgIcon::Information);
         return 0;
     }
-    default:
-        if (!OnFileNew()) return 1;
-        break;
+    CreateMainWindow();
+    if (info.kind == CCommandLineInfo::Open) {
+        if (!OpenDocumentFile(info.file)) return 1;
+    } else if (!OnFileNew()) {
+        return 1;
     }
     if (splash) {
         // The main window appears when the splash goes.
@@ -87,86 +74,29 @@ int CQuillmarkApp::InitInstance(const QStringList& args, bool splash) {
     return -1;
 }
 
-QString CQuillmarkApp::Usage() {
-    return QStringLiteral(
-        "Usage:\n"
-        "  quillmark                      start with a new barcode\n"
-        "  quillmark FILE.qmx             open a document\n"
-        "  quillmark -p FILE.qmx          print it on the default printer, then end\n"
-        "  quillmark -pt FILE.qmx PRINTER DRIVER PORT\n"
-        "                                 print it on the named printer, then end\n"
-        "  quillmark -Unregister          remove the file type and the settings\n"
-        "  quillmark --export OUTPUT [FILE.qmx] [options]\n"
-        "                                 write OUTPUT by its extension (wmf, bmp, gif, tif, png,\n"
-        "                                 pcx, jpg, qmx) and end; without a display too\n"
-        "      --symbology NAME           Code 39, Code 39 Mod 43, Code 39 Extended, Code 93,\n"
-        "                                 Code 128, Interleaved 2 of 5, UPC-A, UPC-E, EAN 13,\n"
-        "                                 EAN 8, Postnet (letter case ignored)\n"
-        "      --data TEXT                the data\n"
-        "      --height TEXT              the bar height, as the height box reads it (2 cm)\n"
-        "      --rotation 0..3            quarter turns anticlockwise\n"
-        "      --no-text                  without the human-readable text\n"
-        "      --dpi N                    resolution of image files (10 to 3000)\n"
-        "  quillmark --help               this text\n");
-}
-
-int CQuillmarkApp::RunExport(const CCommandLineInfo& info) {
-    // One line on standard error for whatever went wrong, in the program's own words.
-    SetMessageBoxHandler([](const QString& text, MsgIcon, MsgButtons) -> int {
-        std::fprintf(stderr, "quillmark: %s\n", text.toLocal8Bit().constData());
-        return IDCANCEL;
-    });
-    CreateMainWindow();
-    m_doc.SetDefaultTitle();
-    m_doc.OnNewDocument(); // what an empty file leaves in place
-    if (!info.file.isEmpty()) {
-        const QString path = QFileInfo(info.file).absoluteFilePath();
-        if (m_doc.OnOpenDocument(path) != CDocument::OpenResult::Ok) return 1;
-        m_doc.SetPathName(path, false);
-    }
-    if (!info.symbology.isEmpty()) {
-        const int command = CMainFrame::SymbologyCommand(info.symbology);
-        if (command == 0) {
-            std::fprintf(stderr, "quillmark: unknown symbology \"%s\"\n",
-                         qPrintable(info.symbology));
-            return 2;
-        }
-        m_doc.SwitchSymbology(command);
-    }
-    CBarcode& bc = *m_doc.m_pBarcode;
-    if (!info.data.isEmpty()) bc.SetData(info.data.toLatin1().toStdString());
-    if (!info.height.isEmpty()) {
-        const CMeasurement m = ParseMeasurement(info.height.toLatin1().toStdString(),
-                                                SettingsStore().GetInt("Options", "Unit", 0));
-        if (m.value <= 0) {
-            std::fprintf(stderr, "quillmark: \"%s\" is not a bar height\n",
-                         qPrintable(info.height));
-            return 2;
-        }
-        bc.m_nHeight = m.value;
-        bc.m_nHeightUnit = m.unit;
-    }
-    CQuillmarkView* view = m_frame->GetActiveView();
-    view->m_nRotation = info.rotation;
-    view->m_bShowText = !info.noText;
-    return view->ExportToFile(QFileInfo(info.output).absoluteFilePath(), info.dpi) ? 0 : 1;
+int CQuillmarkApp::PrintFromCommandLine(const CCommandLineInfo& info) {
+    // Print without the dialog, then end.
+    if (!OpenDocumentFile(info.file)) return 1;
+    const CBarcode* barcode = m_doc.m_pBarcode.get();
+    const CReferenceScreen screen = CReferenceScreen::Primary();
+    CPrintJob job;
+    job.barcode = barcode;
+    if (barcode)
+        job.symbolSize = MeasureSymbolOnScreen(
+            *barcode, job.view.showText, CQuillmarkView::kDefaultZoom, screen.dpiX, screen.dpiY);
+    return PrintDirect(job, info.kind == CCommandLineInfo::PrintTo ? info.printer : QString()) ? 0
+                                                                                               : 1;
 }
 
 void CQuillmarkApp::ExitInstance() {
     SaveRecentFiles();
-    if (m_previewPages != 0) SettingsStore().WriteInt("Settings", "PreviewPages", m_previewPages);
-}
-
-void CQuillmarkApp::InitialUpdate() {
-    for (CView* v : m_doc.Views())
-        v->OnInitialUpdate();
+    if (m_previewPages != 0) settings::Set(settings::kPreviewPages, m_previewPages);
 }
 
 bool CQuillmarkApp::OnFileNew() {
     if (!m_doc.SaveModified()) return false;
     m_doc.SetDefaultTitle();
     m_doc.OnNewDocument();
-    InitialUpdate();
     return true;
 }
 
@@ -176,13 +106,18 @@ bool CQuillmarkApp::OnFileOpen() {
     return OpenDocumentFile(*path);
 }
 
-CQuillmarkApp::OpenOutcome CQuillmarkApp::OpenDocument(const QString& rawPath) {
-    QString path = rawPath.trimmed();
+QString CQuillmarkApp::DocumentPath(const QString& given) {
+    QString path = given.trimmed();
     if (path.size() >= 2 && path.startsWith('"') && path.endsWith('"'))
         path = path.mid(1, path.size() - 2);
+    if (path.isEmpty()) return {};
+    const QFileInfo info(path);
+    return info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
+}
+
+CQuillmarkApp::OpenOutcome CQuillmarkApp::OpenDocument(const QString& given) {
+    const QString path = DocumentPath(given);
     if (path.isEmpty()) return OpenOutcome::Cancelled;
-    QFileInfo info(path);
-    path = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
 
     // The file already open: only bring the window forward.
     if (!m_doc.GetPathName().isEmpty() &&
@@ -199,8 +134,6 @@ CQuillmarkApp::OpenOutcome CQuillmarkApp::OpenDocument(const QString& rawPath) {
     switch (m_doc.OnOpenDocument(path)) {
     case CDocument::OpenResult::Ok:
         m_doc.SetPathName(path);
-        InitialUpdate();
-        if (m_doc.m_updateBarcodeControls) m_doc.m_updateBarcodeControls();
         return OpenOutcome::Opened;
     case CDocument::OpenResult::NotOpened:
         m_doc.SetModifiedFlag(wasModified);
@@ -209,7 +142,6 @@ CQuillmarkApp::OpenOutcome CQuillmarkApp::OpenDocument(const QString& rawPath) {
         // Nothing of the old document is left to show: start afresh.
         m_doc.SetDefaultTitle();
         m_doc.OnNewDocument();
-        InitialUpdate();
         return OpenOutcome::Failed;
     }
     return OpenOutcome::Failed;
@@ -222,7 +154,7 @@ void CQuillmarkApp::AddToRecentFileList(const QString& path) {
             break;
         }
     m_recentFiles.prepend(path);
-    while (m_recentFiles.size() > 4)
+    while (m_recentFiles.size() > settings::kRecentFileCount)
         m_recentFiles.removeLast();
     if (m_frame) m_frame->SetRecentFiles(m_recentFiles);
 }
@@ -236,9 +168,9 @@ void CQuillmarkApp::RemoveRecentFile(int index) {
 void CQuillmarkApp::LoadRecentFiles() {
     SettingsStore store;
     m_recentFiles.clear();
-    for (int i = 1; i <= 4; ++i) {
+    for (int i = 1; i <= settings::kRecentFileCount; ++i) {
         const std::string path =
-            store.GetString("Recent File List", "File" + std::to_string(i), "");
+            store.GetString(settings::kRecentFileSection, settings::RecentFileKey(i), "");
         if (!path.empty()) m_recentFiles.append(QString::fromStdString(path));
     }
     if (m_frame) m_frame->SetRecentFiles(m_recentFiles);
@@ -246,12 +178,13 @@ void CQuillmarkApp::LoadRecentFiles() {
 
 void CQuillmarkApp::SaveRecentFiles() const {
     SettingsStore store;
-    for (int i = 1; i <= 4; ++i) {
-        const std::string key = "File" + std::to_string(i);
+    for (int i = 1; i <= settings::kRecentFileCount; ++i) {
+        const std::string key = settings::RecentFileKey(i);
         if (i <= m_recentFiles.size())
-            store.WriteString("Recent File List", key, m_recentFiles[i - 1].toStdString());
+            store.WriteString(settings::kRecentFileSection, key,
+                              m_recentFiles[i - 1].toStdString());
         else
-            store.DeleteKey("Recent File List", key);
+            store.DeleteKey(settings::kRecentFileSection, key);
     }
 }
 

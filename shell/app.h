@@ -13,20 +13,18 @@
 class CMainFrame;
 
 class CQuillmarkApp : public QObject, public CCmdTarget {
+    Q_OBJECT
 public:
     CQuillmarkApp();
     ~CQuillmarkApp() override;
 
-    // Start-up: settings, recent files, the main window, the file type, the command line, the
-    // splash. Returns the exit code when the command line ends the program at once (printing,
-    // unregistering, a file that cannot be opened), or -1 to go on with the event loop.
+    // Start-up: settings, recent files, the file type, the command line, then the main window
+    // and the splash. Returns the exit code when the command line ends the program at once
+    // (printing, unregistering, a file that cannot be opened), or -1 to go on with the event
+    // loop. Printing from the command line opens no window.
     int InitInstance(const QStringList& args, bool splash = true);
     // At exit: the recent-file list and the preview page count go to the settings.
     void ExitInstance();
-    // The command-line export: no window, messages on standard error; the exit status.
-    int RunExport(const struct CCommandLineInfo& info);
-    // What "--help" prints.
-    static QString Usage();
 
     // Creates the document, the main window and its view; the window is not shown yet.
     void CreateMainWindow();
@@ -39,6 +37,9 @@ public:
     bool OnFileOpen();
     // Opens a file from the dialog, the command line, the recent-file list or a drop.
     enum class OpenOutcome { Opened, Cancelled, Failed };
+    // A path as given (surrounding quotes removed) made absolute, with links resolved when
+    // the file exists; empty when nothing was given.
+    static QString DocumentPath(const QString& given);
     OpenOutcome OpenDocument(const QString& path);
     bool OpenDocumentFile(const QString& path) { return OpenDocument(path) == OpenOutcome::Opened; }
 
@@ -51,8 +52,9 @@ public:
     void OnUpdateCommand(CCmdUI& ui) override;
 
 private:
-    void InitialUpdate();
     void RemoveRecentFile(int index);
+    // The print forms of the command line: the document printed without a window.
+    int PrintFromCommandLine(const struct CCommandLineInfo& info);
 
     CQuillmarkDoc m_doc;
     std::unique_ptr<CMainFrame> m_frame;

@@ -1,5 +1,18 @@
 #include "shell/command_line.h"
 
+#include "common/settings_keys.h"
+#include "engine/symbologies.h"
+#include "output/export.h"
+#include "shell/file_errors.h"
+#include "shell/measurement.h"
+#include "shell/quillmark_doc.h"
+#include "shell/quillmark_view.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
 namespace {
 
 // The flag an argument names, or an empty string when it is a file name.
@@ -103,4 +116,105 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
         // Other flags are not the program's: they are passed over.
     }
     return info;
+}
+
+namespace {
+
+// The symbology names, wrapped under the option's description column.
+QString SymbologyNamesHelp() {
+    constexpr int kIndent = 33, kWidth = 51;
+    QStringList words;
+    for (const SymbologyInfo& s : Symbologies())
+        words << QString::fromLatin1(s.cliName) + ',';
+    words.last().chop(1);
+    words << QStringLiteral("(letter case ignored)");
+    QString text, line;
+    for (const QString& word : words) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > kWidth) {
+            text += line + '\n' + QString(kIndent, ' ');
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    return text + line + '\n';
+}
+
+} // namespace
+
+QString CommandLineUsage() {
+    return QStringLiteral(
+               "Usage:\n"
+               "  quillmark                      start with a new barcode\n"
+               "  quillmark FILE.qmx             open a document\n"
+               "  quillmark -p FILE.qmx          print it on the default printer, then end\n"
+               "  quillmark -pt FILE.qmx PRINTER DRIVER PORT\n"
+               "                                 print it on the named printer, then end\n"
+               "  quillmark -Unregister          remove the file type and the settings\n"
+               "  quillmark --export OUTPUT [FILE.qmx] [options]\n"
+               "                                 write OUTPUT by its extension (wmf, bmp, gif, "
+               "tif, png,\n"
+               "                                 pcx, jpg, qmx) and end; without a display too\n"
+               "      --symbology NAME           ") +
+           SymbologyNamesHelp() +
+           QStringLiteral(
+               "      --data TEXT                the data\n"
+               "      --height TEXT              the bar height, as the height box reads it (2 "
+               "cm)\n"
+               "      --rotation 0..3            quarter turns anticlockwise\n"
+               "      --no-text                  without the human-readable text\n"
+               "      --dpi N                    resolution of image files (10 to 3000)\n"
+               "  quillmark --help               this text\n");
+}
+
+int RunCommandLineExport(const CCommandLineInfo& info) {
+    // One line on standard error for whatever went wrong, in the program's own words.
+    SetMessageBoxHandler([](const QString& text, MsgIcon, MsgButtons) -> int {
+        std::fprintf(stderr, "quillmark: %s\n", text.toLocal8Bit().constData());
+        return IDCANCEL;
+    });
+    CQuillmarkDoc doc;
+    doc.OnNewDocument(); // what an empty file leaves in place
+    if (!info.file.isEmpty() &&
+        doc.OnOpenDocument(QFileInfo(info.file).absoluteFilePath()) != CDocument::OpenResult::Ok)
+        return 1;
+    if (!info.symbology.isEmpty()) {
+        const SymbologyInfo* symbology = FindSymbologyByCliName(info.symbology.toStdString());
+        if (!symbology) {
+            std::fprintf(stderr, "quillmark: unknown symbology \"%s\"\n",
+                         qPrintable(info.symbology));
+            return 2;
+        }
+        doc.SwitchSymbology(symbology->command);
+    }
+    CBarcode& bc = *doc.m_pBarcode;
+    if (!info.data.isEmpty()) bc.SetData(info.data.toLatin1().toStdString());
+    if (!info.height.isEmpty()) {
+        const CMeasurement m =
+            ParseMeasurement(info.height.toLatin1().toStdString(), settings::Get(settings::kUnit));
+        if (m.value <= 0) {
+            std::fprintf(stderr, "quillmark: \"%s\" is not a bar height\n",
+                         qPrintable(info.height));
+            return 2;
+        }
+        bc.m_nHeight = m.value;
+        bc.m_nHeightUnit = m.unit;
+    }
+
+    CExportOptions options;
+    options.view = {info.rotation, !info.noText};
+    options.screen = CReferenceScreen::Primary();
+    options.dpi = info.dpi > 0 ? info.dpi : ExportResolution();
+    // Measured and placed as the window's view shows the symbol at its first zoom; a view of
+    // the default widget size (100 × 30 pixels) centres the picture at (50, 15).
+    options.rasterSymbolSize =
+        MeasureSymbolOnScreen(bc, options.view.showText, CQuillmarkView::kDefaultZoom,
+                              options.screen.dpiX, options.screen.dpiY);
+    options.pictureCentre = {50, 15};
+    const QString output = QFileInfo(info.output).absoluteFilePath();
+    if (const std::error_code ec =
+            ExportSymbol(bc, QFile::encodeName(output).toStdString(), options)) {
+        QmMessageBox(ExportErrorMessage(ec, output));
+        return 1;
+    }
+    return 0;
 }

@@ -23,3 +23,10 @@ struct CCommandLineInfo {
 // case, "Unregister" and "Unregserver" without. A path starting with "/" is a file name unless
 // it is exactly one of those flags.
 CCommandLineInfo ParseCommandLine(const QStringList& args);
+
+// What "--help" prints.
+QString CommandLineUsage();
+
+// The export form: writes the file and returns the exit status; no window is made, and every
+// message goes to standard error as one line.
+int RunCommandLineExport(const CCommandLineInfo& info);

@@ -12,17 +12,7 @@
 void CDocument::SetPathName(const QString& path, bool addToRecentFiles) {
     m_strPathName = path;
     m_strTitle = QFileInfo(path).fileName();
-    if (addToRecentFiles && m_addToRecentFiles) m_addToRecentFiles(path);
-}
-
-void CDocument::AddView(CView* view) {
-    m_views.push_back(view);
-    view->SetDocument(this);
-}
-
-void CDocument::UpdateAllViews() {
-    for (CView* v : m_views)
-        v->OnUpdate();
+    if (addToRecentFiles) emit FileNamed(path);
 }
 
 bool CDocument::SaveModified() {
@@ -74,4 +64,10 @@ bool CDocument::OnCommand(int id) {
         return true;
     }
     return false;
+}
+
+void CView::SetDocument(CDocument* doc) {
+    if (m_pDocument) QObject::disconnect(m_pDocument, nullptr, this, nullptr);
+    m_pDocument = doc;
+    if (doc) QObject::connect(doc, &CDocument::Changed, this, [this] { OnUpdate(); });
 }

@@ -1,17 +1,15 @@
 #pragma once
-// The framework's document: title, path, modified flag, its views, and the save rules shared by
-// every document (ask before replacing a modified one, save or ask for a name, save as).
+// The framework's document: title, path, modified flag, and the save rules shared by every
+// document (ask before replacing a modified one, save or ask for a name, save as). It says when
+// its contents changed; views and the frame listen and pull what they show.
 
 #include "shell/framework.h"
 
+#include <QObject>
 #include <QString>
 
-#include <functional>
-#include <vector>
-
-class CView;
-
-class CDocument : public CCmdTarget {
+class CDocument : public QObject, public CCmdTarget {
+    Q_OBJECT
 public:
     ~CDocument() override = default;
 
@@ -20,14 +18,13 @@ public:
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
     void SetTitle(const QString& title) { m_strTitle = title; }
-    // Takes the path and shows its file name as the title; optionally puts it at the top of the
-    // recent-file list.
+    // Takes the path and shows its file name as the title; unless told otherwise, the path is
+    // announced for the recent-file list (FileNamed).
     void SetPathName(const QString& path, bool addToRecentFiles = true);
     void SetDefaultTitle() { m_strTitle = QStringLiteral("Untitled"); }
 
-    void AddView(CView* view);
-    const std::vector<CView*>& Views() const { return m_views; }
-    void UpdateAllViews();
+    // Tells every listener that the contents changed (Changed).
+    void UpdateAllViews() { emit Changed(); }
 
     // The new-document operation after the title was reset.
     virtual bool OnNewDocument() = 0;
@@ -48,14 +45,16 @@ public:
     // the document takes the saved path; a copy leaves it.
     bool DoSave(const QString& path, bool replace = true);
 
-    // The application's recent-file list.
-    std::function<void(const QString& path)> m_addToRecentFiles;
-
     bool OnCommand(int id) override;
+
+signals:
+    // The contents changed: whatever shows them draws again.
+    void Changed();
+    // The document took a file the user chose; the recent-file list keeps it.
+    void FileNamed(const QString& path);
 
 protected:
     QString m_strPathName;
     QString m_strTitle = QStringLiteral("Untitled");
     bool m_bModified = false;
-    std::vector<CView*> m_views;
 };

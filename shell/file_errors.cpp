@@ -1,5 +1,7 @@
 #include "shell/file_errors.h"
 
+#include "output/export.h"
+
 #include <cerrno>
 
 QString FileErrorMessage(int err, const QString& path) {
@@ -54,4 +56,10 @@ QString FileErrorMessage(int err, const QString& path) {
         break;
     }
     return QString::fromLatin1(text).arg(path);
+}
+
+QString ExportErrorMessage(std::error_code ec, const QString& path) {
+    if (ec == ExportError::MetafileNotWritten)
+        return QStringLiteral("Unable to create Windows Metafile.");
+    return FileErrorMessage(ec.category() == std::generic_category() ? ec.value() : -1, path);
 }

@@ -2,7 +2,10 @@
 
 #include "shell/file_dialog.h"
 
+#include "common/settings_keys.h"
+
 #include <QFileInfo>
+#include <QFontDatabase>
 
 namespace {
 
@@ -21,6 +24,19 @@ std::optional<QString> QmFileDialog(const FileDialogRequest& request) {
 
 void SetFileDialogHandler(FileDialogHandler handler) {
     FileHandler() = std::move(handler);
+}
+
+QString DefaultFontName() {
+    return QString::fromLatin1(settings::kFontName.def.data(),
+                               static_cast<qsizetype>(settings::kFontName.def.size()));
+}
+
+QStringList FontFamilies() {
+    QStringList families = QFontDatabase::families();
+    if (!families.contains(DefaultFontName(), Qt::CaseInsensitive))
+        families.append(DefaultFontName());
+    families.sort(Qt::CaseInsensitive);
+    return families;
 }
 
 QString AbbreviatePath(const QString& path, int maxLength) {

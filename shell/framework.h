@@ -45,6 +45,12 @@ struct CCmdUI {
 // and as many of the last folders as fit before the file name.
 QString AbbreviatePath(const QString& path, int maxLength = 30);
 
+// The face new barcodes use when nothing else is set.
+QString DefaultFontName();
+// The installed font families for the font lists, sorted without regard to case, with the
+// default face listed even where only its alias resolves.
+QStringList FontFamilies();
+
 // Anything commands are routed through: the view, then the document, then the main frame,
 // then the application. The first target that handles a command takes it.
 class CCmdTarget {

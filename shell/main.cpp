@@ -30,20 +30,20 @@ int main(int argc, char** argv) {
 
     const QStringList args = QApplication::arguments().mid(1);
     const CCommandLineInfo info = ParseCommandLine(args);
-    CQuillmarkApp app;
     switch (info.kind) {
     case CCommandLineInfo::Help:
-        std::fputs(CQuillmarkApp::Usage().toLocal8Bit().constData(), stdout);
+        std::fputs(CommandLineUsage().toLocal8Bit().constData(), stdout);
         return 0;
     case CCommandLineInfo::Invalid:
         std::fprintf(stderr, "quillmark: %s\n%s", qPrintable(info.error),
-                     CQuillmarkApp::Usage().toLocal8Bit().constData());
+                     CommandLineUsage().toLocal8Bit().constData());
         return 2;
     case CCommandLineInfo::Export:
-        return app.RunExport(info);
+        return RunCommandLineExport(info);
     default:
         break;
     }
+    CQuillmarkApp app;
     const int early = app.InitInstance(args);
     if (early >= 0) return early;
     const int rc = QApplication::exec();

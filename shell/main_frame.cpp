@@ -1,11 +1,12 @@
 #include "shell/main_frame.h"
 
+#include "common/settings_keys.h"
+#include "engine/symbologies.h"
 #include "shell/command_ids.h"
+#include "shell/measurement.h"
+#include "shell/options_dialog.h"
 #include "shell/quillmark_doc.h"
 #include "shell/quillmark_view.h"
-
-#include "common/settings_store.h"
-#include "shell/measurement.h"
 
 #include <algorithm>
 
@@ -41,7 +42,8 @@ struct CommandText {
     std::vector<QKeySequence> keys;
 };
 
-// Every command of the program with its menu text, prompt and keys.
+// Every command of the program with its menu text, prompt and keys; the symbologies' commands
+// come from their own table.
 const std::vector<CommandText>& Commands() {
     static const std::vector<CommandText> table = {
         {cmd::kFileNew, "&New", "Create a new document\nNew", {QKeySequence("Ctrl+N")}},
@@ -54,17 +56,6 @@ const std::vector<CommandText>& Commands() {
         {cmd::kFilePrintPreview, "Print Pre&view", "Display full pages\nPrint Preview", {}},
         {cmd::kFileMruFirst, "Recent File", "Open this document", {}},
         {cmd::kAppExit, "E&xit", "Quit the application; prompts to save documents\nExit", {}},
-        {cmd::kCode39, "Code39", "Code39\nCode39", {}},
-        {cmd::kCode39Mod43, "Code39 Mod 43", "Code39 Mod 43\nCode39 Mod 43", {}},
-        {cmd::kCode39Ext, "Code39 Extended", "Code39 Extended\nCode39 Extended", {}},
-        {cmd::kCode93, "Code93", "Code93\nCode93", {}},
-        {cmd::kCode128, "Code128", "Code128\nCode128", {}},
-        {cmd::kI25, "ITF 25", "Interleaved 2 of 5\nITF25", {}},
-        {cmd::kUpcA, "UPC-A", "UPC A\nUPC-A", {}},
-        {cmd::kUpcE, "UPC-E", "UPC-E\nUPC-E", {}},
-        {cmd::kEan13, "EAN 13", "EAN 13\nEAN 13", {}},
-        {cmd::kEan8, "EAN 8", "EAN 8\nEAN 8", {}},
-        {cmd::kPostnet, "Postnet", "Postnet\nPostnet", {}},
         {cmd::kEditCopy,
          "&Copy to clipboard",
          "Copy the selection and put it on the Clipboard\nCopy",
@@ -89,6 +80,14 @@ const std::vector<CommandText>& Commands() {
         {cmd::kEditPaste, "", "", {QKeySequence("Ctrl+V"), QKeySequence("Shift+Ins")}},
         {cmd::kNextPane, "", "", {QKeySequence("F6")}},
         {cmd::kPrevPane, "", "", {QKeySequence("Shift+F6")}},
+        // The toolbar controls: a prompt and a tool tip, no menu item.
+        {cmd::kDataBox, "", "Encoded Message\nEncoded Message", {}},
+        {cmd::kHeightBox, "", "Barcode height\nBarcode height", {}},
+        {cmd::kFontName, "", "Select Font\nSelect Font", {}},
+        {cmd::kFontSize, "", "Select the font size\nFont size", {}},
+        {cmd::kShowText, "", "Toggle the underlying text options\nToggle Text", {}},
+        {cmd::kSymbologyList, "", "Choose the symbology\nSymbology", {}},
+        {cmd::kFontPicture, "", "Font\nFont", {}},
     };
     return table;
 }
@@ -117,27 +116,6 @@ QIcon CommandIcon(int id) {
         if (i.id == id) return QIcon::fromTheme(QString::fromLatin1(i.theme), QIcon(i.own));
     return {};
 }
-
-// The symbology list's items, in order, with their commands.
-struct SymbologyName {
-    const char* listName;
-    int command;
-    const char* className;
-    const char* paneName; // the status bar's name
-};
-const SymbologyName kSymbologies[] = {
-    {"Code 39", cmd::kCode39, "C39Barcode", "Code 39"},
-    {"Code 39 Mod 43", cmd::kCode39Mod43, "C39Mod43Barcode", "Code 39 Mod 43"},
-    {"Code 39 Extended", cmd::kCode39Ext, "C39ExtBarcode", "Code 39 Extended"},
-    {"Code 93", cmd::kCode93, "C93Barcode", "Code 93"},
-    {"Code 128", cmd::kCode128, "C128Barcode", "Code 128"},
-    {"Interleaved 2 of 5", cmd::kI25, "CI25Barcode", "Interleaved 2 of 5"},
-    {"UPC-A", cmd::kUpcA, "CUPCABarcode", "UPC A"},
-    {"UPC-E", cmd::kUpcE, "CUPCEBarcode", "UPC E"},
-    {"EAN 13", cmd::kEan13, "CEAN13Barcode", "EAN 13"},
-    {"EAN 8", cmd::kEan8, "CEAN8Barcode", "EAN 8"},
-    {"Postnet", cmd::kPostnet, "CPostnetBarcode", "POSTNET"},
-};
 
 // Text typed in the window as the engine's single-byte text: characters outside Latin-1 are
 // dropped.
@@ -175,21 +153,18 @@ CMainFrame::CMainFrame(CQuillmarkDoc& doc, CCmdTarget& app) : m_doc(doc), m_app(
     setWindowTitle(QStringLiteral("Bellwick Quillmark"));
     m_view = new CQuillmarkView(this);
     setCentralWidget(m_view);
-    m_doc.AddView(m_view);
-    m_view->m_showContextMenu = [this](const QPoint& p) { ShowContextMenu(p); };
-    m_view->m_updateBarcodeControls = [this] { UpdateBarcodeControls(); };
-    m_doc.m_updateBarcodeControls = [this] { UpdateBarcodeControls(); };
-
-    m_view->m_setShowTextBox = [this](bool on) { m_showText->setChecked(on); };
-    m_doc.m_fontNameText = [this] { return m_fontName->currentText(); };
-    m_doc.m_fontSizeText = [this] { return m_fontSize->currentText(); };
+    m_view->SetDocument(&m_doc);
 
     setWindowIcon(QIcon(QStringLiteral(":/icons/quillmark.svg")));
     setAcceptDrops(true);
     CreateActions();
     CreateMenus();
+    CreateContextMenu();
     CreateToolBars();
     CreateStatusBar();
+
+    connect(&m_doc, &CQuillmarkDoc::BarcodeReplaced, this, &CMainFrame::OnBarcodeReplaced);
+    connect(m_view, &CQuillmarkView::ContextMenuRequested, this, &CMainFrame::ShowContextMenu);
 
     resize(620, 490);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -205,23 +180,30 @@ CMainFrame::CMainFrame(CQuillmarkDoc& doc, CCmdTarget& app) : m_doc(doc), m_app(
 
 CMainFrame::~CMainFrame() = default;
 
+QAction* CMainFrame::AddAction(int id, const char* menuText, const char* prompt,
+                               const std::vector<QKeySequence>& keys) {
+    auto* action = new QAction(QString::fromUtf8(menuText), this);
+    const QString text = QString::fromUtf8(prompt);
+    const int nl = text.indexOf('\n');
+    action->setStatusTip(nl < 0 ? text : text.left(nl));
+    if (nl >= 0) action->setToolTip(text.mid(nl + 1));
+    action->setShortcuts(QList<QKeySequence>(keys.begin(), keys.end()));
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
+    addAction(action); // keys work without a menu item
+    m_actions[id] = action;
+    return action;
+}
+
 void CMainFrame::CreateActions() {
-    for (const CommandText& c : Commands()) {
-        auto* action = new QAction(QString::fromUtf8(c.menuText), this);
-        const QString prompt = QString::fromUtf8(c.prompt);
-        const int nl = prompt.indexOf('\n');
-        action->setStatusTip(nl < 0 ? prompt : prompt.left(nl));
-        if (nl >= 0) action->setToolTip(prompt.mid(nl + 1));
-        action->setShortcuts(QList<QKeySequence>(c.keys.begin(), c.keys.end()));
-        action->setShortcutContext(Qt::WindowShortcut);
-        const int id = c.id;
-        connect(action, &QAction::triggered, this, [this, id] { RouteCommand(id); });
-        addAction(action); // keys work without a menu item
-        m_actions[id] = action;
-    }
-    for (int id : {cmd::kCode39, cmd::kCode39Mod43, cmd::kCode39Ext, cmd::kCode93, cmd::kCode128,
-                   cmd::kI25, cmd::kUpcA, cmd::kUpcE, cmd::kEan13, cmd::kEan8, cmd::kPostnet})
-        m_actions[id]->setCheckable(true);
+    for (const CommandText& c : Commands())
+        AddAction(c.id, c.menuText, c.prompt, c.keys);
+    for (const SymbologyInfo& s : Symbologies())
+        AddAction(s.command, s.menuText, s.prompt, {})->setCheckable(true);
+    for (int id : {cmd::kFileNew, cmd::kEditCopy, cmd::kZoomIn, cmd::kZoomOut, cmd::kOptions,
+                   cmd::kFilePrintPreview, cmd::kFilePrint, cmd::kAbout, cmd::kFontPicture,
+                   cmd::kRotateLeft, cmd::kRotateRight})
+        Action(id)->setIcon(CommandIcon(id));
 }
 
 void CMainFrame::CreateMenus() {
@@ -232,15 +214,14 @@ void CMainFrame::CreateMenus() {
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(Action(cmd::kFilePrint));
     m_fileMenu->addAction(Action(cmd::kFilePrintPreview));
-    m_recentSeparator = m_fileMenu->addSeparator();
+    m_fileMenu->addSeparator();
     m_fileMenu->addAction(Action(cmd::kFileMruFirst));
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(Action(cmd::kAppExit));
 
     QMenu* symbology = menuBar()->addMenu(QStringLiteral("&Symbology"));
-    for (int id : {cmd::kCode39, cmd::kCode39Mod43, cmd::kCode39Ext, cmd::kCode93, cmd::kCode128,
-                   cmd::kI25, cmd::kUpcA, cmd::kUpcE, cmd::kEan13, cmd::kEan8, cmd::kPostnet})
-        symbology->addAction(Action(id));
+    for (const SymbologyInfo& s : Symbologies())
+        symbology->addAction(Action(s.command));
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->addAction(Action(cmd::kEditCopy));
@@ -260,7 +241,11 @@ void CMainFrame::CreateMenus() {
     help->addSeparator();
     help->addAction(Action(cmd::kAbout));
 
-    // The view's context menu ("Pop"), owned by the frame so its commands route like menus.
+    SetRecentFiles({});
+}
+
+void CMainFrame::CreateContextMenu() {
+    // The view's context menu, owned by the frame so its commands route like the menus'.
     m_contextMenu = new QMenu(this);
     m_contextMenu->addAction(Action(cmd::kFileSave));
     m_contextMenu->addAction(Action(cmd::kFileExport));
@@ -269,8 +254,6 @@ void CMainFrame::CreateMenus() {
     m_contextMenu->addSeparator();
     m_contextMenu->addAction(Action(cmd::kZoomIn));
     m_contextMenu->addAction(Action(cmd::kZoomOut));
-
-    SetRecentFiles({});
 }
 
 QComboBox* CMainFrame::CreateCombo(int id, int width, bool editable, QToolBar* bar) {
@@ -291,34 +274,14 @@ QComboBox* CMainFrame::CreateCombo(int id, int width, bool editable, QToolBar* b
 }
 
 void CMainFrame::CreateToolBars() {
-    for (int id : {cmd::kDataBox, cmd::kHeightBox, cmd::kFontName, cmd::kFontSize, cmd::kShowText,
-                   cmd::kSymbologyList, cmd::kFontPicture}) {
-        // Controls of the toolbars route through the same table for their prompts.
-        if (!Action(id)) {
-            auto* a = new QAction(this);
-            m_actions[id] = a;
-        }
-    }
-    const auto prompt = [this](int id, const char* text) {
-        const QString p = QString::fromUtf8(text);
-        Action(id)->setStatusTip(p.section('\n', 0, 0));
-        Action(id)->setToolTip(p.section('\n', 1, 1));
-    };
-    prompt(cmd::kDataBox, "Encoded Message\nEncoded Message");
-    prompt(cmd::kHeightBox, "Barcode height\nBarcode height");
-    prompt(cmd::kFontName, "Select Font\nSelect Font");
-    prompt(cmd::kFontSize, "Select the font size\nFont size");
-    prompt(cmd::kShowText, "Toggle the underlying text options\nToggle Text");
-    prompt(cmd::kSymbologyList, "Choose the symbology\nSymbology");
-    prompt(cmd::kFontPicture, "Font\nFont");
-    // The font picture only shows what the lists next to it are for.
-    connect(Action(cmd::kFontPicture), &QAction::triggered, this, [] {});
+    CreateStandardBar();
+    // The window is too narrow for both bars in one row.
+    addToolBarBreak(Qt::TopToolBarArea);
+    CreateFormatBar();
+    ConnectToolbarControls();
+}
 
-    for (int id : {cmd::kFileNew, cmd::kEditCopy, cmd::kZoomIn, cmd::kZoomOut, cmd::kOptions,
-                   cmd::kFilePrintPreview, cmd::kFilePrint, cmd::kAbout, cmd::kFontPicture,
-                   cmd::kRotateLeft, cmd::kRotateRight})
-        Action(id)->setIcon(CommandIcon(id));
-
+void CMainFrame::CreateStandardBar() {
     m_standardBar = new QToolBar(QStringLiteral("Standard"), this);
     m_standardBar->setObjectName(QStringLiteral("Standard"));
     m_standardBar->addAction(Action(cmd::kFileNew));
@@ -340,20 +303,16 @@ void CMainFrame::CreateToolBars() {
     m_standardBar->addSeparator();
     m_standardBar->addAction(Action(cmd::kAbout));
     addToolBar(Qt::TopToolBarArea, m_standardBar);
+}
 
-    // The window is too narrow for both bars in one row.
-    addToolBarBreak(Qt::TopToolBarArea);
+void CMainFrame::CreateFormatBar() {
     m_formatBar = new QToolBar(QStringLiteral("Format"), this);
     m_formatBar->setObjectName(QStringLiteral("Format"));
     m_formatBar->addAction(Action(cmd::kFontPicture));
     m_fontName = CreateCombo(cmd::kFontName, 180, false, m_formatBar);
-    QStringList families = QFontDatabase::families();
-    if (!families.contains(QStringLiteral("Courier New"), Qt::CaseInsensitive))
-        families.append(QStringLiteral("Courier New")); // the default face, found by its alias
-    families.sort(Qt::CaseInsensitive);
-    m_fontName->addItems(families);
+    m_fontName->addItems(FontFamilies());
     m_fontName->view()->setMinimumWidth(285);
-    m_fontName->setCurrentIndex(m_fontName->findText(QStringLiteral("Courier New")));
+    m_fontName->setCurrentIndex(m_fontName->findText(DefaultFontName()));
     m_fontSize = CreateCombo(cmd::kFontSize, 50, false, m_formatBar);
     m_fontSize->addItems({"8", "9", "10", "12", "14", "16", "24", "36", "48", "72"});
     m_formatBar->addSeparator();
@@ -367,17 +326,22 @@ void CMainFrame::CreateToolBars() {
     m_formatBar->addAction(Action(cmd::kRotateRight));
     m_formatBar->addSeparator();
     m_symbology = CreateCombo(cmd::kSymbologyList, 110, false, m_formatBar);
-    for (const SymbologyName& s : kSymbologies)
+    for (const SymbologyInfo& s : Symbologies())
         m_symbology->addItem(QString::fromLatin1(s.listName));
     m_symbology->view()->setMinimumWidth(150);
     addToolBar(Qt::TopToolBarArea, m_formatBar);
+}
 
+void CMainFrame::ConnectToolbarControls() {
+    const auto applyFont = [this] {
+        m_doc.ApplyFont(m_fontName->currentText(), m_fontSize->currentText());
+    };
     connect(m_dataBox, &QComboBox::activated, this,
             [this](int i) { OnDataChosen(m_dataBox->itemText(i)); });
     connect(m_heightBox, &QComboBox::activated, this,
             [this](int i) { OnHeightChosen(m_heightBox->itemText(i)); });
-    connect(m_fontName, &QComboBox::activated, this, [this] { RouteCommand(cmd::kFontName); });
-    connect(m_fontSize, &QComboBox::activated, this, [this] { RouteCommand(cmd::kFontSize); });
+    connect(m_fontName, &QComboBox::activated, this, applyFont);
+    connect(m_fontSize, &QComboBox::activated, this, applyFont);
     connect(m_symbology, &QComboBox::activated, this,
             [this](int i) { OnSymbologyChosen(m_symbology->itemText(i)); });
     connect(m_showText, &QCheckBox::clicked, this, &CMainFrame::OnShowTextClicked);
@@ -446,19 +410,9 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* e) {
     return QMainWindow::eventFilter(watched, e);
 }
 
-bool CMainFrame::ApplyData(const QString& text) {
-    CBarcode* bc = m_doc.m_pBarcode.get();
-    const std::string data = ToLatin1(text);
-    if (!bc || data.empty() || data == bc->m_strData) return false;
-    bc->SetData(data);
-    m_doc.SetModifiedFlag(true);
-    if (m_view) m_view->OnUpdate();
-    return true;
-}
-
 void CMainFrame::OnDataReturn() {
     const QString typed = m_dataBox->currentText();
-    if (!ApplyData(typed)) return;
+    if (!m_doc.ApplyData(ToLatin1(typed))) return;
     // The box keeps what was typed; the history keeps it when it gave the barcode any data.
     if (!m_doc.m_pBarcode->m_strData.empty() &&
         m_dataBox->findText(typed, Qt::MatchFixedString) < 0) {
@@ -469,26 +423,20 @@ void CMainFrame::OnDataReturn() {
 }
 
 void CMainFrame::OnDataChosen(const QString& text) {
-    ApplyData(text);
+    m_doc.ApplyData(ToLatin1(text));
 }
 
-bool CMainFrame::ApplyHeight(const QString& text) {
-    CBarcode* bc = m_doc.m_pBarcode.get();
-    if (!bc) return false;
-    const CMeasurement m =
-        ParseMeasurement(ToLatin1(text), SettingsStore().GetInt("Options", "Unit", 0));
-    // A value of 0 means no height was given, whatever unit came with it.
-    if (m.value == 0 || (m.value == bc->m_nHeight && m.unit == bc->m_nHeightUnit)) return false;
-    bc->m_nHeight = m.value;
-    bc->m_nHeightUnit = m.unit;
-    m_doc.SetModifiedFlag(true);
-    if (m_view) m_view->OnUpdate();
-    return true;
+namespace {
+
+CMeasurement ReadHeight(const QString& text) {
+    return ParseMeasurement(ToLatin1(text), settings::Get(settings::kUnit));
 }
+
+} // namespace
 
 void CMainFrame::OnHeightReturn() {
     const QString typed = m_heightBox->currentText();
-    if (!ApplyHeight(typed)) return;
+    if (!m_doc.ApplyHeight(ReadHeight(typed))) return;
     if (m_heightBox->findText(typed, Qt::MatchFixedString) < 0) {
         m_heightBox->addItem(typed);
         m_heightBox->setCurrentIndex(m_heightBox->count() - 1);
@@ -497,24 +445,17 @@ void CMainFrame::OnHeightReturn() {
 }
 
 void CMainFrame::OnHeightChosen(const QString& text) {
-    ApplyHeight(text);
-}
-
-int CMainFrame::SymbologyCommand(const QString& name) {
-    for (const SymbologyName& s : kSymbologies)
-        if (name.compare(QString::fromLatin1(s.listName), Qt::CaseInsensitive) == 0)
-            return s.command;
-    return 0;
+    m_doc.ApplyHeight(ReadHeight(text));
 }
 
 void CMainFrame::OnSymbologyChosen(const QString& text) {
-    if (const int command = SymbologyCommand(text)) RouteCommand(command);
+    if (const SymbologyInfo* s = FindSymbologyByListName(text.toStdString()))
+        RouteCommand(s->command);
 }
 
 void CMainFrame::OnShowTextClicked(bool checked) {
-    if (!m_view) return;
     m_view->m_bShowText = checked;
-    m_view->OnUpdate();
+    m_view->update();
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
@@ -526,7 +467,7 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     // One after another, as File Open would: the last one stays open.
     for (const QUrl& url : urls)
-        if (url.isLocalFile() && m_openDroppedFile) m_openDroppedFile(url.toLocalFile());
+        if (url.isLocalFile()) emit FileDropped(url.toLocalFile());
 }
 
 QAction* CMainFrame::Action(int id) const {
@@ -539,58 +480,67 @@ void CMainFrame::ShowContextMenu(const QPoint& globalPos) {
 }
 
 bool CMainFrame::RouteCommand(int id) {
-    if (m_view && m_view->OnCommand(id)) return true;
+    if (m_view->OnCommand(id)) return true;
     if (m_doc.OnCommand(id)) return true;
     if (OnCommand(id)) return true;
     return m_app.OnCommand(id);
 }
 
 bool CMainFrame::OnCommand(int id) {
-    (void)id;
+    if (id == cmd::kOptions) {
+        OnOptions();
+        return true;
+    }
     return false;
+}
+
+void CMainFrame::OnOptions() {
+    COptionsDialog dialog(this);
+    dialog.exec();
+    // The X dimension and ratio may have changed: every view draws again.
+    m_doc.UpdateAllViews();
 }
 
 void CMainFrame::OnIdleUpdate() {
     for (const auto& [id, action] : m_actions) {
         CCmdUI ui;
         ui.id = id;
-        if (m_view) m_view->OnUpdateCommand(ui);
+        m_view->OnUpdateCommand(ui);
         if (!ui.handled) m_doc.OnUpdateCommand(ui);
         if (!ui.handled) OnUpdateCommand(ui);
         if (!ui.handled) m_app.OnUpdateCommand(ui);
         if (action->isEnabled() != ui.enabled) action->setEnabled(ui.enabled);
         if (ui.checked && action->isChecked() != *ui.checked) action->setChecked(*ui.checked);
     }
-    if (m_panes.empty()) return;
-    QString symbology;
-    if (const CBarcode* bc = m_doc.m_pBarcode.get())
-        for (const SymbologyName& s : kSymbologies)
-            if (std::string_view(bc->GetRuntimeClass()->m_lpszClassName) == s.className)
-                symbology = QString::fromLatin1(s.paneName);
+    const CBarcode* bc = m_doc.m_pBarcode.get();
+    const SymbologyInfo* symbology = bc ? FindSymbology(bc->GetRuntimeClass()) : nullptr;
     const auto set = [this](int pane, const QString& text) {
         if (m_panes[pane]->text() != text) m_panes[pane]->setText(text);
     };
-    set(cmd::kPaneSymbology, symbology);
-    set(cmd::kPaneSize, m_view && m_doc.m_pBarcode ? m_view->SizeReadout() : QString());
-    set(cmd::kPaneZoom,
-        m_view ? QStringLiteral("%1%").arg(m_view->m_nZoom * 100) : QStringLiteral("N/A"));
+    set(cmd::kPaneSymbology, symbology ? QString::fromLatin1(symbology->paneName) : QString());
+    set(cmd::kPaneSize, bc ? m_view->SizeReadout() : QString());
+    set(cmd::kPaneZoom, QStringLiteral("%1%").arg(m_view->m_nZoom * 100));
+}
+
+void CMainFrame::OnBarcodeReplaced() {
+    UpdateBarcodeControls();
+    m_showText->setChecked(m_view->m_bShowText);
 }
 
 void CMainFrame::UpdateBarcodeControls() {
     const CBarcode* bc = m_doc.m_pBarcode.get();
-    if (!bc || !m_dataBox) return;
+    if (!bc) return;
     SelectOrAppend(m_dataBox, FromLatin1(bc->m_strData));
     SelectOrAppend(m_heightBox,
                    QString::asprintf(bc->m_nHeightUnit == 0 ? "%0.2f inch" : "%0.2f cm",
                                      bc->m_nHeight * 0.001));
     int font = m_fontName->findText(FromLatin1(bc->m_strFontName), Qt::MatchFixedString);
-    if (font < 0) font = m_fontName->findText(QStringLiteral("Courier New"));
+    if (font < 0) font = m_fontName->findText(DefaultFontName());
     m_fontName->setCurrentIndex(font);
     SelectOrAppend(m_fontSize, QString::number(bc->m_nFontSize));
-    for (const SymbologyName& s : kSymbologies)
-        if (std::string_view(bc->GetRuntimeClass()->m_lpszClassName) == s.className)
-            m_symbology->setCurrentIndex(
-                m_symbology->findText(QString::fromLatin1(s.listName), Qt::MatchFixedString));
+    if (const SymbologyInfo* s = FindSymbology(bc->GetRuntimeClass()))
+        m_symbology->setCurrentIndex(
+            m_symbology->findText(QString::fromLatin1(s->listName), Qt::MatchFixedString));
 }
 
 void CMainFrame::SetRecentFiles(const QStringList& paths) {

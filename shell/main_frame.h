@@ -1,13 +1,15 @@
 #pragma once
 // CMainFrame: the program's one top-level window with its menus, toolbars and status bar. It
-// routes every command to the view, then the document, then itself, then the application.
+// routes every command to the view, then the document, then itself, then the application. It
+// keeps no barcode state: it loads its controls from the document when the document says the
+// barcode was replaced, and hands every edit to the document.
 
 #include "shell/framework.h"
 
 #include <QMainWindow>
 
-#include <functional>
 #include <map>
+#include <vector>
 
 class CQuillmarkDoc;
 class CQuillmarkView;
@@ -19,6 +21,7 @@ class QMenu;
 class QToolBar;
 
 class CMainFrame : public QMainWindow, public CCmdTarget {
+    Q_OBJECT
 public:
     CMainFrame(CQuillmarkDoc& doc, CCmdTarget& app);
     ~CMainFrame() override;
@@ -33,13 +36,10 @@ public:
     QAction* Action(int id) const;
     QMenu* FileMenu() const { return m_fileMenu; }
 
-    // The symbology command of a symbology list name (letter case ignored), or 0.
-    static int SymbologyCommand(const QString& name);
-
     // Loads the toolbar controls from the barcode.
     void UpdateBarcodeControls();
 
-    // The toolbar controls and status panes, for the document's handlers and for tests.
+    // The toolbar controls and status panes, for tests.
     QComboBox* DataBox() const { return m_dataBox; }
     QComboBox* HeightBox() const { return m_heightBox; }
     QComboBox* FontNameList() const { return m_fontName; }
@@ -59,13 +59,14 @@ public:
     void OnSymbologyChosen(const QString& text);
     void OnShowTextClicked(bool checked);
 
-    // Files dropped on the window: each opened in turn.
-    std::function<void(const QString& path)> m_openDroppedFile;
-
     bool OnCommand(int id) override;
 
     // The recent-file entries in the File menu (shortened paths); empty: "Recent File" disabled.
     void SetRecentFiles(const QStringList& paths);
+
+signals:
+    // A file was dropped on the window; several are announced one after another.
+    void FileDropped(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -76,12 +77,18 @@ protected:
 
 private:
     void CreateActions();
+    QAction* AddAction(int id, const char* menuText, const char* prompt,
+                       const std::vector<QKeySequence>& keys);
     void CreateMenus();
+    void CreateContextMenu();
     void CreateToolBars();
+    void CreateStandardBar();
+    void CreateFormatBar();
+    void ConnectToolbarControls();
     void CreateStatusBar();
     QComboBox* CreateCombo(int id, int width, bool editable, QToolBar* bar);
-    bool ApplyData(const QString& text);
-    bool ApplyHeight(const QString& text);
+    void OnBarcodeReplaced();
+    void OnOptions();
     void ShowContextMenu(const QPoint& globalPos);
 
     CQuillmarkDoc& m_doc;
@@ -90,7 +97,6 @@ private:
     std::map<int, QAction*> m_actions;
     QMenu* m_fileMenu = nullptr;
     QMenu* m_contextMenu = nullptr;
-    QAction* m_recentSeparator = nullptr;
     std::vector<QAction*> m_recentActions;
     QToolBar* m_standardBar = nullptr;
     QToolBar* m_formatBar = nullptr;

@@ -1,12 +1,11 @@
 #include "shell/options_dialog.h"
 
-#include "common/settings_store.h"
+#include "common/settings_keys.h"
 #include "shell/framework.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -53,73 +52,85 @@ template <class Format> QHBoxLayout* WithReadout(QSlider* slider, Format format)
 COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Options"));
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(BuildUnitGroup());
+    layout->addWidget(BuildFontGroup());
+    layout->addWidget(BuildResolutionGroup());
+    layout->addWidget(BuildBarcodeGroup());
+    layout->addWidget(BuildButtons());
+    Load();
+}
 
-    auto* unitBox = new QGroupBox(QStringLiteral("Measurement Unit"), this);
-    auto* unitLayout = new QHBoxLayout(unitBox);
+QGroupBox* COptionsDialog::BuildUnitGroup() {
+    auto* box = new QGroupBox(QStringLiteral("Measurement Unit"), this);
+    auto* layout = new QHBoxLayout(box);
     m_unit = new QButtonGroup(this);
     const char* units[] = {"Inch (US)", "Metrics (cm)"};
     for (int i = 0; i < 2; ++i) {
-        auto* b = new QRadioButton(QString::fromLatin1(units[i]), unitBox);
+        auto* b = new QRadioButton(QString::fromLatin1(units[i]), box);
         m_unit->addButton(b, i);
-        unitLayout->addWidget(b);
+        layout->addWidget(b);
     }
-    layout->addWidget(unitBox);
+    return box;
+}
 
-    auto* fontBox = new QGroupBox(QStringLiteral("Default Font"), this);
-    auto* fontLayout = new QGridLayout(fontBox);
-    fontLayout->addWidget(new QLabel(QStringLiteral("Font Name:"), fontBox), 0, 0);
-    m_fontName = new QComboBox(fontBox);
-    QStringList families = QFontDatabase::families();
-    if (!families.contains(QStringLiteral("Courier New"), Qt::CaseInsensitive))
-        families.append(QStringLiteral("Courier New"));
-    families.sort(Qt::CaseInsensitive);
-    m_fontName->addItems(families);
-    fontLayout->addWidget(m_fontName, 0, 1);
-    fontLayout->addWidget(new QLabel(QStringLiteral("Font Size:"), fontBox), 1, 0);
-    m_fontSize = new QComboBox(fontBox);
+QGroupBox* COptionsDialog::BuildFontGroup() {
+    auto* box = new QGroupBox(QStringLiteral("Default Font"), this);
+    auto* layout = new QGridLayout(box);
+    layout->addWidget(new QLabel(QStringLiteral("Font Name:"), box), 0, 0);
+    m_fontName = new QComboBox(box);
+    m_fontName->addItems(FontFamilies());
+    layout->addWidget(m_fontName, 0, 1);
+    layout->addWidget(new QLabel(QStringLiteral("Font Size:"), box), 1, 0);
+    m_fontSize = new QComboBox(box);
     m_fontSize->addItems({"7", "8", "9", "10", "12", "14", "16", "24", "36", "48", "72"});
-    fontLayout->addWidget(m_fontSize, 1, 1);
-    fontLayout->setColumnStretch(1, 1);
-    layout->addWidget(fontBox);
+    layout->addWidget(m_fontSize, 1, 1);
+    layout->setColumnStretch(1, 1);
+    return box;
+}
 
-    auto* resBox = new QGroupBox(QStringLiteral("Raster Image Resolution"), this);
-    auto* resLayout = new QGridLayout(resBox);
+QGroupBox* COptionsDialog::BuildResolutionGroup() {
+    auto* box = new QGroupBox(QStringLiteral("Raster Image Resolution"), this);
+    auto* layout = new QGridLayout(box);
     m_resolution = new QButtonGroup(this);
     const char* resolutions[] = {"Screen Resolution(72dpi)", "Dot Matrix (150 dpi)",
                                  "Laser Printer (300 dpi)", "Laser Printer (600 dpi)",
                                  "Custom (type the resoltuion below):"};
     for (int i = 0; i < 5; ++i) {
-        auto* b = new QRadioButton(QString::fromLatin1(resolutions[i]), resBox);
+        auto* b = new QRadioButton(QString::fromLatin1(resolutions[i]), box);
         m_resolution->addButton(b, i);
-        resLayout->addWidget(b, i, 0, 1, 2);
+        layout->addWidget(b, i, 0, 1, 2);
     }
-    m_custom = new QLineEdit(resBox);
+    m_custom = new QLineEdit(box);
     m_custom->setMaximumWidth(80);
-    resLayout->addWidget(m_custom, 5, 0);
-    resLayout->addWidget(new QLabel(QStringLiteral("dpi"), resBox), 5, 1);
-    resLayout->setColumnStretch(1, 1);
-    layout->addWidget(resBox);
+    layout->addWidget(m_custom, 5, 0);
+    layout->addWidget(new QLabel(QStringLiteral("dpi"), box), 5, 1);
+    layout->setColumnStretch(1, 1);
     connect(m_resolution, &QButtonGroup::idClicked, this, [this] { OnResolutionChosen(); });
+    return box;
+}
 
-    auto* barBox = new QGroupBox(QStringLiteral("Barcode Settings"), this);
-    auto* barLayout = new QVBoxLayout(barBox);
+QGroupBox* COptionsDialog::BuildBarcodeGroup() {
+    auto* box = new QGroupBox(QStringLiteral("Barcode Settings"), this);
+    auto* layout = new QVBoxLayout(box);
     auto* note = new QLabel(
         QStringLiteral("The following two settings are critical to the readability of your "
                        "generated barcode. We recommend that you do not change them unless you "
                        "are absoutely sure about the consequence."),
-        barBox);
+        box);
     note->setWordWrap(true);
-    barLayout->addWidget(note);
-    barLayout->addWidget(new QLabel(QStringLiteral("X dimension (7-20 mils)"), barBox));
-    m_density = MakeSlider(7, 20, barBox);
-    barLayout->addLayout(
+    layout->addWidget(note);
+    layout->addWidget(new QLabel(QStringLiteral("X dimension (7-20 mils)"), box));
+    m_density = MakeSlider(7, 20, box);
+    layout->addLayout(
         WithReadout(m_density, [](int v) { return QStringLiteral("%1 mils").arg(v); }));
-    barLayout->addWidget(new QLabel(QStringLiteral("Wide/Narrow Ratio(2.0-3.0)"), barBox));
-    m_ratio = MakeSlider(20, 30, barBox);
-    barLayout->addLayout(
+    layout->addWidget(new QLabel(QStringLiteral("Wide/Narrow Ratio(2.0-3.0)"), box));
+    m_ratio = MakeSlider(20, 30, box);
+    layout->addLayout(
         WithReadout(m_ratio, [](int v) { return QString::number(v / 10.0, 'f', 1); }));
-    layout->addWidget(barBox);
+    return box;
+}
 
+QDialogButtonBox* COptionsDialog::BuildButtons() {
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QDialogButtonBox::Ok);
     QPushButton* defaults =
@@ -128,33 +139,30 @@ COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
     connect(buttons, &QDialogButtonBox::accepted, this, &COptionsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &COptionsDialog::reject);
     connect(defaults, &QPushButton::clicked, this, &COptionsDialog::OnDefault);
-    layout->addWidget(buttons);
-
-    Load();
+    return buttons;
 }
 
 void COptionsDialog::Load() {
-    SettingsStore store;
-    m_unit->button(store.GetInt("Options", "Unit", 0) != 0 ? 1 : 0)->setChecked(true);
+    using namespace settings;
+    m_unit->button(Get(kUnit) != 0 ? 1 : 0)->setChecked(true);
 
-    const int resolution = store.GetInt("Options", "CopyResolution", 0);
+    const int resolution = Get(kCopyResolution);
     int index = kCustomIndex;
     for (int i = 0; i < 4; ++i)
         if (kResolutions[i] == resolution) index = i;
     m_custom->setText(QString::number(index == kCustomIndex ? resolution : 72));
     m_resolution->button(index)->setChecked(true);
 
-    const QString font =
-        QString::fromStdString(store.GetString("Options", "Font Name", "Courier New"));
+    const QString font = QString::fromStdString(Get(kFontName));
     const int fontAt = m_fontName->findText(font, Qt::MatchFixedString);
-    m_fontName->setCurrentIndex(fontAt >= 0 ? fontAt : m_fontName->findText("Courier New"));
-    const int sizeAt =
-        m_fontSize->findText(QString::number(store.GetInt("Options", "Font Size", 8)));
-    m_fontSize->setCurrentIndex(sizeAt >= 0 ? sizeAt : m_fontSize->findText("8"));
+    m_fontName->setCurrentIndex(fontAt >= 0 ? fontAt : m_fontName->findText(DefaultFontName()));
+    const int sizeAt = m_fontSize->findText(QString::number(Get(kFontSize)));
+    m_fontSize->setCurrentIndex(sizeAt >= 0 ? sizeAt
+                                            : m_fontSize->findText(QString::number(kFontSize.def)));
 
     // Out-of-range stored values show at the nearest end.
-    m_density->setValue(std::clamp(store.GetInt("Options", "Density", 10), 7, 20));
-    m_ratio->setValue(std::clamp(store.GetInt("Options", "Ratio", 25), 20, 30));
+    m_density->setValue(std::clamp(Get(kDensity), 7, 20));
+    m_ratio->setValue(std::clamp(Get(kRatio), 20, 30));
     // The read-outs beside the sliders follow value changes; a value equal to the slider's
     // first one changes nothing, so show it once here.
     emit m_density->valueChanged(m_density->value());
@@ -167,11 +175,12 @@ void COptionsDialog::OnResolutionChosen() {
 }
 
 void COptionsDialog::OnDefault() {
-    m_fontName->setCurrentIndex(m_fontName->findText(QStringLiteral("Courier New")));
-    m_fontSize->setCurrentIndex(m_fontSize->findText(QStringLiteral("8")));
-    m_unit->button(0)->setChecked(true);
-    m_ratio->setValue(25);
-    m_density->setValue(10);
+    using namespace settings;
+    m_fontName->setCurrentIndex(m_fontName->findText(DefaultFontName()));
+    m_fontSize->setCurrentIndex(m_fontSize->findText(QString::number(kFontSize.def)));
+    m_unit->button(kUnit.def)->setChecked(true);
+    m_ratio->setValue(kRatio.def);
+    m_density->setValue(kDensity.def);
     m_resolution->button(0)->setChecked(true);
     OnResolutionChosen();
 }
@@ -191,14 +200,13 @@ void COptionsDialog::accept() {
         m_custom->setFocus();
         return;
     }
-    SettingsStore store;
-    store.WriteInt("Options", "Unit", m_unit->checkedId() == 1 ? 1 : 0);
-    store.WriteString("Options", "Font Name", m_fontName->currentText().toLatin1().toStdString());
-    store.WriteInt("Options", "Font Size", m_fontSize->currentText().toInt());
-    store.WriteInt("Options", "Density", m_density->value());
-    store.WriteInt("Options", "Ratio", m_ratio->value());
+    using namespace settings;
+    Set(kUnit, m_unit->checkedId() == 1 ? 1 : 0);
+    Set(kFontName, m_fontName->currentText().toLatin1().toStdString());
+    Set(kFontSize, m_fontSize->currentText().toInt());
+    Set(kDensity, m_density->value());
+    Set(kRatio, m_ratio->value());
     const int index = m_resolution->checkedId();
-    store.WriteInt("Options", "CopyResolution",
-                   index >= 0 && index < kCustomIndex ? kResolutions[index] : custom);
+    Set(kCopyResolution, index >= 0 && index < kCustomIndex ? kResolutions[index] : custom);
     QDialog::accept();
 }

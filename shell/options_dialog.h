@@ -5,6 +5,8 @@
 
 class QButtonGroup;
 class QComboBox;
+class QDialogButtonBox;
+class QGroupBox;
 class QLineEdit;
 class QSlider;
 
@@ -26,6 +28,11 @@ public:
     QSlider* RatioSlider() const { return m_ratio; }
 
 private:
+    QGroupBox* BuildUnitGroup();
+    QGroupBox* BuildFontGroup();
+    QGroupBox* BuildResolutionGroup();
+    QGroupBox* BuildBarcodeGroup();
+    QDialogButtonBox* BuildButtons();
     void Load();
     void OnResolutionChosen();
 

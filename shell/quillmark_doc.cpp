@@ -2,11 +2,9 @@
 
 #include "common/atomic_file.h"
 #include "common/file_io.h"
-#include "engine/code128.h"
+#include "engine/barcode_file.h"
 #include "engine/code39.h"
-#include "engine/code93.h"
-#include "engine/i25_postnet.h"
-#include "engine/upc_ean.h"
+#include "engine/symbologies.h"
 #include "shell/command_ids.h"
 #include "shell/file_errors.h"
 
@@ -17,32 +15,9 @@
 #include <QFile>
 #include <QUrl>
 
-#include <array>
 #include <exception>
 
 namespace {
-
-struct SymbologyCommand {
-    int command;
-    const CRuntimeClass* cls;
-};
-
-const std::array<SymbologyCommand, 11>& SymbologyCommands() {
-    static const std::array<SymbologyCommand, 11> table = {{
-        {cmd::kCode39, RUNTIME_CLASS(C39Barcode)},
-        {cmd::kCode39Mod43, RUNTIME_CLASS(C39Mod43Barcode)},
-        {cmd::kCode39Ext, RUNTIME_CLASS(C39ExtBarcode)},
-        {cmd::kCode93, RUNTIME_CLASS(C93Barcode)},
-        {cmd::kCode128, RUNTIME_CLASS(C128Barcode)},
-        {cmd::kI25, RUNTIME_CLASS(CI25Barcode)},
-        {cmd::kUpcA, RUNTIME_CLASS(CUPCABarcode)},
-        {cmd::kUpcE, RUNTIME_CLASS(CUPCEBarcode)},
-        {cmd::kEan13, RUNTIME_CLASS(CEAN13Barcode)},
-        {cmd::kEan8, RUNTIME_CLASS(CEAN8Barcode)},
-        {cmd::kPostnet, RUNTIME_CLASS(CPostnetBarcode)},
-    }};
-    return table;
-}
 
 std::unique_ptr<CBarcode> CreateBarcode(const CRuntimeClass* cls) {
     std::unique_ptr<CObject> obj = cls->CreateObject();
@@ -66,43 +41,19 @@ private:
 
 } // namespace
 
-const CRuntimeClass* CQuillmarkDoc::ClassForCommand(int command) {
-    for (const auto& s : SymbologyCommands())
-        if (s.command == command) return s.cls;
-    return nullptr;
-}
-
-int CQuillmarkDoc::CommandForClass(const CRuntimeClass* cls) {
-    for (const auto& s : SymbologyCommands())
-        if (s.cls == cls) return s.command;
-    return 0;
+void CQuillmarkDoc::InstallBarcode(std::unique_ptr<CBarcode> barcode) {
+    m_pBarcode = std::move(barcode);
+    emit Changed();
+    emit BarcodeReplaced();
 }
 
 bool CQuillmarkDoc::OnNewDocument() {
     auto barcode = std::make_unique<C39Barcode>();
     barcode->SetData("HALVERN");
-    m_pBarcode = std::move(barcode);
     m_strPathName.clear();
     SetModifiedFlag(false);
+    InstallBarcode(std::move(barcode));
     return true;
-}
-
-std::vector<std::uint8_t> CQuillmarkDoc::Store() const {
-    std::vector<std::uint8_t> bytes;
-    if (m_pBarcode) {
-        CArchive ar(bytes);
-        ar.WriteObject(*m_pBarcode);
-    } else {
-        // A document without a barcode stores the null object.
-        bytes = {0x00, 0x00};
-    }
-    return bytes;
-}
-
-std::unique_ptr<CBarcode> CQuillmarkDoc::Load(std::span<const std::uint8_t> bytes) {
-    CArchive ar(bytes);
-    std::unique_ptr<CObject> obj = ar.ReadObject(RUNTIME_CLASS(CBarcode));
-    return std::unique_ptr<CBarcode>(static_cast<CBarcode*>(obj.release()));
 }
 
 CDocument::OpenResult CQuillmarkDoc::OnOpenDocument(const QString& path) {
@@ -115,11 +66,14 @@ CDocument::OpenResult CQuillmarkDoc::OnOpenDocument(const QString& path) {
     // An empty file holds nothing to read: the document keeps its barcode.
     if (bytes.empty()) {
         SetModifiedFlag(false);
+        emit Changed();
+        emit BarcodeReplaced();
         return OpenResult::Ok;
     }
     SetModifiedFlag(true); // while loading: a failure leaves no trustworthy contents
+    std::unique_ptr<CBarcode> loaded;
     try {
-        m_pBarcode = Load(bytes);
+        loaded = LoadBarcode(bytes);
     } catch (const CArchiveException&) {
         m_pBarcode.reset();
         QmMessageBox(QStringLiteral("Unexpected file format."));
@@ -130,6 +84,7 @@ CDocument::OpenResult CQuillmarkDoc::OnOpenDocument(const QString& path) {
         return OpenResult::FailedToLoad;
     }
     SetModifiedFlag(false);
+    InstallBarcode(std::move(loaded));
     return OpenResult::Ok;
 }
 
@@ -137,7 +92,7 @@ bool CQuillmarkDoc::OnSaveDocument(const QString& path) {
     WaitCursor wait;
     std::vector<std::uint8_t> bytes;
     try {
-        bytes = Store();
+        bytes = StoreBarcode(m_pBarcode.get());
     } catch (const std::exception&) {
         QmMessageBox(QStringLiteral("Failed to save document."));
         return false;
@@ -152,9 +107,9 @@ bool CQuillmarkDoc::OnSaveDocument(const QString& path) {
 }
 
 void CQuillmarkDoc::SwitchSymbology(int command) {
-    const CRuntimeClass* cls = ClassForCommand(command);
-    if (!cls || (m_pBarcode && m_pBarcode->GetRuntimeClass() == cls)) return;
-    auto next = CreateBarcode(cls);
+    const SymbologyInfo* symbology = FindSymbologyByCommand(command);
+    if (!symbology || (m_pBarcode && m_pBarcode->GetRuntimeClass() == symbology->cls)) return;
+    auto next = CreateBarcode(symbology->cls);
     if (m_pBarcode) {
         // The new symbology's own rules decide what is left of the data.
         next->SetData(m_pBarcode->m_strData);
@@ -163,34 +118,46 @@ void CQuillmarkDoc::SwitchSymbology(int command) {
         next->m_nHeight = m_pBarcode->m_nHeight;
         next->m_nHeightUnit = m_pBarcode->m_nHeightUnit;
     }
-    m_pBarcode = std::move(next);
     SetModifiedFlag(true);
-    UpdateAllViews();
-    if (m_updateBarcodeControls) m_updateBarcodeControls();
+    InstallBarcode(std::move(next));
 }
 
-void CQuillmarkDoc::OnFontChanged() {
+bool CQuillmarkDoc::ApplyData(std::string_view latin1) {
+    if (!m_pBarcode || latin1.empty() || latin1 == m_pBarcode->m_strData) return false;
+    m_pBarcode->SetData(latin1);
+    SetModifiedFlag(true);
+    emit Changed();
+    return true;
+}
+
+bool CQuillmarkDoc::ApplyHeight(const CMeasurement& height) {
+    // A value of 0 means no height was given, whatever unit came with it.
+    if (!m_pBarcode || height.value == 0 ||
+        (height.value == m_pBarcode->m_nHeight && height.unit == m_pBarcode->m_nHeightUnit))
+        return false;
+    m_pBarcode->m_nHeight = height.value;
+    m_pBarcode->m_nHeightUnit = height.unit;
+    SetModifiedFlag(true);
+    emit Changed();
+    return true;
+}
+
+void CQuillmarkDoc::ApplyFont(const QString& name, const QString& sizeText) {
     if (!m_pBarcode) return;
-    if (m_fontSizeText) {
-        // The leading digits of the size list's text.
-        const QString text = m_fontSizeText();
-        int size = 0, i = 0;
-        while (i < text.size() && text[i].isDigit() && size < 100000)
-            size = size * 10 + text[i++].digitValue();
-        if (size != m_pBarcode->m_nFontSize) {
-            m_pBarcode->m_nFontSize = size;
-            SetModifiedFlag(true);
-        }
+    // The leading digits of the size list's text.
+    int size = 0, i = 0;
+    while (i < sizeText.size() && sizeText[i].isDigit() && size < 100000)
+        size = size * 10 + sizeText[i++].digitValue();
+    if (size != m_pBarcode->m_nFontSize) {
+        m_pBarcode->m_nFontSize = size;
+        SetModifiedFlag(true);
     }
-    if (m_fontNameText) {
-        const QString name = m_fontNameText();
-        if (name.compare(QString::fromLatin1(m_pBarcode->m_strFontName.c_str()),
-                         Qt::CaseInsensitive) != 0) {
-            m_pBarcode->m_strFontName = name.toLatin1().toStdString();
-            SetModifiedFlag(true);
-        }
+    if (name.compare(QString::fromLatin1(m_pBarcode->m_strFontName.c_str()), Qt::CaseInsensitive) !=
+        0) {
+        m_pBarcode->m_strFontName = name.toLatin1().toStdString();
+        SetModifiedFlag(true);
     }
-    if (IsModified()) UpdateAllViews();
+    if (IsModified()) emit Changed();
 }
 
 void CQuillmarkDoc::OnUserGuide() {
@@ -201,30 +168,20 @@ void CQuillmarkDoc::OnUserGuide() {
 }
 
 bool CQuillmarkDoc::OnCommand(int id) {
-    if (ClassForCommand(id)) {
+    if (FindSymbologyByCommand(id)) {
         SwitchSymbology(id);
         return true;
     }
-    switch (id) {
-    case cmd::kOptions:
-        if (m_showOptions) m_showOptions();
-        UpdateAllViews();
-        return true;
-    case cmd::kFontName:
-    case cmd::kFontSize:
-        OnFontChanged();
-        return true;
-    case cmd::kUserGuide:
+    if (id == cmd::kUserGuide) {
         OnUserGuide();
         return true;
-    default:
-        return CDocument::OnCommand(id);
     }
+    return CDocument::OnCommand(id);
 }
 
 void CQuillmarkDoc::OnUpdateCommand(CCmdUI& ui) {
-    if (const CRuntimeClass* cls = ClassForCommand(ui.id)) {
+    if (const SymbologyInfo* symbology = FindSymbologyByCommand(ui.id)) {
         ui.Enable(true);
-        ui.SetCheck(m_pBarcode && m_pBarcode->GetRuntimeClass() == cls);
+        ui.SetCheck(m_pBarcode && m_pBarcode->GetRuntimeClass() == symbology->cls);
     }
 }

@@ -1,16 +1,16 @@
 #pragma once
-// CQuillmarkDoc: the one barcode the user is working on, and its ".qmx" file.
+// CQuillmarkDoc: the one barcode the user is working on, and its ".qmx" file. The document
+// owns the barcode; every change goes through it, and it says when the barcode changed.
 
 #include "engine/barcode.h"
 #include "shell/document.h"
+#include "shell/measurement.h"
 
-#include <cstdint>
-#include <functional>
 #include <memory>
-#include <span>
-#include <vector>
+#include <string_view>
 
 class CQuillmarkDoc : public CDocument {
+    Q_OBJECT
 public:
     std::unique_ptr<CBarcode> m_pBarcode;
 
@@ -19,30 +19,25 @@ public:
     OpenResult OnOpenDocument(const QString& path) override;
     bool OnSaveDocument(const QString& path) override;
 
-    // The file's bytes: the barcode with its class header.
-    std::vector<std::uint8_t> Store() const;
-    // A barcode from a file's bytes; throws CArchiveException when they are not one.
-    static std::unique_ptr<CBarcode> Load(std::span<const std::uint8_t> bytes);
-
-    // The symbology commands and their classes.
-    static const CRuntimeClass* ClassForCommand(int command);
-    static int CommandForClass(const CRuntimeClass* cls);
-    // Replaces the barcode with one of the command's class, carrying data, font and height
-    // over; nothing happens when the barcode already is of that class.
+    // Replaces the barcode with one of the symbology command's class, carrying data, font and
+    // height over; nothing happens when the barcode already is of that class.
     void SwitchSymbology(int command);
+    // Edits from the toolbars. Data: the typed text through the symbology's rules, ignored when
+    // empty or equal to the data. Height: ignored when no height was given or it is unchanged.
+    // Font: the font lists' texts, the size read from the leading digits of its text.
+    bool ApplyData(std::string_view latin1);
+    bool ApplyHeight(const CMeasurement& height);
+    void ApplyFont(const QString& name, const QString& sizeText);
 
     bool OnCommand(int id) override;
     void OnUpdateCommand(CCmdUI& ui) override;
 
-    // The main frame reloads its toolbar controls from the barcode.
-    std::function<void()> m_updateBarcodeControls;
-    // Tools/Options; the dialog belongs to the main window's layer.
-    std::function<void()> m_showOptions;
-    // The font lists of the toolbar: their chosen texts.
-    std::function<QString()> m_fontNameText;
-    std::function<QString()> m_fontSizeText;
+signals:
+    // A new barcode took the old one's place (New, Open, another symbology): everything shown
+    // of it is to be loaded afresh. Changed() comes first.
+    void BarcodeReplaced();
 
 private:
-    void OnFontChanged();
+    void InstallBarcode(std::unique_ptr<CBarcode> barcode);
     void OnUserGuide();
 };

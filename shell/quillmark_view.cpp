@@ -1,19 +1,14 @@
 #include "shell/quillmark_view.h"
 
-#include "common/settings_store.h"
+#include "common/atomic_file.h"
+#include "common/settings_keys.h"
+#include "labels/print_label_dialog.h"
 #include "output/painter_surface.h"
 #include "output/symbol_drawing.h"
 #include "shell/command_ids.h"
-#include "shell/quillmark_doc.h"
-
-#include "labels/print_label_dialog.h"
-#include "output/emf_surface.h"
-#include "output/image_encoders.h"
-#include "output/print_layout.h"
-#include "output/raster.h"
-#include "output/svg_surface.h"
 #include "shell/file_dialog.h"
 #include "shell/file_errors.h"
+#include "shell/quillmark_doc.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -21,19 +16,15 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QImage>
 #include <QMimeData>
 #include <QPainter>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QPrinterInfo>
-#include <QScreen>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <cctype>
 
 CQuillmarkView::CQuillmarkView(QWidget* parent) : CView(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -60,12 +51,8 @@ void CQuillmarkView::OnPrepareDC(CMappedSurface& surface, const CPrintInfo* prin
 CSize CQuillmarkView::GetSymbolSize() const {
     const CQuillmarkDoc* doc = GetDoc();
     if (!doc || !doc->m_pBarcode) return {};
-    // Measured as the screen draws it: the same mapping, so the text line's height matches.
-    QImage scratch(1, 1, QImage::Format_Grayscale8);
-    QPainter painter(&scratch);
-    CPainterSurface surface(painter, true);
-    OnPrepareDC(surface);
-    return MeasureSymbol(*doc->m_pBarcode, surface, m_bShowText);
+    return MeasureSymbolOnScreen(*doc->m_pBarcode, m_bShowText, m_nZoom, logicalDpiX(),
+                                 logicalDpiY());
 }
 
 void CQuillmarkView::OnDraw(CMappedSurface& surface) {
@@ -77,7 +64,7 @@ void CQuillmarkView::OnDraw(CMappedSurface& surface) {
 
 QString CQuillmarkView::SizeReadout() const {
     const CSize size = GetSymbolSize();
-    if (SettingsStore().GetInt("Options", "Unit", 0) != 0)
+    if (settings::Get(settings::kUnit) != 0)
         return QString::asprintf("%0.2fcm x %0.2fcm", size.cx * 0.00254, size.cy * 0.00254);
     return QString::asprintf("%0.2fin x %0.2fin", size.cx * 0.001, size.cy * 0.001);
 }
@@ -88,16 +75,6 @@ void CQuillmarkView::paintEvent(QPaintEvent*) {
     CPainterSurface surface(painter, true);
     OnPrepareDC(surface);
     OnDraw(surface);
-}
-
-void CQuillmarkView::OnInitialUpdate() {
-    Repaint();
-    if (m_setShowTextBox) m_setShowTextBox(m_bShowText);
-    if (m_updateBarcodeControls) m_updateBarcodeControls();
-}
-
-void CQuillmarkView::Repaint() {
-    update();
 }
 
 bool CQuillmarkView::OnCommand(int id) {
@@ -134,7 +111,7 @@ bool CQuillmarkView::OnCommand(int id) {
     default:
         return false;
     }
-    Repaint();
+    update();
     return true;
 }
 
@@ -149,57 +126,39 @@ void CQuillmarkView::wheelEvent(QWheelEvent* event) {
 }
 
 void CQuillmarkView::contextMenuEvent(QContextMenuEvent* event) {
-    if (!m_showContextMenu) return;
     // From the keyboard there is no mouse position: show the menu at the view's centre.
     const QPoint at = event->reason() == QContextMenuEvent::Keyboard ? mapToGlobal(rect().center())
                                                                      : event->globalPos();
-    m_showContextMenu(at);
+    emit ContextMenuRequested(at);
 }
 
-namespace {
-
-// Draws at zoom 1 on a recorder, then gives the view its zoom back.
-class ZoomOne {
-public:
-    explicit ZoomOne(int& zoom) : m_zoom(zoom), m_saved(zoom) { zoom = 1; }
-    ~ZoomOne() { m_zoom = m_saved; }
-    ZoomOne(const ZoomOne&) = delete;
-    ZoomOne& operator=(const ZoomOne&) = delete;
-
-private:
-    int& m_zoom;
-    int m_saved;
-};
-
-CReferenceScreen ScreenOf(const QWidget& widget) {
-    CReferenceScreen screen = CReferenceScreen::Primary();
-    screen.dpiX = widget.logicalDpiX();
-    screen.dpiY = widget.logicalDpiY();
-    return screen;
+CExportOptions CQuillmarkView::ExportOptions(int dpi) const {
+    CExportOptions options;
+    options.view = {m_nRotation, m_bShowText};
+    options.screen = CReferenceScreen::Primary();
+    options.screen.dpiX = logicalDpiX();
+    options.screen.dpiY = logicalDpiY();
+    options.dpi = dpi > 0 ? dpi : ExportResolution();
+    options.rasterSymbolSize = GetSymbolSize();
+    options.pictureCentre = {width() / 2, height() / 2};
+    return options;
 }
-
-} // namespace
 
 bool CQuillmarkView::CreateMetafile(const QString& path) {
-    CEmfSurface surface(ScreenOf(*this));
-    {
-        ZoomOne zoom(m_nZoom);
-        OnPrepareDC(surface);
-        OnDraw(surface);
-    }
-    if (surface.WriteFile(QFile::encodeName(path).toStdString())) {
-        QmMessageBox(QStringLiteral("Unable to create Windows Metafile."), MsgIcon::Exclamation);
+    const CQuillmarkDoc* doc = GetDoc();
+    if (!doc || !doc->m_pBarcode) return false;
+    if (WriteFileAtomically(QFile::encodeName(path).toStdString(),
+                            RecordMetafile(*doc->m_pBarcode, ExportOptions(0)))) {
+        QmMessageBox(ExportErrorMessage(ExportError::MetafileNotWritten, path));
         return false;
     }
     return true;
 }
 
 std::string CQuillmarkView::CreateSvg() {
-    CSvgSurface surface(ScreenOf(*this));
-    ZoomOne zoom(m_nZoom);
-    OnPrepareDC(surface);
-    OnDraw(surface);
-    return surface.Document();
+    const CQuillmarkDoc* doc = GetDoc();
+    if (!doc || !doc->m_pBarcode) return {};
+    return RecordSvg(*doc->m_pBarcode, ExportOptions(0));
 }
 
 void CQuillmarkView::OnEditCopy() {
@@ -219,18 +178,10 @@ void CQuillmarkView::OnEditCopy() {
     clipboard->setMimeData(data);
 }
 
-int CQuillmarkView::ExportResolution() {
-    const int r = SettingsStore().GetInt("Options", "CopyResolution", 0);
-    if (r > 0) return r;
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? qRound(screen->logicalDotsPerInchX()) : 96;
-}
-
 void CQuillmarkView::OnFileExport() {
     FileDialogRequest request;
     request.open = false;
     request.title = QStringLiteral("Export");
-    // The filter list of the export, in the order the program has always offered it.
     request.filters = {
         QStringLiteral("Windows MetaFile (*.wmf)"), QStringLiteral("Bitmap Files (*.bmp)"),
         QStringLiteral("GIF Files (*.gif)"),        QStringLiteral("TIFF files (*.tif)"),
@@ -246,78 +197,19 @@ bool CQuillmarkView::ExportToFile(const QString& path, int dpi) {
     CQuillmarkDoc* doc = GetDoc();
     if (!doc) return false;
     const std::string native = QFile::encodeName(path).toStdString();
-    std::string ext = FileExtension(native);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (ext == "qmx") return doc->OnSaveDocument(path); // a copy: the document keeps its name
-    if (ext == "wmf") return CreateMetafile(path);
+    // A copy of the document goes through the document, which words its own failures.
+    if (FileExtensionIs(native, "qmx")) return doc->OnSaveDocument(path);
     if (!doc->m_pBarcode) return false;
-
-    const int resolution = dpi > 0 ? dpi : ExportResolution();
-    const QImage image =
-        RenderSymbolImage(*doc->m_pBarcode, resolution, m_nRotation, m_bShowText, GetSymbolSize());
-    std::error_code ec;
-    if (image.isNull()) {
-        ec = make_error_code(ImageEncodeError::TooLarge);
-    } else {
-        const MonoImage mono = MonoImageFromQImage(image);
-        const ImageFileType type = ImageFileTypeForExtension(ext);
-        ec = type == ImageFileType::Jpeg ? WriteImageFile(native, ToGreyscale(mono), resolution)
-                                         : WriteImageFile(native, type, mono, resolution);
-    }
-    if (ec) {
-        // File-system causes by their own message; an image the encoders refuse is unknown.
-        QmMessageBox(
-            FileErrorMessage(ec.category() == std::generic_category() ? ec.value() : -1, path));
+    if (const std::error_code ec = ExportSymbol(*doc->m_pBarcode, native, ExportOptions(dpi))) {
+        QmMessageBox(ExportErrorMessage(ec, path));
         return false;
     }
     return true;
 }
 
-CPrinterFacts CQuillmarkView::PrinterFacts(const QPrinter& printer) {
-    CPrinterFacts f;
-    f.lpx = printer.logicalDpiX();
-    f.lpy = printer.logicalDpiY();
-    // The printable area within the paper, in device dots at the printer's resolution.
-    const QRect paint = printer.pageLayout().paintRectPixels(printer.resolution());
-    const double sx =
-        printer.resolution() > 0 ? static_cast<double>(f.lpx) / printer.resolution() : 1;
-    const double sy =
-        printer.resolution() > 0 ? static_cast<double>(f.lpy) / printer.resolution() : 1;
-    f.ox = qRound(paint.left() * sx);
-    f.oy = qRound(paint.top() * sy);
-    f.printableWidth = qRound(paint.width() * sx);
-    f.printableHeight = qRound(paint.height() * sy);
-    return f;
-}
-
-void CQuillmarkView::OnPrint(QPainter& painter, const QPrinter& printer, bool preview) {
-    const CPrinterFacts facts = PrinterFacts(printer);
-    const CPrintInfo info{facts.lpx, facts.lpy, facts.printableWidth, facts.printableHeight};
-    CPainterSurface surface(painter);
-    OnPrepareDC(surface, &info);
-    const CPrintSettings settings = CPrintSettings::FromStore();
-    if (settings.useLabel == 0) {
-        OnDraw(surface);
-        return;
-    }
-    if (preview) {
-        // Dotted, rounded outlines of the sheet's labels, one device dot wide, under the symbols.
-        painter.save();
-        QPen pen(Qt::black, 0, Qt::DotLine);
-        painter.setPen(pen);
-        painter.setBrush(Qt::white);
-        const double kx = facts.lpx / 1000.0, ky = facts.lpy / 1000.0;
-        for (const CMilRect& r : LabelOutlines(settings, facts))
-            painter.drawRoundedRect(
-                QRectF(r.left * kx, r.top * ky, (r.right - r.left) * kx, (r.bottom - r.top) * ky),
-                kOutlineCorner / 2.0 * kx, kOutlineCorner / 2.0 * ky);
-        painter.restore();
-    }
-    for (const CPoint& centre : LabelCentres(settings, facts)) {
-        surface.SetViewportOrg(centre);
-        OnDraw(surface);
-    }
+CPrintJob CQuillmarkView::PrintJob() const {
+    const CQuillmarkDoc* doc = GetDoc();
+    return {doc ? doc->m_pBarcode.get() : nullptr, {m_nRotation, m_bShowText}, GetSymbolSize()};
 }
 
 bool CQuillmarkView::OnPreparePrinting(QPrinter& printer) {
@@ -326,13 +218,7 @@ bool CQuillmarkView::OnPreparePrinting(QPrinter& printer) {
 }
 
 bool CQuillmarkView::PrintPage(QPrinter& printer) {
-    QPainter painter;
-    if (!printer.isValid() || !painter.begin(&printer)) {
-        QmMessageBox(QStringLiteral("Could not start print job."));
-        return false;
-    }
-    OnPrint(painter, printer, false);
-    return painter.end();
+    return ::PrintPage(printer, PrintJob());
 }
 
 void CQuillmarkView::OnFilePrint() {
@@ -342,15 +228,7 @@ void CQuillmarkView::OnFilePrint() {
 }
 
 bool CQuillmarkView::OnFilePrintDirect(const QString& printerName) {
-    QPrinter printer(QPrinter::HighResolution);
-    if (!printerName.isEmpty()) {
-        printer.setPrinterName(printerName);
-        if (printer.printerName() != printerName) {
-            QmMessageBox(QStringLiteral("Could not start print job."));
-            return false;
-        }
-    }
-    return PrintPage(printer);
+    return PrintDirect(PrintJob(), printerName);
 }
 
 void CQuillmarkView::OnFilePrintPreview() {
@@ -368,7 +246,7 @@ void CQuillmarkView::OnFilePrintPreview() {
     layout->addWidget(page, 1);
     connect(page, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* p) {
         QPainter painter(p);
-        OnPrint(painter, *p, true);
+        PaintPage(painter, *p, PrintJob(), true);
     });
     bool printAfter = false;
     connect(print, &QAction::triggered, &preview, [&] {
@@ -377,7 +255,7 @@ void CQuillmarkView::OnFilePrintPreview() {
     });
     preview.resize(window()->size().expandedTo(QSize(640, 720)));
     page->fitInView();
-    if (m_previewShown) m_previewShown(1);
+    emit PreviewShown(1);
     preview.exec();
     // "Print..." leaves the preview and prints with the dialog.
     if (printAfter) OnFilePrint();

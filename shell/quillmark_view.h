@@ -1,14 +1,14 @@
 #pragma once
 // CQuillmarkView: the symbol at its true printed size times the zoom, centred and turned.
 
+#include "output/export.h"
 #include "output/mapped_surface.h"
+#include "shell/printing.h"
 #include "shell/view.h"
 
 #include <QString>
 
 #include <string>
-
-#include <functional>
 
 class CQuillmarkDoc;
 class QPainter;
@@ -21,11 +21,14 @@ struct CPrintInfo {
 };
 
 class CQuillmarkView : public CView {
+    Q_OBJECT
 public:
+    static constexpr int kDefaultZoom = 2;
+
     explicit CQuillmarkView(QWidget* parent = nullptr);
 
-    int m_nZoom = 2;     // 1 to 8: m_nZoom × 100 %
-    int m_nRotation = 0; // quarter turns anticlockwise
+    int m_nZoom = kDefaultZoom; // 1 to 8: m_nZoom × 100 %
+    int m_nRotation = 0;        // quarter turns anticlockwise
     bool m_bShowText = true;
 
     CQuillmarkDoc* GetDoc() const;
@@ -36,16 +39,15 @@ public:
     void OnPrepareDC(CMappedSurface& surface, const CPrintInfo* print = nullptr) const;
     void OnDraw(CMappedSurface& surface);
     // Width: the barcode's nominal width; height: the bar height plus the text line when the
-    // text is shown. In mils.
+    // text is shown. In mils, as the screen measures at the current zoom.
     CSize GetSymbolSize() const;
     // "1.16in x 0.87in" or in centimetres, by the unit setting.
     QString SizeReadout() const;
 
-    void OnInitialUpdate() override;
     bool OnCommand(int id) override;
 
-    // The symbol as a vector picture at true size (zoom 1) in an EMF file; the zoom is left as
-    // it was. "Unable to create Windows Metafile." when the file cannot be written.
+    // The symbol as a vector picture at true size (zoom 1) in an EMF file. "Unable to create
+    // Windows Metafile." when the file cannot be written.
     bool CreateMetafile(const QString& path);
     // The same drawing as SVG, for the clipboard.
     std::string CreateSvg();
@@ -57,30 +59,22 @@ public:
     // Writes the symbol (or for "qmx" a copy of the document) by the extension of `path`;
     // `dpi` 0 takes "Options"/"CopyResolution". Failures are shown; false when one happened.
     bool ExportToFile(const QString& path, int dpi = 0);
-    // The resolution of raster exports: the setting, or the screen's when it is 0.
-    static int ExportResolution();
 
     // Printing. The print dialog with label selection chooses the printer and leaves the label
     // choice in the settings; preview and direct print take the printer as it is.
     bool OnPreparePrinting(QPrinter& printer);
-    // The one page: a symbol in the middle, on every label of the sheet, or on one label; the
-    // preview also shows the labels' outlines.
-    void OnPrint(QPainter& painter, const QPrinter& printer, bool preview);
-    // Prints one page on `printer`; "Could not start print job." when it cannot begin.
+    // The page as printed (or previewed) now.
+    CPrintJob PrintJob() const;
     bool PrintPage(QPrinter& printer);
     void OnFilePrint();
-    // The command line's print: the default printer, or the named one, without the dialog.
     bool OnFilePrintDirect(const QString& printerName = QString());
     void OnFilePrintPreview();
-    static struct CPrinterFacts PrinterFacts(const QPrinter& printer);
 
-    // The preview tells the application how many pages it showed.
-    std::function<void(int pages)> m_previewShown;
-
-    // The main frame's parts the view drives.
-    std::function<void(bool)> m_setShowTextBox;
-    std::function<void()> m_updateBarcodeControls;
-    std::function<void(const QPoint& globalPos)> m_showContextMenu;
+signals:
+    // The print preview was shown with this many pages side by side.
+    void PreviewShown(int pages);
+    // The context menu is asked for at this screen position.
+    void ContextMenuRequested(const QPoint& globalPos);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -88,5 +82,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    void Repaint();
+    // The export choices of the symbol as this view shows it.
+    CExportOptions ExportOptions(int dpi) const;
 };

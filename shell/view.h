@@ -11,10 +11,9 @@ class CView : public QWidget, public CCmdTarget {
 public:
     explicit CView(QWidget* parent = nullptr) : QWidget(parent) {}
     CDocument* GetDocument() const { return m_pDocument; }
-    void SetDocument(CDocument* doc) { m_pDocument = doc; }
+    // Shows `doc` and draws again whenever it changes.
+    void SetDocument(CDocument* doc);
 
-    // After every New and Open.
-    virtual void OnInitialUpdate() { update(); }
     // The document changed: repaint everything.
     virtual void OnUpdate() { update(); }
 

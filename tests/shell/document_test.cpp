@@ -1,5 +1,7 @@
+#include "engine/barcode_file.h"
 #include "engine/code128.h"
 #include "engine/code39.h"
+#include "engine/symbologies.h"
 #include "shell/app.h"
 #include "shell/command_ids.h"
 #include "shell/file_errors.h"
@@ -100,8 +102,8 @@ TEST_F(DocumentTest, EveryClassRoundTripsThroughAFile) {
         const Bytes saved = ReadBytes(path);
         ASSERT_TRUE(app.OnFileNew());
         ASSERT_TRUE(app.OpenDocumentFile(path));
-        EXPECT_EQ(doc().Store(), saved) << command;
-        EXPECT_EQ(CQuillmarkDoc::CommandForClass(doc().m_pBarcode->GetRuntimeClass()), command);
+        EXPECT_EQ(StoreBarcode(doc().m_pBarcode.get()), saved) << command;
+        EXPECT_EQ(FindSymbology(doc().m_pBarcode->GetRuntimeClass())->command, command);
         if (command == cmd::kCode128) {
             EXPECT_EQ(dynamic_cast<C128Barcode&>(*doc().m_pBarcode).m_nCodeSet, 2);
         }

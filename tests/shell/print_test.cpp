@@ -84,7 +84,7 @@ protected:
 TEST_F(PrintTest, PrinterFactsComeFromThePageLayout) {
     QPrinter printer(QPrinter::HighResolution);
     MakePrinter(printer);
-    const CPrinterFacts f = CQuillmarkView::PrinterFacts(printer);
+    const CPrinterFacts f = PrinterFacts(printer);
     EXPECT_EQ(f.lpx, 600);
     EXPECT_EQ(f.lpy, 600);
     EXPECT_EQ(f.ox, 150);

@@ -1,0 +1,15 @@
+#include "engine/barcode_file.h"
+
+std::vector<std::uint8_t> StoreBarcode(const CBarcode* barcode) {
+    std::vector<std::uint8_t> bytes;
+    if (!barcode) return {0x00, 0x00};
+    CArchive ar(bytes);
+    ar.WriteObject(*barcode);
+    return bytes;
+}
+
+std::unique_ptr<CBarcode> LoadBarcode(std::span<const std::uint8_t> bytes) {
+    CArchive ar(bytes);
+    std::unique_ptr<CObject> obj = ar.ReadObject(RUNTIME_CLASS(CBarcode));
+    return std::unique_ptr<CBarcode>(static_cast<CBarcode*>(obj.release()));
+}

@@ -1,0 +1,60 @@
+#pragma once
+// Writing the symbol to a file: a vector picture, a raster image or a copy of the document,
+// chosen by the file's extension. The window's Export and the command line both come here.
+
+#include "engine/barcode.h"
+#include "output/vector_common.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <type_traits>
+#include <vector>
+
+// How the symbol is shown: the display choices that are not part of the document.
+struct CSymbolView {
+    int rotation = 0; // quarter turns anticlockwise
+    bool showText = true;
+};
+
+struct CExportOptions {
+    CSymbolView view;
+    int dpi = 96; // raster images
+    // The symbol's size as the screen measured it where it is shown (see MeasureSymbolOnScreen);
+    // none: measured at the image's own resolution.
+    std::optional<CSize> rasterSymbolSize;
+    // The vector picture's reference device, and the device point the symbol is centred on.
+    CReferenceScreen screen;
+    CPoint pictureCentre;
+};
+
+// The resolution of raster exports: "Options"/"CopyResolution", or the screen's when it is 0.
+int ExportResolution();
+
+// Whether the extension of `path` is `lowerExtension`, letter case ignored.
+bool FileExtensionIs(std::string_view path, std::string_view lowerExtension);
+
+// The size the screen measures the symbol at, in mils (MeasureSymbol on a surface of
+// `zoom` × `dpi` pixels per inch): its nominal width, and its bar height plus the text line.
+CSize MeasureSymbolOnScreen(const CBarcode& barcode, bool showText, int zoom, int dpiX, int dpiY);
+
+// The symbol at true size as an enhanced metafile, and the same drawing as an SVG document.
+std::vector<std::uint8_t> RecordMetafile(const CBarcode& barcode, const CExportOptions& options);
+std::string RecordSvg(const CBarcode& barcode, const CExportOptions& options);
+
+enum class ExportError {
+    MetafileNotWritten = 1, // the metafile could not be written
+    ImageNotMade,           // the raster image could not be drawn (too large, nothing to draw)
+    ImageNotEncoded,        // the image encoder refused the image
+};
+namespace std {
+template <> struct is_error_code_enum<ExportError> : true_type {};
+} // namespace std
+std::error_code make_error_code(ExportError e);
+
+// Writes `path` by its extension (letter case ignored): "qmx" the document's bytes, "wmf" the
+// metafile, every other extension a raster image (see ImageFileTypeForExtension). File-system
+// failures come back in the generic category with errno's value.
+std::error_code ExportSymbol(const CBarcode& barcode, const std::string& path,
+                             const CExportOptions& options);

@@ -1,0 +1,51 @@
+#include "shell/printing.h"
+
+#include "ui/message_box.h"
+
+#include <QPainter>
+#include <QPrinter>
+
+CPrinterFacts PrinterFacts(const QPrinter& printer) {
+    CPrinterFacts f;
+    f.lpx = printer.logicalDpiX();
+    f.lpy = printer.logicalDpiY();
+    // The printable area within the paper, in device dots at the printer's resolution.
+    const QRect paint = printer.pageLayout().paintRectPixels(printer.resolution());
+    const double sx =
+        printer.resolution() > 0 ? static_cast<double>(f.lpx) / printer.resolution() : 1;
+    const double sy =
+        printer.resolution() > 0 ? static_cast<double>(f.lpy) / printer.resolution() : 1;
+    f.ox = qRound(paint.left() * sx);
+    f.oy = qRound(paint.top() * sy);
+    f.printableWidth = qRound(paint.width() * sx);
+    f.printableHeight = qRound(paint.height() * sy);
+    return f;
+}
+
+void PaintPage(QPainter& painter, const QPrinter& printer, const CPrintJob& job, bool preview) {
+    if (!job.barcode) return;
+    PaintSymbolPage(painter, PrinterFacts(printer), CPrintSettings::FromStore(), *job.barcode,
+                    job.view, job.symbolSize, preview);
+}
+
+bool PrintPage(QPrinter& printer, const CPrintJob& job) {
+    QPainter painter;
+    if (!printer.isValid() || !painter.begin(&printer)) {
+        QmMessageBox(QStringLiteral("Could not start print job."));
+        return false;
+    }
+    PaintPage(painter, printer, job, false);
+    return painter.end();
+}
+
+bool PrintDirect(const CPrintJob& job, const QString& printerName) {
+    QPrinter printer(QPrinter::HighResolution);
+    if (!printerName.isEmpty()) {
+        printer.setPrinterName(printerName);
+        if (printer.printerName() != printerName) {
+            QmMessageBox(QStringLiteral("Could not start print job."));
+            return false;
+        }
+    }
+    return PrintPage(printer, job);
+}
