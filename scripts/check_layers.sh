@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Fails when a source file includes something above its own layer:
+# Fails when a source file includes something above its own layer (the build's include paths
+# refuse these too; this also names the culprit and covers headers no target compiles):
 #   shell -> output -> engine -> common, shell -> labels -> ui -> common; common and engine have
 #   no Qt.
 set -euo pipefail
@@ -23,6 +24,10 @@ for layer in "${!allowed[@]}"; do
         top=${target%%/*}
         if [[ $top == Q* || $target == Q* ]] && [[ $layer == common || $layer == engine ]]; then
             echo "$file: $layer/ must not use Qt ($target)"
+            status=1
+        fi
+        if [[ $target == ../* || $target == */../* ]]; then
+            echo "$file: includes by a relative path ($target); name the layer instead"
             status=1
         fi
         if [[ $target == */* && -n ${allowed[$top]+x} ]] && [[ " ${allowed[$layer]} " != *" $top "* ]]; then
