@@ -2,14 +2,40 @@
 // Writes a whole file so that the target is either replaced completely or left as it was.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <system_error>
 
-// The bytes go to a temporary file beside the target, which is flushed to disk and then renamed
-// over the target; on any failure the temporary file is removed and the target is untouched.
-// Errors carry errno's cause in the generic category (ENOENT for a missing folder, EACCES,
-// ENOSPC, EISDIR when the target is a folder, ...), so the caller can word the message.
-// A target that exists but is not a regular file (a device, a pipe) is written in place, since
-// it cannot be replaced; a symbolic link is followed and its final file replaced.
-std::error_code WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+#include <sys/types.h>
+
+#include "common/file_io.h"
+
+struct AtomicWriteOptions {
+    // The written file's permissions, exactly (the umask does not apply). Without them a new file
+    // gets 0666 through the umask and a replaced file keeps its own.
+    std::optional<mode_t> mode;
+    // A symbolic link at the path is followed to the end of its chain and that file replaced, so
+    // the links stay; false replaces the link itself with the new file.
+    bool followSymlinks = true;
+    // The file, and then its folder's record of the rename, reach the disk before the call
+    // returns.
+    bool sync = true;
+    // An existing file the user may not write is refused as opening it for writing would be;
+    // false replaces it all the same where its folder allows (a file the program owns, whatever
+    // mode it was left with).
+    bool refuseReadOnly = true;
+    // The temporary file beside the target is named prefix, ten random letters or digits, suffix.
+    std::string_view temporaryPrefix = ".~qm";
+    std::string_view temporarySuffix = ".tmp";
+};
+
+// The bytes go to a temporary file beside the target, created exclusively, which is flushed to
+// disk and then renamed over the target; on any failure the temporary file is removed and the
+// target is untouched. Errors carry errno's cause in the generic category (ENOENT for a missing
+// folder, EACCES, ENOSPC, EISDIR when the target is a folder, ...), so the caller can word the
+// message. A target that exists but is not a regular file (a device, a pipe) is written in
+// place, since it cannot be replaced.
+std::error_code WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                                    const AtomicWriteOptions& options = {});

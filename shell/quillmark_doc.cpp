@@ -108,8 +108,8 @@ std::unique_ptr<CBarcode> CQuillmarkDoc::Load(std::span<const std::uint8_t> byte
 CDocument::OpenResult CQuillmarkDoc::OnOpenDocument(const QString& path) {
     WaitCursor wait;
     std::vector<std::uint8_t> bytes;
-    if (const int err = ReadWholeFile(QFile::encodeName(path).toStdString(), bytes)) {
-        QmMessageBox(FileErrorMessage(err, path));
+    if (const std::error_code ec = ReadWholeFile(QFile::encodeName(path).toStdString(), bytes)) {
+        QmMessageBox(FileErrorMessage(ec.value(), path));
         return OpenResult::NotOpened;
     }
     // An empty file holds nothing to read: the document keeps its barcode.
