@@ -3,5 +3,8 @@
 
 #include <QString>
 
-// One of the file error texts with `path` in place of %1; errno 0 is "No error occurred.".
+#include "common/file_errors.h"
+
+// One of the file error texts with `path` in place of %1 (see common/file_errors.h); errno 0 is
+// "No error occurred.".
 QString FileErrorMessage(int err, const QString& path);
