@@ -1,14 +1,81 @@
 #include "common/atomic_file.h"
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <ctime>
+#include <mutex>
 #include <random>
+#include <unordered_map>
+#include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+
+constexpr std::string_view kTemporaryChars = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr int kTemporaryRandomLength = 10;
+
+// A writer that is still alive touches its temporary file while it writes and renames or removes
+// it right after, so one untouched for this long belongs to a save that was killed.
+constexpr std::chrono::seconds kStaleAge(60);
+
+bool IsDefaultTemporaryName(std::string_view name) {
+    if (name.size() != kTemporaryPrefix.size() + kTemporaryRandomLength + kTemporarySuffix.size() ||
+        !name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix))
+        return false;
+    const std::string_view random = name.substr(kTemporaryPrefix.size(), kTemporaryRandomLength);
+    return random.find_first_not_of(kTemporaryChars) == std::string_view::npos;
+}
+
+// Whether the folder has gone unsearched for stale files long enough to search it again; a batch
+// writing thousands of files into one folder must not read the whole folder for each of them.
+bool DueForSearch(const std::string& folder) {
+    static std::mutex mutex;
+    // Never destroyed, so a save from a thread still running at exit finds it intact.
+    static auto* searched =
+        new std::unordered_map<std::string, std::chrono::steady_clock::time_point>();
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard lock(mutex);
+    const auto it = searched->find(folder);
+    if (it != searched->end() && now - it->second < kStaleAge) return false;
+    if (searched->size() >= 256) searched->clear();
+    (*searched)[folder] = now;
+    return true;
+}
+
+// Removes the temporary files that killed saves left in the folder. Anything that is not exactly
+// such a file (another name, a link, a folder, another user's file, a recent one) stays.
+void RemoveStaleTemporaries(const std::string& folder) {
+    if (!DueForSearch(folder)) return;
+    UniqueFd dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dirFd.Valid()) return;
+    const int scanFd = ::dup(dirFd.Get());
+    if (scanFd < 0) return;
+    DIR* dir = ::fdopendir(scanFd);
+    if (!dir) {
+        ::close(scanFd);
+        return;
+    }
+    std::vector<std::string> candidates;
+    while (const dirent* e = ::readdir(dir))
+        if (IsDefaultTemporaryName(e->d_name)) candidates.emplace_back(e->d_name);
+    ::closedir(dir);
+
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const uid_t me = ::geteuid();
+    for (const std::string& name : candidates) {
+        struct stat st;
+        if (::fstatat(dirFd.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode) && st.st_uid == me &&
+            st.st_mtim.tv_sec < now.tv_sec - kStaleAge.count())
+            ::unlinkat(dirFd.Get(), name.c_str(), 0);
+    }
+}
 
 // Follows a chain of symbolic links to the file they name, so that replacing the file keeps
 // the links. A dangling link names the file to create.
@@ -35,16 +102,15 @@ std::error_code WriteInPlace(const std::string& path, std::span<const std::uint8
 // A fresh name in the target's folder, created exclusively with `mode` (through the umask).
 UniqueFd CreateTemporary(const std::string& folder, const AtomicWriteOptions& options, mode_t mode,
                          std::string& name) {
-    static constexpr std::string_view kChars = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::random_device seed;
     std::mt19937 rng(seed());
-    std::uniform_int_distribution<std::size_t> pick(0, kChars.size() - 1);
+    std::uniform_int_distribution<std::size_t> pick(0, kTemporaryChars.size() - 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = folder;
         name += '/';
         name += options.temporaryPrefix;
-        for (int i = 0; i < 10; ++i)
-            name.push_back(kChars[pick(rng)]);
+        for (int i = 0; i < kTemporaryRandomLength; ++i)
+            name.push_back(kTemporaryChars[pick(rng)]);
         name += options.temporarySuffix;
         UniqueFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
         if (fd.Valid() || errno != EEXIST) return fd;
@@ -82,6 +148,7 @@ std::error_code WriteFileAtomically(const std::string& requested,
                              : exists     ? existing.st_mode & 07777
                                           : 0666;
     const std::string folder = FolderOf(path);
+    RemoveStaleTemporaries(folder);
     std::string temporary;
     UniqueFd fd = CreateTemporary(folder, options, finalMode & 0777, temporary);
     if (!fd.Valid()) return LastError();

@@ -12,6 +12,11 @@
 
 #include "common/file_io.h"
 
+// The writer's temporary files are named this prefix, ten random lowercase letters or digits, and
+// this suffix, unless the caller names them otherwise.
+inline constexpr std::string_view kTemporaryPrefix = ".~qm";
+inline constexpr std::string_view kTemporarySuffix = ".tmp";
+
 struct AtomicWriteOptions {
     // The written file's permissions, exactly (the umask does not apply). Without them a new file
     // gets 0666 through the umask and a replaced file keeps its own.
@@ -27,8 +32,8 @@ struct AtomicWriteOptions {
     // mode it was left with).
     bool refuseReadOnly = true;
     // The temporary file beside the target is named prefix, ten random letters or digits, suffix.
-    std::string_view temporaryPrefix = ".~qm";
-    std::string_view temporarySuffix = ".tmp";
+    std::string_view temporaryPrefix = kTemporaryPrefix;
+    std::string_view temporarySuffix = kTemporarySuffix;
 };
 
 // The bytes go to a temporary file beside the target, created exclusively, which is flushed to
@@ -37,5 +42,8 @@ struct AtomicWriteOptions {
 // folder, EACCES, ENOSPC, EISDIR when the target is a folder, ...), so the caller can word the
 // message. A target that exists but is not a regular file (a device, a pipe) is written in
 // place, since it cannot be replaced.
+// Before it writes into a folder the writer removes what saves killed midway left there:
+// files of the default temporary naming that are regular, the user's own, and untouched for
+// over a minute. A folder is searched at most once a minute.
 std::error_code WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                                     const AtomicWriteOptions& options = {});

@@ -364,6 +364,62 @@ TEST(WriteFileAtomically, FailedWriteLeavesTheTargetAndNoTemporary) {
     EXPECT_EQ(NamesIn(dir), (std::vector<std::string>{"doc.qmx"}));
 }
 
+// Sets a file's (or a link's own) modification time `age` into the past.
+void Age(const fs::path& path, std::chrono::seconds age) {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    const timespec times[2] = {now, {now.tv_sec - static_cast<time_t>(age.count()), 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+TEST(WriteFileAtomically, RemovesOnlyItsOwnStaleTemporaryFiles) {
+    TempEnv env;
+    const fs::path dir = env.Root() / "work";
+    fs::create_directory(dir);
+    const auto old = std::chrono::seconds(120);
+    const auto file = [&](const std::string& name, std::chrono::seconds age) {
+        WriteRaw(dir / name, "partial save");
+        Age(dir / name, age);
+    };
+    file(".~qm0123456789.tmp", old);                     // stale: goes
+    file(".~qmabcdefghij.tmp", old);                     // stale: goes
+    file(".~qmklmnopqrst.tmp", std::chrono::seconds(5)); // a save still running
+    file(".~qmABCDEFGHIJ.tmp", old);                     // not a name the writer makes
+    file(".~qmabcdefghi.tmp", old);                      // one letter short
+    file(".~qmabcdefghijk.tmp", old);                    // one letter long
+    file(".~qmabcdefghij.tmp.bak", old);
+    file("x.~qmabcdefghij.tmp", old);
+    file(".Quillmark.conf.tmpabcdefghij", old); // the settings store clears its own
+    file("notes.txt", old);
+    WriteRaw(env.Root() / "elsewhere.txt", "kept");
+    fs::create_symlink(env.Root() / "elsewhere.txt", dir / ".~qmlinklinkl.tmp");
+    Age(dir / ".~qmlinklinkl.tmp", old);
+    fs::create_directory(dir / ".~qmfolderfol.tmp");
+    Age(dir / ".~qmfolderfol.tmp", old);
+    std::vector<std::string> kept = {".~qmklmnopqrst.tmp",
+                                     ".~qmABCDEFGHIJ.tmp",
+                                     ".~qmabcdefghi.tmp",
+                                     ".~qmabcdefghijk.tmp",
+                                     ".~qmabcdefghij.tmp.bak",
+                                     "x.~qmabcdefghij.tmp",
+                                     ".Quillmark.conf.tmpabcdefghij",
+                                     "notes.txt",
+                                     ".~qmlinklinkl.tmp",
+                                     ".~qmfolderfol.tmp"};
+    if (geteuid() == 0) {
+        file(".~qmsomeoneel.tmp", old); // another user's
+        ASSERT_EQ(::lchown((dir / ".~qmsomeoneel.tmp").c_str(), 12345, 12345), 0);
+        kept.push_back(".~qmsomeoneel.tmp");
+    }
+
+    ASSERT_EQ(WriteFileAtomically((dir / "doc.qmx").string(), BytesOf("saved")), std::error_code());
+    kept.push_back("doc.qmx");
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(NamesIn(dir), kept);
+    EXPECT_EQ(ReadAll(env.Root() / "elsewhere.txt"), "kept");
+    EXPECT_EQ(ReadAll(dir / "notes.txt"), "partial save");
+}
+
 TEST(UniqueFd, ClosesOnceAndMovesOwnership) {
     int raw = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     ASSERT_GE(raw, 0);
