@@ -92,13 +92,6 @@ std::string ResolveLinks(std::string path) {
     return path;
 }
 
-std::error_code WriteInPlace(const std::string& path, std::span<const std::uint8_t> bytes) {
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
-    if (!fd.Valid()) return LastError();
-    if (auto ec = WriteAll(fd.Get(), bytes)) return ec;
-    return fd.Close();
-}
-
 // A fresh name in the target's folder, created exclusively with `mode` (through the umask).
 UniqueFd CreateTemporary(const std::string& folder, const AtomicWriteOptions& options, mode_t mode,
                          std::string& name) {
@@ -129,12 +122,17 @@ std::error_code WriteFileAtomically(const std::string& requested,
 
     // Without following, a link at the path is no file of ours: the new file takes its place.
     struct stat existing;
-    const bool exists = (options.followSymlinks ? ::stat(path.c_str(), &existing)
-                                                : ::lstat(path.c_str(), &existing)) == 0 &&
-                        !S_ISLNK(existing.st_mode);
+    const int found =
+        options.followSymlinks ? ::stat(path.c_str(), &existing) : ::lstat(path.c_str(), &existing);
+    // A link chain that loops, or a path through a file, names nothing that could be written.
+    if (found != 0 && errno != ENOENT) return LastError();
+    const bool exists = found == 0 && !S_ISLNK(existing.st_mode);
     if (exists) {
         if (S_ISDIR(existing.st_mode)) return std::make_error_code(std::errc::is_a_directory);
-        if (!S_ISREG(existing.st_mode)) return WriteInPlace(path, bytes);
+        // A pipe, socket or device cannot be replaced, and opening one to write in it can wait
+        // for ever for a reader or reach hardware: it is refused, never opened.
+        if (!S_ISREG(existing.st_mode))
+            return std::make_error_code(std::errc::no_such_device_or_address);
         // Renaming would replace a file the user may not write to; refuse as writing would.
         if (options.refuseReadOnly && ::access(path.c_str(), W_OK) != 0) return LastError();
     } else if (!path.empty() && path.back() == '/') {

@@ -40,8 +40,9 @@ struct AtomicWriteOptions {
 // disk and then renamed over the target; on any failure the temporary file is removed and the
 // target is untouched. Errors carry errno's cause in the generic category (ENOENT for a missing
 // folder, EACCES, ENOSPC, EISDIR when the target is a folder, ...), so the caller can word the
-// message. A target that exists but is not a regular file (a device, a pipe) is written in
-// place, since it cannot be replaced.
+// message. A target that is neither a regular file nor a new name (a pipe, a socket, a device,
+// or a link chain ending in one) is refused with ENXIO without being opened; a folder gives
+// EISDIR, and a link chain that loops ELOOP.
 // Before it writes into a folder the writer removes what saves killed midway left there:
 // files of the default temporary naming that are regular, the user's own, and untouched for
 // over a minute. A folder is searched at most once a minute.

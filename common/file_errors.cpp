@@ -39,6 +39,8 @@ std::string_view Template(int err) {
     case EDQUOT:
     case EFBIG:
         return "Disk full while accessing %1.";
+    case ENXIO:
+        return "%1 is not a regular file.";
     default:
         return "An unknown error occurred while accessing %1.";
     }

@@ -25,6 +25,7 @@ TEST(FileErrors, EachCauseHasItsMessage) {
         {{ESPIPE, std::generic_category()}, "Seek failed on /x.qmx"},
         {{ENOSPC, std::generic_category()}, "Disk full while accessing /x.qmx."},
         {{EFBIG, std::generic_category()}, "Disk full while accessing /x.qmx."},
+        {{ENXIO, std::generic_category()}, "/x.qmx is not a regular file."},
         {{EIO, std::generic_category()},
          "A hardware I/O error was reported while accessing /x.qmx."},
         {{EXDEV, std::generic_category()}, "An unknown error occurred while accessing /x.qmx."},

@@ -16,7 +16,10 @@
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -362,6 +365,50 @@ TEST(WriteFileAtomically, FailedWriteLeavesTheTargetAndNoTemporary) {
     EXPECT_EQ(ReadAll(doc), "old contents");
     EXPECT_EQ(InodeOf(doc), inode);
     EXPECT_EQ(NamesIn(dir), (std::vector<std::string>{"doc.qmx"}));
+}
+
+TEST(WriteFileAtomically, RefusesWhatIsNotARegularFileWithoutOpeningIt) {
+    TempEnv env;
+    const fs::path dir = env.Root() / "work";
+    fs::create_directory(dir);
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+    fs::create_symlink("pipe", dir / "pipe-link");
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_GE(sock, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const std::string sockPath = (dir / "socket").string();
+    ASSERT_LT(sockPath.size(), sizeof addr.sun_path);
+    sockPath.copy(addr.sun_path, sockPath.size());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0);
+    fs::create_symlink("loop-b", dir / "loop-a");
+    fs::create_symlink("loop-a", dir / "loop-b");
+    std::vector<std::pair<std::string, std::error_code>> cases = {
+        {"pipe", Errno(ENXIO)},
+        {"pipe-link", Errno(ENXIO)},
+        {"socket", Errno(ENXIO)},
+        {"loop-a", Errno(ELOOP)},
+    };
+    // The null device's number, in a node of the test's own; root in a container may not make one.
+    if (::mknod((dir / "device").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        cases.emplace_back("device", Errno(ENXIO));
+    const std::vector<std::string> names = NamesIn(dir);
+
+    for (const auto& [name, expected] : cases) {
+        SCOPED_TRACE(name);
+        // A pipe with no reader would hold up an open for writing for ever.
+        const int status = RunInChild([&] {
+            return WriteFileAtomically((dir / name).string(), BytesOf("data")) == expected ? 0 : 1;
+        });
+        EXPECT_EQ(status, 0) << (status == -1 ? "blocked" : "wrong result");
+    }
+    EXPECT_EQ(NamesIn(dir), names);
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
+    EXPECT_TRUE(fs::is_socket(dir / "socket"));
+    EXPECT_TRUE(fs::is_symlink(dir / "pipe-link"));
+    EXPECT_TRUE(fs::is_symlink(dir / "loop-a"));
+    EXPECT_TRUE(fs::is_symlink(dir / "loop-b"));
+    ::close(sock);
 }
 
 // Sets a file's (or a link's own) modification time `age` into the past.

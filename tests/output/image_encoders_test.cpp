@@ -293,8 +293,8 @@ TEST_F(EncoderTest, FailedWritesReportTheCauseAndLeaveNothingBehind) {
         {"/proc/quillmark-test.png", std::errc::no_such_file_or_directory},
         // Refused even to root.
         {"/sys/quillmark-test.png", std::errc::permission_denied},
-        // The device cannot be replaced, so it is written, and it is always full.
-        {"/dev/full", std::errc::no_space_on_device},
+        // A device cannot be replaced and is never opened to be written.
+        {"/dev/full", std::errc::no_such_device_or_address},
     };
     for (const auto& c : cases) {
         const std::error_code ec = WriteImageFile(c.path, ImageFileType::Png, image, 300);
