@@ -92,6 +92,39 @@ std::string ResolveLinks(std::string path) {
     return path;
 }
 
+// Writes over the file itself, for a file that cannot or must not be replaced: one with other
+// hard links, which all keep seeing it, or one in a folder the user may not write into. Not
+// atomic: a failure midway leaves a mixture, which is why replacing comes first wherever it can.
+std::error_code WriteInPlace(const std::string& path, std::span<const std::uint8_t> bytes,
+                             const AtomicWriteOptions& options) {
+    // Whatever took the file's place since it was looked at is neither waited on nor written.
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK |
+                                         (options.followSymlinks ? 0 : O_NOFOLLOW)));
+    if (!fd.Valid()) return LastError();
+    struct stat st;
+    if (::fstat(fd.Get(), &st) != 0) return LastError();
+    if (!S_ISREG(st.st_mode)) return std::make_error_code(std::errc::no_such_device_or_address);
+    // Written over and then cut to length, so a write that fails at once leaves the old file.
+    if (auto ec = WriteAll(fd.Get(), bytes)) return ec;
+    if (::ftruncate(fd.Get(), static_cast<off_t>(bytes.size())) != 0) return LastError();
+    // Another user's file, writable to us, keeps the mode its owner gave it.
+    if (options.mode && (st.st_mode & 07777) != *options.mode &&
+        ::fchmod(fd.Get(), *options.mode) != 0 && errno != EPERM)
+        return LastError();
+    if (options.sync && ::fsync(fd.Get()) != 0) return LastError();
+    return fd.Close();
+}
+
+// Gives the new file the replaced one's owner and group as far as the process may: root sets
+// both, an owner may still set a group of their own. What cannot be set stays the user's, as on
+// any new file.
+std::error_code KeepOwner(int fd, const struct stat& existing) {
+    if (::fchown(fd, existing.st_uid, existing.st_gid) == 0) return {};
+    if (errno != EPERM) return LastError();
+    if (::fchown(fd, static_cast<uid_t>(-1), existing.st_gid) == 0 || errno == EPERM) return {};
+    return LastError();
+}
+
 // A fresh name in the target's folder, created exclusively with `mode` (through the umask).
 UniqueFd CreateTemporary(const std::string& folder, const AtomicWriteOptions& options, mode_t mode,
                          std::string& name) {
@@ -135,6 +168,7 @@ std::error_code WriteFileAtomically(const std::string& requested,
             return std::make_error_code(std::errc::no_such_device_or_address);
         // Renaming would replace a file the user may not write to; refuse as writing would.
         if (options.refuseReadOnly && ::access(path.c_str(), W_OK) != 0) return LastError();
+        if (existing.st_nlink > 1) return WriteInPlace(path, bytes, options);
     } else if (!path.empty() && path.back() == '/') {
         return std::make_error_code(std::errc::is_a_directory);
     }
@@ -149,13 +183,20 @@ std::error_code WriteFileAtomically(const std::string& requested,
     RemoveStaleTemporaries(folder);
     std::string temporary;
     UniqueFd fd = CreateTemporary(folder, options, finalMode & 0777, temporary);
-    if (!fd.Valid()) return LastError();
+    if (!fd.Valid()) {
+        // A folder the user may not write into can still hold a file they may write.
+        if (errno == EACCES && exists) return WriteInPlace(path, bytes, options);
+        return LastError();
+    }
 
     auto fail = [&](std::error_code ec) {
         fd.Reset();
         ::unlink(temporary.c_str());
         return ec;
     };
+    // Before the mode: a change of owner clears the set-user and set-group bits.
+    if (exists)
+        if (auto ec = KeepOwner(fd.Get(), existing)) return fail(ec);
     if (setMode && ::fchmod(fd.Get(), finalMode) != 0) return fail(LastError());
     if (auto ec = WriteAll(fd.Get(), bytes)) return fail(ec);
     if (options.sync && ::fsync(fd.Get()) != 0) return fail(LastError());

@@ -38,11 +38,18 @@ struct AtomicWriteOptions {
 
 // The bytes go to a temporary file beside the target, created exclusively, which is flushed to
 // disk and then renamed over the target; on any failure the temporary file is removed and the
-// target is untouched. Errors carry errno's cause in the generic category (ENOENT for a missing
-// folder, EACCES, ENOSPC, EISDIR when the target is a folder, ...), so the caller can word the
-// message. A target that is neither a regular file nor a new name (a pipe, a socket, a device,
-// or a link chain ending in one) is refused with ENXIO without being opened; a folder gives
-// EISDIR, and a link chain that loops ELOOP.
+// target is untouched. A replaced file keeps its permissions (unless options.mode says otherwise)
+// and its owner and group as far as the process may set them.
+//
+// Errors carry errno's cause in the generic category (ENOENT for a missing folder, EACCES,
+// ENOSPC, ...), so the caller can word the message. A folder gives EISDIR, a link chain that
+// loops ELOOP, and anything else that is neither a regular file nor a new name (a pipe, a socket,
+// a device, or a link chain ending in one) ENXIO, without being opened.
+//
+// Two kinds of file are written in place instead, truncated to the new length, and so not
+// atomically: one with other hard links, so that every link sees the new contents, and one in a
+// folder where no temporary file may be created (EACCES) although the file itself may be written.
+//
 // Before it writes into a folder the writer removes what saves killed midway left there:
 // files of the default temporary naming that are regular, the user's own, and untouched for
 // over a minute. A folder is searched at most once a minute.

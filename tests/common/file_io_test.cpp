@@ -411,6 +411,59 @@ TEST(WriteFileAtomically, RefusesWhatIsNotARegularFileWithoutOpeningIt) {
     ::close(sock);
 }
 
+TEST(WriteFileAtomically, HardLinkedFileIsWrittenInPlaceForEveryLink) {
+    TempEnv env;
+    const fs::path doc = env.Root() / "doc.qmx";
+    WriteRaw(doc, "old and longer contents");
+    fs::create_hard_link(doc, env.Root() / "other.qmx");
+    const ino_t inode = InodeOf(doc);
+    ASSERT_EQ(WriteFileAtomically(doc.string(), BytesOf("new")), std::error_code());
+    EXPECT_EQ(ReadAll(doc), "new");
+    EXPECT_EQ(ReadAll(env.Root() / "other.qmx"), "new");
+    EXPECT_EQ(InodeOf(doc), inode);
+    EXPECT_EQ(fs::hard_link_count(doc), 2u);
+    EXPECT_EQ(NamesIn(env.Root()), (std::vector<std::string>{"doc.qmx", "other.qmx"}));
+}
+
+TEST(WriteFileAtomically, ReplacedFileKeepsItsOwnerAndGroup) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
+    TempEnv env;
+    const fs::path doc = env.Root() / "doc.qmx";
+    WriteRaw(doc, "old");
+    ASSERT_EQ(::chown(doc.c_str(), 12345, 23456), 0);
+    ASSERT_EQ(::chmod(doc.c_str(), 02750), 0);
+    const ino_t inode = InodeOf(doc);
+    ASSERT_EQ(WriteFileAtomically(doc.string(), BytesOf("new")), std::error_code());
+    struct stat st {};
+    ASSERT_EQ(::stat(doc.c_str(), &st), 0);
+    EXPECT_NE(st.st_ino, inode) << "replaced, not written over";
+    EXPECT_EQ(st.st_uid, 12345u);
+    EXPECT_EQ(st.st_gid, 23456u);
+    EXPECT_EQ(st.st_mode & 07777, 02750u);
+    EXPECT_EQ(ReadAll(doc), "new");
+}
+
+TEST(WriteFileAtomically, WritableFileInAFolderTheUserCannotWriteIsWrittenInPlace) {
+    if (geteuid() == 0) GTEST_SKIP() << "root may write into any folder";
+    TempEnv env;
+    const fs::path dir = env.Root() / "shared";
+    fs::create_directory(dir);
+    WriteRaw(dir / "doc.qmx", "old and longer contents");
+    WriteRaw(dir / "locked.qmx", "locked");
+    fs::permissions(dir / "locked.qmx", fs::perms(0444));
+    fs::permissions(dir, fs::perms(0555));
+    const ino_t inode = InodeOf(dir / "doc.qmx");
+
+    EXPECT_EQ(WriteFileAtomically((dir / "doc.qmx").string(), BytesOf("new")), std::error_code());
+    EXPECT_EQ(ReadAll(dir / "doc.qmx"), "new");
+    EXPECT_EQ(InodeOf(dir / "doc.qmx"), inode);
+    // Neither a new file nor one the user may not write can be saved there.
+    EXPECT_EQ(WriteFileAtomically((dir / "new.qmx").string(), BytesOf("new")), Errno(EACCES));
+    EXPECT_EQ(WriteFileAtomically((dir / "locked.qmx").string(), BytesOf("new")), Errno(EACCES));
+    EXPECT_EQ(ReadAll(dir / "locked.qmx"), "locked");
+    EXPECT_EQ(NamesIn(dir), (std::vector<std::string>{"doc.qmx", "locked.qmx"}));
+}
+
 // Sets a file's (or a link's own) modification time `age` into the past.
 void Age(const fs::path& path, std::chrono::seconds age) {
     timespec now{};
