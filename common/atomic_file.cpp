@@ -210,3 +210,12 @@ std::error_code WriteFileAtomically(const std::string& requested,
     }
     return {};
 }
+
+std::error_code SyncFolder(const std::string& folder) {
+    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.Valid()) return LastError();
+    // syncfs covers the data and entries of every file on that file system, which an fsync of the
+    // folder alone would not.
+    if (::syncfs(fd.Get()) != 0) return LastError();
+    return fd.Close();
+}

@@ -25,7 +25,7 @@ struct AtomicWriteOptions {
     // the links stay; false replaces the link itself with the new file.
     bool followSymlinks = true;
     // The file, and then its folder's record of the rename, reach the disk before the call
-    // returns.
+    // returns. A batch may leave that out and call SyncFolder once at its end.
     bool sync = true;
     // An existing file the user may not write is refused as opening it for writing would be;
     // false replaces it all the same where its folder allows (a file the program owns, whatever
@@ -55,3 +55,8 @@ struct AtomicWriteOptions {
 // over a minute. A folder is searched at most once a minute.
 std::error_code WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                                     const AtomicWriteOptions& options = {});
+
+// Makes everything written so far on the folder's file system durable: the data of files written
+// with options.sync off and the folder entries of their renames. For a batch of files that syncs
+// once at its end instead of once per file.
+std::error_code SyncFolder(const std::string& folder);

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstddef>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -15,9 +16,13 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -518,6 +523,51 @@ TEST(WriteFileAtomically, RemovesOnlyItsOwnStaleTemporaryFiles) {
     EXPECT_EQ(NamesIn(dir), kept);
     EXPECT_EQ(ReadAll(env.Root() / "elsewhere.txt"), "kept");
     EXPECT_EQ(ReadAll(dir / "notes.txt"), "partial save");
+}
+
+// From here on, in this process, every call that flushes to disk fails with EIO, as on a disk
+// that can no longer write. Only for a child: the filter cannot be taken off again.
+bool FailDiskFlushes() {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fsync, 4, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fdatasync, 3, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_syncfs, 2, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_sync, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (EIO & SECCOMP_RET_DATA)),
+    };
+    const sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+TEST(WriteFileAtomically, UnsyncedWritesLeaveTheFlushToSyncFolder) {
+    TempEnv env;
+    const fs::path dir = env.Root();
+    const fs::path doc = dir / "doc.qmx";
+    WriteRaw(doc, "old");
+    const int status = RunInChild([&] {
+        if (!FailDiskFlushes()) return 2;
+        // A save that must reach the disk fails whole; one that need not succeeds.
+        if (WriteFileAtomically(doc.string(), BytesOf("synced")) != Errno(EIO)) return 3;
+        if (ReadAll(doc) != "old") return 4;
+        AtomicWriteOptions batch;
+        batch.sync = false;
+        if (WriteFileAtomically(doc.string(), BytesOf("batch"), batch)) return 5;
+        if (WriteFileAtomically((dir / "new.qmx").string(), BytesOf("batch"), batch)) return 6;
+        // The batch's one flush at the end reports the disk's failure.
+        return SyncFolder(dir.string()) == Errno(EIO) ? 0 : 7;
+    });
+    if (status == 2) GTEST_SKIP() << "no system call filter here";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadAll(doc), "batch");
+    EXPECT_EQ(ReadAll(dir / "new.qmx"), "batch");
+    EXPECT_EQ(NamesIn(dir), (std::vector<std::string>{"doc.qmx", "new.qmx"}));
+
+    EXPECT_EQ(SyncFolder(dir.string()), std::error_code());
+    EXPECT_EQ(SyncFolder((dir / "gone").string()), Errno(ENOENT));
+    EXPECT_EQ(SyncFolder(doc.string()), Errno(ENOTDIR));
 }
 
 TEST(UniqueFd, ClosesOnceAndMovesOwnership) {
