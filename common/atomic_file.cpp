@@ -1,60 +1,80 @@
 #include "common/atomic_file.h"
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
-#include <cstdlib>
+#include <ctime>
+#include <mutex>
 #include <random>
-#include <string_view>
+#include <unordered_map>
+#include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-std::error_code LastError() {
-    return {errno, std::generic_category()};
+constexpr std::string_view kTemporaryChars = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr int kTemporaryRandomLength = 10;
+
+// A writer that is still alive touches its temporary file while it writes and renames or removes
+// it right after, so one untouched for this long belongs to a save that was killed.
+constexpr std::chrono::seconds kStaleAge(60);
+
+bool IsDefaultTemporaryName(std::string_view name) {
+    if (name.size() != kTemporaryPrefix.size() + kTemporaryRandomLength + kTemporarySuffix.size() ||
+        !name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix))
+        return false;
+    const std::string_view random = name.substr(kTemporaryPrefix.size(), kTemporaryRandomLength);
+    return random.find_first_not_of(kTemporaryChars) == std::string_view::npos;
 }
 
-// Closes on every path out of a function; the success path closes explicitly to see the error.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int Get() const { return m_fd; }
-    int Release() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-
-private:
-    int m_fd;
-};
-
-std::error_code WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return LastError();
-        }
-        if (n == 0) return std::make_error_code(std::errc::io_error);
-        done += static_cast<std::size_t>(n);
-    }
-    return {};
+// Whether the folder has gone unsearched for stale files long enough to search it again; a batch
+// writing thousands of files into one folder must not read the whole folder for each of them.
+bool DueForSearch(const std::string& folder) {
+    static std::mutex mutex;
+    // Never destroyed, so a save from a thread still running at exit finds it intact.
+    static auto* searched =
+        new std::unordered_map<std::string, std::chrono::steady_clock::time_point>();
+    const auto now = std::chrono::steady_clock::now();
+    std::lock_guard lock(mutex);
+    const auto it = searched->find(folder);
+    if (it != searched->end() && now - it->second < kStaleAge) return false;
+    if (searched->size() >= 256) searched->clear();
+    (*searched)[folder] = now;
+    return true;
 }
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
+// Removes the temporary files that killed saves left in the folder. Anything that is not exactly
+// such a file (another name, a link, a folder, another user's file, a recent one) stays.
+void RemoveStaleTemporaries(const std::string& folder) {
+    if (!DueForSearch(folder)) return;
+    UniqueFd dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dirFd.Valid()) return;
+    const int scanFd = ::dup(dirFd.Get());
+    if (scanFd < 0) return;
+    DIR* dir = ::fdopendir(scanFd);
+    if (!dir) {
+        ::close(scanFd);
+        return;
+    }
+    std::vector<std::string> candidates;
+    while (const dirent* e = ::readdir(dir))
+        if (IsDefaultTemporaryName(e->d_name)) candidates.emplace_back(e->d_name);
+    ::closedir(dir);
+
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const uid_t me = ::geteuid();
+    for (const std::string& name : candidates) {
+        struct stat st;
+        if (::fstatat(dirFd.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode) && st.st_uid == me &&
+            st.st_mtim.tv_sec < now.tv_sec - kStaleAge.count())
+            ::unlinkat(dirFd.Get(), name.c_str(), 0);
+    }
 }
 
 // Follows a chain of symbolic links to the file they name, so that replacing the file keeps
@@ -72,78 +92,130 @@ std::string ResolveLinks(std::string path) {
     return path;
 }
 
-std::error_code WriteInPlace(const std::string& path, std::span<const std::uint8_t> bytes) {
-    Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
-    if (fd.Get() < 0) return LastError();
+// Writes over the file itself, for a file that cannot or must not be replaced: one with other
+// hard links, which all keep seeing it, or one in a folder the user may not write into. Not
+// atomic: a failure midway leaves a mixture, which is why replacing comes first wherever it can.
+std::error_code WriteInPlace(const std::string& path, std::span<const std::uint8_t> bytes,
+                             const AtomicWriteOptions& options) {
+    // Whatever took the file's place since it was looked at is neither waited on nor written.
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK |
+                                         (options.followSymlinks ? 0 : O_NOFOLLOW)));
+    if (!fd.Valid()) return LastError();
+    struct stat st;
+    if (::fstat(fd.Get(), &st) != 0) return LastError();
+    if (!S_ISREG(st.st_mode)) return std::make_error_code(std::errc::no_such_device_or_address);
+    // Written over and then cut to length, so a write that fails at once leaves the old file.
     if (auto ec = WriteAll(fd.Get(), bytes)) return ec;
-    if (::close(fd.Release()) != 0) return LastError();
-    return {};
+    if (::ftruncate(fd.Get(), static_cast<off_t>(bytes.size())) != 0) return LastError();
+    // Another user's file, writable to us, keeps the mode its owner gave it.
+    if (options.mode && (st.st_mode & 07777) != *options.mode &&
+        ::fchmod(fd.Get(), *options.mode) != 0 && errno != EPERM)
+        return LastError();
+    if (options.sync && ::fsync(fd.Get()) != 0) return LastError();
+    return fd.Close();
 }
 
-// A fresh name in the target's folder, created exclusively. The mode goes through the umask
-// like any newly created file.
-int CreateTemporary(const std::string& folder, std::string& name) {
-    static constexpr std::string_view kChars = "abcdefghijklmnopqrstuvwxyz0123456789";
+// Gives the new file the replaced one's owner and group as far as the process may: root sets
+// both, an owner may still set a group of their own. What cannot be set stays the user's, as on
+// any new file.
+std::error_code KeepOwner(int fd, const struct stat& existing) {
+    if (::fchown(fd, existing.st_uid, existing.st_gid) == 0) return {};
+    if (errno != EPERM) return LastError();
+    if (::fchown(fd, static_cast<uid_t>(-1), existing.st_gid) == 0 || errno == EPERM) return {};
+    return LastError();
+}
+
+// A fresh name in the target's folder, created exclusively with `mode` (through the umask).
+UniqueFd CreateTemporary(const std::string& folder, const AtomicWriteOptions& options, mode_t mode,
+                         std::string& name) {
     std::random_device seed;
     std::mt19937 rng(seed());
-    std::uniform_int_distribution<std::size_t> pick(0, kChars.size() - 1);
+    std::uniform_int_distribution<std::size_t> pick(0, kTemporaryChars.size() - 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folder + "/.~qm";
-        for (int i = 0; i < 10; ++i)
-            name.push_back(kChars[pick(rng)]);
-        name += ".tmp";
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        name = folder;
+        name += '/';
+        name += options.temporaryPrefix;
+        for (int i = 0; i < kTemporaryRandomLength; ++i)
+            name.push_back(kTemporaryChars[pick(rng)]);
+        name += options.temporarySuffix;
+        UniqueFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+        if (fd.Valid() || errno != EEXIST) return fd;
     }
     errno = EEXIST;
-    return -1;
+    return UniqueFd();
 }
 
 } // namespace
 
 std::error_code WriteFileAtomically(const std::string& requested,
-                                    std::span<const std::uint8_t> bytes) {
+                                    std::span<const std::uint8_t> bytes,
+                                    const AtomicWriteOptions& options) {
     if (requested.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
-    const std::string path = ResolveLinks(requested);
+    const std::string path = options.followSymlinks ? ResolveLinks(requested) : requested;
 
+    // Without following, a link at the path is no file of ours: the new file takes its place.
     struct stat existing;
-    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    const int found =
+        options.followSymlinks ? ::stat(path.c_str(), &existing) : ::lstat(path.c_str(), &existing);
+    // A link chain that loops, or a path through a file, names nothing that could be written.
+    if (found != 0 && errno != ENOENT) return LastError();
+    const bool exists = found == 0 && !S_ISLNK(existing.st_mode);
     if (exists) {
         if (S_ISDIR(existing.st_mode)) return std::make_error_code(std::errc::is_a_directory);
-        if (!S_ISREG(existing.st_mode)) return WriteInPlace(path, bytes);
+        // A pipe, socket or device cannot be replaced, and opening one to write in it can wait
+        // for ever for a reader or reach hardware: it is refused, never opened.
+        if (!S_ISREG(existing.st_mode))
+            return std::make_error_code(std::errc::no_such_device_or_address);
         // Renaming would replace a file the user may not write to; refuse as writing would.
-        if (::access(path.c_str(), W_OK) != 0) return LastError();
+        if (options.refuseReadOnly && ::access(path.c_str(), W_OK) != 0) return LastError();
+        if (existing.st_nlink > 1) return WriteInPlace(path, bytes, options);
     } else if (!path.empty() && path.back() == '/') {
         return std::make_error_code(std::errc::is_a_directory);
     }
 
+    // The temporary file is created no more open than the file it becomes, so nobody can open it
+    // in the moment before its permissions are set.
+    const bool setMode = options.mode || exists;
+    const mode_t finalMode = options.mode ? *options.mode
+                             : exists     ? existing.st_mode & 07777
+                                          : 0666;
     const std::string folder = FolderOf(path);
+    RemoveStaleTemporaries(folder);
     std::string temporary;
-    Fd fd(CreateTemporary(folder, temporary));
-    if (fd.Get() < 0) return LastError();
+    UniqueFd fd = CreateTemporary(folder, options, finalMode & 0777, temporary);
+    if (!fd.Valid()) {
+        // A folder the user may not write into can still hold a file they may write.
+        if (errno == EACCES && exists) return WriteInPlace(path, bytes, options);
+        return LastError();
+    }
 
     auto fail = [&](std::error_code ec) {
-        ::close(fd.Release());
+        fd.Reset();
         ::unlink(temporary.c_str());
         return ec;
     };
-    // A replaced file keeps its permissions.
-    if (exists && ::fchmod(fd.Get(), existing.st_mode & 07777) != 0) return fail(LastError());
+    // Before the mode: a change of owner clears the set-user and set-group bits.
+    if (exists)
+        if (auto ec = KeepOwner(fd.Get(), existing)) return fail(ec);
+    if (setMode && ::fchmod(fd.Get(), finalMode) != 0) return fail(LastError());
     if (auto ec = WriteAll(fd.Get(), bytes)) return fail(ec);
-    if (::fsync(fd.Get()) != 0) return fail(LastError());
-    if (::close(fd.Release()) != 0) {
-        const std::error_code ec = LastError();
-        ::unlink(temporary.c_str());
-        return ec;
-    }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::error_code ec = LastError();
-        ::unlink(temporary.c_str());
-        return ec;
-    }
+    if (options.sync && ::fsync(fd.Get()) != 0) return fail(LastError());
+    if (auto ec = fd.Close()) return fail(ec);
+    if (::rename(temporary.c_str(), path.c_str()) != 0) return fail(LastError());
     // The rename itself reaches the disk with the folder; a failure here loses nothing that
     // the caller could act on.
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Get() >= 0) ::fsync(dir.Get());
+    if (options.sync) {
+        UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.Valid()) ::fsync(dir.Get());
+    }
     return {};
+}
+
+std::error_code SyncFolder(const std::string& folder) {
+    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.Valid()) return LastError();
+    // syncfs covers the data and entries of every file on that file system, which an fsync of the
+    // folder alone would not.
+    if (::syncfs(fd.Get()) != 0) return LastError();
+    return fd.Close();
 }

@@ -1,5 +1,6 @@
 #include "labels/label_database.h"
 
+#include "common/atomic_file.h"
 #include "common/settings_store.h"
 
 #include <QDir>
@@ -15,8 +16,10 @@
 #include <algorithm>
 #include <atomic>
 #include <climits>
-#include <cstdio>
+#include <cstdint>
+#include <system_error>
 #include <unordered_map>
+#include <vector>
 
 #include <unistd.h>
 
@@ -51,18 +54,16 @@ bool Writable(const QString& path) {
 // Copies through a temporary file in the same folder, so a half-written copy never stands in
 // for the database.
 void CopyWhole(const QString& from, const QString& to) {
-    const QString temporary = to + QStringLiteral(".part");
-    QFile::remove(temporary);
-    QFile source(from);
-    if (!source.copy(temporary))
-        Fail(QStringLiteral("The label database \"%1\" could not be copied to \"%2\": %3")
-                 .arg(from, to, source.errorString()));
-    QFile::setPermissions(temporary, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                         QFile::ReadOther);
-    if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(to).constData())) {
-        QFile::remove(temporary);
-        Fail(QStringLiteral("The label database could not be saved as \"%1\".").arg(to));
+    std::vector<std::uint8_t> bytes;
+    std::error_code ec = ReadWholeFile(QFile::encodeName(from).toStdString(), bytes);
+    if (!ec) {
+        AtomicWriteOptions options;
+        options.mode = 0644; // the owner reads and writes, everyone else reads
+        ec = WriteFileAtomically(QFile::encodeName(to).toStdString(), bytes, options);
     }
+    if (ec)
+        Fail(QStringLiteral("The label database \"%1\" could not be copied to \"%2\": %3")
+                 .arg(from, to, QString::fromStdString(ec.message())));
 }
 
 } // namespace

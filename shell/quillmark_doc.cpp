@@ -59,8 +59,8 @@ bool CQuillmarkDoc::OnNewDocument() {
 CDocument::OpenResult CQuillmarkDoc::OnOpenDocument(const QString& path) {
     WaitCursor wait;
     std::vector<std::uint8_t> bytes;
-    if (const int err = ReadWholeFile(QFile::encodeName(path).toStdString(), bytes)) {
-        QmMessageBox(FileErrorMessage(err, path));
+    if (const std::error_code ec = ReadWholeFile(QFile::encodeName(path).toStdString(), bytes)) {
+        QmMessageBox(FileErrorMessage(ec, path));
         return OpenResult::NotOpened;
     }
     // An empty file holds nothing to read: the document keeps its barcode.
@@ -99,7 +99,7 @@ bool CQuillmarkDoc::OnSaveDocument(const QString& path) {
     }
     if (const std::error_code ec =
             WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes)) {
-        QmMessageBox(FileErrorMessage(ec.value(), path));
+        QmMessageBox(FileErrorMessage(ec, path));
         return false;
     }
     SetModifiedFlag(false);

@@ -1,14 +1,19 @@
 #include "shell/registration.h"
 
+#include "common/atomic_file.h"
 #include "common/settings_store.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextStream>
+
+#include <algorithm>
+#include <cstdint>
+#include <span>
+#include <vector>
 
 namespace {
 
@@ -29,13 +34,17 @@ QStringList DataDirs() {
 
 // Writes `content` to `path` unless it already holds exactly that.
 bool WriteIfDifferent(const QString& path, const QByteArray& content, bool& written) {
-    QFile existing(path);
-    if (existing.open(QIODevice::ReadOnly) && existing.readAll() == content) return true;
+    const std::string native = QFile::encodeName(path).toStdString();
+    const std::span<const std::uint8_t> bytes(
+        reinterpret_cast<const std::uint8_t*>(content.constData()),
+        static_cast<std::size_t>(content.size()));
+    // A file longer than the content differs from it; there is no need to read it all.
+    std::vector<std::uint8_t> existing;
+    if (!ReadWholeFile(native, existing, bytes.size()) &&
+        std::equal(existing.begin(), existing.end(), bytes.begin(), bytes.end()))
+        return true;
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    out.write(content);
-    if (!out.commit()) return false;
+    if (WriteFileAtomically(native, bytes)) return false;
     written = true;
     return true;
 }

@@ -4,7 +4,6 @@
 #include "engine/symbologies.h"
 #include "shell/app.h"
 #include "shell/command_ids.h"
-#include "shell/file_errors.h"
 #include "shell/main_frame.h"
 #include "tests/support/dialog_script.h"
 #include "tests/support/settings_fixture.h"
@@ -209,26 +208,6 @@ TEST_F(DocumentTest, AFileThatCannotBeOpenedLeavesTheDocumentAsItWas) {
         EXPECT_EQ(doc().GetPathName(), Path("kept.qmx"));
         EXPECT_TRUE(doc().IsModified());
     }
-}
-
-TEST(FileErrors, EachCauseHasItsMessage) {
-    const struct {
-        int err;
-        const char* text;
-    } cases[] = {
-        {0, "No error occurred."},
-        {ENOENT, "/x.qmx was not found."},
-        {ENOTDIR, "/x.qmx contains an invalid path."},
-        {ENAMETOOLONG, "/x.qmx contains an invalid path."},
-        {EMFILE, "/x.qmx could not be opened because there are too many open files."},
-        {EACCES, "Access to /x.qmx was denied."},
-        {EROFS, "Access to /x.qmx was denied."},
-        {ENOSPC, "Disk full while accessing /x.qmx."},
-        {EIO, "A hardware I/O error was reported while accessing /x.qmx."},
-        {EXDEV, "An unknown error occurred while accessing /x.qmx."},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(FileErrorMessage(c.err, "/x.qmx"), c.text) << c.err;
 }
 
 TEST_F(DocumentTest, SaveOfAReadOnlyFileAsksForANameProposingTheOldPath) {
