@@ -147,8 +147,11 @@ CExportOptions CQuillmarkView::ExportOptions(int dpi) const {
 bool CQuillmarkView::CreateMetafile(const QString& path) {
     const CQuillmarkDoc* doc = GetDoc();
     if (!doc || !doc->m_pBarcode) return false;
+    // The scratch file lies in the shared temporary folder: a link planted there is replaced,
+    // never followed.
     if (WriteFileAtomically(QFile::encodeName(path).toStdString(),
-                            RecordMetafile(*doc->m_pBarcode, ExportOptions(0)))) {
+                            RecordMetafile(*doc->m_pBarcode, ExportOptions(0)),
+                            {.followSymlinks = false})) {
         QmMessageBox(ExportErrorMessage(ExportError::MetafileNotWritten, path));
         return false;
     }
