@@ -3,6 +3,7 @@
 
 #include "engine/code128.h"
 #include "output/emf_surface.h"
+#include "output/export.h"
 #include "output/image_encoders.h"
 #include "output/raster.h"
 #include "output/symbol_drawing.h"
@@ -55,6 +56,20 @@ void BM_ExportMetafile(benchmark::State& state) {
     }
 }
 
+// The metafile of a long symbol with its text: the characters' advances are recorded one by
+// one, which must stay linear in the text's length.
+void BM_MetafileLongText(benchmark::State& state) {
+    C128Barcode bc;
+    std::string data;
+    while (data.size() < static_cast<std::size_t>(state.range(0)))
+        data += "Ab1;";
+    bc.SetData(data);
+    CExportOptions options;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RecordMetafile(bc, options).size());
+    state.SetComplexityN(state.range(0));
+}
+
 // The whole program, started from a script: process start, Qt, render, encode, write.
 void BM_CommandLineExport(benchmark::State& state) {
     const std::string out = g_dir + "/cli.png";
@@ -73,6 +88,11 @@ BENCHMARK(BM_ExportImage)
     ->ArgsProduct({{0, 1, 2, 3, 4, 5}, {300, 600}})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ExportMetafile)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MetafileLongText)
+    ->RangeMultiplier(4)
+    ->Range(2500, 40000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 BENCHMARK(BM_CommandLineExport)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 int main(int argc, char** argv) {

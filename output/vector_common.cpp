@@ -97,14 +97,32 @@ double CScreenTextMetrics::Ascent() const {
 std::vector<int> CScreenTextMetrics::Positions(const QString& text) const {
     std::vector<int> positions(static_cast<std::size_t>(text.size()) + 1, 0);
     if (text.isEmpty()) return positions;
-    QTextLayout layout(text, m_font);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    layout.endLayout();
+    // A line answers where a character starts by walking from the line's start, so asking it for
+    // every character of a long text takes time that grows with the square of the length. The
+    // text is asked in pieces instead: where a piece starts, from the whole line once, then each
+    // character's place within the piece, from a line of the piece alone.
+    constexpr qsizetype kPiece = 256;
+    const auto layOut = [this](QTextLayout& layout) {
+        layout.setFont(m_font);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        return line;
+    };
+    QTextLayout whole(text);
+    const QTextLine line = layOut(whole);
     const int total = Extent(text).cx;
-    for (qsizetype i = 1; i < text.size(); ++i) {
-        const double x = line.isValid() ? line.cursorToX(static_cast<int>(i)) : 0.0;
-        positions[static_cast<std::size_t>(i)] = std::clamp(RoundEdge(x / m_scaleX), 0, total);
+    for (qsizetype start = 0; start < text.size() && line.isValid(); start += kPiece) {
+        const qsizetype length = std::min(kPiece, text.size() - start);
+        const double origin = start == 0 ? 0.0 : line.cursorToX(static_cast<int>(start));
+        QTextLayout piece(text.mid(start, length));
+        const QTextLine pieceLine = layOut(piece);
+        for (qsizetype j = start == 0 ? 1 : 0; j < length; ++j) {
+            const double x =
+                origin + (pieceLine.isValid() ? pieceLine.cursorToX(static_cast<int>(j)) : 0.0);
+            positions[static_cast<std::size_t>(start + j)] =
+                std::clamp(RoundEdge(x / m_scaleX), 0, total);
+        }
     }
     positions.back() = total;
     // Shaping may place a later character before an earlier one; the array of advances must

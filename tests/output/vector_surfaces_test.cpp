@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSvgRenderer>
+#include <QTextLayout>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
@@ -596,4 +597,28 @@ TEST_F(VectorTest, SvgTextIsEscapedAndEmptyPicturesAreValid) {
     EXPECT_TRUE(nothing.ok);
     EXPECT_EQ(nothing.width, "0in");
     EXPECT_TRUE(nothing.bars.empty());
+}
+
+// The metafile's character advances are found piece by piece for long texts; each character
+// must still start where one line of the whole text puts it, in a proportional face with
+// kerning as in the fixed face.
+TEST(ScreenTextMetricsTest, PositionsOfALongTextAreThoseOfTheWholeLine) {
+    QString text;
+    for (int i = 0; i < 700; ++i)
+        text += QChar(u"AVWaTo.1;yLi"[i % 12]);
+    for (const char* face : {"DejaVu Sans", "Courier New"}) {
+        const CFontSpec font{face, 111, 400, 0};
+        const CScreenTextMetrics metrics(&font, 96, 96);
+        const std::vector<int> positions = metrics.Positions(text);
+        ASSERT_EQ(positions.size(), static_cast<std::size_t>(text.size()) + 1);
+        QTextLayout layout(text, metrics.Font());
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        for (qsizetype i = 1; i < text.size(); ++i)
+            ASSERT_EQ(positions[static_cast<std::size_t>(i)],
+                      RoundEdge(line.cursorToX(static_cast<int>(i)) / 0.096))
+                << face << " character " << i;
+        EXPECT_EQ(positions.back(), metrics.Extent(text).cx);
+    }
 }
