@@ -206,9 +206,17 @@ CScreenTextMetrics CEmfSurface::Metrics() const {
                               m_screen.dpiY);
 }
 
+bool CEmfSurface::OutOfRoom() {
+    if (!m_tooLarge && m_records.size() > kMaxPictureBytes) {
+        m_tooLarge = true;
+        m_records = {};
+    }
+    return m_tooLarge;
+}
+
 void CEmfSurface::DrawLine(CPoint from, CPoint to, int penWidth) {
     // What the screen draws for these is nothing; a recording must not show more.
-    if (penWidth <= 0 || from == to) return;
+    if (penWidth <= 0 || from == to || OutOfRoom()) return;
     SyncState();
 
     const std::uint32_t pen = NewHandle();
@@ -262,7 +270,7 @@ CSize CEmfSurface::GetTextExtent(std::string_view text) {
 }
 
 void CEmfSurface::TextOut(CPoint at, std::string_view text) {
-    if (text.empty()) return;
+    if (text.empty() || OutOfRoom()) return;
     SyncState();
 
     int escapement = 0;
@@ -331,6 +339,7 @@ void CEmfSurface::TextOut(CPoint at, std::string_view text) {
 }
 
 std::vector<std::uint8_t> CEmfSurface::Bytes() const {
+    if (m_tooLarge) return {};
     std::vector<std::uint8_t> records = m_records;
     std::uint32_t count = m_recordCount;
     DeviceState state = m_state;
@@ -391,5 +400,6 @@ std::vector<std::uint8_t> CEmfSurface::Bytes() const {
 }
 
 std::error_code CEmfSurface::WriteFile(const std::string& path) const {
+    if (m_tooLarge) return std::make_error_code(std::errc::value_too_large);
     return WriteFileAtomically(path, Bytes());
 }

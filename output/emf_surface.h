@@ -32,7 +32,10 @@ public:
     int DeviceDpiY() const override { return m_screen.dpiY; }
     const CReferenceScreen& ReferenceScreen() const { return m_screen; }
 
-    // The complete metafile as drawn so far: header, records, end of file.
+    // Whether the recording passed kMaxPictureBytes and was given up.
+    bool TooLarge() const { return m_tooLarge; }
+    // The complete metafile as drawn so far: header, records, end of file; empty when it was
+    // too large.
     std::vector<std::uint8_t> Bytes() const;
     // Writes Bytes() through a temporary file (see WriteFileAtomically).
     std::error_code WriteFile(const std::string& path) const;
@@ -52,6 +55,8 @@ private:
         double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     };
 
+    // True once the recording is too large, which frees what it held.
+    bool OutOfRoom();
     void SyncState();
     static void AppendStateRecords(const CMapping& mapping, bool opaque, DeviceState& state,
                                    std::vector<std::uint8_t>& out, std::uint32_t& count);
@@ -68,4 +73,5 @@ private:
     std::uint32_t m_handleCount = 1;
     std::vector<Font> m_fonts;
     Bounds m_bounds;
+    bool m_tooLarge = false;
 };

@@ -24,10 +24,14 @@ public:
         switch (static_cast<ExportError>(e)) {
         case ExportError::MetafileNotWritten:
             return "the metafile could not be written";
+        case ExportError::PictureTooLarge:
+            return "the picture would be too large";
+        case ExportError::ImageTooLarge:
+            return "the image would be too large";
+        case ExportError::ImageEmpty:
+            return "the image would have no pixels";
         case ExportError::ImageNotMade:
-            return "the image could not be drawn";
-        case ExportError::ImageNotEncoded:
-            return "the image could not be encoded";
+            return "no memory for the image";
         }
         return "export failed";
     }
@@ -89,20 +93,46 @@ std::string RecordSvg(const CBarcode& barcode, const CExportOptions& options) {
     return surface.Document();
 }
 
-std::error_code ExportSymbol(const CBarcode& barcode, const std::string& path,
-                             const CExportOptions& options) {
+CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
+                           const CExportOptions& options) {
+    CExportResult result;
     const std::string ext = LowerExtension(path);
-    if (ext == "qmx") return WriteFileAtomically(path, StoreBarcode(&barcode));
-    if (ext == "wmf") {
-        if (WriteFileAtomically(path, RecordMetafile(barcode, options)))
-            return ExportError::MetafileNotWritten;
-        return {};
+    if (ext == "qmx") {
+        result.error = WriteFileAtomically(path, StoreBarcode(&barcode));
+        return result;
     }
-    const QImage image = RenderSymbolImage(barcode, options.dpi, options.view.rotation,
-                                           options.view.showText, options.rasterSymbolSize);
-    if (image.isNull()) return ExportError::ImageNotMade;
+    if (ext == "wmf") {
+        const std::vector<std::uint8_t> bytes = RecordMetafile(barcode, options);
+        if (bytes.empty())
+            result.error = ExportError::PictureTooLarge;
+        else if (WriteFileAtomically(path, bytes))
+            result.error = ExportError::MetafileNotWritten;
+        return result;
+    }
+    const CSize size = options.rasterSymbolSize
+                           ? *options.rasterSymbolSize
+                           : MeasureSymbolAt(barcode, options.dpi, options.view.showText);
+    const CImagePlan plan = PlanSymbolImage(size, options.dpi, options.view.rotation);
+    result.imageWidth = plan.width;
+    result.imageHeight = plan.height;
+    if (plan.width <= 0 || plan.height <= 0) {
+        result.error = ExportError::ImageEmpty;
+        return result;
+    }
+    if (!plan.Drawable()) {
+        result.error = ExportError::ImageTooLarge;
+        return result;
+    }
+    const QImage image =
+        RenderSymbolImage(barcode, options.dpi, options.view.rotation, options.view.showText, size);
+    if (image.isNull()) {
+        result.error = ExportError::ImageNotMade;
+        return result;
+    }
     const MonoImage mono = MonoImageFromQImage(image);
     const ImageFileType type = ImageFileTypeForExtension(ext);
-    return type == ImageFileType::Jpeg ? WriteImageFile(path, ToGreyscale(mono), options.dpi)
-                                       : WriteImageFile(path, type, mono, options.dpi);
+    result.error = type == ImageFileType::Jpeg
+                       ? WriteImageFile(path, ToGreyscale(mono), options.dpi)
+                       : WriteImageFile(path, type, mono, options.dpi);
+    return result;
 }

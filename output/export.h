@@ -39,22 +39,33 @@ bool FileExtensionIs(std::string_view path, std::string_view lowerExtension);
 // `zoom` × `dpi` pixels per inch): its nominal width, and its bar height plus the text line.
 CSize MeasureSymbolOnScreen(const CBarcode& barcode, bool showText, int zoom, int dpiX, int dpiY);
 
-// The symbol at true size as an enhanced metafile, and the same drawing as an SVG document.
+// The symbol at true size as an enhanced metafile, and the same drawing as an SVG document;
+// empty when the picture would be too large (kMaxPictureBytes).
 std::vector<std::uint8_t> RecordMetafile(const CBarcode& barcode, const CExportOptions& options);
 std::string RecordSvg(const CBarcode& barcode, const CExportOptions& options);
 
 enum class ExportError {
     MetafileNotWritten = 1, // the metafile could not be written
-    ImageNotMade,           // the raster image could not be drawn (too large, nothing to draw)
-    ImageNotEncoded,        // the image encoder refused the image
+    PictureTooLarge,        // the vector picture would pass kMaxPictureBytes
+    ImageTooLarge,          // the raster image would have more than kMaxImagePixels
+    ImageEmpty,             // the raster image would have no pixels
+    ImageNotMade,           // no memory for the raster image
 };
 namespace std {
 template <> struct is_error_code_enum<ExportError> : true_type {};
 } // namespace std
 std::error_code make_error_code(ExportError e);
 
+struct CExportResult {
+    // File-system failures in the generic category with errno's value, the encoders' in
+    // ImageEncodeCategory(), the rest as ExportError.
+    std::error_code error;
+    // A raster image's width and height in pixels as planned, for the messages.
+    std::int64_t imageWidth = 0, imageHeight = 0;
+    explicit operator bool() const { return !error; }
+};
+
 // Writes `path` by its extension (letter case ignored): "qmx" the document's bytes, "wmf" the
-// metafile, every other extension a raster image (see ImageFileTypeForExtension). File-system
-// failures come back in the generic category with errno's value.
-std::error_code ExportSymbol(const CBarcode& barcode, const std::string& path,
-                             const CExportOptions& options);
+// metafile, every other extension a raster image (see ImageFileTypeForExtension).
+CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
+                           const CExportOptions& options);

@@ -12,10 +12,6 @@
 
 namespace {
 
-// Images above this many pixels are refused instead of exhausting memory: a symbol from a
-// damaged file can claim a width of two billion mils.
-constexpr std::int64_t kMaxPixels = std::int64_t{1} << 28;
-
 void PrepareMapping(CMappedSurface& surface, int dpi, QSize image) {
     surface.SetWindowExt({1000, 1000});
     surface.SetViewportExt({dpi, dpi});
@@ -25,27 +21,33 @@ void PrepareMapping(CMappedSurface& surface, int dpi, QSize image) {
 
 } // namespace
 
-QSize SymbolImageSize(CSize symbolSize, int dpi, int rotation) {
+CImagePlan PlanSymbolImage(CSize symbolSize, int dpi, int rotation) {
     CSize s = symbolSize;
     if (rotation % 2 != 0) std::swap(s.cx, s.cy);
     // 1.2 × dpi × extent / 1000 in exact integer arithmetic: the same figure in floating point
     // (× 0.0012) truncates 720 to 719 at 300 dpi for a 2000-mil symbol.
-    const std::int64_t cx = static_cast<std::int64_t>(dpi) * s.cx * 12 / 10000;
-    const std::int64_t cy = static_cast<std::int64_t>(dpi) * s.cy * 12 / 10000;
-    if (cx <= 0 || cy <= 0 || cx > kMaxPixels / cy) return {};
-    return QSize(static_cast<int>(cx), static_cast<int>(cy));
+    return {static_cast<std::int64_t>(dpi) * s.cx * 12 / 10000,
+            static_cast<std::int64_t>(dpi) * s.cy * 12 / 10000};
+}
+
+QSize SymbolImageSize(CSize symbolSize, int dpi, int rotation) {
+    const CImagePlan plan = PlanSymbolImage(symbolSize, dpi, rotation);
+    if (!plan.Drawable()) return {};
+    return QSize(static_cast<int>(plan.width), static_cast<int>(plan.height));
+}
+
+CSize MeasureSymbolAt(const CBarcode& barcode, int dpi, bool showText) {
+    QImage scratch(1, 1, QImage::Format_Grayscale8);
+    QPainter painter(&scratch);
+    CPainterSurface surface(painter);
+    PrepareMapping(surface, dpi, scratch.size());
+    return MeasureSymbol(barcode, surface, showText);
 }
 
 QImage RenderSymbolImage(const CBarcode& barcode, int dpi, int rotation, bool showText,
                          std::optional<CSize> symbolSize) {
     if (dpi <= 0) return {};
-    if (!symbolSize) {
-        QImage scratch(1, 1, QImage::Format_Grayscale8);
-        QPainter painter(&scratch);
-        CPainterSurface surface(painter);
-        PrepareMapping(surface, dpi, scratch.size());
-        symbolSize = MeasureSymbol(barcode, surface, showText);
-    }
+    if (!symbolSize) symbolSize = MeasureSymbolAt(barcode, dpi, showText);
     const QSize size = SymbolImageSize(*symbolSize, dpi, rotation);
     if (size.isEmpty()) return {};
 

@@ -115,7 +115,16 @@ CScreenTextMetrics CSvgSurface::Metrics() const {
                               m_screen.dpiY);
 }
 
+bool CSvgSurface::OutOfRoom() {
+    if (!m_tooLarge && m_body.size() > kMaxPictureBytes) {
+        m_tooLarge = true;
+        m_body = {};
+    }
+    return m_tooLarge;
+}
+
 void CSvgSurface::DrawLine(CPoint from, CPoint to, int penWidth) {
+    if (OutOfRoom()) return;
     if (const auto area = BarArea(from, to, penWidth)) {
         const double x0 = ToSvgX(area->x0), x1 = ToSvgX(area->x1);
         const double y0 = ToSvgY(area->y0), y1 = ToSvgY(area->y1);
@@ -152,7 +161,7 @@ CSize CSvgSurface::GetTextExtent(std::string_view text) {
 }
 
 void CSvgSurface::TextOut(CPoint at, std::string_view text) {
-    if (text.empty()) return;
+    if (text.empty() || OutOfRoom()) return;
     const CScreenTextMetrics metrics = Metrics();
     const CSize extent = metrics.Extent(FromLatin1(text));
     const CFontSpec* font = m_fonts.empty() ? nullptr : &m_fonts.back();
@@ -183,6 +192,7 @@ void CSvgSurface::TextOut(CPoint at, std::string_view text) {
 }
 
 std::string CSvgSurface::Document() const {
+    if (m_tooLarge) return {};
     const double w = m_empty ? 0 : m_x1 - m_x0, h = m_empty ? 0 : m_y1 - m_y0;
     const double x = m_empty ? 0 : m_x0, y = m_empty ? 0 : m_y0;
     std::string doc = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n"
@@ -196,6 +206,7 @@ std::string CSvgSurface::Document() const {
 }
 
 std::error_code CSvgSurface::WriteFile(const std::string& path) const {
+    if (m_tooLarge) return std::make_error_code(std::errc::value_too_large);
     const std::string doc = Document();
     return WriteFileAtomically(
         path, std::span(reinterpret_cast<const std::uint8_t*>(doc.data()), doc.size()));

@@ -27,8 +27,10 @@ public:
     int DeviceDpiX() const override { return m_screen.dpiX; }
     int DeviceDpiY() const override { return m_screen.dpiY; }
 
+    // Whether the recording passed kMaxPictureBytes and was given up.
+    bool TooLarge() const { return m_tooLarge; }
     // The whole SVG document, UTF-8; its width and height in inches are those of what was
-    // drawn, its viewBox in logical units.
+    // drawn, its viewBox in logical units. Empty when it was too large.
     std::string Document() const;
     // Writes Document() through a temporary file (see WriteFileAtomically).
     std::error_code WriteFile(const std::string& path) const;
@@ -38,10 +40,13 @@ private:
     double ToSvgY(double logicalY) const;
     void Include(double logicalX, double logicalY);
     CScreenTextMetrics Metrics() const;
+    // True once the recording is too large, which frees what it held.
+    bool OutOfRoom();
 
     CReferenceScreen m_screen;
     std::vector<CFontSpec> m_fonts;
     std::string m_body;
     bool m_empty = true;
     double m_x0 = 0, m_y0 = 0, m_x1 = 0, m_y1 = 0;
+    bool m_tooLarge = false;
 };

@@ -24,6 +24,10 @@ struct CReferenceScreen {
     static CReferenceScreen Primary();
 };
 
+// A vector picture stops recording beyond this size: no real symbol comes near it, and a
+// damaged document's megabytes of data would otherwise take gigabytes.
+inline constexpr std::size_t kMaxPictureBytes = std::size_t{64} << 20;
+
 // The one rounding rule for every edge on a device: half a pixel rounds up.
 int RoundEdge(double v);
 

@@ -5,6 +5,7 @@
 #include "shell/about_dialog.h"
 #include "shell/command_ids.h"
 #include "shell/command_line.h"
+#include "shell/command_line_run.h"
 #include "shell/file_dialog.h"
 #include "shell/main_frame.h"
 #include "shell/printing.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -40,11 +42,17 @@ void CQuillmarkApp::CreateMainWindow() {
 }
 
 int CQuillmarkApp::InitInstance(const QStringList& args, bool splash) {
+    std::vector<std::string> bytes;
+    for (const QString& a : args)
+        bytes.push_back(QFile::encodeName(a).toStdString());
+    return InitInstance(ParseCommandLine(bytes), splash);
+}
+
+int CQuillmarkApp::InitInstance(const CCommandLineInfo& info, bool splash) {
     LoadRecentFiles();
     m_previewPages = settings::Get(settings::kPreviewPages);
     RegisterFileType(QApplication::applicationFilePath());
 
-    const CCommandLineInfo info = ParseCommandLine(args);
     if (info.kind == CCommandLineInfo::Print || info.kind == CCommandLineInfo::PrintTo)
         return PrintFromCommandLine(info);
     if (info.kind == CCommandLineInfo::Unregister) {
@@ -58,7 +66,7 @@ int CQuillmarkApp::InitInstance(const QStringList& args, bool splash) {
     }
     CreateMainWindow();
     if (info.kind == CCommandLineInfo::Open) {
-        if (!OpenDocumentFile(info.file)) return 1;
+        if (!OpenDocumentFile(QFile::decodeName(info.file.c_str()))) return 1;
     } else if (!OnFileNew()) {
         return 1;
     }
@@ -75,17 +83,29 @@ int CQuillmarkApp::InitInstance(const QStringList& args, bool splash) {
 }
 
 int CQuillmarkApp::PrintFromCommandLine(const CCommandLineInfo& info) {
-    // Print without the dialog, then end.
-    if (!OpenDocumentFile(info.file)) return 1;
-    const CBarcode* barcode = m_doc.m_pBarcode.get();
+    // Print without the dialog, then end; a script hears of failures on standard error. The
+    // file is read by the name's own bytes.
+    SendMessagesToStandardError();
+    std::string path = info.file;
+    if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
+        path = path.substr(1, path.size() - 2);
+    CDocumentRead read = ReadDocumentFile(path, QFile::decodeName(path.c_str()));
+    if (read.result != CDocument::OpenResult::Ok) {
+        QmMessageBox(read.message);
+        return 1;
+    }
+    const CBarcode* barcode = read.barcode.get();
     const CReferenceScreen screen = CReferenceScreen::Primary();
     CPrintJob job;
     job.barcode = barcode;
     if (barcode)
         job.symbolSize = MeasureSymbolOnScreen(
             *barcode, job.view.showText, CQuillmarkView::kDefaultZoom, screen.dpiX, screen.dpiY);
-    return PrintDirect(job, info.kind == CCommandLineInfo::PrintTo ? info.printer : QString()) ? 0
-                                                                                               : 1;
+    return PrintDirect(job, info.kind == CCommandLineInfo::PrintTo
+                                ? QString::fromLocal8Bit(info.printer.c_str())
+                                : QString())
+               ? 0
+               : 1;
 }
 
 void CQuillmarkApp::ExitInstance() {

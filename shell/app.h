@@ -22,6 +22,8 @@ public:
     // and the splash. Returns the exit code when the command line ends the program at once
     // (printing, unregistering, a file that cannot be opened), or -1 to go on with the event
     // loop. Printing from the command line opens no window.
+    int InitInstance(const struct CCommandLineInfo& info, bool splash = true);
+    // The same from arguments as the program receives them.
     int InitInstance(const QStringList& args, bool splash = true);
     // At exit: the recent-file list and the preview page count go to the settings.
     void ExitInstance();

@@ -1,97 +1,122 @@
 #include "shell/command_line.h"
 
-#include "common/settings_keys.h"
 #include "engine/symbologies.h"
-#include "output/export.h"
-#include "shell/file_errors.h"
-#include "shell/measurement.h"
-#include "shell/quillmark_doc.h"
-#include "shell/quillmark_view.h"
 
-#include <QFile>
-#include <QFileInfo>
-
-#include <cstdio>
+#include <charconv>
 
 namespace {
 
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
 // The flag an argument names, or an empty string when it is a file name.
-QString FlagName(const QString& arg) {
+std::string FlagName(const std::string& arg) {
     if (arg.size() < 2) return {};
-    const QString rest = arg.mid(1);
-    if (arg.startsWith('-')) return rest;
-    if (arg.startsWith('/') &&
-        (rest == "p" || rest == "pt" || rest.compare("Unregister", Qt::CaseInsensitive) == 0 ||
-         rest.compare("Unregserver", Qt::CaseInsensitive) == 0))
+    const std::string rest = arg.substr(1);
+    if (arg.front() == '-') return rest;
+    if (arg.front() == '/' && (rest == "p" || rest == "pt" || EqualNoCase(rest, "Unregister") ||
+                               EqualNoCase(rest, "Unregserver")))
         return rest;
     return {};
 }
 
-CCommandLineInfo Invalid(const QString& why) {
+CCommandLineInfo Invalid(std::string why) {
     CCommandLineInfo info;
     info.kind = CCommandLineInfo::Invalid;
-    info.error = why;
+    info.error = std::move(why);
     return info;
 }
 
-CCommandLineInfo ParseExport(const QStringList& args, int start) {
+bool ReadInt(const std::string& text, int& out) {
+    const char* end = text.data() + text.size();
+    const auto [p, ec] = std::from_chars(text.data(), end, out);
+    return !text.empty() && ec == std::errc() && p == end;
+}
+
+// The options of the export form, each taking the next argument as its value.
+struct ValueOption {
+    const char* name;
+    std::string CCommandLineInfo::*field;
+    const char* what; // what the value is, for the message when it is missing
+};
+constexpr ValueOption kValueOptions[] = {
+    {"--export", &CCommandLineInfo::output, "an output file name"},
+    {"--symbology", &CCommandLineInfo::symbology, "a name"},
+    {"--data", &CCommandLineInfo::data, "a text"},
+    {"--height", &CCommandLineInfo::height, "a height"},
+};
+
+CCommandLineInfo ParseExport(const std::vector<std::string>& args) {
     CCommandLineInfo info;
     info.kind = CCommandLineInfo::Export;
-    for (int i = start; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const auto value = [&](QString& out) {
-            if (i + 1 >= args.size()) return false;
+    bool optionsEnd = false; // after "--" every argument is a name
+    bool haveFile = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        // The next argument as the option's value; the complaint when there is none.
+        const auto value = [&](std::string_view what, std::string& out) -> std::string {
+            const std::string need = a + " needs " + std::string(what);
+            if (i + 1 >= args.size()) return need;
             out = args[++i];
-            return true;
+            return out.empty() ? need + ", not an empty text" : std::string();
         };
-        QString v;
-        if (a == "--export") {
-            if (!value(info.output)) return Invalid("--export needs an output file name");
-        } else if (a == "--symbology") {
-            if (!value(info.symbology)) return Invalid("--symbology needs a name");
-        } else if (a == "--data") {
-            if (!value(info.data)) return Invalid("--data needs a text");
-        } else if (a == "--height") {
-            if (!value(info.height)) return Invalid("--height needs a height");
+        if (optionsEnd || a.size() < 2 || a.front() != '-') {
+            if (haveFile) return Invalid("more than one document named: " + ShownArgument(a));
+            if (a.empty()) return Invalid("the document's name is empty");
+            info.file = a;
+            haveFile = true;
+            continue;
+        }
+        const ValueOption* option = nullptr;
+        for (const ValueOption& o : kValueOptions)
+            if (a == o.name) option = &o;
+        std::string v, complaint;
+        if (a == "--") {
+            optionsEnd = true;
+        } else if (option) {
+            complaint = value(option->what, info.*option->field);
         } else if (a == "--rotation") {
-            bool ok = false;
-            if (!value(v) || (info.rotation = v.toInt(&ok), !ok) || info.rotation < 0 ||
-                info.rotation > 3)
-                return Invalid("--rotation needs 0, 1, 2 or 3");
+            if (!value("0, 1, 2 or 3", v).empty() || !ReadInt(v, info.rotation) ||
+                info.rotation < 0 || info.rotation > 3)
+                complaint = "--rotation needs 0, 1, 2 or 3";
         } else if (a == "--dpi") {
-            bool ok = false;
-            if (!value(v) || (info.dpi = v.toInt(&ok), !ok) || info.dpi < 10 || info.dpi > 3000)
-                return Invalid("--dpi needs a resolution from 10 to 3000");
+            if (!value("a resolution", v).empty() || !ReadInt(v, info.dpi) || info.dpi < 10 ||
+                info.dpi > 3000)
+                complaint = "--dpi needs a resolution from 10 to 3000";
         } else if (a == "--no-text") {
             info.noText = true;
-        } else if (a.startsWith("--")) {
-            return Invalid("unknown option " + a);
-        } else if (info.file.isEmpty()) {
-            info.file = a;
         } else {
-            return Invalid("more than one document named: " + a);
+            complaint = "unknown option " + ShownArgument(a);
         }
+        if (!complaint.empty()) return Invalid(complaint);
     }
-    if (info.output.isEmpty()) return Invalid("--export needs an output file name");
+    if (info.output.empty()) return Invalid("--export needs an output file name");
     return info;
 }
 
 } // namespace
 
-CCommandLineInfo ParseCommandLine(const QStringList& args) {
-    for (const QString& a : args) {
+CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {
+    for (const std::string& a : args) {
         if (a == "--help" || a == "-h") {
             CCommandLineInfo info;
             info.kind = CCommandLineInfo::Help;
             return info;
         }
-        if (a == "--export") return ParseExport(args, 0);
+        if (a == "--export") return ParseExport(args);
     }
     CCommandLineInfo info;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString flag = FlagName(args[i]);
-        if (flag.isEmpty()) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string flag = FlagName(args[i]);
+        if (flag.empty()) {
             if (info.kind == CCommandLineInfo::New) {
+                if (args[i].empty()) return Invalid("the document's name is empty");
                 info.kind = CCommandLineInfo::Open;
                 info.file = args[i];
             }
@@ -109,112 +134,75 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
             info.printer = args[++i];
             info.driver = args[++i];
             info.port = args[++i];
-        } else if (flag.compare("Unregister", Qt::CaseInsensitive) == 0 ||
-                   flag.compare("Unregserver", Qt::CaseInsensitive) == 0) {
+        } else if (EqualNoCase(flag, "Unregister") || EqualNoCase(flag, "Unregserver")) {
             info.kind = CCommandLineInfo::Unregister;
         }
         // Other flags are not the program's: they are passed over.
     }
+    if ((info.kind == CCommandLineInfo::Print || info.kind == CCommandLineInfo::PrintTo) &&
+        info.file.empty())
+        return Invalid("the document's name is empty");
     return info;
+}
+
+std::string ShownArgument(std::string_view arg, std::size_t maxLength) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string shown;
+    for (std::size_t i = 0; i < arg.size() && i < maxLength; ++i) {
+        const auto c = static_cast<unsigned char>(arg[i]);
+        if (c < 0x20 || c == 0x7F) {
+            shown += "\\x";
+            shown += kHex[c >> 4];
+            shown += kHex[c & 15];
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    if (arg.size() > maxLength) shown += "...";
+    return shown;
 }
 
 namespace {
 
 // The symbology names, wrapped under the option's description column.
-QString SymbologyNamesHelp() {
-    constexpr int kIndent = 33, kWidth = 51;
-    QStringList words;
+std::string SymbologyNamesHelp() {
+    constexpr std::size_t kIndent = 33, kWidth = 51;
+    std::vector<std::string> words;
     for (const SymbologyInfo& s : Symbologies())
-        words << QString::fromLatin1(s.cliName) + ',';
-    words.last().chop(1);
-    words << QStringLiteral("(letter case ignored)");
-    QString text, line;
-    for (const QString& word : words) {
-        if (!line.isEmpty() && line.size() + 1 + word.size() > kWidth) {
-            text += line + '\n' + QString(kIndent, ' ');
+        words.push_back(std::string(s.cliName) + ',');
+    words.back().pop_back();
+    words.emplace_back("(letter case ignored)");
+    std::string text, line;
+    for (const std::string& word : words) {
+        if (!line.empty() && line.size() + 1 + word.size() > kWidth) {
+            text += line + '\n' + std::string(kIndent, ' ');
             line.clear();
         }
-        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+        line += (line.empty() ? "" : " ") + word;
     }
     return text + line + '\n';
 }
 
 } // namespace
 
-QString CommandLineUsage() {
-    return QStringLiteral(
-               "Usage:\n"
-               "  quillmark                      start with a new barcode\n"
-               "  quillmark FILE.qmx             open a document\n"
-               "  quillmark -p FILE.qmx          print it on the default printer, then end\n"
-               "  quillmark -pt FILE.qmx PRINTER DRIVER PORT\n"
-               "                                 print it on the named printer, then end\n"
-               "  quillmark -Unregister          remove the file type and the settings\n"
-               "  quillmark --export OUTPUT [FILE.qmx] [options]\n"
-               "                                 write OUTPUT by its extension (wmf, bmp, gif, "
-               "tif, png,\n"
-               "                                 pcx, jpg, qmx) and end; without a display too\n"
-               "      --symbology NAME           ") +
+std::string CommandLineUsage() {
+    return "Usage:\n"
+           "  quillmark                      start with a new barcode\n"
+           "  quillmark FILE.qmx             open a document\n"
+           "  quillmark -p FILE.qmx          print it on the default printer, then end\n"
+           "  quillmark -pt FILE.qmx PRINTER DRIVER PORT\n"
+           "                                 print it on the named printer, then end\n"
+           "  quillmark -Unregister          remove the file type and the settings\n"
+           "  quillmark --export OUTPUT [FILE.qmx] [options]\n"
+           "                                 write OUTPUT by its extension (wmf, bmp, gif, tif, "
+           "png,\n"
+           "                                 pcx, jpg, qmx) and end; without a display too\n"
+           "      --symbology NAME           " +
            SymbologyNamesHelp() +
-           QStringLiteral(
-               "      --data TEXT                the data\n"
-               "      --height TEXT              the bar height, as the height box reads it (2 "
-               "cm)\n"
-               "      --rotation 0..3            quarter turns anticlockwise\n"
-               "      --no-text                  without the human-readable text\n"
-               "      --dpi N                    resolution of image files (10 to 3000)\n"
-               "  quillmark --help               this text\n");
-}
-
-int RunCommandLineExport(const CCommandLineInfo& info) {
-    // One line on standard error for whatever went wrong, in the program's own words.
-    SetMessageBoxHandler([](const QString& text, MsgIcon, MsgButtons) -> int {
-        std::fprintf(stderr, "quillmark: %s\n", text.toLocal8Bit().constData());
-        return IDCANCEL;
-    });
-    CQuillmarkDoc doc;
-    doc.OnNewDocument(); // what an empty file leaves in place
-    if (!info.file.isEmpty() &&
-        doc.OnOpenDocument(QFileInfo(info.file).absoluteFilePath()) != CDocument::OpenResult::Ok)
-        return 1;
-    if (!info.symbology.isEmpty()) {
-        const SymbologyInfo* symbology = FindSymbologyByCliName(info.symbology.toStdString());
-        if (!symbology) {
-            std::fprintf(stderr, "quillmark: unknown symbology \"%s\"\n",
-                         qPrintable(info.symbology));
-            return 2;
-        }
-        doc.SwitchSymbology(symbology->command);
-    }
-    CBarcode& bc = *doc.m_pBarcode;
-    if (!info.data.isEmpty()) bc.SetData(info.data.toLatin1().toStdString());
-    if (!info.height.isEmpty()) {
-        const CMeasurement m =
-            ParseMeasurement(info.height.toLatin1().toStdString(), settings::Get(settings::kUnit));
-        if (m.value <= 0) {
-            std::fprintf(stderr, "quillmark: \"%s\" is not a bar height\n",
-                         qPrintable(info.height));
-            return 2;
-        }
-        bc.m_nHeight = m.value;
-        bc.m_nHeightUnit = m.unit;
-    }
-
-    CExportOptions options;
-    options.view = {info.rotation, !info.noText};
-    options.screen = CReferenceScreen::Primary();
-    options.dpi = info.dpi > 0 ? info.dpi : ExportResolution();
-    // Measured and placed as the window's view shows the symbol at its first zoom; a view of
-    // the default widget size (100 × 30 pixels) centres the picture at (50, 15).
-    options.rasterSymbolSize =
-        MeasureSymbolOnScreen(bc, options.view.showText, CQuillmarkView::kDefaultZoom,
-                              options.screen.dpiX, options.screen.dpiY);
-    options.pictureCentre = {50, 15};
-    const QString output = QFileInfo(info.output).absoluteFilePath();
-    if (const std::error_code ec =
-            ExportSymbol(bc, QFile::encodeName(output).toStdString(), options)) {
-        QmMessageBox(ExportErrorMessage(ec, output));
-        return 1;
-    }
-    return 0;
+           "      --data TEXT                the data\n"
+           "      --height TEXT              the bar height, as the height box reads it (2 cm)\n"
+           "      --rotation 0..3            quarter turns anticlockwise\n"
+           "      --no-text                  without the human-readable text\n"
+           "      --dpi N                    resolution of image files (10 to 3000)\n"
+           "  quillmark --help               this text\n";
 }

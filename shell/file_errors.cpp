@@ -2,15 +2,40 @@
 
 #include "common/file_errors.h"
 #include "output/export.h"
+#include "output/image_encoders.h"
 
 QString FileErrorMessage(std::error_code ec, const QString& path) {
     const QByteArray utf8 = path.toUtf8();
-    return QString::fromStdString(
-        ::FileErrorMessage(ec, std::string_view(utf8.data(), static_cast<std::size_t>(utf8.size()))));
+    return QString::fromStdString(::FileErrorMessage(
+        ec, std::string_view(utf8.data(), static_cast<std::size_t>(utf8.size()))));
 }
 
-QString ExportErrorMessage(std::error_code ec, const QString& path) {
+QString ExportErrorMessage(const CExportResult& result, const QString& path) {
+    const std::error_code ec = result.error;
+    const QString size = QStringLiteral("%1 × %2").arg(result.imageWidth).arg(result.imageHeight);
     if (ec == ExportError::MetafileNotWritten)
         return QStringLiteral("Unable to create Windows Metafile.");
+    if (ec == ExportError::PictureTooLarge)
+        return QStringLiteral("The picture of this symbol would be larger than %1 MB; shorten "
+                              "its data.")
+            .arg(kMaxPictureBytes >> 20);
+    if (ec == ExportError::ImageTooLarge)
+        return QStringLiteral("The image would be %1 pixels, more than an image may have; lower "
+                              "the resolution.")
+            .arg(size);
+    if (ec == ExportError::ImageEmpty)
+        return QStringLiteral("The image would be %1 pixels, which is no image; raise the "
+                              "resolution.")
+            .arg(size);
+    if (ec == ExportError::ImageNotMade)
+        return QStringLiteral("There is not enough memory for an image of %1 pixels.").arg(size);
+    if (ec == ImageEncodeError::TooLarge)
+        return QStringLiteral("The image is too large for this file format (%1 pixels); choose "
+                              "another format or lower the resolution.")
+            .arg(size);
+    if (ec == ImageEncodeError::EncoderFailed || ec == ImageEncodeError::EmptyImage)
+        return QStringLiteral("The image could not be written as %1 (%2 pixels).")
+            .arg(path)
+            .arg(size);
     return FileErrorMessage(ec, path);
 }

@@ -2,19 +2,43 @@
 
 #include "shell/app.h"
 #include "shell/command_line.h"
+#include "shell/command_line_run.h"
 
 #include <QApplication>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <string>
+#include <vector>
 
-int main(int argc, char** argv) {
-    // The export and help forms need no display: they run on the offscreen platform.
+namespace {
+
+// A command that runs out of memory ends with the program's own message and status 1.
+class CQuillmarkApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::bad_alloc&) {
+            ReportOutOfMemory();
+            std::exit(1);
+        }
+    }
+    static void ReportOutOfMemory() {
+        std::fputs("quillmark: There is not enough memory to finish the command.\n", stderr);
+    }
+};
+
+int Run(int argc, char** argv) {
+    // The forms for scripts (export, print, help) need no display: they run on the offscreen
+    // platform.
     bool headless = false;
     for (int i = 1; i < argc; ++i)
-        headless = headless || std::strcmp(argv[i], "--export") == 0 ||
-                   std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0;
+        for (const char* form : {"--export", "--help", "-h", "-p", "/p", "-pt", "/pt"})
+            headless = headless || std::strcmp(argv[i], form) == 0;
     if (headless) {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         // Scripts read standard error for our one line; Qt's own notes would only add noise.
@@ -24,19 +48,19 @@ int main(int argc, char** argv) {
         });
     }
 
-    QApplication qapp(argc, argv);
+    CQuillmarkApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
     QApplication::setOrganizationName(QStringLiteral("Halvern"));
 
-    const QStringList args = QApplication::arguments().mid(1);
+    // The arguments Qt left (it takes its own out of argv), as the system's bytes.
+    const std::vector<std::string> args(argv + 1, argv + argc);
     const CCommandLineInfo info = ParseCommandLine(args);
     switch (info.kind) {
     case CCommandLineInfo::Help:
-        std::fputs(CommandLineUsage().toLocal8Bit().constData(), stdout);
+        std::fputs(CommandLineUsage().c_str(), stdout);
         return 0;
     case CCommandLineInfo::Invalid:
-        std::fprintf(stderr, "quillmark: %s\n%s", qPrintable(info.error),
-                     CommandLineUsage().toLocal8Bit().constData());
+        std::fprintf(stderr, "quillmark: %s\n%s", info.error.c_str(), CommandLineUsage().c_str());
         return 2;
     case CCommandLineInfo::Export:
         return RunCommandLineExport(info);
@@ -44,9 +68,20 @@ int main(int argc, char** argv) {
         break;
     }
     CQuillmarkApp app;
-    const int early = app.InitInstance(args);
+    const int early = app.InitInstance(info);
     if (early >= 0) return early;
     const int rc = QApplication::exec();
     app.ExitInstance();
     return rc;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        CQuillmarkApplication::ReportOutOfMemory();
+        return 1;
+    }
 }

@@ -38,11 +38,22 @@ bool PrintPage(QPrinter& printer, const CPrintJob& job) {
     return painter.end();
 }
 
+QString EnvironmentPrinter() {
+    for (const char* name : {"LPDEST", "PRINTER"}) {
+        const QString queue = qEnvironmentVariable(name);
+        if (!queue.isEmpty()) return queue;
+    }
+    return {};
+}
+
 bool PrintDirect(const CPrintJob& job, const QString& printerName) {
     QPrinter printer(QPrinter::HighResolution);
-    if (!printerName.isEmpty()) {
-        printer.setPrinterName(printerName);
-        if (printer.printerName() != printerName) {
+    // A queue named in the environment is the one meant; one that does not exist is refused
+    // rather than quietly replaced by the default queue.
+    const QString queue = printerName.isEmpty() ? EnvironmentPrinter() : printerName;
+    if (!queue.isEmpty()) {
+        printer.setPrinterName(queue);
+        if (printer.printerName() != queue) {
             QmMessageBox(QStringLiteral("Could not start print job."));
             return false;
         }

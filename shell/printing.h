@@ -22,6 +22,8 @@ struct CPrintJob {
 void PaintPage(QPainter& painter, const QPrinter& printer, const CPrintJob& job, bool preview);
 // Prints one page on `printer`; "Could not start print job." when it cannot begin.
 bool PrintPage(QPrinter& printer, const CPrintJob& job);
-// Prints without a dialog on the default printer, or on the named one ("Could not start print
-// job." when there is no such printer).
+// The print queue the environment names, as the print system reads it: $LPDEST, else $PRINTER.
+QString EnvironmentPrinter();
+// Prints without a dialog on the named printer, else on the one the environment names, else on
+// the default one ("Could not start print job." when the printer named does not exist).
 bool PrintDirect(const CPrintJob& job, const QString& printerName = QString());

@@ -17,6 +17,9 @@
 
 #include <exception>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 std::unique_ptr<CBarcode> CreateBarcode(const CRuntimeClass* cls) {
@@ -56,35 +59,88 @@ bool CQuillmarkDoc::OnNewDocument() {
     return true;
 }
 
+namespace {
+
+// Whether the first bytes of a file are those of a document: the new-class tag, a class name
+// of the program's that is a barcode.
+bool StartsLikeADocument(std::span<const std::uint8_t> head) {
+    if (head.size() < 6 || head[0] != 0xFF || head[1] != 0xFF) return false;
+    const std::size_t length = head[4] | (head[5] << 8);
+    if (length > CArchive::kMaxClassNameLength || head.size() < 6 + length) return false;
+    const CRuntimeClass* cls = CRuntimeClass::FromName(
+        std::string_view(reinterpret_cast<const char*>(head.data() + 6), length));
+    return cls && cls->IsDerivedFrom(RUNTIME_CLASS(CBarcode));
+}
+
+// The first bytes of a file; empty when it cannot be read.
+std::vector<std::uint8_t> FileHead(const std::string& nativePath) {
+    std::vector<std::uint8_t> head(6 + CArchive::kMaxClassNameLength);
+    UniqueFd fd(::open(nativePath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const ssize_t n = fd.Valid() ? ::read(fd.Get(), head.data(), head.size()) : -1;
+    head.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    return head;
+}
+
+} // namespace
+
+CDocumentRead ReadDocumentFile(const std::string& nativePath, const QString& shownPath) {
+    CDocumentRead read;
+    std::vector<std::uint8_t> bytes;
+    if (const std::error_code ec = ReadWholeFile(nativePath, bytes, kMaxDocumentBytes)) {
+        read.result = CDocument::OpenResult::NotOpened;
+        if (ec == std::errc::file_too_large) {
+            // Told apart by its first bytes: a large file of another kind is simply not a
+            // document.
+            read.message =
+                StartsLikeADocument(FileHead(nativePath))
+                    ? QStringLiteral("%1 is too large to be a Quillmark document (documents are "
+                                     "at most %2 MB).")
+                          .arg(shownPath)
+                          .arg(kMaxDocumentBytes >> 20)
+                    : QStringLiteral("Unexpected file format.");
+        } else {
+            read.message = FileErrorMessage(ec, shownPath);
+        }
+        return read;
+    }
+    // An empty file holds nothing to read.
+    if (bytes.empty()) return read;
+    try {
+        read.barcode = LoadBarcode(bytes);
+    } catch (const CArchiveException&) {
+        read.result = CDocument::OpenResult::FailedToLoad;
+        read.message = QStringLiteral("Unexpected file format.");
+    } catch (const std::exception&) {
+        read.result = CDocument::OpenResult::FailedToLoad;
+        read.message = QStringLiteral("Failed to open document.");
+    }
+    return read;
+}
+
 CDocument::OpenResult CQuillmarkDoc::OnOpenDocument(const QString& path) {
     WaitCursor wait;
-    std::vector<std::uint8_t> bytes;
-    if (const std::error_code ec = ReadWholeFile(QFile::encodeName(path).toStdString(), bytes)) {
-        QmMessageBox(FileErrorMessage(ec, path));
-        return OpenResult::NotOpened;
-    }
-    // An empty file holds nothing to read: the document keeps its barcode.
-    if (bytes.empty()) {
-        SetModifiedFlag(false);
-        emit Changed();
-        emit BarcodeReplaced();
-        return OpenResult::Ok;
-    }
-    SetModifiedFlag(true); // while loading: a failure leaves no trustworthy contents
-    std::unique_ptr<CBarcode> loaded;
-    try {
-        loaded = LoadBarcode(bytes);
-    } catch (const CArchiveException&) {
+    CDocumentRead read = ReadDocumentFile(QFile::encodeName(path).toStdString(), path);
+    switch (read.result) {
+    case OpenResult::NotOpened:
+        QmMessageBox(read.message);
+        return read.result;
+    case OpenResult::FailedToLoad:
+        // Nothing trustworthy is left of the document.
+        SetModifiedFlag(true);
         m_pBarcode.reset();
-        QmMessageBox(QStringLiteral("Unexpected file format."));
-        return OpenResult::FailedToLoad;
-    } catch (const std::exception&) {
-        m_pBarcode.reset();
-        QmMessageBox(QStringLiteral("Failed to open document."));
-        return OpenResult::FailedToLoad;
+        QmMessageBox(read.message);
+        return read.result;
+    case OpenResult::Ok:
+        break;
     }
     SetModifiedFlag(false);
-    InstallBarcode(std::move(loaded));
+    if (read.barcode) {
+        InstallBarcode(std::move(read.barcode));
+    } else {
+        // An empty file: the document keeps its barcode.
+        emit Changed();
+        emit BarcodeReplaced();
+    }
     return OpenResult::Ok;
 }
 

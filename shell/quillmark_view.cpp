@@ -147,12 +147,16 @@ CExportOptions CQuillmarkView::ExportOptions(int dpi) const {
 bool CQuillmarkView::CreateMetafile(const QString& path) {
     const CQuillmarkDoc* doc = GetDoc();
     if (!doc || !doc->m_pBarcode) return false;
+    const std::vector<std::uint8_t> bytes = RecordMetafile(*doc->m_pBarcode, ExportOptions(0));
+    if (bytes.empty()) {
+        QmMessageBox(ExportErrorMessage({ExportError::PictureTooLarge}, path));
+        return false;
+    }
     // The scratch file lies in the shared temporary folder: a link planted there is replaced,
     // never followed.
-    if (WriteFileAtomically(QFile::encodeName(path).toStdString(),
-                            RecordMetafile(*doc->m_pBarcode, ExportOptions(0)),
+    if (WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes,
                             {.followSymlinks = false})) {
-        QmMessageBox(ExportErrorMessage(ExportError::MetafileNotWritten, path));
+        QmMessageBox(ExportErrorMessage({ExportError::MetafileNotWritten}, path));
         return false;
     }
     return true;
@@ -203,8 +207,9 @@ bool CQuillmarkView::ExportToFile(const QString& path, int dpi) {
     // A copy of the document goes through the document, which words its own failures.
     if (FileExtensionIs(native, "qmx")) return doc->OnSaveDocument(path);
     if (!doc->m_pBarcode) return false;
-    if (const std::error_code ec = ExportSymbol(*doc->m_pBarcode, native, ExportOptions(dpi))) {
-        QmMessageBox(ExportErrorMessage(ec, path));
+    if (const CExportResult result = ExportSymbol(*doc->m_pBarcode, native, ExportOptions(dpi));
+        !result) {
+        QmMessageBox(ExportErrorMessage(result, path));
         return false;
     }
     return true;

@@ -45,6 +45,8 @@ mkdir -p "$outdir"
 
 # A document: EAN-13 5901234123457.
 "$quillmark" --export "$work/ean.qmx" --symbology "EAN 13" --data 590123412345 || exit 1
+# Printing needs no display.
+unset DISPLAY WAYLAND_DISPLAY
 
 check() { # how, args...
     local how=$1; shift
@@ -70,6 +72,19 @@ check() { # how, args...
 }
 
 status=0
+# A queue named in the environment that does not exist is refused, not replaced by another.
+before=$(ls "$outdir" | wc -l)
+if PRINTER=NoSuchQueue$$ "$quillmark" -p "$work/ean.qmx" 2>"$work/err"; then
+    echo "FAIL: PRINTER naming no queue printed anyway"
+    status=1
+elif ! grep -q "Could not start print job." "$work/err"; then
+    echo "FAIL: PRINTER naming no queue: no message ($(cat "$work/err"))"
+    status=1
+else
+    sleep 1
+    [[ $(ls "$outdir" | wc -l) -eq $before ]] || { echo "FAIL: a PDF appeared"; status=1; }
+    echo "ok: PRINTER naming no queue is refused"
+fi
 check "-p" -p "$work/ean.qmx" || status=1
 check "-pt" -pt "$work/ean.qmx" "$queue" driver port || status=1
 exit $status

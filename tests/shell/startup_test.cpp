@@ -21,9 +21,9 @@
 TEST(CommandLine, Forms) {
     using K = CCommandLineInfo;
     const struct {
-        QStringList args;
+        std::vector<std::string> args;
         K::Kind kind;
-        QString file;
+        std::string fileOrError;
     } cases[] = {
         {{}, K::New, ""},
         {{"/home/u/a.qmx"}, K::Open, "/home/u/a.qmx"}, // a path, not a flag
@@ -33,23 +33,57 @@ TEST(CommandLine, Forms) {
         {{"/pt", "a.qmx", "Office", "drv", "port"}, K::PrintTo, "a.qmx"},
         {{"/UNREGISTER"}, K::Unregister, ""},
         {{"-unregserver"}, K::Unregister, ""},
-        {{"-p"}, K::Invalid, ""},
-        {{"/pt", "a.qmx", "Office"}, K::Invalid, ""},
+        {{"-p"}, K::Invalid, "-p needs a file to print"},
+        {{"-p", ""}, K::Invalid, "the document's name is empty"},
+        {{""}, K::Invalid, "the document's name is empty"},
+        {{"/pt", "a.qmx", "Office"},
+         K::Invalid,
+         "-pt needs a file, a printer, a driver and a port"},
         {{"--help"}, K::Help, ""},
         {{"--export", "out.png", "in.qmx", "--dpi", "300"}, K::Export, "in.qmx"},
-        {{"--export"}, K::Invalid, ""},
-        {{"--export", "o.png", "--rotation", "4"}, K::Invalid, ""},
-        {{"--export", "o.png", "--bogus"}, K::Invalid, ""},
+        {{"--export", "out.png", "--", "-odd.qmx"}, K::Export, "-odd.qmx"},
+        // A file name is the system's bytes, whatever their encoding.
+        {{"--export", "o.png", "caf\xE9.qmx"}, K::Export, "caf\xE9.qmx"},
+        {{"--export"}, K::Invalid, "--export needs an output file name"},
+        {{"--export", ""}, K::Invalid, "--export needs an output file name, not an empty text"},
+        {{"--export", "o.png", "--rotation", "4"}, K::Invalid, "--rotation needs 0, 1, 2 or 3"},
+        {{"--export", "o.png", "--bogus"}, K::Invalid, "unknown option --bogus"},
+        {{"--export", "o.png", "--data", ""}, K::Invalid, "--data needs a text, not an empty text"},
+        {{"--export", "o.png", "--symbology", ""},
+         K::Invalid,
+         "--symbology needs a name, not an empty text"},
+        {{"--export", "o.png", "--height"}, K::Invalid, "--height needs a height"},
+        {{"--export", "o.png", "--dpi", ""},
+         K::Invalid,
+         "--dpi needs a resolution from 10 to 3000"},
+        {{"--export", "o.png", ""}, K::Invalid, "the document's name is empty"},
+        {{"--export", "o.png", "-dpi", "300"}, K::Invalid, "unknown option -dpi"},
+        {{"--export", "o.png", "a.qmx", "b.qmx"},
+         K::Invalid,
+         "more than one document named: b.qmx"},
     };
     for (const auto& c : cases) {
+        std::string shown;
+        for (const std::string& a : c.args)
+            shown += "[" + a + "]";
         const CCommandLineInfo info = ParseCommandLine(c.args);
-        EXPECT_EQ(info.kind, c.kind) << c.args.join(' ').toStdString();
-        EXPECT_EQ(info.file, c.file) << c.args.join(' ').toStdString();
+        EXPECT_EQ(info.kind, c.kind) << shown;
+        EXPECT_EQ(c.kind == K::Invalid ? info.error : info.file, c.fileOrError) << shown;
     }
     const CCommandLineInfo pt = ParseCommandLine({"-pt", "a.qmx", "Office", "drv", "port"});
     EXPECT_EQ(pt.printer, "Office");
     EXPECT_EQ(pt.driver, "drv");
     EXPECT_EQ(pt.port, "port");
+}
+
+// Arguments echoed in messages: control bytes shown escaped, long ones cut short.
+TEST(CommandLine, EchoedArgumentsAreShortAndPrintable) {
+    EXPECT_EQ(ShownArgument("plain"), "plain");
+    EXPECT_EQ(ShownArgument("a\x1b[2Jb\n"), "a\\x1B[2Jb\\x0A");
+    EXPECT_EQ(ShownArgument(std::string(100000, 'x')), std::string(60, 'x') + "...");
+    const CCommandLineInfo bad =
+        ParseCommandLine({"--export", "o.png", "--" + std::string(100000, 'y') + "\r"});
+    EXPECT_EQ(bad.error, "unknown option --" + std::string(58, 'y') + "...");
 }
 
 TEST(AboutBox, VersionLineComesFromTheProjectVersion) {
@@ -115,18 +149,18 @@ TEST_F(StartupTest, AFileThatCannotBeOpenedEndsTheProgram) {
 TEST_F(StartupTest, PreviewPagesIsKeptOnlyWhenChosen) {
     {
         CQuillmarkApp app;
-        ASSERT_EQ(app.InitInstance({}, false), -1);
+        ASSERT_EQ(app.InitInstance(QStringList(), false), -1);
         app.ExitInstance();
     }
     EXPECT_EQ(SettingsStore().GetInt("Settings", "PreviewPages", -1), -1);
     {
         CQuillmarkApp app;
-        ASSERT_EQ(app.InitInstance({}, false), -1);
+        ASSERT_EQ(app.InitInstance(QStringList(), false), -1);
         app.SetPreviewPages(2);
         app.ExitInstance();
     }
     CQuillmarkApp app;
-    ASSERT_EQ(app.InitInstance({}, false), -1);
+    ASSERT_EQ(app.InitInstance(QStringList(), false), -1);
     EXPECT_EQ(app.PreviewPages(), 2);
 }
 

@@ -1,0 +1,86 @@
+#include "shell/command_line_run.h"
+
+#include "common/file_io.h"
+#include "common/settings_keys.h"
+#include "engine/symbologies.h"
+#include "output/export.h"
+#include "shell/file_errors.h"
+#include "shell/measurement.h"
+#include "shell/quillmark_doc.h"
+#include "shell/quillmark_view.h"
+#include "ui/message_box.h"
+
+#include <QFile>
+
+#include <cstdio>
+#include <filesystem>
+
+void SendMessagesToStandardError() {
+    SetMessageBoxHandler([](const QString& text, MsgIcon, MsgButtons) -> int {
+        std::fprintf(stderr, "quillmark: %s\n", text.toLocal8Bit().constData());
+        return IDCANCEL;
+    });
+}
+
+namespace {
+
+std::string Absolute(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+} // namespace
+
+int RunCommandLineExport(const CCommandLineInfo& info) {
+    SendMessagesToStandardError();
+    CQuillmarkDoc doc;
+    doc.OnNewDocument(); // what an empty file leaves in place
+    if (!info.file.empty()) {
+        const std::string path = Absolute(info.file);
+        CDocumentRead read = ReadDocumentFile(path, QFile::decodeName(path.c_str()));
+        if (read.result != CDocument::OpenResult::Ok) {
+            QmMessageBox(read.message);
+            return 1;
+        }
+        if (read.barcode) doc.m_pBarcode = std::move(read.barcode);
+    }
+    if (!info.symbology.empty()) {
+        const SymbologyInfo* symbology = FindSymbologyByCliName(info.symbology);
+        if (!symbology) {
+            std::fprintf(stderr, "quillmark: unknown symbology \"%s\"\n",
+                         ShownArgument(info.symbology).c_str());
+            return 2;
+        }
+        doc.SwitchSymbology(symbology->command);
+    }
+    CBarcode& bc = *doc.m_pBarcode;
+    if (!info.data.empty()) bc.SetData(info.data);
+    if (!info.height.empty()) {
+        const CMeasurement m = ParseMeasurement(info.height, settings::Get(settings::kUnit));
+        if (m.value <= 0) {
+            std::fprintf(stderr, "quillmark: \"%s\" is not a bar height\n",
+                         ShownArgument(info.height).c_str());
+            return 2;
+        }
+        bc.m_nHeight = m.value;
+        bc.m_nHeightUnit = m.unit;
+    }
+
+    CExportOptions options;
+    options.view = {info.rotation, !info.noText};
+    options.screen = CReferenceScreen::Primary();
+    options.dpi = info.dpi > 0 ? info.dpi : ExportResolution();
+    // Measured and placed as the window's view shows the symbol at its first zoom; a view of
+    // the default widget size (100 × 30 pixels) centres the picture at (50, 15).
+    options.rasterSymbolSize =
+        MeasureSymbolOnScreen(bc, options.view.showText, CQuillmarkView::kDefaultZoom,
+                              options.screen.dpiX, options.screen.dpiY);
+    options.pictureCentre = {50, 15};
+    const std::string output = Absolute(info.output);
+    if (const CExportResult result = ExportSymbol(bc, output, options); !result) {
+        QmMessageBox(ExportErrorMessage(result, QFile::decodeName(output.c_str())));
+        return 1;
+    }
+    return 0;
+}
