@@ -72,8 +72,50 @@ CLabelDbError::CLabelDbError(const QString& description)
 
 // ---- where the database is ----
 
-LabelConnectionParams ParseLabelConnectionString(const QString& text, const QString& baseDir) {
-    QString driver, database, host, port, user, password, defaultDir;
+namespace {
+
+// One "key=value" of a connection string, the key in lower case.
+struct ConnectionPart {
+    QString key;
+    QString value;
+};
+
+// The value in braces that starts at text[i], the '{'; "}}" stands for "}". Leaves `i` at the
+// ';' that ends the part, or at the end of the text.
+QString ReadBracedValue(const QString& text, int& i, const QString& key) {
+    const int n = static_cast<int>(text.size());
+    QString value;
+    bool closed = false;
+    for (++i; i < n; ++i) {
+        if (text[i] == u'}') {
+            if (i + 1 < n && text[i + 1] == u'}') {
+                value += u'}';
+                ++i;
+                continue;
+            }
+            closed = true;
+            ++i;
+            break;
+        }
+        value += text[i];
+    }
+    if (!closed)
+        Fail(QStringLiteral("The label database connection string has a value in braces "
+                            "without its closing brace: \"%1\".")
+                 .arg(key));
+    while (i < n && text[i] != u';') {
+        if (!text[i].isSpace())
+            Fail(QStringLiteral("The label database connection string has text after "
+                                "the braced value of \"%1\".")
+                     .arg(key));
+        ++i;
+    }
+    return value;
+}
+
+// The parts of "key=value;key=value" in order; empty parts are skipped.
+std::vector<ConnectionPart> SplitConnectionString(const QString& text) {
+    std::vector<ConnectionPart> parts;
     int i = 0;
     const int n = static_cast<int>(text.size());
     while (i < n) {
@@ -88,63 +130,54 @@ LabelConnectionParams ParseLabelConnectionString(const QString& text, const QStr
             i = semi < 0 ? n : semi + 1;
             continue;
         }
-        const QString key = text.mid(i, eq - i).trimmed().toLower();
+        ConnectionPart p;
+        p.key = text.mid(i, eq - i).trimmed().toLower();
         i = eq + 1;
         while (i < n && text[i].isSpace())
             ++i;
-        QString value;
         if (i < n && text[i] == u'{') {
-            bool closed = false;
-            for (++i; i < n; ++i) {
-                if (text[i] == u'}') {
-                    if (i + 1 < n && text[i + 1] == u'}') {
-                        value += u'}';
-                        ++i;
-                        continue;
-                    }
-                    closed = true;
-                    ++i;
-                    break;
-                }
-                value += text[i];
-            }
-            if (!closed)
-                Fail(QStringLiteral("The label database connection string has a value in braces "
-                                    "without its closing brace: \"%1\".")
-                         .arg(key));
-            while (i < n && text[i] != u';') {
-                if (!text[i].isSpace())
-                    Fail(QStringLiteral("The label database connection string has text after "
-                                        "the braced value of \"%1\".")
-                             .arg(key));
-                ++i;
-            }
+            p.value = ReadBracedValue(text, i, p.key);
         } else {
             const int end = semi < 0 ? n : semi;
-            value = text.mid(i, end - i).trimmed();
+            p.value = text.mid(i, end - i).trimmed();
             i = end;
         }
         if (i < n) ++i; // the ';'
-
-        if (key == u"driver")
-            driver = value;
-        else if (key == u"dbq" || key == u"database")
-            database = value;
-        else if (key == u"server" || key == u"host")
-            host = value;
-        else if (key == u"port")
-            port = value;
-        else if (key == u"uid" || key == u"user")
-            user = value;
-        else if (key == u"pwd" || key == u"password")
-            password = value;
-        else if (key == u"defaultdir")
-            defaultDir = value;
+        parts.push_back(std::move(p));
     }
+    return parts;
+}
 
+// What a connection string says, each under the names it may go by; a later part wins.
+struct ConnectionFields {
+    QString driver, database, host, port, user, password, defaultDir;
+};
+
+ConnectionFields CollectConnectionFields(const std::vector<ConnectionPart>& parts) {
+    ConnectionFields f;
+    for (const ConnectionPart& p : parts) {
+        if (p.key == u"driver")
+            f.driver = p.value;
+        else if (p.key == u"dbq" || p.key == u"database")
+            f.database = p.value;
+        else if (p.key == u"server" || p.key == u"host")
+            f.host = p.value;
+        else if (p.key == u"port")
+            f.port = p.value;
+        else if (p.key == u"uid" || p.key == u"user")
+            f.user = p.value;
+        else if (p.key == u"pwd" || p.key == u"password")
+            f.password = p.value;
+        else if (p.key == u"defaultdir")
+            f.defaultDir = p.value;
+    }
+    return f;
+}
+
+LabelConnectionParams MakeConnectionParams(const ConnectionFields& f, const QString& baseDir) {
     LabelConnectionParams params;
-    const QString engine = driver.toLower();
-    if (driver.isEmpty())
+    const QString engine = f.driver.toLower();
+    if (f.driver.isEmpty())
         Fail(QStringLiteral("The label database connection string names no database driver. "
                             "Give Driver=SQLite with DBQ=<file>, or Driver=PostgreSQL with "
                             "Server, Port, Database, Uid and Pwd."));
@@ -156,29 +189,35 @@ LabelConnectionParams ParseLabelConnectionString(const QString& text, const QStr
         Fail(QStringLiteral("The label database connection string names the driver \"%1\", "
                             "which Quillmark cannot use. Use Driver=SQLite or "
                             "Driver=PostgreSQL.")
-                 .arg(driver));
+                 .arg(f.driver));
 
-    if (!port.isEmpty()) {
+    if (!f.port.isEmpty()) {
         bool ok = false;
-        params.port = port.toInt(&ok);
+        params.port = f.port.toInt(&ok);
         if (!ok || params.port <= 0 || params.port > 65535)
             Fail(QStringLiteral("The port \"%1\" in the label database connection string is not "
                                 "a port number.")
-                     .arg(port));
+                     .arg(f.port));
     }
-    params.host = host;
-    params.user = user;
-    params.password = password;
+    params.host = f.host;
+    params.user = f.user;
+    params.password = f.password;
     if (params.engine == LabelConnectionParams::Engine::SQLite) {
-        if (database.isEmpty())
+        if (f.database.isEmpty())
             Fail(QStringLiteral("The label database connection string names no database file; "
                                 "give it as DBQ=<file>."));
-        const QString dir = defaultDir.isEmpty() ? baseDir : defaultDir;
-        params.database = QDir::cleanPath(QDir(dir).absoluteFilePath(database));
+        const QString dir = f.defaultDir.isEmpty() ? baseDir : f.defaultDir;
+        params.database = QDir::cleanPath(QDir(dir).absoluteFilePath(f.database));
     } else {
-        params.database = database;
+        params.database = f.database;
     }
     return params;
+}
+
+} // namespace
+
+LabelConnectionParams ParseLabelConnectionString(const QString& text, const QString& baseDir) {
+    return MakeConnectionParams(CollectConnectionFields(SplitConnectionString(text)), baseDir);
 }
 
 QString UserLabelDataDir() {

@@ -299,6 +299,12 @@ TEST(LabelDatabaseOpen, ConnectionStrings) {
     EXPECT_EQ(ParseLabelConnectionString("Driver=SQLite;DBQ=x/../data.dat;DefaultDir=/srv", "/opt")
                   .database,
               "/srv/data.dat");
+    // Other names of the keys; empty parts are skipped and a later part wins.
+    const LabelConnectionParams named = ParseLabelConnectionString(
+        "Driver=PostgreSQL;;Host=first;Server=second;User=u;Password= {p} ;Database=d;", "/opt");
+    EXPECT_EQ(named.host, "second");
+    EXPECT_EQ(QStringList({named.user, named.password, named.database}),
+              QStringList({"u", "p", "d"}));
 
     const struct {
         const char* text;
@@ -310,6 +316,7 @@ TEST(LabelDatabaseOpen, ConnectionStrings) {
         {"Driver=SQLite", "names no database file"},
         {"Driver=PostgreSQL;Port=http", "\"http\" in the label database connection string is not"},
         {"Driver=SQLite;DBQ={data.dat", "without its closing brace"},
+        {"Driver=SQLite;DBQ={data}.dat", "text after the braced value of \"dbq\""},
         {"Driver=SQLite;just text", "a part without '='"},
     };
     for (const auto& b : bad) {
