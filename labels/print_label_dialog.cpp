@@ -175,8 +175,26 @@ void CBWPrintLabelDialog::BuildControls() {
     setWindowTitle(QStringLiteral("Print"));
     auto* outer = new QVBoxLayout(this);
 
-    // ---- the printer part ----
+    // Created in the order of the keyboard's Tab key.
     auto* printerPart = new QHBoxLayout;
+    printerPart->addLayout(BuildPrinterChoices(), 1);
+    printerPart->addLayout(BuildButtons());
+    outer->addLayout(printerPart);
+
+    m_pLine = new QFrame(this);
+    m_pLine->setFrameShape(QFrame::HLine);
+    m_pLine->setFrameShadow(QFrame::Sunken);
+    outer->addWidget(m_pLine);
+
+    outer->addWidget(BuildLabelSection());
+    ConnectControls();
+
+    // The start of an empty product list, until the database has been read.
+    m_pDetails->setEnabled(false);
+    m_pDelete->setEnabled(false);
+}
+
+QLayout* CBWPrintLabelDialog::BuildPrinterChoices() {
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Printer:"), this), 0, 0);
     m_pPrinters = new QComboBox(this);
@@ -196,8 +214,10 @@ void CBWPrintLabelDialog::BuildControls() {
     m_pUseLabel = new QCheckBox(QStringLiteral("&Use Label Settings"), this);
     grid->addWidget(m_pUseLabel, 3, 0, 1, 3);
     grid->setColumnStretch(2, 1);
-    printerPart->addLayout(grid, 1);
+    return grid;
+}
 
+QLayout* CBWPrintLabelDialog::BuildButtons() {
     auto* buttons = new QVBoxLayout;
     m_pOk = new QPushButton(QStringLiteral("&OK"), this);
     m_pOk->setDefault(true);
@@ -207,17 +227,11 @@ void CBWPrintLabelDialog::BuildControls() {
     buttons->addWidget(m_pCancel);
     buttons->addWidget(m_pSave);
     buttons->addStretch(1);
-    printerPart->addLayout(buttons);
-    outer->addLayout(printerPart);
+    return buttons;
+}
 
-    m_pLine = new QFrame(this);
-    m_pLine->setFrameShape(QFrame::HLine);
-    m_pLine->setFrameShadow(QFrame::Sunken);
-    outer->addWidget(m_pLine);
-
-    // ---- the label section ----
+QWidget* CBWPrintLabelDialog::BuildLabelSection() {
     m_pSection = new QWidget(this);
-    outer->addWidget(m_pSection);
     auto* section = new QGridLayout(m_pSection);
     section->setContentsMargins(0, 0, 0, 0);
 
@@ -248,6 +262,13 @@ void CBWPrintLabelDialog::BuildControls() {
     section->setRowStretch(3, 1);
 
     auto* lower = new QHBoxLayout;
+    lower->addWidget(BuildPrintGroup());
+    lower->addWidget(BuildInformationGroup(), 1);
+    section->addLayout(lower, 4, 0, 1, 3);
+    return m_pSection;
+}
+
+QWidget* CBWPrintLabelDialog::BuildPrintGroup() {
     auto* print = new QGroupBox(QStringLiteral("Print"), m_pSection);
     auto* printGrid = new QGridLayout(print);
     m_pFullPage = new QRadioButton(QStringLiteral("&Full page of the same label"), print);
@@ -259,6 +280,7 @@ void CBWPrintLabelDialog::BuildControls() {
     m_pColumn = new CFilterIntegerEdit(9, print);
     m_pRowSpin = new CSpinButton(print);
     m_pColumnSpin = new CSpinButton(print);
+    const QFontMetrics fm(font());
     const int fieldWidth = fm.horizontalAdvance(QStringLiteral("000000")) + 12;
     int column = 0;
     for (auto [caption, field, spin] : {std::tuple{"Row:", m_pRow, m_pRowSpin},
@@ -277,8 +299,10 @@ void CBWPrintLabelDialog::BuildControls() {
         column += 2;
     }
     printGrid->setColumnStretch(3, 1);
-    lower->addWidget(print);
+    return print;
+}
 
+QWidget* CBWPrintLabelDialog::BuildInformationGroup() {
     auto* info = new QGroupBox(QStringLiteral("Label Information"), m_pSection);
     auto* infoGrid = new QGridLayout(info);
     m_pType = MakeReadout(info);
@@ -286,6 +310,7 @@ void CBWPrintLabelDialog::BuildControls() {
     m_pWidth = MakeReadout(info);
     m_pPaper = MakeReadout(info);
     // Room for the longest paper name, so no read-out is cut short.
+    const QFontMetrics fm(font());
     int paperWidth = 0;
     for (const PaperSize& paper : kPaperSizes)
         paperWidth = std::max(paperWidth, fm.horizontalAdvance(QString::fromLatin1(paper.name)));
@@ -301,10 +326,10 @@ void CBWPrintLabelDialog::BuildControls() {
         ++row;
     }
     infoGrid->setColumnStretch(1, 1);
-    lower->addWidget(info, 1);
-    section->addLayout(lower, 4, 0, 1, 3);
+    return info;
+}
 
-    // ---- behaviour ----
+void CBWPrintLabelDialog::ConnectControls() {
     connect(m_pOk, &QPushButton::clicked, this, &CBWPrintLabelDialog::accept);
     connect(m_pCancel, &QPushButton::clicked, this, &CBWPrintLabelDialog::reject);
     connect(m_pSave, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnSave);
@@ -330,10 +355,6 @@ void CBWPrintLabelDialog::BuildControls() {
     connect(m_pDetails, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnDetails);
     connect(m_pNewLabel, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnNewLabel);
     connect(m_pDelete, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnDelete);
-
-    // The start of an empty product list, until the database has been read.
-    m_pDetails->setEnabled(false);
-    m_pDelete->setEnabled(false);
 }
 
 void CBWPrintLabelDialog::RecordSizes() {
