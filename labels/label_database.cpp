@@ -1,6 +1,6 @@
 #include "labels/label_database.h"
 
-#include "common/settings_store.h"
+#include "common/settings_keys.h"
 
 #include <QDir>
 #include <QFile>
@@ -251,7 +251,7 @@ QString LocateDefaultLabelDatabase(const QString& programDir, const QString& use
 }
 
 LabelConnectionParams LabelConnectionFromSettings(const QString& programDir) {
-    const std::string setting = SettingsStore().GetString("Print", "LabelDBConnectionString", "");
+    const std::string setting = settings::Get(settings::kLabelDbConnection);
     const QString text = QString::fromUtf8(setting.data(), static_cast<qsizetype>(setting.size()));
     if (!text.trimmed().isEmpty()) return ParseLabelConnectionString(text, programDir);
     LabelConnectionParams params;
@@ -690,7 +690,7 @@ LabelRecord CLabelDatabase::ReadLabel(const CRowBookmark& product) {
 }
 
 void CLabelDatabase::WriteLabelColumns(const LabelRecord& label) {
-    // The order in which the program has always written a label.
+    // Every column but the key; each is saved in the table's order, whatever the order here.
     CLabelRecordset& s = m_labels;
     s.SetValue(QStringLiteral("LabelName1"), label.name1);
     s.SetValue(QStringLiteral("LabelName2"), label.name2);

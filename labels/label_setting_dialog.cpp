@@ -35,7 +35,7 @@ struct Place {
     int x, y, w, h;
 };
 
-// Positions in dialog units, as the dialog has always been laid out.
+// Positions in dialog units, field by field in the order of Field.
 struct FieldPlaces {
     const char* caption;
     Place label, field, spin;

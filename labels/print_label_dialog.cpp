@@ -1,5 +1,6 @@
 #include "labels/print_label_dialog.h"
 
+#include "common/settings_keys.h"
 #include "common/settings_store.h"
 #include "labels/filter_edit.h"
 #include "labels/label_geometry.h"
@@ -40,17 +41,15 @@ constexpr int kSpinUpper = 10000;
 // The number fields hold nine digits; a value beyond them could not be shown faithfully.
 constexpr int kNineDigits = 999'999'999;
 
-const char kSection[] = "Print";
-
-// A position stored by hand or by an old version may be anything; the fields show only what
-// they can hold, and anything else as the first label.
-unsigned ReadPosition(const char* key) {
-    const int v = SettingsStore().GetInt(kSection, key, 1);
+// A stored position may be any integer; the fields show only what they can hold, and anything
+// else as the first label.
+unsigned ReadPosition(const IntSetting& setting) {
+    const int v = settings::Get(setting);
     return v < 0 || v > kNineDigits ? 1u : static_cast<unsigned>(v);
 }
 
 int MeasurementUnit() {
-    return SettingsStore().GetInt("Options", "Unit", 0);
+    return settings::Get(settings::kUnit);
 }
 
 // The label setting dialog takes unsigned counts; a negative count in the database is no count.
@@ -127,25 +126,25 @@ int WrapSpinStep(int position, int delta, int lower, int upper) {
 }
 
 bool StorePrintLabelChoice(const PrintLabelChoice& choice) {
-    SettingsStore store;
-    bool ok = store.WriteInt(kSection, "UseLabel", choice.useLabel);
-    ok = store.WriteInt(kSection, "FullPage", choice.fullPage) && ok;
-    ok = store.WriteInt(kSection, "Row", static_cast<int>(choice.row)) && ok;
-    ok = store.WriteInt(kSection, "Column", static_cast<int>(choice.column)) && ok;
+    // Every value is written even when an earlier one fails.
+    bool ok = settings::Set(settings::kUseLabelDialog, choice.useLabel);
+    ok = settings::Set(settings::kFullPage, choice.fullPage) && ok;
+    ok = settings::Set(settings::kRow, static_cast<int>(choice.row)) && ok;
+    ok = settings::Set(settings::kColumn, static_cast<int>(choice.column)) && ok;
     if (!choice.product) return ok;
     const LabelRecord& p = *choice.product;
     const struct {
-        const char* key;
+        const IntSetting& key;
         int value;
     } keys[] = {
-        {"SavedLabelID", p.id},           {"LabelWidth", p.width},
-        {"LabelHeight", p.height},        {"VertPitch", p.verticalPitch},
-        {"HorzPitch", p.horizontalPitch}, {"TopMargin", p.topMargin},
-        {"SideMargin", p.sideMargin},     {"NumberAcross", p.numberAcross},
-        {"NumberDown", p.numberDown},
+        {settings::kSavedLabelId, p.id},           {settings::kLabelWidth, p.width},
+        {settings::kLabelHeight, p.height},        {settings::kVertPitch, p.verticalPitch},
+        {settings::kHorzPitch, p.horizontalPitch}, {settings::kTopMargin, p.topMargin},
+        {settings::kSideMargin, p.sideMargin},     {settings::kNumberAcross, p.numberAcross},
+        {settings::kNumberDown, p.numberDown},
     };
     for (const auto& k : keys)
-        ok = store.WriteInt(kSection, k.key, k.value) && ok;
+        ok = settings::Set(k.key, k.value) && ok;
     return ok;
 }
 
@@ -153,12 +152,11 @@ bool StorePrintLabelChoice(const PrintLabelChoice& choice) {
 
 CBWPrintLabelDialog::CBWPrintLabelDialog(QPrinter* printer, QWidget* parent)
     : QDialog(parent), m_pPrinter(printer) {
-    const SettingsStore store;
-    m_bUseLabel = store.GetInt(kSection, "UseLabel", 1) != 0 ? 1 : 0;
+    m_bUseLabel = settings::Get(settings::kUseLabelDialog) != 0 ? 1 : 0;
     // Printing takes every value but 1 for a full sheet, so the dialog shows it so.
-    m_nFullPage = store.GetInt(kSection, "FullPage", 0) == 1 ? 1 : 0;
-    m_nRow = ReadPosition("Row");
-    m_nColumn = ReadPosition("Column");
+    m_nFullPage = settings::Get(settings::kFullPage) == 1 ? 1 : 0;
+    m_nRow = ReadPosition(settings::kRow);
+    m_nColumn = ReadPosition(settings::kColumn);
 
     BuildControls();
     SetPrinters(AvailablePrinters());
@@ -478,7 +476,7 @@ bool CBWPrintLabelDialog::OnInitDialog() {
 
     std::optional<WrittenLabel> initial;
     Guarded([this, &initial] {
-        const int saved = SettingsStore().GetInt(kSection, "SavedLabelID", 0);
+        const int saved = settings::Get(settings::kSavedLabelId);
         if (saved > 0) {
             if (const std::optional<int> company = m_db->FindLabelCompany(saved))
                 initial = WrittenLabel{saved, *company};
