@@ -52,6 +52,13 @@ const std::array<FieldPlaces, 8> kPlaces = {{
     {"Number Down", {128, 175, 46, 8}, {183, 175, 40, 12}, {212, 175, 11, 8}, {0, 0, 0, 0}},
 }};
 
+// The part of the label's geometry each field shows, in the order of Field.
+using G = CLabelGeometry;
+constexpr std::array<int G::*, 8> kFieldShows = {
+    &G::topMargin, &G::sideMargin, &G::verticalPitch, &G::horizontalPitch,
+    &G::height,    &G::width,      &G::numberAcross,  &G::numberDown,
+};
+
 // Dialog units scale with the dialog's font: four to the average character width, eight to
 // the character height.
 class DialogUnits {
@@ -338,15 +345,14 @@ void CBWLabelSettingDialog::CheckChange() {
 
 void CBWLabelSettingDialog::RefreshPreview() {
     LabelSheetGeometry& g = m_pPreview->m_geometry;
-    g.topMargin = StoredLength(LengthField(TopMargin).GetValue(), m_bUnitCm);
-    g.sideMargin = StoredLength(LengthField(SideMargin).GetValue(), m_bUnitCm);
-    g.verticalPitch = StoredLength(LengthField(VerticalPitch).GetValue(), m_bUnitCm);
-    g.horizontalPitch = StoredLength(LengthField(HorizontalPitch).GetValue(), m_bUnitCm);
-    g.labelHeight = StoredLength(LengthField(LabelHeight).GetValue(), m_bUnitCm);
-    g.labelWidth = StoredLength(LengthField(LabelWidth).GetValue(), m_bUnitCm);
-    g.numberAcross = CountField(NumberAcross).GetIntValue();
-    g.numberDown = CountField(NumberDown).GetIntValue();
-    const PaperSize* paper = FindPaperSize(m_pPaper->currentIndex());
+    for (int i = 0; i < 8; ++i) {
+        const Field f = static_cast<Field>(i);
+        g.labels.*kFieldShows[i] = i < kLengthFields
+                                       ? StoredLength(LengthField(f).GetValue(), m_bUnitCm)
+                                       : CountField(f).GetIntValue();
+    }
+    g.labels.paperSize = m_pPaper->currentIndex();
+    const PaperSize* paper = FindPaperSize(g.labels.paperSize);
     if (!paper) paper = &kPaperSizes[0];
     g.paperWidth = paper->width;
     g.paperHeight = paper->height;

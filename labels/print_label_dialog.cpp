@@ -83,15 +83,16 @@ LabelRecord FromSettingDialog(const CBWLabelSettingDialog& d) {
     r.name1 = d.GetName();
     // A null text would be bound as NULL, which the table refuses for a name.
     r.name2 = d.GetType().isNull() ? QStringLiteral("") : d.GetType();
-    r.paperSize = d.GetPaperSize();
-    r.topMargin = StoredLength(d.GetLength(D::TopMargin), cm);
-    r.sideMargin = StoredLength(d.GetLength(D::SideMargin), cm);
-    r.verticalPitch = StoredLength(d.GetLength(D::VerticalPitch), cm);
-    r.horizontalPitch = StoredLength(d.GetLength(D::HorizontalPitch), cm);
-    r.height = StoredLength(d.GetLength(D::LabelHeight), cm);
-    r.width = StoredLength(d.GetLength(D::LabelWidth), cm);
-    r.numberAcross = static_cast<int>(std::min<unsigned>(d.GetNumberAcross(), kNineDigits));
-    r.numberDown = static_cast<int>(std::min<unsigned>(d.GetNumberDown(), kNineDigits));
+    CLabelGeometry& g = r.geometry;
+    g.paperSize = d.GetPaperSize();
+    g.topMargin = StoredLength(d.GetLength(D::TopMargin), cm);
+    g.sideMargin = StoredLength(d.GetLength(D::SideMargin), cm);
+    g.verticalPitch = StoredLength(d.GetLength(D::VerticalPitch), cm);
+    g.horizontalPitch = StoredLength(d.GetLength(D::HorizontalPitch), cm);
+    g.height = StoredLength(d.GetLength(D::LabelHeight), cm);
+    g.width = StoredLength(d.GetLength(D::LabelWidth), cm);
+    g.numberAcross = static_cast<int>(std::min<unsigned>(d.GetNumberAcross(), kNineDigits));
+    g.numberDown = static_cast<int>(std::min<unsigned>(d.GetNumberDown(), kNineDigits));
     return r;
 }
 
@@ -106,8 +107,9 @@ PrinterChoices AvailablePrinters() {
 }
 
 LabelReadouts MakeLabelReadouts(const LabelRecord& label, bool centimetres) {
-    return {label.name2, FormatLength(label.height, centimetres),
-            FormatLength(label.width, centimetres), PaperSizeName(label.paperSize)};
+    return {label.name2, FormatLength(label.geometry.height, centimetres),
+            FormatLength(label.geometry.width, centimetres),
+            PaperSizeName(label.geometry.paperSize)};
 }
 
 bool ReadoutsInCentimetres(int unit) {
@@ -132,20 +134,8 @@ bool StorePrintLabelChoice(const PrintLabelChoice& choice) {
     ok = settings::Set(settings::kRow, static_cast<int>(choice.row)) && ok;
     ok = settings::Set(settings::kColumn, static_cast<int>(choice.column)) && ok;
     if (!choice.product) return ok;
-    const LabelRecord& p = *choice.product;
-    const struct {
-        const IntSetting& key;
-        int value;
-    } keys[] = {
-        {settings::kSavedLabelId, p.id},           {settings::kLabelWidth, p.width},
-        {settings::kLabelHeight, p.height},        {settings::kVertPitch, p.verticalPitch},
-        {settings::kHorzPitch, p.horizontalPitch}, {settings::kTopMargin, p.topMargin},
-        {settings::kSideMargin, p.sideMargin},     {settings::kNumberAcross, p.numberAcross},
-        {settings::kNumberDown, p.numberDown},
-    };
-    for (const auto& k : keys)
-        ok = settings::Set(k.key, k.value) && ok;
-    return ok;
+    ok = settings::Set(settings::kSavedLabelId, choice.product->id) && ok;
+    return WritePrintGeometry(choice.product->geometry) && ok;
 }
 
 // ---- the dialog ----
@@ -612,10 +602,11 @@ void CBWPrintLabelDialog::OnDetails() {
     if (!Guarded([&] { r = m_db->ReadLabel(bookmark); })) return;
     const bool cm = LabelSettingInCentimetres(MeasurementUnit());
     auto shown = [cm](int stored) { return DisplayThousandths(stored, cm); };
-    CBWLabelSettingDialog dialog(r.id, r.name1, r.name2, shown(r.topMargin), shown(r.sideMargin),
-                                 shown(r.verticalPitch), shown(r.horizontalPitch), shown(r.height),
-                                 shown(r.width), Count(r.numberAcross), Count(r.numberDown),
-                                 !r.stock, r.paperSize, cm, this);
+    const CLabelGeometry& g = r.geometry;
+    CBWLabelSettingDialog dialog(r.id, r.name1, r.name2, shown(g.topMargin), shown(g.sideMargin),
+                                 shown(g.verticalPitch), shown(g.horizontalPitch), shown(g.height),
+                                 shown(g.width), Count(g.numberAcross), Count(g.numberDown),
+                                 !r.stock, g.paperSize, cm, this);
     if (RunLabelSetting(dialog) != Accepted) return;
     if (dialog.GetLabelID() == -1)
         WriteLabel(std::nullopt, FromSettingDialog(dialog));
@@ -633,10 +624,11 @@ void CBWPrintLabelDialog::OnNewLabel() {
         return;
     const bool cm = LabelSettingInCentimetres(MeasurementUnit());
     auto shown = [cm](int stored) { return DisplayThousandths(stored, cm); };
-    CBWLabelSettingDialog dialog(-1, QString(), QString(), shown(r.topMargin), shown(r.sideMargin),
-                                 shown(r.verticalPitch), shown(r.horizontalPitch), shown(r.height),
-                                 shown(r.width), Count(r.numberAcross), Count(r.numberDown), true,
-                                 r.paperSize, cm, this);
+    const CLabelGeometry& g = r.geometry;
+    CBWLabelSettingDialog dialog(-1, QString(), QString(), shown(g.topMargin), shown(g.sideMargin),
+                                 shown(g.verticalPitch), shown(g.horizontalPitch), shown(g.height),
+                                 shown(g.width), Count(g.numberAcross), Count(g.numberDown), true,
+                                 g.paperSize, cm, this);
     if (RunLabelSetting(dialog) != Accepted) return;
     // Also with an empty product list: a user who defines a label expects to keep it.
     WriteLabel(std::nullopt, FromSettingDialog(dialog));

@@ -102,7 +102,7 @@ TEST_F(LabelSettingDialogTest, DetailsInInches) {
     EXPECT_FALSE(d->NameBox().isEnabled()) << "a stock label keeps its name";
     EXPECT_EQ(d->NameBox().text(), "A1");
     // The preview gets stored lengths back: 0.5 in = 1270.
-    EXPECT_EQ(d->Preview().m_geometry.topMargin, 1270);
+    EXPECT_EQ(d->Preview().m_geometry.labels.topMargin, 1270);
     EXPECT_EQ(d->Preview().m_geometry.paperWidth, 21590);
 
     // OK without changes: still the same stock label, so the caller writes nothing.
@@ -135,7 +135,7 @@ TEST_F(LabelSettingDialogTest, ChangingAStockLabelMakesANewOne) {
     EXPECT_EQ(d->windowTitle(), "New Custom Label");
     EXPECT_EQ(d->NameBox().text(), "");
     EXPECT_TRUE(d->NameBox().isEnabled());
-    EXPECT_EQ(d->Preview().m_geometry.sideMargin, 420);
+    EXPECT_EQ(d->Preview().m_geometry.labels.sideMargin, 420);
 
     // Now it is the user's label: it needs a name.
     MessageCatcher messages;
@@ -160,7 +160,7 @@ TEST_F(LabelSettingDialogTest, PaperChangeOfAStockLabelMakesANewOneAndRefits) {
     EXPECT_EQ(Text(*d, D::VerticalPitch), "1.143");
     EXPECT_EQ(Text(*d, D::LabelHeight), "1.143");
     EXPECT_EQ(d->Preview().m_geometry.paperWidth, 10795);
-    EXPECT_EQ(d->Preview().m_geometry.horizontalPitch, 5197);
+    EXPECT_EQ(d->Preview().m_geometry.labels.horizontalPitch, 5197);
 }
 
 TEST_F(LabelSettingDialogTest, OneLabelAcrossTakesTheWholeWidth) {
