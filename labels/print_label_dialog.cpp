@@ -52,11 +52,6 @@ int MeasurementUnit() {
     return settings::Get(settings::kUnit);
 }
 
-// The label setting dialog takes unsigned counts; a negative count in the database is no count.
-unsigned Count(int n) {
-    return static_cast<unsigned>(std::max(n, 0));
-}
-
 QLineEdit* MakeReadout(QWidget* parent) {
     // Read-only text the user can still select and copy, without a box around it.
     auto* readout = new QLineEdit(parent);
@@ -72,28 +67,6 @@ void ShowReadout(QLineEdit& readout, const QString& text) {
     // A long name shows its beginning, not its end, and the whole of it on hovering.
     readout.setCursorPosition(0);
     readout.setToolTip(text);
-}
-
-LabelRecord FromSettingDialog(const CBWLabelSettingDialog& d) {
-    using D = CBWLabelSettingDialog;
-    // The lengths come back in the unit the dialog ended in, which for a new label is
-    // centimetres whatever it was asked to show.
-    const bool cm = d.IsUnitCentimetres();
-    LabelRecord r;
-    r.name1 = d.GetName();
-    // A null text would be bound as NULL, which the table refuses for a name.
-    r.name2 = d.GetType().isNull() ? QStringLiteral("") : d.GetType();
-    CLabelGeometry& g = r.geometry;
-    g.paperSize = d.GetPaperSize();
-    g.topMargin = StoredLength(d.GetLength(D::TopMargin), cm);
-    g.sideMargin = StoredLength(d.GetLength(D::SideMargin), cm);
-    g.verticalPitch = StoredLength(d.GetLength(D::VerticalPitch), cm);
-    g.horizontalPitch = StoredLength(d.GetLength(D::HorizontalPitch), cm);
-    g.height = StoredLength(d.GetLength(D::LabelHeight), cm);
-    g.width = StoredLength(d.GetLength(D::LabelWidth), cm);
-    g.numberAcross = static_cast<int>(std::min<unsigned>(d.GetNumberAcross(), kNineDigits));
-    g.numberDown = static_cast<int>(std::min<unsigned>(d.GetNumberDown(), kNineDigits));
-    return r;
 }
 
 } // namespace
@@ -600,18 +573,12 @@ void CBWPrintLabelDialog::OnDetails() {
     const CRowBookmark bookmark = m_products[selected].bookmark;
     LabelRecord r;
     if (!Guarded([&] { r = m_db->ReadLabel(bookmark); })) return;
-    const bool cm = LabelSettingInCentimetres(MeasurementUnit());
-    auto shown = [cm](int stored) { return DisplayThousandths(stored, cm); };
-    const CLabelGeometry& g = r.geometry;
-    CBWLabelSettingDialog dialog(r.id, r.name1, r.name2, shown(g.topMargin), shown(g.sideMargin),
-                                 shown(g.verticalPitch), shown(g.horizontalPitch), shown(g.height),
-                                 shown(g.width), Count(g.numberAcross), Count(g.numberDown),
-                                 !r.stock, g.paperSize, cm, this);
+    CBWLabelSettingDialog dialog(r, !r.stock, LabelSettingInCentimetres(MeasurementUnit()), this);
     if (RunLabelSetting(dialog) != Accepted) return;
     if (dialog.GetLabelID() == -1)
-        WriteLabel(std::nullopt, FromSettingDialog(dialog));
+        WriteLabel(std::nullopt, dialog.GetLabel());
     else if (dialog.GetLabelID() >= 1 && dialog.IsNameEditable())
-        WriteLabel(bookmark, FromSettingDialog(dialog));
+        WriteLabel(bookmark, dialog.GetLabel());
     // A stock label closed with OK but unchanged: nothing to write.
 }
 
@@ -622,16 +589,11 @@ void CBWPrintLabelDialog::OnNewLabel() {
     const int selected = SelectedProduct();
     if (selected >= 0 && !Guarded([&] { r = m_db->ReadLabel(m_products[selected].bookmark); }))
         return;
-    const bool cm = LabelSettingInCentimetres(MeasurementUnit());
-    auto shown = [cm](int stored) { return DisplayThousandths(stored, cm); };
-    const CLabelGeometry& g = r.geometry;
-    CBWLabelSettingDialog dialog(-1, QString(), QString(), shown(g.topMargin), shown(g.sideMargin),
-                                 shown(g.verticalPitch), shown(g.horizontalPitch), shown(g.height),
-                                 shown(g.width), Count(g.numberAcross), Count(g.numberDown), true,
-                                 g.paperSize, cm, this);
+    r.id = -1;
+    CBWLabelSettingDialog dialog(r, true, LabelSettingInCentimetres(MeasurementUnit()), this);
     if (RunLabelSetting(dialog) != Accepted) return;
     // Also with an empty product list: a user who defines a label expects to keep it.
-    WriteLabel(std::nullopt, FromSettingDialog(dialog));
+    WriteLabel(std::nullopt, dialog.GetLabel());
 }
 
 void CBWPrintLabelDialog::WriteLabel(const std::optional<CRowBookmark>& existing,
