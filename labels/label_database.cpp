@@ -198,24 +198,29 @@ struct ConnectionFields {
     QString driver, database, host, port, user, password, defaultDir;
 };
 
+// Every key a connection string may use and the value it gives.
+const struct {
+    const char16_t* name;
+    QString ConnectionFields::*field;
+} kConnectionKeys[] = {
+    {u"driver", &ConnectionFields::driver},
+    {u"dbq", &ConnectionFields::database},
+    {u"database", &ConnectionFields::database},
+    {u"server", &ConnectionFields::host},
+    {u"host", &ConnectionFields::host},
+    {u"port", &ConnectionFields::port},
+    {u"uid", &ConnectionFields::user},
+    {u"user", &ConnectionFields::user},
+    {u"pwd", &ConnectionFields::password},
+    {u"password", &ConnectionFields::password},
+    {u"defaultdir", &ConnectionFields::defaultDir},
+};
+
 ConnectionFields CollectConnectionFields(const std::vector<ConnectionPart>& parts) {
     ConnectionFields f;
-    for (const ConnectionPart& p : parts) {
-        if (p.key == u"driver")
-            f.driver = p.value;
-        else if (p.key == u"dbq" || p.key == u"database")
-            f.database = p.value;
-        else if (p.key == u"server" || p.key == u"host")
-            f.host = p.value;
-        else if (p.key == u"port")
-            f.port = p.value;
-        else if (p.key == u"uid" || p.key == u"user")
-            f.user = p.value;
-        else if (p.key == u"pwd" || p.key == u"password")
-            f.password = p.value;
-        else if (p.key == u"defaultdir")
-            f.defaultDir = p.value;
-    }
+    for (const ConnectionPart& p : parts)
+        for (const auto& key : kConnectionKeys)
+            if (p.key == key.name) f.*key.field = p.value;
     return f;
 }
 
