@@ -53,7 +53,7 @@ const std::array<FieldPlaces, 8> kPlaces = {{
     {"Number Down", {128, 175, 46, 8}, {183, 175, 40, 12}, {212, 175, 11, 8}, {0, 0, 0, 0}},
 }};
 
-// The part of the label's geometry each field shows, in the order of Field.
+// The length or count of the label's geometry each field shows, in the order of Field.
 using G = CLabelGeometry;
 constexpr std::array<int G::*, 8> kFieldShows = {
     &G::topMargin, &G::sideMargin, &G::verticalPitch, &G::horizontalPitch,

@@ -136,7 +136,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The controls, part by part, in the order of the keyboard's Tab key.
+    // The controls, group by group, in the order of the keyboard's Tab key.
     void BuildControls();
     QLayout* BuildPrinterChoices(); // printer, copies, collation and the expander
     QLayout* BuildButtons();        // OK, Cancel and Save

@@ -44,15 +44,7 @@ LabelRecord MyLabel() {
     LabelRecord r;
     r.name1 = "Mine";
     r.name2 = "Notes";
-    r.geometry = {.paperSize = 2,
-                  .width = 10160,
-                  .height = 2540,
-                  .topMargin = 1270,
-                  .sideMargin = 400,
-                  .horizontalPitch = 10630,
-                  .verticalPitch = 2540,
-                  .numberAcross = 2,
-                  .numberDown = 10};
+    r.geometry = {2, 10160, 2540, 1270, 400, 10630, 2540, 2, 10};
     return r;
 }
 

@@ -40,15 +40,7 @@ std::unique_ptr<D> Details(const Stored& s, bool cm) {
     r.name1 = "A1";
     r.name2 = "Address";
     r.stock = s.stock;
-    r.geometry = {.paperSize = s.paper,
-                  .width = 10160,
-                  .height = 2540,
-                  .topMargin = 1270,
-                  .sideMargin = 400,
-                  .horizontalPitch = 10630,
-                  .verticalPitch = 2540,
-                  .numberAcross = 2,
-                  .numberDown = 10};
+    r.geometry = {s.paper, 10160, 2540, 1270, 400, 10630, 2540, 2, 10};
     return std::make_unique<D>(r, !r.stock, cm);
 }
 
@@ -128,21 +120,13 @@ TEST_F(LabelSettingDialogTest, DetailsInInches) {
     EXPECT_DOUBLE_EQ(d->GetLength(D::TopMargin), 0.5);
 }
 
-TEST_F(LabelSettingDialogTest, ShowsEachPartOfTheLabelAndGivesItBackOnOk) {
-    // Every length different, so a field showing another part of the geometry shows.
+TEST_F(LabelSettingDialogTest, ShowsEachValueOfTheLabelAndGivesItBackOnOk) {
+    // Every value different, so a field showing another length or count of the geometry shows.
     LabelRecord r;
     r.id = 12;
     r.name1 = "Mine";
     r.name2 = "Notes";
-    r.geometry = {.paperSize = 2,
-                  .width = 10100,
-                  .height = 2500,
-                  .topMargin = 1100,
-                  .sideMargin = 1200,
-                  .horizontalPitch = 10700,
-                  .verticalPitch = 2600,
-                  .numberAcross = 3,
-                  .numberDown = 7};
+    r.geometry = {2, 10100, 2500, 1100, 1200, 10700, 2600, 3, 7};
     D d(r, true, /*cm=*/true);
     const struct {
         D::Field field;
