@@ -193,7 +193,7 @@ std::vector<ConnectionPart> SplitConnectionString(const QString& text) {
     return parts;
 }
 
-// What a connection string says, each under the names it may go by; a later part wins.
+// What a connection string gives for each field; a later part wins over an earlier one.
 struct ConnectionFields {
     QString driver, database, host, port, user, password, defaultDir;
 };
