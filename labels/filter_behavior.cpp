@@ -133,85 +133,94 @@ std::u16string CNumericFilterBehavior::FilterText() const {
 void CNumericFilterBehavior::HandleChar(char16_t c) {
     CEditWindow& w = Window();
     if (w.IsReadOnly()) return;
-    const std::u16string text = w.GetText();
-    const int len = static_cast<int>(text.size());
-    int start = 0, end = 0;
-    w.GetSel(start, end);
-    const std::size_t pointAt = text.find(m_symbols.decimalPoint);
-    const int point = pointAt == std::u16string::npos ? -1 : static_cast<int>(pointAt);
-
-    auto insertNormally = [&](char16_t ch) {
-        w.DefaultChar(ch);
-        Refilter();
-    };
-    auto replaceNext = [&](int at, char16_t ch) {
-        w.SetSel(at, at + 1);
-        w.ReplaceSel(std::u16string(1, ch));
-    };
+    Typing t;
+    t.text = w.GetText();
+    t.len = static_cast<int>(t.text.size());
+    w.GetSel(t.start, t.end);
+    const std::size_t pointAt = t.text.find(m_symbols.decimalPoint);
+    t.point = pointAt == std::u16string::npos ? -1 : static_cast<int>(pointAt);
 
     if (IsDigit(c)) {
-        if (point >= 0 && point < start) {
-            const int decimals = len - point - 1;
-            if (decimals < m_maxDecimals) return insertNormally(c);
-            if (start > point + m_maxDecimals) return;
-            if (end < len) end = start + 1;
-            w.SetSel(start, end);
-            w.ReplaceSel(std::u16string(1, c));
-            return;
-        }
-        const int wholeEnd = point >= 0 ? point : len;
-        const auto wholeDigits = std::count_if(text.begin(), text.begin() + wholeEnd, IsDigit);
-        const bool full = m_maxWhole > 0 && wholeDigits >= m_maxWhole;
-        if (!full || start != end) return insertNormally(c);
-        if (start == wholeEnd) {
-            if (!(GetOptions() & kInsertPointWhenFull) || m_maxDecimals == 0) return;
-            if (point < 0) {
-                w.ReplaceSel(std::u16string{m_symbols.decimalPoint, c});
-                return Refilter();
-            }
-            w.SetSel(point + 1, point + 1);
-            return HandleChar(c);
-        }
-        // A full whole part is overtyped; the sign is not a digit to overtype.
-        replaceNext(text[static_cast<std::size_t>(start)] == m_symbols.minus ? start + 1 : start,
-                    c);
-        return;
+        if (t.point >= 0 && t.point < t.start) return TypeDecimalDigit(c, t);
+        return TypeWholeDigit(c, t);
     }
+    if (c == m_symbols.decimalPoint) return TypeDecimalPoint(t);
+    // The keyboard's hyphen stands for the locale's minus sign when that is another character.
+    if (c == m_symbols.minus || c == u'-') return TypeMinus(t);
+    if (IsControl(c)) InsertNormally(c);
+}
 
-    if (c == m_symbols.decimalPoint) {
-        if (m_maxDecimals == 0) return;
-        if (point < 0) return insertNormally(c);
-        if (start <= point && point < end) {
-            w.ReplaceSel(std::u16string(1, c));
+void CNumericFilterBehavior::InsertNormally(char16_t c) {
+    Window().DefaultChar(c);
+    Refilter();
+}
+
+void CNumericFilterBehavior::TypeDecimalDigit(char16_t c, const Typing& t) {
+    CEditWindow& w = Window();
+    const int decimals = t.len - t.point - 1;
+    if (decimals < m_maxDecimals) return InsertNormally(c);
+    // All decimals are there: the digit replaces the one at the caret (a selection that reaches
+    // the end is replaced whole); beyond the last decimal it is refused.
+    if (t.start > t.point + m_maxDecimals) return;
+    w.SetSel(t.start, t.end < t.len ? t.start + 1 : t.end);
+    w.ReplaceSel(std::u16string(1, c));
+}
+
+void CNumericFilterBehavior::TypeWholeDigit(char16_t c, const Typing& t) {
+    CEditWindow& w = Window();
+    const int wholeEnd = t.point >= 0 ? t.point : t.len;
+    const auto wholeDigits = std::count_if(t.text.begin(), t.text.begin() + wholeEnd, IsDigit);
+    const bool full = m_maxWhole > 0 && wholeDigits >= m_maxWhole;
+    if (!full || t.start != t.end) return InsertNormally(c);
+    if (t.start == wholeEnd) {
+        // At the end of a full whole part the digit may start the decimals.
+        if (!(GetOptions() & kInsertPointWhenFull) || m_maxDecimals == 0) return;
+        if (t.point < 0) {
+            w.ReplaceSel(std::u16string{m_symbols.decimalPoint, c});
             return Refilter();
         }
-        w.SetSel(point + 1, point + 1);
-        return;
+        w.SetSel(t.point + 1, t.point + 1);
+        return HandleChar(c);
     }
+    // A full whole part is overtyped; the sign is not a digit to overtype.
+    const int at =
+        t.text[static_cast<std::size_t>(t.start)] == m_symbols.minus ? t.start + 1 : t.start;
+    w.SetSel(at, at + 1);
+    w.ReplaceSel(std::u16string(1, c));
+}
 
-    // The keyboard's hyphen stands for the locale's minus sign when that is another character.
-    if (c == m_symbols.minus || c == u'-') {
-        if (!m_allowMinus) return;
-        const bool negative = !text.empty() && text.front() == m_symbols.minus;
-        if (start == 0 && end == 0) {
-            if (negative)
-                w.SetSel(1, 1);
-            else
-                w.ReplaceSel(std::u16string(1, m_symbols.minus));
-            return;
-        }
-        std::u16string toggled = text;
-        const int shift = negative ? -1 : 1;
+void CNumericFilterBehavior::TypeDecimalPoint(const Typing& t) {
+    CEditWindow& w = Window();
+    if (m_maxDecimals == 0) return;
+    if (t.point < 0) return InsertNormally(m_symbols.decimalPoint);
+    if (t.start <= t.point && t.point < t.end) {
+        w.ReplaceSel(std::u16string(1, m_symbols.decimalPoint));
+        return Refilter();
+    }
+    // A second point moves the caret behind the one there is.
+    w.SetSel(t.point + 1, t.point + 1);
+}
+
+void CNumericFilterBehavior::TypeMinus(const Typing& t) {
+    CEditWindow& w = Window();
+    if (!m_allowMinus) return;
+    const bool negative = !t.text.empty() && t.text.front() == m_symbols.minus;
+    if (t.start == 0 && t.end == 0) {
         if (negative)
-            toggled.erase(0, 1);
+            w.SetSel(1, 1);
         else
-            toggled.insert(toggled.begin(), m_symbols.minus);
-        w.SetText(toggled);
-        w.SetSel(std::max(start + shift, 0), std::max(end + shift, 0));
+            w.ReplaceSel(std::u16string(1, m_symbols.minus));
         return;
     }
-
-    if (IsControl(c)) insertNormally(c);
+    // Elsewhere the sign is toggled and the selection moves with the text.
+    std::u16string toggled = t.text;
+    const int shift = negative ? -1 : 1;
+    if (negative)
+        toggled.erase(0, 1);
+    else
+        toggled.insert(toggled.begin(), m_symbols.minus);
+    w.SetText(toggled);
+    w.SetSel(std::max(t.start + shift, 0), std::max(t.end + shift, 0));
 }
 
 void CNumericFilterBehavior::HandleKeyDown(CEditWindow::Key key) {

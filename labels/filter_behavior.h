@@ -125,6 +125,21 @@ public:
     std::string PlainNumberText(const std::u16string& text) const;
 
 private:
+    // What a typed character meets: the text, the selection, and where the decimal point is
+    // (-1 when there is none).
+    struct Typing {
+        std::u16string text;
+        int len = 0;
+        int start = 0;
+        int end = 0;
+        int point = -1;
+    };
+    void InsertNormally(char16_t c); // the text box's own handling, then the filter
+    void TypeDecimalDigit(char16_t c, const Typing& t);
+    void TypeWholeDigit(char16_t c, const Typing& t);
+    void TypeDecimalPoint(const Typing& t);
+    void TypeMinus(const Typing& t);
+
     std::u16string ToFieldChars(const std::string& plain) const;
     std::string FormatNumber(double value, bool trimZeros) const;
     void Clamp();

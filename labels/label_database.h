@@ -2,7 +2,10 @@
 // The label database: label makers (table company) and their label products (table labels),
 // in a SQLite file or on a PostgreSQL server shared by a team.
 
+#include "common/label_geometry.h"
+
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <cstdint>
@@ -137,23 +140,24 @@ private:
     std::optional<std::pair<std::size_t, qlonglong>> m_filter; // column, value
 };
 
-// One label product as the dialogs see it; lengths in thousandths of a centimetre.
+// One label product as the dialogs see it.
 struct LabelRecord {
     int id = 0;
     int companyId = 0;
     QString name1;      // product number or name
     QString name2;      // type or description
     bool stock = false; // the Flag column: a maker's label, not the user's own
-    int paperSize = 0;
-    int width = 0;
-    int height = 0;
-    int topMargin = 0;
-    int sideMargin = 0;
-    int horizontalPitch = 0;
-    int verticalPitch = 0;
-    int numberAcross = 0;
-    int numberDown = 0;
+    CLabelGeometry geometry;
 };
+
+// The columns of table labels in their order: ID (the key), CompanyID, LabelName1, LabelName2,
+// Flag, then the geometry columns in the order of kLabelGeometryColumns.
+std::vector<QString> LabelTableColumns();
+// Each column's type and default for CREATE TABLE on `engine`, e.g. "Width INTEGER NOT NULL
+// DEFAULT 0", in the same order.
+QStringList LabelTableDefinitions(LabelConnectionParams::Engine engine);
+// A row of table labels for `label`, value by value in the same order.
+std::vector<QVariant> LabelTableValues(const LabelRecord& label);
 
 struct LabelMaker {
     int id = 0;

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -35,7 +36,7 @@ struct Place {
     int x, y, w, h;
 };
 
-// Positions in dialog units, as the dialog has always been laid out.
+// Positions in dialog units, field by field in the order of Field.
 struct FieldPlaces {
     const char* caption;
     Place label, field, spin;
@@ -51,6 +52,18 @@ const std::array<FieldPlaces, 8> kPlaces = {{
     {"Number Across", {128, 156, 49, 8}, {183, 156, 40, 12}, {212, 156, 11, 8}, {0, 0, 0, 0}},
     {"Number Down", {128, 175, 46, 8}, {183, 175, 40, 12}, {212, 175, 11, 8}, {0, 0, 0, 0}},
 }};
+
+// The length or count of the label's geometry each field shows, in the order of Field.
+using G = CLabelGeometry;
+constexpr std::array<int G::*, 8> kFieldShows = {
+    &G::topMargin, &G::sideMargin, &G::verticalPitch, &G::horizontalPitch,
+    &G::height,    &G::width,      &G::numberAcross,  &G::numberDown,
+};
+
+// The dialog's unsigned counts from stored ones: a negative count is no count.
+unsigned Count(int n) {
+    return static_cast<unsigned>(std::max(n, 0));
+}
 
 // Dialog units scale with the dialog's font: four to the average character width, eight to
 // the character height.
@@ -80,24 +93,20 @@ private:
 
 } // namespace
 
-CBWLabelSettingDialog::CBWLabelSettingDialog(int labelId, const QString& name, const QString& type,
-                                             int topMargin, int sideMargin, int verticalPitch,
-                                             int horizontalPitch, int labelHeight, int labelWidth,
-                                             unsigned numberAcross, unsigned numberDown,
-                                             bool nameEditable, int paperSize, bool unitCentimetres,
-                                             QWidget* parent)
-    : QDialog(parent), m_nLabelID(labelId), m_bNameEditable(nameEditable),
+CBWLabelSettingDialog::CBWLabelSettingDialog(const LabelRecord& label, bool nameEditable,
+                                             bool unitCentimetres, QWidget* parent)
+    : QDialog(parent), m_nLabelID(label.id), m_bNameEditable(nameEditable),
       m_bUnitCm(unitCentimetres) {
-    if (labelId > 0) {
-        m_strName = name;
-        m_strType = type;
-        const std::array<int, kLengthFields> given = {topMargin,       sideMargin,  verticalPitch,
-                                                      horizontalPitch, labelHeight, labelWidth};
-        for (int i = 0; i < kLengthFields; ++i)
-            m_dLengths[i] = given[i] * 0.001;
-        m_nNumberAcross = numberAcross;
-        m_nNumberDown = numberDown;
-        m_nPaperSize = paperSize;
+    if (label.id > 0) {
+        m_strName = label.name1;
+        m_strType = label.name2;
+        for (int i = 0; i < kLengthFields; ++i) {
+            const int stored = label.geometry.*kFieldShows[i];
+            m_dLengths[i] = DisplayThousandths(stored, unitCentimetres) * 0.001;
+        }
+        m_nNumberAcross = Count(label.geometry.numberAcross);
+        m_nNumberDown = Count(label.geometry.numberDown);
+        m_nPaperSize = label.geometry.paperSize;
     } else {
         m_dLengths = kDefaultLengths;
         m_nNumberAcross = kDefaultAcross;
@@ -105,7 +114,7 @@ CBWLabelSettingDialog::CBWLabelSettingDialog(int labelId, const QString& name, c
         m_nPaperSize = 0;
         m_bUnitCm = true;
     }
-    if (labelId < 0) m_bNameEditable = true;
+    if (label.id < 0) m_bNameEditable = true;
 
     BuildControls();
     OnInitDialog();
@@ -338,15 +347,14 @@ void CBWLabelSettingDialog::CheckChange() {
 
 void CBWLabelSettingDialog::RefreshPreview() {
     LabelSheetGeometry& g = m_pPreview->m_geometry;
-    g.topMargin = StoredLength(LengthField(TopMargin).GetValue(), m_bUnitCm);
-    g.sideMargin = StoredLength(LengthField(SideMargin).GetValue(), m_bUnitCm);
-    g.verticalPitch = StoredLength(LengthField(VerticalPitch).GetValue(), m_bUnitCm);
-    g.horizontalPitch = StoredLength(LengthField(HorizontalPitch).GetValue(), m_bUnitCm);
-    g.labelHeight = StoredLength(LengthField(LabelHeight).GetValue(), m_bUnitCm);
-    g.labelWidth = StoredLength(LengthField(LabelWidth).GetValue(), m_bUnitCm);
-    g.numberAcross = CountField(NumberAcross).GetIntValue();
-    g.numberDown = CountField(NumberDown).GetIntValue();
-    const PaperSize* paper = FindPaperSize(m_pPaper->currentIndex());
+    for (int i = 0; i < 8; ++i) {
+        const Field f = static_cast<Field>(i);
+        g.labels.*kFieldShows[i] = i < kLengthFields
+                                       ? StoredLength(LengthField(f).GetValue(), m_bUnitCm)
+                                       : CountField(f).GetIntValue();
+    }
+    g.labels.paperSize = m_pPaper->currentIndex();
+    const PaperSize* paper = FindPaperSize(g.labels.paperSize);
     if (!paper) paper = &kPaperSizes[0];
     g.paperWidth = paper->width;
     g.paperHeight = paper->height;
@@ -383,4 +391,18 @@ void CBWLabelSettingDialog::accept() {
     m_nPaperSize = m_pPaper->currentIndex();
     m_strName = m_pName->text().trimmed();
     QDialog::accept();
+}
+
+LabelRecord CBWLabelSettingDialog::GetLabel() const {
+    LabelRecord r;
+    r.id = m_nLabelID;
+    r.name1 = m_strName;
+    // A null text would be bound as NULL, which the table refuses for a name.
+    r.name2 = m_strType.isNull() ? QStringLiteral("") : m_strType;
+    r.geometry.paperSize = m_nPaperSize;
+    for (int i = 0; i < kLengthFields; ++i)
+        r.geometry.*kFieldShows[i] = StoredLength(m_dLengths[i], m_bUnitCm);
+    r.geometry.numberAcross = static_cast<int>(std::min<long long>(m_nNumberAcross, kMaxCount));
+    r.geometry.numberDown = static_cast<int>(std::min<long long>(m_nNumberDown, kMaxCount));
+    return r;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The dialog that shows and defines one kind of label sheet, with a live drawing of its corner.
 
+#include "labels/label_database.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -44,12 +46,11 @@ public:
     };
     static constexpr int kLengthFields = 6;
 
-    // Lengths come in thousandths of the display unit. A label ID of 0 or less shows a new
-    // label with the default geometry in centimetres, whatever else is passed.
-    CBWLabelSettingDialog(int labelId, const QString& name, const QString& type, int topMargin,
-                          int sideMargin, int verticalPitch, int horizontalPitch, int labelHeight,
-                          int labelWidth, unsigned numberAcross, unsigned numberDown,
-                          bool nameEditable, int paperSize, bool unitCentimetres,
+    // Shows `label`, its name as name and its name2 as type, with each stored length in
+    // thousandths of the display unit (centimetres or inches) and a negative count as 0. A
+    // label ID of 0 or less shows a new label with the default geometry in centimetres, whatever
+    // else `label` holds; a negative ID also makes the name editable.
+    CBWLabelSettingDialog(const LabelRecord& label, bool nameEditable, bool unitCentimetres,
                           QWidget* parent = nullptr);
     ~CBWLabelSettingDialog() override;
 
@@ -64,6 +65,10 @@ public:
     unsigned GetNumberDown() const { return m_nNumberDown; }
     int GetPaperSize() const { return m_nPaperSize; }
     bool IsUnitCentimetres() const { return m_bUnitCm; }
+    // The results as a label to save: GetLabelID(), the name, the type (never a null text), the
+    // paper size and the geometry with its lengths stored from the dialog's unit and its counts
+    // kept within nine digits. Maker and stock flag are left for the database to set.
+    LabelRecord GetLabel() const;
 
     // The controls, for the code (and tests) that drive the dialog.
     CFilterNumericEdit& LengthField(Field field) const;

@@ -93,27 +93,28 @@ void DrawLabels(CPreviewCanvas& canvas, const PreviewMapping& map, const LabelSh
                 double x2, double y2) {
     // A margin around the corner so no label that touches it by a pixel is left out.
     const double margin = 1000;
-    const double lw = g.labelWidth, lh = g.labelHeight;
-    const auto cols =
-        IndexRange(g.sideMargin, std::min(0.0, lw), std::max(0.0, lw), g.horizontalPitch,
-                   g.numberAcross, std::min(0.0, x2) - margin, std::max(0.0, x2) + margin);
+    const double lw = g.labels.width, lh = g.labels.height;
+    const auto cols = IndexRange(g.labels.sideMargin, std::min(0.0, lw), std::max(0.0, lw),
+                                 g.labels.horizontalPitch, g.labels.numberAcross,
+                                 std::min(0.0, x2) - margin, std::max(0.0, x2) + margin);
     // Rows go down: row j's top is -topMargin - j·pitch, its bottom labelHeight lower.
-    const auto rows = IndexRange(-double(g.topMargin), std::min(0.0, -lh), std::max(0.0, -lh),
-                                 -double(g.verticalPitch), g.numberDown, std::min(0.0, y2) - margin,
-                                 std::max(0.0, y2) + margin);
+    const auto rows =
+        IndexRange(-double(g.labels.topMargin), std::min(0.0, -lh), std::max(0.0, -lh),
+                   -double(g.labels.verticalPitch), g.labels.numberDown, std::min(0.0, y2) - margin,
+                   std::max(0.0, y2) + margin);
     const int corner = std::max(1, int(std::lround(550 * map.Scale())));
     // Tiny pitches put many labels on the same pixels; drawing one of them again in place
     // changes nothing, so only a change of position is drawn.
     std::optional<std::pair<int, int>> lastColumn;
     for (long long i = cols.first; i <= cols.second; ++i) {
-        const double left = g.sideMargin + double(i) * g.horizontalPitch;
+        const double left = g.labels.sideMargin + double(i) * g.labels.horizontalPitch;
         const QRect colSpan = QRect(map.ToDevicePoint(left, 0), map.ToDevicePoint(left + lw, 0));
         const std::pair<int, int> column{colSpan.left(), colSpan.right()};
         if (lastColumn == column) continue;
         lastColumn = column;
         std::optional<QRect> lastRect;
         for (long long j = rows.first; j <= rows.second; ++j) {
-            const double top = -double(g.topMargin) - double(j) * g.verticalPitch;
+            const double top = -double(g.labels.topMargin) - double(j) * g.labels.verticalPitch;
             const QRect rect =
                 QRect(map.ToDevicePoint(left, top), map.ToDevicePoint(left + lw, top - lh))
                     .normalized();
@@ -145,19 +146,20 @@ double PreviewMapping::Scale() const {
 
 PreviewMapping ComputePreviewMapping(const LabelSheetGeometry& props, const QRect& client,
                                      double dpiX, double dpiY) {
-    long long tm = props.topMargin, sm = props.sideMargin, vp = props.verticalPitch,
-              hp = props.horizontalPitch, lh = props.labelHeight, lw = props.labelWidth;
+    long long tm = props.labels.topMargin, sm = props.labels.sideMargin,
+              vp = props.labels.verticalPitch, hp = props.labels.horizontalPitch,
+              lh = props.labels.height, lw = props.labels.width;
     // Labels of no size still get a picture of a sensible size.
     if (lw == 0 || lh == 0) {
-        tm = kInitial.topMargin;
-        sm = kInitial.sideMargin;
-        vp = kInitial.verticalPitch;
-        hp = kInitial.horizontalPitch;
-        lh = kInitial.labelHeight;
-        lw = kInitial.labelWidth;
+        tm = kInitial.labels.topMargin;
+        sm = kInitial.labels.sideMargin;
+        vp = kInitial.labels.verticalPitch;
+        hp = kInitial.labels.horizontalPitch;
+        lh = kInitial.labels.height;
+        lw = kInitial.labels.width;
     }
-    const long long w = (props.numberAcross > 1 ? lw / 4 : 0) + hp + sm + 3200;
-    const long long h = (props.numberDown > 1 ? lh / 4 : 0) + vp + tm + 2200;
+    const long long w = (props.labels.numberAcross > 1 ? lw / 4 : 0) + hp + sm + 3200;
+    const long long h = (props.labels.numberDown > 1 ? lh / 4 : 0) + vp + tm + 2200;
     // A needed extent of nothing (or less) would divide by zero below.
     const long long wx = std::max<long long>(1, static_cast<long long>(std::trunc(w * 1.1)));
     const long long hx = std::max<long long>(1, static_cast<long long>(std::trunc(h * 1.1)));
@@ -185,12 +187,12 @@ PreviewMapping ComputePreviewMapping(const LabelSheetGeometry& props, const QRec
 
 LogicalRect FirstLabelRect(const LabelSheetGeometry& props) {
     const LabelSheetGeometry& g =
-        props.labelWidth == 0 && props.labelHeight == 0 ? kInitial : props;
+        props.labels.width == 0 && props.labels.height == 0 ? kInitial : props;
     LogicalRect r;
-    r.left = g.sideMargin;
-    r.top = -static_cast<long long>(g.topMargin);
-    r.right = r.left + g.labelWidth;
-    r.bottom = r.top - g.labelHeight;
+    r.left = g.labels.sideMargin;
+    r.top = -static_cast<long long>(g.labels.topMargin);
+    r.right = r.left + g.labels.width;
+    r.bottom = r.top - g.labels.height;
     return r;
 }
 
@@ -202,11 +204,11 @@ void DrawLabelPreview(CPreviewCanvas& canvas, const LabelSheetGeometry& props, c
     Diagram d(canvas, map);
 
     const LabelSheetGeometry& g =
-        props.labelWidth == 0 && props.labelHeight == 0 ? kInitial : props;
-    const long long tm = g.topMargin, sm = g.sideMargin, vp = g.verticalPitch,
-                    hp = g.horizontalPitch;
-    const long long x2 = g.labelWidth / 4 + hp + sm;
-    const long long y2 = -(g.labelHeight / 4 + vp + tm);
+        props.labels.width == 0 && props.labels.height == 0 ? kInitial : props;
+    const long long tm = g.labels.topMargin, sm = g.labels.sideMargin, vp = g.labels.verticalPitch,
+                    hp = g.labels.horizontalPitch;
+    const long long x2 = g.labels.width / 4 + hp + sm;
+    const long long y2 = -(g.labels.height / 4 + vp + tm);
 
     canvas.SetClip(d.DevRect(0, 0, x2, y2));
     canvas.Sheet(d.DevRect(0, 0, g.paperWidth, -static_cast<long long>(g.paperHeight)));
@@ -239,7 +241,7 @@ void DrawLabelPreview(CPreviewCanvas& canvas, const LabelSheetGeometry& props, c
     d.Text({x2 + 500, (2 * y2) / 4 - cy}, "down", false);
 
     long long e = cy;
-    if (props.numberAcross > 1) {
+    if (props.labels.numberAcross > 1) {
         d.DoubleArrow({l, 500}, {l + hp, 500});
         d.Text({l + hp / 2, 500 - h}, "Horizontal pitch", false);
         d.Line({l, 100 - tm}, {l, 700});
@@ -252,7 +254,7 @@ void DrawLabelPreview(CPreviewCanvas& canvas, const LabelSheetGeometry& props, c
     d.Line({0, 100}, {0, e});
 
     long long x = 0;
-    if (props.numberDown > 1) {
+    if (props.labels.numberDown > 1) {
         d.DoubleArrow({-1200, -tm - vp}, {-1200, -tm});
         d.Text({-1200, -tm - vp + (2 * vp) / 4}, "Vertical pitch", true);
         d.Line({l - 100, -tm - vp}, {-1400, -tm - vp});

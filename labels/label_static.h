@@ -1,6 +1,8 @@
 #pragma once
 // The dimensioned drawing of a label sheet's top-left corner that the label setting dialog shows.
 
+#include "common/label_geometry.h"
+
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -9,18 +11,19 @@
 #include <array>
 #include <optional>
 
-// What the drawing shows; lengths in thousandths of a centimetre.
+// What the drawing shows: the labels and the sheet they lie on, in thousandths of a
+// centimetre. The paper size index is not drawn; the sheet is as wide and high as given.
 struct LabelSheetGeometry {
-    int topMargin = 1270;
-    int sideMargin = 400;
-    int verticalPitch = 2540;
-    int horizontalPitch = 10630;
+    CLabelGeometry labels{.width = 10160,
+                          .height = 2540,
+                          .topMargin = 1270,
+                          .sideMargin = 400,
+                          .horizontalPitch = 10630,
+                          .verticalPitch = 2540,
+                          .numberAcross = 2,
+                          .numberDown = 10};
     int paperWidth = 20320;
     int paperHeight = 27940;
-    int labelHeight = 2540;
-    int labelWidth = 10160;
-    int numberAcross = 2;
-    int numberDown = 10;
 };
 
 // Logical units are thousandths of a centimetre with y pointing up, the sheet's top-left corner

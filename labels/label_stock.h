@@ -9,29 +9,21 @@
 
 #include <vector>
 
-// One product of the seed file; lengths in thousandths of a centimetre.
+// One product of the seed file.
 struct LabelStockRow {
     QString company;
     QString name1;
     QString name2;
-    int paperSize = 0;
-    int width = 0;
-    int height = 0;
-    int topMargin = 0;
-    int sideMargin = 0;
-    int horizontalPitch = 0;
-    int verticalPitch = 0;
-    int numberAcross = 0;
-    int numberDown = 0;
+    CLabelGeometry geometry;
 };
 
 // The name of the maker with the user's own labels.
 inline constexpr char kUserCompanyName[] = "Custom Labels";
 
 // Reads the seed: a header line, then one product per line with the columns Company,
-// LabelName1, LabelName2, PaperSize, Width, Height, TopMargin, SideMargin, HorizontalPitch,
-// VerticalPitch, NumberAcross, NumberDown; fields may be quoted; lines starting with '#' are
-// comments. Throws CLabelDbError naming the line of the first fault.
+// LabelName1, LabelName2 and the geometry columns of kLabelGeometryColumns in their order;
+// fields may be quoted; lines starting with '#' are comments. Throws CLabelDbError naming the
+// line of the first fault.
 std::vector<LabelStockRow> ParseLabelStock(const QString& text);
 
 // Creates the two tables in an empty database.

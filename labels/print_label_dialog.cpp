@@ -1,5 +1,6 @@
 #include "labels/print_label_dialog.h"
 
+#include "common/settings_keys.h"
 #include "common/settings_store.h"
 #include "labels/filter_edit.h"
 #include "labels/label_geometry.h"
@@ -40,22 +41,15 @@ constexpr int kSpinUpper = 10000;
 // The number fields hold nine digits; a value beyond them could not be shown faithfully.
 constexpr int kNineDigits = 999'999'999;
 
-const char kSection[] = "Print";
-
-// A position stored by hand or by an old version may be anything; the fields show only what
-// they can hold, and anything else as the first label.
-unsigned ReadPosition(const char* key) {
-    const int v = SettingsStore().GetInt(kSection, key, 1);
+// A stored position may be any integer; the fields show only what they can hold, and anything
+// else as the first label.
+unsigned ReadPosition(const IntSetting& setting) {
+    const int v = settings::Get(setting);
     return v < 0 || v > kNineDigits ? 1u : static_cast<unsigned>(v);
 }
 
 int MeasurementUnit() {
-    return SettingsStore().GetInt("Options", "Unit", 0);
-}
-
-// The label setting dialog takes unsigned counts; a negative count in the database is no count.
-unsigned Count(int n) {
-    return static_cast<unsigned>(std::max(n, 0));
+    return settings::Get(settings::kUnit);
 }
 
 QLineEdit* MakeReadout(QWidget* parent) {
@@ -75,27 +69,6 @@ void ShowReadout(QLineEdit& readout, const QString& text) {
     readout.setToolTip(text);
 }
 
-LabelRecord FromSettingDialog(const CBWLabelSettingDialog& d) {
-    using D = CBWLabelSettingDialog;
-    // The lengths come back in the unit the dialog ended in, which for a new label is
-    // centimetres whatever it was asked to show.
-    const bool cm = d.IsUnitCentimetres();
-    LabelRecord r;
-    r.name1 = d.GetName();
-    // A null text would be bound as NULL, which the table refuses for a name.
-    r.name2 = d.GetType().isNull() ? QStringLiteral("") : d.GetType();
-    r.paperSize = d.GetPaperSize();
-    r.topMargin = StoredLength(d.GetLength(D::TopMargin), cm);
-    r.sideMargin = StoredLength(d.GetLength(D::SideMargin), cm);
-    r.verticalPitch = StoredLength(d.GetLength(D::VerticalPitch), cm);
-    r.horizontalPitch = StoredLength(d.GetLength(D::HorizontalPitch), cm);
-    r.height = StoredLength(d.GetLength(D::LabelHeight), cm);
-    r.width = StoredLength(d.GetLength(D::LabelWidth), cm);
-    r.numberAcross = static_cast<int>(std::min<unsigned>(d.GetNumberAcross(), kNineDigits));
-    r.numberDown = static_cast<int>(std::min<unsigned>(d.GetNumberDown(), kNineDigits));
-    return r;
-}
-
 } // namespace
 
 PrinterChoices AvailablePrinters() {
@@ -107,8 +80,9 @@ PrinterChoices AvailablePrinters() {
 }
 
 LabelReadouts MakeLabelReadouts(const LabelRecord& label, bool centimetres) {
-    return {label.name2, FormatLength(label.height, centimetres),
-            FormatLength(label.width, centimetres), PaperSizeName(label.paperSize)};
+    return {label.name2, FormatLength(label.geometry.height, centimetres),
+            FormatLength(label.geometry.width, centimetres),
+            PaperSizeName(label.geometry.paperSize)};
 }
 
 bool ReadoutsInCentimetres(int unit) {
@@ -127,38 +101,25 @@ int WrapSpinStep(int position, int delta, int lower, int upper) {
 }
 
 bool StorePrintLabelChoice(const PrintLabelChoice& choice) {
-    SettingsStore store;
-    bool ok = store.WriteInt(kSection, "UseLabel", choice.useLabel);
-    ok = store.WriteInt(kSection, "FullPage", choice.fullPage) && ok;
-    ok = store.WriteInt(kSection, "Row", static_cast<int>(choice.row)) && ok;
-    ok = store.WriteInt(kSection, "Column", static_cast<int>(choice.column)) && ok;
+    // Every value is written even when an earlier one fails.
+    bool ok = settings::Set(settings::kUseLabelDialog, choice.useLabel);
+    ok = settings::Set(settings::kFullPage, choice.fullPage) && ok;
+    ok = settings::Set(settings::kRow, static_cast<int>(choice.row)) && ok;
+    ok = settings::Set(settings::kColumn, static_cast<int>(choice.column)) && ok;
     if (!choice.product) return ok;
-    const LabelRecord& p = *choice.product;
-    const struct {
-        const char* key;
-        int value;
-    } keys[] = {
-        {"SavedLabelID", p.id},           {"LabelWidth", p.width},
-        {"LabelHeight", p.height},        {"VertPitch", p.verticalPitch},
-        {"HorzPitch", p.horizontalPitch}, {"TopMargin", p.topMargin},
-        {"SideMargin", p.sideMargin},     {"NumberAcross", p.numberAcross},
-        {"NumberDown", p.numberDown},
-    };
-    for (const auto& k : keys)
-        ok = store.WriteInt(kSection, k.key, k.value) && ok;
-    return ok;
+    ok = settings::Set(settings::kSavedLabelId, choice.product->id) && ok;
+    return WritePrintGeometry(choice.product->geometry) && ok;
 }
 
 // ---- the dialog ----
 
 CBWPrintLabelDialog::CBWPrintLabelDialog(QPrinter* printer, QWidget* parent)
     : QDialog(parent), m_pPrinter(printer) {
-    const SettingsStore store;
-    m_bUseLabel = store.GetInt(kSection, "UseLabel", 1) != 0 ? 1 : 0;
+    m_bUseLabel = settings::Get(settings::kUseLabelDialog) != 0 ? 1 : 0;
     // Printing takes every value but 1 for a full sheet, so the dialog shows it so.
-    m_nFullPage = store.GetInt(kSection, "FullPage", 0) == 1 ? 1 : 0;
-    m_nRow = ReadPosition("Row");
-    m_nColumn = ReadPosition("Column");
+    m_nFullPage = settings::Get(settings::kFullPage) == 1 ? 1 : 0;
+    m_nRow = ReadPosition(settings::kRow);
+    m_nColumn = ReadPosition(settings::kColumn);
 
     BuildControls();
     SetPrinters(AvailablePrinters());
@@ -175,8 +136,26 @@ void CBWPrintLabelDialog::BuildControls() {
     setWindowTitle(QStringLiteral("Print"));
     auto* outer = new QVBoxLayout(this);
 
-    // ---- the printer part ----
+    // Created in the order of the keyboard's Tab key.
     auto* printerPart = new QHBoxLayout;
+    printerPart->addLayout(BuildPrinterChoices(), 1);
+    printerPart->addLayout(BuildButtons());
+    outer->addLayout(printerPart);
+
+    m_pLine = new QFrame(this);
+    m_pLine->setFrameShape(QFrame::HLine);
+    m_pLine->setFrameShadow(QFrame::Sunken);
+    outer->addWidget(m_pLine);
+
+    outer->addWidget(BuildLabelSection());
+    ConnectControls();
+
+    // The start of an empty product list, until the database has been read.
+    m_pDetails->setEnabled(false);
+    m_pDelete->setEnabled(false);
+}
+
+QLayout* CBWPrintLabelDialog::BuildPrinterChoices() {
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Printer:"), this), 0, 0);
     m_pPrinters = new QComboBox(this);
@@ -196,8 +175,10 @@ void CBWPrintLabelDialog::BuildControls() {
     m_pUseLabel = new QCheckBox(QStringLiteral("&Use Label Settings"), this);
     grid->addWidget(m_pUseLabel, 3, 0, 1, 3);
     grid->setColumnStretch(2, 1);
-    printerPart->addLayout(grid, 1);
+    return grid;
+}
 
+QLayout* CBWPrintLabelDialog::BuildButtons() {
     auto* buttons = new QVBoxLayout;
     m_pOk = new QPushButton(QStringLiteral("&OK"), this);
     m_pOk->setDefault(true);
@@ -207,17 +188,11 @@ void CBWPrintLabelDialog::BuildControls() {
     buttons->addWidget(m_pCancel);
     buttons->addWidget(m_pSave);
     buttons->addStretch(1);
-    printerPart->addLayout(buttons);
-    outer->addLayout(printerPart);
+    return buttons;
+}
 
-    m_pLine = new QFrame(this);
-    m_pLine->setFrameShape(QFrame::HLine);
-    m_pLine->setFrameShadow(QFrame::Sunken);
-    outer->addWidget(m_pLine);
-
-    // ---- the label section ----
+QWidget* CBWPrintLabelDialog::BuildLabelSection() {
     m_pSection = new QWidget(this);
-    outer->addWidget(m_pSection);
     auto* section = new QGridLayout(m_pSection);
     section->setContentsMargins(0, 0, 0, 0);
 
@@ -248,6 +223,13 @@ void CBWPrintLabelDialog::BuildControls() {
     section->setRowStretch(3, 1);
 
     auto* lower = new QHBoxLayout;
+    lower->addWidget(BuildPrintGroup());
+    lower->addWidget(BuildInformationGroup(), 1);
+    section->addLayout(lower, 4, 0, 1, 3);
+    return m_pSection;
+}
+
+QWidget* CBWPrintLabelDialog::BuildPrintGroup() {
     auto* print = new QGroupBox(QStringLiteral("Print"), m_pSection);
     auto* printGrid = new QGridLayout(print);
     m_pFullPage = new QRadioButton(QStringLiteral("&Full page of the same label"), print);
@@ -259,6 +241,7 @@ void CBWPrintLabelDialog::BuildControls() {
     m_pColumn = new CFilterIntegerEdit(9, print);
     m_pRowSpin = new CSpinButton(print);
     m_pColumnSpin = new CSpinButton(print);
+    const QFontMetrics fm(font());
     const int fieldWidth = fm.horizontalAdvance(QStringLiteral("000000")) + 12;
     int column = 0;
     for (auto [caption, field, spin] : {std::tuple{"Row:", m_pRow, m_pRowSpin},
@@ -277,8 +260,10 @@ void CBWPrintLabelDialog::BuildControls() {
         column += 2;
     }
     printGrid->setColumnStretch(3, 1);
-    lower->addWidget(print);
+    return print;
+}
 
+QWidget* CBWPrintLabelDialog::BuildInformationGroup() {
     auto* info = new QGroupBox(QStringLiteral("Label Information"), m_pSection);
     auto* infoGrid = new QGridLayout(info);
     m_pType = MakeReadout(info);
@@ -286,6 +271,7 @@ void CBWPrintLabelDialog::BuildControls() {
     m_pWidth = MakeReadout(info);
     m_pPaper = MakeReadout(info);
     // Room for the longest paper name, so no read-out is cut short.
+    const QFontMetrics fm(font());
     int paperWidth = 0;
     for (const PaperSize& paper : kPaperSizes)
         paperWidth = std::max(paperWidth, fm.horizontalAdvance(QString::fromLatin1(paper.name)));
@@ -301,10 +287,10 @@ void CBWPrintLabelDialog::BuildControls() {
         ++row;
     }
     infoGrid->setColumnStretch(1, 1);
-    lower->addWidget(info, 1);
-    section->addLayout(lower, 4, 0, 1, 3);
+    return info;
+}
 
-    // ---- behaviour ----
+void CBWPrintLabelDialog::ConnectControls() {
     connect(m_pOk, &QPushButton::clicked, this, &CBWPrintLabelDialog::accept);
     connect(m_pCancel, &QPushButton::clicked, this, &CBWPrintLabelDialog::reject);
     connect(m_pSave, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnSave);
@@ -330,10 +316,6 @@ void CBWPrintLabelDialog::BuildControls() {
     connect(m_pDetails, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnDetails);
     connect(m_pNewLabel, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnNewLabel);
     connect(m_pDelete, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnDelete);
-
-    // The start of an empty product list, until the database has been read.
-    m_pDetails->setEnabled(false);
-    m_pDelete->setEnabled(false);
 }
 
 void CBWPrintLabelDialog::RecordSizes() {
@@ -457,7 +439,7 @@ bool CBWPrintLabelDialog::OnInitDialog() {
 
     std::optional<WrittenLabel> initial;
     Guarded([this, &initial] {
-        const int saved = SettingsStore().GetInt(kSection, "SavedLabelID", 0);
+        const int saved = settings::Get(settings::kSavedLabelId);
         if (saved > 0) {
             if (const std::optional<int> company = m_db->FindLabelCompany(saved))
                 initial = WrittenLabel{saved, *company};
@@ -591,17 +573,12 @@ void CBWPrintLabelDialog::OnDetails() {
     const CRowBookmark bookmark = m_products[selected].bookmark;
     LabelRecord r;
     if (!Guarded([&] { r = m_db->ReadLabel(bookmark); })) return;
-    const bool cm = LabelSettingInCentimetres(MeasurementUnit());
-    auto shown = [cm](int stored) { return DisplayThousandths(stored, cm); };
-    CBWLabelSettingDialog dialog(r.id, r.name1, r.name2, shown(r.topMargin), shown(r.sideMargin),
-                                 shown(r.verticalPitch), shown(r.horizontalPitch), shown(r.height),
-                                 shown(r.width), Count(r.numberAcross), Count(r.numberDown),
-                                 !r.stock, r.paperSize, cm, this);
+    CBWLabelSettingDialog dialog(r, !r.stock, LabelSettingInCentimetres(MeasurementUnit()), this);
     if (RunLabelSetting(dialog) != Accepted) return;
     if (dialog.GetLabelID() == -1)
-        WriteLabel(std::nullopt, FromSettingDialog(dialog));
+        WriteLabel(std::nullopt, dialog.GetLabel());
     else if (dialog.GetLabelID() >= 1 && dialog.IsNameEditable())
-        WriteLabel(bookmark, FromSettingDialog(dialog));
+        WriteLabel(bookmark, dialog.GetLabel());
     // A stock label closed with OK but unchanged: nothing to write.
 }
 
@@ -612,15 +589,11 @@ void CBWPrintLabelDialog::OnNewLabel() {
     const int selected = SelectedProduct();
     if (selected >= 0 && !Guarded([&] { r = m_db->ReadLabel(m_products[selected].bookmark); }))
         return;
-    const bool cm = LabelSettingInCentimetres(MeasurementUnit());
-    auto shown = [cm](int stored) { return DisplayThousandths(stored, cm); };
-    CBWLabelSettingDialog dialog(-1, QString(), QString(), shown(r.topMargin), shown(r.sideMargin),
-                                 shown(r.verticalPitch), shown(r.horizontalPitch), shown(r.height),
-                                 shown(r.width), Count(r.numberAcross), Count(r.numberDown), true,
-                                 r.paperSize, cm, this);
+    r.id = -1;
+    CBWLabelSettingDialog dialog(r, true, LabelSettingInCentimetres(MeasurementUnit()), this);
     if (RunLabelSetting(dialog) != Accepted) return;
     // Also with an empty product list: a user who defines a label expects to keep it.
-    WriteLabel(std::nullopt, FromSettingDialog(dialog));
+    WriteLabel(std::nullopt, dialog.GetLabel());
 }
 
 void CBWPrintLabelDialog::WriteLabel(const std::optional<CRowBookmark>& existing,

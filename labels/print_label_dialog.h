@@ -21,6 +21,7 @@ class CSpinButton;
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QLayout;
 class QLineEdit;
 class QListWidget;
 class QPrinter;
@@ -135,7 +136,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The controls, group by group, in the order of the keyboard's Tab key.
     void BuildControls();
+    QLayout* BuildPrinterChoices(); // printer, copies, collation and the expander
+    QLayout* BuildButtons();        // OK, Cancel and Save
+    QWidget* BuildLabelSection();   // everything below the line
+    QWidget* BuildPrintGroup();     // full page or a single label, and its position
+    QWidget* BuildInformationGroup();
+    void ConnectControls();
     void RecordSizes();
     void Collapse();
     void Expand();

@@ -3,20 +3,18 @@
 // on one label; and the label outlines of the print preview.
 
 #include "common/geometry.h"
+#include "common/label_geometry.h"
 
 #include <vector>
 
-// The "Print" settings the print dialog leaves for printing: lengths in thousandths of a
-// centimetre, counts, and the choices.
+// The "Print" settings the print dialog leaves for printing: the choices and the label sheet.
 struct CPrintSettings {
     int useLabel = 0; // 0: plain page, the symbol in the middle
     int fullPage = 0; // 1: a single label, anything else: every label of the sheet
     int row = 1;      // single label: position across the sheet, from 1
     int column = 1;   // single label: position down the sheet, from 1
-    int labelWidth = 0, labelHeight = 0;
-    int horzPitch = 0, vertPitch = 0;
-    int sideMargin = 0, topMargin = 0;
-    int numberAcross = 1, numberDown = 1;
+    // The paper size is not read: printing goes by the printer's paper.
+    CLabelGeometry geometry{.numberAcross = 1, .numberDown = 1};
 
     // Read afresh from the settings store, with printing's own defaults.
     static CPrintSettings FromStore();

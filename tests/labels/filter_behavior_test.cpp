@@ -137,6 +137,29 @@ TEST(NumericFilter, TypingIntoALengthField) {
     }
 }
 
+TEST(NumericFilter, DigitAfterAFullWholePart) {
+    // Three whole digits and two decimals, minus allowed.
+    const struct {
+        bool insertPoint;
+        int decimals;
+        KeyCase key;
+    } cases[] = {
+        {true, 2, {u"123|", u'4', u"123.4|", "starts the decimals with a point"}},
+        {true, 2, {u"123|.5", u'4', u"123.4|5", "steps over the point there is"}},
+        {true, 0, {u"123|", u'4', u"123|", "no decimals to start"}},
+        {false, 2, {u"123|", u'4', u"123|", "refused without the option"}},
+        {false, 2, {u"|-123", u'9', u"-9|23", "the sign is stepped over, the digit overtyped"}},
+    };
+    for (const auto& c : cases) {
+        PlainEdit edit;
+        CNumericFilterBehavior rule(edit, 3, c.decimals);
+        if (c.insertPoint) rule.ModifyOptions(CNumericFilterBehavior::kInsertPointWhenFull, 0);
+        edit.SetState(c.key.before);
+        rule.HandleChar(c.key.typed);
+        EXPECT_EQ(Narrow(edit.State()), Narrow(c.key.after)) << c.key.why;
+    }
+}
+
 TEST(NumericFilter, TypedDigitsStopAtThreeDecimals) {
     LengthField f;
     for (char16_t c : std::u16string(u"12.3456"))

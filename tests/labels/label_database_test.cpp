@@ -4,6 +4,7 @@
 #include "labels/label_geometry.h"
 #include "labels/label_stock.h"
 #include "tests/labels/label_db_fixture.h"
+#include "tests/support/label_geometry_printer.h"
 
 #include "common/settings_store.h"
 #include "tests/support/temp_env.h"
@@ -12,6 +13,7 @@
 #include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTextStream>
 #include <QUuid>
 
@@ -30,10 +32,10 @@ using Engine = LabelConnectionParams::Engine;
 // A small label stock: two makers, the first with its products on either side of the second's.
 std::vector<LabelStockRow> FixtureStock() {
     return {
-        {"Acme", "A1", "Address", 0, 6668, 2540, 1270, 400, 10630, 2540, 2, 10},
-        {"Acme", "A2", "Shipping", 2, 9906, 13900, 1000, 500, 10160, 14000, 2, 2},
-        {"Birch", "0042", "Cards", 2, 8500, 5400, 1300, 1500, 9000, 5500, 2, 5},
-        {"Acme", "A3", "Mini", 7, 2000, 1000, 500, 500, 2500, 1200, 4, 10},
+        {"Acme", "A1", "Address", {0, 6668, 2540, 1270, 400, 10630, 2540, 2, 10}},
+        {"Acme", "A2", "Shipping", {2, 9906, 13900, 1000, 500, 10160, 14000, 2, 2}},
+        {"Birch", "0042", "Cards", {2, 8500, 5400, 1300, 1500, 9000, 5500, 2, 5}},
+        {"Acme", "A3", "Mini", {7, 2000, 1000, 500, 500, 2500, 1200, 4, 10}},
     };
 }
 constexpr int kAcme = 23, kBirch = 24;
@@ -42,15 +44,7 @@ LabelRecord MyLabel() {
     LabelRecord r;
     r.name1 = "Mine";
     r.name2 = "Notes";
-    r.paperSize = 2;
-    r.width = 10160;
-    r.height = 2540;
-    r.topMargin = 1270;
-    r.sideMargin = 400;
-    r.horizontalPitch = 10630;
-    r.verticalPitch = 2540;
-    r.numberAcross = 2;
-    r.numberDown = 10;
+    r.geometry = {2, 10160, 2540, 1270, 400, 10630, 2540, 2, 10};
     return r;
 }
 
@@ -136,11 +130,7 @@ TEST_P(LabelDatabaseTest, ListsMakersAndTheirProducts) {
     EXPECT_EQ(a2.id, 2);
     EXPECT_EQ(a2.companyId, kAcme);
     EXPECT_TRUE(a2.stock);
-    EXPECT_EQ(a2.paperSize, 2);
-    EXPECT_EQ(
-        std::vector<int>({a2.width, a2.height, a2.topMargin, a2.sideMargin, a2.horizontalPitch,
-                          a2.verticalPitch, a2.numberAcross, a2.numberDown}),
-        std::vector<int>({9906, 13900, 1000, 500, 10160, 14000, 2, 2}));
+    EXPECT_EQ(a2.geometry, (CLabelGeometry{2, 9906, 13900, 1000, 500, 10160, 14000, 2, 2}));
 }
 
 TEST_P(LabelDatabaseTest, FindsASavedLabelButNotAMissingOne) {
@@ -171,7 +161,7 @@ TEST_P(LabelDatabaseTest, UserLabelsAreAddedChangedAndDeleted) {
 
         LabelRecord changed = MyLabel();
         changed.name1 = "Mine, wider";
-        changed.width = 10500;
+        changed.geometry.width = 10500;
         const WrittenLabel again = db->ChangeLabel(products[0].bookmark, changed);
         EXPECT_EQ(again.id, mine);
         EXPECT_EQ(again.companyId, CLabelDatabase::kUserCompanyId);
@@ -188,8 +178,8 @@ TEST_P(LabelDatabaseTest, UserLabelsAreAddedChangedAndDeleted) {
         ASSERT_EQ(products.size(), 1u);
         const LabelRecord r = db->ReadLabel(products[0].bookmark);
         EXPECT_EQ(r.name1, "Mine, wider");
-        EXPECT_EQ(r.width, 10500);
-        EXPECT_EQ(r.height, 2540);
+        EXPECT_EQ(r.geometry.width, 10500);
+        EXPECT_EQ(r.geometry.height, 2540);
         EXPECT_FALSE(r.stock);
 
         db->DeleteLabel(products[0].bookmark);
@@ -203,6 +193,34 @@ TEST_P(LabelDatabaseTest, UserLabelsAreAddedChangedAndDeleted) {
         // A remembered ID must never come to name another label.
         EXPECT_GT(db->InsertLabel(MyLabel()).id, mine);
     }
+}
+
+TEST_P(LabelDatabaseTest, EachGeometryColumnHoldsItsOwnValue) {
+    // Every value different, so one written to or read from another column shows.
+    LabelRecord label = MyLabel();
+    label.geometry = {3, 10101, 2202, 1303, 404, 10605, 2706, 7, 8};
+    int id = 0;
+    {
+        auto db = Open();
+        id = db->InsertLabel(label).id;
+        const auto products = db->ListProducts(Maker(*db, CLabelDatabase::kUserCompanyId).bookmark);
+        ASSERT_EQ(products.size(), 1u);
+        EXPECT_EQ(db->ReadLabel(products[0].bookmark).geometry, label.geometry);
+    }
+    SideConnection side(Params(m_connection));
+    ASSERT_TRUE(side.IsOpen());
+    QSqlQuery q(side.Db());
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT PaperSize, Width, Height, TopMargin, SideMargin, "
+                                      "HorizontalPitch, VerticalPitch, NumberAcross, NumberDown, "
+                                      "CompanyID, Flag FROM labels WHERE ID = %1")
+                           .arg(id)))
+        << q.lastError().text().toStdString();
+    ASSERT_TRUE(q.next());
+    const int expected[] = {3,     10101, 2202, 1303, 404,
+                            10605, 2706,  7,    8,    CLabelDatabase::kUserCompanyId};
+    for (int c = 0; c < 10; ++c)
+        EXPECT_EQ(q.value(c).toInt(), expected[c]) << q.record().fieldName(c).toStdString();
+    EXPECT_FALSE(q.value(10).toBool()) << "the user's own label";
 }
 
 TEST_P(LabelDatabaseTest, FiltersAndBookmarks) {
@@ -299,6 +317,12 @@ TEST(LabelDatabaseOpen, ConnectionStrings) {
     EXPECT_EQ(ParseLabelConnectionString("Driver=SQLite;DBQ=x/../data.dat;DefaultDir=/srv", "/opt")
                   .database,
               "/srv/data.dat");
+    // Other names of the keys; empty parts are skipped and a later part wins.
+    const LabelConnectionParams named = ParseLabelConnectionString(
+        "Driver=PostgreSQL;;Host=first;Server=second;User=u;Password= {p} ;Database=d;", "/opt");
+    EXPECT_EQ(named.host, "second");
+    EXPECT_EQ(QStringList({named.user, named.password, named.database}),
+              QStringList({"u", "p", "d"}));
 
     const struct {
         const char* text;
@@ -310,6 +334,7 @@ TEST(LabelDatabaseOpen, ConnectionStrings) {
         {"Driver=SQLite", "names no database file"},
         {"Driver=PostgreSQL;Port=http", "\"http\" in the label database connection string is not"},
         {"Driver=SQLite;DBQ={data.dat", "without its closing brace"},
+        {"Driver=SQLite;DBQ={data}.dat", "text after the braced value of \"dbq\""},
         {"Driver=SQLite;just text", "a part without '='"},
     };
     for (const auto& b : bad) {
@@ -429,10 +454,27 @@ TEST(ShippedLabelStock, HoldsEveryProductOfEveryMaker) {
     const LabelRecord last = db.ReadLabel(byMaker["Zweckform"].back().bookmark);
     EXPECT_EQ(last.name1, "J8435B");
     EXPECT_EQ(last.name2, "CD Inlet");
-    EXPECT_EQ(std::vector<int>({last.paperSize, last.width, last.height, last.topMargin,
-                                last.sideMargin, last.horizontalPitch, last.verticalPitch,
-                                last.numberAcross, last.numberDown}),
-              std::vector<int>({2, 15500, 12200, 2100, 2750, 15500, 12200, 1, 1}));
+    EXPECT_EQ(last.geometry, (CLabelGeometry{2, 15500, 12200, 2100, 2750, 15500, 12200, 1, 1}));
+}
+
+TEST(LabelStockSeed, TablesOfANewDatabase) {
+    TempEnv env;
+    SideConnection side(ParseLabelConnectionString("Driver=SQLite;DBQ=new.dat",
+                                                   QString::fromStdString(env.Root().string())));
+    ASSERT_TRUE(side.IsOpen());
+    QSqlDatabase db = side.Db();
+    CreateLabelTables(db, Engine::SQLite);
+    QSqlQuery q(db);
+    ASSERT_TRUE(q.exec("SELECT sql FROM sqlite_master WHERE name = 'labels'"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(),
+              "CREATE TABLE labels (ID INTEGER PRIMARY KEY AUTOINCREMENT, CompanyID INTEGER NOT "
+              "NULL, LabelName1 TEXT NOT NULL DEFAULT '', LabelName2 TEXT NOT NULL DEFAULT '', "
+              "Flag BOOLEAN NOT NULL DEFAULT FALSE, PaperSize INTEGER NOT NULL DEFAULT 0, Width "
+              "INTEGER NOT NULL DEFAULT 0, Height INTEGER NOT NULL DEFAULT 0, TopMargin INTEGER "
+              "NOT NULL DEFAULT 0, SideMargin INTEGER NOT NULL DEFAULT 0, HorizontalPitch INTEGER "
+              "NOT NULL DEFAULT 0, VerticalPitch INTEGER NOT NULL DEFAULT 0, NumberAcross INTEGER "
+              "NOT NULL DEFAULT 1, NumberDown INTEGER NOT NULL DEFAULT 1)");
 }
 
 TEST(LabelStockSeed, RejectsMalformedLines) {
@@ -442,7 +484,7 @@ TEST(LabelStockSeed, RejectsMalformedLines) {
         ParseLabelStock("# comment\n" + header + "A,1,\"x, \"\"y\"\"\",0,1,2,3,4,5,6,7,8\r\n");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].name2, "x, \"y\"");
-    EXPECT_EQ(rows[0].numberDown, 8);
+    EXPECT_EQ(rows[0].geometry, (CLabelGeometry{0, 1, 2, 3, 4, 5, 6, 7, 8}));
     for (const QString& bad :
          {header + "A,1,x,0,1,2,3,4,5,6,7\n", header + "A,1,x,0,1,2,3,4,5,6,7,z\n",
           header + "A,1,\"x,0,1,2,3,4,5,6,7,8\n", QString("A,1\n")}) {

@@ -7,6 +7,7 @@
 #include "labels/label_static.h"
 #include "labels/spin_button.h"
 #include "tests/labels/labels_test_support.h"
+#include "tests/support/label_geometry_printer.h"
 #include "tests/support/temp_env.h"
 
 #include <QComboBox>
@@ -26,26 +27,30 @@ namespace {
 
 using D = CBWLabelSettingDialog;
 
-// A stored label as the print dialog hands it over: lengths in thousandths of the display unit.
+// A stored label as the print dialog reads it from the database.
 struct Stored {
     int id = 7;
-    const char* name = "A1";
-    const char* type = "Address";
-    int top = 1270, side = 400, vpitch = 2540, hpitch = 10630, height = 2540, width = 10160;
-    unsigned across = 2, down = 10;
     bool stock = true;
     int paper = 0;
 };
 
 std::unique_ptr<D> Details(const Stored& s, bool cm) {
-    auto t = [cm](int stored) { return DisplayThousandths(stored, cm); };
-    return std::make_unique<D>(s.id, s.name, s.type, t(s.top), t(s.side), t(s.vpitch), t(s.hpitch),
-                               t(s.height), t(s.width), s.across, s.down, !s.stock, s.paper, cm);
+    LabelRecord r;
+    r.id = s.id;
+    r.name1 = "A1";
+    r.name2 = "Address";
+    r.stock = s.stock;
+    r.geometry = {s.paper, 10160, 2540, 1270, 400, 10630, 2540, 2, 10};
+    return std::make_unique<D>(r, !r.stock, cm);
 }
 
 std::unique_ptr<D> NewLabel(bool cm) {
-    // The print dialog passes the selected product's geometry; a new label ignores it.
-    return std::make_unique<D>(-1, "", "", 9, 9, 9, 9, 9, 9, 3, 3, true, 5, cm);
+    // The print dialog passes the selected product; a new label ignores it.
+    LabelRecord r;
+    r.id = -1;
+    r.name1 = "Other";
+    r.geometry = {5, 9, 9, 9, 9, 9, 9, 3, 3};
+    return std::make_unique<D>(r, true, cm);
 }
 
 QString Text(const D& d, D::Field f) {
@@ -102,7 +107,7 @@ TEST_F(LabelSettingDialogTest, DetailsInInches) {
     EXPECT_FALSE(d->NameBox().isEnabled()) << "a stock label keeps its name";
     EXPECT_EQ(d->NameBox().text(), "A1");
     // The preview gets stored lengths back: 0.5 in = 1270.
-    EXPECT_EQ(d->Preview().m_geometry.topMargin, 1270);
+    EXPECT_EQ(d->Preview().m_geometry.labels.topMargin, 1270);
     EXPECT_EQ(d->Preview().m_geometry.paperWidth, 21590);
 
     // OK without changes: still the same stock label, so the caller writes nothing.
@@ -113,6 +118,45 @@ TEST_F(LabelSettingDialogTest, DetailsInInches) {
     EXPECT_FALSE(d->IsNameEditable());
     EXPECT_FALSE(d->IsUnitCentimetres());
     EXPECT_DOUBLE_EQ(d->GetLength(D::TopMargin), 0.5);
+}
+
+TEST_F(LabelSettingDialogTest, ShowsEachValueOfTheLabelAndGivesItBackOnOk) {
+    // Every value different, so a field showing another length or count of the geometry shows.
+    LabelRecord r;
+    r.id = 12;
+    r.name1 = "Mine";
+    r.name2 = "Notes";
+    r.geometry = {2, 10100, 2500, 1100, 1200, 10700, 2600, 3, 7};
+    D d(r, true, /*cm=*/true);
+    const struct {
+        D::Field field;
+        const char* text;
+    } shown[] = {{D::TopMargin, "1.100"},     {D::SideMargin, "1.200"},
+                 {D::VerticalPitch, "2.600"}, {D::HorizontalPitch, "10.700"},
+                 {D::LabelHeight, "2.500"},   {D::LabelWidth, "10.100"},
+                 {D::NumberAcross, "3"},      {D::NumberDown, "7"}};
+    for (const auto& f : shown)
+        EXPECT_EQ(Text(d, f.field), f.text) << f.field;
+    EXPECT_EQ(d.PaperList().currentIndex(), 2);
+    EXPECT_EQ(d.Preview().m_geometry.labels, r.geometry);
+
+    d.show();
+    QTest::mouseClick(&d.OkButton(), Qt::LeftButton);
+    ASSERT_EQ(d.result(), QDialog::Accepted);
+    const LabelRecord back = d.GetLabel();
+    EXPECT_EQ(back.id, 12);
+    EXPECT_EQ(back.name1, "Mine");
+    EXPECT_EQ(back.name2, "Notes");
+    EXPECT_EQ(back.geometry, r.geometry);
+
+    // A new label has no type: it comes back as empty text, never as a null one.
+    auto n = NewLabel(true);
+    n->show();
+    n->NameBox().SetWindowText("New");
+    QTest::mouseClick(&n->OkButton(), Qt::LeftButton);
+    EXPECT_FALSE(n->GetLabel().name2.isNull());
+    EXPECT_EQ(n->GetLabel().geometry,
+              (CLabelGeometry{0, 10160, 2540, 1270, 400, 10630, 2540, 2, 10}));
 }
 
 TEST_F(LabelSettingDialogTest, ChangingAStockLabelMakesANewOne) {
@@ -135,7 +179,7 @@ TEST_F(LabelSettingDialogTest, ChangingAStockLabelMakesANewOne) {
     EXPECT_EQ(d->windowTitle(), "New Custom Label");
     EXPECT_EQ(d->NameBox().text(), "");
     EXPECT_TRUE(d->NameBox().isEnabled());
-    EXPECT_EQ(d->Preview().m_geometry.sideMargin, 420);
+    EXPECT_EQ(d->Preview().m_geometry.labels.sideMargin, 420);
 
     // Now it is the user's label: it needs a name.
     MessageCatcher messages;
@@ -160,7 +204,7 @@ TEST_F(LabelSettingDialogTest, PaperChangeOfAStockLabelMakesANewOneAndRefits) {
     EXPECT_EQ(Text(*d, D::VerticalPitch), "1.143");
     EXPECT_EQ(Text(*d, D::LabelHeight), "1.143");
     EXPECT_EQ(d->Preview().m_geometry.paperWidth, 10795);
-    EXPECT_EQ(d->Preview().m_geometry.horizontalPitch, 5197);
+    EXPECT_EQ(d->Preview().m_geometry.labels.horizontalPitch, 5197);
 }
 
 TEST_F(LabelSettingDialogTest, OneLabelAcrossTakesTheWholeWidth) {

@@ -120,7 +120,7 @@ TEST_F(LabelPreview, InitialPropertiesShowEveryCaption) {
 
 TEST_F(LabelPreview, OneColumnOrOneRow) {
     LabelSheetGeometry across1;
-    across1.numberAcross = 1;
+    across1.labels.numberAcross = 1;
     const RecordingCanvas a = Draw(across1);
     EXPECT_FALSE(a.Texts().contains("Horizontal pitch"));
     // W drops the label width ÷ 4: 10630 + 400 + 3200 = 14230, W' = 15653 (seen where the
@@ -133,7 +133,7 @@ TEST_F(LabelPreview, OneColumnOrOneRow) {
                             [&](const auto& l) { return l.second == edgeTop; }));
 
     LabelSheetGeometry down1;
-    down1.numberDown = 1;
+    down1.labels.numberDown = 1;
     const RecordingCanvas d = Draw(down1);
     EXPECT_FALSE(d.Texts().contains("Vertical pitch"));
     const PreviewMapping md = ComputePreviewMapping(down1, kClient, 96, 96);
@@ -143,8 +143,8 @@ TEST_F(LabelPreview, OneColumnOrOneRow) {
 TEST_F(LabelPreview, EmptyLabelSizes) {
     // No width: the fit uses the usual geometry, the drawing the real one.
     LabelSheetGeometry noWidth;
-    noWidth.labelWidth = 0;
-    noWidth.horizontalPitch = 3000;
+    noWidth.labels.width = 0;
+    noWidth.labels.horizontalPitch = 3000;
     const PreviewMapping fit = ComputePreviewMapping(noWidth, kClient, 96, 96);
     const PreviewMapping usual = ComputePreviewMapping(LabelSheetGeometry{}, kClient, 96, 96);
     EXPECT_EQ(fit.windowExtX, usual.windowExtX);
@@ -153,8 +153,8 @@ TEST_F(LabelPreview, EmptyLabelSizes) {
 
     // Neither: both use the initial values, counts and sheet included.
     LabelSheetGeometry none;
-    none.labelWidth = none.labelHeight = 0;
-    none.numberAcross = none.numberDown = 1;
+    none.labels.width = none.labels.height = 0;
+    none.labels.numberAcross = none.labels.numberDown = 1;
     none.paperWidth = 5;
     EXPECT_EQ(FirstLabelRect(none).right, 10560);
     const RecordingCanvas c = Draw(none);
@@ -165,26 +165,26 @@ TEST_F(LabelPreview, EmptyLabelSizes) {
 
 TEST_F(LabelPreview, HugeCountsAndTinyPitchesDrawOnlyWhatShows) {
     LabelSheetGeometry huge;
-    huge.numberAcross = huge.numberDown = 999'999'999;
+    huge.labels.numberAcross = huge.labels.numberDown = 999'999'999;
     const RecordingCanvas c = Draw(huge);
     EXPECT_GE(c.labels.size(), 4u);
     EXPECT_LE(c.labels.size(), 9u);
 
     // Thousands of labels per pixel: each position is drawn once.
     LabelSheetGeometry dense = huge;
-    dense.horizontalPitch = dense.verticalPitch = 1;
-    dense.labelWidth = dense.labelHeight = 1;
+    dense.labels.horizontalPitch = dense.labels.verticalPitch = 1;
+    dense.labels.width = dense.labels.height = 1;
     const RecordingCanvas d = Draw(dense);
     EXPECT_LE(d.labels.size(), std::size_t(kClient.width() * kClient.height()));
 
     // Values at the ends of the range draw without overflow.
     LabelSheetGeometry extreme;
-    extreme.topMargin = extreme.sideMargin = INT_MIN;
-    extreme.horizontalPitch = extreme.verticalPitch = INT_MAX;
-    extreme.labelWidth = extreme.labelHeight = INT_MAX;
-    extreme.numberAcross = extreme.numberDown = INT_MAX;
+    extreme.labels.topMargin = extreme.labels.sideMargin = INT_MIN;
+    extreme.labels.horizontalPitch = extreme.labels.verticalPitch = INT_MAX;
+    extreme.labels.width = extreme.labels.height = INT_MAX;
+    extreme.labels.numberAcross = extreme.labels.numberDown = INT_MAX;
     Draw(extreme);
-    extreme.horizontalPitch = extreme.labelWidth = -1;
+    extreme.labels.horizontalPitch = extreme.labels.width = -1;
     Draw(extreme);
 }
 

@@ -44,9 +44,9 @@ using D = CBWLabelSettingDialog;
 // and Birch (24) with one label whose paper index names no paper.
 std::vector<LabelStockRow> Stock() {
     return {
-        {"Acme", "A1", "Address", 0, 6668, 2540, 1270, 476, 6985, 2540, 3, 10},
-        {"Acme", "A2", "Shipping", 2, 9906, 13900, 1000, 500, 10160, 14000, 2, 2},
-        {"Birch", "B7", "Cards", 40, 8500, 5400, 1300, 1500, 9000, 5500, 2, 5},
+        {"Acme", "A1", "Address", {0, 6668, 2540, 1270, 476, 6985, 2540, 3, 10}},
+        {"Acme", "A2", "Shipping", {2, 9906, 13900, 1000, 500, 10160, 14000, 2, 2}},
+        {"Birch", "B7", "Cards", {40, 8500, 5400, 1300, 1500, 9000, 5500, 2, 5}},
     };
 }
 constexpr int kUserMaker = CLabelDatabase::kUserCompanyId;
@@ -129,10 +129,7 @@ protected:
         LabelRecord r;
         r.name1 = "Mine";
         r.name2 = "Notes";
-        r.width = 10160;
-        r.height = 2540;
-        r.numberAcross = 2;
-        r.numberDown = 10;
+        r.geometry = {.width = 10160, .height = 2540, .numberAcross = 2, .numberDown = 10};
         return r;
     }
 
@@ -271,12 +268,13 @@ TEST_P(PrintLabelDialogTest, StockLabelDetailsWriteNothingUnlessTheGeometryChang
     EXPECT_EQ(mine[0].name1, "A1 wide");
     EXPECT_EQ(mine[0].name2, "Address");
     EXPECT_FALSE(mine[0].stock);
-    EXPECT_EQ(mine[0].sideMargin, 525) << "0.207 in = 525.78 thousandths of a cm, truncated";
-    EXPECT_EQ(mine[0].height, 2540) << "1.000 in";
-    EXPECT_EQ(mine[0].width, 6667) << "trunc(6668 / 2.54) = 2625, and 2.625 in = 6667.5";
-    EXPECT_EQ(mine[0].numberAcross, 3);
-    EXPECT_EQ(mine[0].numberDown, 10);
-    EXPECT_EQ(LabelsOf(kAcme).at(0).sideMargin, 476) << "the stock label is untouched";
+    EXPECT_EQ(mine[0].geometry.sideMargin, 525)
+        << "0.207 in = 525.78 thousandths of a cm, truncated";
+    EXPECT_EQ(mine[0].geometry.height, 2540) << "1.000 in";
+    EXPECT_EQ(mine[0].geometry.width, 6667) << "trunc(6668 / 2.54) = 2625, and 2.625 in = 6667.5";
+    EXPECT_EQ(mine[0].geometry.numberAcross, 3);
+    EXPECT_EQ(mine[0].geometry.numberDown, 10);
+    EXPECT_EQ(LabelsOf(kAcme).at(0).geometry.sideMargin, 476) << "the stock label is untouched";
 
     EXPECT_EQ(d->MakerList().currentText(), "Custom Labels");
     EXPECT_EQ(SelectedText(*d), "A1 wide - Address");
@@ -313,11 +311,11 @@ TEST_P(PrintLabelDialogTest, NewLabelIsStoredFromTheUnitItWasEnteredIn) {
     Click(d->NewLabelButton());
     const std::vector<LabelRecord> mine = LabelsOf(kUserMaker);
     ASSERT_EQ(mine.size(), 1u);
-    EXPECT_EQ(mine[0].width, 10160);
-    EXPECT_EQ(mine[0].topMargin, 1500);
-    EXPECT_EQ(mine[0].height, 2540);
-    EXPECT_EQ(mine[0].numberAcross, 2);
-    EXPECT_EQ(mine[0].numberDown, 10);
+    EXPECT_EQ(mine[0].geometry.width, 10160);
+    EXPECT_EQ(mine[0].geometry.topMargin, 1500);
+    EXPECT_EQ(mine[0].geometry.height, 2540);
+    EXPECT_EQ(mine[0].geometry.numberAcross, 2);
+    EXPECT_EQ(mine[0].geometry.numberDown, 10);
     EXPECT_FALSE(mine[0].stock);
     EXPECT_EQ(d->MakerList().currentText(), "Custom Labels");
     EXPECT_EQ(SelectedText(*d), "Mine - ");
@@ -600,15 +598,13 @@ TEST(PrintLabelDialog, UpDownArrowsWrapAndOnlyRowFollowsTheArrowKeys) {
 TEST(PrintLabelDialog, ReadoutsAndUnits) {
     LabelRecord r;
     r.name2 = "Address";
-    r.height = 2540;
-    r.width = 6668;
-    r.paperSize = 12;
+    r.geometry = {.paperSize = 12, .width = 6668, .height = 2540};
     const LabelReadouts in = MakeLabelReadouts(r, false);
     EXPECT_EQ(QStringList({in.type, in.height, in.width, in.paper}),
               QStringList({"Address", "1.00 in", "2.63 in", "B4 JIS ( 25.7 x 36.4 cm)"}));
     const LabelReadouts cm = MakeLabelReadouts(r, true);
     EXPECT_EQ(QStringList({cm.height, cm.width}), QStringList({"2.54 cm", "6.67 cm"}));
-    r.paperSize = 13;
+    r.geometry.paperSize = 13;
     EXPECT_EQ(MakeLabelReadouts(r, true).paper, "");
 
     // Read-outs: centimetres for anything but 0; the label setting dialog: only for 1.
@@ -620,6 +616,32 @@ TEST(PrintLabelDialog, ReadoutsAndUnits) {
         EXPECT_EQ(ReadoutsInCentimetres(u.unit), u.readouts) << u.unit;
         EXPECT_EQ(LabelSettingInCentimetres(u.unit), u.setting) << u.unit;
     }
+}
+
+TEST(PrintLabelDialog, EachChoiceIsStoredUnderItsOwnKey) {
+    TempEnv env;
+    // Every value different, so one stored under another key shows.
+    PrintLabelChoice choice;
+    choice.useLabel = 0;
+    choice.fullPage = 1;
+    choice.row = 3;
+    choice.column = 4;
+    LabelRecord product;
+    product.id = 55;
+    product.geometry = {9, 101, 102, 103, 104, 105, 106, 107, 108};
+    choice.product = product;
+    ASSERT_TRUE(StorePrintLabelChoice(choice));
+    const struct {
+        const char* key;
+        int value;
+    } expected[] = {
+        {"UseLabel", 0},      {"FullPage", 1},        {"Row", 3},           {"Column", 4},
+        {"SavedLabelID", 55}, {"LabelWidth", 101},    {"LabelHeight", 102}, {"TopMargin", 103},
+        {"SideMargin", 104},  {"HorzPitch", 105},     {"VertPitch", 106},   {"NumberAcross", 107},
+        {"NumberDown", 108},  {"PaperSize", kAbsent},
+    };
+    for (const auto& e : expected)
+        EXPECT_EQ(Stored(e.key), e.value) << e.key;
 }
 
 TEST(PrintLabelDialog, PrinterChoices) {

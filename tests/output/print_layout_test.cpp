@@ -1,4 +1,5 @@
 #include "output/print_layout.h"
+#include "tests/support/label_geometry_printer.h"
 #include "tests/support/settings_fixture.h"
 
 #include <gtest/gtest.h>
@@ -11,14 +12,7 @@ CPrintSettings Sheet() {
     CPrintSettings s;
     s.useLabel = 1;
     s.fullPage = 0;
-    s.topMargin = 1270;
-    s.sideMargin = 476;
-    s.labelWidth = 6668;
-    s.labelHeight = 2540;
-    s.horzPitch = 6985;
-    s.vertPitch = 2540;
-    s.numberAcross = 3;
-    s.numberDown = 10;
+    s.geometry = {0, 6668, 2540, 1270, 476, 6985, 2540, 3, 10};
     return s;
 }
 
@@ -91,14 +85,14 @@ TEST(PrintLayout, PreviewOutlinesInMils) {
 
 TEST(PrintLayout, AHugeSheetPrintsOnlyWhatCanReachThePage) {
     CPrintSettings s = Sheet();
-    s.numberAcross = 999999999;
-    s.numberDown = 999999999;
+    s.geometry.numberAcross = 999999999;
+    s.geometry.numberDown = 999999999;
     const auto centres = LabelCentres(s, Printer600());
     EXPECT_GE(centres.size(), 30u);
     EXPECT_LT(centres.size(), 2000u);
     EXPECT_EQ(centres[0], (CPoint{800, 500}));
     // All labels on one spot print once.
-    s.horzPitch = s.vertPitch = 0;
+    s.geometry.horizontalPitch = s.geometry.verticalPitch = 0;
     EXPECT_EQ(LabelCentres(s, Printer600()).size(), 1u);
 }
 
@@ -107,5 +101,25 @@ TEST(PrintSettings, UseLabelIsOneValueWhateverItsSpelling) {
     EXPECT_EQ(CPrintSettings::FromStore().useLabel, 0); // printing's default
     SettingsStore().WriteInt("Print", "UseLabel", 1);
     EXPECT_EQ(CPrintSettings::FromStore().useLabel, 1);
-    EXPECT_EQ(CPrintSettings::FromStore().numberAcross, 1);
+    EXPECT_EQ(CPrintSettings::FromStore().geometry.numberAcross, 1);
+}
+
+TEST(PrintSettings, EachGeometryKeyFillsItsOwnField) {
+    TempEnv env;
+    EXPECT_EQ(CPrintSettings::FromStore().geometry,
+              (CLabelGeometry{.numberAcross = 1, .numberDown = 1}))
+        << "printing's defaults";
+    // Every value different, so a key read into another field shows.
+    const struct {
+        const char* key;
+        int value;
+    } stored[] = {{"LabelWidth", 101},   {"LabelHeight", 102}, {"TopMargin", 103},
+                  {"SideMargin", 104},   {"HorzPitch", 105},   {"VertPitch", 106},
+                  {"NumberAcross", 107}, {"NumberDown", 108},  {"PaperSize", 109}};
+    SettingsStore store;
+    for (const auto& s : stored)
+        ASSERT_TRUE(store.WriteInt("Print", s.key, s.value));
+    EXPECT_EQ(CPrintSettings::FromStore().geometry,
+              (CLabelGeometry{0, 101, 102, 103, 104, 105, 106, 107, 108}))
+        << "no paper size: printing does not read one";
 }

@@ -1,0 +1,52 @@
+#pragma once
+// The geometry of a label sheet: its paper, the size of one label, where the first label sits
+// and how far the next ones follow, and how many there are. Lengths are integers in thousandths
+// of a centimetre, as the label database and the "Print" settings keep them.
+
+#include "common/settings_keys.h"
+
+#include <array>
+
+struct CLabelGeometry {
+    int paperSize = 0; // index into the table of paper sizes
+    int width = 0;
+    int height = 0;
+    int topMargin = 0;  // paper's top edge to the first row's top edge
+    int sideMargin = 0; // paper's left edge to the first column's left edge
+    int horizontalPitch = 0;
+    int verticalPitch = 0;
+    int numberAcross = 0;
+    int numberDown = 0;
+    friend bool operator==(const CLabelGeometry&, const CLabelGeometry&) = default;
+};
+
+// One field of the geometry: the column of table labels that holds it, the value a new row gets
+// when none is written, and the "Print" settings row it is kept in for printing (none for the
+// paper size, which printing does not need).
+struct LabelGeometryColumn {
+    int CLabelGeometry::*field;
+    const char* column;
+    int columnDefault;
+    const IntSetting* printKey;
+};
+
+// Every field of the geometry, in the order of the labels table's columns and of the label
+// stock seed file.
+inline constexpr std::array<LabelGeometryColumn, 9> kLabelGeometryColumns = {{
+    {&CLabelGeometry::paperSize, "PaperSize", 0, nullptr},
+    {&CLabelGeometry::width, "Width", 0, &settings::kLabelWidth},
+    {&CLabelGeometry::height, "Height", 0, &settings::kLabelHeight},
+    {&CLabelGeometry::topMargin, "TopMargin", 0, &settings::kTopMargin},
+    {&CLabelGeometry::sideMargin, "SideMargin", 0, &settings::kSideMargin},
+    {&CLabelGeometry::horizontalPitch, "HorizontalPitch", 0, &settings::kHorzPitch},
+    {&CLabelGeometry::verticalPitch, "VerticalPitch", 0, &settings::kVertPitch},
+    {&CLabelGeometry::numberAcross, "NumberAcross", 1, &settings::kNumberAcross},
+    {&CLabelGeometry::numberDown, "NumberDown", 1, &settings::kNumberDown},
+}};
+
+// The geometry printing reads from the "Print" settings, each field with its row's default;
+// the paper size is 0.
+CLabelGeometry ReadPrintGeometry();
+// Writes every field that has a "Print" row; false when any of them could not be written (the
+// others are written all the same).
+bool WritePrintGeometry(const CLabelGeometry& geometry);
