@@ -1,7 +1,7 @@
 #include "labels/label_setting_dialog.h"
 
 #include "labels/filter_edit.h"
-#include "labels/label_geometry.h"
+#include "labels/label_lengths.h"
 #include "labels/label_static.h"
 #include "labels/spin_button.h"
 #include "ui/message_box.h"

@@ -1,7 +1,7 @@
 // The label database on a real SQLite file and on a real PostgreSQL server.
 
 #include "labels/label_database.h"
-#include "labels/label_geometry.h"
+#include "labels/label_lengths.h"
 #include "labels/label_stock.h"
 #include "tests/labels/label_db_fixture.h"
 #include "tests/support/label_geometry_printer.h"

@@ -3,7 +3,7 @@
 #include "labels/label_setting_dialog.h"
 
 #include "labels/filter_edit.h"
-#include "labels/label_geometry.h"
+#include "labels/label_lengths.h"
 #include "labels/label_static.h"
 #include "labels/spin_button.h"
 #include "tests/labels/labels_test_support.h"

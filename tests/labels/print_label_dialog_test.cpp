@@ -6,7 +6,7 @@
 #include "common/settings_store.h"
 #include "labels/filter_edit.h"
 #include "labels/label_database.h"
-#include "labels/label_geometry.h"
+#include "labels/label_lengths.h"
 #include "labels/label_setting_dialog.h"
 #include "labels/spin_button.h"
 #include "tests/labels/label_db_fixture.h"

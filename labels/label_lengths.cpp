@@ -1,4 +1,4 @@
-#include "labels/label_geometry.h"
+#include "labels/label_lengths.h"
 
 #include <algorithm>
 #include <climits>
