@@ -2,6 +2,8 @@
 
 #include "common/settings_store.h"
 
+#include <algorithm>
+
 namespace settings {
 
 std::string RecentFileKey(int number) {
@@ -9,7 +11,8 @@ std::string RecentFileKey(int number) {
 }
 
 int Get(const IntSetting& setting) {
-    return SettingsStore().GetInt(setting.section, setting.key, setting.def);
+    return std::clamp(SettingsStore().GetInt(setting.section, setting.key, setting.def),
+                      setting.min, setting.max);
 }
 
 std::string Get(const StringSetting& setting) {

@@ -3,13 +3,18 @@
 // default a reader gets when nothing is stored. Readers and writers name a row of this table
 // instead of spelling the names and the default where they use them.
 
+#include <limits>
 #include <string>
 #include <string_view>
 
+// An integer with the range its readers can use: a stored value outside it (written by hand,
+// or by another program) reads as the nearest end.
 struct IntSetting {
     std::string_view section;
     std::string_view key;
     int def;
+    int min = std::numeric_limits<int>::min();
+    int max = std::numeric_limits<int>::max();
 };
 
 struct StringSetting {
@@ -21,12 +26,14 @@ struct StringSetting {
 namespace settings {
 
 // Options: the look of new barcodes, measurement and image export.
-inline constexpr IntSetting kUnit{"Options", "Unit", 0};        // 0 inch, anything else centimetre
-inline constexpr IntSetting kDensity{"Options", "Density", 10}; // X dimension, mils
-inline constexpr IntSetting kRatio{"Options", "Ratio", 25};     // wide/narrow, tenths
+inline constexpr IntSetting kUnit{"Options", "Unit", 0}; // 0 inch, anything else centimetre
+// The X dimension in mils and the wide/narrow ratio in tenths, in the Options dialog's ranges.
+inline constexpr IntSetting kDensity{"Options", "Density", 10, 7, 20};
+inline constexpr IntSetting kRatio{"Options", "Ratio", 25, 20, 30};
 inline constexpr StringSetting kFontName{"Options", "Font Name", "Courier New"};
-inline constexpr IntSetting kFontSize{"Options", "Font Size", 8};            // points
-inline constexpr IntSetting kCopyResolution{"Options", "CopyResolution", 0}; // dpi, 0: screen
+inline constexpr IntSetting kFontSize{"Options", "Font Size", 8, 1, 1000}; // points
+// Raster export resolution in dpi; 0 is the screen's.
+inline constexpr IntSetting kCopyResolution{"Options", "CopyResolution", 0, 0, 3000};
 
 // Print: the print dialog's choices, which printing reads.
 // The dialog shows label printing on until told otherwise; printing without the dialog prints
@@ -56,7 +63,8 @@ inline constexpr std::string_view kRecentFileSection = "Recent File List";
 inline constexpr int kRecentFileCount = 4;
 std::string RecentFileKey(int number);
 
-// Reads and writes through a fresh store, as every use of the store does.
+// Reads and writes through a fresh store, as every use of the store does; integers are held
+// to their range.
 int Get(const IntSetting& setting);
 std::string Get(const StringSetting& setting);
 bool Set(const IntSetting& setting, int value);

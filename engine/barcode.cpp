@@ -3,6 +3,8 @@
 #include "common/settings_keys.h"
 #include "engine/primitives.h"
 
+#include <algorithm>
+
 IMPLEMENT_ABSTRACT_SERIAL(CBarcode, CObject, 256)
 
 CBarcode::CBarcode() : m_nHeight(750), m_nHeightUnit(0) {
@@ -18,16 +20,20 @@ void CBarcode::Serialize(CArchive& ar) {
 }
 
 int CBarcode::GetBarHeightMils() const {
-    if (m_nHeightUnit == 0) return m_nHeight;
-    return engine::TruncToInt(m_nHeight * 0.39370078740157477);
+    const int mils =
+        m_nHeightUnit == 0 ? m_nHeight : engine::TruncToInt(m_nHeight * 0.39370078740157477);
+    return std::clamp(mils, 0, kMaxBarHeightMils);
+}
+
+int CBarcode::GetFontHeightMils() const {
+    return engine::MulDiv(std::clamp<int>(m_nFontSize, -kMaxFontPoints, kMaxFontPoints), 1000, 72);
 }
 
 void CBarcode::DrawHumanText(CDrawSurface& surface, CPoint origin, int barHeight,
                              std::string_view text, int orientation) const {
     using namespace engine;
     // Face names are limited to 31 characters, as a font description holds them.
-    CFontSpec font{m_strFontName.substr(0, 31), MulDiv(m_nFontSize, 1000, 72), 400,
-                   Escapement(orientation)};
+    CFontSpec font{m_strFontName.substr(0, 31), GetFontHeightMils(), 400, Escapement(orientation)};
     surface.SelectFont(font);
     const int cx = surface.GetTextExtent(text).cx;
     // Centred on the nominal width, not on the drawn bars; a text wider than the symbol

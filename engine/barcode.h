@@ -33,8 +33,16 @@ public:
     virtual void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
                       int orientation) const = 0;
 
-    // The bar height in mils: unit 1 is hundredths of a millimetre, divided by 2.54, truncated.
+    // The bar height in mils: unit 1 is hundredths of a millimetre, divided by 2.54, truncated;
+    // held between 0 and kMaxBarHeightMils, whatever a file says.
     int GetBarHeightMils() const;
+    // The text's character height in mils from the font size in points, held to
+    // ±kMaxFontPoints.
+    int GetFontHeightMils() const;
+
+    // No page is longer than this many mils (100 inches).
+    static constexpr int kMaxBarHeightMils = 100'000;
+    static constexpr int kMaxFontPoints = 1000;
 
 protected:
     // The text shared by every symbology but UPC/EAN: the object's font, centred on the

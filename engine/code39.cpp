@@ -228,7 +228,7 @@ void C39Barcode::SetData(std::string_view text) {
 int C39Barcode::CharacterWidth() {
     const int x = engine::ReadDensity();
     const int r = engine::ReadRatio();
-    return engine::TruncToInt(static_cast<double>(3LL * x * r) * 0.1 + 7.0 * x);
+    return engine::TruncToInt(3.0 * x * r * 0.1 + 7.0 * x);
 }
 
 int C39Barcode::GetWidth() const {

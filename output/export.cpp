@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -60,7 +61,7 @@ std::string LowerExtension(std::string_view path) {
 
 int ExportResolution() {
     const int r = settings::Get(settings::kCopyResolution);
-    return r > 0 ? r : CReferenceScreen::Primary().dpiX;
+    return r > 0 ? std::max(r, 10) : CReferenceScreen::Primary().dpiX;
 }
 
 bool FileExtensionIs(std::string_view path, std::string_view lowerExtension) {

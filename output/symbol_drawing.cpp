@@ -6,8 +6,8 @@ CSize MeasureSymbol(const CBarcode& barcode, CDrawSurface& surface, bool showTex
     const int h = barcode.GetBarHeightMils();
     int t = 0;
     if (showText) {
-        surface.SelectFont(CFontSpec{barcode.m_strFontName.substr(0, 31),
-                                     engine::MulDiv(barcode.m_nFontSize, 1000, 72), 400, 0});
+        surface.SelectFont(
+            CFontSpec{barcode.m_strFontName.substr(0, 31), barcode.GetFontHeightMils(), 400, 0});
         t = surface.GetTextExtent("HALVERN").cy;
         surface.RestoreFont();
     }

@@ -16,8 +16,9 @@ int RoundEdge(double v) {
 
 namespace {
 
-int Sign(int v) {
-    return (v > 0) - (v < 0);
+// The sign of b − a, without computing a difference that may not fit.
+int Direction(int a, int b) {
+    return (b > a) - (b < a);
 }
 
 } // namespace
@@ -44,7 +45,7 @@ CReferenceScreen CReferenceScreen::Primary() {
 std::optional<CLogicalRect> BarArea(CPoint from, CPoint to, int penWidth) {
     if (penWidth <= 0) return std::nullopt;
     const double w = penWidth, h = penWidth / 2;
-    const int dx = Sign(to.x - from.x), dy = Sign(to.y - from.y);
+    const int dx = Direction(from.x, to.x), dy = Direction(from.y, to.y);
     if ((dx == 0) == (dy == 0)) return std::nullopt; // a point, or slanted
     if (dx == 0) { // along y: the symbol advances along +x when the line runs down
         const double x0 = dy > 0 ? from.x - h : from.x + h - w;

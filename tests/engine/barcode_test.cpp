@@ -208,3 +208,41 @@ TEST_F(BarcodeTest, ArchiveRefusesTheAbstractBaseAndForeignClasses) {
         EXPECT_EQ(e.GetCause(), CArchiveException::unsuitableClass);
     }
 }
+
+// Settings and files may hold any 32-bit value; the engine draws within what a page can hold
+// and computes without overflow (the sanitizers of the test build catch any that is left).
+TEST_F(BarcodeTest, ExtremeSettingsAndFieldsAreHeldToWhatCanBeDrawn) {
+    std::vector<int> atLimits;
+    SetDensityRatio(20, 30);
+    for (const ClassCase& c : kClasses) {
+        auto bc = Create(c.name);
+        bc->SetData("12345");
+        atLimits.push_back(bc->GetWidth());
+    }
+    SetDensityRatio(2147483647, 2147483647);
+    for (std::size_t i = 0; i < std::size(kClasses); ++i) {
+        auto bc = Create(kClasses[i].name);
+        bc->SetData("12345");
+        EXPECT_EQ(bc->GetWidth(), atLimits[i]) << kClasses[i].name;
+        for (const int height : {-2147483647 - 1, 2147483647})
+            for (const int unit : {0, 1}) {
+                bc->m_nHeight = height;
+                bc->m_nHeightUnit = unit;
+                EXPECT_GE(bc->GetBarHeightMils(), 0);
+                EXPECT_LE(bc->GetBarHeightMils(), CBarcode::kMaxBarHeightMils);
+            }
+        bc->m_nFontSize = 2147483647;
+        EXPECT_EQ(bc->GetFontHeightMils(), CBarcode::kMaxFontPoints * 1000 / 72 + 1);
+        for (int rotation = 0; rotation < 4; ++rotation) {
+            RecordingSurface surface;
+            CPoint origin{2147483000, -2147483000};
+            bc->Draw(surface, origin, bc->GetBarHeightMils(), true, rotation);
+        }
+    }
+    auto bc = Create("C39Barcode");
+    bc->SetData("12345");
+    SetDensityRatio(-2147483647 - 1, -2147483647 - 1);
+    const int belowRange = bc->GetWidth();
+    SetDensityRatio(7, 20);
+    EXPECT_EQ(belowRange, bc->GetWidth());
+}

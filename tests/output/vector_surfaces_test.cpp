@@ -622,3 +622,19 @@ TEST(ScreenTextMetricsTest, PositionsOfALongTextAreThoseOfTheWholeLine) {
         EXPECT_EQ(positions.back(), metrics.Extent(text).cx);
     }
 }
+
+// Lines from one end of the coordinate range to the other are bars like any other: the
+// recorders take the direction without a difference that overflows (the test build's
+// sanitizers would stop on one).
+TEST(VectorSurfacesTest, LinesAcrossTheWholeRangeAreRecorded) {
+    const CPoint ends[][2] = {{{2147483647, 0}, {-2147483647 - 1, 0}},
+                              {{0, -2147483647 - 1}, {0, 2147483647}}};
+    for (const auto& line : ends) {
+        CEmfSurface emf;
+        CSvgSurface svg;
+        emf.DrawLine(line[0], line[1], 10);
+        svg.DrawLine(line[0], line[1], 10);
+        EXPECT_GT(emf.Bytes().size(), 108u);
+        EXPECT_NE(svg.Document().find("<rect"), std::string::npos);
+    }
+}
