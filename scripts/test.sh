@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds with AddressSanitizer and UndefinedBehaviorSanitizer, fuzzes the document
-# loader for a bounded time, and runs every test. Any sanitizer report fails the run.
+# loader and the renderer for a bounded time, and runs every test. Any sanitizer report fails
+# the run.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/setup.sh" --sanitize
@@ -9,21 +10,30 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:dete
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 
-# The ".qmx" loader under libFuzzer (clang), from the seed files, for a bounded time.
+# The fuzzers under libFuzzer (clang), from the seed files, each for a bounded time: the
+# ".qmx" loader, and the renderer drawing what the loader accepts to every output.
 cmake -S "$root/fuzz" -B "$root/build-fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$root/build-fuzz" -j 2
-corpus=$(mktemp -d)
-log=$(mktemp)
-trap 'rm -rf "$corpus" "$log"' EXIT
 seconds=${QM_FUZZ_SECONDS:-60}
-echo "Fuzzing the document loader for ${seconds}s..."
-if ! (cd "$corpus" && "$root/build-fuzz/qmx_load_fuzzer" -max_total_time="$seconds" -timeout=10 \
-        -rss_limit_mb=2048 "$corpus" "$root/fuzz/seeds" >"$log" 2>&1); then
-    tail -n 60 "$log"
-    echo "The document loader's fuzzer found a problem."
-    exit 1
-fi
-grep -E '^Done [0-9]+ runs' "$log" || true
+fuzz() { # name, extra libFuzzer options...
+    local name=$1 corpus log
+    shift
+    corpus=$(mktemp -d)
+    log=$(mktemp)
+    echo "Fuzzing $name for ${seconds}s..."
+    if ! (cd "$corpus" && "$root/build-fuzz/$name" -max_total_time="$seconds" "$@" \
+            "$corpus" "$root/fuzz/seeds" >"$log" 2>&1); then
+        tail -n 60 "$log"
+        echo "$name found a problem."
+        rm -rf "$corpus" "$log"
+        return 1
+    fi
+    grep -E '^Done [0-9]+ runs' "$log" || true
+    rm -rf "$corpus" "$log"
+}
+fuzz qmx_load_fuzzer -timeout=10 -rss_limit_mb=2048
+# Qt's font machinery keeps its caches until the process ends: not leaks of the program's.
+ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" fuzz render_fuzzer -timeout=30 -rss_limit_mb=4096
 
 cd "$root/build-sanitize"
 ctest --output-on-failure -j 2 --timeout 600

@@ -1,0 +1,116 @@
+// Feeds arbitrary bytes to the ".qmx" loader and draws whatever it accepted the way every
+// output does: into a raster image encoded in each format, as a metafile and as an SVG picture,
+// in all four rotations, under one of a table of extreme settings and field values chosen by the
+// input. A damaged file must be refused, drawn or refused with a message, never crash, overflow
+// or run away.
+
+#include "common/settings_store.h"
+#include "engine/barcode_file.h"
+#include "output/export.h"
+#include "output/image_encoders.h"
+#include "output/raster.h"
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include <array>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+struct Variant {
+    int density, ratio;        // the store's "Options" values
+    std::int64_t fontSize;     // the document's, or kAsLoaded
+    std::int64_t height, unit; // the document's, or kAsLoaded
+};
+constexpr std::int64_t kAsLoaded = INT64_MIN;
+constexpr Variant kVariants[] = {
+    {10, 25, kAsLoaded, kAsLoaded, kAsLoaded},
+    {7, 20, 0, 1, 0},
+    {20, 30, 1000, 100000, 0},
+    {INT_MAX, INT_MAX, INT_MAX, INT_MAX, 1},
+    {INT_MIN, INT_MIN, INT_MIN, INT_MIN, 0},
+    {-1, 0, -72, -750, 1},
+    {13, 27, 72, 2147483, 7},
+};
+
+std::vector<std::string> g_configs; // one settings folder per variant
+
+// Images larger than this are only planned, not drawn: drawing them shows nothing new.
+constexpr std::int64_t kMaxDrawnPixels = 1 << 21;
+
+void Render(const CBarcode& barcode, int rotation, int dpi) {
+    CExportOptions options;
+    options.view = {rotation, true};
+    options.dpi = dpi;
+    // Vector pictures stop at their size cap; both must come back whole or empty.
+    (void)RecordMetafile(barcode, options).size();
+    (void)RecordSvg(barcode, options).size();
+    const CSize size = MeasureSymbolAt(barcode, dpi, true);
+    const CImagePlan plan = PlanSymbolImage(size, dpi, rotation);
+    if (!plan.Drawable() || plan.width * plan.height > kMaxDrawnPixels) return;
+    const QImage image = RenderSymbolImage(barcode, dpi, rotation, true, size);
+    if (image.isNull()) return;
+    const MonoImage mono = MonoImageFromQImage(image);
+    std::vector<std::uint8_t> out;
+    for (ImageFileType type : {ImageFileType::Bmp, ImageFileType::Gif, ImageFileType::Pcx,
+                               ImageFileType::Png, ImageFileType::Tiff}) {
+        out.clear();
+        (void)EncodeImage(type, mono, dpi, out);
+    }
+    out.clear();
+    (void)EncodeJpeg(ToGreyscale(mono), dpi, out);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static std::string dir = (std::filesystem::temp_directory_path() / "qmrender-XXXXXX").string();
+    if (!mkdtemp(dir.data())) std::abort();
+    for (std::size_t i = 0; i < std::size(kVariants); ++i) {
+        const std::string config = dir + "/" + std::to_string(i);
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        SettingsStore store;
+        if (!store.WriteInt("Options", "Density", kVariants[i].density) ||
+            !store.WriteInt("Options", "Ratio", kVariants[i].ratio))
+            std::abort();
+        g_configs.push_back(config);
+    }
+    static QGuiApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // Data of kilobytes only makes drawing slow, not more interesting.
+    if (size > 4096) return 0;
+    // The variant follows from the bytes, so every document, seeds included, loads as it is.
+    std::size_t sum = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        sum += data[i];
+    const std::size_t which = sum % std::size(kVariants);
+    std::unique_ptr<CBarcode> barcode;
+    try {
+        barcode = LoadBarcode(std::span<const std::uint8_t>(data, size));
+    } catch (const CArchiveException&) {
+        return 0;
+    }
+    const Variant& v = kVariants[which];
+    setenv("XDG_CONFIG_HOME", g_configs[which].c_str(), 1);
+    if (v.fontSize != kAsLoaded) barcode->m_nFontSize = static_cast<std::int32_t>(v.fontSize);
+    if (v.height != kAsLoaded) barcode->m_nHeight = static_cast<std::int32_t>(v.height);
+    if (v.unit != kAsLoaded) barcode->m_nHeightUnit = static_cast<std::int32_t>(v.unit);
+    const int dpi = size % 2 ? 72 : 150;
+    for (int rotation = 0; rotation < 4; ++rotation)
+        Render(*barcode, rotation, dpi);
+    return 0;
+}

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# The command-line forms on the worst inputs found so far, each under a time limit and a memory
+# bound: every one must end at once with the program's message and status 1, never an abort
+# (134), a kill or a timeout, and never take memory in proportion to the input.
+#   resource_test.sh QUILLMARK
+set -uo pipefail
+quillmark=$1
+work=$(mktemp -d)
+export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data HOME=$work
+export QT_QPA_PLATFORM=offscreen
+# Sanitizers reserve terabytes of address space, so a limit on it only fits a plain build;
+# there the peak resident memory is the bound instead (with the sanitizers' own overhead).
+if ldd "$quillmark" | grep -q 'libasan'; then
+    export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
+    limit_kb=0
+    rss_bound_kb=$((900 * 1024))
+else
+    limit_kb=$((1024 * 1024))
+    rss_bound_kb=$((400 * 1024))
+fi
+# Registration started by the print form may still be writing below the data folder.
+trap 'sleep 1; rm -rf "$work" 2>/dev/null' EXIT
+
+status=0
+# expect NAME TEXT -- ARGS...: status 1 within 60 s, TEXT on standard error, bounded memory.
+expect() {
+    local name=$1 text=$2
+    shift 3
+    local rc
+    (
+        ((limit_kb > 0)) && ulimit -v "$limit_kb"
+        exec timeout 60 /usr/bin/time -f '%M' -o "$work/rss" "$quillmark" "$@"
+    ) >/dev/null 2>"$work/err"
+    rc=$?
+    local rss
+    rss=$(tail -n 1 "$work/rss" 2>/dev/null)
+    if [[ $rc -ne 1 ]]; then
+        echo "FAIL: $name: status $rc ($(head -c 300 "$work/err"))"
+        status=1
+    elif ! grep -qF -- "$text" "$work/err"; then
+        echo "FAIL: $name: no \"$text\" on standard error ($(head -c 300 "$work/err"))"
+        status=1
+    elif [[ -z $rss || $rss -gt $rss_bound_kb ]]; then
+        echo "FAIL: $name: took ${rss:-?} KB"
+        status=1
+    else
+        echo "ok: $name (${rss} KB)"
+    fi
+}
+
+# A gigabyte that is no document, and a document of megabytes.
+truncate -s 1G "$work/huge.qmx"
+"$quillmark" --export "$work/small.qmx" --symbology "Code 128" || exit 1
+head -c 6000000 /dev/zero | cat "$work/small.qmx" - >"$work/oversized.qmx"
+# A real Code 128 document whose data is three megabytes ("AB12" repeated).
+{
+    printf '\xff\xff\x00\x01\x0b\x00C128Barcode'
+    printf '\xff\xff\xff\xc0\xc6\x2d\x00' # a 32-bit length: 3,000,000
+    yes AB12 | tr -d '\n' | head -c 3000000
+    printf '\x0bCourier New'
+    printf '\x08\x00\x00\x00\xee\x02\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+} >"$work/long.qmx"
+mkfifo "$work/fifo.png"
+long=$(head -c 60000 /dev/zero | tr '\0' 'A')
+
+expect "export of a 1 GiB file" "Unexpected file format." -- --export "$work/o.png" "$work/huge.qmx"
+expect "export of a 6 MB document" "too large to be a Quillmark document" -- \
+    --export "$work/o.png" "$work/oversized.qmx"
+expect "metafile of 3 MB of data" "larger than 64 MB" -- --export "$work/o.wmf" "$work/long.qmx"
+expect "image of 3 MB of data" "pixels" -- --export "$work/o.png" "$work/long.qmx"
+expect "image of 60,000 characters at 3000 dpi" "pixels" -- \
+    --export "$work/o.png" --symbology "Code 128" --data "$long" --dpi 3000
+expect "export into a pipe with no reader" "not a regular file" -- \
+    --export "$work/fifo.png"
+expect "printing a 1 GiB file" "Unexpected file format." -- -p "$work/huge.qmx"
+exit $status
