@@ -26,4 +26,20 @@ public:
     virtual void RestoreFont() = 0;
     virtual CSize GetTextExtent(std::string_view text) = 0;
     virtual void TextOut(CPoint at, std::string_view text) = 0; // reference point: cell's top-left
+
+    // The grid of device dots the surface draws on along the direction of advance of
+    // `orientation` (0 to 3), in dots per inch; 0 for a surface without one (a vector picture),
+    // where elements keep their exact logical widths. With a grid, the drawing primitives make
+    // every element a whole number of dots and draw bars through DrawGridBar.
+    virtual int GridDotsPerInch(int orientation) const {
+        (void)orientation;
+        return 0;
+    }
+    // One bar on the device grid. Across the direction of advance it covers the dots fromDot to
+    // toDot - 1, counted along the advance from the grid line nearest to where the symbol's start
+    // point `start` lies; along the bars it runs from `start` moved `offset` logical units in the
+    // bar direction, for `length` units, as a bar drawn with DrawLine would. The default draws it
+    // through DrawLine at the nearest logical units.
+    virtual void DrawGridBar(CPoint start, int orientation, int fromDot, int toDot, int offset,
+                             int length);
 };

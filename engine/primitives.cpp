@@ -141,3 +141,15 @@ void DrawWideNarrow(CDrawSurface& surface, std::string_view pattern, CPoint& pos
 }
 
 } // namespace engine
+
+void CDrawSurface::DrawGridBar(CPoint start, int orientation, int fromDot, int toDot, int offset,
+                               int length) {
+    const int dpi = GridDotsPerInch(orientation);
+    if (dpi <= 0 || toDot <= fromDot) return;
+    const auto mils = [dpi](int dots) {
+        return engine::ClampToInt((static_cast<std::int64_t>(dots) * 1000 + dpi / 2) / dpi);
+    };
+    CPoint at = engine::AlongBar(start, offset, orientation);
+    engine::Advance(at, mils(fromDot), orientation);
+    engine::DrawBar(*this, at, length, mils(toDot) - mils(fromDot), orientation);
+}
