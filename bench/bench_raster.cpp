@@ -38,7 +38,7 @@ void BM_RenderSymbol(benchmark::State& state) {
     auto& bc = static_cast<CBarcode&>(*obj);
     bc.SetData(sample.data);
     for (auto _ : state) {
-        QImage img = RenderSymbolImage(bc, 300, 0, true);
+        QImage img = RenderSymbolImage(bc, 300, {0, true});
         benchmark::DoNotOptimize(img.constBits());
     }
 }

@@ -4,6 +4,8 @@
 #include "engine/primitives.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstdlib>
 
 IMPLEMENT_ABSTRACT_SERIAL(CBarcode, CObject, 256)
 
@@ -29,18 +31,20 @@ int CBarcode::GetFontHeightMils() const {
     return engine::MulDiv(std::clamp<int>(m_nFontSize, -kMaxFontPoints, kMaxFontPoints), 1000, 72);
 }
 
-void CBarcode::DrawHumanText(CDrawSurface& surface, CPoint origin, int barHeight,
-                             std::string_view text, int orientation) const {
+void CBarcode::DrawHumanText(CDrawSurface& surface, const engine::CBarCursor& bars,
+                             int barHeight, std::string_view text) const {
     using namespace engine;
+    const int orientation = bars.Orientation();
     // Face names are limited to 31 characters, as a font description holds them.
     CFontSpec font{m_strFontName.substr(0, 31), GetFontHeightMils(), 400, Escapement(orientation)};
     surface.SelectFont(font);
     const int cx = surface.GetTextExtent(text).cx;
-    // Centred on the nominal width, not on the drawn bars; a text wider than the symbol
-    // starts before it.
-    const int d = ClampToInt((static_cast<std::int64_t>(GetWidth()) - cx) / 2);
-    CPoint at = AlongBar(origin, barHeight, orientation);
-    Advance(at, d, orientation);
+    // Centred on the bars; a text wider than the symbol starts before them.
+    const auto [first, last] = bars.BarSpan();
+    const std::int64_t span = std::abs(static_cast<std::int64_t>(last.x) - first.x) +
+                              std::abs(static_cast<std::int64_t>(last.y) - first.y);
+    CPoint at = AlongBar(first, barHeight, orientation);
+    Advance(at, ClampToInt((span - cx) / 2), orientation);
     surface.TextOut(at, text);
     surface.RestoreFont();
 }

@@ -39,31 +39,34 @@ char CheckChar(int check) {
 
 // Draws the module patterns and places the digit text, with the text font selected for the
 // whole of one Draw and given back when the drawing ends, text shown or not.
+// The origin is left at the running position after the last element when the painter ends.
 class UpcPainter {
 public:
-    UpcPainter(CDrawSurface& surface, CPoint& pos, int barHeight, bool showText, int orientation)
-        : m_surface(surface), m_pos(pos), m_barHeight(barHeight), m_showText(showText),
-          m_orientation(orientation),
+    UpcPainter(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
+               int orientation)
+        : m_surface(surface), m_origin(origin), m_bars(surface, origin, orientation),
+          m_barHeight(barHeight), m_showText(showText), m_orientation(orientation),
           m_textLine(engine::ClampToInt(static_cast<std::int64_t>(barHeight) - kTextRise)) {
         m_surface.SelectFont(
             {std::string(kTextFace), kTextHeight, kTextWeight, engine::Escapement(orientation)});
     }
-    ~UpcPainter() { m_surface.RestoreFont(); }
+    ~UpcPainter() {
+        m_surface.RestoreFont();
+        m_origin = m_bars.Position();
+    }
     UpcPainter(const UpcPainter&) = delete;
     UpcPainter& operator=(const UpcPainter&) = delete;
 
-    CPoint Position() const { return m_pos; }
+    CPoint Position() const { return m_bars.Position(); }
 
-    void Modules(std::string_view pattern) {
-        engine::DrawModules(m_surface, pattern, m_pos, m_barHeight, m_orientation);
-    }
+    void Modules(std::string_view pattern) { m_bars.Modules(pattern, m_barHeight); }
 
     // The digit printed before the start guard, and the room it takes: only with text on,
     // otherwise the guard starts at the origin.
     void LeadingDigit(std::string_view text) {
         if (!m_showText) return;
-        StartsAt(m_pos, text);
-        engine::Advance(m_pos, kLeadingDigitRoom, m_orientation);
+        StartsAt(Position(), text);
+        m_bars.FixedSpace(kLeadingDigitRoom);
     }
 
     void StartsAt(CPoint p, std::string_view text) {
@@ -91,7 +94,8 @@ private:
     CPoint OnTextLine(CPoint p) const { return engine::AlongBar(p, m_textLine, m_orientation); }
 
     CDrawSurface& m_surface;
-    CPoint& m_pos;
+    CPoint& m_origin;
+    engine::CBarCursor m_bars;
     int m_barHeight;
     bool m_showText;
     int m_orientation;
@@ -100,6 +104,11 @@ private:
 
 int ModuleWidth(std::int64_t modules, std::int64_t extra) {
     return engine::ClampToInt(modules * engine::ReadDensity() + extra);
+}
+
+// Light margins in modules before the first bar and after the last one.
+CSize LightMargins(int before, int after) {
+    return {ModuleWidth(before, 0), ModuleWidth(after, 0)};
 }
 
 } // namespace
@@ -154,6 +163,10 @@ void CUPCABarcode::SetData(std::string_view text) {
     m_strData = NormalizeUpcDigits(text, kUpcALength);
 }
 
+CSize CUPCABarcode::GetQuietZones() const {
+    return LightMargins(9, 9);
+}
+
 int CUPCABarcode::GetWidth() const {
     return ModuleWidth(99, kLeadingDigitRoom);
 }
@@ -186,6 +199,10 @@ void CUPCEBarcode::SetData(std::string_view text) {
     m_strData = NormalizeUpcDigits(text, kUpcELength);
 }
 
+CSize CUPCEBarcode::GetQuietZones() const {
+    return LightMargins(9, 7);
+}
+
 int CUPCEBarcode::GetWidth() const {
     return ModuleWidth(51, kLeadingDigitRoom);
 }
@@ -211,6 +228,10 @@ IMPLEMENT_SERIAL(CEAN13Barcode, CBarcode, 256)
 
 void CEAN13Barcode::SetData(std::string_view text) {
     m_strData = NormalizeUpcDigits(text, kEan13Length);
+}
+
+CSize CEAN13Barcode::GetQuietZones() const {
+    return LightMargins(11, 7);
 }
 
 int CEAN13Barcode::GetWidth() const {
@@ -246,6 +267,10 @@ IMPLEMENT_SERIAL(CEAN8Barcode, CBarcode, 256)
 
 void CEAN8Barcode::SetData(std::string_view text) {
     m_strData = NormalizeUpcDigits(text, kEan8Length);
+}
+
+CSize CEAN8Barcode::GetQuietZones() const {
+    return LightMargins(7, 7);
 }
 
 int CEAN8Barcode::GetWidth() const {

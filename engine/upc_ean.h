@@ -13,6 +13,7 @@ class CUPCABarcode : public CBarcode {
 public:
     void SetData(std::string_view text) override;
     int GetWidth() const override;
+    CSize GetQuietZones() const override; // the light margins
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
 };
@@ -23,6 +24,7 @@ class CUPCEBarcode : public CBarcode {
 public:
     void SetData(std::string_view text) override;
     int GetWidth() const override;
+    CSize GetQuietZones() const override; // the light margins
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
 };
@@ -33,6 +35,7 @@ class CEAN13Barcode : public CBarcode {
 public:
     void SetData(std::string_view text) override;
     int GetWidth() const override;
+    CSize GetQuietZones() const override; // the light margins
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
 };
@@ -43,6 +46,7 @@ class CEAN8Barcode : public CBarcode {
 public:
     void SetData(std::string_view text) override;
     int GetWidth() const override;
+    CSize GetQuietZones() const override; // the light margins
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
 };

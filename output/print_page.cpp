@@ -25,7 +25,7 @@ void PaintLabelOutlines(QPainter& painter, const CPrinterFacts& printer,
 
 void PaintSymbolPage(QPainter& painter, const CPrinterFacts& printer,
                      const CPrintSettings& settings, const CBarcode& barcode,
-                     const CSymbolView& view, CSize symbolSize, bool preview) {
+                     const CSymbolView& view, bool preview) {
     CPainterSurface surface(painter);
     // 1000 logical units to the inch at the printer's resolution, centred on the printable area.
     surface.SetWindowExt({1000, 1000});
@@ -33,7 +33,7 @@ void PaintSymbolPage(QPainter& painter, const CPrinterFacts& printer,
     surface.SetViewportExt({printer.lpx, printer.lpy});
     surface.SetViewportOrg({printer.printableWidth / 2, printer.printableHeight / 2});
     const auto draw = [&] {
-        DrawSymbolCentred(barcode, surface, view.rotation, view.showText, symbolSize);
+        DrawSymbolCentred(barcode, surface, view);
     };
     if (settings.useLabel == 0) {
         draw();

@@ -95,12 +95,8 @@ int CQuillmarkApp::PrintFromCommandLine(const CCommandLineInfo& info) {
         return 1;
     }
     const CBarcode* barcode = read.barcode.get();
-    const CReferenceScreen screen = CReferenceScreen::Primary();
     CPrintJob job;
     job.barcode = barcode;
-    if (barcode)
-        job.symbolSize = MeasureSymbolOnScreen(
-            *barcode, job.view.showText, CQuillmarkView::kDefaultZoom, screen.dpiX, screen.dpiY);
     return PrintDirect(job, info.kind == CCommandLineInfo::PrintTo
                                 ? QString::fromLocal8Bit(info.printer.c_str())
                                 : QString())

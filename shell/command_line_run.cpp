@@ -71,12 +71,6 @@ int RunCommandLineExport(const CCommandLineInfo& info) {
     options.view = {info.rotation, !info.noText};
     options.screen = CReferenceScreen::Primary();
     options.dpi = info.dpi > 0 ? info.dpi : ExportResolution();
-    // Measured and placed as the window's view shows the symbol at its first zoom; a view of
-    // the default widget size (100 × 30 pixels) centres the picture at (50, 15).
-    options.rasterSymbolSize =
-        MeasureSymbolOnScreen(bc, options.view.showText, CQuillmarkView::kDefaultZoom,
-                              options.screen.dpiX, options.screen.dpiY);
-    options.pictureCentre = {50, 15};
     const std::string output = Absolute(info.output);
     if (const CExportResult result = ExportSymbol(bc, output, options); !result) {
         QmMessageBox(ExportErrorMessage(result, QFile::decodeName(output.c_str())));

@@ -25,7 +25,7 @@ CPrinterFacts PrinterFacts(const QPrinter& printer) {
 void PaintPage(QPainter& painter, const QPrinter& printer, const CPrintJob& job, bool preview) {
     if (!job.barcode) return;
     PaintSymbolPage(painter, PrinterFacts(printer), CPrintSettings::FromStore(), *job.barcode,
-                    job.view, job.symbolSize, preview);
+                    job.view, preview);
 }
 
 bool PrintPage(QPrinter& printer, const CPrintJob& job) {
