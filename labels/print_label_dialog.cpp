@@ -31,6 +31,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdint>
 #include <tuple>
 #include <utility>
 
@@ -40,6 +41,10 @@ constexpr int kSpinLower = 0;
 constexpr int kSpinUpper = 10000;
 // The number fields hold nine digits; a value beyond them could not be shown faithfully.
 constexpr int kNineDigits = 999'999'999;
+
+// The shortest label side a 600 dpi printer shows as a dot: 2.54 cm / 600 = 4.23 thousandths of
+// a centimetre.
+constexpr int kMinLabelSide = 5;
 
 // A stored position may be any integer; the fields show only what they can hold, and anything
 // else as the first label.
@@ -98,6 +103,20 @@ int WrapSpinStep(int position, int delta, int lower, int upper) {
     if (next > upper) return lower;
     if (next < lower) return upper;
     return static_cast<int>(next);
+}
+
+QString LabelPrintFault(const CLabelGeometry& g) {
+    if (g.width < kMinLabelSide) return QStringLiteral("it is narrower than a printer dot");
+    if (g.height < kMinLabelSide) return QStringLiteral("it is shorter than a printer dot");
+    if (g.numberAcross < 1) return QStringLiteral("it has no labels across");
+    if (g.numberDown < 1) return QStringLiteral("it has no labels down");
+    if (std::int64_t{g.numberAcross} * g.numberDown > kMaxLabelsPerPage)
+        return QStringLiteral("it has more than %1 labels on a sheet").arg(kMaxLabelsPerPage);
+    if (g.numberAcross > 1 && g.horizontalPitch < g.width)
+        return QStringLiteral("its horizontal pitch is smaller than its width");
+    if (g.numberDown > 1 && g.verticalPitch < g.height)
+        return QStringLiteral("its vertical pitch is smaller than its height");
+    return {};
 }
 
 bool StorePrintLabelChoice(const PrintLabelChoice& choice) {
@@ -648,6 +667,17 @@ bool CBWPrintLabelDialog::SaveSettings() {
     if (selected >= 0 &&
         !Guarded([&] { choice.product = m_db->ReadLabel(m_products[selected].bookmark); }))
         return false;
+    if (choice.product) {
+        const QString fault = LabelPrintFault(choice.product->geometry);
+        if (!fault.isEmpty()) {
+            QmMessageBox(QStringLiteral("The label \"%1\" cannot be printed: %2. Choose another "
+                                        "label or correct it with Details.")
+                             .arg(m_products[selected].text, fault),
+                         MsgIcon::Exclamation, MsgButtons::Ok, this);
+            m_pProducts->setFocus();
+            return false;
+        }
+    }
     if (!StorePrintLabelChoice(choice)) {
         QmMessageBox(QStringLiteral("The print settings could not be saved in \"%1\". Check "
                                     "that the folder can be written and try again.")

@@ -53,6 +53,12 @@ bool LabelSettingInCentimetres(int unit);
 // One click (delta +1 or -1) of an up-down arrow at `position`, wrapping at the range's ends.
 int WrapSpinStep(int position, int delta, int lower, int upper);
 
+// What keeps a label product from printing, worded to follow "cannot be printed: " (empty when
+// nothing does): a label narrower or shorter than one dot of a 600 dpi printer, no labels
+// across or down, more labels than a printed page holds (kMaxLabelsPerPage), or a pitch smaller
+// than the label where more than one label lies that way, so that labels would overlap.
+QString LabelPrintFault(const CLabelGeometry& geometry);
+
 // What "&Save" and OK store in the "Print" settings.
 struct PrintLabelChoice {
     int useLabel = 1;
