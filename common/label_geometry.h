@@ -20,11 +20,12 @@ struct CLabelGeometry {
     friend bool operator==(const CLabelGeometry&, const CLabelGeometry&) = default;
 };
 
-// The most labels one printed page is laid out with. A page of N × M printer dots has at most
-// N × M spots to tell labels apart by, far more than any real sheet's labels and more than a
-// printer can be sent in reasonable time; printing stops at this many, and the print dialog
+// The most labels one printed page is laid out with. A page of N × M printer dots has N × M
+// spots to tell labels apart by, millions, but each label is a whole symbol sent to the printer:
+// this many take about a second to lay out and draw, and are still 37 times the labels of the
+// fullest sheet of the label stock (270). Printing stops at this many, and the print dialog
 // refuses a sheet of more.
-inline constexpr int kMaxLabelsPerPage = 100'000;
+inline constexpr int kMaxLabelsPerPage = 10'000;
 
 // One field of the geometry: the column of table labels that holds it, the value a new row gets
 // when none is written, and the "Print" settings row it is kept in for printing (none for the

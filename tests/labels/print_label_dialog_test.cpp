@@ -481,7 +481,7 @@ TEST_P(PrintLabelDialogTest, AProductThatCannotPrintIsRefusedAndNothingStored) {
     } cases[] = {
         // A pitch of a thousandth of a centimetre on a sheet of 100,000 × 100,000 labels.
         {"HorizontalPitch = 1, VerticalPitch = 1, NumberAcross = 100000, NumberDown = 100000",
-         "it has more than 100000 labels on a sheet"},
+         "it has more than 10000 labels on a sheet"},
         {"HorizontalPitch = 1, VerticalPitch = 1",
          "its horizontal pitch is smaller than its width"},
         {"Width = 1, Height = 1", "it is narrower than a printer dot"},
@@ -706,9 +706,9 @@ TEST(PrintLabelDialog, WhatKeepsAProductFromPrinting) {
         {&CLabelGeometry::height, -2540, "it is shorter than a printer dot"},
         {&CLabelGeometry::numberAcross, 0, "it has no labels across"},
         {&CLabelGeometry::numberDown, -1, "it has no labels down"},
-        {&CLabelGeometry::numberDown, 33333, ""}, // 99,999 labels
-        {&CLabelGeometry::numberDown, 33334, "it has more than 100000 labels on a sheet"},
-        {&CLabelGeometry::numberDown, 999999999, "it has more than 100000 labels on a sheet"},
+        {&CLabelGeometry::numberDown, 3333, ""}, // 9,999 labels
+        {&CLabelGeometry::numberDown, 3334, "it has more than 10000 labels on a sheet"},
+        {&CLabelGeometry::numberDown, 999999999, "it has more than 10000 labels on a sheet"},
         {&CLabelGeometry::horizontalPitch, 6668, ""}, // labels edge to edge
         {&CLabelGeometry::horizontalPitch, 6667, "its horizontal pitch is smaller than its width"},
         {&CLabelGeometry::verticalPitch, 1, "its vertical pitch is smaller than its height"},
