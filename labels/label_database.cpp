@@ -57,6 +57,17 @@ constexpr HeadColumn kLabelHeadColumns[] = {
     throw CLabelDbError(text);
 }
 
+// The database as a message names it: the file in quotes, or the database on its server.
+QString DatabaseName(const LabelConnectionParams& params) {
+    if (params.engine == LabelConnectionParams::Engine::SQLite)
+        return QStringLiteral("\"%1\"").arg(params.database);
+    const QString server = params.host.isEmpty() ? QStringLiteral("the local server")
+                                                 : QStringLiteral("the server ") + params.host;
+    return QStringLiteral("\"%1\" on %2")
+        .arg(params.database,
+             params.port > 0 ? server + u':' + QString::number(params.port) : server);
+}
+
 bool Writable(const QString& path) {
     return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
@@ -633,8 +644,10 @@ CLabelDatabase::CLabelDatabase(const LabelConnectionParams& params)
             Fail(QStringLiteral("The label database \"%1\" is not a file.").arg(params.database));
     }
     if (!QSqlDatabase::isDriverAvailable(driver))
-        Fail(QStringLiteral("The %1 database driver of Qt (%2) is not installed.")
-                 .arg(sqlite ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL"), driver));
+        Fail(QStringLiteral("The label database %1 cannot be opened: the %2 database driver of Qt "
+                            "(%3) is not installed.")
+                 .arg(DatabaseName(params),
+                      sqlite ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL"), driver));
     try {
         QSqlDatabase db = QSqlDatabase::addDatabase(driver, m_connectionName);
         db.setDatabaseName(params.database);
@@ -651,16 +664,23 @@ CLabelDatabase::CLabelDatabase(const LabelConnectionParams& params)
         if (!db.open()) Fail(db.lastError());
         m_labels.Open();
         m_companies.Open();
+    } catch (const CLabelDbError& e) {
+        Disconnect();
+        Fail(QStringLiteral("The label database %1 could not be opened: %2")
+                 .arg(DatabaseName(params), e.Description()));
     } catch (...) {
-        QSqlDatabase::database(m_connectionName, false).close();
-        QSqlDatabase::removeDatabase(m_connectionName);
+        Disconnect();
         throw;
     }
 }
 
-CLabelDatabase::~CLabelDatabase() {
+void CLabelDatabase::Disconnect() {
     QSqlDatabase::database(m_connectionName, false).close();
     QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+CLabelDatabase::~CLabelDatabase() {
+    Disconnect();
 }
 
 namespace {

@@ -211,6 +211,7 @@ public:
     void DeleteLabel(const CRowBookmark& product);
 
 private:
+    void Disconnect();
     void WriteLabelColumns(const LabelRecord& label);
     WrittenLabel CurrentIds();
 
