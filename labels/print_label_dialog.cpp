@@ -399,6 +399,10 @@ void CBWPrintLabelDialog::SetLabelSettingRunner(LabelSettingRunner runner) {
     m_runLabelSetting = std::move(runner);
 }
 
+void CBWPrintLabelDialog::SetDatabaseLocator(DatabaseLocator locator) {
+    m_locateDatabase = std::move(locator);
+}
+
 int CBWPrintLabelDialog::RunLabelSetting(CBWLabelSettingDialog& dialog) {
     return m_runLabelSetting ? m_runLabelSetting(dialog) : dialog.exec();
 }
@@ -441,8 +445,15 @@ bool CBWPrintLabelDialog::OnInitDialog() {
     m_pColumnSpin->SetPosition(static_cast<int>(std::min<unsigned>(m_nColumn, kSpinUpper)));
 
     try {
-        m_db = std::make_unique<CLabelDatabase>(
-            LabelConnectionFromSettings(QCoreApplication::applicationDirPath()));
+        std::optional<LabelCopyRepair> repaired;
+        const LabelConnectionParams params =
+            m_locateDatabase
+                ? m_locateDatabase(&repaired)
+                : LabelConnectionFromSettings(QCoreApplication::applicationDirPath(), &repaired);
+        if (repaired)
+            QmMessageBox(LabelCopyRepairMessage(*repaired), MsgIcon::Exclamation, MsgButtons::Ok,
+                         parentWidget());
+        m_db = std::make_unique<CLabelDatabase>(params);
     } catch (const CLabelDbError& e) {
         // Not shown yet: the message belongs to the window the dialog was opened from.
         QmMessageBox(LabelDatabaseOpenFailureMessage(e.Description()), MsgIcon::Stop,

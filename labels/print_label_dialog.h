@@ -92,6 +92,13 @@ public:
     using LabelSettingRunner = std::function<int(CBWLabelSettingDialog&)>;
     void SetLabelSettingRunner(LabelSettingRunner runner);
 
+    // How the label database is found: LabelConnectionFromSettings for the program's folder
+    // unless replaced (tests point it elsewhere). It reports in `repaired` a damaged per-user
+    // copy it replaced, which the dialog tells the user about before it opens the database.
+    using DatabaseLocator =
+        std::function<LabelConnectionParams(std::optional<LabelCopyRepair>* repaired)>;
+    void SetDatabaseLocator(DatabaseLocator locator);
+
     // Offers these printers in place of the print system's, preselecting the job's printer
     // when it is among them and otherwise the default one.
     void SetPrinters(const PrinterChoices& printers);
@@ -194,6 +201,7 @@ private:
     bool m_bExpanded = true;
 
     LabelSettingRunner m_runLabelSetting;
+    DatabaseLocator m_locateDatabase;
 
     QComboBox* m_pPrinters = nullptr;
     QPushButton* m_pChange = nullptr;
