@@ -14,10 +14,11 @@ void PaintLabelOutlines(QPainter& painter, const CPrinterFacts& printer,
     painter.setPen(QPen(Qt::black, 0, Qt::DotLine));
     painter.setBrush(Qt::white);
     const double kx = printer.lpx / 1000.0, ky = printer.lpy / 1000.0;
-    for (const CMilRect& r : LabelOutlines(settings, printer))
+    ForEachLabelOutline(settings, printer, [&](const CMilRect& r) {
         painter.drawRoundedRect(
             QRectF(r.left * kx, r.top * ky, (r.right - r.left) * kx, (r.bottom - r.top) * ky),
             kOutlineCorner / 2.0 * kx, kOutlineCorner / 2.0 * ky);
+    });
     painter.restore();
 }
 
@@ -40,8 +41,9 @@ void PaintSymbolPage(QPainter& painter, const CPrinterFacts& printer,
         return;
     }
     if (preview) PaintLabelOutlines(painter, printer, settings);
-    for (const CPoint& centre : LabelCentres(settings, printer)) {
+    // Each label is drawn as its place is worked out; no sheet's places are held at once.
+    ForEachLabelCentre(settings, printer, [&](CPoint centre) {
         surface.SetViewportOrg(centre);
         draw();
-    }
+    });
 }
