@@ -151,8 +151,9 @@ bool CQuillmarkView::CreateMetafile(const QString& path) {
     }
     // The scratch file lies in the shared temporary folder: a link planted there is replaced,
     // never followed.
-    if (WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes,
-                            {.followSymlinks = false})) {
+    AtomicWriteOptions options;
+    options.followSymlinks = false;
+    if (WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes, options)) {
         QmMessageBox(ExportErrorMessage({ExportError::MetafileNotWritten}, path));
         return false;
     }
