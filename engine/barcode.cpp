@@ -2,16 +2,33 @@
 
 #include "common/settings_keys.h"
 #include "engine/primitives.h"
+#include "engine/symbologies.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstdlib>
+#include <memory>
 
 IMPLEMENT_ABSTRACT_SERIAL(CBarcode, CObject, 256)
 
 CBarcode::CBarcode() : m_nHeight(750), m_nHeightUnit(0) {
     m_strFontName = settings::Get(settings::kFontName);
     m_nFontSize = settings::Get(settings::kFontSize);
+}
+
+CBarcode::CDataCheck CBarcode::CheckData(std::string_view typed) const {
+    CDataCheck check{std::string(typed), {}, {}};
+    std::unique_ptr<CObject> object = GetRuntimeClass()->CreateObject();
+    if (!object) return check;
+    auto& probe = static_cast<CBarcode&>(*object);
+    probe.SetData(typed);
+    check.reads = probe.m_strData;
+    check.change = engine::DescribeChange(typed, probe.m_strData, SymbologyName());
+    return check;
+}
+
+std::string CBarcode::SymbologyName() const {
+    const SymbologyInfo* info = FindSymbology(GetRuntimeClass());
+    return info ? info->listName : GetRuntimeClass()->m_lpszClassName;
 }
 
 void CBarcode::Serialize(CArchive& ar) {
@@ -31,8 +48,8 @@ int CBarcode::GetFontHeightMils() const {
     return engine::MulDiv(std::clamp<int>(m_nFontSize, -kMaxFontPoints, kMaxFontPoints), 1000, 72);
 }
 
-void CBarcode::DrawHumanText(CDrawSurface& surface, const engine::CBarCursor& bars,
-                             int barHeight, std::string_view text) const {
+void CBarcode::DrawHumanText(CDrawSurface& surface, const engine::CBarCursor& bars, int barHeight,
+                             std::string_view text) const {
     using namespace engine;
     const int orientation = bars.Orientation();
     // Face names are limited to 31 characters, as a font description holds them.

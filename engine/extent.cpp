@@ -94,9 +94,12 @@ public:
         // Turned counter-clockwise on the page (y down) about the cell's top-left corner.
         const int escapement = m_escapements.empty() ? 0 : m_escapements.back();
         const double a = escapement / 10.0 * 3.14159265358979323846 / 180.0;
-        const double c = std::round(std::cos(a) * 1e9) / 1e9, s = std::round(std::sin(a) * 1e9) / 1e9;
-        const double u[4] = {double(ink.left), double(ink.right), double(ink.right), double(ink.left)};
-        const double v[4] = {double(ink.top), double(ink.top), double(ink.bottom), double(ink.bottom)};
+        const double c = std::round(std::cos(a) * 1e9) / 1e9,
+                     s = std::round(std::sin(a) * 1e9) / 1e9;
+        const double u[4] = {double(ink.left), double(ink.right), double(ink.right),
+                             double(ink.left)};
+        const double v[4] = {double(ink.top), double(ink.top), double(ink.bottom),
+                             double(ink.bottom)};
         for (int i = 0; i < 4; ++i) {
             const double x = at.x + u[i] * c + v[i] * s, y = at.y - u[i] * s + v[i] * c;
             extent.marks.Include(x, y, x, y);

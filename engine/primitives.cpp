@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace engine {
 
@@ -49,6 +50,41 @@ int MulDiv(int a, int b, int c) {
         product >= 0 ? (product + half) / divisor : -((-product + half) / divisor);
     if (q > std::numeric_limits<int>::max() || q < std::numeric_limits<int>::min()) return -1;
     return static_cast<int>(q);
+}
+
+std::string DescribeChange(std::string_view typed, std::string_view stored,
+                           std::string_view symbology) {
+    if (typed == stored) return {};
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
+    // Letters made capitals, and nothing else.
+    if (typed.size() == stored.size() && std::equal(typed.begin(), typed.end(), stored.begin(),
+                                                    [&](char a, char b) { return upper(a) == b; }))
+        return "lower-case letters were changed to capitals";
+    // Characters left out, keeping the order: `stored` is `typed` with some removed, and
+    // perhaps padding added at the end.
+    std::size_t i = 0, kept = 0;
+    for (char c : typed)
+        if (i < stored.size() && stored[i] == c) ++i, ++kept;
+    const std::size_t removed = typed.size() - kept;
+    const std::size_t added = stored.size() - i;
+    std::string reasons;
+    const auto add = [&reasons](const std::string& r) {
+        reasons += (reasons.empty() ? "" : "; ") + r;
+    };
+    if (removed > 0)
+        add(std::to_string(removed) + (removed == 1 ? " character" : " characters") + " that " +
+            std::string(symbology) + " cannot encode " + (removed == 1 ? "was" : "were") +
+            " removed");
+    if (added > 0) {
+        const std::string padding(stored.substr(i));
+        add(padding.find_first_not_of('0') == std::string::npos
+                ? (added == 1 ? "a 0 was added" : std::to_string(added) + " zeros were added") +
+                      std::string(" to make whole pairs of digits")
+                : "\"" + padding + "\" was added");
+    }
+    return reasons.empty()
+               ? "the data was changed to what " + std::string(symbology) + " can encode"
+               : reasons;
 }
 
 int NormalizeOrientation(int orientation) {

@@ -5,6 +5,7 @@
 #include "engine/draw_surface.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -24,6 +25,13 @@ int ClampToInt(std::int64_t value);
 
 // Rounded a × b / c, or -1 when the result does not fit in an int or c is 0.
 int MulDiv(int a, int b, int c);
+
+// How `stored` differs from `typed` for a symbology that filters its data, in a few plain
+// words ("3 characters that Code 39 cannot encode were removed", "lower-case letters were
+// changed to capitals", "a 0 was added to make whole pairs of digits"); empty when it does
+// not.
+std::string DescribeChange(std::string_view typed, std::string_view stored,
+                           std::string_view symbology);
 
 // Text escapement in tenths of a degree for orientation 0 to 3.
 int Escapement(int orientation);
@@ -79,8 +87,8 @@ private:
     CDrawSurface& m_surface;
     CPoint m_start;
     int m_orientation;
-    int m_dpi;                // 0: no grid
-    Width m_narrow, m_wide;   // the module and the wide element
+    int m_dpi;                              // 0: no grid
+    Width m_narrow, m_wide;                 // the module and the wide element
     std::int64_t m_logical = 0, m_dots = 0; // travelled so far
     bool m_anyBar = false;
     std::int64_t m_firstBarLogical = 0, m_firstBarDots = 0;

@@ -42,8 +42,7 @@ char CheckChar(int check) {
 // The origin is left at the running position after the last element when the painter ends.
 class UpcPainter {
 public:
-    UpcPainter(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
-               int orientation)
+    UpcPainter(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText, int orientation)
         : m_surface(surface), m_origin(origin), m_bars(surface, origin, orientation),
           m_barHeight(barHeight), m_showText(showText), m_orientation(orientation),
           m_textLine(engine::ClampToInt(static_cast<std::int64_t>(barHeight) - kTextRise)) {
@@ -111,7 +110,67 @@ CSize LightMargins(int before, int after) {
     return {ModuleWidth(before, 0), ModuleWidth(after, 0)};
 }
 
+// What the retail symbologies make of typed digits: the first `length` digits are the data,
+// a digit after them is taken for a check digit and compared with the one computed, and for
+// UPC-E the eight-digit printed form (number system 0, six digits, check digit) stands for its
+// six digits.
+CBarcode::CDataCheck CheckRetailData(std::string_view typed, std::size_t length,
+                                     const std::string& symbology, bool upcE) {
+    const std::string digits = FilterToCharset(typed, kDigits);
+    std::string reasons;
+    const auto add = [&reasons](const std::string& r) {
+        reasons += (reasons.empty() ? "" : "; ") + r;
+    };
+    const std::size_t removed = typed.size() - digits.size();
+    if (removed > 0)
+        add(std::to_string(removed) + (removed == 1 ? " character" : " characters") + " that " +
+            symbology + " cannot encode " + (removed == 1 ? "was" : "were") + " removed");
+    std::string kept = digits;
+    char typedCheck = 0;
+    if (upcE && digits.size() == 8 && digits[0] == '0') {
+        kept = digits.substr(1, 6);
+        typedCheck = digits[7];
+    } else if (digits.size() == length + 1) {
+        kept = digits.substr(0, length);
+        typedCheck = digits.back();
+    } else if (digits.size() > length) {
+        kept = digits.substr(0, length);
+        add("the digits after the first " + std::to_string(length) + " were left out");
+    } else if (digits.size() < length) {
+        kept.resize(length, '0');
+        add(std::to_string(length - digits.size()) +
+            (length - digits.size() == 1 ? " zero was" : " zeros were") + " added to make " +
+            std::to_string(length) + " digits");
+    }
+    const std::string body = upcE ? ExpandUpcE(kept) : kept;
+    // EAN-13's weights start one place later than UPC-A's; a leading 0 shifts them.
+    const char check = CheckChar(UpcCheckDigit(length == kEan13Length ? "0" + body : body));
+    if (typedCheck && typedCheck != check)
+        add(std::string("the check digit ") + typedCheck + " was replaced by " + check);
+    CBarcode::CDataCheck result;
+    result.input = kept;
+    result.reads = (upcE ? "0" : "") + kept + check;
+    result.change = reasons;
+    return result;
+}
+
 } // namespace
+
+CBarcode::CDataCheck CUPCABarcode::CheckData(std::string_view typed) const {
+    return CheckRetailData(typed, kUpcALength, SymbologyName(), false);
+}
+
+CBarcode::CDataCheck CUPCEBarcode::CheckData(std::string_view typed) const {
+    return CheckRetailData(typed, kUpcELength, SymbologyName(), true);
+}
+
+CBarcode::CDataCheck CEAN13Barcode::CheckData(std::string_view typed) const {
+    return CheckRetailData(typed, kEan13Length, SymbologyName(), false);
+}
+
+CBarcode::CDataCheck CEAN8Barcode::CheckData(std::string_view typed) const {
+    return CheckRetailData(typed, kEan8Length, SymbologyName(), false);
+}
 
 int UpcCheckDigit(std::string_view digits) {
     int sum = 0;

@@ -14,6 +14,7 @@ public:
     void SetData(std::string_view text) override;
     int GetWidth() const override;
     CSize GetQuietZones() const override; // the light margins
+    CDataCheck CheckData(std::string_view typed) const override;
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
 };
@@ -25,6 +26,7 @@ public:
     void SetData(std::string_view text) override;
     int GetWidth() const override;
     CSize GetQuietZones() const override; // the light margins
+    CDataCheck CheckData(std::string_view typed) const override;
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
 };
@@ -36,6 +38,7 @@ public:
     void SetData(std::string_view text) override;
     int GetWidth() const override;
     CSize GetQuietZones() const override; // the light margins
+    CDataCheck CheckData(std::string_view typed) const override;
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
 };
@@ -47,6 +50,7 @@ public:
     void SetData(std::string_view text) override;
     int GetWidth() const override;
     CSize GetQuietZones() const override; // the light margins
+    CDataCheck CheckData(std::string_view typed) const override;
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
 };

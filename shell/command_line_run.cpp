@@ -17,7 +17,10 @@
 
 void SendMessagesToStandardError() {
     SetMessageBoxHandler([](const QString& text, MsgIcon, MsgButtons) -> int {
-        std::fprintf(stderr, "quillmark: %s\n", text.toLocal8Bit().constData());
+        // One line: a message's own line breaks become ": ".
+        QString line = text;
+        line.replace(QLatin1Char('\n'), QLatin1String(": "));
+        std::fprintf(stderr, "quillmark: %s\n", line.toLocal8Bit().constData());
         return IDCANCEL;
     });
 }
