@@ -1,6 +1,7 @@
 #include "output/export.h"
 
 #include "common/atomic_file.h"
+#include "common/file_io.h"
 #include "common/settings_keys.h"
 #include "engine/barcode_file.h"
 #include "engine/primitives.h"
@@ -11,8 +12,11 @@
 #include "output/svg_surface.h"
 #include "output/symbol_drawing.h"
 
+#include <QBuffer>
 #include <QImage>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 
 #include <algorithm>
 #include <cctype>
@@ -29,6 +33,10 @@ public:
             return "the metafile could not be written";
         case ExportError::PictureTooLarge:
             return "the picture would be too large";
+        case ExportError::UnknownFormat:
+            return "no format is written under this extension";
+        case ExportError::PdfNotMade:
+            return "the PDF page could not be drawn";
         case ExportError::ImageTooLarge:
             return "the image would be too large";
         case ExportError::ImageEmpty:
@@ -51,8 +59,8 @@ void DrawPicture(const CBarcode& barcode, CMappedSurface& surface, const CExport
     const auto half = [](double logical, int dpi) {
         return engine::ClampToInt(static_cast<std::int64_t>(std::ceil(logical * dpi / 2000.0)));
     };
-    surface.SetViewportOrg({half(marks.Width(), options.screen.dpiX),
-                            half(marks.Height(), options.screen.dpiY)});
+    surface.SetViewportOrg(
+        {half(marks.Width(), options.screen.dpiX), half(marks.Height(), options.screen.dpiY)});
     DrawSymbolCentred(barcode, surface, options.view);
 }
 
@@ -60,7 +68,46 @@ std::string LowerExtension(std::string_view path) {
     std::string ext = FileExtension(path);
     for (char& c : ext)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    // The long spellings name the same formats.
+    if (ext == "jpeg") return "jpg";
+    if (ext == "tiff") return "tif";
     return ext;
+}
+
+// One PDF page as large as the raster image would be at 1000 dpi (the symbol with its quiet
+// zones and a tenth as margin), the bars as filled rectangles and the text with its font.
+bool WritePdf(const CBarcode& barcode, const std::string& path, const CSymbolView& view,
+              std::error_code& ec) {
+    constexpr int kPdfDpi = 1200;
+    const CSize quiet = barcode.GetQuietZones();
+    const CImagePlan plan = PlanSymbolImage(MeasureSymbolAt(barcode, 1000, view),
+                                            std::max(quiet.cx, quiet.cy), view.rotation, 1000);
+    if (!plan.Drawable() || plan.width > 200'000 || plan.height > 200'000) return false;
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        writer.setCreator(QStringLiteral("Quillmark"));
+        writer.setResolution(kPdfDpi);
+        // The page in points (1/72 inch) from the plan in mils.
+        writer.setPageSize(QPageSize(QSizeF(plan.width * 0.072, plan.height * 0.072),
+                                     QPageSize::Point, QString(), QPageSize::ExactMatch));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter;
+        if (!painter.begin(&writer)) return false;
+        CPainterSurface surface(painter, true);
+        surface.SetWindowExt({1000, 1000});
+        surface.SetWindowOrg({0, 0});
+        surface.SetViewportExt({kPdfDpi, kPdfDpi});
+        surface.SetViewportOrg({engine::ClampToInt(plan.width * kPdfDpi / 2000),
+                                engine::ClampToInt(plan.height * kPdfDpi / 2000)});
+        DrawSymbolCentred(barcode, surface, view);
+        painter.end();
+    }
+    const QByteArray& bytes = buffer.data();
+    ec = WriteFileAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                             static_cast<std::size_t>(bytes.size())));
+    return true;
 }
 
 } // namespace
@@ -103,7 +150,24 @@ CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
         result.error = WriteFileAtomically(path, StoreBarcode(&barcode));
         return result;
     }
-    if (ext == "wmf") {
+    if (ext == "svg") {
+        const std::string svg = RecordSvg(barcode, options);
+        result.error = svg.empty() ? make_error_code(ExportError::PictureTooLarge)
+                                   : WriteFileAtomically(path, AsBytes(svg));
+        return result;
+    }
+    if (ext == "pdf") {
+        if (!WritePdf(barcode, path, options.view, result.error))
+            result.error = ExportError::PdfNotMade;
+        return result;
+    }
+    if (options.strictExtension &&
+        std::find(std::begin(kExportExtensions), std::end(kExportExtensions), ext) ==
+            std::end(kExportExtensions)) {
+        result.error = ExportError::UnknownFormat;
+        return result;
+    }
+    if (ext == "wmf" || ext == "emf") {
         const std::vector<std::uint8_t> bytes = RecordMetafile(barcode, options);
         if (bytes.empty())
             result.error = ExportError::PictureTooLarge;

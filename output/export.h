@@ -16,6 +16,9 @@
 struct CExportOptions {
     CSymbolView view;
     int dpi = 96; // raster images
+    // Refuse an extension the program does not write (UnknownFormat), where the window's
+    // dialog writes a BMP under it.
+    bool strictExtension = false;
     // The vector picture's reference device.
     CReferenceScreen screen;
 };
@@ -38,6 +41,8 @@ std::string RecordSvg(const CBarcode& barcode, const CExportOptions& options);
 enum class ExportError {
     MetafileNotWritten = 1, // the metafile could not be written
     PictureTooLarge,        // the vector picture would pass kMaxPictureBytes
+    UnknownFormat,          // an extension the program writes nothing for
+    PdfNotMade,             // the PDF page could not be drawn
     ImageTooLarge,          // the raster image would have more than kMaxImagePixels
     ImageEmpty,             // the raster image would have no pixels
     ImageNotMade,           // no memory for the raster image
@@ -56,7 +61,13 @@ struct CExportResult {
     explicit operator bool() const { return !error; }
 };
 
-// Writes `path` by its extension (letter case ignored): "qmx" the document's bytes, "wmf" the
-// metafile, every other extension a raster image (see ImageFileTypeForExtension).
+// The extensions ExportSymbol writes, as the command line lists them.
+inline constexpr const char* kExportExtensions[] = {"wmf", "emf", "svg", "pdf", "bmp", "gif",
+                                                    "tif", "png", "pcx", "jpg", "qmx"};
+
+// Writes `path` by its extension (letter case ignored): "qmx" the document's bytes, "wmf" and
+// "emf" the metafile, "svg" the SVG picture, "pdf" one PDF page the size of the symbol with its
+// quiet zones (vector bars, the font embedded), "jpeg" and "tiff" as "jpg" and "tif", every
+// other extension a raster image (see ImageFileTypeForExtension).
 CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
                            const CExportOptions& options);

@@ -33,9 +33,7 @@ void PaintSymbolPage(QPainter& painter, const CPrinterFacts& printer,
     surface.SetWindowOrg({0, 0});
     surface.SetViewportExt({printer.lpx, printer.lpy});
     surface.SetViewportOrg({printer.printableWidth / 2, printer.printableHeight / 2});
-    const auto draw = [&] {
-        DrawSymbolCentred(barcode, surface, view);
-    };
+    const auto draw = [&] { DrawSymbolCentred(barcode, surface, view); };
     if (settings.useLabel == 0) {
         draw();
         return;

@@ -4,7 +4,8 @@
 
 #include <cmath>
 
-CDrawnExtent MeasureSymbol(const CBarcode& barcode, CDrawSurface& surface, const CSymbolView& view) {
+CDrawnExtent MeasureSymbol(const CBarcode& barcode, CDrawSurface& surface,
+                           const CSymbolView& view) {
     return MeasureDrawnExtent(barcode, surface, barcode.GetBarHeightMils(), view.showText,
                               engine::NormalizeOrientation(view.rotation));
 }

@@ -74,6 +74,7 @@ int RunCommandLineExport(const CCommandLineInfo& info) {
     options.view = {info.rotation, !info.noText};
     options.screen = CReferenceScreen::Primary();
     options.dpi = info.dpi > 0 ? info.dpi : ExportResolution();
+    options.strictExtension = true;
     const std::string output = Absolute(info.output);
     if (const CExportResult result = ExportSymbol(bc, output, options); !result) {
         QmMessageBox(ExportErrorMessage(result, QFile::decodeName(output.c_str())));

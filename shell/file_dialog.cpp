@@ -8,12 +8,27 @@ CBWFileDialog::CBWFileDialog(const FileDialogRequest& request, QWidget* parent)
     setFileMode(request.open ? ExistingFile : AnyFile);
     setNameFilters(request.filters);
     setDefaultSuffix(request.defaultSuffix);
+    // A name typed without an extension takes the one of the file type chosen.
+    connect(this, &QFileDialog::filterSelected, this, [this, request](const QString& filter) {
+        const QString ext = FirstExtension(filter);
+        setDefaultSuffix(ext.isEmpty() ? request.defaultSuffix : ext);
+    });
     setOption(DontConfirmOverwrite, false);
     if (!request.fileName.isEmpty()) {
         const QFileInfo info(request.fileName);
         if (info.isAbsolute()) setDirectory(info.absolutePath());
         selectFile(info.fileName());
     }
+}
+
+QString FirstExtension(const QString& filter) {
+    // "PNG Files (*.png)" → "png"; "All Files (*)" has none.
+    const int star = filter.indexOf(QStringLiteral("*."));
+    if (star < 0) return {};
+    QString ext;
+    for (int i = star + 2; i < filter.size() && filter[i].isLetterOrNumber(); ++i)
+        ext += filter[i];
+    return ext;
 }
 
 std::optional<QString> CBWFileDialog::Run() {

@@ -18,6 +18,9 @@ private:
     bool m_open;
 };
 
+// The first extension a name filter offers ("PNG Files (*.png)" gives "png"), or none.
+QString FirstExtension(const QString& filter);
+
 // The document manager's prompt: every open and save dialog of documents goes through here.
 class CDocManagerEx {
 public:

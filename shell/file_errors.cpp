@@ -4,6 +4,8 @@
 #include "output/export.h"
 #include "output/image_encoders.h"
 
+#include <QStringList>
+
 QString FileErrorMessage(std::error_code ec, const QString& path) {
     const QByteArray utf8 = path.toUtf8();
     return QString::fromStdString(::FileErrorMessage(
@@ -19,6 +21,16 @@ QString ExportErrorMessage(const CExportResult& result, const QString& path) {
         return QStringLiteral("The picture of this symbol would be larger than %1 MB; shorten "
                               "its data.")
             .arg(kMaxPictureBytes >> 20);
+    if (ec == ExportError::UnknownFormat) {
+        QStringList known;
+        for (const char* ext : kExportExtensions)
+            known << QString::fromLatin1(ext);
+        const QString last = known.takeLast();
+        return QStringLiteral("Quillmark does not write files of the type of %1; use %2 or %3.")
+            .arg(path, known.join(QStringLiteral(", ")), last);
+    }
+    if (ec == ExportError::PdfNotMade)
+        return QStringLiteral("The PDF page of this symbol could not be made (%1).").arg(path);
     if (ec == ExportError::ImageTooLarge)
         return QStringLiteral("The image would be %1 pixels, more than an image may have; lower "
                               "the resolution.")

@@ -52,6 +52,8 @@ template <class Format> QHBoxLayout* WithReadout(QSlider* slider, Format format)
 COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Options"));
     auto* layout = new QVBoxLayout(this);
+    // The dialog takes the size its contents ask for, so the wrapped note shows whole.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(BuildUnitGroup());
     layout->addWidget(BuildFontGroup());
     layout->addWidget(BuildResolutionGroup());
@@ -153,9 +155,16 @@ void COptionsDialog::Load() {
     m_custom->setText(QString::number(index == kCustomIndex ? resolution : 72));
     m_resolution->button(index)->setChecked(true);
 
-    const QString font = QString::fromStdString(Get(kFontName));
-    const int fontAt = m_fontName->findText(font, Qt::MatchFixedString);
-    m_fontName->setCurrentIndex(fontAt >= 0 ? fontAt : m_fontName->findText(DefaultFontName()));
+    // Font names are the engine's single-byte text, read and written as Latin-1.
+    const std::string stored = Get(kFontName);
+    const QString font = QString::fromLatin1(stored.data(), static_cast<qsizetype>(stored.size()));
+    int fontAt = m_fontName->findText(font, Qt::MatchFixedString);
+    // A face that is not installed here stays the setting until the user picks another.
+    if (fontAt < 0 && !font.isEmpty()) {
+        m_fontName->addItem(font);
+        fontAt = m_fontName->count() - 1;
+    }
+    m_fontName->setCurrentIndex(fontAt);
     const int sizeAt = m_fontSize->findText(QString::number(Get(kFontSize)));
     m_fontSize->setCurrentIndex(sizeAt >= 0 ? sizeAt
                                             : m_fontSize->findText(QString::number(kFontSize.def)));

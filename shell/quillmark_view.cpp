@@ -187,11 +187,15 @@ void CQuillmarkView::OnFileExport() {
     FileDialogRequest request;
     request.open = false;
     request.title = QStringLiteral("Export");
-    request.filters = {
-        QStringLiteral("Windows MetaFile (*.wmf)"), QStringLiteral("Bitmap Files (*.bmp)"),
-        QStringLiteral("GIF Files (*.gif)"),        QStringLiteral("TIFF files (*.tif)"),
-        QStringLiteral("PNG Files (*.png)"),        QStringLiteral("PCX files (*.pcx)"),
-        QStringLiteral("JPEG Files (*.jpg)")};
+    request.filters = {QStringLiteral("Windows MetaFile (*.wmf *.emf)"),
+                       QStringLiteral("Bitmap Files (*.bmp)"),
+                       QStringLiteral("GIF Files (*.gif)"),
+                       QStringLiteral("TIFF files (*.tif)"),
+                       QStringLiteral("PNG Files (*.png)"),
+                       QStringLiteral("PCX files (*.pcx)"),
+                       QStringLiteral("JPEG Files (*.jpg)"),
+                       QStringLiteral("SVG Pictures (*.svg)"),
+                       QStringLiteral("PDF Documents (*.pdf)")};
     request.defaultSuffix = QStringLiteral("wmf");
     const auto path = QmFileDialog(request);
     if (!path) return;

@@ -1,21 +1,30 @@
 #include "output/raster.h"
 #include "shell/app.h"
 #include "shell/command_ids.h"
+#include "shell/file_dialog.h"
 #include "shell/main_frame.h"
 #include "shell/quillmark_view.h"
 #include "tests/support/dialog_script.h"
 #include "tests/support/image_scan.h"
+#include "tests/support/run_command.h"
 #include "tests/support/settings_fixture.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QPainter>
 #include <QProcess>
+#include <QSvgRenderer>
+#include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -75,10 +84,15 @@ TEST_F(ExportTest, TheExtensionChoosesTheFormat) {
         {"a.bmp", "BM"},
         {"a.tif", "II*"},
         {"a.pcx", "\x0A"},
-        {"a.jpeg", "BM"},
-        {"a.tiff", "BM"},
+        // The long spellings are the same formats; a name without a known one gets a BMP.
+        {"a.jpeg", "\xFF\xD8"},
+        {"a.tiff", "II*"},
         {"noextension", "BM"},
+        {"a.eps", "BM"},
         {"a.wmf", QByteArray("\x01\0\0\0", 4)},
+        {"a.EMF", QByteArray("\x01\0\0\0", 4)},
+        {"a.svg", "<?xml"},
+        {"a.pdf", "%PDF"},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(view->ExportToFile(Path(c.name))) << c.name;
@@ -114,9 +128,10 @@ TEST_F(ExportTest, ExportCommandUsesTheDialogWithTheExportFilters) {
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_FALSE(dialogs.requests[0].open);
     EXPECT_EQ(dialogs.requests[0].defaultSuffix, "wmf");
-    EXPECT_EQ(dialogs.requests[0].filters.size(), 7);
-    EXPECT_EQ(dialogs.requests[0].filters.front(), "Windows MetaFile (*.wmf)");
-    EXPECT_EQ(dialogs.requests[0].filters.back(), "JPEG Files (*.jpg)");
+    EXPECT_EQ(dialogs.requests[0].filters.size(), 9);
+    EXPECT_EQ(dialogs.requests[0].filters.front(), "Windows MetaFile (*.wmf *.emf)");
+    EXPECT_EQ(dialogs.requests[0].filters[6], "JPEG Files (*.jpg)");
+    EXPECT_EQ(dialogs.requests[0].filters.back(), "PDF Documents (*.pdf)");
     EXPECT_TRUE(QFile::exists(Path("dialog.bmp")));
     // Save As is taken as export too; cancelling writes nothing.
     app.GetMainFrame()->RouteCommand(cmd::kFileSaveAs);
@@ -188,6 +203,8 @@ TEST_F(CommandLineExportTest, WritesWithoutADisplayAndReportsWhatWasWrong) {
         {{"--export", Path("no/x.png")}, 1, "no/x.png was not found."},
         {{"--export", Path("x.png"), "--height", "tall"}, 2, "is not a bar height"},
         {{"--export"}, 2, "needs an output file name"},
+        // The command line writes only what it names; a script hears of anything else.
+        {{"--export", Path("x.eps")}, 1, "does not write files of the type of"},
     };
     for (const auto& f : failures) {
         const Run r = Quillmark(f.args);
@@ -197,4 +214,66 @@ TEST_F(CommandLineExportTest, WritesWithoutADisplayAndReportsWhatWasWrong) {
     }
     const Run help = Quillmark({"--help"});
     EXPECT_EQ(help.code, 0);
+}
+
+// The vector formats every layout program reads: the SVG picture and the PDF page at true size,
+// the PDF with its font embedded; both scan.
+TEST_F(ExportTest, SvgAndPdfAreTheSymbolAtTrueSize) {
+    CBarcode& bc = *app.GetDocument().m_pBarcode;
+    bc.SetData("TRUE-SIZE");
+    ASSERT_TRUE(view->ExportToFile(Path("s.pdf")));
+    ASSERT_TRUE(view->ExportToFile(Path("s.svg")));
+    // The page is the raster image's plan at 1000 dpi: mils, in points × 0.072.
+    const CSize quiet = bc.GetQuietZones();
+    const CImagePlan plan =
+        PlanSymbolImage(MeasureSymbolAt(bc, 1000, {0, true}), quiet.cx, 0, 1000);
+    bool ok = false;
+    const std::string info = RunCommand("pdfinfo " + Path("s.pdf").toStdString(), &ok, true);
+    ASSERT_TRUE(ok) << info;
+    // The page's size is stored in whole points.
+    double w = 0, h = 0;
+    const std::size_t at = info.find("Page size:");
+    ASSERT_NE(at, std::string::npos) << info;
+    ASSERT_EQ(std::sscanf(info.c_str() + at, "Page size: %lf x %lf pts", &w, &h), 2) << info;
+    EXPECT_NEAR(w, plan.width * 0.072, 0.5);
+    EXPECT_NEAR(h, plan.height * 0.072, 0.5);
+    const std::string fonts = RunCommand("pdffonts " + Path("s.pdf").toStdString(), &ok, true);
+    EXPECT_NE(fonts.find(" yes "), std::string::npos) << fonts; // "emb yes"
+    RunCommand("pdftoppm -r 300 -png -singlefile " + Path("s.pdf").toStdString() + " " +
+               Path("page").toStdString());
+    EXPECT_EQ(Decode(QImage(Path("page.png"))), "TRUE-SIZE");
+
+    QSvgRenderer svg(Path("s.svg"));
+    ASSERT_TRUE(svg.isValid());
+    QImage drawn(svg.defaultSize() * 4, QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    QPainter painter(&drawn);
+    svg.render(&painter);
+    painter.end();
+    EXPECT_EQ(Decode(drawn), "TRUE-SIZE");
+}
+
+// A name typed without an extension in the export dialog takes the chosen file type's.
+TEST_F(ExportTest, TheDialogGivesATypedNameTheChosenTypesExtension) {
+    FileDialogRequest request;
+    request.open = false;
+    request.filters = {"Windows MetaFile (*.wmf *.emf)", "PNG Files (*.png)"};
+    request.defaultSuffix = "wmf";
+    CBWFileDialog dialog(request, nullptr);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setDirectory(dir);
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(types, nullptr);
+    ASSERT_NE(name, nullptr);
+    dialog.show();
+    types->setFocus();
+    QTest::keyClick(types, Qt::Key_Down); // the user picks "PNG Files"
+    EXPECT_EQ(dialog.selectedNameFilter(), "PNG Files (*.png)");
+    name->setFocus();
+    QTest::keyClicks(name, "label");
+    QTest::keyClick(name, Qt::Key_Return);
+    ASSERT_EQ(dialog.selectedFiles().size(), 1);
+    EXPECT_EQ(dialog.selectedFiles().front(), Path("label.png"));
+    EXPECT_EQ(FirstExtension("All Files (*)"), "");
 }

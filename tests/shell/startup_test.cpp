@@ -9,10 +9,12 @@
 #include "tests/support/settings_fixture.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSlider>
 
@@ -242,4 +244,25 @@ TEST_F(OptionsTest, WiderXDimensionWidensTheCurrentSymbol) {
     d.accept();
     EXPECT_GT(app.GetDocument().m_pBarcode->GetWidth(), before);
     EXPECT_FALSE(app.GetDocument().IsModified());
+}
+
+// The warning about the X dimension shows whole, and a font name outside ASCII survives OK.
+TEST_F(OptionsTest, NoteShowsWholeAndFontNamesRoundTrip) {
+    COptionsDialog d;
+    d.show();
+    QApplication::processEvents();
+    QLabel* note = nullptr;
+    for (QLabel* label : d.findChildren<QLabel*>())
+        if (label->text().startsWith("The following two settings")) note = label;
+    ASSERT_NE(note, nullptr);
+    EXPECT_GE(note->height(), note->heightForWidth(note->width()));
+
+    // "Café Mono" as the store holds it: Latin-1 bytes, as the engine's text is. It is shown as
+    // it is, and OK stores the same bytes.
+    const std::string latin1 = "Caf\xE9 Mono";
+    SettingsStore().WriteString("Options", "Font Name", latin1);
+    COptionsDialog again;
+    EXPECT_EQ(again.FontNameList()->currentText(), QString::fromUtf8("Caf\u00E9 Mono"));
+    again.accept();
+    EXPECT_EQ(SettingsStore().GetString("Options", "Font Name", ""), latin1);
 }
