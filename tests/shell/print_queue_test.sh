@@ -71,7 +71,92 @@ check() { # how, args...
     echo "ok: $how printed through $queue"
 }
 
+# Prints FILE through the queue and leaves the page rasterised at 300 dpi in $work/page.png.
+print_page() { # how, args...
+    local how=$1; shift
+    local before pdf=""
+    before=$(ls "$outdir" 2>/dev/null | wc -l)
+    PRINTER=$queue "$quillmark" "$@" || { echo "FAIL: $how exited non-zero"; return 1; }
+    for _ in $(seq 150); do
+        [[ $(ls "$outdir" | wc -l) -gt $before ]] && pdf=$(ls -t "$outdir"/*.pdf | head -1) && break
+        sleep 0.2
+    done
+    [[ -n $pdf ]] || { echo "FAIL: $how: the queue produced no PDF"; return 1; }
+    sleep 0.5
+    pdftoppm -r 300 -png -singlefile "$pdf" "$work/page" 2>/dev/null ||
+        { echo "FAIL: $how: unreadable PDF"; return 1; }
+    rm -f "$pdf"
+}
+
+# Every symbology on a 3 × 10 sheet of 2.625 × 1 inch labels: each symbol's marks centred on
+# its label within 0.25 mm (3 pixels at 300 dpi) across and down.
+label_sheet() {
+    local config=$XDG_CONFIG_HOME/Halvern/Quillmark.conf saved=""
+    mkdir -p "$(dirname "$config")"
+    [[ -f $config ]] && saved=$(cat "$config")
+    cat >"$config" <<'CONF'
+[Print]
+UseLabel=1
+FullPage=0
+LabelWidth=6668
+LabelHeight=2540
+HorzPitch=6985
+VertPitch=2540
+TopMargin=1270
+SideMargin=483
+NumberAcross=3
+NumberDown=10
+CONF
+    local ok=0 sym data
+    while IFS='|' read -r sym data; do
+        "$quillmark" --export "$work/sheet.qmx" --symbology "$sym" --data "$data" || return 1
+        print_page "$sym on a label sheet" -p "$work/sheet.qmx" || { ok=1; continue; }
+        local worst
+        worst=$(
+            for r in 0 4 9; do
+                for c in 0 1 2; do
+                    # The label's rectangle and centre in pixels (thousandths of a cm at 300 dpi).
+                    awk -v r=$r -v c=$c 'BEGIN {
+                        k = 300 / 2540
+                        x0 = (483 + c * 6985) * k; y0 = (1270 + r * 2540) * k
+                        printf "%d %d %d %d %.2f %.2f\n", 6668 * k - 4, 2540 * k - 4, x0 + 2, y0 + 2,
+                               x0 + 6668 * k / 2, y0 + 2540 * k / 2 }'
+                done
+            done | while read -r w h x y cx cy; do
+                box=$(convert "$work/page.png" -crop "${w}x${h}+${x}+${y}" -threshold 50% \
+                      -format '%@' info:)
+                awk -v box="$box" -v x=$x -v y=$y -v cx=$cx -v cy=$cy 'BEGIN {
+                    split(box, a, /[x+]/)
+                    dx = x + a[3] + a[1] / 2 - cx; dy = y + a[4] + a[2] / 2 - cy
+                    if (dx < 0) dx = -dx; if (dy < 0) dy = -dy
+                    print (dx > dy ? dx : dy) }'
+            done | sort -n | tail -1
+        )
+        if awk -v w="$worst" 'BEGIN { exit !(w <= 3) }'; then
+            echo "ok: $sym centred on its labels (worst $worst px)"
+        else
+            echo "FAIL: $sym off its labels' centres by $worst px"
+            ok=1
+        fi
+    done <<'LIST'
+Code 39|SHEET-42
+Code 39 Mod 43|SHEET-42
+Code 39 Extended|Sheet-42
+Code 93|Sheet-42
+Code 128|SHEET-42
+Interleaved 2 of 5|20261210
+UPC-A|03600029145
+UPC-E|425261
+EAN 13|590123412345
+EAN 8|9638507
+Postnet|12345
+LIST
+    if [[ -n $saved ]]; then printf '%s\n' "$saved" >"$config"; else rm -f "$config"; fi
+    return $ok
+}
+
 status=0
+label_sheet || status=1
 # A queue named in the environment that does not exist is refused, not replaced by another.
 before=$(ls "$outdir" | wc -l)
 if PRINTER=NoSuchQueue$$ "$quillmark" -p "$work/ean.qmx" 2>"$work/err"; then
