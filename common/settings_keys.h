@@ -35,6 +35,12 @@ inline constexpr IntSetting kFontSize{"Options", "Font Size", 8, 1, 1000}; // po
 // Raster export resolution in dpi; 0 is the screen's.
 inline constexpr IntSetting kCopyResolution{"Options", "CopyResolution", 0, 0, 3000};
 
+// Every element a whole number of device dots on outputs with a resolution (1), or the exact
+// X dimension (0).
+inline constexpr IntSetting kSnapToDots{"Options", "SnapToDots", 1, 0, 1};
+// Raster images: every bar this many dots narrower, every space as much wider.
+inline constexpr IntSetting kImageBarReduction{"Options", "BarWidthReduction", 0, 0, 3};
+
 // Print: the print dialog's choices, which printing reads.
 // The dialog shows label printing on until told otherwise; printing without the dialog prints
 // on a plain page. Names match without regard to case, so both rows are one stored value.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -164,9 +165,51 @@ std::int64_t ToDots(std::int64_t logical, int dpi) {
 
 } // namespace
 
+CModuleOnDevice ModuleOnDevice(int dpi) {
+    CModuleOnDevice m;
+    m.requestedMils = ReadDensity();
+    m.actualMils = m.requestedMils;
+    if (dpi <= 0 || settings::Get(settings::kSnapToDots) == 0) return m;
+    m.dots = static_cast<int>(std::clamp<std::int64_t>(ToDots(m.requestedMils, dpi), 1, 1 << 20));
+    m.actualMils = m.dots * 1000.0 / dpi;
+    return m;
+}
+
+std::string DescribeModule(int dpi) {
+    const CModuleOnDevice m = ModuleOnDevice(dpi);
+    char text[64];
+    std::snprintf(text, sizeof text, "X = %.2f mil at %d dpi", m.actualMils, dpi);
+    return text;
+}
+
+std::string ModuleWarning(int dpi) {
+    const CModuleOnDevice m = ModuleOnDevice(dpi);
+    if (m.dots == 0 || m.requestedMils <= 0) return {};
+    const double exactDots = m.requestedMils * dpi / 1000.0;
+    const double change = (m.actualMils - m.requestedMils) / m.requestedMils;
+    char text[200];
+    if (exactDots < 1)
+        std::snprintf(
+            text, sizeof text,
+            "At %d dpi an X dimension of %d mil is less than one dot: the module is a dot "
+            "of %.2f mil and the symbol %.0f %% larger. Raise the resolution.",
+            dpi, m.requestedMils, m.actualMils, change * 100);
+    else if (std::abs(change) > 0.15)
+        std::snprintf(text, sizeof text,
+                      "At %d dpi an X dimension of %d mil becomes %d dots (%.2f mil), %.0f %% %s "
+                      "than asked. Choose another X dimension or resolution.",
+                      dpi, m.requestedMils, m.dots, m.actualMils, std::abs(change) * 100,
+                      change > 0 ? "larger" : "smaller");
+    else
+        return {};
+    return text;
+}
+
 CBarCursor::CBarCursor(CDrawSurface& surface, CPoint start, int orientation)
     : m_surface(surface), m_start(start), m_orientation(NormalizeOrientation(orientation)),
-      m_dpi(std::max(0, surface.GridDotsPerInch(m_orientation))) {
+      m_dpi(settings::Get(settings::kSnapToDots) != 0
+                ? std::max(0, surface.GridDotsPerInch(m_orientation))
+                : 0) {
     const int x = ReadDensity();
     const int r = ReadRatio();
     m_narrow = {x, 0};

@@ -47,6 +47,20 @@ CPoint AlongBar(CPoint p, int distance, int orientation);
 // advance; drawn as one line with a flat-ended pen.
 void DrawBar(CDrawSurface& surface, CPoint at, int length, int width, int orientation);
 
+// The module an output with `dpi` dots per inch draws for the X dimension in force: whole dots
+// (max(1, round(X × dpi / 1000))) when bars snap to the device's dots, else exactly X.
+struct CModuleOnDevice {
+    int requestedMils = 0;
+    int dots = 0;          // 0: not snapped
+    double actualMils = 0; // what the module measures on the device
+};
+CModuleOnDevice ModuleOnDevice(int dpi);
+// "X = 9.85 mil at 203 dpi".
+std::string DescribeModule(int dpi);
+// When the device cannot draw the module well: less than a dot to a module, or a snapped module
+// more than 15 % away from X. Empty otherwise.
+std::string ModuleWarning(int dpi);
+
 // Lays a symbol's elements out one after another along the direction of advance, from its
 // start. On a surface with a device grid (CDrawSurface::GridDotsPerInch) every element is a
 // whole number of dots: the module x = max(1, round(X × dpi / 1000)) dots, a wide element

@@ -117,6 +117,11 @@ int ExportResolution() {
     return r > 0 ? std::max(r, 10) : CReferenceScreen::Primary().dpiX;
 }
 
+bool IsRasterExtension(std::string_view path) {
+    const std::string ext = LowerExtension(path);
+    return ext != "qmx" && ext != "wmf" && ext != "emf" && ext != "svg" && ext != "pdf";
+}
+
 bool FileExtensionIs(std::string_view path, std::string_view lowerExtension) {
     return LowerExtension(path) == lowerExtension;
 }

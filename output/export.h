@@ -26,6 +26,9 @@ struct CExportOptions {
 // The resolution of raster exports: "Options"/"CopyResolution", or the screen's when it is 0.
 int ExportResolution();
 
+// Whether `path` names a raster image (no document and no vector picture).
+bool IsRasterExtension(std::string_view path);
+
 // Whether the extension of `path` is `lowerExtension`, letter case ignored.
 bool FileExtensionIs(std::string_view path, std::string_view lowerExtension);
 

@@ -2,6 +2,8 @@
 
 #include "output/vector_common.h"
 
+#include "engine/primitives.h"
+
 #include <QFontMetricsF>
 #include <QPaintDevice>
 
@@ -57,6 +59,40 @@ void CPainterSurface::DrawLine(CPoint from, CPoint to, int penWidth) {
     m_painter.setPen(pen);
     m_painter.drawLine(QPointF(m_mapping.ToDeviceX(from.x), m_mapping.ToDeviceY(from.y)),
                        QPointF(m_mapping.ToDeviceX(to.x), m_mapping.ToDeviceY(to.y)));
+}
+
+int CPainterSurface::GridDotsPerInch(int orientation) const {
+    if (!m_grid) return 0;
+    const double scale = engine::NormalizeOrientation(orientation) % 2 == 0
+                             ? std::abs(m_mapping.ScaleX())
+                             : std::abs(m_mapping.ScaleY());
+    return static_cast<int>(std::lround(scale * 1000.0));
+}
+
+void CPainterSurface::DrawGridBar(CPoint start, int orientation, int fromDot, int toDot, int offset,
+                                  int length) {
+    if (toDot <= fromDot) return;
+    // The far edge comes in by the reduction; the start edge stays on the grid.
+    toDot = std::max(fromDot + 1, toDot - m_reduction);
+    const int o = engine::NormalizeOrientation(orientation);
+    // Along the bar: mapped and rounded as any bar's ends are.
+    const CPoint b0 = engine::AlongBar(start, offset, o);
+    const CPoint b1 = engine::AlongBar(b0, length, o);
+    QRect r;
+    if (o % 2 == 0) { // advance along x
+        const int edge = RoundEdge(m_mapping.ToDeviceX(start.x));
+        const int x0 = o == 0 ? edge + fromDot : edge - toDot;
+        int y0 = RoundEdge(m_mapping.ToDeviceY(b0.y)), y1 = RoundEdge(m_mapping.ToDeviceY(b1.y));
+        if (y0 > y1) std::swap(y0, y1);
+        r = QRect(x0, y0, toDot - fromDot, std::max(1, y1 - y0));
+    } else { // advance along y
+        const int edge = RoundEdge(m_mapping.ToDeviceY(start.y));
+        const int y0 = o == 3 ? edge + fromDot : edge - toDot;
+        int x0 = RoundEdge(m_mapping.ToDeviceX(b0.x)), x1 = RoundEdge(m_mapping.ToDeviceX(b1.x));
+        if (x0 > x1) std::swap(x0, x1);
+        r = QRect(x0, y0, std::max(1, x1 - x0), toDot - fromDot);
+    }
+    m_painter.fillRect(r, Qt::black);
 }
 
 void CPainterSurface::SelectFont(const CFontSpec& font) {

@@ -26,6 +26,15 @@ public:
     int DeviceDpiX() const override;
     int DeviceDpiY() const override;
 
+    // Whether the surface draws on a grid of dots that the bars snap to (images, printers,
+    // the screen); a PDF page keeps exact widths. Off by default.
+    void SetDeviceGrid(bool on) { m_grid = on; }
+    // Every bar on the grid this many dots narrower at its far edge, never below one dot.
+    void SetBarWidthReduction(int dots) { m_reduction = dots; }
+    int GridDotsPerInch(int orientation) const override;
+    void DrawGridBar(CPoint start, int orientation, int fromDot, int toDot, int offset,
+                     int length) override;
+
     // The device rectangle a logical rectangle [x0, x1) × [y0, y1) fills.
     QRect DeviceRect(double x0, double y0, double x1, double y1) const;
 
@@ -34,5 +43,7 @@ private:
 
     QPainter& m_painter;
     bool m_antialiased;
+    bool m_grid = false;
+    int m_reduction = 0;
     std::vector<CFontSpec> m_fonts;
 };

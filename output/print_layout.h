@@ -28,6 +28,8 @@ struct CPrinterFacts {
     int lpx = 600, lpy = 600;
     int ox = 0, oy = 0;
     int printableWidth = 0, printableHeight = 0;
+    // Dots every bar is made narrower by, to make up for ink or heat that spreads it.
+    int barWidthReduction = 0;
 };
 
 // The margins measured from the printable area, in thousandths of a centimetre (may be

@@ -28,6 +28,8 @@ void PaintSymbolPage(QPainter& painter, const CPrinterFacts& printer,
                      const CPrintSettings& settings, const CBarcode& barcode,
                      const CSymbolView& view, bool preview) {
     CPainterSurface surface(painter);
+    surface.SetDeviceGrid(true);
+    surface.SetBarWidthReduction(printer.barWidthReduction);
     // 1000 logical units to the inch at the printer's resolution, centred on the printable area.
     surface.SetWindowExt({1000, 1000});
     surface.SetWindowOrg({0, 0});

@@ -1,5 +1,6 @@
 #include "output/raster.h"
 
+#include "common/settings_keys.h"
 #include "engine/primitives.h"
 #include "output/painter_surface.h"
 
@@ -35,6 +36,7 @@ CDrawnExtent MeasureSymbolAt(const CBarcode& barcode, int dpi, const CSymbolView
     QImage scratch(1, 1, QImage::Format_Grayscale8);
     QPainter painter(&scratch);
     CPainterSurface surface(painter);
+    surface.SetDeviceGrid(true);
     PrepareMapping(surface, dpi, scratch.size());
     return MeasureSymbol(barcode, surface, view);
 }
@@ -64,6 +66,8 @@ QImage RenderSymbolImage(const CBarcode& barcode, int dpi, const CSymbolView& vi
     {
         QPainter painter(&grey);
         CPainterSurface surface(painter);
+        surface.SetDeviceGrid(true);
+        surface.SetBarWidthReduction(settings::Get(settings::kImageBarReduction));
         PrepareMapping(surface, dpi, size);
         DrawSymbolCentred(barcode, surface, view);
     }

@@ -2,6 +2,7 @@
 
 #include "common/file_io.h"
 #include "common/settings_keys.h"
+#include "engine/primitives.h"
 #include "engine/symbologies.h"
 #include "output/export.h"
 #include "shell/file_errors.h"
@@ -76,6 +77,10 @@ int RunCommandLineExport(const CCommandLineInfo& info) {
     options.dpi = info.dpi > 0 ? info.dpi : ExportResolution();
     options.strictExtension = true;
     const std::string output = Absolute(info.output);
+    // A raster image whose module cannot be drawn well is made all the same, with a warning.
+    if (IsRasterExtension(output))
+        if (const std::string warning = engine::ModuleWarning(options.dpi); !warning.empty())
+            std::fprintf(stderr, "quillmark: %s\n", warning.c_str());
     if (const CExportResult result = ExportSymbol(bc, output, options); !result) {
         QmMessageBox(ExportErrorMessage(result, QFile::decodeName(output.c_str())));
         return 1;

@@ -4,6 +4,7 @@
 #include "shell/framework.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -129,6 +131,19 @@ QGroupBox* COptionsDialog::BuildBarcodeGroup() {
     m_ratio = MakeSlider(20, 30, box);
     layout->addLayout(
         WithReadout(m_ratio, [](int v) { return QString::number(v / 10.0, 'f', 1); }));
+    // Every bar and space a whole number of the device's dots keeps their ratios exact.
+    m_snap = new QCheckBox(QStringLiteral("Snap bars to device dots"), box);
+    layout->addWidget(m_snap);
+    auto* reduction = new QHBoxLayout;
+    auto* caption = new QLabel(QStringLiteral("Bar width reduction in images:"), box);
+    m_imageReduction = new QSpinBox(box);
+    m_imageReduction->setRange(settings::kImageBarReduction.min, settings::kImageBarReduction.max);
+    m_imageReduction->setSuffix(QStringLiteral(" dots"));
+    caption->setBuddy(m_imageReduction);
+    reduction->addWidget(caption);
+    reduction->addWidget(m_imageReduction);
+    reduction->addStretch(1);
+    layout->addLayout(reduction);
     return box;
 }
 
@@ -170,6 +185,8 @@ void COptionsDialog::Load() {
                                             : m_fontSize->findText(QString::number(kFontSize.def)));
 
     // Out-of-range stored values show at the nearest end.
+    m_snap->setChecked(Get(kSnapToDots) != 0);
+    m_imageReduction->setValue(Get(kImageBarReduction));
     m_density->setValue(std::clamp(Get(kDensity), 7, 20));
     m_ratio->setValue(std::clamp(Get(kRatio), 20, 30));
     // The read-outs beside the sliders follow value changes; a value equal to the slider's
@@ -190,6 +207,8 @@ void COptionsDialog::OnDefault() {
     m_unit->button(kUnit.def)->setChecked(true);
     m_ratio->setValue(kRatio.def);
     m_density->setValue(kDensity.def);
+    m_snap->setChecked(kSnapToDots.def != 0);
+    m_imageReduction->setValue(kImageBarReduction.def);
     m_resolution->button(0)->setChecked(true);
     OnResolutionChosen();
 }
@@ -215,6 +234,8 @@ void COptionsDialog::accept() {
     Set(kFontSize, m_fontSize->currentText().toInt());
     Set(kDensity, m_density->value());
     Set(kRatio, m_ratio->value());
+    Set(kSnapToDots, m_snap->isChecked() ? 1 : 0);
+    Set(kImageBarReduction, m_imageReduction->value());
     const int index = m_resolution->checkedId();
     Set(kCopyResolution, index >= 0 && index < kCustomIndex ? kResolutions[index] : custom);
     QDialog::accept();

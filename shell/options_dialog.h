@@ -4,6 +4,8 @@
 #include <QDialog>
 
 class QButtonGroup;
+class QCheckBox;
+class QSpinBox;
 class QComboBox;
 class QDialogButtonBox;
 class QGroupBox;
@@ -26,6 +28,8 @@ public:
     QLineEdit* CustomResolution() const { return m_custom; }
     QSlider* DensitySlider() const { return m_density; }
     QSlider* RatioSlider() const { return m_ratio; }
+    QCheckBox* SnapBox() const { return m_snap; }
+    QSpinBox* ImageReductionBox() const { return m_imageReduction; }
 
 private:
     QGroupBox* BuildUnitGroup();
@@ -43,4 +47,6 @@ private:
     QLineEdit* m_custom = nullptr;
     QSlider* m_density = nullptr;
     QSlider* m_ratio = nullptr;
+    QCheckBox* m_snap = nullptr;
+    QSpinBox* m_imageReduction = nullptr;
 };

@@ -72,6 +72,7 @@ void CQuillmarkView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     CPainterSurface surface(painter, true);
+    surface.SetDeviceGrid(true);
     OnPrepareDC(surface);
     OnDraw(surface);
 }

@@ -193,3 +193,80 @@ TEST(RasterImage, PlanKeepsATenthAsMarginAndTheQuietZonesBesideTheBars) {
     EXPECT_FALSE(PlanSymbolImage(CDrawnExtent{}, 0, 0, 300).Drawable());
     EXPECT_FALSE(PlanSymbolImage(extent(2147483647.0, 2147483647.0), 0, 0, 600).Drawable());
 }
+
+namespace {
+
+// The runs of dark and light pixels along the direction of advance, from the first dark pixel
+// to the last, on a line across the bars near the side where they start (away from the text;
+// POSTNET's bars all end on one line, so its line lies near their ends).
+std::vector<int> RunsAcrossTheBars(const QImage& mono, int rotation, bool nearEnd) {
+    // Turned upright, the bars start at the top and advance to the right.
+    const QImage img = mono.transformed(QTransform().rotate(90.0 * rotation))
+                           .convertToFormat(QImage::Format_Grayscale8);
+    int top = img.height(), bottom = -1;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 128) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    const int y = nearEnd ? bottom - 1 : top + 1;
+    std::vector<int> runs;
+    int x = 0;
+    while (x < img.width() && qGray(img.pixel(x, y)) >= 128)
+        ++x;
+    int last = img.width() - 1;
+    while (last >= 0 && qGray(img.pixel(last, y)) >= 128)
+        --last;
+    while (x <= last) {
+        const bool dark = qGray(img.pixel(x, y)) < 128;
+        int n = 0;
+        while (x <= last && (qGray(img.pixel(x, y)) < 128) == dark)
+            ++x, ++n;
+        runs.push_back(n);
+    }
+    return runs;
+}
+
+} // namespace
+
+// On a raster every module is a whole number of pixels, x = max(1, round(X × dpi / 1000)), and
+// every wide element max(x + 1, round(R × x / 10)): each bar and space is exactly its element's
+// count of modules, at every resolution; and every symbol scans, the screen's 96 dpi included.
+TEST_F(RasterScanTest, EveryElementIsAWholeNumberOfModulesOfWholePixels) {
+    for (const int dpi : {96, 150, 203, 300, 600}) {
+        const int x = std::max(1, (10 * dpi + 500) / 1000);
+        const int wide = std::max(x + 1, (25 * x + 5) / 10);
+        for (const ScanCase& c : Cases()) {
+            auto bc = Create(c.className);
+            bc->SetData(c.data);
+            const std::string_view name = c.className;
+            const bool wideNarrow = name.starts_with("C39") || name == "CI25Barcode";
+            for (const int rotation : {0, 1, 2, 3}) {
+                SCOPED_TRACE(std::string(name) + " at " + std::to_string(dpi) + " dpi, rotation " +
+                             std::to_string(rotation));
+                const QImage img = RenderSymbolImage(*bc, dpi, {rotation, true});
+                ASSERT_FALSE(img.isNull());
+                for (const int run : RunsAcrossTheBars(img, rotation, false)) {
+                    if (wideNarrow)
+                        EXPECT_TRUE(run == x || run == wide) << run;
+                    else
+                        EXPECT_EQ(run % x, 0) << run;
+                }
+                const ScanResult d = ScanImage(
+                    img, name == "C39ExtBarcode" ? ScanMode::Code39Extended : ScanMode::Plain);
+                EXPECT_EQ(d.text, c.expected);
+            }
+        }
+        // POSTNET: bars of 20 mils and spaces of 27, each at least a pixel.
+        auto postnet = Create("CPostnetBarcode");
+        postnet->SetData("12345");
+        const int bar = std::max(1, (20 * dpi + 500) / 1000);
+        const int space = std::max(1, (27 * dpi + 500) / 1000);
+        const std::vector<int> runs =
+            RunsAcrossTheBars(RenderSymbolImage(*postnet, dpi, {0, true}), 0, true);
+        ASSERT_EQ(runs.size(), 2u * 32 - 1) << dpi;
+        for (std::size_t i = 0; i < runs.size(); ++i)
+            EXPECT_EQ(runs[i], i % 2 == 0 ? bar : space) << dpi << " element " << i;
+    }
+}
