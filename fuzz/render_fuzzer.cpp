@@ -7,8 +7,9 @@
 #include "common/settings_store.h"
 #include "engine/barcode_file.h"
 #include "output/export.h"
-#include "output/image_encoders.h"
+#include "output/qimage_mono.h"
 #include "output/raster.h"
+#include "render/image_encoders.h"
 
 #include <QGuiApplication>
 #include <QImage>

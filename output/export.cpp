@@ -4,11 +4,12 @@
 #include "common/settings_keys.h"
 #include "engine/barcode_file.h"
 #include "output/emf_surface.h"
-#include "output/image_encoders.h"
+#include "output/qimage_mono.h"
 #include "output/painter_surface.h"
 #include "output/raster.h"
 #include "output/svg_surface.h"
 #include "output/symbol_drawing.h"
+#include "render/image_encoders.h"
 
 #include <QImage>
 #include <QPainter>

@@ -3,7 +3,7 @@
 // origin in any of the four rotations. The screen, printing and export all draw through this.
 
 #include "engine/barcode.h"
-#include "output/mapped_surface.h"
+#include "render/mapped_surface.h"
 
 // Width: the barcode's nominal width. Height: the bar height plus, when the text is shown, the
 // height of one line of text in the barcode's own font (measured on "HALVERN"), whatever the

@@ -1,8 +1,9 @@
 // The image files of the export, read back by an independent reader (ImageMagick) and by a
 // real barcode reader, and the ways writing them can fail.
 #include "engine/barcode.h"
-#include "output/image_encoders.h"
+#include "output/qimage_mono.h"
 #include "output/raster.h"
+#include "render/image_encoders.h"
 #include "tests/support/barcode_helpers.h"
 #include "tests/support/run_command.h"
 #include "tests/support/scan.h"
