@@ -3,6 +3,7 @@
 #include <QImage>
 
 #include <algorithm>
+#include <cstring>
 
 MonoImage MonoImageFromQImage(const QImage& source) {
     MonoImage out;
@@ -32,5 +33,19 @@ MonoImage MonoImageFromQImage(const QImage& source) {
         for (int x = 0; x < grey.width(); ++x)
             if (in[x] >= 128) dst[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
     }
+    return out;
+}
+
+QImage QImageFromMonoImage(const MonoImage& image) {
+    if (image.width <= 0 || image.height <= 0 ||
+        image.bits.size() < image.Stride() * static_cast<std::size_t>(image.height))
+        return {};
+    QImage out(image.width, image.height, QImage::Format_Mono);
+    if (out.isNull()) return {};
+    out.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+    for (int y = 0; y < image.height; ++y)
+        std::memcpy(out.scanLine(y),
+                    image.bits.data() + static_cast<std::size_t>(y) * image.Stride(),
+                    image.Stride());
     return out;
 }

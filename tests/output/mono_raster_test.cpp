@@ -2,12 +2,13 @@
 // gives the same bar pixels, and text lands where the painter puts it.
 #include "engine/primitives.h"
 #include "engine/symbologies.h"
+#include "output/mono_raster.h"
 #include "output/painter_surface.h"
 #include "output/qimage_mono.h"
 #include "output/raster.h"
 #include "output/symbol_drawing.h"
 #include "render/bar_geometry.h"
-#include "tests/output/mono_symbol.h"
+#include "render/mono_surface.h"
 #include "tests/support/barcode_helpers.h"
 #include "tests/support/settings_fixture.h"
 
@@ -71,7 +72,7 @@ TEST_P(MonoRasterTest, BarsFallOnThePaintersPixelsInEveryRotation) {
             const CSize bare = MeasureSymbolAt(*bc, dpi, false);
             const MonoImage painted =
                 MonoImageFromQImage(RenderSymbolImage(*bc, dpi, rotation, false, bare));
-            const MonoSymbol mono = RenderSymbolMono(*bc, dpi, rotation, false, bare);
+            const CMonoRaster mono = RenderSymbolMono(*bc, dpi, rotation, false, bare);
             ASSERT_GT(painted.width, 0);
             EXPECT_EQ(Differences(painted, mono.image), 0);
 
@@ -80,7 +81,7 @@ TEST_P(MonoRasterTest, BarsFallOnThePaintersPixelsInEveryRotation) {
             const CSize withText = MeasureSymbolAt(*bc, dpi, true);
             const MonoImage paintedText =
                 MonoImageFromQImage(RenderSymbolImage(*bc, dpi, rotation, true, withText));
-            const MonoSymbol monoText = RenderSymbolMono(*bc, dpi, rotation, true, withText);
+            const CMonoRaster monoText = RenderSymbolMono(*bc, dpi, rotation, true, withText);
             const int h = bc->GetBarHeightMils();
             const CSymbolPlacement place = PlaceSymbol(bc->GetWidth(), h, withText.cy, rotation);
             const CPoint line =

@@ -3,8 +3,9 @@
 // resolutions, and drawn on the one-bit surface at three.
 #include "engine/barcode.h"
 #include "engine/symbologies.h"
+#include "output/mono_raster.h"
+#include "output/qimage_mono.h"
 #include "output/raster.h"
-#include "tests/output/mono_symbol.h"
 #include "tests/support/barcode_helpers.h"
 #include "tests/support/image_scan.h"
 #include "tests/support/settings_fixture.h"
@@ -120,7 +121,8 @@ struct Raster {
 };
 
 QImage Render(const Raster& raster, const CBarcode& barcode, int rotation) {
-    if (raster.mono) return ToQImage(RenderSymbolMono(barcode, raster.dpi, rotation, true).image);
+    if (raster.mono)
+        return QImageFromMonoImage(RenderSymbolMono(barcode, raster.dpi, rotation, true).image);
     return RenderSymbolImage(barcode, raster.dpi, rotation, true);
 }
 
