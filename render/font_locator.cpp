@@ -180,17 +180,24 @@ std::filesystem::path DefaultFontCacheFolder() {
 }
 
 std::optional<CFontFile> ResolveThroughFontconfig(const std::string& family, bool bold) {
+    // A configuration of its own, released after the match, so that a lookup leaves no
+    // fontconfig state behind (whoever else in the process uses fontconfig keeps its own).
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    if (!config) return std::nullopt;
     FcPattern* pattern = FcPatternCreate();
-    if (!pattern) return std::nullopt;
+    if (!pattern) {
+        FcConfigDestroy(config);
+        return std::nullopt;
+    }
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
     std::optional<CFontFile> found;
-    if (FcConfigSubstitute(nullptr, pattern, FcMatchPattern)) {
+    if (FcConfigSubstitute(config, pattern, FcMatchPattern)) {
         FcDefaultSubstitute(pattern);
         FcResult result = FcResultNoMatch;
-        if (FcPattern* match = FcFontMatch(nullptr, pattern, &result)) {
+        if (FcPattern* match = FcFontMatch(config, pattern, &result)) {
             FcChar8* file = nullptr;
             if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file && *file) {
                 CFontFile f;
@@ -212,6 +219,7 @@ std::optional<CFontFile> ResolveThroughFontconfig(const std::string& family, boo
         }
     }
     FcPatternDestroy(pattern);
+    FcConfigDestroy(config);
     return found;
 }
 
