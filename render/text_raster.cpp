@@ -288,7 +288,7 @@ void CTextRaster::Draw(unsigned char c, std::int64_t x, std::int64_t y, const CP
                        CPixelRunSink& sink) {
     SizedFont* f = m->current;
     if (!f) return;
-    // A glyph far outside the visible part is not even loaded.
+    // A glyph far outside what is visible is not even loaded.
     if (x + f->reach.x1 <= clip.x0 || x + f->reach.x0 >= clip.x1 || y + f->reach.y1 <= clip.y0 ||
         y + f->reach.y0 >= clip.y1)
         return;
@@ -326,7 +326,7 @@ void CTextRaster::Draw(unsigned char c, std::int64_t x, std::int64_t y, const CP
     }
     if (!glyph->outline) return;
 
-    // The visible part of the glyph's box, in bitmap rows and columns.
+    // What is visible of the glyph's box, in bitmap rows and columns.
     const std::int64_t gx = x + glyph->left, gy = y + glyph->top;
     const std::int64_t c0 = std::max<std::int64_t>(0, clip.x0 - gx);
     const std::int64_t c1 = std::min<std::int64_t>(glyph->width, clip.x1 - gx);
@@ -341,7 +341,7 @@ void CTextRaster::Draw(unsigned char c, std::int64_t x, std::int64_t y, const CP
                     gy + r, sink);
         return;
     }
-    // Too large to keep: the visible part, a band of rows at a time.
+    // Too large to keep: what is visible, a band of rows at a time.
     const int width = static_cast<int>(c1 - c0);
     const int bandRows = static_cast<int>(
         std::max<std::size_t>(1, kBandBytes / static_cast<std::size_t>((width + 7) / 8)));

@@ -2,7 +2,8 @@
 // Text through FreeType: the font file from CFontLocator, each glyph hinted for one-bit output
 // and rendered aliased, measured as the font gives its metrics at the pixel size. Glyphs are
 // drawn one by one, clipped to what is visible, so a long line costs time in proportion to its
-// length and its visible pixels, and memory for one glyph at most.
+// length and its visible pixels; memory holds the glyphs kept once rendered (16 MiB at most)
+// and one band of a glyph too large to keep (64 KiB).
 
 #include "render/font_locator.h"
 
