@@ -36,7 +36,7 @@ void BM_ExportImage(benchmark::State& state) {
     bc.SetData("HALVERN 2026");
     const std::string path = g_dir + "/bench." + kNames[type];
     for (auto _ : state) {
-        const QImage image = RenderSymbolImage(bc, dpi, 0, true);
+        const QImage image = RenderSymbolImage(bc, dpi, {0, true});
         const MonoImage mono = MonoImageFromQImage(image);
         const auto ec = WriteImageFile(path, kTypes[type], mono, dpi);
         if (ec) state.SkipWithError(ec.message().c_str());
@@ -47,14 +47,9 @@ void BM_ExportMetafile(benchmark::State& state) {
     C128Barcode bc;
     bc.SetData("HALVERN 2026");
     const std::string path = g_dir + "/bench.wmf";
-    for (auto _ : state) {
-        CEmfSurface surface;
-        surface.SetWindowExt({1000, 1000});
-        surface.SetViewportExt({surface.DeviceDpiX(), surface.DeviceDpiY()});
-        surface.SetViewportOrg({300, 200});
-        DrawSymbolCentred(bc, surface, 0, true, MeasureSymbol(bc, surface, true));
-        if (surface.WriteFile(path)) state.SkipWithError("metafile not written");
-    }
+    const CExportOptions options;
+    for (auto _ : state)
+        if (!ExportSymbol(bc, path, options)) state.SkipWithError("metafile not written");
 }
 
 // The metafile of a long symbol with its text: the characters' advances are recorded one by

@@ -11,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -42,7 +43,7 @@ void BM_RenderSymbol(benchmark::State& state) {
     auto& bc = static_cast<CBarcode&>(*obj);
     bc.SetData(sample.data);
     for (auto _ : state) {
-        QImage img = RenderSymbolImage(bc, 300, 0, true);
+        QImage img = RenderSymbolImage(bc, 300, {0, true});
         benchmark::DoNotOptimize(img.constBits());
     }
 }
@@ -75,7 +76,7 @@ void BM_PainterRaster(benchmark::State& state) {
     const int dpi = static_cast<int>(state.range(0));
     QImage img;
     for (auto _ : state) {
-        img = RenderSymbolImage(*bc, dpi, 0, true);
+        img = RenderSymbolImage(*bc, dpi, {0, true});
         benchmark::DoNotOptimize(img.constBits());
     }
     const double mono = static_cast<double>(img.sizeInBytes());
@@ -88,18 +89,21 @@ void BM_MonoRaster(benchmark::State& state) {
     const auto bc = Code128(static_cast<std::size_t>(state.range(1)));
     const int dpi = static_cast<int>(state.range(0));
     CFontLocator fonts;
+    const CSymbolView view{0, true};
+    const CSize quietZones = bc->GetQuietZones();
+    const int quiet = std::max(quietZones.cx, quietZones.cy);
     MonoImage image;
     for (auto _ : state) {
-        // Sized as the export sizes it but not held to its pixel limit, which 1,000 characters
-        // at 2400 dpi pass (the limit guards the painter's 8-bit image).
-        const CSize size = MeasureSymbolMono(*bc, dpi, true, &fonts);
-        const CImagePlan plan = PlanSymbolImage(size, dpi, 0);
+        // Planned as the export plans it but not held to its pixel limit, which 1,000
+        // characters at 2400 dpi pass (the limit guards the painter's 8-bit image).
+        const CImagePlan plan =
+            PlanSymbolImage(MeasureSymbolMono(*bc, dpi, view, &fonts), quiet, 0, dpi);
         if (plan.width > INT32_MAX || plan.height > INT32_MAX ||
             !image.Allocate(static_cast<int>(plan.width), static_cast<int>(plan.height))) {
             state.SkipWithError("image too large");
             return;
         }
-        DrawSymbolMono(*bc, image, dpi, 0, true, size, &fonts);
+        DrawSymbolMono(*bc, image, dpi, view, &fonts);
         benchmark::DoNotOptimize(image.bits.data());
     }
     CountBytes(state, static_cast<double>(image.bits.size()),

@@ -20,6 +20,13 @@ struct CLabelGeometry {
     friend bool operator==(const CLabelGeometry&, const CLabelGeometry&) = default;
 };
 
+// The most labels one printed page is laid out with. A page of N × M printer dots has N × M
+// spots to tell labels apart by, millions, but each label is a whole symbol sent to the printer:
+// this many take about a second to lay out and draw, and are still 37 times the labels of the
+// fullest sheet of the label stock (270). Printing stops at this many, and the print dialog
+// refuses a sheet of more.
+inline constexpr int kMaxLabelsPerPage = 10'000;
+
 // One field of the geometry: the column of table labels that holds it, the value a new row gets
 // when none is written, and the "Print" settings row it is kept in for printing (none for the
 // paper size, which printing does not need).

@@ -2,14 +2,33 @@
 
 #include "common/settings_keys.h"
 #include "engine/primitives.h"
+#include "engine/symbologies.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
 
 IMPLEMENT_ABSTRACT_SERIAL(CBarcode, CObject, 256)
 
 CBarcode::CBarcode() : m_nHeight(750), m_nHeightUnit(0) {
     m_strFontName = settings::Get(settings::kFontName);
     m_nFontSize = settings::Get(settings::kFontSize);
+}
+
+CBarcode::CDataCheck CBarcode::CheckData(std::string_view typed) const {
+    CDataCheck check{std::string(typed), {}, {}};
+    std::unique_ptr<CObject> object = GetRuntimeClass()->CreateObject();
+    if (!object) return check;
+    auto& probe = static_cast<CBarcode&>(*object);
+    probe.SetData(typed);
+    check.reads = probe.m_strData;
+    check.change = engine::DescribeChange(typed, probe.m_strData, SymbologyName());
+    return check;
+}
+
+std::string CBarcode::SymbologyName() const {
+    const SymbologyInfo* info = FindSymbology(GetRuntimeClass());
+    return info ? info->listName : GetRuntimeClass()->m_lpszClassName;
 }
 
 void CBarcode::Serialize(CArchive& ar) {
@@ -29,18 +48,20 @@ int CBarcode::GetFontHeightMils() const {
     return engine::MulDiv(std::clamp<int>(m_nFontSize, -kMaxFontPoints, kMaxFontPoints), 1000, 72);
 }
 
-void CBarcode::DrawHumanText(CDrawSurface& surface, CPoint origin, int barHeight,
-                             std::string_view text, int orientation) const {
+void CBarcode::DrawHumanText(CDrawSurface& surface, const engine::CBarCursor& bars, int barHeight,
+                             std::string_view text) const {
     using namespace engine;
+    const int orientation = bars.Orientation();
     // Face names are limited to 31 characters, as a font description holds them.
     CFontSpec font{m_strFontName.substr(0, 31), GetFontHeightMils(), 400, Escapement(orientation)};
     surface.SelectFont(font);
     const int cx = surface.GetTextExtent(text).cx;
-    // Centred on the nominal width, not on the drawn bars; a text wider than the symbol
-    // starts before it.
-    const int d = ClampToInt((static_cast<std::int64_t>(GetWidth()) - cx) / 2);
-    CPoint at = AlongBar(origin, barHeight, orientation);
-    Advance(at, d, orientation);
+    // Centred on the bars; a text wider than the symbol starts before them.
+    const auto [first, last] = bars.BarSpan();
+    const std::int64_t span = std::abs(static_cast<std::int64_t>(last.x) - first.x) +
+                              std::abs(static_cast<std::int64_t>(last.y) - first.y);
+    CPoint at = AlongBar(first, barHeight, orientation);
+    Advance(at, ClampToInt((span - cx) / 2), orientation);
     surface.TextOut(at, text);
     surface.RestoreFont();
 }

@@ -5,6 +5,7 @@
 #include "common/geometry.h"
 #include "common/object.h"
 #include "engine/draw_surface.h"
+#include "engine/primitives.h"
 
 #include <cstdint>
 #include <string>
@@ -44,11 +45,27 @@ public:
     static constexpr int kMaxBarHeightMils = 100'000;
     static constexpr int kMaxFontPoints = 1000;
 
+    // What giving `typed` to SetData does: the text to hand it (`typed` itself, or what a
+    // printed form of the number stands for), what a reader reads back from the symbol (check
+    // digits included), and, when that is not what was typed, why, in a few plain words.
+    struct CDataCheck {
+        std::string input;
+        std::string reads;
+        std::string change; // empty: the symbol carries what was typed
+    };
+    virtual CDataCheck CheckData(std::string_view typed) const;
+    // The symbology's name as the program shows it ("Code 39", "EAN 13", ...).
+    std::string SymbologyName() const;
+
+    // The room a reader needs free of marks before the first bar and after the last one, in
+    // mils along the direction of advance: {before, after}. None by default.
+    virtual CSize GetQuietZones() const { return {}; }
+
 protected:
-    // The text shared by every symbology but UPC/EAN: the object's font, centred on the
-    // nominal width, its cell starting where the bars end.
-    void DrawHumanText(CDrawSurface& surface, CPoint origin, int barHeight, std::string_view text,
-                       int orientation) const;
+    // The text shared by every symbology but UPC/EAN: the object's font, centred on the bars
+    // `bars` drew, its cell starting where the bars end.
+    void DrawHumanText(CDrawSurface& surface, const engine::CBarCursor& bars, int barHeight,
+                       std::string_view text) const;
 };
 
 // Makes every barcode class findable by name through CRuntimeClass::FromName.

@@ -159,21 +159,35 @@ int C128Barcode::GetWidth() const {
     return engine::ClampToInt(12LL * engine::ReadDensity() * (n + 3));
 }
 
+CSize C128Barcode::GetQuietZones() const {
+    const int q = engine::ClampToInt(10LL * engine::ReadDensity());
+    return {q, q};
+}
+
+std::string Code128Text(std::string_view data) {
+    std::string text;
+    text.reserve(data.size());
+    for (char c : data) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 195 || code > 206) text.push_back(c);
+    }
+    return text;
+}
+
 std::string C128Barcode::GetPattern(int value) const {
     return std::string(Code128Pattern(value));
 }
 
 void C128Barcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
                        int orientation) const {
-    const CPoint start = origin;
     const Code128Symbol symbol = Code128Encode(m_strData, m_nCodeSet);
-    const auto draw = [&](int value) {
-        engine::DrawModules(surface, GetPattern(value), origin, barHeight, orientation);
-    };
+    engine::CBarCursor bars(surface, origin, orientation);
+    const auto draw = [&](int value) { bars.Modules(GetPattern(value), barHeight); };
     draw(symbol.start);
     for (int v : symbol.values)
         draw(v);
     draw(symbol.check);
     draw(kCode128Stop);
-    if (showText) DrawHumanText(surface, start, barHeight, m_strData, orientation);
+    origin = bars.Position();
+    if (showText) DrawHumanText(surface, bars, barHeight, Code128Text(m_strData));
 }

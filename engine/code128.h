@@ -23,6 +23,8 @@ public:
     void SetData(std::string_view text) override;
     // 12 × X × (n + 3): a nominal figure that counts every data character as 12 modules.
     int GetWidth() const override;
+    // Ten modules on either side.
+    CSize GetQuietZones() const override;
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
 
@@ -50,6 +52,11 @@ struct Code128Symbol {
     std::vector<int> values; // the data's symbol values in order
     int check = 0;
 };
+// The human-readable text of the data: its characters without the control characters (codes
+// 195 to 206), which stand for code-set and function characters, not for anything a person
+// reads.
+std::string Code128Text(std::string_view data);
+
 // Reads the data from the start set `codeSet`. A character without a value in the running
 // set, a start or stop character (codes 203 to 206), and a set-C pair that is not two digits
 // (or a lone last digit) are skipped: not drawn and adding nothing to the check sum, so the

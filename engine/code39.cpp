@@ -242,14 +242,20 @@ std::string C39Barcode::GetPattern(char c) const {
     return std::string(Code39Pattern(c));
 }
 
+CSize C39Barcode::GetQuietZones() const {
+    const int q = engine::ClampToInt(10LL * engine::ReadDensity());
+    return {q, q};
+}
+
 void C39Barcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
                       int orientation) const {
-    const CPoint start = origin;
-    engine::DrawWideNarrow(surface, GetPattern('*'), origin, barHeight, orientation);
+    engine::CBarCursor bars(surface, origin, orientation);
+    bars.WideNarrow(GetPattern('*'), barHeight);
     for (char c : m_strData)
-        engine::DrawWideNarrow(surface, GetPattern(c), origin, barHeight, orientation);
-    engine::DrawWideNarrow(surface, GetPattern('*'), origin, barHeight, orientation);
-    if (showText) DrawHumanText(surface, start, barHeight, m_strData, orientation);
+        bars.WideNarrow(GetPattern(c), barHeight);
+    bars.WideNarrow(GetPattern('*'), barHeight);
+    origin = bars.Position();
+    if (showText) DrawHumanText(surface, bars, barHeight, m_strData);
 }
 
 // ---- C39Mod43Barcode ----
@@ -262,15 +268,15 @@ int C39Mod43Barcode::GetWidth() const {
 
 void C39Mod43Barcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
                            int orientation) const {
-    const CPoint start = origin;
     const char check = Code39Mod43Check(m_strData);
-    engine::DrawWideNarrow(surface, GetPattern('*'), origin, barHeight, orientation);
+    engine::CBarCursor bars(surface, origin, orientation);
+    bars.WideNarrow(GetPattern('*'), barHeight);
     for (char c : m_strData)
-        engine::DrawWideNarrow(surface, GetPattern(c), origin, barHeight, orientation);
-    engine::DrawWideNarrow(surface, GetPattern(check), origin, barHeight, orientation);
-    engine::DrawWideNarrow(surface, GetPattern('*'), origin, barHeight, orientation);
-    if (showText)
-        DrawHumanText(surface, start, barHeight, m_strData + "  (" + check + ")", orientation);
+        bars.WideNarrow(GetPattern(c), barHeight);
+    bars.WideNarrow(GetPattern(check), barHeight);
+    bars.WideNarrow(GetPattern('*'), barHeight);
+    origin = bars.Position();
+    if (showText) DrawHumanText(surface, bars, barHeight, m_strData + "  (" + check + ")");
 }
 
 // ---- C39ExtBarcode ----
@@ -301,11 +307,12 @@ std::string C39ExtBarcode::GetPattern(char c) const {
 
 void C39ExtBarcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
                          int orientation) const {
-    const CPoint start = origin;
     // Start and stop come from the plain table: '*' has no full-ASCII meaning of its own.
-    engine::DrawWideNarrow(surface, Code39Pattern('*'), origin, barHeight, orientation);
+    engine::CBarCursor bars(surface, origin, orientation);
+    bars.WideNarrow(Code39Pattern('*'), barHeight);
     for (char c : m_strData)
-        engine::DrawWideNarrow(surface, GetPattern(c), origin, barHeight, orientation);
-    engine::DrawWideNarrow(surface, Code39Pattern('*'), origin, barHeight, orientation);
-    if (showText) DrawHumanText(surface, start, barHeight, m_strData, orientation);
+        bars.WideNarrow(GetPattern(c), barHeight);
+    bars.WideNarrow(Code39Pattern('*'), barHeight);
+    origin = bars.Position();
+    if (showText) DrawHumanText(surface, bars, barHeight, m_strData);
 }

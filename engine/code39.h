@@ -12,6 +12,8 @@ class C39Barcode : public CBarcode {
 
 public:
     void SetData(std::string_view text) override;
+    // Ten modules on either side.
+    CSize GetQuietZones() const override;
     int GetWidth() const override;
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;

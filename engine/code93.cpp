@@ -96,6 +96,11 @@ void C93Barcode::SetData(std::string_view text) {
     m_strData = text;
 }
 
+CSize C93Barcode::GetQuietZones() const {
+    const int q = engine::ClampToInt(10LL * engine::ReadDensity());
+    return {q, q};
+}
+
 int C93Barcode::GetWidth() const {
     // Characters 128 to 255 are skipped when drawing, so they take no room here either.
     const std::int64_t s = static_cast<std::int64_t>(Code93Sequence(m_strData).size());
@@ -104,17 +109,16 @@ int C93Barcode::GetWidth() const {
 
 void C93Barcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
                       int orientation) const {
-    const CPoint start = origin;
     const std::vector<int> sequence = Code93Sequence(m_strData);
     const Code93CheckValues checks = Code93Checks(sequence);
-    const auto draw = [&](int value) {
-        engine::DrawModules(surface, Code93Pattern(value), origin, barHeight, orientation);
-    };
+    engine::CBarCursor bars(surface, origin, orientation);
+    const auto draw = [&](int value) { bars.Modules(Code93Pattern(value), barHeight); };
     draw(kCode93Start);
     for (int v : sequence)
         draw(v);
     draw(checks.c);
     draw(checks.k);
     draw(kCode93StopBar);
-    if (showText) DrawHumanText(surface, start, barHeight, m_strData, orientation);
+    origin = bars.Position();
+    if (showText) DrawHumanText(surface, bars, barHeight, m_strData);
 }

@@ -16,6 +16,8 @@ public:
     void SetData(std::string_view text) override; // stores the text unchanged
     // X × (9 × (s + 3) + 10): start, s symbol characters, C, K, stop and termination bar.
     int GetWidth() const override;
+    // Ten modules on either side.
+    CSize GetQuietZones() const override;
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
 };

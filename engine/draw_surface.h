@@ -16,6 +16,13 @@ struct CFontSpec {
     friend bool operator==(const CFontSpec&, const CFontSpec&) = default;
 };
 
+// Where a text's glyphs put ink in its cell, in logical units with the cell's top-left corner at
+// (0, 0): [left, right) × [top, bottom).
+struct CTextInk {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    friend bool operator==(const CTextInk&, const CTextInk&) = default;
+};
+
 // The caller sets the units (1000 per inch on both axes) and an opaque white text background
 // before handing the surface to a barcode's Draw.
 class CDrawSurface {
@@ -31,6 +38,13 @@ public:
     // `orientation` (0 to 3), in dots per inch; 0 for a surface without one (a vector picture),
     // where elements keep their exact logical widths. With a grid, the drawing primitives make
     // every element a whole number of dots and draw bars through DrawGridBar.
+    // Where the glyphs of `text` in the selected font put ink within its cell (see
+    // GetTextExtent). The default is the whole cell.
+    virtual CTextInk GetTextInk(std::string_view text) {
+        const CSize cell = GetTextExtent(text);
+        return {0, 0, cell.cx, cell.cy};
+    }
+
     virtual int GridDotsPerInch(int orientation) const {
         (void)orientation;
         return 0;

@@ -114,6 +114,11 @@ void CI25Barcode::SetData(std::string_view text) {
     m_strData = PaddedToPairs(FilterToCharset(text, kDigits));
 }
 
+CSize CI25Barcode::GetQuietZones() const {
+    const int q = engine::ClampToInt(10LL * engine::ReadDensity());
+    return {q, q};
+}
+
 int CI25Barcode::GetWidth() const {
     const double x = engine::ReadDensity();
     const double r = engine::ReadRatio();
@@ -124,14 +129,14 @@ int CI25Barcode::GetWidth() const {
 
 void CI25Barcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
                        int orientation) const {
-    const CPoint start = origin;
     const std::string digits = PaddedToPairs(m_strData);
-    engine::DrawWideNarrow(surface, kI25Start, origin, barHeight, orientation);
+    engine::CBarCursor bars(surface, origin, orientation);
+    bars.WideNarrow(kI25Start, barHeight);
     for (std::size_t i = 0; i < digits.size(); i += 2)
-        engine::DrawWideNarrow(surface, I25PairPattern(digits[i], digits[i + 1]), origin, barHeight,
-                               orientation);
-    engine::DrawWideNarrow(surface, kI25Stop, origin, barHeight, orientation);
-    if (showText) DrawHumanText(surface, start, barHeight, digits, orientation);
+        bars.WideNarrow(I25PairPattern(digits[i], digits[i + 1]), barHeight);
+    bars.WideNarrow(kI25Stop, barHeight);
+    origin = bars.Position();
+    if (showText) DrawHumanText(surface, bars, barHeight, digits);
 }
 
 // ---- CPostnetBarcode ----
@@ -158,26 +163,24 @@ std::string CPostnetBarcode::GetPattern(char c) const {
     return std::string(kPostnetTable[static_cast<std::size_t>(c - '0')].pattern);
 }
 
-void CPostnetBarcode::DrawPostnetBars(CDrawSurface& surface, std::string_view bars, CPoint& pos,
-                                      int orientation) const {
-    const int pitch = engine::ClampToInt(static_cast<std::int64_t>(m_nBarWidth) + m_nSpaceWidth);
+void CPostnetBarcode::DrawPostnetBars(engine::CBarCursor& cursor, std::string_view bars) const {
     for (char c : bars) {
         if (c != '1' && c != '0') continue;
         const int length = c == '1' ? m_nFullBarHeight : m_nHalfBarHeight;
         // Half bars start further out so that every bar ends on the same line.
         const int rise = engine::ClampToInt(static_cast<std::int64_t>(m_nFullBarHeight) - length);
-        engine::DrawBar(surface, engine::AlongBar(pos, rise, orientation), length, m_nBarWidth,
-                        orientation);
-        engine::Advance(pos, pitch, orientation);
+        cursor.FixedBar(m_nBarWidth, length, rise);
+        cursor.FixedSpace(m_nSpaceWidth);
     }
 }
 
 void CPostnetBarcode::Draw(CDrawSurface& surface, CPoint& origin, int /*barHeight*/,
                            bool /*showText*/, int orientation) const {
-    DrawPostnetBars(surface, kPostnetFrame, origin, orientation);
+    engine::CBarCursor cursor(surface, origin, orientation);
+    DrawPostnetBars(cursor, kPostnetFrame);
     for (char c : m_strData)
-        DrawPostnetBars(surface, GetPattern(c), origin, orientation);
-    DrawPostnetBars(surface, GetPattern(static_cast<char>('0' + PostnetCheckDigit(m_strData))),
-                    origin, orientation);
-    DrawPostnetBars(surface, kPostnetFrame, origin, orientation);
+        DrawPostnetBars(cursor, GetPattern(c));
+    DrawPostnetBars(cursor, GetPattern(static_cast<char>('0' + PostnetCheckDigit(m_strData))));
+    DrawPostnetBars(cursor, kPostnetFrame);
+    origin = cursor.Position();
 }

@@ -14,6 +14,8 @@ class CI25Barcode : public CBarcode {
 public:
     void SetData(std::string_view text) override;
     int GetWidth() const override;
+    // Ten modules on either side.
+    CSize GetQuietZones() const override;
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
 };
@@ -32,6 +34,8 @@ public:
 
     void SetData(std::string_view text) override;
     int GetWidth() const override;
+    // An eighth of an inch on either side.
+    CSize GetQuietZones() const override { return {125, 125}; }
     // Ignores barHeight and showText: the bars have their own heights and there is no text.
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
@@ -40,8 +44,7 @@ public:
     virtual std::string GetPattern(char c) const;
     // Full and half bars standing on one common line m_nFullBarHeight from the running
     // position, one pitch apart.
-    void DrawPostnetBars(CDrawSurface& surface, std::string_view bars, CPoint& pos,
-                         int orientation) const;
+    void DrawPostnetBars(engine::CBarCursor& cursor, std::string_view bars) const;
 };
 
 // The ten elements of a digit pair: the first digit in the bars, the second in the spaces;

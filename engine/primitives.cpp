@@ -2,8 +2,10 @@
 
 #include "common/settings_keys.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace engine {
 
@@ -48,6 +50,41 @@ int MulDiv(int a, int b, int c) {
         product >= 0 ? (product + half) / divisor : -((-product + half) / divisor);
     if (q > std::numeric_limits<int>::max() || q < std::numeric_limits<int>::min()) return -1;
     return static_cast<int>(q);
+}
+
+std::string DescribeChange(std::string_view typed, std::string_view stored,
+                           std::string_view symbology) {
+    if (typed == stored) return {};
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
+    // Letters made capitals, and nothing else.
+    if (typed.size() == stored.size() && std::equal(typed.begin(), typed.end(), stored.begin(),
+                                                    [&](char a, char b) { return upper(a) == b; }))
+        return "lower-case letters were changed to capitals";
+    // Characters left out, keeping the order: `stored` is `typed` with some removed, and
+    // perhaps padding added at the end.
+    std::size_t i = 0, kept = 0;
+    for (char c : typed)
+        if (i < stored.size() && stored[i] == c) ++i, ++kept;
+    const std::size_t removed = typed.size() - kept;
+    const std::size_t added = stored.size() - i;
+    std::string reasons;
+    const auto add = [&reasons](const std::string& r) {
+        reasons += (reasons.empty() ? "" : "; ") + r;
+    };
+    if (removed > 0)
+        add(std::to_string(removed) + (removed == 1 ? " character" : " characters") + " that " +
+            std::string(symbology) + " cannot encode " + (removed == 1 ? "was" : "were") +
+            " removed");
+    if (added > 0) {
+        const std::string padding(stored.substr(i));
+        add(padding.find_first_not_of('0') == std::string::npos
+                ? (added == 1 ? "a 0 was added" : std::to_string(added) + " zeros were added") +
+                      std::string(" to make whole pairs of digits")
+                : "\"" + padding + "\" was added");
+    }
+    return reasons.empty()
+               ? "the data was changed to what " + std::string(symbology) + " can encode"
+               : reasons;
 }
 
 int NormalizeOrientation(int orientation) {
@@ -118,26 +155,117 @@ void DrawBar(CDrawSurface& surface, CPoint at, int length, int width, int orient
     surface.DrawLine(from, AlongBar(from, length, orientation), width);
 }
 
+namespace {
+
+// round(v × dpi / 1000) for non-negative v, in 64 bits.
+std::int64_t ToDots(std::int64_t logical, int dpi) {
+    return (logical * dpi + 500) / 1000;
+}
+
+} // namespace
+
+CBarCursor::CBarCursor(CDrawSurface& surface, CPoint start, int orientation)
+    : m_surface(surface), m_start(start), m_orientation(NormalizeOrientation(orientation)),
+      m_dpi(std::max(0, surface.GridDotsPerInch(m_orientation))) {
+    const int x = ReadDensity();
+    const int r = ReadRatio();
+    m_narrow = {x, 0};
+    m_wide = {WideWidth(x, r), 0};
+    if (m_dpi > 0) {
+        const auto dots = static_cast<int>(std::clamp<std::int64_t>(ToDots(x, m_dpi), 1, 1 << 20));
+        m_narrow.dots = dots;
+        // R is in tenths: round(R × x / 10), never as narrow as the module.
+        m_wide.dots = std::max(dots + 1, (r * dots + 5) / 10);
+    }
+}
+
+CBarCursor::Width CBarCursor::Fixed(int logical) const {
+    if (m_dpi == 0) return {logical, 0};
+    const std::int64_t dots = ToDots(std::max(logical, 0), m_dpi);
+    return {logical, static_cast<int>(std::clamp<std::int64_t>(dots, 1, 1 << 20))};
+}
+
+CPoint CBarCursor::At(std::int64_t travelledLogical, std::int64_t travelledDots) const {
+    CPoint p = m_start;
+    const std::int64_t logical =
+        m_dpi == 0 ? travelledLogical : (travelledDots * 1000 + m_dpi / 2) / m_dpi;
+    Advance(p, ClampToInt(logical), m_orientation);
+    return p;
+}
+
+void CBarCursor::Bar(Width w, int length, int offset) {
+    if (!m_anyBar) {
+        m_anyBar = true;
+        m_firstBarLogical = m_logical;
+        m_firstBarDots = m_dots;
+    }
+    if (m_dpi == 0) {
+        DrawBar(m_surface, AlongBar(At(m_logical, 0), offset, m_orientation), length, w.logical,
+                m_orientation);
+    } else {
+        m_surface.DrawGridBar(m_start, m_orientation, ClampToInt(m_dots),
+                              ClampToInt(m_dots + w.dots), offset, length);
+    }
+    Space(w);
+    m_lastBarLogical = m_logical;
+    m_lastBarDots = m_dots;
+}
+
+void CBarCursor::Space(Width w) {
+    m_logical += w.logical;
+    m_dots += w.dots;
+}
+
+void CBarCursor::Modules(std::string_view pattern, int length) {
+    for (char c : pattern) {
+        if (c == 'b')
+            Bar(m_narrow, length, 0);
+        else
+            Space(m_narrow);
+    }
+}
+
+void CBarCursor::WideNarrow(std::string_view pattern, int length) {
+    bool bar = true;
+    for (char c : pattern) {
+        const Width w = c == 'w' ? m_wide : m_narrow;
+        if (bar)
+            Bar(w, length, 0);
+        else
+            Space(w);
+        bar = !bar;
+    }
+}
+
+void CBarCursor::FixedBar(int width, int length, int offset) {
+    Bar(Fixed(width), length, offset);
+}
+
+void CBarCursor::FixedSpace(int width) {
+    Space(Fixed(width));
+}
+
+CPoint CBarCursor::Position() const {
+    return At(m_logical, m_dots);
+}
+
+std::pair<CPoint, CPoint> CBarCursor::BarSpan() const {
+    if (!m_anyBar) return {m_start, m_start};
+    return {At(m_firstBarLogical, m_firstBarDots), At(m_lastBarLogical, m_lastBarDots)};
+}
+
 void DrawModules(CDrawSurface& surface, std::string_view pattern, CPoint& pos, int length,
                  int orientation) {
-    const int x = ReadDensity();
-    for (char c : pattern) {
-        if (c == 'b') DrawBar(surface, pos, length, x, orientation);
-        Advance(pos, x, orientation);
-    }
+    CBarCursor cursor(surface, pos, orientation);
+    cursor.Modules(pattern, length);
+    pos = cursor.Position();
 }
 
 void DrawWideNarrow(CDrawSurface& surface, std::string_view pattern, CPoint& pos, int length,
                     int orientation) {
-    const int x = ReadDensity();
-    const int wide = WideWidth(x, ReadRatio());
-    bool bar = true;
-    for (char c : pattern) {
-        const int w = c == 'w' ? wide : x;
-        if (bar) DrawBar(surface, pos, length, w, orientation);
-        Advance(pos, w, orientation);
-        bar = !bar;
-    }
+    CBarCursor cursor(surface, pos, orientation);
+    cursor.WideNarrow(pattern, length);
+    pos = cursor.Position();
 }
 
 } // namespace engine

@@ -5,7 +5,9 @@
 #include "engine/draw_surface.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <utility>
 
 namespace engine {
 
@@ -24,6 +26,13 @@ int ClampToInt(std::int64_t value);
 // Rounded a × b / c, or -1 when the result does not fit in an int or c is 0.
 int MulDiv(int a, int b, int c);
 
+// How `stored` differs from `typed` for a symbology that filters its data, in a few plain
+// words ("3 characters that Code 39 cannot encode were removed", "lower-case letters were
+// changed to capitals", "a 0 was added to make whole pairs of digits"); empty when it does
+// not.
+std::string DescribeChange(std::string_view typed, std::string_view stored,
+                           std::string_view symbology);
+
 // Text escapement in tenths of a degree for orientation 0 to 3.
 int Escapement(int orientation);
 // Orientation reduced to 0..3.
@@ -37,6 +46,54 @@ CPoint AlongBar(CPoint p, int distance, int orientation);
 // One bar of width `width` and length `length`, its span starting at `at` in the direction of
 // advance; drawn as one line with a flat-ended pen.
 void DrawBar(CDrawSurface& surface, CPoint at, int length, int width, int orientation);
+
+// Lays a symbol's elements out one after another along the direction of advance, from its
+// start. On a surface with a device grid (CDrawSurface::GridDotsPerInch) every element is a
+// whole number of dots: the module x = max(1, round(X × dpi / 1000)) dots, a wide element
+// max(x + 1, round(R × x / 10)) dots, so that every bar and space keeps its exact ratio to the
+// module; elsewhere the exact logical widths X and trunc(R × X / 10).
+class CBarCursor {
+public:
+    CBarCursor(CDrawSurface& surface, CPoint start, int orientation);
+
+    // 'b' one module of bar, anything else one module of space.
+    void Modules(std::string_view pattern, int length);
+    // Alternating bar and space starting with a bar: 'n' narrow (X), 'w' wide.
+    void WideNarrow(std::string_view pattern, int length);
+    // A bar and a space of fixed logical widths (each at least a dot on a grid); the bar runs
+    // from `offset` to `offset + length` along the bar direction.
+    void FixedBar(int width, int length, int offset);
+    void FixedSpace(int width);
+
+    // Where the next element starts, in logical units.
+    CPoint Position() const;
+    int Orientation() const { return m_orientation; }
+    // The span from the first bar's start to the last bar's end, as logical positions along the
+    // advance: {start, end}; both the cursor's start when no bar was drawn.
+    std::pair<CPoint, CPoint> BarSpan() const;
+    // Whether elements go on a device grid, and its dots per inch.
+    int GridDpi() const { return m_dpi; }
+
+private:
+    struct Width {
+        int logical; // mils
+        int dots;    // on the grid
+    };
+    Width Fixed(int logical) const;
+    void Bar(Width w, int length, int offset);
+    void Space(Width w);
+    CPoint At(std::int64_t travelledLogical, std::int64_t travelledDots) const;
+
+    CDrawSurface& m_surface;
+    CPoint m_start;
+    int m_orientation;
+    int m_dpi;                              // 0: no grid
+    Width m_narrow, m_wide;                 // the module and the wide element
+    std::int64_t m_logical = 0, m_dots = 0; // travelled so far
+    bool m_anyBar = false;
+    std::int64_t m_firstBarLogical = 0, m_firstBarDots = 0;
+    std::int64_t m_lastBarLogical = 0, m_lastBarDots = 0; // the end of the last bar
+};
 // 'b' draws one module bar, any other character leaves one module blank.
 void DrawModules(CDrawSurface& surface, std::string_view pattern, CPoint& pos, int length,
                  int orientation);

@@ -39,31 +39,33 @@ char CheckChar(int check) {
 
 // Draws the module patterns and places the digit text, with the text font selected for the
 // whole of one Draw and given back when the drawing ends, text shown or not.
+// The origin is left at the running position after the last element when the painter ends.
 class UpcPainter {
 public:
-    UpcPainter(CDrawSurface& surface, CPoint& pos, int barHeight, bool showText, int orientation)
-        : m_surface(surface), m_pos(pos), m_barHeight(barHeight), m_showText(showText),
-          m_orientation(orientation),
+    UpcPainter(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText, int orientation)
+        : m_surface(surface), m_origin(origin), m_bars(surface, origin, orientation),
+          m_barHeight(barHeight), m_showText(showText), m_orientation(orientation),
           m_textLine(engine::ClampToInt(static_cast<std::int64_t>(barHeight) - kTextRise)) {
         m_surface.SelectFont(
             {std::string(kTextFace), kTextHeight, kTextWeight, engine::Escapement(orientation)});
     }
-    ~UpcPainter() { m_surface.RestoreFont(); }
+    ~UpcPainter() {
+        m_surface.RestoreFont();
+        m_origin = m_bars.Position();
+    }
     UpcPainter(const UpcPainter&) = delete;
     UpcPainter& operator=(const UpcPainter&) = delete;
 
-    CPoint Position() const { return m_pos; }
+    CPoint Position() const { return m_bars.Position(); }
 
-    void Modules(std::string_view pattern) {
-        engine::DrawModules(m_surface, pattern, m_pos, m_barHeight, m_orientation);
-    }
+    void Modules(std::string_view pattern) { m_bars.Modules(pattern, m_barHeight); }
 
     // The digit printed before the start guard, and the room it takes: only with text on,
     // otherwise the guard starts at the origin.
     void LeadingDigit(std::string_view text) {
         if (!m_showText) return;
-        StartsAt(m_pos, text);
-        engine::Advance(m_pos, kLeadingDigitRoom, m_orientation);
+        StartsAt(Position(), text);
+        m_bars.FixedSpace(kLeadingDigitRoom);
     }
 
     void StartsAt(CPoint p, std::string_view text) {
@@ -91,7 +93,8 @@ private:
     CPoint OnTextLine(CPoint p) const { return engine::AlongBar(p, m_textLine, m_orientation); }
 
     CDrawSurface& m_surface;
-    CPoint& m_pos;
+    CPoint& m_origin;
+    engine::CBarCursor m_bars;
     int m_barHeight;
     bool m_showText;
     int m_orientation;
@@ -102,7 +105,72 @@ int ModuleWidth(std::int64_t modules, std::int64_t extra) {
     return engine::ClampToInt(modules * engine::ReadDensity() + extra);
 }
 
+// Light margins in modules before the first bar and after the last one.
+CSize LightMargins(int before, int after) {
+    return {ModuleWidth(before, 0), ModuleWidth(after, 0)};
+}
+
+// What the retail symbologies make of typed digits: the first `length` digits are the data,
+// a digit after them is taken for a check digit and compared with the one computed, and for
+// UPC-E the eight-digit printed form (number system 0, six digits, check digit) stands for its
+// six digits.
+CBarcode::CDataCheck CheckRetailData(std::string_view typed, std::size_t length,
+                                     const std::string& symbology, bool upcE) {
+    const std::string digits = FilterToCharset(typed, kDigits);
+    std::string reasons;
+    const auto add = [&reasons](const std::string& r) {
+        reasons += (reasons.empty() ? "" : "; ") + r;
+    };
+    const std::size_t removed = typed.size() - digits.size();
+    if (removed > 0)
+        add(std::to_string(removed) + (removed == 1 ? " character" : " characters") + " that " +
+            symbology + " cannot encode " + (removed == 1 ? "was" : "were") + " removed");
+    std::string kept = digits;
+    char typedCheck = 0;
+    if (upcE && digits.size() == 8 && digits[0] == '0') {
+        kept = digits.substr(1, 6);
+        typedCheck = digits[7];
+    } else if (digits.size() == length + 1) {
+        kept = digits.substr(0, length);
+        typedCheck = digits.back();
+    } else if (digits.size() > length) {
+        kept = digits.substr(0, length);
+        add("the digits after the first " + std::to_string(length) + " were left out");
+    } else if (digits.size() < length) {
+        kept.resize(length, '0');
+        add(std::to_string(length - digits.size()) +
+            (length - digits.size() == 1 ? " zero was" : " zeros were") + " added to make " +
+            std::to_string(length) + " digits");
+    }
+    const std::string body = upcE ? ExpandUpcE(kept) : kept;
+    // EAN-13's weights start one place later than UPC-A's; a leading 0 shifts them.
+    const char check = CheckChar(UpcCheckDigit(length == kEan13Length ? "0" + body : body));
+    if (typedCheck && typedCheck != check)
+        add(std::string("the check digit ") + typedCheck + " was replaced by " + check);
+    CBarcode::CDataCheck result;
+    result.input = kept;
+    result.reads = (upcE ? "0" : "") + kept + check;
+    result.change = reasons;
+    return result;
+}
+
 } // namespace
+
+CBarcode::CDataCheck CUPCABarcode::CheckData(std::string_view typed) const {
+    return CheckRetailData(typed, kUpcALength, SymbologyName(), false);
+}
+
+CBarcode::CDataCheck CUPCEBarcode::CheckData(std::string_view typed) const {
+    return CheckRetailData(typed, kUpcELength, SymbologyName(), true);
+}
+
+CBarcode::CDataCheck CEAN13Barcode::CheckData(std::string_view typed) const {
+    return CheckRetailData(typed, kEan13Length, SymbologyName(), false);
+}
+
+CBarcode::CDataCheck CEAN8Barcode::CheckData(std::string_view typed) const {
+    return CheckRetailData(typed, kEan8Length, SymbologyName(), false);
+}
 
 int UpcCheckDigit(std::string_view digits) {
     int sum = 0;
@@ -154,6 +222,10 @@ void CUPCABarcode::SetData(std::string_view text) {
     m_strData = NormalizeUpcDigits(text, kUpcALength);
 }
 
+CSize CUPCABarcode::GetQuietZones() const {
+    return LightMargins(9, 9);
+}
+
 int CUPCABarcode::GetWidth() const {
     return ModuleWidth(99, kLeadingDigitRoom);
 }
@@ -186,6 +258,10 @@ void CUPCEBarcode::SetData(std::string_view text) {
     m_strData = NormalizeUpcDigits(text, kUpcELength);
 }
 
+CSize CUPCEBarcode::GetQuietZones() const {
+    return LightMargins(9, 7);
+}
+
 int CUPCEBarcode::GetWidth() const {
     return ModuleWidth(51, kLeadingDigitRoom);
 }
@@ -211,6 +287,10 @@ IMPLEMENT_SERIAL(CEAN13Barcode, CBarcode, 256)
 
 void CEAN13Barcode::SetData(std::string_view text) {
     m_strData = NormalizeUpcDigits(text, kEan13Length);
+}
+
+CSize CEAN13Barcode::GetQuietZones() const {
+    return LightMargins(11, 7);
 }
 
 int CEAN13Barcode::GetWidth() const {
@@ -246,6 +326,10 @@ IMPLEMENT_SERIAL(CEAN8Barcode, CBarcode, 256)
 
 void CEAN8Barcode::SetData(std::string_view text) {
     m_strData = NormalizeUpcDigits(text, kEan8Length);
+}
+
+CSize CEAN8Barcode::GetQuietZones() const {
+    return LightMargins(7, 7);
 }
 
 int CEAN8Barcode::GetWidth() const {

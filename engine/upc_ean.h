@@ -13,6 +13,8 @@ class CUPCABarcode : public CBarcode {
 public:
     void SetData(std::string_view text) override;
     int GetWidth() const override;
+    CSize GetQuietZones() const override; // the light margins
+    CDataCheck CheckData(std::string_view typed) const override;
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
 };
@@ -23,6 +25,8 @@ class CUPCEBarcode : public CBarcode {
 public:
     void SetData(std::string_view text) override;
     int GetWidth() const override;
+    CSize GetQuietZones() const override; // the light margins
+    CDataCheck CheckData(std::string_view typed) const override;
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
 };
@@ -33,6 +37,8 @@ class CEAN13Barcode : public CBarcode {
 public:
     void SetData(std::string_view text) override;
     int GetWidth() const override;
+    CSize GetQuietZones() const override; // the light margins
+    CDataCheck CheckData(std::string_view typed) const override;
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
 };
@@ -43,6 +49,8 @@ class CEAN8Barcode : public CBarcode {
 public:
     void SetData(std::string_view text) override;
     int GetWidth() const override;
+    CSize GetQuietZones() const override; // the light margins
+    CDataCheck CheckData(std::string_view typed) const override;
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
 };

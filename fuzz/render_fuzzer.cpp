@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdint>
@@ -57,10 +58,13 @@ void Render(const CBarcode& barcode, int rotation, int dpi) {
     // Vector pictures stop at their size cap; both must come back whole or empty.
     (void)RecordMetafile(barcode, options).size();
     (void)RecordSvg(barcode, options).size();
-    const CSize size = MeasureSymbolAt(barcode, dpi, true);
-    const CImagePlan plan = PlanSymbolImage(size, dpi, rotation);
+    const CSymbolView view{rotation, true};
+    const CSize quietZones = barcode.GetQuietZones();
+    const int quiet = std::max(quietZones.cx, quietZones.cy);
+    const CImagePlan plan =
+        PlanSymbolImage(MeasureSymbolAt(barcode, dpi, view), quiet, rotation, dpi);
     if (!plan.Drawable() || plan.width * plan.height > kMaxDrawnPixels) return;
-    const QImage image = RenderSymbolImage(barcode, dpi, rotation, true, size);
+    const QImage image = RenderSymbolImage(barcode, dpi, view);
     if (image.isNull()) return;
     const MonoImage mono = MonoImageFromQImage(image);
     std::vector<std::uint8_t> out;
@@ -75,10 +79,10 @@ void Render(const CBarcode& barcode, int rotation, int dpi) {
     // The one-bit surface draws the same layout, measured by its own fonts. One font lookup
     // serves every run.
     static CFontLocator fonts;
-    const CSize monoSize = MeasureSymbolMono(barcode, dpi, true, &fonts);
-    const CImagePlan monoPlan = PlanSymbolImage(monoSize, dpi, rotation);
+    const CImagePlan monoPlan =
+        PlanSymbolImage(MeasureSymbolMono(barcode, dpi, view, &fonts), quiet, rotation, dpi);
     if (monoPlan.Drawable() && monoPlan.width * monoPlan.height <= kMaxDrawnPixels)
-        (void)RenderSymbolMono(barcode, dpi, rotation, true, monoSize, &fonts);
+        (void)RenderSymbolMono(barcode, dpi, view, &fonts);
 }
 
 } // namespace

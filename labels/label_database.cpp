@@ -3,7 +3,9 @@
 #include "common/atomic_file.h"
 #include "common/file_io.h"
 #include "common/settings_keys.h"
+#include "labels/label_file_repair.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,15 +15,20 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <system_error>
 #include <unordered_map>
 #include <vector>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -55,6 +62,17 @@ constexpr HeadColumn kLabelHeadColumns[] = {
     if (text.isEmpty())
         text = QStringLiteral("The database reported an error without a description.");
     throw CLabelDbError(text);
+}
+
+// The database as a message names it: the file in quotes, or the database on its server.
+QString DatabaseName(const LabelConnectionParams& params) {
+    if (params.engine == LabelConnectionParams::Engine::SQLite)
+        return QStringLiteral("\"%1\"").arg(params.database);
+    const QString server = params.host.isEmpty() ? QStringLiteral("the local server")
+                                                 : QStringLiteral("the server ") + params.host;
+    return QStringLiteral("\"%1\" on %2")
+        .arg(params.database,
+             params.port > 0 ? server + u':' + QString::number(params.port) : server);
 }
 
 bool Writable(const QString& path) {
@@ -279,22 +297,139 @@ QString UserLabelDataDir() {
     return base + QStringLiteral("/Halvern/Quillmark");
 }
 
-QString LocateDefaultLabelDatabase(const QString& programDir, const QString& userDataDir) {
+QString LabelCopyRepairMessage(const LabelCopyRepair& repair) {
+    QString kept;
+    if (repair.labelsKept == 0)
+        kept = QStringLiteral("None of your own labels could be read from it.");
+    else if (repair.labelsKept == 1)
+        kept = QStringLiteral("1 label of your own could be read from it and is in the new copy.");
+    else
+        kept =
+            QStringLiteral("%1 labels of your own could be read from it and are in the new copy.")
+                .arg(repair.labelsKept);
+    return QStringLiteral("Your copy of the label database, \"%1\", was damaged. It has been kept "
+                          "as \"%2\", and a fresh copy of the label database has taken its "
+                          "place. %3")
+        .arg(repair.copy, repair.damaged, kept);
+}
+
+namespace {
+
+// Renames `from` to `to` unless something is called `to` already; false with errno set.
+bool RenameNoReplace(const QString& from, const QString& to) {
+    const QByteArray f = QFile::encodeName(from), t = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without that rename: a second name, then the first one goes.
+    if (::link(f.constData(), t.constData()) != 0) return false;
+    ::unlink(f.constData());
+    return true;
+}
+
+// Renames a damaged database to data.dat.damaged-YYYYMMDD-HHMMSS beside it (with -2, -3, ...
+// where that name is taken) and returns the new name. SQLite's journal files of the database go
+// along, so that none of them is ever applied to the fresh copy put in its place.
+QString KeepDamaged(const QString& path) {
+    const QString base = path + QStringLiteral(".damaged-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString kept;
+    for (int n = 1; kept.isEmpty(); ++n) {
+        const QString name = n == 1 ? base : base + QStringLiteral("-%1").arg(n);
+        if (RenameNoReplace(path, name)) {
+            kept = name;
+            continue;
+        }
+        const int error = errno;
+        if (error != EEXIST || n == 1000)
+            Fail(QStringLiteral("The damaged label database \"%1\" could not be renamed to "
+                                "\"%2\": %3")
+                     .arg(path, name, QString::fromLocal8Bit(std::strerror(error))));
+    }
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+        const QString side = path + QLatin1String(suffix);
+        if (QFileInfo::exists(side) && !RenameNoReplace(side, kept + QLatin1String(suffix)))
+            QFile::remove(side);
+    }
+    return kept;
+}
+
+// A new name beside `path` for building its replacement.
+QString FreshName(const QString& path) {
+    QTemporaryFile file(path + QStringLiteral(".new-XXXXXX"));
+    file.setAutoRemove(false);
+    if (!file.open())
+        Fail(QStringLiteral("No new copy of the label database could be made beside \"%1\": %2")
+                 .arg(path, file.errorString()));
+    return file.fileName();
+}
+
+void RemoveDatabaseFile(const QString& path) {
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-journal"));
+}
+
+// Replaces the damaged per-user copy with a fresh copy of `shipped` holding the user's own
+// labels that can still be read from the damaged one. Nothing is changed when the fresh copy
+// cannot be made.
+LabelCopyRepair ReplaceDamagedCopy(const QString& shipped, const QString& copy,
+                                   const QString& damage) {
+    if (!QFileInfo(shipped).isFile())
+        Fail(QStringLiteral("The label database \"%1\" is damaged (%2), and the label database "
+                            "\"%3\" it would be copied from again does not exist.")
+                 .arg(copy, damage, shipped));
+    if (const std::optional<QString> shippedDamage = FindLabelFileDamage(shipped))
+        Fail(QStringLiteral("The label database \"%1\" is damaged (%2), and the label database "
+                            "\"%3\" it would be copied from again is damaged as well (%4).")
+                 .arg(copy, damage, shipped, *shippedDamage));
+    const std::vector<std::vector<QVariant>> labels = ReadableUserLabels(copy);
+    const QString fresh = FreshName(copy);
+    LabelCopyRepair repair{copy, QString(), 0};
+    try {
+        CopyWhole(shipped, fresh);
+        repair.labelsKept = AddUserLabels(fresh, labels);
+        repair.damaged = KeepDamaged(copy);
+    } catch (...) {
+        RemoveDatabaseFile(fresh);
+        throw;
+    }
+    if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(copy).constData()) != 0) {
+        const int error = errno;
+        Fail(QStringLiteral("The damaged label database \"%1\" has been kept as \"%2\", but its "
+                            "fresh copy \"%3\" could not take its place: %4")
+                 .arg(copy, repair.damaged, fresh, QString::fromLocal8Bit(std::strerror(error))));
+    }
+    return repair;
+}
+
+} // namespace
+
+QString LocateDefaultLabelDatabase(const QString& programDir, const QString& userDataDir,
+                                   std::optional<LabelCopyRepair>* repaired) {
     const QString shipped = QDir(programDir).filePath(QStringLiteral("data.dat"));
     // SQLite writes a journal beside the file, so the folder must be writable as well.
     return LocateDefaultLabelDatabase(programDir, userDataDir,
-                                      Writable(programDir) && Writable(shipped));
+                                      Writable(programDir) && Writable(shipped), repaired);
 }
 
 QString LocateDefaultLabelDatabase(const QString& programDir, const QString& userDataDir,
-                                   bool programDirWritable) {
+                                   bool programDirWritable,
+                                   std::optional<LabelCopyRepair>* repaired) {
     const QString shipped = QDir(programDir).filePath(QStringLiteral("data.dat"));
     const QString copy = QDir(userDataDir).filePath(QStringLiteral("data.dat"));
     const bool haveShipped = QFileInfo(shipped).isFile();
     if (haveShipped && programDirWritable) return shipped;
-    if (QFileInfo::exists(copy)) return copy;
+    if (QFileInfo::exists(copy)) {
+        if (const std::optional<QString> damage = FindLabelFileDamage(copy)) {
+            const LabelCopyRepair repair = ReplaceDamagedCopy(shipped, copy, *damage);
+            if (repaired) *repaired = repair;
+        }
+        return copy;
+    }
     if (!haveShipped)
         Fail(QStringLiteral("The label database \"%1\" does not exist.").arg(shipped));
+    if (const std::optional<QString> damage = FindLabelFileDamage(shipped))
+        Fail(QStringLiteral("The label database \"%1\" is damaged: %2").arg(shipped, *damage));
     if (!QDir().mkpath(userDataDir))
         Fail(QStringLiteral("The folder \"%1\" for the label database could not be created.")
                  .arg(userDataDir));
@@ -302,12 +437,13 @@ QString LocateDefaultLabelDatabase(const QString& programDir, const QString& use
     return copy;
 }
 
-LabelConnectionParams LabelConnectionFromSettings(const QString& programDir) {
+LabelConnectionParams LabelConnectionFromSettings(const QString& programDir,
+                                                  std::optional<LabelCopyRepair>* repaired) {
     const std::string setting = settings::Get(settings::kLabelDbConnection);
     const QString text = QString::fromUtf8(setting.data(), static_cast<qsizetype>(setting.size()));
     if (!text.trimmed().isEmpty()) return ParseLabelConnectionString(text, programDir);
     LabelConnectionParams params;
-    params.database = LocateDefaultLabelDatabase(programDir, UserLabelDataDir());
+    params.database = LocateDefaultLabelDatabase(programDir, UserLabelDataDir(), repaired);
     return params;
 }
 
@@ -633,8 +769,10 @@ CLabelDatabase::CLabelDatabase(const LabelConnectionParams& params)
             Fail(QStringLiteral("The label database \"%1\" is not a file.").arg(params.database));
     }
     if (!QSqlDatabase::isDriverAvailable(driver))
-        Fail(QStringLiteral("The %1 database driver of Qt (%2) is not installed.")
-                 .arg(sqlite ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL"), driver));
+        Fail(QStringLiteral("The label database %1 cannot be opened: the %2 database driver of Qt "
+                            "(%3) is not installed.")
+                 .arg(DatabaseName(params),
+                      sqlite ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL"), driver));
     try {
         QSqlDatabase db = QSqlDatabase::addDatabase(driver, m_connectionName);
         db.setDatabaseName(params.database);
@@ -651,16 +789,23 @@ CLabelDatabase::CLabelDatabase(const LabelConnectionParams& params)
         if (!db.open()) Fail(db.lastError());
         m_labels.Open();
         m_companies.Open();
+    } catch (const CLabelDbError& e) {
+        Disconnect();
+        Fail(QStringLiteral("The label database %1 could not be opened: %2")
+                 .arg(DatabaseName(params), e.Description()));
     } catch (...) {
-        QSqlDatabase::database(m_connectionName, false).close();
-        QSqlDatabase::removeDatabase(m_connectionName);
+        Disconnect();
         throw;
     }
 }
 
-CLabelDatabase::~CLabelDatabase() {
+void CLabelDatabase::Disconnect() {
     QSqlDatabase::database(m_connectionName, false).close();
     QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+CLabelDatabase::~CLabelDatabase() {
+    Disconnect();
 }
 
 namespace {

@@ -40,18 +40,37 @@ struct LabelConnectionParams {
 // taken from DefaultDir, else from `baseDir`. Throws CLabelDbError on anything it cannot use.
 LabelConnectionParams ParseLabelConnectionString(const QString& text, const QString& baseDir);
 
+// How a damaged per-user copy of the label database was replaced: the damaged file is kept
+// under a new name beside it, and the user's own labels that could still be read from it are
+// in the fresh copy.
+struct LabelCopyRepair {
+    QString copy;    // the per-user copy, now fresh
+    QString damaged; // where the damaged file is kept
+    int labelsKept = 0;
+};
+// What the user is told about it.
+QString LabelCopyRepairMessage(const LabelCopyRepair& repair);
+
 // $XDG_DATA_HOME/Halvern/Quillmark (default ~/.local/share/...): the per-user copy's folder.
 QString UserLabelDataDir();
 // The data.dat to open when no connection string is set: the one in `programDir` when that
 // folder can be written (the user's labels go into it); otherwise a per-user copy in
-// `userDataDir`, made from the one in `programDir` on first use. Throws CLabelDbError.
-QString LocateDefaultLabelDatabase(const QString& programDir, const QString& userDataDir);
+// `userDataDir`, made from the one in `programDir` on first use. A per-user copy that is
+// damaged is kept as data.dat.damaged-YYYYMMDD-HHMMSS (never over an earlier one) and replaced
+// by a fresh copy holding the user's own labels that could be read from it; `repaired` then
+// says so. Throws CLabelDbError, naming the files, also when the file to copy from is missing
+// or damaged.
+QString LocateDefaultLabelDatabase(const QString& programDir, const QString& userDataDir,
+                                   std::optional<LabelCopyRepair>* repaired = nullptr);
 // The same with the answer to "can the program's folder and its data.dat be written?" given.
 QString LocateDefaultLabelDatabase(const QString& programDir, const QString& userDataDir,
-                                   bool programDirWritable);
+                                   bool programDirWritable,
+                                   std::optional<LabelCopyRepair>* repaired = nullptr);
 // What the program opens: "Print"/"LabelDBConnectionString" when set, else the default file
-// beside the executable in `programDir`.
-LabelConnectionParams LabelConnectionFromSettings(const QString& programDir);
+// beside the executable in `programDir` (see LocateDefaultLabelDatabase for `repaired`).
+LabelConnectionParams
+LabelConnectionFromSettings(const QString& programDir,
+                            std::optional<LabelCopyRepair>* repaired = nullptr);
 
 // The message shown when the label database cannot be opened, followed by the reason.
 QString LabelDatabaseOpenFailureMessage(const QString& description);
@@ -211,6 +230,7 @@ public:
     void DeleteLabel(const CRowBookmark& product);
 
 private:
+    void Disconnect();
     void WriteLabelColumns(const LabelRecord& label);
     WrittenLabel CurrentIds();
 

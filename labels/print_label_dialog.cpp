@@ -31,6 +31,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdint>
 #include <tuple>
 #include <utility>
 
@@ -40,6 +41,10 @@ constexpr int kSpinLower = 0;
 constexpr int kSpinUpper = 10000;
 // The number fields hold nine digits; a value beyond them could not be shown faithfully.
 constexpr int kNineDigits = 999'999'999;
+
+// The shortest label side a 600 dpi printer shows as a dot: 2.54 cm / 600 = 4.23 thousandths of
+// a centimetre.
+constexpr int kMinLabelSide = 5;
 
 // A stored position may be any integer; the fields show only what they can hold, and anything
 // else as the first label.
@@ -98,6 +103,20 @@ int WrapSpinStep(int position, int delta, int lower, int upper) {
     if (next > upper) return lower;
     if (next < lower) return upper;
     return static_cast<int>(next);
+}
+
+QString LabelPrintFault(const CLabelGeometry& g) {
+    if (g.width < kMinLabelSide) return QStringLiteral("it is narrower than a printer dot");
+    if (g.height < kMinLabelSide) return QStringLiteral("it is shorter than a printer dot");
+    if (g.numberAcross < 1) return QStringLiteral("it has no labels across");
+    if (g.numberDown < 1) return QStringLiteral("it has no labels down");
+    if (std::int64_t{g.numberAcross} * g.numberDown > kMaxLabelsPerPage)
+        return QStringLiteral("it has more than %1 labels on a sheet").arg(kMaxLabelsPerPage);
+    if (g.numberAcross > 1 && g.horizontalPitch < g.width)
+        return QStringLiteral("its horizontal pitch is smaller than its width");
+    if (g.numberDown > 1 && g.verticalPitch < g.height)
+        return QStringLiteral("its vertical pitch is smaller than its height");
+    return {};
 }
 
 bool StorePrintLabelChoice(const PrintLabelChoice& choice) {
@@ -380,6 +399,10 @@ void CBWPrintLabelDialog::SetLabelSettingRunner(LabelSettingRunner runner) {
     m_runLabelSetting = std::move(runner);
 }
 
+void CBWPrintLabelDialog::SetDatabaseLocator(DatabaseLocator locator) {
+    m_locateDatabase = std::move(locator);
+}
+
 int CBWPrintLabelDialog::RunLabelSetting(CBWLabelSettingDialog& dialog) {
     return m_runLabelSetting ? m_runLabelSetting(dialog) : dialog.exec();
 }
@@ -422,8 +445,15 @@ bool CBWPrintLabelDialog::OnInitDialog() {
     m_pColumnSpin->SetPosition(static_cast<int>(std::min<unsigned>(m_nColumn, kSpinUpper)));
 
     try {
-        m_db = std::make_unique<CLabelDatabase>(
-            LabelConnectionFromSettings(QCoreApplication::applicationDirPath()));
+        std::optional<LabelCopyRepair> repaired;
+        const LabelConnectionParams params =
+            m_locateDatabase
+                ? m_locateDatabase(&repaired)
+                : LabelConnectionFromSettings(QCoreApplication::applicationDirPath(), &repaired);
+        if (repaired)
+            QmMessageBox(LabelCopyRepairMessage(*repaired), MsgIcon::Exclamation, MsgButtons::Ok,
+                         parentWidget());
+        m_db = std::make_unique<CLabelDatabase>(params);
     } catch (const CLabelDbError& e) {
         // Not shown yet: the message belongs to the window the dialog was opened from.
         QmMessageBox(LabelDatabaseOpenFailureMessage(e.Description()), MsgIcon::Stop,
@@ -648,6 +678,17 @@ bool CBWPrintLabelDialog::SaveSettings() {
     if (selected >= 0 &&
         !Guarded([&] { choice.product = m_db->ReadLabel(m_products[selected].bookmark); }))
         return false;
+    if (choice.product) {
+        const QString fault = LabelPrintFault(choice.product->geometry);
+        if (!fault.isEmpty()) {
+            QmMessageBox(QStringLiteral("The label \"%1\" cannot be printed: %2. Choose another "
+                                        "label or correct it with Details.")
+                             .arg(m_products[selected].text, fault),
+                         MsgIcon::Exclamation, MsgButtons::Ok, this);
+            m_pProducts->setFocus();
+            return false;
+        }
+    }
     if (!StorePrintLabelChoice(choice)) {
         QmMessageBox(QStringLiteral("The print settings could not be saved in \"%1\". Check "
                                     "that the folder can be written and try again.")

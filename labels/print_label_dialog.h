@@ -53,6 +53,12 @@ bool LabelSettingInCentimetres(int unit);
 // One click (delta +1 or -1) of an up-down arrow at `position`, wrapping at the range's ends.
 int WrapSpinStep(int position, int delta, int lower, int upper);
 
+// What keeps a label product from printing, worded to follow "cannot be printed: " (empty when
+// nothing does): a label narrower or shorter than one dot of a 600 dpi printer, no labels
+// across or down, more labels than a printed page holds (kMaxLabelsPerPage), or a pitch smaller
+// than the label where more than one label lies that way, so that labels would overlap.
+QString LabelPrintFault(const CLabelGeometry& geometry);
+
 // What "&Save" and OK store in the "Print" settings.
 struct PrintLabelChoice {
     int useLabel = 1;
@@ -85,6 +91,13 @@ public:
     // replaced (tests answer it). Returns QDialog::Accepted or QDialog::Rejected.
     using LabelSettingRunner = std::function<int(CBWLabelSettingDialog&)>;
     void SetLabelSettingRunner(LabelSettingRunner runner);
+
+    // How the label database is found: LabelConnectionFromSettings for the program's folder
+    // unless replaced (tests point it elsewhere). It reports in `repaired` a damaged per-user
+    // copy it replaced, which the dialog tells the user about before it opens the database.
+    using DatabaseLocator =
+        std::function<LabelConnectionParams(std::optional<LabelCopyRepair>* repaired)>;
+    void SetDatabaseLocator(DatabaseLocator locator);
 
     // Offers these printers in place of the print system's, preselecting the job's printer
     // when it is among them and otherwise the default one.
@@ -188,6 +201,7 @@ private:
     bool m_bExpanded = true;
 
     LabelSettingRunner m_runLabelSetting;
+    DatabaseLocator m_locateDatabase;
 
     QComboBox* m_pPrinters = nullptr;
     QPushButton* m_pChange = nullptr;

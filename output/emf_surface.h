@@ -26,6 +26,7 @@ public:
     void SelectFont(const CFontSpec& font) override;
     void RestoreFont() override;
     CSize GetTextExtent(std::string_view text) override;
+    CTextInk GetTextInk(std::string_view text) override { return Metrics().Ink(FromLatin1(text)); }
     void TextOut(CPoint at, std::string_view text) override;
 
     int DeviceDpiX() const override { return m_screen.dpiX; }

@@ -3,6 +3,7 @@
 #include "common/atomic_file.h"
 #include "common/settings_keys.h"
 #include "engine/barcode_file.h"
+#include "engine/primitives.h"
 #include "output/emf_surface.h"
 #include "output/qimage_mono.h"
 #include "output/painter_surface.h"
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 namespace {
 
@@ -40,15 +42,19 @@ public:
 };
 
 // The vector pictures are drawn at true size (1000 units to the inch on the reference device),
-// centred on the given device point.
+// the symbol's marks from the device's origin onwards, so readers find the picture where its
+// frame says.
 void DrawPicture(const CBarcode& barcode, CMappedSurface& surface, const CExportOptions& options) {
     surface.SetWindowExt({1000, 1000});
     surface.SetWindowOrg({0, 0});
     surface.SetViewportExt({options.screen.dpiX, options.screen.dpiY});
-    surface.SetViewportOrg(options.pictureCentre);
-    const CSize size = MeasureSymbolOnScreen(barcode, options.view.showText, 1, options.screen.dpiX,
-                                             options.screen.dpiY);
-    DrawSymbolCentred(barcode, surface, options.view.rotation, options.view.showText, size);
+    const CExtentRect marks = MeasureSymbol(barcode, surface, options.view).marks;
+    const auto half = [](double logical, int dpi) {
+        return engine::ClampToInt(static_cast<std::int64_t>(std::ceil(logical * dpi / 2000.0)));
+    };
+    surface.SetViewportOrg({half(marks.Width(), options.screen.dpiX),
+                            half(marks.Height(), options.screen.dpiY)});
+    DrawSymbolCentred(barcode, surface, options.view);
 }
 
 std::string LowerExtension(std::string_view path) {
@@ -74,13 +80,8 @@ std::error_code make_error_code(ExportError e) {
     return {static_cast<int>(e), category};
 }
 
-CSize MeasureSymbolOnScreen(const CBarcode& barcode, bool showText, int zoom, int dpiX, int dpiY) {
-    QImage scratch(1, 1, QImage::Format_Grayscale8);
-    QPainter painter(&scratch);
-    CPainterSurface surface(painter, true);
-    surface.SetWindowExt({1000, 1000});
-    surface.SetViewportExt({zoom * dpiX, zoom * dpiY});
-    return MeasureSymbol(barcode, surface, showText);
+CSize SymbolPaperSize(const CBarcode& barcode, const CSymbolView& view) {
+    return ExtentSize(MeasureSymbolAt(barcode, 1000, view).marks);
 }
 
 std::vector<std::uint8_t> RecordMetafile(const CBarcode& barcode, const CExportOptions& options) {
@@ -111,10 +112,10 @@ CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
             result.error = ExportError::MetafileNotWritten;
         return result;
     }
-    const CSize size = options.rasterSymbolSize
-                           ? *options.rasterSymbolSize
-                           : MeasureSymbolAt(barcode, options.dpi, options.view.showText);
-    const CImagePlan plan = PlanSymbolImage(size, options.dpi, options.view.rotation);
+    const CSize quiet = barcode.GetQuietZones();
+    const CImagePlan plan =
+        PlanSymbolImage(MeasureSymbolAt(barcode, options.dpi, options.view),
+                        std::max(quiet.cx, quiet.cy), options.view.rotation, options.dpi);
     result.imageWidth = plan.width;
     result.imageHeight = plan.height;
     if (plan.width <= 0 || plan.height <= 0) {
@@ -125,8 +126,7 @@ CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
         result.error = ExportError::ImageTooLarge;
         return result;
     }
-    const QImage image =
-        RenderSymbolImage(barcode, options.dpi, options.view.rotation, options.view.showText, size);
+    const QImage image = RenderSymbolImage(barcode, options.dpi, options.view);
     if (image.isNull()) {
         result.error = ExportError::ImageNotMade;
         return result;

@@ -3,6 +3,7 @@
 // chosen by the file's extension. The window's Export and the command line both come here.
 
 #include "engine/barcode.h"
+#include "output/symbol_drawing.h"
 #include "output/vector_common.h"
 
 #include <cstdint>
@@ -12,21 +13,11 @@
 #include <type_traits>
 #include <vector>
 
-// How the symbol is shown: the display choices that are not part of the document.
-struct CSymbolView {
-    int rotation = 0; // quarter turns anticlockwise
-    bool showText = true;
-};
-
 struct CExportOptions {
     CSymbolView view;
     int dpi = 96; // raster images
-    // The symbol's size as the screen measured it where it is shown (see MeasureSymbolOnScreen);
-    // none: measured at the image's own resolution.
-    std::optional<CSize> rasterSymbolSize;
-    // The vector picture's reference device, and the device point the symbol is centred on.
+    // The vector picture's reference device.
     CReferenceScreen screen;
-    CPoint pictureCentre;
 };
 
 // The resolution of raster exports: "Options"/"CopyResolution", or the screen's when it is 0.
@@ -35,9 +26,9 @@ int ExportResolution();
 // Whether the extension of `path` is `lowerExtension`, letter case ignored.
 bool FileExtensionIs(std::string_view path, std::string_view lowerExtension);
 
-// The size the screen measures the symbol at, in mils (MeasureSymbol on a surface of
-// `zoom` × `dpi` pixels per inch): its nominal width, and its bar height plus the text line.
-CSize MeasureSymbolOnScreen(const CBarcode& barcode, bool showText, int zoom, int dpiX, int dpiY);
+// The symbol's size on paper in mils, as the size read-out gives it: the width and height of
+// its marks measured at a resolution fine enough (1000 dpi) that no zoom or device rounds it.
+CSize SymbolPaperSize(const CBarcode& barcode, const CSymbolView& view);
 
 // The symbol at true size as an enhanced metafile, and the same drawing as an SVG document;
 // empty when the picture would be too large (kMaxPictureBytes).

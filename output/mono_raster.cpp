@@ -1,8 +1,9 @@
 #include "output/mono_raster.h"
 
 #include "output/raster.h"
-#include "output/symbol_drawing.h"
 #include "render/mono_surface.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -16,31 +17,33 @@ void CentreMapping(CMappedSurface& surface, int dpi, const MonoImage& image) {
 
 } // namespace
 
-CSize MeasureSymbolMono(const CBarcode& barcode, int dpi, bool showText, CFontLocator* fonts) {
+CDrawnExtent MeasureSymbolMono(const CBarcode& barcode, int dpi, const CSymbolView& view,
+                               CFontLocator* fonts) {
     MonoImage scratch;
     scratch.Allocate(1, 1);
     CMonoSurface surface(scratch, dpi, fonts);
     CentreMapping(surface, dpi, scratch);
-    return MeasureSymbol(barcode, surface, showText);
+    return MeasureSymbol(barcode, surface, view);
 }
 
-CMapping DrawSymbolMono(const CBarcode& barcode, MonoImage& image, int dpi, int rotation,
-                        bool showText, CSize symbolSize, CFontLocator* fonts) {
+CMapping DrawSymbolMono(const CBarcode& barcode, MonoImage& image, int dpi, const CSymbolView& view,
+                        CFontLocator* fonts) {
     CMonoSurface surface(image, dpi, fonts);
     CentreMapping(surface, dpi, image);
-    DrawSymbolCentred(barcode, surface, rotation, showText, symbolSize);
+    DrawSymbolCentred(barcode, surface, view);
     return surface.Mapping();
 }
 
-CMonoRaster RenderSymbolMono(const CBarcode& barcode, int dpi, int rotation, bool showText,
-                             std::optional<CSize> symbolSize, CFontLocator* fonts) {
+CMonoRaster RenderSymbolMono(const CBarcode& barcode, int dpi, const CSymbolView& view,
+                             CFontLocator* fonts) {
     if (dpi <= 0) return {};
-    if (!symbolSize) symbolSize = MeasureSymbolMono(barcode, dpi, showText, fonts);
-    const CImagePlan plan = PlanSymbolImage(*symbolSize, dpi, rotation);
+    const CSize quiet = barcode.GetQuietZones();
+    const CImagePlan plan = PlanSymbolImage(MeasureSymbolMono(barcode, dpi, view, fonts),
+                                            std::max(quiet.cx, quiet.cy), view.rotation, dpi);
     CMonoRaster out;
     if (!plan.Drawable() ||
         !out.image.Allocate(static_cast<int>(plan.width), static_cast<int>(plan.height)))
         return {};
-    out.mapping = DrawSymbolMono(barcode, out.image, dpi, rotation, showText, *symbolSize, fonts);
+    out.mapping = DrawSymbolMono(barcode, out.image, dpi, view, fonts);
     return out;
 }

@@ -80,6 +80,19 @@ CSize CPainterSurface::GetTextExtent(std::string_view text) {
     return {RoundEdge(fm.horizontalAdvance(FromLatin1(text)) / sx), RoundEdge(fm.height() / sy)};
 }
 
+CTextInk CPainterSurface::GetTextInk(std::string_view text) {
+    const QFontMetricsF fm(CurrentFont());
+    const double sx = std::abs(m_mapping.ScaleX()), sy = std::abs(m_mapping.ScaleY());
+    if (sx == 0 || sy == 0 || text.empty()) return {};
+    // Relative to the baseline's start; the cell's top lies the ascent above it.
+    const QRectF ink = fm.tightBoundingRect(FromLatin1(text));
+    if (ink.isEmpty()) return {};
+    const double top = ink.top() + fm.ascent();
+    return {static_cast<int>(std::floor(ink.left() / sx)), static_cast<int>(std::floor(top / sy)),
+            static_cast<int>(std::ceil(ink.right() / sx)),
+            static_cast<int>(std::ceil((top + ink.height()) / sy))};
+}
+
 void CPainterSurface::TextOut(CPoint at, std::string_view text) {
     const QFont font = CurrentFont();
     const QFontMetricsF fm(font);

@@ -20,6 +20,7 @@ public:
     void SelectFont(const CFontSpec& font) override;
     void RestoreFont() override;
     CSize GetTextExtent(std::string_view text) override;
+    CTextInk GetTextInk(std::string_view text) override;
     void TextOut(CPoint at, std::string_view text) override;
 
     int DeviceDpiX() const override;

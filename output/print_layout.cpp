@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 
 namespace {
 
@@ -13,13 +14,15 @@ constexpr double kHalfMilsPerThousandthCm = 0.19685039370078738;
 
 using engine::TruncToInt;
 
-// The columns (or rows) worth visiting: those whose position, `start + i × pitch` device dots,
-// lies within a page's length either side of the page. With no pitch every label falls on the
-// first one's spot.
+// Indexes first..last of a sheet's columns (or rows); empty when last < first.
 struct Range {
     std::int64_t first = 0, last = -1;
+    std::int64_t Size() const { return last - first + 1; }
 };
-Range VisibleRange(int count, double startDots, double pitchDots, double pageDots) {
+
+// The columns (or rows) whose position, `start + i × pitch` device dots, lies between lo and hi,
+// give or take one. With no pitch every label falls on the first one's spot.
+Range RangeWithin(int count, double startDots, double pitchDots, double lo, double hi) {
     Range r;
     if (count <= 0) return r;
     r.last = count - 1;
@@ -27,12 +30,128 @@ Range VisibleRange(int count, double startDots, double pitchDots, double pageDot
         r.last = 0;
         return r;
     }
-    const double lo = -pageDots - 1, hi = 2 * pageDots + 1;
     double a = (lo - startDots) / pitchDots, b = (hi - startDots) / pitchDots;
     if (a > b) std::swap(a, b);
-    r.first = std::max<std::int64_t>(0, static_cast<std::int64_t>(std::max(a, -1.0)));
-    r.last = std::min<std::int64_t>(count - 1, static_cast<std::int64_t>(std::min(b, 4e18)) + 1);
+    // Clamped before the conversion, which is undefined for a double beyond the integer's range.
+    a = std::clamp(a, -1.0, 4e18);
+    b = std::clamp(b, -2.0, 4e18);
+    r.first = std::max<std::int64_t>(0, static_cast<std::int64_t>(a));
+    r.last = std::min<std::int64_t>(count - 1, static_cast<std::int64_t>(b) + 1);
     return r;
+}
+
+// Where a sheet's labels are centred on the printer, in device dots.
+class DotLayout {
+public:
+    DotLayout(const CPrintSettings& s, const CPrinterFacts& p)
+        : m_g(s.geometry), m_p(p), m_margins(PrintableMargins(s, p)) {}
+
+    // Column c, across the sheet.
+    int X(std::int64_t c) const {
+        return TruncToInt(
+            ((static_cast<double>(c * m_g.horizontalPitch) + m_margins.x) * kMilsPerThousandthCm +
+             m_g.width * kHalfMilsPerThousandthCm) *
+            m_p.lpx * 0.001);
+    }
+    // Row r of the whole sheet.
+    int Y(std::int64_t r) const {
+        return TruncToInt(
+            m_p.lpy *
+            ((static_cast<double>(r * m_g.verticalPitch) + m_margins.y) * kMilsPerThousandthCm +
+             m_g.height * kHalfMilsPerThousandthCm) *
+            0.001);
+    }
+    // Row r of a single label.
+    int SingleY(std::int64_t r) const {
+        return TruncToInt(
+            ((static_cast<double>(r * m_g.verticalPitch) + m_margins.y) * kMilsPerThousandthCm +
+             m_g.height * kHalfMilsPerThousandthCm) *
+            m_p.lpy * 0.001);
+    }
+    // The pitches in device dots.
+    double PitchX() const { return m_g.horizontalPitch * kMilsPerThousandthCm * m_p.lpx * 0.001; }
+    double PitchY() const { return m_g.verticalPitch * kMilsPerThousandthCm * m_p.lpy * 0.001; }
+
+private:
+    const CLabelGeometry& m_g;
+    const CPrinterFacts& m_p;
+    CPoint m_margins;
+};
+
+// One axis of a sheet: where label i lands (`at`, in device dots), the labels within reach, and
+// whether only those landing on the page are kept.
+template <class At> struct Axis {
+    At at;
+    Range range;
+    int pageDots = 1;
+    bool onPageOnly = false;
+
+    bool Keeps(int position) const { return !onPageOnly || (position >= 0 && position < pageDots); }
+};
+
+// The labels within a page's length either side of the page; where those outnumber the page's
+// dots (they cannot all be told apart), only the labels centred on the page.
+template <class At> Axis<At> MakeAxis(At at, int count, double pitchDots, int pageDots) {
+    const double start = at(0);
+    Axis<At> axis{at, RangeWithin(count, start, pitchDots, -pageDots - 1.0, 2.0 * pageDots + 1),
+                  pageDots};
+    if (axis.range.Size() <= pageDots) return axis;
+    // Positions move one way along the axis, so the ends of the range bound the dots it covers.
+    const std::int64_t dots =
+        std::abs(std::int64_t{at(axis.range.last)} - std::int64_t{at(axis.range.first)}) + 1;
+    if (dots > pageDots) {
+        axis.range = RangeWithin(count, start, pitchDots, 0, pageDots - 1.0);
+        axis.onPageOnly = true;
+    }
+    return axis;
+}
+
+// The first index after i, up to last + 1, whose position differs from that of i. Positions move
+// one way along the axis, so every label in between shares the dot of i; a run of labels closer
+// together than a dot is crossed by doubling steps and then halving, not label by label.
+template <class At> std::int64_t NextDistinct(const At& at, std::int64_t i, std::int64_t last) {
+    const int here = at(i);
+    std::int64_t same = i, other = last + 1;
+    for (std::int64_t step = 1; step <= last - i; step *= 2) {
+        if (at(i + step) != here) {
+            other = i + step;
+            break;
+        }
+        same = i + step;
+    }
+    while (other - same > 1) {
+        const std::int64_t middle = same + (other - same) / 2;
+        (at(middle) == here ? same : other) = middle;
+    }
+    return other;
+}
+
+// Calls fn(i) for each label of the axis within reach, kept, and on a dot of its own, in order;
+// false as soon as fn returns false.
+template <class At, class Fn> bool ForEachDistinct(const Axis<At>& axis, const Fn& fn) {
+    for (std::int64_t i = axis.range.first; i <= axis.range.last;
+         i = NextDistinct(axis.at, i, axis.range.last))
+        if (axis.Keeps(axis.at(i)) && !fn(i)) return false;
+    return true;
+}
+
+// Calls fn(column, row) for the labels of the whole sheet that ForEachLabelCentre describes, in
+// printing order.
+template <class Fn>
+void ForEachSheetLabel(const CPrintSettings& s, const CPrinterFacts& p, const DotLayout& dots,
+                       const Fn& fn) {
+    const auto across =
+        MakeAxis([&dots](std::int64_t c) { return dots.X(c); }, s.geometry.numberAcross,
+                 dots.PitchX(), std::max(p.printableWidth, 1));
+    const auto down = MakeAxis([&dots](std::int64_t r) { return dots.Y(r); }, s.geometry.numberDown,
+                               dots.PitchY(), std::max(p.printableHeight, 1));
+    int left = kMaxLabelsPerPage;
+    ForEachDistinct(down, [&](std::int64_t r) {
+        return ForEachDistinct(across, [&](std::int64_t c) {
+            fn(c, r);
+            return --left > 0;
+        });
+    });
 }
 
 } // namespace
@@ -55,46 +174,37 @@ CPoint PrintableMargins(const CPrintSettings& s, const CPrinterFacts& p) {
     return {TruncToInt(g.sideMargin - ox * 2.54), TruncToInt(g.topMargin - oy * 2.54)};
 }
 
+bool LabelsFitPrinter(const CPrintSettings& s, const CPrinterFacts& p) {
+    const CLabelGeometry& g = s.geometry;
+    if (s.useLabel == 0 || (g.width == 0 && g.height == 0)) return true;
+    // A length in device dots: thousandths of a centimetre to mils, then lpx dots per 1000 mils.
+    return g.width * kMilsPerThousandthCm * p.lpx * 0.001 >= 1 &&
+           g.height * kMilsPerThousandthCm * p.lpy * 0.001 >= 1;
+}
+
+void ForEachLabelCentre(const CPrintSettings& s, const CPrinterFacts& p,
+                        const std::function<void(CPoint)>& fn) {
+    if (s.useLabel == 0 || !LabelsFitPrinter(s, p)) return;
+    const DotLayout dots(s, p);
+    if (s.fullPage == 1) {
+        fn({dots.X(static_cast<std::int64_t>(s.row) - 1),
+            dots.SingleY(static_cast<std::int64_t>(s.column) - 1)});
+        return;
+    }
+    ForEachSheetLabel(s, p, dots, [&](std::int64_t c, std::int64_t r) {
+        fn({dots.X(c), dots.Y(r)});
+    });
+}
+
 std::vector<CPoint> LabelCentres(const CPrintSettings& s, const CPrinterFacts& p) {
     std::vector<CPoint> out;
-    if (s.useLabel == 0) return out;
-    const CLabelGeometry& g = s.geometry;
-    const CPoint m = PrintableMargins(s, p);
-    const auto x = [&](std::int64_t c) {
-        return TruncToInt(
-            ((static_cast<double>(c * g.horizontalPitch) + m.x) * kMilsPerThousandthCm +
-             g.width * kHalfMilsPerThousandthCm) *
-            p.lpx * 0.001);
-    };
-    if (s.fullPage == 1) {
-        const std::int64_t c = static_cast<std::int64_t>(s.row) - 1;
-        const std::int64_t r = static_cast<std::int64_t>(s.column) - 1;
-        const int y =
-            TruncToInt(((static_cast<double>(r * g.verticalPitch) + m.y) * kMilsPerThousandthCm +
-                        g.height * kHalfMilsPerThousandthCm) *
-                       p.lpy * 0.001);
-        out.push_back({x(c), y});
-        return out;
-    }
-    const auto y = [&](std::int64_t r) {
-        return TruncToInt(p.lpy *
-                          ((static_cast<double>(r * g.verticalPitch) + m.y) * kMilsPerThousandthCm +
-                           g.height * kHalfMilsPerThousandthCm) *
-                          0.001);
-    };
-    const double dotsPerX = g.horizontalPitch * kMilsPerThousandthCm * p.lpx * 0.001;
-    const double dotsPerY = g.verticalPitch * kMilsPerThousandthCm * p.lpy * 0.001;
-    const Range cols = VisibleRange(g.numberAcross, x(0), dotsPerX, std::max(p.printableWidth, 1));
-    const Range rows = VisibleRange(g.numberDown, y(0), dotsPerY, std::max(p.printableHeight, 1));
-    for (std::int64_t r = rows.first; r <= rows.last; ++r)
-        for (std::int64_t c = cols.first; c <= cols.last; ++c)
-            out.push_back({x(c), y(r)});
+    ForEachLabelCentre(s, p, [&out](CPoint centre) { out.push_back(centre); });
     return out;
 }
 
-std::vector<CMilRect> LabelOutlines(const CPrintSettings& s, const CPrinterFacts& p) {
-    std::vector<CMilRect> out;
-    if (s.useLabel == 0) return out;
+void ForEachLabelOutline(const CPrintSettings& s, const CPrinterFacts& p,
+                         const std::function<void(const CMilRect&)>& fn) {
+    if (s.useLabel == 0 || !LabelsFitPrinter(s, p)) return;
     const CLabelGeometry& g = s.geometry;
     const CPoint m = PrintableMargins(s, p);
     const int left = TruncToInt(m.x * kMilsPerThousandthCm);
@@ -103,23 +213,18 @@ std::vector<CMilRect> LabelOutlines(const CPrintSettings& s, const CPrinterFacts
         engine::ClampToInt(std::int64_t{left} + TruncToInt(g.width * kMilsPerThousandthCm));
     const int bottom =
         engine::ClampToInt(std::int64_t{top} + TruncToInt(g.height * kMilsPerThousandthCm));
-    // In mils; the page in mils for the visible range.
-    const double pageW = p.lpx > 0 ? p.printableWidth * 1000.0 / p.lpx : 0;
-    const double pageH = p.lpy > 0 ? p.printableHeight * 1000.0 / p.lpy : 0;
-    const Range cols = VisibleRange(g.numberAcross, left, g.horizontalPitch * kMilsPerThousandthCm,
-                                    std::max(pageW, 1.0));
-    const Range rows = VisibleRange(g.numberDown, top, g.verticalPitch * kMilsPerThousandthCm,
-                                    std::max(pageH, 1.0));
-    for (std::int64_t r = rows.first; r <= rows.last; ++r)
-        for (std::int64_t c = cols.first; c <= cols.last; ++c) {
-            const int dx =
-                TruncToInt(static_cast<double>(c * g.horizontalPitch) * kMilsPerThousandthCm);
-            const int dy =
-                TruncToInt(static_cast<double>(r * g.verticalPitch) * kMilsPerThousandthCm);
-            out.push_back({engine::ClampToInt(std::int64_t{left} + dx),
-                           engine::ClampToInt(std::int64_t{top} + dy),
-                           engine::ClampToInt(std::int64_t{right} + dx),
-                           engine::ClampToInt(std::int64_t{bottom} + dy)});
-        }
+    ForEachSheetLabel(s, p, DotLayout(s, p), [&](std::int64_t c, std::int64_t r) {
+        const int dx =
+            TruncToInt(static_cast<double>(c * g.horizontalPitch) * kMilsPerThousandthCm);
+        const int dy = TruncToInt(static_cast<double>(r * g.verticalPitch) * kMilsPerThousandthCm);
+        fn({engine::ClampToInt(std::int64_t{left} + dx), engine::ClampToInt(std::int64_t{top} + dy),
+            engine::ClampToInt(std::int64_t{right} + dx),
+            engine::ClampToInt(std::int64_t{bottom} + dy)});
+    });
+}
+
+std::vector<CMilRect> LabelOutlines(const CPrintSettings& s, const CPrinterFacts& p) {
+    std::vector<CMilRect> out;
+    ForEachLabelOutline(s, p, [&out](const CMilRect& outline) { out.push_back(outline); });
     return out;
 }

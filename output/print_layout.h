@@ -5,6 +5,7 @@
 #include "common/geometry.h"
 #include "common/label_geometry.h"
 
+#include <functional>
 #include <vector>
 
 // The "Print" settings the print dialog leaves for printing: the choices and the label sheet.
@@ -33,18 +34,37 @@ struct CPrinterFacts {
 // negative): S and T.
 CPoint PrintableMargins(const CPrintSettings& s, const CPrinterFacts& p);
 
-// The device points the symbol is centred on, in printing order (row by row, left to right).
-// Empty for a plain page, where the symbol goes to the middle of the printable area. Labels
-// that would land far outside the page are left out, so a sheet claiming a billion labels
-// still prints at once; labels that all fall on the same spot are printed once.
+// False when the sheet's labels are narrower or shorter than one dot of the printer: nothing of
+// such a sheet is laid out, neither symbols nor outlines. A sheet with no label size at all
+// (width and height 0, as before any label was saved) is not refused; its symbols go to the
+// labels' corners.
+bool LabelsFitPrinter(const CPrintSettings& s, const CPrinterFacts& p);
+
+// Calls `fn` with each device point the symbol is centred on, in printing order (row by row, left
+// to right), one at a time, so that no sheet's labels are ever held at once. Nothing for a plain
+// page, where the symbol goes to the middle of the printable area, and nothing for labels that
+// LabelsFitPrinter refuses. The sheet's labels are bounded thus:
+// - labels that land more than a page's length outside the page are left out, so a sheet
+//   claiming a billion labels still prints at once;
+// - a label centred on the same printer dot as the one before it in its row, or a row on the
+//   same dot as the row above, is left out: every point is distinct;
+// - along each axis no more labels than the page has dots: where more are within reach, only
+//   those centred on the page itself are kept;
+// - at most kMaxLabelsPerPage labels, the first ones in printing order.
+void ForEachLabelCentre(const CPrintSettings& s, const CPrinterFacts& p,
+                        const std::function<void(CPoint)>& fn);
+// The same points collected, at most kMaxLabelsPerPage of them.
 std::vector<CPoint> LabelCentres(const CPrintSettings& s, const CPrinterFacts& p);
 
 // The preview's label outlines in mils from the printable area's top-left corner, each as
-// left, top, right, bottom; the same skipping as LabelCentres.
+// left, top, right, bottom: one for each label of the whole sheet that ForEachLabelCentre would
+// print a symbol on, also when a single label is chosen, in the same order.
 struct CMilRect {
     int left = 0, top = 0, right = 0, bottom = 0;
     friend bool operator==(const CMilRect&, const CMilRect&) = default;
 };
+void ForEachLabelOutline(const CPrintSettings& s, const CPrinterFacts& p,
+                         const std::function<void(const CMilRect&)>& fn);
 std::vector<CMilRect> LabelOutlines(const CPrintSettings& s, const CPrinterFacts& p);
 
 // Corner size (ellipse width and height) of the preview outlines, in mils.

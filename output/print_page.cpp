@@ -14,10 +14,11 @@ void PaintLabelOutlines(QPainter& painter, const CPrinterFacts& printer,
     painter.setPen(QPen(Qt::black, 0, Qt::DotLine));
     painter.setBrush(Qt::white);
     const double kx = printer.lpx / 1000.0, ky = printer.lpy / 1000.0;
-    for (const CMilRect& r : LabelOutlines(settings, printer))
+    ForEachLabelOutline(settings, printer, [&](const CMilRect& r) {
         painter.drawRoundedRect(
             QRectF(r.left * kx, r.top * ky, (r.right - r.left) * kx, (r.bottom - r.top) * ky),
             kOutlineCorner / 2.0 * kx, kOutlineCorner / 2.0 * ky);
+    });
     painter.restore();
 }
 
@@ -25,7 +26,7 @@ void PaintLabelOutlines(QPainter& painter, const CPrinterFacts& printer,
 
 void PaintSymbolPage(QPainter& painter, const CPrinterFacts& printer,
                      const CPrintSettings& settings, const CBarcode& barcode,
-                     const CSymbolView& view, CSize symbolSize, bool preview) {
+                     const CSymbolView& view, bool preview) {
     CPainterSurface surface(painter);
     // 1000 logical units to the inch at the printer's resolution, centred on the printable area.
     surface.SetWindowExt({1000, 1000});
@@ -33,15 +34,16 @@ void PaintSymbolPage(QPainter& painter, const CPrinterFacts& printer,
     surface.SetViewportExt({printer.lpx, printer.lpy});
     surface.SetViewportOrg({printer.printableWidth / 2, printer.printableHeight / 2});
     const auto draw = [&] {
-        DrawSymbolCentred(barcode, surface, view.rotation, view.showText, symbolSize);
+        DrawSymbolCentred(barcode, surface, view);
     };
     if (settings.useLabel == 0) {
         draw();
         return;
     }
     if (preview) PaintLabelOutlines(painter, printer, settings);
-    for (const CPoint& centre : LabelCentres(settings, printer)) {
+    // Each label is drawn as its place is worked out; no sheet's places are held at once.
+    ForEachLabelCentre(settings, printer, [&](CPoint centre) {
         surface.SetViewportOrg(centre);
         draw();
-    }
+    });
 }

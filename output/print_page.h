@@ -9,8 +9,8 @@
 class QPainter;
 
 // Paints the symbol once in the middle of the printable area, on every label of the sheet, or
-// on one label, as `settings` say; the preview also draws the labels' outlines beneath.
-// `symbolSize` is the symbol's measured size (MeasureSymbolOnScreen).
+// on one label, as `settings` say, each centred by what it draws; the preview also draws the
+// labels' outlines beneath.
 void PaintSymbolPage(QPainter& painter, const CPrinterFacts& printer,
                      const CPrintSettings& settings, const CBarcode& barcode,
-                     const CSymbolView& view, CSize symbolSize, bool preview);
+                     const CSymbolView& view, bool preview);

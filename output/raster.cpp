@@ -1,17 +1,17 @@
 #include "output/raster.h"
 
+#include "engine/primitives.h"
 #include "output/painter_surface.h"
-#include "output/symbol_drawing.h"
 
 #include <QPainter>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <utility>
 
 namespace {
 
+// 1000 logical units to the inch at the image's resolution, the logical origin at the centre.
 void PrepareMapping(CMappedSurface& surface, int dpi, QSize image) {
     surface.SetWindowExt({1000, 1000});
     surface.SetViewportExt({dpi, dpi});
@@ -19,37 +19,44 @@ void PrepareMapping(CMappedSurface& surface, int dpi, QSize image) {
     surface.SetViewportOrg({image.width() / 2, image.height() / 2});
 }
 
+// Half the image along one axis, in pixels: the marks' half and a tenth of their size, or
+// further when the bars need their quiet zone on that axis.
+std::int64_t HalfSide(double lo, double hi, double barsLo, double barsHi, double quiet, int dpi) {
+    const double centre = (lo + hi) / 2;
+    double half = (hi - lo) * 0.6;
+    if (quiet > 0) half = std::max({half, centre - (barsLo - quiet), (barsHi + quiet) - centre});
+    const double pixels = std::ceil(half * dpi / 1000.0 - 1e-9);
+    return pixels > 4e18 ? std::int64_t{1} << 62 : static_cast<std::int64_t>(pixels);
+}
+
 } // namespace
 
-CImagePlan PlanSymbolImage(CSize symbolSize, int dpi, int rotation) {
-    CSize s = symbolSize;
-    if (rotation % 2 != 0) std::swap(s.cx, s.cy);
-    // 1.2 × dpi × extent / 1000 in exact integer arithmetic: the same figure in floating point
-    // (× 0.0012) truncates 720 to 719 at 300 dpi for a 2000-mil symbol.
-    return {static_cast<std::int64_t>(dpi) * s.cx * 12 / 10000,
-            static_cast<std::int64_t>(dpi) * s.cy * 12 / 10000};
-}
-
-QSize SymbolImageSize(CSize symbolSize, int dpi, int rotation) {
-    const CImagePlan plan = PlanSymbolImage(symbolSize, dpi, rotation);
-    if (!plan.Drawable()) return {};
-    return QSize(static_cast<int>(plan.width), static_cast<int>(plan.height));
-}
-
-CSize MeasureSymbolAt(const CBarcode& barcode, int dpi, bool showText) {
+CDrawnExtent MeasureSymbolAt(const CBarcode& barcode, int dpi, const CSymbolView& view) {
     QImage scratch(1, 1, QImage::Format_Grayscale8);
     QPainter painter(&scratch);
     CPainterSurface surface(painter);
     PrepareMapping(surface, dpi, scratch.size());
-    return MeasureSymbol(barcode, surface, showText);
+    return MeasureSymbol(barcode, surface, view);
 }
 
-QImage RenderSymbolImage(const CBarcode& barcode, int dpi, int rotation, bool showText,
-                         std::optional<CSize> symbolSize) {
+CImagePlan PlanSymbolImage(const CDrawnExtent& extent, int quiet, int rotation, int dpi) {
+    if (extent.marks.empty || dpi <= 0) return {};
+    const CExtentRect& m = extent.marks;
+    const CExtentRect& b = extent.bars.empty ? m : extent.bars;
+    const bool acrossX = engine::NormalizeOrientation(rotation) % 2 == 0; // advance along x
+    const double qx = acrossX ? quiet : 0, qy = acrossX ? 0 : quiet;
+    return {2 * HalfSide(m.left, m.right, b.left, b.right, qx, dpi),
+            2 * HalfSide(m.top, m.bottom, b.top, b.bottom, qy, dpi)};
+}
+
+QImage RenderSymbolImage(const CBarcode& barcode, int dpi, const CSymbolView& view) {
     if (dpi <= 0) return {};
-    if (!symbolSize) symbolSize = MeasureSymbolAt(barcode, dpi, showText);
-    const QSize size = SymbolImageSize(*symbolSize, dpi, rotation);
-    if (size.isEmpty()) return {};
+    const CDrawnExtent extent = MeasureSymbolAt(barcode, dpi, view);
+    const CSize quiet = barcode.GetQuietZones();
+    const CImagePlan plan =
+        PlanSymbolImage(extent, std::max(quiet.cx, quiet.cy), view.rotation, dpi);
+    if (!plan.Drawable()) return {};
+    const QSize size(static_cast<int>(plan.width), static_cast<int>(plan.height));
 
     QImage grey(size, QImage::Format_Grayscale8);
     if (grey.isNull()) return {};
@@ -58,7 +65,7 @@ QImage RenderSymbolImage(const CBarcode& barcode, int dpi, int rotation, bool sh
         QPainter painter(&grey);
         CPainterSurface surface(painter);
         PrepareMapping(surface, dpi, size);
-        DrawSymbolCentred(barcode, surface, rotation, showText, *symbolSize);
+        DrawSymbolCentred(barcode, surface, view);
     }
     // Aliased drawing leaves only pure black and white; pack it, most significant bit first,
     // with index 0 black and 1 white.

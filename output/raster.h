@@ -2,22 +2,11 @@
 // The symbol rendered into a black-and-white image at a chosen resolution.
 
 #include "engine/barcode.h"
+#include "output/symbol_drawing.h"
 
 #include <QImage>
 
-#include <optional>
-
-// The image is 1.2 times the symbol's size (a tenth of the width and of the height as margin on
-// each side), the symbol centred and drawn aliased, rotation 1 and 3 swapping width and height.
-// Format_Mono with colour 0 black and 1 white. `symbolSize` is the measured size when the caller
-// has one (the view's); otherwise it is measured at `dpi`. A null image when the size is not
-// drawable (nothing to draw, or too large to allocate).
-QImage RenderSymbolImage(const CBarcode& barcode, int dpi, int rotation, bool showText,
-                         std::optional<CSize> symbolSize = std::nullopt);
-
-// The pixel size of that image: trunc(dpi × extent × 0.0012) on each axis; empty when it has
-// no pixels or more than kMaxImagePixels.
-QSize SymbolImageSize(CSize symbolSize, int dpi, int rotation);
+#include <cstdint>
 
 // Images above this many pixels are refused instead of exhausting memory: a symbol from a
 // damaged file can claim a width of two billion mils.
@@ -28,6 +17,17 @@ struct CImagePlan {
     std::int64_t width = 0, height = 0;
     bool Drawable() const { return width > 0 && height > 0 && width <= kMaxImagePixels / height; }
 };
-CImagePlan PlanSymbolImage(CSize symbolSize, int dpi, int rotation);
-// The symbol's size as RenderSymbolImage measures it at `dpi` when it is given none.
-CSize MeasureSymbolAt(const CBarcode& barcode, int dpi, bool showText);
+
+// The symbol measured as an image at `dpi` draws it (the image's text metrics and grid).
+CDrawnExtent MeasureSymbolAt(const CBarcode& barcode, int dpi, const CSymbolView& view);
+
+// The image around a measured symbol: on each side a tenth of the marks' size as margin, and
+// at least the symbology's quiet zone (the larger of its two, `quiet` in mils) beside the bars
+// along the direction of advance; the marks centred. Even widths and heights, so the centre is
+// a pixel corner.
+CImagePlan PlanSymbolImage(const CDrawnExtent& extent, int quiet, int rotation, int dpi);
+
+// The symbol at `dpi` in an image planned as above, drawn aliased. Format_Mono with colour 0
+// black and 1 white, its resolution recorded. A null image when the plan is not drawable
+// (nothing to draw, too large) or the memory cannot be had.
+QImage RenderSymbolImage(const CBarcode& barcode, int dpi, const CSymbolView& view);

@@ -1,22 +1,25 @@
 #pragma once
-// The symbol as the view draws it: measured with its text line and centred on the logical
-// origin in any of the four rotations. The screen, printing and export all draw through this.
+// The symbol as every output draws it: measured by what it draws (its true extent) and centred
+// on the logical origin in any of the four rotations. The screen, printing and export all draw
+// through this.
 
 #include "engine/barcode.h"
+#include "engine/extent.h"
 #include "render/mapped_surface.h"
 
-// Width: the barcode's nominal width. Height: the bar height plus, when the text is shown, the
-// height of one line of text in the barcode's own font (measured on "HALVERN"), whatever the
-// symbology draws as text.
-CSize MeasureSymbol(const CBarcode& barcode, CDrawSurface& surface, bool showText);
-
-struct CSymbolPlacement {
-    CPoint startCorner; // where Draw begins
-    CPoint windowOrg;   // shifts the block of bars and text onto the origin
+// How the symbol is shown: the display choices that are not part of the document.
+struct CSymbolView {
+    int rotation = 0; // quarter turns anticlockwise
+    bool showText = true;
 };
-// w: nominal width, h: bar height, height: the measured block height (h or more).
-CSymbolPlacement PlaceSymbol(int w, int h, int height, int rotation);
 
-// Draws the symbol centred on the logical origin; `symbolSize` is MeasureSymbol's result.
-void DrawSymbolCentred(const CBarcode& barcode, CMappedSurface& surface, int rotation,
-                       bool showText, CSize symbolSize);
+// What the symbol draws on `surface` (whose text metrics and device grid it uses) in the
+// view's rotation, relative to its start point.
+CDrawnExtent MeasureSymbol(const CBarcode& barcode, CDrawSurface& surface, const CSymbolView& view);
+// The width and height of the marks, in whole logical units (rounded up).
+CSize ExtentSize(const CExtentRect& rect);
+
+// The start point that puts the centre of the marks on the logical origin.
+CPoint CentredStart(const CDrawnExtent& extent);
+// Draws the symbol with the centre of its marks on the logical origin.
+void DrawSymbolCentred(const CBarcode& barcode, CMappedSurface& surface, const CSymbolView& view);

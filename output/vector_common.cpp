@@ -61,6 +61,17 @@ CSize CScreenTextMetrics::Extent(const QString& text) const {
     return {RoundEdge(fm.horizontalAdvance(text) / m_scaleX), RoundEdge(fm.height() / m_scaleY)};
 }
 
+CTextInk CScreenTextMetrics::Ink(const QString& text) const {
+    const QFontMetricsF fm(m_font);
+    const QRectF ink = fm.tightBoundingRect(text);
+    if (text.isEmpty() || ink.isEmpty()) return {};
+    const double top = ink.top() + fm.ascent();
+    return {static_cast<int>(std::floor(ink.left() / m_scaleX)),
+            static_cast<int>(std::floor(top / m_scaleY)),
+            static_cast<int>(std::ceil(ink.right() / m_scaleX)),
+            static_cast<int>(std::ceil((top + ink.height()) / m_scaleY))};
+}
+
 double CScreenTextMetrics::Ascent() const {
     return QFontMetricsF(m_font).ascent() / m_scaleY;
 }

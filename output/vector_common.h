@@ -46,6 +46,8 @@ public:
 
     const QFont& Font() const { return m_font; }
     CSize Extent(const QString& text) const;
+    // Where the glyphs put ink in the text's cell.
+    CTextInk Ink(const QString& text) const;
     // Distance from the cell's top to the baseline.
     double Ascent() const;
     // Where each character starts, relative to the first, and the end of the last: n + 1

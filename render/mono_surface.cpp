@@ -224,6 +224,43 @@ CSize CMonoSurface::GetTextExtent(std::string_view text) {
             RoundEdge(static_cast<double>(height) / 64.0 / sy)};
 }
 
+void CMonoSurface::PlaceGlyphs(std::string_view text,
+                               const std::function<void(unsigned char, std::int64_t)>& place) {
+    std::int64_t pen = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (i > 0) pen += m_text->Kerning(static_cast<unsigned char>(text[i - 1]), c);
+        place(c, pen);
+        pen += m_text->Advance(c);
+    }
+}
+
+CTextInk CMonoSurface::GetTextInk(std::string_view text) {
+    const double sx = std::abs(m_mapping.ScaleX()), sy = std::abs(m_mapping.ScaleY());
+    if (sx == 0 || sy == 0 || text.empty() || !PrepareFont()) return {};
+    // The glyphs' boxes at the exact pen positions on the exact baseline, relative to the
+    // cell's top-left corner, as a device context measures them (TextOut puts each glyph on the
+    // nearest pixel, within half a pixel of this).
+    const double baseline = static_cast<double>(m_text->Ascent()) / 64.0;
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    bool any = false;
+    PlaceGlyphs(text, [&](unsigned char c, std::int64_t pen) {
+        CPixelRect box;
+        if (!m_text->InkBox(c, box)) return;
+        const double x = static_cast<double>(pen) / 64.0;
+        const double bx0 = x + static_cast<double>(box.x0), bx1 = x + static_cast<double>(box.x1);
+        const double by0 = baseline + static_cast<double>(box.y0);
+        const double by1 = baseline + static_cast<double>(box.y1);
+        x0 = any ? std::min(x0, bx0) : bx0, y0 = any ? std::min(y0, by0) : by0;
+        x1 = any ? std::max(x1, bx1) : bx1, y1 = any ? std::max(y1, by1) : by1;
+        any = true;
+    });
+    if (!any) return {};
+    const auto down = [](double v) { return engine::TruncToInt(std::floor(v)); };
+    const auto up = [](double v) { return engine::TruncToInt(std::ceil(v)); };
+    return {down(x0 / sx), down(y0 / sy), up(x1 / sx), up(y1 / sy)};
+}
+
 void CMonoSurface::TextOut(CPoint at, std::string_view text) {
     if (!PrepareFont()) return;
     const int q = QuarterTurns(m_fonts.empty() ? 0 : m_fonts.back().escapement);
@@ -249,14 +286,10 @@ void CMonoSurface::TextOut(CPoint at, std::string_view text) {
         }
     } sink(*this, px, py, q);
     const CPixelRect clip = DeviceToText(px, py, q, m_image.width, m_image.height);
-    // The baseline lies the ascent below the cell's top; the pen moves by the exact advances
-    // and kerning, and each glyph starts at the pixel nearest to it.
+    // The baseline lies the ascent below the cell's top; each glyph starts at the pixel nearest
+    // to the pen.
     const std::int64_t baseline = RoundEdge(static_cast<double>(m_text->Ascent()) / 64.0);
-    std::int64_t pen = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (i > 0) pen += m_text->Kerning(static_cast<unsigned char>(text[i - 1]), c);
+    PlaceGlyphs(text, [&](unsigned char c, std::int64_t pen) {
         m_text->Draw(c, RoundEdge(static_cast<double>(pen) / 64.0), baseline, clip, sink);
-        pen += m_text->Advance(c);
-    }
+    });
 }

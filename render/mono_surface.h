@@ -8,6 +8,8 @@
 #include "render/mapped_surface.h"
 #include "render/text_raster.h"
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -28,6 +30,7 @@ public:
     void SelectFont(const CFontSpec& font) override;
     void RestoreFont() override;
     CSize GetTextExtent(std::string_view text) override;
+    CTextInk GetTextInk(std::string_view text) override;
     void TextOut(CPoint at, std::string_view text) override;
 
     int DeviceDpiX() const override { return m_dpi; }
@@ -56,6 +59,10 @@ private:
     void FillSlanted(CPoint from, CPoint to, int penWidth);
     // Chooses the current font in the text raster; false when there is none to draw with.
     bool PrepareFont();
+    // Hands each character of `text` with where its glyph starts along the line, in 1/64 pixel:
+    // the pen moves by the exact advances and kerning.
+    void PlaceGlyphs(std::string_view text,
+                     const std::function<void(unsigned char, std::int64_t)>& place);
 
     MonoImage& m_image;
     int m_dpi;

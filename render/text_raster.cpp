@@ -47,6 +47,9 @@ struct SizedFont {
     std::array<std::int64_t, 256> advance{};
     std::array<bool, 256> measured{};
     std::array<std::unique_ptr<Glyph>, 256> glyphs; // those worth keeping
+    std::array<CPixelRect, 256> ink{};              // InkBox's answers, where boxed[c]
+    std::array<bool, 256> boxed{};
+    std::array<bool, 256> inked{};
 };
 
 std::int64_t Scaled(FT_Long units, int pixelSize, FT_UShort unitsPerEm) {
@@ -124,6 +127,8 @@ struct CTextRaster::Impl {
     // Loads the current font's glyph for `c` into the face's slot, emboldened where asked;
     // false when there is no outline to draw.
     bool Load(unsigned char c);
+    // The loaded outline's box on the pixel grid; not an outline when it covers no pixel.
+    Glyph Box() const;
     // Renders the loaded outline's bitmap rows [r0, r1) and columns [c0, c1) of `box` into
     // `bits` (rows of (c1 - c0 + 7) / 8 bytes).
     void Render(const Glyph& box, int r0, int r1, int c0, int c1, std::vector<std::uint8_t>& bits);
@@ -201,6 +206,23 @@ bool CTextRaster::Impl::Load(unsigned char c) {
     return true;
 }
 
+Glyph CTextRaster::Impl::Box() const {
+    FT_BBox box;
+    FT_Outline_Get_CBox(&current->face->glyph->outline, &box);
+    const std::int64_t left = FloorPixel(box.xMin), right = CeilPixel(box.xMax);
+    const std::int64_t bottom = FloorPixel(box.yMin), top = CeilPixel(box.yMax);
+    Glyph g;
+    // A glyph larger than any bitmap can be is no glyph of a real font.
+    if (right > left && top > bottom && right - left < (1 << 24) && top - bottom < (1 << 24)) {
+        g.outline = true;
+        g.left = left;
+        g.top = -top;
+        g.width = static_cast<int>(right - left);
+        g.rows = static_cast<int>(top - bottom);
+    }
+    return g;
+}
+
 void CTextRaster::Impl::Render(const Glyph& box, int r0, int r1, int c0, int c1,
                                std::vector<std::uint8_t>& bits) {
     FT_Outline& outline = current->face->glyph->outline;
@@ -263,6 +285,21 @@ std::int64_t CTextRaster::Advance(unsigned char c) {
     return f->advance[c];
 }
 
+bool CTextRaster::InkBox(unsigned char c, CPixelRect& box) {
+    SizedFont* f = m->current;
+    if (!f) return false;
+    if (!f->boxed[c]) {
+        // The drawn outline's box on the pixel grid, around the glyph's origin.
+        Glyph g;
+        if (m->Load(c)) g = m->Box();
+        f->inked[c] = g.outline;
+        f->ink[c] = {g.left, g.top, g.left + g.width, g.top + g.rows};
+        f->boxed[c] = true;
+    }
+    box = f->ink[c];
+    return f->inked[c];
+}
+
 std::int64_t CTextRaster::Kerning(unsigned char left, unsigned char right) {
     SizedFont* f = m->current;
     if (!f || !FT_HAS_KERNING(f->face) || FT_Activate_Size(f->size) != 0) return 0;
@@ -297,21 +334,7 @@ void CTextRaster::Draw(unsigned char c, std::int64_t x, std::int64_t y, const CP
     const Glyph* glyph = kept.get();
     if (!glyph) {
         Glyph fresh;
-        if (m->Load(c)) {
-            FT_BBox box;
-            FT_Outline_Get_CBox(&f->face->glyph->outline, &box);
-            const std::int64_t left = FloorPixel(box.xMin), right = CeilPixel(box.xMax);
-            const std::int64_t bottom = FloorPixel(box.yMin), top = CeilPixel(box.yMax);
-            // A glyph larger than any bitmap can be is no glyph of a real font.
-            if (right > left && top > bottom && right - left < (1 << 24) &&
-                top - bottom < (1 << 24)) {
-                fresh.outline = true;
-                fresh.left = left;
-                fresh.top = -top;
-                fresh.width = static_cast<int>(right - left);
-                fresh.rows = static_cast<int>(top - bottom);
-            }
-        }
+        if (m->Load(c)) fresh = m->Box();
         const std::size_t bytes =
             static_cast<std::size_t>((fresh.width + 7) / 8) * static_cast<std::size_t>(fresh.rows);
         if (!fresh.outline || (bytes <= kBandBytes && m->keptBytes + bytes <= kKeptGlyphBytes)) {

@@ -50,6 +50,10 @@ public:
     // The advances of a Latin-1 text with its kerning, in 1/64 pixel.
     std::int64_t Width(std::string_view text);
 
+    // The pixels a Latin-1 character's glyph may ink, relative to its origin (y down); false
+    // when it draws nothing.
+    bool InkBox(unsigned char c, CPixelRect& box);
+
     // Draws a Latin-1 character with its origin (the left end of its baseline) at pixel (x, y),
     // handing the black runs within `clip` to `sink`.
     void Draw(unsigned char c, std::int64_t x, std::int64_t y, const CPixelRect& clip,

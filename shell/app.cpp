@@ -95,12 +95,8 @@ int CQuillmarkApp::PrintFromCommandLine(const CCommandLineInfo& info) {
         return 1;
     }
     const CBarcode* barcode = read.barcode.get();
-    const CReferenceScreen screen = CReferenceScreen::Primary();
     CPrintJob job;
     job.barcode = barcode;
-    if (barcode)
-        job.symbolSize = MeasureSymbolOnScreen(
-            *barcode, job.view.showText, CQuillmarkView::kDefaultZoom, screen.dpiX, screen.dpiY);
     return PrintDirect(job, info.kind == CCommandLineInfo::PrintTo
                                 ? QString::fromLocal8Bit(info.printer.c_str())
                                 : QString())
@@ -140,8 +136,7 @@ CQuillmarkApp::OpenOutcome CQuillmarkApp::OpenDocument(const QString& given) {
     if (path.isEmpty()) return OpenOutcome::Cancelled;
 
     // The file already open: only bring the window forward.
-    if (!m_doc.GetPathName().isEmpty() &&
-        m_doc.GetPathName().compare(path, Qt::CaseInsensitive) == 0) {
+    if (!m_doc.GetPathName().isEmpty() && m_doc.GetPathName() == path) {
         if (m_frame) {
             m_frame->raise();
             m_frame->activateWindow();
@@ -159,9 +154,7 @@ CQuillmarkApp::OpenOutcome CQuillmarkApp::OpenDocument(const QString& given) {
         m_doc.SetModifiedFlag(wasModified);
         return OpenOutcome::Failed;
     case CDocument::OpenResult::FailedToLoad:
-        // Nothing of the old document is left to show: start afresh.
-        m_doc.SetDefaultTitle();
-        m_doc.OnNewDocument();
+        m_doc.SetModifiedFlag(wasModified);
         return OpenOutcome::Failed;
     }
     return OpenOutcome::Failed;
@@ -169,7 +162,7 @@ CQuillmarkApp::OpenOutcome CQuillmarkApp::OpenDocument(const QString& given) {
 
 void CQuillmarkApp::AddToRecentFileList(const QString& path) {
     for (int i = 0; i < m_recentFiles.size(); ++i)
-        if (m_recentFiles[i].compare(path, Qt::CaseInsensitive) == 0) {
+        if (m_recentFiles[i] == path) {
             m_recentFiles.removeAt(i);
             break;
         }

@@ -7,7 +7,8 @@ namespace cmd {
 constexpr int kFileNew = 57600;
 constexpr int kFileOpen = 57601;
 constexpr int kFileSave = 57603;
-constexpr int kFileSaveAs = 57604; // taken by the view as image export
+constexpr int kFileSaveAs = 57604;         // taken by the view as image export
+constexpr int kFileSaveDocumentAs = 32830; // the document under another name
 constexpr int kFilePrint = 57607;
 constexpr int kFilePrintDirect = 57608;
 constexpr int kFilePrintPreview = 57609;

@@ -17,7 +17,10 @@
 
 void SendMessagesToStandardError() {
     SetMessageBoxHandler([](const QString& text, MsgIcon, MsgButtons) -> int {
-        std::fprintf(stderr, "quillmark: %s\n", text.toLocal8Bit().constData());
+        // One line: a message's own line breaks become ": ".
+        QString line = text;
+        line.replace(QLatin1Char('\n'), QLatin1String(": "));
+        std::fprintf(stderr, "quillmark: %s\n", line.toLocal8Bit().constData());
         return IDCANCEL;
     });
 }
@@ -71,12 +74,6 @@ int RunCommandLineExport(const CCommandLineInfo& info) {
     options.view = {info.rotation, !info.noText};
     options.screen = CReferenceScreen::Primary();
     options.dpi = info.dpi > 0 ? info.dpi : ExportResolution();
-    // Measured and placed as the window's view shows the symbol at its first zoom; a view of
-    // the default widget size (100 × 30 pixels) centres the picture at (50, 15).
-    options.rasterSymbolSize =
-        MeasureSymbolOnScreen(bc, options.view.showText, CQuillmarkView::kDefaultZoom,
-                              options.screen.dpiX, options.screen.dpiY);
-    options.pictureCentre = {50, 15};
     const std::string output = Absolute(info.output);
     if (const CExportResult result = ExportSymbol(bc, output, options); !result) {
         QmMessageBox(ExportErrorMessage(result, QFile::decodeName(output.c_str())));

@@ -11,8 +11,20 @@
 
 void CDocument::SetPathName(const QString& path, bool addToRecentFiles) {
     m_strPathName = path;
-    m_strTitle = QFileInfo(path).fileName();
+    SetTitle(QFileInfo(path).fileName());
     if (addToRecentFiles) emit FileNamed(path);
+}
+
+void CDocument::SetModifiedFlag(bool modified) {
+    if (m_bModified == modified) return;
+    m_bModified = modified;
+    emit TitleChanged();
+}
+
+void CDocument::SetTitle(const QString& title) {
+    if (m_strTitle == title) return;
+    m_strTitle = title;
+    emit TitleChanged();
 }
 
 bool CDocument::SaveModified() {
@@ -61,6 +73,10 @@ bool CDocument::DoSave(const QString& path, bool replace) {
 bool CDocument::OnCommand(int id) {
     if (id == cmd::kFileSave) {
         DoFileSave();
+        return true;
+    }
+    if (id == cmd::kFileSaveDocumentAs) {
+        DoSave(QString());
         return true;
     }
     return false;

@@ -16,12 +16,12 @@ public:
     const QString& GetPathName() const { return m_strPathName; }
     const QString& GetTitle() const { return m_strTitle; }
     bool IsModified() const { return m_bModified; }
-    void SetModifiedFlag(bool modified = true) { m_bModified = modified; }
-    void SetTitle(const QString& title) { m_strTitle = title; }
+    void SetModifiedFlag(bool modified = true);
+    void SetTitle(const QString& title);
     // Takes the path and shows its file name as the title; unless told otherwise, the path is
     // announced for the recent-file list (FileNamed).
     void SetPathName(const QString& path, bool addToRecentFiles = true);
-    void SetDefaultTitle() { m_strTitle = QStringLiteral("Untitled"); }
+    void SetDefaultTitle() { SetTitle(QStringLiteral("Untitled")); }
 
     // Tells every listener that the contents changed (Changed).
     void UpdateAllViews() { emit Changed(); }
@@ -31,7 +31,7 @@ public:
     enum class OpenResult {
         Ok,           // loaded (or an empty file: nothing to load)
         NotOpened,    // the file could not be opened; the document is as it was
-        FailedToLoad, // reading went wrong; the document's contents are gone
+        FailedToLoad, // the file holds no document; the document is as it was
     };
     virtual OpenResult OnOpenDocument(const QString& path) = 0;
     virtual bool OnSaveDocument(const QString& path) = 0;
@@ -52,6 +52,8 @@ signals:
     void Changed();
     // The document took a file the user chose; the recent-file list keeps it.
     void FileNamed(const QString& path);
+    // The title or the modified flag changed: the window's title follows.
+    void TitleChanged();
 
 protected:
     QString m_strPathName;

@@ -13,6 +13,7 @@
 #include <QAbstractEventDispatcher>
 #include <QAbstractItemView>
 #include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -28,6 +29,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QToolBar>
@@ -64,7 +66,8 @@ const std::vector<CommandText>& Commands() {
         {cmd::kRotateLeft, "Rotate &Left", "Rotate the image anti-clockwise\nRotate Left", {}},
         {cmd::kRotateRight, "Rotate &Right", "Rotate the image clockwise\nRotate Right", {}},
         {cmd::kZoomIn, "Zoom &In", "Zoom in\nZoom in", {}},
-        {cmd::kZoomOut, "Zoom &Out", "Zoom out\nZoom out", {}},
+        // O is Options' key in the Tools menu.
+        {cmd::kZoomOut, "Zoom O&ut", "Zoom out\nZoom out", {}},
         {cmd::kOptions, "&Options...", "Change the options\nOptions", {}},
         {cmd::kUserGuide, "&Open the PDF User's Guide", "Open User Guide\nOpen User Guide", {}},
         {cmd::kForum, "Community &Forum", "Visit our community forum\nForum", {}},
@@ -74,6 +77,10 @@ const std::vector<CommandText>& Commands() {
          "Display program information, version number and copyright\nAbout",
          {}},
         {cmd::kFileSave, "&Save", "Save the active document\nSave", {QKeySequence("Ctrl+S")}},
+        {cmd::kFileSaveDocumentAs,
+         "Save &As...",
+         "Save the active document with a new name\nSave As",
+         {QKeySequence("Ctrl+Shift+S")}},
         {cmd::kFileSaveAs, "", "Save the active document with a new name\nSave As", {}},
         {cmd::kEditUndo, "", "", {QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}},
         {cmd::kEditCut, "", "", {QKeySequence("Ctrl+X"), QKeySequence("Shift+Del")}},
@@ -150,7 +157,6 @@ static void InitResources() {
 
 CMainFrame::CMainFrame(CQuillmarkDoc& doc, CCmdTarget& app) : m_doc(doc), m_app(app) {
     InitResources();
-    setWindowTitle(QStringLiteral("Bellwick Quillmark"));
     m_view = new CQuillmarkView(this);
     setCentralWidget(m_view);
     m_view->SetDocument(&m_doc);
@@ -164,6 +170,8 @@ CMainFrame::CMainFrame(CQuillmarkDoc& doc, CCmdTarget& app) : m_doc(doc), m_app(
     CreateStatusBar();
 
     connect(&m_doc, &CQuillmarkDoc::BarcodeReplaced, this, &CMainFrame::OnBarcodeReplaced);
+    connect(&m_doc, &CDocument::TitleChanged, this, &CMainFrame::UpdateWindowTitle);
+    UpdateWindowTitle();
     connect(m_view, &CQuillmarkView::ContextMenuRequested, this, &CMainFrame::ShowContextMenu);
 
     resize(620, 490);
@@ -198,8 +206,14 @@ QAction* CMainFrame::AddAction(int id, const char* menuText, const char* prompt,
 void CMainFrame::CreateActions() {
     for (const CommandText& c : Commands())
         AddAction(c.id, c.menuText, c.prompt, c.keys);
-    for (const SymbologyInfo& s : Symbologies())
-        AddAction(s.command, s.menuText, s.prompt, {})->setCheckable(true);
+    // One check mark among the symbologies: a group of exclusive choices.
+    auto* symbologies = new QActionGroup(this);
+    symbologies->setExclusive(true);
+    for (const SymbologyInfo& s : Symbologies()) {
+        QAction* action = AddAction(s.command, s.menuText, s.prompt, {});
+        action->setCheckable(true);
+        symbologies->addAction(action);
+    }
     for (int id : {cmd::kFileNew, cmd::kEditCopy, cmd::kZoomIn, cmd::kZoomOut, cmd::kOptions,
                    cmd::kFilePrintPreview, cmd::kFilePrint, cmd::kAbout, cmd::kFontPicture,
                    cmd::kRotateLeft, cmd::kRotateRight})
@@ -210,6 +224,8 @@ void CMainFrame::CreateMenus() {
     m_fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     m_fileMenu->addAction(Action(cmd::kFileNew));
     m_fileMenu->addAction(Action(cmd::kFileOpen));
+    m_fileMenu->addAction(Action(cmd::kFileSave));
+    m_fileMenu->addAction(Action(cmd::kFileSaveDocumentAs));
     m_fileMenu->addAction(Action(cmd::kFileExport));
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(Action(cmd::kFilePrint));
@@ -261,6 +277,8 @@ QComboBox* CMainFrame::CreateCombo(int id, int width, bool editable, QToolBar* b
     box->setEditable(editable);
     box->setFixedWidth(width);
     box->setMaxVisibleItems(10);
+    // A list, never a menu as tall as the screen, whatever the style prefers.
+    box->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     if (editable) box->setInsertPolicy(QComboBox::NoInsert);
     const QAction* action = Action(id);
     if (action) {
@@ -268,7 +286,13 @@ QComboBox* CMainFrame::CreateCombo(int id, int width, bool editable, QToolBar* b
         box->setStatusTip(action->statusTip());
     }
     box->installEventFilter(this);
-    if (box->lineEdit()) box->lineEdit()->installEventFilter(this);
+    // With the list open the keys go to it: Enter and Esc must still apply the box's text.
+    box->view()->installEventFilter(this);
+    if (box->lineEdit()) {
+        box->lineEdit()->installEventFilter(this);
+        // What the box shows is what is applied: no history item completes the typing.
+        box->setCompleter(nullptr);
+    }
     bar->addWidget(box);
     return box;
 }
@@ -325,7 +349,12 @@ void CMainFrame::CreateFormatBar() {
     m_formatBar->addAction(Action(cmd::kRotateLeft));
     m_formatBar->addAction(Action(cmd::kRotateRight));
     m_formatBar->addSeparator();
-    m_symbology = CreateCombo(cmd::kSymbologyList, 110, false, m_formatBar);
+    // Wide enough for the longest name in this desktop's font, and never narrower than 110.
+    int symbologyWidth = 110;
+    for (const SymbologyInfo& s : Symbologies())
+        symbologyWidth =
+            std::max(symbologyWidth, QFontMetrics(font()).horizontalAdvance(s.listName) + 40);
+    m_symbology = CreateCombo(cmd::kSymbologyList, symbologyWidth, false, m_formatBar);
     for (const SymbologyInfo& s : Symbologies())
         m_symbology->addItem(QString::fromLatin1(s.listName));
     m_symbology->view()->setMinimumWidth(150);
@@ -381,21 +410,47 @@ bool CMainFrame::event(QEvent* e) {
     return QMainWindow::event(e);
 }
 
+QComboBox* CMainFrame::ComboOf(QObject* watched) const {
+    for (QComboBox* box : {m_dataBox, m_heightBox, m_fontName, m_fontSize, m_symbology})
+        if (box && (watched == box || watched == box->lineEdit() || watched == box->view()))
+            return box;
+    return nullptr;
+}
+
 bool CMainFrame::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, e);
-    QComboBox* box = qobject_cast<QComboBox*>(watched);
-    if (!box) box = qobject_cast<QComboBox*>(watched->parent());
+    QComboBox* box = ComboOf(watched);
     if (!box) return QMainWindow::eventFilter(watched, e);
+    // The wheel over a closed list that the user is not working in changes nothing: it is
+    // meant for the window, and each notch would switch the symbology or the font.
+    if (e->type() == QEvent::Wheel && !box->hasFocus() && !box->view()->isVisible()) {
+        e->ignore();
+        return true;
+    }
+    // With its list open, the list takes Enter and Esc before they are pressed (as a shortcut
+    // override) to choose its highlighted item: they are answered here first.
+    const bool listKey = e->type() == QEvent::ShortcutOverride && watched == box->view();
+    if (e->type() != QEvent::KeyPress && !listKey) return QMainWindow::eventFilter(watched, e);
     const auto* key = static_cast<QKeyEvent*>(e);
+    if (listKey && key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter &&
+        key->key() != Qt::Key_Escape)
+        return QMainWindow::eventFilter(watched, e);
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        // Enter or Esc closes the list and applies the box's text; the key goes no further.
-        box->hidePopup();
+    case Qt::Key_Escape: {
+        // Enter or Esc closes the list and applies the box's text, never the item the list
+        // has highlighted; the key goes no further.
+        const QString typed = box->currentText();
+        {
+            // Closing the list would choose its highlighted item; nothing is chosen here.
+            const QSignalBlocker quiet(box);
+            box->hidePopup();
+        }
+        if (box->isEditable() && box->currentText() != typed) box->setEditText(typed);
         if (box == m_dataBox) OnDataReturn();
         if (box == m_heightBox) OnHeightReturn();
         return true;
+    }
     case Qt::Key_Up:
     case Qt::Key_Down:
         if (!(key->modifiers() & (Qt::AltModifier | Qt::ControlModifier)) &&
@@ -410,20 +465,45 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* e) {
     return QMainWindow::eventFilter(watched, e);
 }
 
-void CMainFrame::OnDataReturn() {
-    const QString typed = m_dataBox->currentText();
-    if (!m_doc.ApplyData(ToLatin1(typed))) return;
-    // The box keeps what was typed; the history keeps it when it gave the barcode any data.
-    if (!m_doc.m_pBarcode->m_strData.empty() &&
-        m_dataBox->findText(typed, Qt::MatchFixedString) < 0) {
-        m_dataBox->addItem(typed);
-        m_dataBox->setCurrentIndex(m_dataBox->count() - 1);
+void CMainFrame::ApplyTypedData(const QString& typed, bool toHistory) {
+    CBarcode* bc = m_doc.m_pBarcode.get();
+    if (!bc || typed.isEmpty()) return;
+    const std::string latin1 = ToLatin1(typed);
+    const CBarcode::CDataCheck check = bc->CheckData(latin1);
+    m_doc.ApplyData(check.input);
+    // What the symbol carries, and why it is not what was typed, without a box to click away.
+    const std::size_t dropped = static_cast<std::size_t>(typed.size()) - latin1.size();
+    QString change = QString::fromStdString(check.change);
+    if (dropped > 0)
+        change = QStringLiteral("%1 %2 outside the Latin-1 alphabet removed%3")
+                     .arg(dropped)
+                     .arg(dropped == 1 ? "character" : "characters")
+                     .arg(change.isEmpty() ? QString() : "; " + change);
+    if (!change.isEmpty())
+        m_message->setText(QStringLiteral("Encoded %1: %2")
+                               .arg(FromLatin1(bc->CheckData(bc->m_strData).reads), change));
+    // The box shows the data the symbol carries; the history keeps it when there is any.
+    const QString encoded = FromLatin1(bc->m_strData);
+    if (toHistory && !encoded.isEmpty() && m_dataBox->findText(encoded, Qt::MatchFixedString) < 0)
+        m_dataBox->addItem(encoded);
+    if (toHistory) {
+        const int at = m_dataBox->findText(encoded, Qt::MatchFixedString);
+        if (at >= 0) m_dataBox->setCurrentIndex(at);
     }
-    m_dataBox->setEditText(typed);
+    m_dataBox->setEditText(encoded);
+}
+
+void CMainFrame::OnDataReturn() {
+    ApplyTypedData(m_dataBox->currentText(), true);
 }
 
 void CMainFrame::OnDataChosen(const QString& text) {
-    m_doc.ApplyData(ToLatin1(text));
+    ApplyTypedData(text, false);
+}
+
+void CMainFrame::CommitPendingEdits() {
+    OnDataReturn();
+    OnHeightReturn();
 }
 
 namespace {
@@ -480,6 +560,13 @@ void CMainFrame::ShowContextMenu(const QPoint& globalPos) {
 }
 
 bool CMainFrame::RouteCommand(int id) {
+    // What the boxes hold is what prints, exports, copies and saves, confirmed or not.
+    static constexpr int kUsesTheData[] = {
+        cmd::kFilePrint,   cmd::kFilePrintDirect, cmd::kFilePrintPreview,
+        cmd::kFileExport,  cmd::kFileSaveAs,      cmd::kEditCopy,
+        cmd::kEditCopyWmf, cmd::kFileSave,        cmd::kFileSaveDocumentAs};
+    if (std::find(std::begin(kUsesTheData), std::end(kUsesTheData), id) != std::end(kUsesTheData))
+        CommitPendingEdits();
     if (m_view->OnCommand(id)) return true;
     if (m_doc.OnCommand(id)) return true;
     if (OnCommand(id)) return true;
@@ -520,6 +607,12 @@ void CMainFrame::OnIdleUpdate() {
     set(cmd::kPaneSymbology, symbology ? QString::fromLatin1(symbology->paneName) : QString());
     set(cmd::kPaneSize, bc ? m_view->SizeReadout() : QString());
     set(cmd::kPaneZoom, QStringLiteral("%1%").arg(m_view->m_nZoom * 100));
+}
+
+void CMainFrame::UpdateWindowTitle() {
+    // The document's name, and a mark while it has changes that are not saved.
+    setWindowTitle(QStringLiteral("%1[*] - Bellwick Quillmark").arg(m_doc.GetTitle()));
+    setWindowModified(m_doc.IsModified());
 }
 
 void CMainFrame::OnBarcodeReplaced() {
@@ -563,6 +656,7 @@ void CMainFrame::SetRecentFiles(const QStringList& paths) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    CommitPendingEdits();
     if (m_doc.SaveModified())
         event->accept();
     else

@@ -58,6 +58,8 @@ public:
     void OnHeightChosen(const QString& text);
     void OnSymbologyChosen(const QString& text);
     void OnShowTextClicked(bool checked);
+    // Applies what the data and height boxes hold, as Enter would.
+    void CommitPendingEdits();
 
     bool OnCommand(int id) override;
 
@@ -87,7 +89,12 @@ private:
     void ConnectToolbarControls();
     void CreateStatusBar();
     QComboBox* CreateCombo(int id, int width, bool editable, QToolBar* bar);
+    QComboBox* ComboOf(QObject* watched) const;
+    // Applies typed data through the symbology's rules, shows what was encoded and why in the
+    // status bar, and shows the encoded data in the box.
+    void ApplyTypedData(const QString& typed, bool toHistory);
     void OnBarcodeReplaced();
+    void UpdateWindowTitle();
     void OnOptions();
     void ShowContextMenu(const QPoint& globalPos);
 

@@ -25,10 +25,18 @@ CPrinterFacts PrinterFacts(const QPrinter& printer) {
 void PaintPage(QPainter& painter, const QPrinter& printer, const CPrintJob& job, bool preview) {
     if (!job.barcode) return;
     PaintSymbolPage(painter, PrinterFacts(printer), CPrintSettings::FromStore(), *job.barcode,
-                    job.view, job.symbolSize, preview);
+                    job.view, preview);
 }
 
 bool PrintPage(QPrinter& printer, const CPrintJob& job) {
+    // Labels smaller than the printer's dots would come out as a blank page.
+    if (printer.isValid() &&
+        !LabelsFitPrinter(CPrintSettings::FromStore(), PrinterFacts(printer))) {
+        QmMessageBox(QStringLiteral("The labels of the print settings are smaller than a dot of "
+                                    "the printer, so nothing was printed. Choose the label sheet "
+                                    "again in the Print dialog."));
+        return false;
+    }
     QPainter painter;
     if (!printer.isValid() || !painter.begin(&printer)) {
         QmMessageBox(QStringLiteral("Could not start print job."));

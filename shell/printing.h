@@ -15,7 +15,6 @@ CPrinterFacts PrinterFacts(const QPrinter& printer);
 struct CPrintJob {
     const CBarcode* barcode = nullptr;
     CSymbolView view;
-    CSize symbolSize; // MeasureSymbolOnScreen's
 };
 
 // Paints the job's page on `painter` for `printer`; the preview also draws label outlines.

@@ -97,7 +97,7 @@ CDocumentRead ReadDocumentFile(const std::string& nativePath, const QString& sho
                                      "at most %2 MB).")
                           .arg(shownPath)
                           .arg(kMaxDocumentBytes >> 20)
-                    : QStringLiteral("Unexpected file format.");
+                    : QStringLiteral("Unexpected file format.\n%1").arg(shownPath);
         } else {
             read.message = FileErrorMessage(ec, shownPath);
         }
@@ -109,10 +109,10 @@ CDocumentRead ReadDocumentFile(const std::string& nativePath, const QString& sho
         read.barcode = LoadBarcode(bytes);
     } catch (const CArchiveException&) {
         read.result = CDocument::OpenResult::FailedToLoad;
-        read.message = QStringLiteral("Unexpected file format.");
+        read.message = QStringLiteral("Unexpected file format.\n%1").arg(shownPath);
     } catch (const std::exception&) {
         read.result = CDocument::OpenResult::FailedToLoad;
-        read.message = QStringLiteral("Failed to open document.");
+        read.message = QStringLiteral("Failed to open document.\n%1").arg(shownPath);
     }
     return read;
 }
@@ -125,9 +125,7 @@ CDocument::OpenResult CQuillmarkDoc::OnOpenDocument(const QString& path) {
         QmMessageBox(read.message);
         return read.result;
     case OpenResult::FailedToLoad:
-        // Nothing trustworthy is left of the document.
-        SetModifiedFlag(true);
-        m_pBarcode.reset();
+        // The file was read into a barcode of its own: the document keeps its contents.
         QmMessageBox(read.message);
         return read.result;
     case OpenResult::Ok:

@@ -51,15 +51,14 @@ void CQuillmarkView::OnPrepareDC(CMappedSurface& surface, const CPrintInfo* prin
 CSize CQuillmarkView::GetSymbolSize() const {
     const CQuillmarkDoc* doc = GetDoc();
     if (!doc || !doc->m_pBarcode) return {};
-    return MeasureSymbolOnScreen(*doc->m_pBarcode, m_bShowText, m_nZoom, logicalDpiX(),
-                                 logicalDpiY());
+    return SymbolPaperSize(*doc->m_pBarcode, {m_nRotation, m_bShowText});
 }
 
 void CQuillmarkView::OnDraw(CMappedSurface& surface) {
     surface.SetBkModeOpaque(true);
     const CQuillmarkDoc* doc = GetDoc();
     if (!doc || !doc->m_pBarcode) return;
-    DrawSymbolCentred(*doc->m_pBarcode, surface, m_nRotation, m_bShowText, GetSymbolSize());
+    DrawSymbolCentred(*doc->m_pBarcode, surface, {m_nRotation, m_bShowText});
 }
 
 QString CQuillmarkView::SizeReadout() const {
@@ -139,8 +138,6 @@ CExportOptions CQuillmarkView::ExportOptions(int dpi) const {
     options.screen.dpiX = logicalDpiX();
     options.screen.dpiY = logicalDpiY();
     options.dpi = dpi > 0 ? dpi : ExportResolution();
-    options.rasterSymbolSize = GetSymbolSize();
-    options.pictureCentre = {width() / 2, height() / 2};
     return options;
 }
 
@@ -154,8 +151,9 @@ bool CQuillmarkView::CreateMetafile(const QString& path) {
     }
     // The scratch file lies in the shared temporary folder: a link planted there is replaced,
     // never followed.
-    if (WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes,
-                            {.followSymlinks = false})) {
+    AtomicWriteOptions options;
+    options.followSymlinks = false;
+    if (WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes, options)) {
         QmMessageBox(ExportErrorMessage({ExportError::MetafileNotWritten}, path));
         return false;
     }
@@ -217,7 +215,7 @@ bool CQuillmarkView::ExportToFile(const QString& path, int dpi) {
 
 CPrintJob CQuillmarkView::PrintJob() const {
     const CQuillmarkDoc* doc = GetDoc();
-    return {doc ? doc->m_pBarcode.get() : nullptr, {m_nRotation, m_bShowText}, GetSymbolSize()};
+    return {doc ? doc->m_pBarcode.get() : nullptr, {m_nRotation, m_bShowText}};
 }
 
 bool CQuillmarkView::OnPreparePrinting(QPrinter& printer) {

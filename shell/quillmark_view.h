@@ -38,8 +38,8 @@ public:
     // printable area's.
     void OnPrepareDC(CMappedSurface& surface, const CPrintInfo* print = nullptr) const;
     void OnDraw(CMappedSurface& surface);
-    // Width: the barcode's nominal width; height: the bar height plus the text line when the
-    // text is shown. In mils, as the screen measures at the current zoom.
+    // The symbol's size on paper in mils, as drawn in the view's rotation with or without its
+    // text: the same at every zoom.
     CSize GetSymbolSize() const;
     // "1.16in x 0.87in" or in centimetres, by the unit setting.
     QString SizeReadout() const;

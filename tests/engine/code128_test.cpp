@@ -207,7 +207,7 @@ TEST_F(Code128Test, StartSetFromTheObjectIsKeptAcrossDraws) {
     EXPECT_EQ(ModuleString(first, 10), Modules({104, 33, 34, 102, 106}));
 }
 
-TEST_F(Code128Test, TextIsTheDataAsStoredCentredOnTheNominalWidth) {
+TEST_F(Code128Test, TextIsTheDataWithoutControlCharactersCentredOnTheBars) {
     C128Barcode bc;
     bc.SetData(std::string{kCodeC} + "1234");
     RecordingSurface s;
@@ -215,10 +215,12 @@ TEST_F(Code128Test, TextIsTheDataAsStoredCentredOnTheNominalWidth) {
     bc.Draw(s, origin, 600, true, 3);
     const auto texts = s.Texts();
     ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].text, std::string{kCodeC} + "1234");
-    // Five characters measure 333 on the recording face: d = (960 - 333) / 2 = 313, and in
+    // CODE C is a code-set character, not something a person reads.
+    EXPECT_EQ(texts[0].text, "1234");
+    // Start, CODE C, 12, 34, check (11 modules each) and the 13-module stop: the bars span
+    // 680 units; "1234" measures 266 on the recording face: d = (680 - 266) / 2 = 207, and in
     // orientation 3 the cell starts at (x0 - H, y0 + d).
-    EXPECT_EQ(texts[0].at, (CPoint{-600, 313}));
+    EXPECT_EQ(texts[0].at, (CPoint{-600, 207}));
     EXPECT_EQ(texts[0].font.escapement, -900);
 }
 

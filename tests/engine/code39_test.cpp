@@ -83,18 +83,19 @@ TEST_F(Code39Test, CharacterWithoutPatternDrawsNothing) {
     EXPECT_EQ(origin.x, 3 * 145);
 }
 
-TEST_F(Code39Test, TextIsCentredOnTheNominalWidthBelowTheBars) {
-    // The recording face is 0.6 em per character: 8 pt is 111 units high, "CODE39" 399 wide,
-    // so d = (1160 - 399) / 2 = 380.
+TEST_F(Code39Test, TextIsCentredOnTheBarsBelowThem) {
+    // The recording face is 0.6 em per character: 8 pt is 111 units high, "CODE39" 399 wide.
+    // Eight characters of 145 units less the gap after the last: the bars span 1150, so
+    // d = (1150 - 399) / 2 = 375.
     const struct {
         int orientation;
         CPoint at;
         int escapement;
     } cases[] = {
-        {0, {380, 750}, 0},
-        {1, {750, -380}, 900},
-        {2, {-380, -750}, 1800},
-        {3, {-750, 380}, -900},
+        {0, {375, 750}, 0},
+        {1, {750, -375}, 900},
+        {2, {-375, -750}, 1800},
+        {3, {-750, 375}, -900},
     };
     for (const auto& c : cases) {
         C39Barcode bc;
@@ -122,7 +123,7 @@ TEST_F(Code39Test, WideTextStartsBeforeTheSymbol) {
     bc.Draw(s, origin, 500, true, 0);
     const auto texts = s.Texts();
     ASSERT_EQ(texts.size(), 1u);
-    EXPECT_EQ(texts[0].at, (CPoint{100 + (1160 - 3600) / 2, 500}));
+    EXPECT_EQ(texts[0].at, (CPoint{100 + (1150 - 3600) / 2, 500}));
     EXPECT_EQ(texts[0].font.faceName.size(), 31u);
 }
 

@@ -357,11 +357,22 @@ TEST(LabelDatabaseOpen, SQLiteFilesThatCannotServe) {
     QDir(dir).mkdir("folder.dat");
     EXPECT_TRUE(Describe("Driver=SQLite;DBQ=folder.dat", dir).contains("is not a file"));
 
+    // A file that is not a label database: the message names it and says why.
     QFile junk(dir + "/junk.dat");
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write(QByteArray(4096, 'x'));
     junk.close();
-    EXPECT_TRUE(Describe("Driver=SQLite;DBQ=junk.dat", dir).contains("file is not a database"));
+    QFile empty(dir + "/empty.dat");
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    for (const auto& [file, says] : {std::pair{"junk.dat", "file is not a database"},
+                                     std::pair{"empty.dat", "no such table: labels"}}) {
+        const QString description = Describe(QStringLiteral("Driver=SQLite;DBQ=") + file, dir);
+        EXPECT_TRUE(description.startsWith("The label database \"" + dir + "/" + file +
+                                           "\" could not be opened: "))
+            << description.toStdString();
+        EXPECT_TRUE(description.contains(says)) << description.toStdString();
+    }
 }
 
 TEST(LabelDatabaseOpen, PostgreSQLServerThatRefuses) {
@@ -370,6 +381,10 @@ TEST(LabelDatabaseOpen, PostgreSQLServerThatRefuses) {
     // Nothing listens on port 1 of the loopback interface.
     const QString closed = "Driver=PostgreSQL;Server=127.0.0.1;Port=1;Uid=x;Pwd=y;Database=z";
     EXPECT_TRUE(Describe(closed, "/").contains("Connection refused"))
+        << Describe(closed, "/").toStdString();
+    EXPECT_TRUE(
+        Describe(closed, "/")
+            .startsWith("The label database \"z\" on the server 127.0.0.1:1 could not be opened: "))
         << Describe(closed, "/").toStdString();
 
     std::map<QString, QString> wrong = state;

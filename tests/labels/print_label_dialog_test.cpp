@@ -474,6 +474,53 @@ TEST_P(PrintLabelDialogTest, EmptyRowOrColumnIsRefusedAndNothingStored) {
     EXPECT_EQ(Stored("Column"), 4);
 }
 
+TEST_P(PrintLabelDialogTest, AProductThatCannotPrintIsRefusedAndNothingStored) {
+    const struct {
+        const char* set;
+        const char* says;
+    } cases[] = {
+        // A pitch of a thousandth of a centimetre on a sheet of 100,000 × 100,000 labels.
+        {"HorizontalPitch = 1, VerticalPitch = 1, NumberAcross = 100000, NumberDown = 100000",
+         "it has more than 10000 labels on a sheet"},
+        {"HorizontalPitch = 1, VerticalPitch = 1",
+         "its horizontal pitch is smaller than its width"},
+        {"Width = 1, Height = 1", "it is narrower than a printer dot"},
+        {"NumberDown = 0", "it has no labels down"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.set);
+        {
+            SideConnection side(m_db.Params());
+            ASSERT_TRUE(side.IsOpen());
+            side.Exec("UPDATE labels SET Width = 8500, Height = 5400, HorizontalPitch = 9000, "
+                      "VerticalPitch = 5500, NumberAcross = 2, NumberDown = 5 WHERE ID = 3");
+            side.Exec(QStringLiteral("UPDATE labels SET %1 WHERE ID = 3").arg(c.set));
+        }
+        auto d = Open();
+        d->MakerList().setCurrentIndex(2);
+        ASSERT_EQ(SelectedText(*d), "B7 - Cards");
+        for (QPushButton* button : {&d->OkButton(), &d->SaveButton()}) {
+            MessageCatcher messages;
+            Click(*button);
+            EXPECT_EQ(messages.texts,
+                      QStringList({QStringLiteral("The label \"B7 - Cards\" cannot be printed: "
+                                                  "%1. Choose another label or correct it with "
+                                                  "Details.")
+                                       .arg(c.says)}));
+            EXPECT_TRUE(d->isVisible());
+            EXPECT_EQ(d->focusWidget(), &d->ProductList());
+            for (const char* key : {"UseLabel", "Row", "SavedLabelID", "LabelWidth", "HorzPitch"})
+                EXPECT_EQ(Stored(key), kAbsent) << key;
+        }
+    }
+    // Another product prints as ever.
+    auto d = Open();
+    d->MakerList().setCurrentIndex(1);
+    Click(d->OkButton());
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(Stored("SavedLabelID"), 1);
+}
+
 TEST_P(PrintLabelDialogTest, SettingsThatCannotBeWrittenKeepTheDialogOpen) {
     auto d = Open();
     // A folder where the writers' lock file belongs: the store still reads, but cannot write.
@@ -642,6 +689,42 @@ TEST(PrintLabelDialog, EachChoiceIsStoredUnderItsOwnKey) {
     };
     for (const auto& e : expected)
         EXPECT_EQ(Stored(e.key), e.value) << e.key;
+}
+
+TEST(PrintLabelDialog, WhatKeepsAProductFromPrinting) {
+    // A real sheet, changed one way at a time.
+    const CLabelGeometry sheet = {0, 6668, 2540, 1270, 476, 6985, 2540, 3, 10};
+    const struct {
+        int CLabelGeometry::*field;
+        int value;
+        const char* says; // empty: it prints
+    } cases[] = {
+        {&CLabelGeometry::width, 5, ""}, // 1.18 dots at 600 dpi
+        {&CLabelGeometry::width, 4, "it is narrower than a printer dot"},
+        {&CLabelGeometry::width, 0, "it is narrower than a printer dot"},
+        {&CLabelGeometry::height, 4, "it is shorter than a printer dot"},
+        {&CLabelGeometry::height, -2540, "it is shorter than a printer dot"},
+        {&CLabelGeometry::numberAcross, 0, "it has no labels across"},
+        {&CLabelGeometry::numberDown, -1, "it has no labels down"},
+        {&CLabelGeometry::numberDown, 3333, ""}, // 9,999 labels
+        {&CLabelGeometry::numberDown, 3334, "it has more than 10000 labels on a sheet"},
+        {&CLabelGeometry::numberDown, 999999999, "it has more than 10000 labels on a sheet"},
+        {&CLabelGeometry::horizontalPitch, 6668, ""}, // labels edge to edge
+        {&CLabelGeometry::horizontalPitch, 6667, "its horizontal pitch is smaller than its width"},
+        {&CLabelGeometry::verticalPitch, 1, "its vertical pitch is smaller than its height"},
+        {&CLabelGeometry::verticalPitch, -2540, "its vertical pitch is smaller than its height"},
+    };
+    EXPECT_EQ(LabelPrintFault(sheet), "");
+    for (const auto& c : cases) {
+        CLabelGeometry g = sheet;
+        g.*c.field = c.value;
+        EXPECT_EQ(LabelPrintFault(g), c.says) << c.value;
+    }
+    // One label a way needs no pitch that way.
+    CLabelGeometry single = sheet;
+    single.numberAcross = single.numberDown = 1;
+    single.horizontalPitch = single.verticalPitch = 0;
+    EXPECT_EQ(LabelPrintFault(single), "");
 }
 
 TEST(PrintLabelDialog, PrinterChoices) {

@@ -1,8 +1,8 @@
-// The one-bit surface held against the painter's raster (RenderSymbolImage): the same mapping
-// gives the same bar pixels, and text lands where the painter puts it.
+// The one-bit surface held against the painter's raster (RenderSymbolImage): drawn as lines,
+// as the painter draws them, the bars fall on the same pixels, and text lands where the painter
+// puts it.
 #include "engine/primitives.h"
 #include "engine/symbologies.h"
-#include "output/mono_raster.h"
 #include "output/painter_surface.h"
 #include "output/qimage_mono.h"
 #include "output/raster.h"
@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
@@ -55,9 +56,17 @@ int Differences(const MonoImage& a, const MonoImage& b,
 
 } // namespace
 
+// The one-bit surface without its grid: the engine then draws its bars as lines of logical
+// widths, as it does on the painter, which reports no grid.
+class CMonoSurfaceWithoutGrid : public CMonoSurface {
+public:
+    using CMonoSurface::CMonoSurface;
+    int GridDotsPerInch(int) const override { return 0; }
+};
+
 class MonoRasterTest : public SettingsTest, public ::testing::WithParamInterface<int> {};
 
-TEST_P(MonoRasterTest, BarsFallOnThePaintersPixelsInEveryRotation) {
+TEST_P(MonoRasterTest, LinesFallOnThePaintersPixelsInEveryRotation) {
     const int dpi = GetParam();
     for (const SymbologyInfo& info : Symbologies()) {
         const auto sample = Samples().find(info.cls->m_lpszClassName);
@@ -66,41 +75,52 @@ TEST_P(MonoRasterTest, BarsFallOnThePaintersPixelsInEveryRotation) {
         ASSERT_NE(bc, nullptr);
         bc->SetData(sample->second.data);
         for (int rotation = 0; rotation < 4; ++rotation) {
-            SCOPED_TRACE(std::string(info.cls->m_lpszClassName) + " rotation " +
-                         std::to_string(rotation));
-            // Text off: every pixel alike.
-            const CSize bare = MeasureSymbolAt(*bc, dpi, false);
-            const MonoImage painted =
-                MonoImageFromQImage(RenderSymbolImage(*bc, dpi, rotation, false, bare));
-            const CMonoRaster mono = RenderSymbolMono(*bc, dpi, rotation, false, bare);
-            ASSERT_GT(painted.width, 0);
-            EXPECT_EQ(Differences(painted, mono.image), 0);
-
-            // Text on, the painter's measured size on both: alike outside the text line, which
-            // begins where the bars end (or textRise before) and runs to the end of the image.
-            const CSize withText = MeasureSymbolAt(*bc, dpi, true);
-            const MonoImage paintedText =
-                MonoImageFromQImage(RenderSymbolImage(*bc, dpi, rotation, true, withText));
-            const CMonoRaster monoText = RenderSymbolMono(*bc, dpi, rotation, true, withText);
-            const int h = bc->GetBarHeightMils();
-            const CSymbolPlacement place = PlaceSymbol(bc->GetWidth(), h, withText.cy, rotation);
-            const CPoint line =
-                engine::AlongBar(place.startCorner, h - sample->second.textRise, rotation);
-            const int lineX = RoundEdge(monoText.mapping.ToDeviceX(line.x));
-            const int lineY = RoundEdge(monoText.mapping.ToDeviceY(line.y));
-            const auto onTextLine = [&](int x, int y) {
-                switch (rotation) {
-                case 0:
-                    return y >= lineY; // bars run down the page
-                case 1:
-                    return x >= lineX; // bars run right
-                case 2:
-                    return y < lineY;
-                default:
-                    return x < lineX;
+            for (bool showText : {false, true}) {
+                SCOPED_TRACE(std::string(info.cls->m_lpszClassName) + " rotation " +
+                             std::to_string(rotation) + (showText ? " text" : ""));
+                const CSymbolView view{rotation, showText};
+                const MonoImage painted = MonoImageFromQImage(RenderSymbolImage(*bc, dpi, view));
+                ASSERT_GT(painted.width, 0);
+                // The painter's image, mapping and start point (the centre of what it measured),
+                // the one-bit surface drawing as DrawSymbolCentred draws.
+                MonoImage mono;
+                ASSERT_TRUE(mono.Allocate(painted.width, painted.height));
+                CMonoSurfaceWithoutGrid surface(mono, dpi);
+                surface.SetWindowExt({1000, 1000});
+                surface.SetViewportExt({dpi, dpi});
+                surface.SetViewportOrg({mono.width / 2, mono.height / 2});
+                surface.SetBkModeOpaque(true);
+                const CPoint start = CentredStart(MeasureSymbolAt(*bc, dpi, view));
+                // Its own measure of the text's ink puts the centre within a pixel of that.
+                const CPoint own = CentredStart(MeasureSymbol(*bc, surface, view));
+                EXPECT_LE(std::abs(own.x - start.x), 1000 / dpi + 1);
+                EXPECT_LE(std::abs(own.y - start.y), 1000 / dpi + 1);
+                CPoint at = start;
+                bc->Draw(surface, at, bc->GetBarHeightMils(), showText, rotation);
+                if (!showText) {
+                    EXPECT_EQ(Differences(painted, mono), 0);
+                    continue;
                 }
-            };
-            EXPECT_EQ(Differences(paintedText, monoText.image, onTextLine), 0);
+                // With text, alike outside the text line, which begins where the bars end (or
+                // textRise before) and runs to the end of the image.
+                const CPoint line = engine::AlongBar(
+                    start, bc->GetBarHeightMils() - sample->second.textRise, rotation);
+                const int lineX = RoundEdge(surface.Mapping().ToDeviceX(line.x));
+                const int lineY = RoundEdge(surface.Mapping().ToDeviceY(line.y));
+                const auto onTextLine = [&](int x, int y) {
+                    switch (rotation) {
+                    case 0:
+                        return y >= lineY; // bars run down the page
+                    case 1:
+                        return x >= lineX; // bars run right
+                    case 2:
+                        return y < lineY;
+                    default:
+                        return x < lineX;
+                    }
+                };
+                EXPECT_EQ(Differences(painted, mono, onTextLine), 0);
+            }
         }
     }
 }

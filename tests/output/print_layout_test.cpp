@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <stdexcept>
+#include <utility>
+
 namespace {
 
 // A 3 × 10 sheet: top margin 1.27 cm, side margin 0.476 cm, labels 6.668 × 2.54 cm at pitches
@@ -94,6 +98,125 @@ TEST(PrintLayout, AHugeSheetPrintsOnlyWhatCanReachThePage) {
     // All labels on one spot print once.
     s.geometry.horizontalPitch = s.geometry.verticalPitch = 0;
     EXPECT_EQ(LabelCentres(s, Printer600()).size(), 1u);
+}
+
+// What ForEachLabelCentre hands out for one sheet. It gives up past the page's cap, so a layout
+// that ran away fails here instead of running on.
+struct Visited {
+    std::vector<CPoint> centres;
+    std::set<std::pair<int, int>> distinct;
+    std::set<int> xs, ys;
+};
+Visited Visit(const CPrintSettings& s, const CPrinterFacts& p) {
+    Visited v;
+    ForEachLabelCentre(s, p, [&v](CPoint c) {
+        if (v.centres.size() == static_cast<std::size_t>(kMaxLabelsPerPage))
+            throw std::runtime_error("more labels than a page is laid out with");
+        v.centres.push_back(c);
+        v.distinct.insert({c.x, c.y});
+        v.xs.insert(c.x);
+        v.ys.insert(c.y);
+    });
+    return v;
+}
+
+TEST(PrintLayout, ATinyPitchLaysOutOnlyWhatThePageCanTellApart) {
+    // Pitches of a thousandth of a centimetre (a quarter of a dot at 600 dpi): labels pile up
+    // several to a dot.
+    const struct {
+        int pitch, count;
+        bool capped; // more distinct spots on the page than a page is laid out with
+    } cases[] = {
+        {1, 400, false}, {-1, 400, false}, {1, 1000, true}, {1, 100000, true}, {-1, 100000, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "pitch " << c.pitch << ", " << c.count << " × " << c.count);
+        CPrintSettings s = Sheet();
+        s.geometry.horizontalPitch = s.geometry.verticalPitch = c.pitch;
+        s.geometry.numberAcross = s.geometry.numberDown = c.count;
+        Visited v;
+        ASSERT_NO_THROW(v = Visit(s, Printer600()));
+        ASSERT_FALSE(v.centres.empty());
+        EXPECT_EQ(v.centres[0], (CPoint{800, 500})) << "the first label where it always is";
+        EXPECT_EQ(v.distinct.size(), v.centres.size()) << "no two labels on one dot";
+        // Row by row: each row's dots in order, every row on a dot of its own.
+        for (std::size_t i = 1; i < v.centres.size(); ++i) {
+            const CPoint a = v.centres[i - 1], b = v.centres[i];
+            if (a.y == b.y)
+                EXPECT_EQ(b.x - a.x, c.pitch) << "at " << i;
+            else
+                ASSERT_EQ(b.y - a.y, c.pitch) << "at " << i;
+        }
+        for (const CPoint& centre : v.centres) {
+            ASSERT_GE(centre.x, -4900);
+            ASSERT_LT(centre.x, 2 * 4900);
+            ASSERT_GE(centre.y, -6400);
+            ASSERT_LT(centre.y, 2 * 6400);
+        }
+        if (c.capped) {
+            EXPECT_EQ(v.centres.size(), static_cast<std::size_t>(kMaxLabelsPerPage));
+            // The first ones in printing order, every one of them on the page.
+            EXPECT_GE(*v.xs.begin(), 0);
+            EXPECT_LT(*v.xs.rbegin(), 4900);
+        } else {
+            // Every dot between the first label and the last holds one.
+            EXPECT_EQ(v.centres.size(), v.xs.size() * v.ys.size());
+            EXPECT_EQ(*v.xs.rbegin() - *v.xs.begin() + 1, static_cast<int>(v.xs.size()));
+            EXPECT_EQ(*v.ys.rbegin() - *v.ys.begin() + 1, static_cast<int>(v.ys.size()));
+            EXPECT_GT(v.xs.size(), 90u) << "400 labels over about 94 dots";
+        }
+        EXPECT_EQ(LabelOutlines(s, Printer600()).size(), v.centres.size())
+            << "an outline for each label printed";
+    }
+}
+
+TEST(PrintLayout, ARowOfMoreLabelsThanThePageHasDotsKeepsThoseOnThePage) {
+    // A single row of a million labels a dot and a bit apart: more of them within a page's
+    // length of the page than the page has dots across.
+    CPrintSettings s = Sheet();
+    s.geometry.width = 5;
+    s.geometry.horizontalPitch = 5; // 1.18 dots at 600 dpi
+    s.geometry.numberAcross = 1000000;
+    s.geometry.numberDown = 1;
+    Visited v;
+    ASSERT_NO_THROW(v = Visit(s, Printer600()));
+    EXPECT_LE(v.centres.size(), 4900u) << "no more labels than the page has dots across";
+    EXPECT_GT(v.centres.size(), 3000u) << "every label from the first to the page's edge";
+    EXPECT_EQ(v.distinct.size(), v.centres.size());
+    EXPECT_GE(*v.xs.begin(), 0);
+    EXPECT_LT(*v.xs.rbegin(), 4900);
+}
+
+TEST(PrintLayout, LabelsSmallerThanADotAreRefused) {
+    // One dot is 4.23 thousandths of a centimetre at 600 dpi and 8.47 at 300 dpi.
+    const CPrinterFacts p300{300, 300, 50, 50, 2450, 3200};
+    const struct {
+        int width, height;
+        CPrinterFacts printer;
+        bool fits;
+    } cases[] = {
+        {4, 2540, Printer600(), false}, {6668, 4, Printer600(), false},
+        {1, 1, Printer600(), false},    {-6668, 2540, Printer600(), false},
+        {0, 2540, Printer600(), false}, {5, 5, Printer600(), true},
+        {5, 2540, p300, false},         {9, 9, p300, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << c.width << " × " << c.height << " at " << c.printer.lpx << " dpi");
+        for (int fullPage : {0, 1}) {
+            CPrintSettings s = Sheet();
+            s.fullPage = fullPage;
+            s.geometry.width = c.width;
+            s.geometry.height = c.height;
+            EXPECT_EQ(LabelsFitPrinter(s, c.printer), c.fits);
+            EXPECT_EQ(LabelCentres(s, c.printer).empty(), !c.fits) << "full page " << fullPage;
+            EXPECT_EQ(LabelOutlines(s, c.printer).empty(), !c.fits) << "full page " << fullPage;
+        }
+    }
+    // The attack's sheet with labels as small as its pitch prints nothing.
+    CPrintSettings s = Sheet();
+    s.geometry = {0, 1, 1, 1270, 476, 1, 1, 100000, 100000};
+    EXPECT_TRUE(Visit(s, Printer600()).centres.empty());
 }
 
 TEST(PrintSettings, UseLabelIsOneValueWhateverItsSpelling) {

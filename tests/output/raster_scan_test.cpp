@@ -122,8 +122,8 @@ struct Raster {
 
 QImage Render(const Raster& raster, const CBarcode& barcode, int rotation) {
     if (raster.mono)
-        return QImageFromMonoImage(RenderSymbolMono(barcode, raster.dpi, rotation, true).image);
-    return RenderSymbolImage(barcode, raster.dpi, rotation, true);
+        return QImageFromMonoImage(RenderSymbolMono(barcode, raster.dpi, {rotation, true}).image);
+    return RenderSymbolImage(barcode, raster.dpi, {rotation, true});
 }
 
 } // namespace
@@ -185,12 +185,36 @@ INSTANTIATE_TEST_SUITE_P(Resolutions, RasterScanTest,
                                     std::to_string(info.param.density);
                          });
 
-TEST(RasterImage, SizeIsOnePointTwoTimesTheSymbol) {
-    // 2000 × 1000 mils at 96 dpi: 230.4 × 115.2 pixels; at 300 dpi 720 × 360.
-    EXPECT_EQ(SymbolImageSize({2000, 1000}, 96, 0), QSize(230, 115));
-    EXPECT_EQ(SymbolImageSize({2000, 1000}, 300, 0), QSize(720, 360));
-    EXPECT_EQ(SymbolImageSize({2000, 1000}, 300, 1), QSize(360, 720));
-    EXPECT_EQ(SymbolImageSize({2000, 1000}, 300, 2), QSize(720, 360));
-    EXPECT_TRUE(SymbolImageSize({0, 1000}, 300, 0).isEmpty());
-    EXPECT_TRUE(SymbolImageSize({2147483647, 2147483647}, 600, 0).isEmpty()); // never allocated
+TEST(RasterImage, PlanKeepsATenthAsMarginAndTheQuietZonesBesideTheBars) {
+    // Marks w × h centred on the origin; the bars are the marks.
+    const auto extent = [](double w, double h) {
+        CDrawnExtent e;
+        e.marks.Include(-w / 2, -h / 2, w / 2, h / 2);
+        e.bars = e.marks;
+        return e;
+    };
+    const struct {
+        CDrawnExtent extent;
+        int quiet, rotation, dpi;
+        std::int64_t width, height;
+    } cases[] = {
+        // 2000 × 1000 mils: 1.2 × 2000 × 96 / 1000 = 230.4, each half rounded up to 116.
+        {extent(2000, 1000), 0, 0, 96, 232, 116},
+        {extent(2000, 1000), 0, 0, 300, 720, 360},
+        // A quiet zone of 300 mils beyond bars 2000 wide: half 1300 mils, 390 pixels.
+        {extent(2000, 1000), 300, 0, 300, 780, 360},
+        {extent(2000, 1000), 300, 2, 300, 780, 360},
+        // Turned a quarter, the bars advance along y: the quiet zone lies above and below.
+        {extent(1000, 2000), 300, 1, 300, 360, 780},
+        {extent(1000, 2000), 300, 3, 300, 360, 780},
+        // A quiet zone within the tenth's margin changes nothing.
+        {extent(2000, 1000), 50, 0, 300, 720, 360},
+    };
+    for (const auto& c : cases) {
+        const CImagePlan plan = PlanSymbolImage(c.extent, c.quiet, c.rotation, c.dpi);
+        EXPECT_EQ(plan.width, c.width) << c.quiet << " " << c.rotation << " " << c.dpi;
+        EXPECT_EQ(plan.height, c.height) << c.quiet << " " << c.rotation << " " << c.dpi;
+    }
+    EXPECT_FALSE(PlanSymbolImage(CDrawnExtent{}, 0, 0, 300).Drawable());
+    EXPECT_FALSE(PlanSymbolImage(extent(2147483647.0, 2147483647.0), 0, 0, 600).Drawable());
 }

@@ -55,12 +55,19 @@ void PrepareLikeView(CMappedSurface& s) {
     s.SetViewportOrg({kClientCentre.x(), kClientCentre.y()});
 }
 
-// Draws as the view does and returns where the symbol starts and how the window is shifted.
+// Where a drawing started, and the window's shift (none: the start point centres the symbol).
+struct CSymbolPlacement {
+    CPoint startCorner;
+    CPoint windowOrg;
+};
+
+// Draws as the view does and returns where the symbol started.
 CSymbolPlacement DrawLikeView(const CBarcode& bc, CMappedSurface& s, int rotation) {
     PrepareLikeView(s);
-    const CSize size = MeasureSymbol(bc, s, true);
-    DrawSymbolCentred(bc, s, rotation, true, size);
-    return PlaceSymbol(bc.GetWidth(), bc.GetBarHeightMils(), size.cy, rotation);
+    const CSymbolView view{rotation, true};
+    const CPoint start = CentredStart(MeasureSymbol(bc, s, view));
+    DrawSymbolCentred(bc, s, view);
+    return {start, {0, 0}};
 }
 
 // The same drawing calls, recorded by the test's own surface from the same start corner.

@@ -124,7 +124,7 @@ TEST_F(DocumentTest, LongDataUsesTheRightLengthPrefix) {
     }
 }
 
-TEST_F(DocumentTest, ACutFileIsRefusedAndLeavesAFreshDocument) {
+TEST_F(DocumentTest, ACutFileIsRefusedAndLeavesTheDocumentAsItWas) {
     doc().SwitchSymbology(cmd::kCode128);
     doc().m_pBarcode->SetData("CUT ME");
     SaveAs(Path("whole.qmx"));
@@ -134,12 +134,13 @@ TEST_F(DocumentTest, ACutFileIsRefusedAndLeavesAFreshDocument) {
         dialogs.messages.clear();
         EXPECT_FALSE(app.OpenDocumentFile(Path("cut.qmx"))) << cut;
         ASSERT_EQ(dialogs.messages.size(), 1u) << cut;
-        EXPECT_EQ(dialogs.messages[0], "Unexpected file format.");
+        // The message names the file it could not read.
+        EXPECT_EQ(dialogs.messages[0], "Unexpected file format.\n" + Path("cut.qmx"));
         EXPECT_EQ(dialogs.icons[0], MsgIcon::Exclamation);
-        EXPECT_STREQ(ClassName(doc()), "C39Barcode");
-        EXPECT_EQ(doc().m_pBarcode->m_strData, "HALVERN");
-        EXPECT_EQ(doc().GetTitle(), "Untitled");
-        EXPECT_TRUE(doc().GetPathName().isEmpty());
+        EXPECT_STREQ(ClassName(doc()), "C128Barcode");
+        EXPECT_EQ(doc().m_pBarcode->m_strData, "CUT ME");
+        EXPECT_EQ(doc().GetTitle(), "whole.qmx");
+        EXPECT_EQ(doc().GetPathName(), Path("whole.qmx"));
         EXPECT_FALSE(doc().IsModified());
     }
 }
@@ -157,7 +158,7 @@ TEST_F(DocumentTest, ContentsThatAreNoBarcodeAreRefused) {
         dialogs.messages.clear();
         EXPECT_FALSE(app.OpenDocumentFile(Path("bad.qmx")));
         ASSERT_EQ(dialogs.messages.size(), 1u);
-        EXPECT_EQ(dialogs.messages[0], "Unexpected file format.");
+        EXPECT_EQ(dialogs.messages[0], "Unexpected file format.\n" + Path("bad.qmx"));
         EXPECT_EQ(doc().m_pBarcode->m_strData, "HALVERN");
     }
 }
@@ -177,12 +178,18 @@ TEST_F(DocumentTest, OpeningTheOpenFileDoesNothing) {
     SaveAs(Path("open.qmx"));
     doc().m_pBarcode->SetData("CHANGED");
     doc().SetModifiedFlag(true);
-    // Quoted, and spelt in another case: still the same file.
-    EXPECT_TRUE(app.OpenDocumentFile('"' + Path("OPEN.qmx").replace("OPEN", "open") + '"'));
-    EXPECT_TRUE(app.OpenDocumentFile(Path("open.qmx").toUpper()));
+    // Quoted: still the same file.
+    EXPECT_TRUE(app.OpenDocumentFile('"' + Path("open.qmx") + '"'));
     EXPECT_TRUE(dialogs.messages.empty()); // no save question either
     EXPECT_EQ(doc().m_pBarcode->m_strData, "CHANGED");
     EXPECT_TRUE(doc().IsModified());
+    // Spelt in another case it is another file: the save question comes, and Cancel keeps all.
+    dialogs.answers = {IDCANCEL};
+    EXPECT_FALSE(app.OpenDocumentFile(Path("OPEN.qmx")));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0], "Save changes to open.qmx?");
+    EXPECT_EQ(doc().m_pBarcode->m_strData, "CHANGED");
+    EXPECT_EQ(doc().GetPathName(), Path("open.qmx"));
 }
 
 TEST_F(DocumentTest, AFileThatCannotBeOpenedLeavesTheDocumentAsItWas) {

@@ -54,7 +54,10 @@ TEST_F(ExportTest, RasterExportIsTheSymbolAtTheChosenResolution) {
         ASSERT_TRUE(view->ExportToFile(png));
         const QImage img(png);
         ASSERT_FALSE(img.isNull());
-        EXPECT_EQ(img.size(), SymbolImageSize(view->GetSymbolSize(), 300, rotation));
+        const CBarcode& bc = *app.GetDocument().m_pBarcode;
+        const CImagePlan plan = PlanSymbolImage(MeasureSymbolAt(bc, 300, {rotation, true}),
+                                                bc.GetQuietZones().cx, rotation, 300);
+        EXPECT_EQ(img.size(), QSize(static_cast<int>(plan.width), static_cast<int>(plan.height)));
         EXPECT_EQ(qRound(img.dotsPerMeterX() * 0.0254), 300);
         EXPECT_EQ(Decode(img), "HALVERN") << rotation;
     }

@@ -6,11 +6,16 @@
 #include "tests/support/dialog_script.h"
 #include "tests/support/settings_fixture.h"
 
+#include <QAbstractItemView>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
@@ -55,10 +60,19 @@ protected:
         frame = app.GetMainFrame();
     }
     CBarcode& Barcode() { return *app.GetDocument().m_pBarcode; }
+    // Types into the box as a person does: the text replaces what it shows, key by key, and
+    // then `key` (none: the text is left unconfirmed).
     void Type(QComboBox* box, const QString& text, int key = Qt::Key_Return) {
-        box->setEditText(text);
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-        QApplication::sendEvent(box->lineEdit(), &press);
+        QTest::keyClick(box->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box->lineEdit(), Qt::Key_Delete);
+        for (const QChar c : text) {
+            if (c.unicode() < 0x80)
+                QTest::keyClick(box->lineEdit(), c.toLatin1());
+            else // a key of another layout: it brings its character
+                QTest::sendKeyEvent(QTest::Click, box->lineEdit(), Qt::Key_unknown, QString(c),
+                                    Qt::NoModifier);
+        }
+        if (key) QTest::keyClick(box->lineEdit(), static_cast<Qt::Key>(key));
     }
     void Choose(QComboBox* box, const QString& item) {
         const int i = box->findText(item);
@@ -72,7 +86,7 @@ protected:
 };
 
 TEST_F(FrameTest, WindowIsTitledSizedAndHasItsBars) {
-    EXPECT_EQ(frame->windowTitle(), "Bellwick Quillmark");
+    EXPECT_EQ(frame->windowTitle(), "Untitled[*] - Bellwick Quillmark");
     EXPECT_EQ(frame->size(), QSize(620, 490));
     EXPECT_EQ(frame->StandardBar()->windowTitle(), "Standard");
     EXPECT_EQ(frame->FormatBar()->windowTitle(), "Format");
@@ -101,8 +115,11 @@ TEST_F(FrameTest, DataBoxAppliesTypedTextOnEnterAndEsc) {
     Type(frame->DataBox(), "abc-12"); // Code 39 keeps "-12"
     EXPECT_EQ(Barcode().m_strData, "-12");
     EXPECT_TRUE(app.GetDocument().IsModified());
-    EXPECT_EQ(frame->DataBox()->currentText(), "abc-12"); // the box shows what was typed
-    EXPECT_GE(frame->DataBox()->findText("abc-12"), 0);
+    // The box shows what is encoded, and the status bar why it differs from what was typed.
+    EXPECT_EQ(frame->DataBox()->currentText(), "-12");
+    EXPECT_GE(frame->DataBox()->findText("-12"), 0);
+    EXPECT_EQ(frame->MessagePaneText(),
+              "Encoded -12: 3 characters that Code 39 cannot encode were removed");
 
     Type(frame->DataBox(), "QUILL", Qt::Key_Escape); // Esc applies like Enter
     EXPECT_EQ(Barcode().m_strData, "QUILL");
@@ -126,6 +143,8 @@ TEST_F(FrameTest, DataBoxAppliesTypedTextOnEnterAndEsc) {
     // Characters outside the single-byte set are dropped before the symbology sees them.
     Type(frame->DataBox(), QString::fromUtf8("AB\u20ACC"));
     EXPECT_EQ(Barcode().m_strData, "ABC");
+    EXPECT_EQ(frame->MessagePaneText(),
+              "Encoded ABC: 1 character outside the Latin-1 alphabet removed");
 }
 
 TEST_F(FrameTest, HistoryShowsTheShorterDataOfAnEarlierEntry) {
@@ -200,4 +219,108 @@ TEST_F(FrameTest, RecentFileItemIsDisabledWhileTheListIsEmpty) {
     EXPECT_TRUE(frame->Action(cmd::kFileMruFirst)->isVisible());
     app.AddToRecentFileList("/tmp/somewhere/x.qmx");
     EXPECT_FALSE(frame->Action(cmd::kFileMruFirst)->isVisible());
+}
+
+// What the boxes show is what is used: typing is never completed from the history, and with a
+// box's list open, Enter and Esc apply the text typed, not the item under the pointer.
+TEST_F(FrameTest, TypedTextIsNeverCompletedOrReplacedByTheHistory) {
+    Type(frame->DataBox(), "HAL");
+    EXPECT_EQ(Barcode().m_strData, "HAL"); // "HALVERN" is in the history
+    Type(frame->HeightBox(), "0.7");
+    EXPECT_EQ(Barcode().m_nHeight, 700); // "0.75 inch" is in the history
+
+    for (const int key : {Qt::Key_Return, Qt::Key_Escape}) {
+        Type(frame->DataBox(), key == Qt::Key_Return ? "OPENLIST" : "OPENLIST2", 0);
+        frame->DataBox()->showPopup();
+        QTest::keyClick(frame->DataBox()->view(), Qt::Key_Down); // highlight a history item
+        QTest::keyClick(frame->DataBox()->view(), static_cast<Qt::Key>(key));
+        EXPECT_FALSE(frame->DataBox()->view()->isVisible());
+        EXPECT_EQ(Barcode().m_strData, key == Qt::Key_Return ? "OPENLIST" : "OPENLIST2");
+    }
+}
+
+// The wheel over a closed list that does not have the focus changes nothing.
+TEST_F(FrameTest, WheelOverAnUnfocusedListChangesNothing) {
+    frame->OnSymbologyChosen("Code 39 Extended");
+    Type(frame->DataBox(), "abc");
+    frame->DataBox()->setFocus();
+    for (QComboBox* list : {frame->SymbologyList(), frame->FontNameList()}) {
+        const QString before = list->currentText();
+        for (const int dy : {-120, -120, -120, 120, 120, 120}) {
+            QWheelEvent wheel(QPointF(5, 5), list->mapToGlobal(QPointF(5, 5)), QPoint(),
+                              QPoint(0, dy), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                              false);
+            QApplication::sendEvent(list, &wheel);
+        }
+        EXPECT_EQ(list->currentText(), before);
+    }
+    EXPECT_STREQ(Barcode().GetRuntimeClass()->m_lpszClassName, "C39ExtBarcode");
+    EXPECT_EQ(Barcode().m_strData, "abc");
+}
+
+// Printing, exporting, copying, saving and closing use what the boxes hold, confirmed or not.
+TEST_F(FrameTest, CommandsThatUseTheSymbolApplyUnconfirmedTyping) {
+    const struct {
+        int command;
+        const char* data;
+    } cases[] = {{cmd::kEditCopy, "COPIED"},
+                 {cmd::kFileExport, "EXPORTED"},
+                 {cmd::kFileSave, "SAVED"},
+                 {cmd::kFileSaveDocumentAs, "SAVEDAS"}};
+    for (const auto& c : cases) {
+        Type(frame->DataBox(), c.data, 0); // no Enter
+        Type(frame->HeightBox(), "1 inch", 0);
+        frame->RouteCommand(c.command); // the file dialogs are cancelled
+        EXPECT_EQ(Barcode().m_strData, c.data) << c.command;
+        EXPECT_EQ(Barcode().m_nHeight, 1000) << c.command;
+        Type(frame->HeightBox(), "0.75 inch");
+    }
+    Type(frame->DataBox(), "CLOSED", 0);
+    dialogs.answers = {IDCANCEL}; // the save question: stay
+    frame->close();
+    EXPECT_EQ(Barcode().m_strData, "CLOSED");
+    EXPECT_EQ(dialogs.messages.back(), "Save changes to Untitled?");
+}
+
+TEST_F(FrameTest, TitleShowsTheDocumentAndItsUnsavedChanges) {
+    EXPECT_EQ(frame->windowTitle(), "Untitled[*] - Bellwick Quillmark");
+    EXPECT_FALSE(frame->isWindowModified());
+    Type(frame->DataBox(), "EDITED");
+    EXPECT_TRUE(frame->isWindowModified());
+    const QString path = QString::fromStdString((env.Root() / "named.qmx").string());
+    dialogs.files = {path};
+    frame->RouteCommand(cmd::kFileSaveDocumentAs);
+    EXPECT_EQ(frame->windowTitle(), "named.qmx[*] - Bellwick Quillmark");
+    EXPECT_FALSE(frame->isWindowModified());
+    EXPECT_TRUE(QFile::exists(path));
+}
+
+TEST_F(FrameTest, MenusOfferSaveOneSymbologyMarkAndDistinctKeys) {
+    EXPECT_EQ(frame->Action(cmd::kFileSave)->shortcut(), QKeySequence("Ctrl+S"));
+    EXPECT_EQ(frame->Action(cmd::kFileSaveDocumentAs)->shortcut(), QKeySequence("Ctrl+Shift+S"));
+    EXPECT_TRUE(frame->FileMenu()->actions().contains(frame->Action(cmd::kFileSave)));
+    EXPECT_TRUE(frame->FileMenu()->actions().contains(frame->Action(cmd::kFileSaveDocumentAs)));
+    // The symbologies are one group of exclusive choices (one check mark).
+    QActionGroup* group = frame->Action(cmd::kCode39)->actionGroup();
+    ASSERT_NE(group, nullptr);
+    EXPECT_TRUE(group->isExclusive());
+    EXPECT_EQ(group->actions().size(), 11);
+    // In every menu each item has a key of its own.
+    for (QAction* menu : frame->menuBar()->actions()) {
+        QSet<QChar> keys;
+        for (QAction* item : menu->menu()->actions()) {
+            const QString text = item->text();
+            const int amp = text.indexOf('&');
+            if (amp < 0 || amp + 1 >= text.size()) continue;
+            const QChar key = text[amp + 1].toLower();
+            EXPECT_FALSE(keys.contains(key))
+                << menu->text().toStdString() << " " << text.toStdString();
+            keys.insert(key);
+        }
+    }
+    // The symbology list shows its longest names whole.
+    const QFontMetrics fm(frame->SymbologyList()->font());
+    for (int i = 0; i < frame->SymbologyList()->count(); ++i)
+        EXPECT_LT(fm.horizontalAdvance(frame->SymbologyList()->itemText(i)),
+                  frame->SymbologyList()->width() - 24);
 }

@@ -7,6 +7,8 @@
 #include "tests/support/image_scan.h"
 #include "tests/support/settings_fixture.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -142,4 +144,41 @@ TEST_F(PrintTest, ASingleLabelAndAPlainPage) {
     ASSERT_TRUE(middle.ok);
     EXPECT_NEAR(middle.x, 8.5 / 2 * 300, mm); // the middle of the page
     EXPECT_NEAR(middle.y, 11.0 / 2 * 300, 400 * 0.3 / 2 + mm);
+}
+
+TEST_F(PrintTest, LabelsCloserThanADotPrintWhatCanBeToldApart) {
+    // A pitch of a thousandth of a centimetre on a sheet of 100,000 × 100,000 labels, as the
+    // settings may hold it: the page is printed with the labels it can tell apart (the layout's
+    // tests say which) instead of running out of memory.
+    StoreSheet(0, 1, 1);
+    SettingsStore s;
+    for (const char* key : {"HorzPitch", "VertPitch"})
+        ASSERT_TRUE(s.WriteInt("Print", key, 1));
+    for (const char* key : {"NumberAcross", "NumberDown"})
+        ASSERT_TRUE(s.WriteInt("Print", key, 100000));
+    view->m_bShowText = false;
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        MakePrinter(printer);
+        ASSERT_TRUE(view->PrintPage(printer));
+    }
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
+}
+
+TEST_F(PrintTest, LabelsSmallerThanADotPrintNothingAndSaySo) {
+    StoreSheet(0, 1, 1);
+    SettingsStore s;
+    for (const char* key : {"LabelWidth", "LabelHeight", "HorzPitch", "VertPitch"})
+        ASSERT_TRUE(s.WriteInt("Print", key, 1));
+    for (const char* key : {"NumberAcross", "NumberDown"})
+        ASSERT_TRUE(s.WriteInt("Print", key, 100000));
+    QPrinter printer(QPrinter::HighResolution);
+    MakePrinter(printer);
+    EXPECT_FALSE(view->PrintPage(printer));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0],
+              "The labels of the print settings are smaller than a dot of the printer, so "
+              "nothing was printed. Choose the label sheet again in the Print dialog.");
+    EXPECT_FALSE(QFile::exists(pdf)) << "no blank page";
 }

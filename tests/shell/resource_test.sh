@@ -73,4 +73,22 @@ expect "image of 60,000 characters at 3000 dpi" "pixels" -- \
 expect "export into a pipe with no reader" "not a regular file" -- \
     --export "$work/fifo.png"
 expect "printing a 1 GiB file" "Unexpected file format." -- -p "$work/huge.qmx"
+
+# A label sheet of 100,000 × 100,000 labels a hundredth of a millimetre apart and apart in size:
+# refused with its reason at once, before any print queue is asked.
+mkdir -p "$XDG_CONFIG_HOME/Halvern"
+cat >"$XDG_CONFIG_HOME/Halvern/Quillmark.conf" <<'CONF'
+[Print]
+UseLabel=1
+FullPage=0
+LabelWidth=1
+LabelHeight=1
+HorzPitch=1
+VertPitch=1
+TopMargin=0
+SideMargin=0
+NumberAcross=100000
+NumberDown=100000
+CONF
+expect "printing labels smaller than a dot" "smaller than a dot" -- -p "$work/small.qmx"
 exit $status

@@ -73,45 +73,25 @@ TEST_F(ViewTest, WheelAwayFromTheUserZoomsOut) {
     EXPECT_EQ(view->m_nZoom, 2);
 }
 
-TEST_F(ViewTest, SymbolIsCentredInEveryRotation) {
-    const QPoint centre(view->width() / 2, view->height() / 2);
+TEST_F(ViewTest, SymbolIsCentredInEveryRotationByWhatItDraws) {
+    const QPointF centre(view->width() / 2.0, view->height() / 2.0);
     const double pxPerMil = view->m_nZoom * view->logicalDpiX() / 1000.0;
-    for (bool text : {false, true}) {
-        view->m_bShowText = text;
-        const CSize size = view->GetSymbolSize();
-        const int h = app.GetDocument().m_pBarcode->GetBarHeightMils();
-        for (int rotation = 0; rotation < 4; ++rotation) {
-            view->m_nRotation = rotation;
-            const QRect ink = InkBox();
-            ASSERT_TRUE(ink.isValid());
-            const bool upright = rotation % 2 == 0;
-            // Across the bars: centred on the nominal width (Code 39 draws exactly it).
-            const double acrossCentre = upright ? (ink.left() + ink.right() + 1) / 2.0
-                                                : (ink.top() + ink.bottom() + 1) / 2.0;
-            EXPECT_NEAR(acrossCentre, upright ? centre.x() : centre.y(), 1.0) << rotation;
-            // Along the bars: the block of bars and text line is centred, so the bars' far
-            // edge from the text lies half the block height from the centre.
-            const double half = size.cy * pxPerMil / 2;
-            int farEdge = 0;
-            double expected = 0;
-            switch (rotation) {
-            case 0:
-                farEdge = ink.top(), expected = centre.y() - half;
-                break;
-            case 1:
-                farEdge = ink.left(), expected = centre.x() - half;
-                break;
-            case 2:
-                farEdge = ink.bottom() + 1, expected = centre.y() + half;
-                break;
-            default:
-                farEdge = ink.right() + 1, expected = centre.x() + half;
-                break;
-            }
-            EXPECT_NEAR(farEdge, expected, 1.0) << "rotation " << rotation << " text " << text;
-            if (!text) {
-                const int along = upright ? ink.height() : ink.width();
-                EXPECT_NEAR(along, h * pxPerMil, 1.0);
+    for (const char* symbology : {"Code 39", "EAN 13", "Code 128"}) {
+        app.GetMainFrame()->OnSymbologyChosen(symbology);
+        for (bool text : {false, true}) {
+            view->m_bShowText = text;
+            for (int rotation = 0; rotation < 4; ++rotation) {
+                view->m_nRotation = rotation;
+                const QRect ink = InkBox();
+                ASSERT_TRUE(ink.isValid());
+                const QPointF inkCentre((ink.left() + ink.right() + 1) / 2.0,
+                                        (ink.top() + ink.bottom() + 1) / 2.0);
+                EXPECT_NEAR(inkCentre.x(), centre.x(), 1.5) << symbology << rotation << text;
+                EXPECT_NEAR(inkCentre.y(), centre.y(), 1.5) << symbology << rotation << text;
+                // The size read-out is the size of what is drawn, in this rotation.
+                const CSize size = view->GetSymbolSize();
+                EXPECT_NEAR(ink.width(), size.cx * pxPerMil, 2.5) << symbology << rotation << text;
+                EXPECT_NEAR(ink.height(), size.cy * pxPerMil, 2.5) << symbology << rotation << text;
             }
         }
     }
@@ -119,24 +99,31 @@ TEST_F(ViewTest, SymbolIsCentredInEveryRotation) {
 
 TEST_F(ViewTest, SizeReadoutInInchesAndCentimetres) {
     auto& bc = *app.GetDocument().m_pBarcode;
-    bc.SetData("HALVERNX"); // 10 characters of 145 mils
+    bc.SetData("HALVERNX"); // 10 characters of 145 mils, the last without its gap of 10
     bc.m_nHeight = 1000;
     view->m_bShowText = false;
-    EXPECT_EQ(view->SizeReadout(), "1.45in x 1.00in");
+    EXPECT_EQ(view->SizeReadout(), "1.44in x 1.00in");
     SettingsStore().WriteInt("Options", "Unit", 1);
-    EXPECT_EQ(view->SizeReadout(), "3.68cm x 2.54cm");
+    EXPECT_EQ(view->SizeReadout(), "3.66cm x 2.54cm");
+    // The same at every zoom.
+    for (int zoom = 1; zoom <= 8; ++zoom) {
+        view->m_nZoom = zoom;
+        EXPECT_EQ(view->SizeReadout(), "3.66cm x 2.54cm") << zoom;
+    }
 
     view->m_bShowText = true; // the text line adds to the height
     EXPECT_GT(view->GetSymbolSize().cy, 1000);
 }
 
-TEST_F(ViewTest, PostnetReservesTheTextLine) {
+TEST_F(ViewTest, PostnetIsAsLargeAsItsBars) {
     app.GetMainFrame()->RouteCommand(cmd::kPostnet);
     view->m_bShowText = true;
     const CSize with = view->GetSymbolSize();
     view->m_bShowText = false;
     const CSize without = view->GetSymbolSize();
-    EXPECT_EQ(without.cy, 750);
-    EXPECT_GT(with.cy, without.cy);
-    EXPECT_EQ(with.cx, 47 * 7); // "HALVERN" leaves no digits: frame and check bars only
+    // It draws no text: its full bars' height, whatever the bar height and the text switch.
+    EXPECT_EQ(without, with);
+    EXPECT_EQ(without.cy, 125);
+    // "HALVERN" leaves no digits: frame and check bars only, seven bars of 20 with six spaces.
+    EXPECT_EQ(without.cx, 7 * 20 + 6 * 27);
 }
