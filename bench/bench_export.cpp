@@ -4,9 +4,10 @@
 #include "engine/code128.h"
 #include "output/emf_surface.h"
 #include "output/export.h"
-#include "output/image_encoders.h"
+#include "output/qimage_mono.h"
 #include "output/raster.h"
 #include "output/symbol_drawing.h"
+#include "render/image_encoders.h"
 
 #include <QGuiApplication>
 #include <QProcess>

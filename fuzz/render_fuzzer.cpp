@@ -1,18 +1,21 @@
 // Feeds arbitrary bytes to the ".qmx" loader and draws whatever it accepted the way every
-// output does: into a raster image encoded in each format, as a metafile and as an SVG picture,
-// in all four rotations, under one of a table of extreme settings and field values chosen by the
-// input. A damaged file must be refused, drawn or refused with a message, never crash, overflow
-// or run away.
+// output does: into a raster image encoded in each format, on the one-bit surface, as a metafile
+// and as an SVG picture, in all four rotations, under one of a table of extreme settings and field
+// values chosen by the input. A damaged file must be refused, drawn or refused with a message,
+// never crash, overflow or run away.
 
 #include "common/settings_store.h"
 #include "engine/barcode_file.h"
 #include "output/export.h"
-#include "output/image_encoders.h"
+#include "output/mono_raster.h"
+#include "output/qimage_mono.h"
 #include "output/raster.h"
+#include "render/image_encoders.h"
 
 #include <QGuiApplication>
 #include <QImage>
 
+#include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdint>
@@ -55,10 +58,13 @@ void Render(const CBarcode& barcode, int rotation, int dpi) {
     // Vector pictures stop at their size cap; both must come back whole or empty.
     (void)RecordMetafile(barcode, options).size();
     (void)RecordSvg(barcode, options).size();
-    const CSize size = MeasureSymbolAt(barcode, dpi, true);
-    const CImagePlan plan = PlanSymbolImage(size, dpi, rotation);
+    const CSymbolView view{rotation, true};
+    const CSize quietZones = barcode.GetQuietZones();
+    const int quiet = std::max(quietZones.cx, quietZones.cy);
+    const CImagePlan plan =
+        PlanSymbolImage(MeasureSymbolAt(barcode, dpi, view), quiet, rotation, dpi);
     if (!plan.Drawable() || plan.width * plan.height > kMaxDrawnPixels) return;
-    const QImage image = RenderSymbolImage(barcode, dpi, rotation, true, size);
+    const QImage image = RenderSymbolImage(barcode, dpi, view);
     if (image.isNull()) return;
     const MonoImage mono = MonoImageFromQImage(image);
     std::vector<std::uint8_t> out;
@@ -69,6 +75,14 @@ void Render(const CBarcode& barcode, int rotation, int dpi) {
     }
     out.clear();
     (void)EncodeJpeg(ToGreyscale(mono), dpi, out);
+
+    // The one-bit surface draws the same layout, measured by its own fonts. One font lookup
+    // serves every run.
+    static CFontLocator fonts;
+    const CImagePlan monoPlan =
+        PlanSymbolImage(MeasureSymbolMono(barcode, dpi, view, &fonts), quiet, rotation, dpi);
+    if (monoPlan.Drawable() && monoPlan.width * monoPlan.height <= kMaxDrawnPixels)
+        (void)RenderSymbolMono(barcode, dpi, view, &fonts);
 }
 
 } // namespace
@@ -77,6 +91,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static std::string dir = (std::filesystem::temp_directory_path() / "qmrender-XXXXXX").string();
     if (!mkdtemp(dir.data())) std::abort();
+    setenv("XDG_CACHE_HOME", dir.c_str(), 1); // the font lookup's cache
     for (std::size_t i = 0; i < std::size(kVariants); ++i) {
         const std::string config = dir + "/" + std::to_string(i);
         setenv("XDG_CONFIG_HOME", config.c_str(), 1);

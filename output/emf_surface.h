@@ -2,8 +2,8 @@
 // A drawing surface that records an enhanced metafile (EMF) of what is drawn on it: the vector
 // picture of the clipboard and of the "wmf" export.
 
-#include "output/mapped_surface.h"
 #include "output/vector_common.h"
+#include "render/mapped_surface.h"
 
 #include <cstdint>
 #include <optional>

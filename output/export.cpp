@@ -6,11 +6,12 @@
 #include "engine/barcode_file.h"
 #include "engine/primitives.h"
 #include "output/emf_surface.h"
-#include "output/image_encoders.h"
 #include "output/painter_surface.h"
+#include "output/qimage_mono.h"
 #include "output/raster.h"
 #include "output/svg_surface.h"
 #include "output/symbol_drawing.h"
+#include "render/image_encoders.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,7 +1,7 @@
 #pragma once
 // The drawing surface on a QPainter: screen, printer and raster images.
 
-#include "output/mapped_surface.h"
+#include "render/mapped_surface.h"
 
 #include <QFont>
 #include <QPainter>

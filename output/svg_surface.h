@@ -2,8 +2,8 @@
 // A drawing surface that records an SVG picture of what is drawn on it, at true size: the
 // vector picture the clipboard offers as image/svg+xml beside the metafile.
 
-#include "output/mapped_surface.h"
 #include "output/vector_common.h"
+#include "render/mapped_surface.h"
 
 #include <string>
 #include <system_error>

@@ -5,7 +5,7 @@
 
 #include "engine/barcode.h"
 #include "engine/extent.h"
-#include "output/mapped_surface.h"
+#include "render/mapped_surface.h"
 
 // How the symbol is shown: the display choices that are not part of the document.
 struct CSymbolView {

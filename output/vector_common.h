@@ -1,8 +1,9 @@
 #pragma once
 // What the vector recorders (the metafile and the SVG picture) share: the screen they are made
-// for, the area one bar covers, and text measured as the screen measures it.
+// for and text measured as the screen measures it. Where a bar lies is render/bar_geometry.h's.
 
 #include "engine/draw_surface.h"
+#include "render/bar_geometry.h"
 
 #include <QFont>
 #include <QString>
@@ -27,19 +28,6 @@ struct CReferenceScreen {
 // A vector picture stops recording beyond this size: no real symbol comes near it, and a
 // damaged document's megabytes of data would otherwise take gigabytes.
 inline constexpr std::size_t kMaxPictureBytes = std::size_t{64} << 20;
-
-// The one rounding rule for every edge on a device: half a pixel rounds up.
-int RoundEdge(double v);
-
-struct CLogicalRect {
-    double x0, y0, x1, y1; // x0 <= x1, y0 <= y1
-};
-
-// The area a flat-ended line of `penWidth` covers, as the screen draws a bar: the engine
-// offsets a bar by half its width (truncated) from the element's start, so for an odd width the
-// extra unit lies on the side the symbol advances to and the bar covers its element's span
-// exactly. Nothing for a zero-length line, a width below 1, or a slanted line.
-std::optional<CLogicalRect> BarArea(CPoint from, CPoint to, int penWidth);
 
 // The Qt font a device makes from a description: the em height in logical units at `scaleY`
 // device pixels per unit, rounded to whole pixels (0 asks for a default size), the weight, and

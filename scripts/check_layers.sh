@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Fails when a source file includes something above its own layer (the build's include paths
 # refuse these too; this also names the culprit and covers headers no target compiles):
-#   shell -> output -> engine -> common, shell -> labels -> ui -> common; common and engine have
-#   no Qt.
+#   shell -> output -> render -> engine -> common, shell -> labels -> ui -> common; common, engine
+#   and render have no Qt.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -10,11 +10,13 @@ cd "$root"
 declare -A allowed=(
     [common]="common"
     [engine]="common engine"
-    [output]="common engine output"
+    [render]="common engine render"
+    [output]="common engine render output"
     [ui]="common ui"
     [labels]="common ui labels"
-    [shell]="common engine output ui labels shell"
+    [shell]="common engine render output ui labels shell"
 )
+no_qt=" common engine render "
 status=0
 for layer in "${!allowed[@]}"; do
     [[ -d $layer ]] || continue
@@ -22,7 +24,7 @@ for layer in "${!allowed[@]}"; do
         file=${line%%:*}
         target=$(sed -E 's/.*#include[[:space:]]*[<"]([^>"]+)[>"].*/\1/' <<<"${line#*:}")
         top=${target%%/*}
-        if [[ $top == Q* || $target == Q* ]] && [[ $layer == common || $layer == engine ]]; then
+        if [[ $top == Q* || $target == Q* ]] && [[ $no_qt == *" $layer "* ]]; then
             echo "$file: $layer/ must not use Qt ($target)"
             status=1
         fi

@@ -2,7 +2,7 @@
 
 #include "common/file_errors.h"
 #include "output/export.h"
-#include "output/image_encoders.h"
+#include "render/image_encoders.h"
 
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 // CQuillmarkView: the symbol at its true printed size times the zoom, centred and turned.
 
 #include "output/export.h"
-#include "output/mapped_surface.h"
+#include "render/mapped_surface.h"
 #include "shell/printing.h"
 #include "shell/view.h"
 

@@ -1,8 +1,9 @@
 // The image files of the export, read back by an independent reader (ImageMagick) and by a
 // real barcode reader, and the ways writing them can fail.
 #include "engine/barcode.h"
-#include "output/image_encoders.h"
+#include "output/qimage_mono.h"
 #include "output/raster.h"
+#include "render/image_encoders.h"
 #include "tests/support/barcode_helpers.h"
 #include "tests/support/run_command.h"
 #include "tests/support/scan.h"
@@ -277,6 +278,13 @@ TEST(EncoderInput, QImageColourTableDecidesBlackAndWhite) {
     ASSERT_EQ(grey.pixels.size(), 10u);
     EXPECT_EQ(grey.pixels[3], 255);
     EXPECT_EQ(grey.pixels[4], 0);
+
+    // And back: white stays white, as a QImage reads it.
+    const QImage back = QImageFromMonoImage(normal);
+    ASSERT_EQ(back.size(), QSize(10, 1));
+    for (int x = 0; x < 10; ++x)
+        EXPECT_EQ(qGray(back.pixel(x, 0)) >= 128, x == 3) << x;
+    EXPECT_TRUE(QImageFromMonoImage(MonoImage{}).isNull());
 }
 
 TEST_F(EncoderTest, FailedWritesReportTheCauseAndLeaveNothingBehind) {

@@ -1,5 +1,6 @@
 #pragma once
-// Gives a test its own $XDG_CONFIG_HOME and $XDG_DATA_HOME so no test touches the real home.
+// Gives a test its own $XDG_CONFIG_HOME, $XDG_DATA_HOME and $XDG_CACHE_HOME so no test touches
+// the real home.
 
 #include <cstdlib>
 #include <filesystem>
@@ -16,12 +17,15 @@ public:
         m_root = tmpl;
         Save("XDG_CONFIG_HOME", m_savedConfig);
         Save("XDG_DATA_HOME", m_savedData);
+        Save("XDG_CACHE_HOME", m_savedCache);
         setenv("XDG_CONFIG_HOME", ConfigHome().c_str(), 1);
         setenv("XDG_DATA_HOME", DataHome().c_str(), 1);
+        setenv("XDG_CACHE_HOME", CacheHome().c_str(), 1);
     }
     ~TempEnv() {
         Restore("XDG_CONFIG_HOME", m_savedConfig);
         Restore("XDG_DATA_HOME", m_savedData);
+        Restore("XDG_CACHE_HOME", m_savedCache);
         std::error_code ec;
         // Tests may leave read-only files or directories behind; make them removable first.
         for (auto it = std::filesystem::recursive_directory_iterator(m_root, ec);
@@ -36,6 +40,7 @@ public:
     std::filesystem::path Root() const { return m_root; }
     std::filesystem::path ConfigHome() const { return m_root / "config"; }
     std::filesystem::path DataHome() const { return m_root / "data"; }
+    std::filesystem::path CacheHome() const { return m_root / "cache"; }
     std::filesystem::path SettingsFile() const {
         return ConfigHome() / "Halvern" / "Quillmark.conf";
     }
@@ -54,4 +59,5 @@ private:
     std::filesystem::path m_root;
     std::optional<std::string> m_savedConfig;
     std::optional<std::string> m_savedData;
+    std::optional<std::string> m_savedCache;
 };

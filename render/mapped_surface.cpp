@@ -1,4 +1,4 @@
-#include "output/mapped_surface.h"
+#include "render/mapped_surface.h"
 
 // A zero window extent has no meaningful mapping; it maps everything onto the viewport origin
 // instead of dividing by zero.

@@ -9,8 +9,6 @@
 #include <type_traits>
 #include <vector>
 
-class QImage;
-
 // One bit per pixel: rows of Stride() bytes, the leftmost pixel in the most significant bit,
 // 0 black and 1 white. Bits past the width in a row's last byte are ignored.
 struct MonoImage {
@@ -37,10 +35,6 @@ struct GreyscaleImage {
 
 // Black 0, white 255: the form the JPEG export hands to its encoder.
 GreyscaleImage ToGreyscale(const MonoImage& image);
-
-// A black-and-white QImage (RenderSymbolImage's Format_Mono, or any format: each pixel counts
-// as white when its grey level is at least 128, whatever the colour table says).
-MonoImage MonoImageFromQImage(const QImage& image);
 
 enum class ImageFileType { Bmp, Gif, Jpeg, Pcx, Png, Tiff };
 

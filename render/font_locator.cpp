@@ -1,0 +1,326 @@
+#include "render/font_locator.h"
+
+#include "common/atomic_file.h"
+#include "common/file_io.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kCacheHeader = "quillmark font cache 1";
+constexpr std::size_t kMaxCacheFileBytes = 64 * 1024;
+
+// FNV-1a, 64 bits: a digest for change detection, not for security.
+struct Digest {
+    std::uint64_t value = 14695981039346656037ull;
+    void Add(std::string_view bytes) {
+        for (unsigned char c : bytes) {
+            value ^= c;
+            value *= 1099511628211ull;
+        }
+    }
+};
+
+std::string Hex(std::uint64_t v) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string s(16, '0');
+    for (int i = 15; i >= 0; --i, v >>= 4)
+        s[static_cast<std::size_t>(i)] = kDigits[v & 15];
+    return s;
+}
+
+// Arbitrary bytes (a family or a path may hold a line break) as hexadecimal digits.
+std::string HexBytes(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string s;
+    s.reserve(bytes.size() * 2);
+    for (unsigned char c : bytes) {
+        s.push_back(kDigits[c >> 4]);
+        s.push_back(kDigits[c & 15]);
+    }
+    return s;
+}
+
+std::optional<std::string> FromHexBytes(std::string_view hex) {
+    if (hex.size() % 2 != 0) return std::nullopt;
+    std::string s;
+    s.reserve(hex.size() / 2);
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        unsigned value = 0;
+        const auto [end, ec] = std::from_chars(hex.data() + i, hex.data() + i + 2, value, 16);
+        if (ec != std::errc() || end != hex.data() + i + 2) return std::nullopt;
+        s.push_back(static_cast<char>(value));
+    }
+    return s;
+}
+
+template <typename T> std::optional<T> Number(std::string_view text) {
+    T value{};
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+// An environment variable naming a base folder counts only when absolute, as the XDG rules say.
+fs::path BaseFolder(const char* variable, const char* underHome) {
+    const std::string v = Env(variable);
+    if (!v.empty() && v.front() == '/') return v;
+    const std::string home = Env("HOME");
+    if (home.empty()) return {};
+    return fs::path(home) / underHome;
+}
+
+// A file's identity for change detection: its size and modification time, or that it is missing.
+struct FileStamp {
+    bool exists = false;
+    std::int64_t size = 0;
+    std::int64_t seconds = 0;
+    std::int64_t nanoseconds = 0;
+    bool folder = false;
+};
+
+FileStamp Stamp(const fs::path& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return {};
+    return {true, static_cast<std::int64_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtim.tv_sec),
+            static_cast<std::int64_t>(st.st_mtim.tv_nsec), S_ISDIR(st.st_mode)};
+}
+
+void AddStamp(Digest& digest, const fs::path& path) {
+    const FileStamp s = Stamp(path);
+    digest.Add(path.native());
+    digest.Add(std::string_view("\0", 1));
+    if (s.exists)
+        digest.Add(std::to_string(s.size) + ' ' + std::to_string(s.seconds) + '.' +
+                   std::to_string(s.nanoseconds) + (s.folder ? " d" : " f"));
+    digest.Add("\n");
+}
+
+// The folder and, sorted, every entry directly in it: a file edited in place changes its own
+// time only, not its folder's.
+void AddFolder(Digest& digest, const fs::path& folder, bool entriesToo) {
+    AddStamp(digest, folder);
+    if (!entriesToo) return;
+    std::vector<fs::path> entries;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        entries.push_back(it->path());
+    std::sort(entries.begin(), entries.end());
+    for (const fs::path& p : entries)
+        AddStamp(digest, p);
+}
+
+} // namespace
+
+std::uint64_t FontconfigFingerprint() {
+    Digest digest;
+    for (const char* name : {"FONTCONFIG_FILE", "FONTCONFIG_PATH", "FONTCONFIG_SYSROOT", "HOME",
+                             "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
+        digest.Add(name);
+        digest.Add("=" + Env(name) + "\n");
+    }
+    // The configuration: the main file and every folder fontconfig looks for one in, with the
+    // conf.d folders whose files the main file includes.
+    std::vector<fs::path> configFolders;
+    const std::string configPath = Env("FONTCONFIG_PATH");
+    for (std::size_t start = 0; start <= configPath.size();) {
+        const std::size_t colon = std::min(configPath.find(':', start), configPath.size());
+        if (colon > start) configFolders.emplace_back(configPath.substr(start, colon - start));
+        start = colon + 1;
+    }
+    configFolders.emplace_back("/etc/fonts");
+    const std::string configFile = Env("FONTCONFIG_FILE");
+    if (!configFile.empty()) AddStamp(digest, configFile);
+    for (const fs::path& folder : configFolders) {
+        AddStamp(digest, folder);
+        AddStamp(digest, folder / "fonts.conf");
+        AddFolder(digest, folder / "conf.d", true);
+    }
+    const fs::path userConfig = BaseFolder("XDG_CONFIG_HOME", ".config") / "fontconfig";
+    AddStamp(digest, userConfig / "fonts.conf");
+    AddFolder(digest, userConfig / "conf.d", true);
+    const std::string home = Env("HOME");
+    if (!home.empty()) {
+        AddStamp(digest, fs::path(home) / ".fonts.conf");
+        AddFolder(digest, fs::path(home) / ".fonts.conf.d", true);
+    }
+    // The fonts: a package adds its own folder inside one of these, and fc-cache rewrites the
+    // caches.
+    std::vector<fs::path> fontFolders = {"/usr/share/fonts", "/usr/local/share/fonts",
+                                         BaseFolder("XDG_DATA_HOME", ".local/share") / "fonts"};
+    if (!home.empty()) fontFolders.push_back(fs::path(home) / ".fonts");
+    for (const fs::path& folder : fontFolders)
+        AddFolder(digest, folder, true);
+    AddStamp(digest, "/var/cache/fontconfig");
+    AddStamp(digest, BaseFolder("XDG_CACHE_HOME", ".cache") / "fontconfig");
+    return digest.value;
+}
+
+std::filesystem::path DefaultFontCacheFolder() {
+    const fs::path base = BaseFolder("XDG_CACHE_HOME", ".cache");
+    if (base.empty()) return {};
+    return base / "Halvern" / "Quillmark" / "fonts";
+}
+
+std::optional<CFontFile> ResolveThroughFontconfig(const std::string& family, bool bold) {
+    // A configuration of its own, released after the match, so that a lookup leaves no
+    // fontconfig state behind (whoever else in the process uses fontconfig keeps its own).
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    if (!config) return std::nullopt;
+    FcPattern* pattern = FcPatternCreate();
+    if (!pattern) {
+        FcConfigDestroy(config);
+        return std::nullopt;
+    }
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    std::optional<CFontFile> found;
+    if (FcConfigSubstitute(config, pattern, FcMatchPattern)) {
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        if (FcPattern* match = FcFontMatch(config, pattern, &result)) {
+            FcChar8* file = nullptr;
+            if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file && *file) {
+                CFontFile f;
+                f.path = reinterpret_cast<const char*>(file);
+                int index = 0;
+                if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch)
+                    f.index = std::max(index, 0);
+                // The configuration says whether to thicken a regular face for bold; where it
+                // says nothing, a face lighter than demibold is thickened.
+                FcBool embolden = FcFalse;
+                int weight = FC_WEIGHT_REGULAR;
+                if (FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden) == FcResultMatch)
+                    f.embolden = bold && embolden;
+                else if (FcPatternGetInteger(match, FC_WEIGHT, 0, &weight) == FcResultMatch)
+                    f.embolden = bold && weight < FC_WEIGHT_DEMIBOLD;
+                found = std::move(f);
+            }
+            FcPatternDestroy(match);
+        }
+    }
+    FcPatternDestroy(pattern);
+    FcConfigDestroy(config);
+    return found;
+}
+
+CFontLocator::CFontLocator()
+    : CFontLocator(DefaultFontCacheFolder(), ResolveThroughFontconfig, FontconfigFingerprint) {}
+
+CFontLocator::CFontLocator(std::filesystem::path cacheFolder, FontResolver resolver,
+                           std::function<std::uint64_t()> fingerprint)
+    : m_folder(std::move(cacheFolder)), m_resolver(std::move(resolver)),
+      m_fingerprintOf(std::move(fingerprint)) {}
+
+std::uint64_t CFontLocator::Fingerprint() {
+    if (!m_fingerprint) m_fingerprint = m_fingerprintOf ? m_fingerprintOf() : 0;
+    return *m_fingerprint;
+}
+
+std::filesystem::path CFontLocator::CacheFile(const std::string& family, bool bold) const {
+    if (m_folder.empty()) return {};
+    Digest digest;
+    digest.Add(family);
+    digest.Add(bold ? "\nbold" : "\nregular");
+    return m_folder / (Hex(digest.value) + ".font");
+}
+
+std::optional<CFontFile> CFontLocator::Find(const std::string& family, bool bold) {
+    const auto key = std::make_pair(family, bold);
+    if (const auto it = m_found.find(key); it != m_found.end()) return it->second;
+    std::optional<CFontFile> file = ReadCache(family, bold);
+    if (!file && m_resolver) {
+        file = m_resolver(family, bold);
+        // Resolving may have changed what the fingerprint covers (fontconfig writes its own
+        // caches on a first run): the answer is stored under the state that follows it.
+        m_fingerprint.reset();
+        if (file) WriteCache(family, bold, *file);
+    }
+    m_found.emplace(key, file);
+    return file;
+}
+
+namespace {
+
+// The cache file's text, last line a digest of the lines before it.
+std::string CacheText(std::uint64_t fingerprint, const std::string& family, bool bold,
+                      const CFontFile& file, const FileStamp& stamp) {
+    std::string text = std::string(kCacheHeader) + "\n";
+    text += "fingerprint " + Hex(fingerprint) + "\n";
+    text += "family " + HexBytes(family) + "\n";
+    text += std::string("bold ") + (bold ? "1" : "0") + "\n";
+    text += "file " + HexBytes(file.path) + "\n";
+    text += "index " + std::to_string(file.index) + "\n";
+    text += std::string("embolden ") + (file.embolden ? "1" : "0") + "\n";
+    text += "size " + std::to_string(stamp.size) + "\n";
+    text +=
+        "mtime " + std::to_string(stamp.seconds) + " " + std::to_string(stamp.nanoseconds) + "\n";
+    Digest digest;
+    digest.Add(text);
+    return text + "check " + Hex(digest.value) + "\n";
+}
+
+} // namespace
+
+std::optional<CFontFile> CFontLocator::ReadCache(const std::string& family, bool bold) {
+    const fs::path path = CacheFile(family, bold);
+    if (path.empty()) return std::nullopt;
+    std::vector<std::uint8_t> bytes;
+    if (ReadWholeFile(path.string(), bytes, kMaxCacheFileBytes)) return std::nullopt;
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+
+    // Take the fields that name the file, then rebuild the whole text from them and from what
+    // holds now: any difference (another fingerprint, family or font file, a damaged digest)
+    // makes the file unusable.
+    std::map<std::string_view, std::string_view> fields;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) return std::nullopt;
+        const std::string_view line = text.substr(start, end - start);
+        if (const std::size_t space = line.find(' '); space != std::string_view::npos)
+            fields.emplace(line.substr(0, space), line.substr(space + 1));
+        start = end + 1;
+    }
+    const std::optional<std::string> filePath = FromHexBytes(fields["file"]);
+    const auto index = Number<int>(fields["index"]);
+    if (!filePath || filePath->empty() || filePath->front() != '/' || !index || *index < 0)
+        return std::nullopt;
+    CFontFile file{*filePath, *index, fields["embolden"] == "1"};
+    // The font file must be the one that was found: same size, same modification time.
+    const FileStamp stamp = Stamp(file.path);
+    if (!stamp.exists || stamp.folder) return std::nullopt;
+    if (CacheText(Fingerprint(), family, bold, file, stamp) != text) return std::nullopt;
+    return file;
+}
+
+void CFontLocator::WriteCache(const std::string& family, bool bold, const CFontFile& file) {
+    const fs::path path = CacheFile(family, bold);
+    const FileStamp stamp = Stamp(file.path);
+    if (path.empty() || !stamp.exists || stamp.folder) return;
+    std::error_code ec;
+    fs::create_directories(m_folder, ec);
+    if (ec) return;
+    AtomicWriteOptions options;
+    options.sync = false; // a cache file lost to a crash is only looked up again
+    (void)WriteFileAtomically(
+        path.string(), AsBytes(CacheText(Fingerprint(), family, bold, file, stamp)), options);
+}
