@@ -6,7 +6,7 @@
 #include "output/export.h"
 #include "output/qimage_mono.h"
 #include "output/raster.h"
-#include "output/symbol_drawing.h"
+#include "render/symbol_drawing.h"
 #include "render/image_encoders.h"
 
 #include <QGuiApplication>

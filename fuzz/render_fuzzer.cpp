@@ -7,7 +7,7 @@
 #include "common/settings_store.h"
 #include "engine/barcode_file.h"
 #include "output/export.h"
-#include "output/mono_raster.h"
+#include "render/raster_image.h"
 #include "output/qimage_mono.h"
 #include "output/raster.h"
 #include "render/image_encoders.h"

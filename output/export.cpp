@@ -10,8 +10,8 @@
 #include "output/qimage_mono.h"
 #include "output/raster.h"
 #include "output/svg_surface.h"
-#include "output/symbol_drawing.h"
 #include "render/image_encoders.h"
+#include "render/symbol_drawing.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -24,30 +24,6 @@
 #include <cmath>
 
 namespace {
-
-class ExportCategory : public std::error_category {
-public:
-    const char* name() const noexcept override { return "export"; }
-    std::string message(int e) const override {
-        switch (static_cast<ExportError>(e)) {
-        case ExportError::MetafileNotWritten:
-            return "the metafile could not be written";
-        case ExportError::PictureTooLarge:
-            return "the picture would be too large";
-        case ExportError::UnknownFormat:
-            return "no format is written under this extension";
-        case ExportError::PdfNotMade:
-            return "the PDF page could not be drawn";
-        case ExportError::ImageTooLarge:
-            return "the image would be too large";
-        case ExportError::ImageEmpty:
-            return "the image would have no pixels";
-        case ExportError::ImageNotMade:
-            return "no memory for the image";
-        }
-        return "export failed";
-    }
-};
 
 // The vector pictures are drawn at true size (1000 units to the inch on the reference device),
 // the symbol's marks from the device's origin onwards, so readers find the picture where its
@@ -63,16 +39,6 @@ void DrawPicture(const CBarcode& barcode, CMappedSurface& surface, const CExport
     surface.SetViewportOrg(
         {half(marks.Width(), options.screen.dpiX), half(marks.Height(), options.screen.dpiY)});
     DrawSymbolCentred(barcode, surface, options.view);
-}
-
-std::string LowerExtension(std::string_view path) {
-    std::string ext = FileExtension(path);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    // The long spellings name the same formats.
-    if (ext == "jpeg") return "jpg";
-    if (ext == "tiff") return "tif";
-    return ext;
 }
 
 // One PDF page as large as the raster image would be at 1000 dpi (the symbol with its quiet
@@ -118,18 +84,8 @@ int ExportResolution() {
     return r > 0 ? std::max(r, 10) : CReferenceScreen::Primary().dpiX;
 }
 
-bool IsRasterExtension(std::string_view path) {
-    const std::string ext = LowerExtension(path);
-    return ext != "qmx" && ext != "wmf" && ext != "emf" && ext != "svg" && ext != "pdf";
-}
-
 bool FileExtensionIs(std::string_view path, std::string_view lowerExtension) {
-    return LowerExtension(path) == lowerExtension;
-}
-
-std::error_code make_error_code(ExportError e) {
-    static const ExportCategory category;
-    return {static_cast<int>(e), category};
+    return ExportExtension(path) == lowerExtension;
 }
 
 CSize SymbolPaperSize(const CBarcode& barcode, const CSymbolView& view) {
@@ -151,9 +107,9 @@ std::string RecordSvg(const CBarcode& barcode, const CExportOptions& options) {
 CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
                            const CExportOptions& options) {
     CExportResult result;
-    const std::string ext = LowerExtension(path);
-    if (ext == "qmx") {
-        result.error = WriteFileAtomically(path, StoreBarcode(&barcode));
+    const std::string ext = ExportExtension(path);
+    if (options.strictExtension && !IsKnownExportExtension(path)) {
+        result.error = ExportError::UnknownFormat;
         return result;
     }
     if (ext == "svg") {
@@ -167,12 +123,6 @@ CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
             result.error = ExportError::PdfNotMade;
         return result;
     }
-    if (options.strictExtension &&
-        std::find(std::begin(kExportExtensions), std::end(kExportExtensions), ext) ==
-            std::end(kExportExtensions)) {
-        result.error = ExportError::UnknownFormat;
-        return result;
-    }
     if (ext == "wmf" || ext == "emf") {
         const std::vector<std::uint8_t> bytes = RecordMetafile(barcode, options);
         if (bytes.empty())
@@ -181,29 +131,5 @@ CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
             result.error = ExportError::MetafileNotWritten;
         return result;
     }
-    const CSize quiet = barcode.GetQuietZones();
-    const CImagePlan plan =
-        PlanSymbolImage(MeasureSymbolAt(barcode, options.dpi, options.view),
-                        std::max(quiet.cx, quiet.cy), options.view.rotation, options.dpi);
-    result.imageWidth = plan.width;
-    result.imageHeight = plan.height;
-    if (plan.width <= 0 || plan.height <= 0) {
-        result.error = ExportError::ImageEmpty;
-        return result;
-    }
-    if (!plan.Drawable()) {
-        result.error = ExportError::ImageTooLarge;
-        return result;
-    }
-    const QImage image = RenderSymbolImage(barcode, options.dpi, options.view);
-    if (image.isNull()) {
-        result.error = ExportError::ImageNotMade;
-        return result;
-    }
-    const MonoImage mono = MonoImageFromQImage(image);
-    const ImageFileType type = ImageFileTypeForExtension(ext);
-    result.error = type == ImageFileType::Jpeg
-                       ? WriteImageFile(path, ToGreyscale(mono), options.dpi)
-                       : WriteImageFile(path, type, mono, options.dpi);
-    return result;
+    return ExportImageOrDocument(barcode, path, options.view, options.dpi);
 }

@@ -3,8 +3,9 @@
 // chosen by the file's extension. The window's Export and the command line both come here.
 
 #include "engine/barcode.h"
-#include "output/symbol_drawing.h"
 #include "output/vector_common.h"
+#include "render/export_files.h"
+#include "render/symbol_drawing.h"
 
 #include <cstdint>
 #include <optional>
@@ -26,9 +27,6 @@ struct CExportOptions {
 // The resolution of raster exports: "Options"/"CopyResolution", or the screen's when it is 0.
 int ExportResolution();
 
-// Whether `path` names a raster image (no document and no vector picture).
-bool IsRasterExtension(std::string_view path);
-
 // Whether the extension of `path` is `lowerExtension`, letter case ignored.
 bool FileExtensionIs(std::string_view path, std::string_view lowerExtension);
 
@@ -41,36 +39,8 @@ CSize SymbolPaperSize(const CBarcode& barcode, const CSymbolView& view);
 std::vector<std::uint8_t> RecordMetafile(const CBarcode& barcode, const CExportOptions& options);
 std::string RecordSvg(const CBarcode& barcode, const CExportOptions& options);
 
-enum class ExportError {
-    MetafileNotWritten = 1, // the metafile could not be written
-    PictureTooLarge,        // the vector picture would pass kMaxPictureBytes
-    UnknownFormat,          // an extension the program writes nothing for
-    PdfNotMade,             // the PDF page could not be drawn
-    ImageTooLarge,          // the raster image would have more than kMaxImagePixels
-    ImageEmpty,             // the raster image would have no pixels
-    ImageNotMade,           // no memory for the raster image
-};
-namespace std {
-template <> struct is_error_code_enum<ExportError> : true_type {};
-} // namespace std
-std::error_code make_error_code(ExportError e);
-
-struct CExportResult {
-    // File-system failures in the generic category with errno's value, the encoders' in
-    // ImageEncodeCategory(), the rest as ExportError.
-    std::error_code error;
-    // A raster image's width and height in pixels as planned, for the messages.
-    std::int64_t imageWidth = 0, imageHeight = 0;
-    explicit operator bool() const { return !error; }
-};
-
-// The extensions ExportSymbol writes, as the command line lists them.
-inline constexpr const char* kExportExtensions[] = {"wmf", "emf", "svg", "pdf", "bmp", "gif",
-                                                    "tif", "png", "pcx", "jpg", "qmx"};
-
-// Writes `path` by its extension (letter case ignored): "qmx" the document's bytes, "wmf" and
-// "emf" the metafile, "svg" the SVG picture, "pdf" one PDF page the size of the symbol with its
-// quiet zones (vector bars, the font embedded), "jpeg" and "tiff" as "jpg" and "tif", every
-// other extension a raster image (see ImageFileTypeForExtension).
+// Writes `path` by its extension (letter case ignored): "wmf" and "emf" the metafile, "svg" the
+// SVG picture, "pdf" one PDF page the size of the symbol with its quiet zones (vector bars, the
+// font embedded), and everything else as ExportImageOrDocument writes it.
 CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
                            const CExportOptions& options);

@@ -1,7 +1,7 @@
 #include "output/print_page.h"
 
 #include "output/painter_surface.h"
-#include "output/symbol_drawing.h"
+#include "render/symbol_drawing.h"
 
 #include <QPainter>
 

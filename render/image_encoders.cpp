@@ -517,14 +517,15 @@ std::error_code EncodeImage(ImageFileType type, const MonoImage& image, int dpi,
 }
 
 std::error_code WriteImageFile(const std::string& path, ImageFileType type, const MonoImage& image,
-                               int dpi) {
+                               int dpi, const AtomicWriteOptions& options) {
     std::vector<std::uint8_t> bytes;
     if (auto ec = EncodeImage(type, image, dpi, bytes)) return ec;
-    return WriteFileAtomically(path, bytes);
+    return WriteFileAtomically(path, bytes, options);
 }
 
-std::error_code WriteImageFile(const std::string& path, const GreyscaleImage& image, int dpi) {
+std::error_code WriteImageFile(const std::string& path, const GreyscaleImage& image, int dpi,
+                               const AtomicWriteOptions& options) {
     std::vector<std::uint8_t> bytes;
     if (auto ec = EncodeJpeg(image, dpi, bytes)) return ec;
-    return WriteFileAtomically(path, bytes);
+    return WriteFileAtomically(path, bytes, options);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Writers of the raster image files the export produces: BMP, GIF, JPEG, PCX, PNG and TIFF.
 
+#include "common/atomic_file.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -75,5 +77,6 @@ std::error_code EncodeJpeg(const GreyscaleImage& image, int dpi, std::vector<std
 // a failure leaves the target as it was and no temporary file behind. File-system errors come
 // in the generic category with errno's value; encoding errors in ImageEncodeCategory().
 std::error_code WriteImageFile(const std::string& path, ImageFileType type, const MonoImage& image,
-                               int dpi);
-std::error_code WriteImageFile(const std::string& path, const GreyscaleImage& image, int dpi);
+                               int dpi, const AtomicWriteOptions& options = {});
+std::error_code WriteImageFile(const std::string& path, const GreyscaleImage& image, int dpi,
+                               const AtomicWriteOptions& options = {});

@@ -78,7 +78,7 @@ int RunCommandLineExport(const CCommandLineInfo& info) {
     options.strictExtension = true;
     const std::string output = Absolute(info.output);
     // A raster image whose module cannot be drawn well is made all the same, with a warning.
-    if (IsRasterExtension(output))
+    if (!IsVectorExtension(output))
         if (const std::string warning = engine::ModuleWarning(options.dpi); !warning.empty())
             std::fprintf(stderr, "quillmark: %s\n", warning.c_str());
     if (const CExportResult result = ExportSymbol(bc, output, options); !result) {

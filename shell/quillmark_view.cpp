@@ -4,7 +4,7 @@
 #include "common/settings_keys.h"
 #include "labels/print_label_dialog.h"
 #include "output/painter_surface.h"
-#include "output/symbol_drawing.h"
+#include "render/symbol_drawing.h"
 #include "shell/command_ids.h"
 #include "shell/file_dialog.h"
 #include "shell/file_errors.h"

@@ -1,14 +1,14 @@
-// The one-bit surface held against the painter's raster (RenderSymbolImage): drawn as lines,
-// as the painter draws them, the bars fall on the same pixels, and text lands where the painter
-// puts it.
+// The one-bit surface held against the painter's raster (the printer's and the screen's
+// surface, drawn into an image): the bars fall on the same pixels, and text lands where the
+// painter puts it.
 #include "engine/primitives.h"
 #include "engine/symbologies.h"
 #include "output/painter_surface.h"
 #include "output/qimage_mono.h"
 #include "output/raster.h"
-#include "output/symbol_drawing.h"
 #include "render/bar_geometry.h"
 #include "render/mono_surface.h"
+#include "render/symbol_drawing.h"
 #include "tests/support/barcode_helpers.h"
 #include "tests/support/settings_fixture.h"
 
@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -54,6 +55,27 @@ int Differences(const MonoImage& a, const MonoImage& b,
     return n;
 }
 
+// The symbol drawn by the painter on its grid into an image of the one-bit path's plan, centred
+// by the painter's own measure, as printing draws it.
+MonoImage PaintedRaster(const CBarcode& bc, int dpi, const CSymbolView& view) {
+    const CSize quiet = bc.GetQuietZones();
+    const CImagePlan plan = PlanSymbolImage(MeasureSymbolAt(bc, dpi, view),
+                                            std::max(quiet.cx, quiet.cy), view.rotation, dpi);
+    QImage grey(static_cast<int>(plan.width), static_cast<int>(plan.height),
+                QImage::Format_Grayscale8);
+    grey.fill(Qt::white);
+    {
+        QPainter painter(&grey);
+        CPainterSurface surface(painter);
+        surface.SetDeviceGrid(true);
+        surface.SetWindowExt({1000, 1000});
+        surface.SetViewportExt({dpi, dpi});
+        surface.SetViewportOrg({grey.width() / 2, grey.height() / 2});
+        DrawSymbolCentred(bc, surface, view);
+    }
+    return MonoImageFromQImage(grey);
+}
+
 } // namespace
 
 class MonoRasterTest : public SettingsTest, public ::testing::WithParamInterface<int> {};
@@ -71,7 +93,7 @@ TEST_P(MonoRasterTest, LinesFallOnThePaintersPixelsInEveryRotation) {
                 SCOPED_TRACE(std::string(info.cls->m_lpszClassName) + " rotation " +
                              std::to_string(rotation) + (showText ? " text" : ""));
                 const CSymbolView view{rotation, showText};
-                const MonoImage painted = MonoImageFromQImage(RenderSymbolImage(*bc, dpi, view));
+                const MonoImage painted = PaintedRaster(*bc, dpi, view);
                 ASSERT_GT(painted.width, 0);
                 // The painter's image, mapping and start point (the centre of what it measured),
                 // the one-bit surface drawing as DrawSymbolCentred draws.

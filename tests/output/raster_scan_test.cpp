@@ -3,9 +3,9 @@
 // resolutions, and drawn on the one-bit surface at three.
 #include "engine/barcode.h"
 #include "engine/symbologies.h"
-#include "output/mono_raster.h"
 #include "output/qimage_mono.h"
 #include "output/raster.h"
+#include "render/raster_image.h"
 #include "tests/support/barcode_helpers.h"
 #include "tests/support/image_scan.h"
 #include "tests/support/settings_fixture.h"

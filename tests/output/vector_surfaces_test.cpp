@@ -5,7 +5,7 @@
 #include "output/emf_surface.h"
 #include "output/painter_surface.h"
 #include "output/svg_surface.h"
-#include "output/symbol_drawing.h"
+#include "render/symbol_drawing.h"
 #include "tests/support/image_scan.h"
 #include "tests/support/recording_surface.h"
 #include "tests/support/run_command.h"

@@ -277,3 +277,35 @@ TEST_F(ExportTest, TheDialogGivesATypedNameTheChosenTypesExtension) {
     EXPECT_EQ(dialog.selectedFiles().front(), Path("label.png"));
     EXPECT_EQ(FirstExtension("All Files (*)"), "");
 }
+
+// The window's Export and the command line take the one raster path: the same document,
+// settings and resolution give the same file, byte for byte.
+TEST_F(ExportTest, WindowAndCommandLineWriteTheSameImages) {
+    CBarcode& bc = *app.GetDocument().m_pBarcode;
+    bc.SetData("SAME-FILE");
+    ASSERT_TRUE(view->ExportToFile(Path("doc.qmx")));
+    for (const char* ext : {"png", "bmp", "gif", "tif", "pcx", "jpg", "qmx"})
+        for (const int rotation : {0, 3})
+            for (const bool text : {true, false}) {
+                SCOPED_TRACE(std::string(ext) + " rotation " + std::to_string(rotation) +
+                             (text ? " text" : ""));
+                view->m_nRotation = rotation;
+                view->m_bShowText = text;
+                const QString window = Path(QString("w.") + ext);
+                const QString cli = Path(QString("c.") + ext);
+                ASSERT_TRUE(view->ExportToFile(window, 203));
+                QProcess p;
+                QStringList args = {"--export", cli,          Path("doc.qmx"),          "--dpi",
+                                    "203",      "--rotation", QString::number(rotation)};
+                if (!text) args << "--no-text";
+                QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+                e.insert("ASAN_OPTIONS", "detect_leaks=0");
+                p.setProcessEnvironment(e);
+                p.start(QStringLiteral(QM_QUILLMARK_EXE), args);
+                ASSERT_TRUE(p.waitForFinished(60000));
+                ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+                QFile a(window), b(cli);
+                ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+                EXPECT_TRUE(a.readAll() == b.readAll());
+            }
+}

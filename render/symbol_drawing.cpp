@@ -1,4 +1,4 @@
-#include "output/symbol_drawing.h"
+#include "render/symbol_drawing.h"
 
 #include "engine/primitives.h"
 

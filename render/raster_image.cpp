@@ -1,9 +1,11 @@
-#include "output/mono_raster.h"
+#include "render/raster_image.h"
 
-#include "output/raster.h"
+#include "common/settings_keys.h"
+#include "engine/primitives.h"
 #include "render/mono_surface.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -15,7 +17,27 @@ void CentreMapping(CMappedSurface& surface, int dpi, const MonoImage& image) {
     surface.SetViewportOrg({image.width / 2, image.height / 2});
 }
 
+// Half the image along one axis, in pixels: the marks' half and a tenth of their size, or
+// further when the bars need their quiet zone on that axis.
+std::int64_t HalfSide(double lo, double hi, double barsLo, double barsHi, double quiet, int dpi) {
+    const double centre = (lo + hi) / 2;
+    double half = (hi - lo) * 0.6;
+    if (quiet > 0) half = std::max({half, centre - (barsLo - quiet), (barsHi + quiet) - centre});
+    const double pixels = std::ceil(half * dpi / 1000.0 - 1e-9);
+    return pixels > 4e18 ? std::int64_t{1} << 62 : static_cast<std::int64_t>(pixels);
+}
+
 } // namespace
+
+CImagePlan PlanSymbolImage(const CDrawnExtent& extent, int quiet, int rotation, int dpi) {
+    if (extent.marks.empty || dpi <= 0) return {};
+    const CExtentRect& m = extent.marks;
+    const CExtentRect& b = extent.bars.empty ? m : extent.bars;
+    const bool acrossX = engine::NormalizeOrientation(rotation) % 2 == 0; // advance along x
+    const double qx = acrossX ? quiet : 0, qy = acrossX ? 0 : quiet;
+    return {2 * HalfSide(m.left, m.right, b.left, b.right, qx, dpi),
+            2 * HalfSide(m.top, m.bottom, b.top, b.bottom, qy, dpi)};
+}
 
 CDrawnExtent MeasureSymbolMono(const CBarcode& barcode, int dpi, const CSymbolView& view,
                                CFontLocator* fonts) {
@@ -30,6 +52,7 @@ CMapping DrawSymbolMono(const CBarcode& barcode, MonoImage& image, int dpi, cons
                         CFontLocator* fonts) {
     CMonoSurface surface(image, dpi, fonts);
     CentreMapping(surface, dpi, image);
+    surface.SetBarWidthReduction(settings::Get(settings::kImageBarReduction));
     DrawSymbolCentred(barcode, surface, view);
     return surface.Mapping();
 }
@@ -41,9 +64,10 @@ CMonoRaster RenderSymbolMono(const CBarcode& barcode, int dpi, const CSymbolView
     const CImagePlan plan = PlanSymbolImage(MeasureSymbolMono(barcode, dpi, view, fonts),
                                             std::max(quiet.cx, quiet.cy), view.rotation, dpi);
     CMonoRaster out;
+    out.plan = plan;
     if (!plan.Drawable() ||
         !out.image.Allocate(static_cast<int>(plan.width), static_cast<int>(plan.height)))
-        return {};
+        return out;
     out.mapping = DrawSymbolMono(barcode, out.image, dpi, view, fonts);
     return out;
 }

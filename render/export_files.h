@@ -1,0 +1,59 @@
+#pragma once
+// Writing the symbol into files without Qt: raster images by their extension and copies of the
+// document. Vector pictures need the window program (output/export.h), which comes here for
+// the rest, so an image is the same file from the window and from the command line.
+
+#include "engine/barcode.h"
+#include "render/font_locator.h"
+#include "render/symbol_drawing.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <type_traits>
+
+enum class ExportError {
+    MetafileNotWritten = 1, // the metafile could not be written
+    PictureTooLarge,        // the vector picture would be too large
+    UnknownFormat,          // an extension the program writes nothing for
+    PdfNotMade,             // the PDF page could not be drawn
+    ImageTooLarge,          // the raster image would be larger than kMaxImageBytes
+    ImageEmpty,             // the raster image would have no pixels
+    ImageNotMade,           // no memory for the raster image
+};
+namespace std {
+template <> struct is_error_code_enum<ExportError> : true_type {};
+} // namespace std
+std::error_code make_error_code(ExportError e);
+
+struct CExportResult {
+    // File-system failures in the generic category with errno's value, the encoders' in
+    // ImageEncodeCategory(), the rest as ExportError.
+    std::error_code error;
+    // A raster image's width and height in pixels as planned, for the messages.
+    std::int64_t imageWidth = 0, imageHeight = 0;
+    explicit operator bool() const { return !error; }
+};
+
+// The extensions the program writes, as the command line lists them.
+inline constexpr const char* kExportExtensions[] = {"wmf", "emf", "svg", "pdf", "bmp", "gif",
+                                                    "tif", "png", "pcx", "jpg", "qmx"};
+
+// The extension of `path` in lower case, the long spellings ("jpeg", "tiff") as the short ones.
+std::string ExportExtension(std::string_view path);
+// Whether the program writes the extension at all.
+bool IsKnownExportExtension(std::string_view path);
+// Whether `path` names a vector picture (wmf, emf, svg, pdf).
+bool IsVectorExtension(std::string_view path);
+
+struct CFileWriteOptions {
+    bool sync = true; // each file reaches the disk before the call returns
+};
+
+// Writes "qmx" as the document's bytes and every other extension as a raster image at `dpi`
+// (see ImageFileTypeForExtension; an unknown one as BMP). Not for vector pictures.
+CExportResult ExportImageOrDocument(const CBarcode& barcode, const std::string& path,
+                                    const CSymbolView& view, int dpi,
+                                    const CFileWriteOptions& write = {},
+                                    CFontLocator* fonts = nullptr);
