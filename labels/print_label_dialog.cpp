@@ -5,6 +5,7 @@
 #include "labels/filter_edit.h"
 #include "labels/label_lengths.h"
 #include "labels/label_setting_dialog.h"
+#include "labels/sheet_preview.h"
 #include "labels/spin_button.h"
 #include "ui/message_box.h"
 
@@ -245,6 +246,14 @@ QWidget* CBWPrintLabelDialog::BuildLabelSection() {
     lower->addWidget(BuildPrintGroup());
     lower->addWidget(BuildInformationGroup(), 1);
     section->addLayout(lower, 4, 0, 1, 3);
+
+    // The chosen sheet beside it all, from the top: room for an upright letter sheet.
+    m_pSheet = new CBWSheetPreview(m_pSection);
+    const int sheetWidth = fm.averageCharWidth() * 26;
+    m_pSheet->setFixedSize(sheetWidth, sheetWidth * 27940 / 21590 + 12);
+    m_pSheet->setToolTip(QStringLiteral("The chosen label sheet; a single label to print on is "
+                                        "marked."));
+    section->addWidget(m_pSheet, 0, 3, 5, 1, Qt::AlignTop);
     return m_pSection;
 }
 
@@ -323,6 +332,10 @@ void CBWPrintLabelDialog::ConnectControls() {
     connect(m_pUseLabel, &QCheckBox::clicked, this, &CBWPrintLabelDialog::OnUseLabelClicked);
     connect(m_pSingleLabel, &QRadioButton::toggled, this,
             &CBWPrintLabelDialog::EnablePositionFields);
+    // The picture follows the choice and the fields, typed or stepped by the arrows.
+    connect(m_pSingleLabel, &QRadioButton::toggled, this, &CBWPrintLabelDialog::ShowPrintedLabels);
+    for (CFilterIntegerEdit* field : {m_pRow, m_pColumn})
+        connect(field, &QLineEdit::textChanged, this, &CBWPrintLabelDialog::ShowPrintedLabels);
     connect(m_pRowSpin, &CSpinButton::PositionChanging, this,
             [this](int delta) { OnPositionSpin(*m_pRow, *m_pRowSpin, delta); });
     connect(m_pColumnSpin, &CSpinButton::PositionChanging, this,
@@ -555,6 +568,7 @@ void CBWPrintLabelDialog::OnProductChange() {
     if (selected < 0 || !Guarded([&] { label = m_db->ReadLabel(m_products[selected].bookmark); })) {
         for (QLineEdit* readout : {m_pType, m_pHeight, m_pWidth, m_pPaper})
             ShowReadout(*readout, QString());
+        m_pSheet->SetSheet(std::nullopt);
         m_pNewLabel->setEnabled(true);
         m_pDetails->setEnabled(false);
         m_pDelete->setEnabled(false);
@@ -565,6 +579,7 @@ void CBWPrintLabelDialog::OnProductChange() {
     ShowReadout(*m_pHeight, shown.height);
     ShowReadout(*m_pWidth, shown.width);
     ShowReadout(*m_pPaper, shown.paper);
+    m_pSheet->SetSheet(label.geometry);
     m_pNewLabel->setEnabled(true);
     m_pDetails->setEnabled(true);
     m_pDelete->setEnabled(!label.stock);
@@ -574,6 +589,18 @@ void CBWPrintLabelDialog::OnProductChange() {
 void CBWPrintLabelDialog::EnablePositionFields(bool enable) {
     for (QWidget* w : std::initializer_list<QWidget*>{m_pRow, m_pColumn, m_pRowSpin, m_pColumnSpin})
         w->setEnabled(enable);
+}
+
+void CBWPrintLabelDialog::ShowPrintedLabels() {
+    // Row counts across the sheet and Column down, both from 1, as printing takes them.
+    bool rowOk = false, columnOk = false;
+    const unsigned row = m_pRow->text().toUInt(&rowOk);
+    const unsigned column = m_pColumn->text().toUInt(&columnOk);
+    if (!m_pSingleLabel->isChecked() || !rowOk || !columnOk) {
+        m_pSheet->SetMarked({});
+        return;
+    }
+    m_pSheet->SetMarked({{static_cast<long long>(row) - 1, static_cast<long long>(column) - 1}});
 }
 
 void CBWPrintLabelDialog::OnPositionSpin(CFilterIntegerEdit& field, CSpinButton& spin, int delta) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 class CBWLabelSettingDialog;
+class CBWSheetPreview;
 class CFilterIntegerEdit;
 class CSpinButton;
 class QCheckBox;
@@ -140,6 +141,7 @@ public:
     QLineEdit& HeightReadout() const { return *m_pHeight; }
     QLineEdit& WidthReadout() const { return *m_pWidth; }
     QLineEdit& PaperReadout() const { return *m_pPaper; }
+    CBWSheetPreview& SheetPreview() const { return *m_pSheet; }
 
 public slots:
     void accept() override;
@@ -162,6 +164,8 @@ private:
     void Expand();
     void OnUseLabelClicked();
     void EnablePositionFields(bool enable);
+    // Marks on the sheet picture the label a single label prints on, or none for a full page.
+    void ShowPrintedLabels();
     void OnPositionSpin(CFilterIntegerEdit& field, CSpinButton& spin, int delta);
     void OnMakerChange();
     void OnProductChange();
@@ -228,4 +232,5 @@ private:
     QLineEdit* m_pHeight = nullptr;
     QLineEdit* m_pWidth = nullptr;
     QLineEdit* m_pPaper = nullptr;
+    CBWSheetPreview* m_pSheet = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "labels/label_database.h"
 #include "labels/label_lengths.h"
 #include "labels/label_setting_dialog.h"
+#include "labels/sheet_preview.h"
 #include "labels/spin_button.h"
 #include "tests/labels/label_db_fixture.h"
 #include "tests/labels/labels_test_support.h"
@@ -446,6 +447,57 @@ TEST_P(PrintLabelDialogTest, OkStoresTheSelectedProductAndHandsThePrinterItsChoi
         EXPECT_EQ(Stored(e.key), e.value) << e.key;
     EXPECT_EQ(printer.copyCount(), 3);
     EXPECT_FALSE(printer.collateCopies());
+}
+
+// Replaces a field's text by typing, as a user does: everything selected and deleted, then the
+// keys.
+void TypeOver(QLineEdit& field, const char* text) {
+    field.setFocus();
+    field.selectAll();
+    QTest::keyClick(&field, Qt::Key_Backspace);
+    QTest::keyClicks(&field, QString::fromLatin1(text));
+}
+
+TEST_P(PrintLabelDialogTest, TheSheetPictureShowsTheProductAndMarksTheSingleLabel) {
+    auto d = Open();
+    CBWSheetPreview& sheet = d->SheetPreview();
+    EXPECT_TRUE(sheet.isVisible());
+    ASSERT_TRUE(sheet.Sheet());
+    EXPECT_EQ(*sheet.Sheet(), Stock()[0].geometry) << "A1, the first product";
+    EXPECT_TRUE(sheet.Marked().empty()) << "a full page marks no single label";
+
+    ClickProduct(*d, 1);
+    const CLabelGeometry a2 = Stock()[1].geometry;
+    ASSERT_TRUE(sheet.Sheet());
+    EXPECT_EQ(*sheet.Sheet(), a2);
+
+    // Row counts across, Column down; the picture follows typing and the arrows.
+    using P = LabelPosition;
+    Click(d->SingleLabelRadio());
+    EXPECT_EQ(sheet.Marked(), std::vector<P>({{0, 0}}));
+    TypeOver(d->RowField(), "2");
+    EXPECT_EQ(sheet.Marked(), std::vector<P>({{1, 0}}));
+    QTest::mouseClick(d->ColumnSpin().UpArrow(), Qt::LeftButton);
+    EXPECT_EQ(sheet.Marked(), std::vector<P>({{1, 1}}));
+    QTest::keyClick(&d->RowField(), Qt::Key_Down);
+    EXPECT_EQ(sheet.Marked(), std::vector<P>({{0, 1}}));
+    TypeOver(d->RowField(), "2");
+
+    const SheetLayout layout = sheet.Layout();
+    const QImage shown = sheet.grab().toImage();
+    SaveForALook(d->grab().toImage(), "qm_print_label_dialog_sheet.png");
+    const QColor highlight = sheet.palette().color(QPalette::Highlight);
+    EXPECT_EQ(shown.pixelColor(layout.LabelRect(a2, {1, 1}).center().toPoint()), highlight);
+    EXPECT_EQ(shown.pixelColor(layout.LabelRect(a2, {0, 1}).center().toPoint()), QColor(Qt::white));
+
+    TypeOver(d->ColumnField(), "");
+    EXPECT_TRUE(sheet.Marked().empty()) << "no position, nothing marked";
+    TypeOver(d->ColumnField(), "1");
+    Click(d->FullPageRadio());
+    EXPECT_TRUE(sheet.Marked().empty());
+
+    d->MakerList().setCurrentIndex(0); // no products
+    EXPECT_FALSE(sheet.Sheet());
 }
 
 TEST_P(PrintLabelDialogTest, EmptyRowOrColumnIsRefusedAndNothingStored) {
