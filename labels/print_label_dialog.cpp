@@ -324,9 +324,9 @@ void CBWPrintLabelDialog::ConnectControls() {
     connect(m_pSave, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnSave);
     connect(m_pChange, &QPushButton::clicked, this, [this] {
         if (!m_pPrinter || !m_bHavePrinters) return;
-        // The page sizes on offer are those of the printer chosen in the list.
-        const QString name = SelectedPrinterName();
-        if (m_pPrinter->printerName() != name) m_pPrinter->setPrinterName(name);
+        // The page sizes on offer are those of the printer chosen in the list, and the page
+        // starts as last printed on it.
+        SelectJobPrinter(SelectedPrinterName());
         QPageSetupDialog(m_pPrinter, this).exec();
     });
     connect(m_pUseLabel, &QCheckBox::clicked, this, &CBWPrintLabelDialog::OnUseLabelClicked);
@@ -391,7 +391,8 @@ void CBWPrintLabelDialog::SetPrinters(const PrinterChoices& printers) {
     } else {
         m_pPrinters->addItems(printers.names);
         const QString job = m_pPrinter ? m_pPrinter->printerName() : QString();
-        int index = printers.names.indexOf(job);
+        int index = printers.names.indexOf(StoredPrinterName());
+        if (index < 0) index = printers.names.indexOf(job);
         if (index < 0) index = printers.names.indexOf(printers.defaultName);
         m_pPrinters->setCurrentIndex(std::max(index, 0));
     }
@@ -406,6 +407,10 @@ void CBWPrintLabelDialog::SetPrinters(const PrinterChoices& printers) {
 
 QString CBWPrintLabelDialog::SelectedPrinterName() const {
     return m_bHavePrinters ? m_pPrinters->currentText() : QString();
+}
+
+void CBWPrintLabelDialog::SetPaperLister(PaperLister papersOf) {
+    m_papersOf = std::move(papersOf);
 }
 
 void CBWPrintLabelDialog::SetLabelSettingRunner(LabelSettingRunner runner) {
@@ -681,7 +686,7 @@ void CBWPrintLabelDialog::OnDelete() {
     OnMakerChange();
 }
 
-bool CBWPrintLabelDialog::SaveSettings() {
+std::optional<PrintLabelChoice> CBWPrintLabelDialog::ReadChoice() {
     // Every value is read before anything is stored, so a refusal stores nothing.
     unsigned positions[2] = {};
     CFilterIntegerEdit* fields[2] = {m_pRow, m_pColumn};
@@ -693,7 +698,7 @@ bool CBWPrintLabelDialog::SaveSettings() {
                          MsgButtons::Ok, this);
             fields[i]->setFocus();
             fields[i]->selectAll();
-            return false;
+            return std::nullopt;
         }
     }
     PrintLabelChoice choice;
@@ -704,7 +709,7 @@ bool CBWPrintLabelDialog::SaveSettings() {
     const int selected = SelectedProduct();
     if (selected >= 0 &&
         !Guarded([&] { choice.product = m_db->ReadLabel(m_products[selected].bookmark); }))
-        return false;
+        return std::nullopt;
     if (choice.product) {
         const QString fault = LabelPrintFault(choice.product->geometry);
         if (!fault.isEmpty()) {
@@ -713,9 +718,13 @@ bool CBWPrintLabelDialog::SaveSettings() {
                              .arg(m_products[selected].text, fault),
                          MsgIcon::Exclamation, MsgButtons::Ok, this);
             m_pProducts->setFocus();
-            return false;
+            return std::nullopt;
         }
     }
+    return choice;
+}
+
+bool CBWPrintLabelDialog::StoreChoice(const PrintLabelChoice& choice) {
     if (!StorePrintLabelChoice(choice)) {
         QmMessageBox(QStringLiteral("The print settings could not be saved in \"%1\". Check "
                                     "that the folder can be written and try again.")
@@ -730,21 +739,66 @@ bool CBWPrintLabelDialog::SaveSettings() {
     return true;
 }
 
+bool CBWPrintLabelDialog::SaveSettings() {
+    const std::optional<PrintLabelChoice> choice = ReadChoice();
+    return choice && StoreChoice(*choice);
+}
+
 void CBWPrintLabelDialog::OnSave() {
     // Stored, but no page is printed: the dialog ends as if cancelled.
     if (SaveSettings()) QDialog::reject();
 }
 
-void CBWPrintLabelDialog::ApplyPrinterChoice() {
+void CBWPrintLabelDialog::SelectJobPrinter(const QString& name) {
+    if (!m_pPrinter || name.isEmpty() || m_pageOf == name) return;
+    if (m_pPrinter->printerName() != name) m_pPrinter->setPrinterName(name);
+    ApplyStoredPage(*m_pPrinter, name);
+    m_pageOf = name;
+}
+
+bool CBWPrintLabelDialog::ConfirmPaper(const SheetPage& page, int paperSize) {
+    const QString printer = SelectedPrinterName();
+    if (printer.isEmpty()) return true;
+    const PrinterPapers papers = m_papersOf ? m_papersOf(printer) : PapersOf(printer);
+    if (PrinterTakesPaper(papers, page.size)) return true;
+    const int selected = SelectedProduct();
+    const QString product = selected >= 0 ? m_products[selected].text : QString();
+    const QString text =
+        QStringLiteral("The printer \"%1\" does not take %2 paper, the paper of the label \"%3\"."
+                       "\n\nPrint on this printer all the same?")
+            .arg(printer, PaperSizeName(paperSize), product);
+    if (QmMessageBox(text, MsgIcon::Question, MsgButtons::YesNo, this) == IDYES) return true;
+    m_pPrinters->setFocus();
+    return false;
+}
+
+void CBWPrintLabelDialog::ApplyPrinterChoice(const std::optional<SheetPage>& page) {
     if (!m_pPrinter) return;
-    const QString name = SelectedPrinterName();
-    if (!name.isEmpty() && m_pPrinter->printerName() != name) m_pPrinter->setPrinterName(name);
+    SelectJobPrinter(SelectedPrinterName());
+    if (page) {
+        m_pPrinter->setPageSize(page->size);
+        m_pPrinter->setPageOrientation(page->orientation);
+    }
     m_pPrinter->setCopyCount(m_pCopies->value());
     m_pPrinter->setCollateCopies(m_pCollate->isChecked());
 }
 
 void CBWPrintLabelDialog::accept() {
-    if (!SaveSettings()) return;
-    ApplyPrinterChoice();
+    const std::optional<PrintLabelChoice> choice = ReadChoice();
+    if (!choice) return;
+    // Label settings print on the sheet's own paper, which the printer must take.
+    std::optional<SheetPage> page;
+    if (choice->useLabel && choice->product)
+        page = PageForSheet(choice->product->geometry.paperSize);
+    if (page && !ConfirmPaper(*page, choice->product->geometry.paperSize)) return;
+    if (!StoreChoice(*choice)) return;
+    ApplyPrinterChoice(page);
+    if (m_pPrinter && m_bHavePrinters &&
+        !StorePrinterChoice(SelectedPrinterName(), m_pPrinter->pageLayout()))
+        QmMessageBox(QStringLiteral("The printer and its paper could not be saved in \"%1\"; "
+                                    "this print goes ahead, but the next one starts from the "
+                                    "previous choice.")
+                         .arg(QString::fromStdString(SettingsStore().FilePath())),
+                     MsgIcon::Exclamation, MsgButtons::Ok, this);
     QDialog::accept();
 }

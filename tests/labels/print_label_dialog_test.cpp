@@ -8,6 +8,7 @@
 #include "labels/label_database.h"
 #include "labels/label_lengths.h"
 #include "labels/label_setting_dialog.h"
+#include "labels/printer_settings.h"
 #include "labels/sheet_preview.h"
 #include "labels/spin_button.h"
 #include "tests/labels/label_db_fixture.h"
@@ -498,6 +499,161 @@ TEST_P(PrintLabelDialogTest, TheSheetPictureShowsTheProductAndMarksTheSingleLabe
 
     d->MakerList().setCurrentIndex(0); // no products
     EXPECT_FALSE(sheet.Sheet());
+}
+
+TEST_P(PrintLabelDialogTest, PreselectsThePrinterOfTheLastPrint) {
+    const struct {
+        const char* stored;
+        const char* selected;
+    } cases[] = {{"Office", "Office"}, {"Gone", "Labels"}, {"", "Labels"}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SettingsStore().WriteString("Print", "Printer", c.stored));
+        EXPECT_EQ(Open()->SelectedPrinterName(), c.selected) << c.stored;
+    }
+}
+
+TEST_P(PrintLabelDialogTest, OkRemembersThePrinterWithItsPaperAndOrientation) {
+    // The last print on Office was on A5, landscape.
+    {
+        SettingsStore s;
+        ASSERT_TRUE(s.WriteString(PrinterSection("Office"), "PaperSize", "A5"));
+        ASSERT_TRUE(s.WriteInt(PrinterSection("Office"), "Orientation", 1));
+    }
+    auto d = Open();
+    Click(d->UseLabelBox()); // a plain page: the printer's own paper
+    ASSERT_EQ(d->SelectedPrinterName(), "Labels");
+    d->PrinterList().setFocus();
+    QTest::keyClick(&d->PrinterList(), Qt::Key_Up);
+    ASSERT_EQ(d->SelectedPrinterName(), "Office");
+    Click(d->OkButton());
+    ASSERT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A5);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    SettingsStore s;
+    EXPECT_EQ(s.GetString("Print", "Printer", ""), "Office");
+
+    // The next print starts from Office; on Labels it remembers that page for Labels too.
+    QPrinter next;
+    next.setPageSize(QPageSize(QPageSize::Letter));
+    next.setPageOrientation(QPageLayout::Portrait);
+    CBWPrintLabelDialog e(&next);
+    e.SetPrinters(kTwoPrinters);
+    ASSERT_TRUE(e.OnInitDialog());
+    e.show();
+    EXPECT_EQ(e.SelectedPrinterName(), "Office");
+    e.PrinterList().setFocus();
+    QTest::keyClick(&e.PrinterList(), Qt::Key_Down);
+    Click(e.OkButton());
+    ASSERT_EQ(e.result(), QDialog::Accepted);
+    EXPECT_EQ(s.GetString("Print", "Printer", ""), "Labels");
+    EXPECT_EQ(s.GetString(PrinterSection("Labels"), "PaperSize", ""), "Letter");
+    EXPECT_EQ(s.GetInt(PrinterSection("Labels"), "Orientation", -1), 0);
+    EXPECT_EQ(s.GetString(PrinterSection("Office"), "PaperSize", ""), "A5") << "kept";
+}
+
+TEST_P(PrintLabelDialogTest, LabelSettingsPrintOnTheSheetsPaper) {
+    const struct {
+        int paperSize;
+        QPageSize::PageSizeId id;
+        double width, height; // millimetres, the paper upright
+        QPageLayout::Orientation orientation;
+    } cases[] = {
+        {2, QPageSize::A4, 210, 297, QPageLayout::Portrait},
+        {3, QPageSize::A4, 210, 297, QPageLayout::Landscape},
+        {7, QPageSize::Custom, 107.95, 127, QPageLayout::Portrait}, // Mini
+        // A paper index that names no paper: the page last printed on the printer.
+        {40, QPageSize::A5, 148, 210, QPageLayout::Landscape},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.paperSize);
+        {
+            SideConnection side(m_db.Params());
+            ASSERT_TRUE(side.IsOpen());
+            side.Exec(
+                QStringLiteral("UPDATE labels SET PaperSize = %1 WHERE ID = 2").arg(c.paperSize));
+            SettingsStore s;
+            ASSERT_TRUE(s.WriteString(PrinterSection("Labels"), "PaperSize", "A5"));
+            ASSERT_TRUE(s.WriteInt(PrinterSection("Labels"), "Orientation", 1));
+        }
+        printer.setPageSize(QPageSize(QPageSize::Letter));
+        printer.setPageOrientation(QPageLayout::Portrait);
+        auto d = Open();
+        ClickProduct(*d, 1);
+        ASSERT_EQ(SelectedText(*d), "A2 - Shipping");
+        Click(d->OkButton());
+        ASSERT_EQ(d->result(), QDialog::Accepted);
+        const QPageLayout page = printer.pageLayout();
+        EXPECT_EQ(page.pageSize().id(), c.id);
+        EXPECT_NEAR(page.pageSize().size(QPageSize::Millimeter).width(), c.width, 0.05);
+        EXPECT_NEAR(page.pageSize().size(QPageSize::Millimeter).height(), c.height, 0.05);
+        EXPECT_EQ(page.orientation(), c.orientation);
+        // Remembered as printed.
+        EXPECT_EQ(SettingsStore().GetInt(PrinterSection("Labels"), "Orientation", -1),
+                  c.orientation == QPageLayout::Landscape ? 1 : 0);
+    }
+}
+
+TEST_P(PrintLabelDialogTest, PaperThePrinterDoesNotTakeIsQuestionedBeforePrinting) {
+    const auto papers = [](const QString& printer) {
+        PrinterPapers p;
+        p.known = true;
+        p.sizes = {QPageSize(printer == "Office" ? QPageSize::A4 : QPageSize::Letter)};
+        return p;
+    };
+    const QString question =
+        "The printer \"Labels\" does not take A4 (21 x 29.7 cm) paper, the paper of the label "
+        "\"A2 - Shipping\".\n\nPrint on this printer all the same?";
+    for (const int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer);
+        auto d = Open();
+        d->SetPaperLister(papers);
+        ClickProduct(*d, 1); // A4
+        QStringList asked;
+        const MessageBoxHandler previous =
+            SetMessageBoxHandler([&](const QString& text, MsgIcon icon, MsgButtons buttons) {
+                asked << text;
+                EXPECT_EQ(icon, MsgIcon::Question);
+                EXPECT_EQ(buttons, MsgButtons::YesNo);
+                return answer;
+            });
+        Click(d->OkButton());
+        SetMessageBoxHandler(previous);
+        EXPECT_EQ(asked, QStringList({question}));
+        if (answer == IDNO) {
+            EXPECT_TRUE(d->isVisible()) << "nothing is printed";
+            EXPECT_EQ(d->focusWidget(), &d->PrinterList());
+            for (const char* key : {"UseLabel", "SavedLabelID", "Printer"})
+                EXPECT_EQ(Stored(key), kAbsent) << key;
+        } else {
+            EXPECT_EQ(d->result(), QDialog::Accepted);
+            EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A4);
+        }
+    }
+
+    // A printer that takes the paper, or a plain page, asks nothing; nor does Save, which
+    // prints nothing.
+    MessageCatcher none;
+    auto d = Open();
+    d->SetPaperLister(papers);
+    ClickProduct(*d, 1);
+    Click(d->SaveButton());
+    EXPECT_FALSE(d->isVisible());
+    d = Open();
+    d->SetPaperLister(papers);
+    ClickProduct(*d, 1);
+    d->PrinterList().setFocus();
+    QTest::keyClick(&d->PrinterList(), Qt::Key_Up);
+    Click(d->OkButton());
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    d = Open();
+    d->SetPaperLister(papers);
+    d->PrinterList().setFocus();
+    QTest::keyClick(&d->PrinterList(), Qt::Key_Down);
+    ClickProduct(*d, 1);
+    Click(d->UseLabelBox());
+    Click(d->OkButton());
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_TRUE(none.texts.isEmpty()) << none.texts.join('|').toStdString();
 }
 
 TEST_P(PrintLabelDialogTest, EmptyRowOrColumnIsRefusedAndNothingStored) {
