@@ -195,15 +195,6 @@ TEST_F(LabelSettingDialogTest, ChangingAStockLabelMakesANewOne) {
     EXPECT_DOUBLE_EQ(d->GetLength(D::SideMargin), 0.42);
 }
 
-// Replaces a field's text by typing, as a user does: everything selected and deleted, then the
-// keys.
-void TypeOver(QLineEdit& field, const char* text) {
-    field.setFocus();
-    field.selectAll();
-    QTest::keyClick(&field, Qt::Key_Backspace);
-    QTest::keyClicks(&field, QString::fromLatin1(text));
-}
-
 TEST_F(LabelSettingDialogTest, TheDrawingFollowsTypedValues) {
     auto d = Details(Stored{}, /*cm=*/true);
     d->show();

@@ -101,6 +101,8 @@ protected:
         ASSERT_NO_FATAL_FAILURE(m_db.Create(GetParam(), Dir(), Stock()));
         ASSERT_TRUE(SettingsStore().WriteString("Print", "LabelDBConnectionString",
                                                 m_db.Connection().toStdString()));
+        // A job of no printer of the machine's: its papers are the toolkit's own.
+        printer.setOutputFormat(QPrinter::PdfFormat);
     }
 
     QString Dir() const { return QString::fromStdString(env.Root().string()); }
@@ -351,22 +353,13 @@ TEST_P(PrintLabelDialogTest, DeleteAsksFirst) {
     ASSERT_EQ(SelectedText(*d), "Mine - Notes");
     ASSERT_TRUE(d->DeleteButton().isEnabled());
 
-    QStringList asked;
-    int answer = IDNO;
-    const MessageBoxHandler previous =
-        SetMessageBoxHandler([&](const QString& text, MsgIcon icon, MsgButtons buttons) {
-            asked << text;
-            EXPECT_EQ(icon, MsgIcon::Question);
-            EXPECT_EQ(buttons, MsgButtons::YesNo);
-            return answer;
-        });
+    QuestionCatcher asked(IDNO);
     Click(d->DeleteButton());
     EXPECT_EQ(LabelsOf(kUserMaker).size(), 1u) << "No keeps it";
-    answer = IDYES;
+    asked.answer = IDYES;
     Click(d->DeleteButton());
-    SetMessageBoxHandler(previous);
 
-    EXPECT_EQ(asked, QStringList(2, "Are you sure that you want to delete this label?"));
+    EXPECT_EQ(asked.texts, QStringList(2, "Are you sure that you want to delete this label?"));
     EXPECT_TRUE(LabelsOf(kUserMaker).empty());
     EXPECT_EQ(d->MakerList().currentText(), "Custom Labels");
     EXPECT_EQ(d->ProductList().count(), 0);
@@ -450,15 +443,6 @@ TEST_P(PrintLabelDialogTest, OkStoresTheSelectedProductAndHandsThePrinterItsChoi
     EXPECT_FALSE(printer.collateCopies());
 }
 
-// Replaces a field's text by typing, as a user does: everything selected and deleted, then the
-// keys.
-void TypeOver(QLineEdit& field, const char* text) {
-    field.setFocus();
-    field.selectAll();
-    QTest::keyClick(&field, Qt::Key_Backspace);
-    QTest::keyClicks(&field, QString::fromLatin1(text));
-}
-
 TEST_P(PrintLabelDialogTest, TheSheetPictureShowsTheProductAndMarksTheSingleLabel) {
     auto d = Open();
     CBWSheetPreview& sheet = d->SheetPreview();
@@ -534,6 +518,7 @@ TEST_P(PrintLabelDialogTest, OkRemembersThePrinterWithItsPaperAndOrientation) {
 
     // The next print starts from Office; on Labels it remembers that page for Labels too.
     QPrinter next;
+    next.setOutputFormat(QPrinter::PdfFormat);
     next.setPageSize(QPageSize(QPageSize::Letter));
     next.setPageOrientation(QPageLayout::Portrait);
     CBWPrintLabelDialog e(&next);
@@ -608,17 +593,11 @@ TEST_P(PrintLabelDialogTest, PaperThePrinterDoesNotTakeIsQuestionedBeforePrintin
         auto d = Open();
         d->SetPaperLister(papers);
         ClickProduct(*d, 1); // A4
-        QStringList asked;
-        const MessageBoxHandler previous =
-            SetMessageBoxHandler([&](const QString& text, MsgIcon icon, MsgButtons buttons) {
-                asked << text;
-                EXPECT_EQ(icon, MsgIcon::Question);
-                EXPECT_EQ(buttons, MsgButtons::YesNo);
-                return answer;
-            });
-        Click(d->OkButton());
-        SetMessageBoxHandler(previous);
-        EXPECT_EQ(asked, QStringList({question}));
+        {
+            QuestionCatcher asked(answer);
+            Click(d->OkButton());
+            EXPECT_EQ(asked.texts, QStringList({question}));
+        }
         if (answer == IDNO) {
             EXPECT_TRUE(d->isVisible()) << "nothing is printed";
             EXPECT_EQ(d->focusWidget(), &d->PrinterList());

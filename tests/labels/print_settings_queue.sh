@@ -7,11 +7,6 @@ set -uo pipefail
 tests=$1
 queue=QuillmarkSettings$$
 work=$(mktemp -d)
-cleanup() {
-    lpadmin -x "$queue" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
 source "$(dirname "${BASH_SOURCE[0]}")/../support/pdf_queue.sh"
 add_pdf_queue "$queue" "$work"

@@ -9,11 +9,6 @@ queue=QuillmarkTest$$
 work=$(mktemp -d)
 export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
 export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
-cleanup() {
-    lpadmin -x "$queue" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
 source "$(dirname "${BASH_SOURCE[0]}")/../support/pdf_queue.sh"
 add_pdf_queue "$queue" "$work"
