@@ -60,6 +60,15 @@ inline constexpr IntSetting kSideMargin{"Print", "SideMargin", 0};
 inline constexpr IntSetting kNumberAcross{"Print", "NumberAcross", 1};
 inline constexpr IntSetting kNumberDown{"Print", "NumberDown", 1};
 inline constexpr StringSetting kLabelDbConnection{"Print", "LabelDBConnectionString", ""};
+// The printer of the last print, by the print system's name for it.
+inline constexpr StringSetting kPrinter{"Print", "Printer", ""};
+// The paper and orientation of the last print on each printer, in a section of the printer's
+// own: this section name followed by the printer's name, any character a section name cannot
+// hold written as %XX of its UTF-8 bytes (labels/printer_settings.h). The paper is a page-size
+// name of the toolkit ("A4", "Letter", "Custom.<width>x<height><unit>"); the orientation is 0
+// portrait, 1 landscape, -1 none stored.
+inline constexpr StringSetting kPrinterPaperSize{"Printer ", "PaperSize", ""};
+inline constexpr IntSetting kPrinterOrientation{"Printer ", "Orientation", -1, -1, 1};
 
 // Settings: remembered between runs.
 inline constexpr IntSetting kPreviewPages{"Settings", "PreviewPages", 0};

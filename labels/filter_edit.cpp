@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTimer>
 
 #include <mutex>
@@ -159,6 +160,20 @@ QMenu* CFilterEdit::CreateContextMenu() {
     return menu;
 }
 
+void CFilterEdit::mouseReleaseEvent(QMouseEvent* event) {
+    // A middle click pastes the selection where the system keeps one; the toolkit would insert
+    // it behind the rule's back.
+    if (event->button() == Qt::MiddleButton && !isReadOnly() &&
+        QGuiApplication::clipboard()->supportsSelection()) {
+        m_pasteFrom = QClipboard::Selection;
+        m_behavior->HandlePaste();
+        m_pasteFrom = QClipboard::Clipboard;
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
 void CFilterEdit::inputMethodEvent(QInputMethodEvent* event) {
     if (event->preeditString().isEmpty() && event->replacementLength() == 0 &&
         !event->commitString().isEmpty()) {
@@ -219,7 +234,14 @@ void CFilterEdit::DefaultKeyDown(Key key) {
 }
 
 void CFilterEdit::DefaultPaste() {
-    if (!isReadOnly()) paste();
+    if (isReadOnly()) return;
+    if (m_pasteFrom == QClipboard::Selection) {
+        // As the toolkit pastes a selection: in place of nothing, at the click.
+        deselect();
+        insert(QGuiApplication::clipboard()->text(QClipboard::Selection));
+    } else {
+        paste();
+    }
 }
 
 void CFilterEdit::DefaultSetText(const std::u16string& text) {

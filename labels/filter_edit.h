@@ -5,14 +5,16 @@
 #include "common/object.h"
 #include "labels/filter_behavior.h"
 
+#include <QClipboard>
 #include <QLineEdit>
 
 class QMenu;
 
 #include <memory>
 
-// A QLineEdit whose typed characters, keys, focus loss, cut, clear, paste and set-text go
-// through a filtering rule. QLineEdit::setText does not filter; use SetWindowText.
+// A QLineEdit whose typed characters, keys, focus loss, cut, clear, paste (from the clipboard,
+// the context menu or a middle click's selection) and set-text go through a filtering rule.
+// QLineEdit::setText does not filter; use SetWindowText.
 class CFilterEdit : public QLineEdit, protected CEditWindow {
     Q_OBJECT
 public:
@@ -42,6 +44,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -64,6 +67,9 @@ protected:
 
 private:
     std::unique_ptr<CFilterBehavior> m_behavior;
+    // Where the paste being handled takes its text from: the clipboard, or for a middle click
+    // the selection.
+    QClipboard::Mode m_pasteFrom = QClipboard::Clipboard;
     QFocusEvent* m_focusEvent = nullptr; // the focus loss being handled, for DefaultFocusLoss
 };
 

@@ -220,6 +220,9 @@ void CBWLabelSettingDialog::OnInitDialog() {
     for (int i = kLengthFields; i < 8; ++i)
         m_fields[i]->SetAllowMinus(false);
 
+    // The drawing shows what the fields hold, typed or stepped.
+    for (CFilterNumericEdit* field : m_fields)
+        connect(field, &QLineEdit::textChanged, this, &CBWLabelSettingDialog::RefreshPreview);
     RefreshPreview();
 }
 
@@ -328,15 +331,22 @@ void CBWLabelSettingDialog::OnPaperChange() {
     RefreshPreview();
 }
 
-void CBWLabelSettingDialog::CheckChange() {
-    if (m_bNameEditable) return;
-    bool changed =
-        CountField(NumberAcross).GetIntValue() != static_cast<long long>(m_nNumberAcross) ||
+bool CBWLabelSettingDialog::SheetChanged(double tolerance) const {
+    if (CountField(NumberAcross).GetIntValue() != static_cast<long long>(m_nNumberAcross) ||
         CountField(NumberDown).GetIntValue() != static_cast<long long>(m_nNumberDown) ||
-        m_pPaper->currentIndex() != m_nPaperSize;
-    for (int i = 0; i < kLengthFields && !changed; ++i)
-        changed = std::abs(m_fields[i]->GetValue() - m_dLengths[i]) >= 0.01;
-    if (!changed) return;
+        m_pPaper->currentIndex() != m_nPaperSize)
+        return true;
+    for (int i = 0; i < kLengthFields; ++i)
+        if (std::abs(m_fields[i]->GetValue() - m_dLengths[i]) >= tolerance) return true;
+    return false;
+}
+
+void CBWLabelSettingDialog::CheckChange() {
+    // A step is a change once it has moved a value by a whole step.
+    if (!m_bNameEditable && SheetChanged(0.01)) MakeCustom();
+}
+
+void CBWLabelSettingDialog::MakeCustom() {
     // A stock label's geometry was changed: what the user has now is a new label of their own.
     m_pName->SetWindowText(QString());
     m_pName->setEnabled(true);
@@ -362,6 +372,10 @@ void CBWLabelSettingDialog::RefreshPreview() {
 }
 
 void CBWLabelSettingDialog::accept() {
+    // A stock label keeps its geometry: values typed over it, or moved by less than a step,
+    // make a label of the user's own, which needs a name. The fields hold thousandths; half of
+    // one tells a typed change from the rounding of the sums.
+    if (!m_bNameEditable && SheetChanged(0.0005)) MakeCustom();
     if (m_bNameEditable && m_pName->text().trimmed().isEmpty()) {
         QmMessageBox(QStringLiteral("Please enter a name for your custom label."),
                      MsgIcon::Exclamation, MsgButtons::Ok, this);

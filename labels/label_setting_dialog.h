@@ -94,6 +94,10 @@ private:
     void AdjustDown();
     void OnPaperChange();
     void CheckChange();
+    // Whether the fields or the paper differ from the label shown at the start; lengths count
+    // when they differ by `tolerance` display units or more.
+    bool SheetChanged(double tolerance) const;
+    void MakeCustom();
     void RefreshPreview();
     SheetFields ReadFields() const;
     double PaperWidth() const; // display units

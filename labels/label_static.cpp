@@ -68,40 +68,19 @@ private:
     const PreviewMapping& m_map;
 };
 
-// Indexes k of [0, count) whose span [base + k·pitch + lo, base + k·pitch + hi] meets
-// [from, to], as (first, last); first > last when none does. Equal positions draw the same
-// picture, so a pitch of 0 needs only the first.
-std::pair<long long, long long> IndexRange(double base, double lo, double hi, double pitch,
-                                           long long count, double from, double to) {
-    if (count <= 0) return {0, -1};
-    double first = 0, last = 0;
-    if (pitch > 0) {
-        first = std::ceil((from - base - hi) / pitch);
-        last = std::floor((to - base - lo) / pitch);
-    } else if (pitch < 0) {
-        first = std::ceil((to - base - lo) / pitch);
-        last = std::floor((from - base - hi) / pitch);
-    } else if (base + hi < from || base + lo > to) {
-        return {0, -1};
-    }
-    const double top = double(count - 1);
-    return {static_cast<long long>(std::clamp(first, 0.0, top)),
-            static_cast<long long>(std::clamp(last, -1.0, top))};
-}
-
 void DrawLabels(CPreviewCanvas& canvas, const PreviewMapping& map, const LabelSheetGeometry& g,
                 double x2, double y2) {
     // A margin around the corner so no label that touches it by a pixel is left out.
     const double margin = 1000;
     const double lw = g.labels.width, lh = g.labels.height;
-    const auto cols = IndexRange(g.labels.sideMargin, std::min(0.0, lw), std::max(0.0, lw),
-                                 g.labels.horizontalPitch, g.labels.numberAcross,
-                                 std::min(0.0, x2) - margin, std::max(0.0, x2) + margin);
+    const auto cols = LabelIndexRange(g.labels.sideMargin, std::min(0.0, lw), std::max(0.0, lw),
+                                      g.labels.horizontalPitch, g.labels.numberAcross,
+                                      std::min(0.0, x2) - margin, std::max(0.0, x2) + margin);
     // Rows go down: row j's top is -topMargin - j·pitch, its bottom labelHeight lower.
     const auto rows =
-        IndexRange(-double(g.labels.topMargin), std::min(0.0, -lh), std::max(0.0, -lh),
-                   -double(g.labels.verticalPitch), g.labels.numberDown, std::min(0.0, y2) - margin,
-                   std::max(0.0, y2) + margin);
+        LabelIndexRange(-double(g.labels.topMargin), std::min(0.0, -lh), std::max(0.0, -lh),
+                        -double(g.labels.verticalPitch), g.labels.numberDown,
+                        std::min(0.0, y2) - margin, std::max(0.0, y2) + margin);
     const int corner = std::max(1, int(std::lround(550 * map.Scale())));
     // Tiny pitches put many labels on the same pixels; drawing one of them again in place
     // changes nothing, so only a change of position is drawn.
@@ -126,6 +105,24 @@ void DrawLabels(CPreviewCanvas& canvas, const PreviewMapping& map, const LabelSh
 }
 
 } // namespace
+
+std::pair<long long, long long> LabelIndexRange(double base, double lo, double hi, double pitch,
+                                                long long count, double from, double to) {
+    if (count <= 0) return {0, -1};
+    double first = 0, last = 0;
+    if (pitch > 0) {
+        first = std::ceil((from - base - hi) / pitch);
+        last = std::floor((to - base - lo) / pitch);
+    } else if (pitch < 0) {
+        first = std::ceil((to - base - lo) / pitch);
+        last = std::floor((from - base - hi) / pitch);
+    } else if (base + hi < from || base + lo > to) {
+        return {0, -1};
+    }
+    const double top = double(count - 1);
+    return {static_cast<long long>(std::clamp(first, 0.0, top)),
+            static_cast<long long>(std::clamp(last, -1.0, top))};
+}
 
 QPointF PreviewMapping::ToDevice(double x, double y) const {
     return QPointF((x - double(windowOrgX)) * viewportExtX / double(windowExtX) + viewportOrgX,

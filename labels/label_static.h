@@ -10,6 +10,7 @@
 
 #include <array>
 #include <optional>
+#include <utility>
 
 // What the drawing shows: the labels and the sheet they lie on, in thousandths of a
 // centimetre. The paper size index is not drawn; the sheet is as wide and high as given.
@@ -48,6 +49,12 @@ struct LogicalRect {
     long long left = 0, top = 0, right = 0, bottom = 0;
 };
 LogicalRect FirstLabelRect(const LabelSheetGeometry& g);
+
+// Indexes k of [0, count) whose span [base + k·pitch + lo, base + k·pitch + hi] meets
+// [from, to], as (first, last); first > last when none does. Equal positions draw the same
+// picture, so a pitch of 0 needs only the first.
+std::pair<long long, long long> LabelIndexRange(double base, double lo, double hi, double pitch,
+                                                long long count, double from, double to);
 
 // All the drawing asks of a device; coordinates in device pixels.
 class CPreviewCanvas {

@@ -5,6 +5,7 @@
 #include "labels/filter_edit.h"
 #include "labels/label_lengths.h"
 #include "labels/label_setting_dialog.h"
+#include "labels/sheet_preview.h"
 #include "labels/spin_button.h"
 #include "ui/message_box.h"
 
@@ -245,6 +246,14 @@ QWidget* CBWPrintLabelDialog::BuildLabelSection() {
     lower->addWidget(BuildPrintGroup());
     lower->addWidget(BuildInformationGroup(), 1);
     section->addLayout(lower, 4, 0, 1, 3);
+
+    // The chosen sheet beside it all, from the top: room for an upright letter sheet.
+    m_pSheet = new CBWSheetPreview(m_pSection);
+    const int sheetWidth = fm.averageCharWidth() * 26;
+    m_pSheet->setFixedSize(sheetWidth, sheetWidth * 27940 / 21590 + 12);
+    m_pSheet->setToolTip(QStringLiteral("The chosen label sheet; a single label to print on is "
+                                        "marked."));
+    section->addWidget(m_pSheet, 0, 3, 5, 1, Qt::AlignTop);
     return m_pSection;
 }
 
@@ -315,14 +324,18 @@ void CBWPrintLabelDialog::ConnectControls() {
     connect(m_pSave, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnSave);
     connect(m_pChange, &QPushButton::clicked, this, [this] {
         if (!m_pPrinter || !m_bHavePrinters) return;
-        // The page sizes on offer are those of the printer chosen in the list.
-        const QString name = SelectedPrinterName();
-        if (m_pPrinter->printerName() != name) m_pPrinter->setPrinterName(name);
+        // The page sizes on offer are those of the printer chosen in the list, and the page
+        // starts as last printed on it.
+        SelectJobPrinter(SelectedPrinterName());
         QPageSetupDialog(m_pPrinter, this).exec();
     });
     connect(m_pUseLabel, &QCheckBox::clicked, this, &CBWPrintLabelDialog::OnUseLabelClicked);
     connect(m_pSingleLabel, &QRadioButton::toggled, this,
             &CBWPrintLabelDialog::EnablePositionFields);
+    // The picture follows the choice and the fields, typed or stepped by the arrows.
+    connect(m_pSingleLabel, &QRadioButton::toggled, this, &CBWPrintLabelDialog::ShowPrintedLabels);
+    for (CFilterIntegerEdit* field : {m_pRow, m_pColumn})
+        connect(field, &QLineEdit::textChanged, this, &CBWPrintLabelDialog::ShowPrintedLabels);
     connect(m_pRowSpin, &CSpinButton::PositionChanging, this,
             [this](int delta) { OnPositionSpin(*m_pRow, *m_pRowSpin, delta); });
     connect(m_pColumnSpin, &CSpinButton::PositionChanging, this,
@@ -378,7 +391,8 @@ void CBWPrintLabelDialog::SetPrinters(const PrinterChoices& printers) {
     } else {
         m_pPrinters->addItems(printers.names);
         const QString job = m_pPrinter ? m_pPrinter->printerName() : QString();
-        int index = printers.names.indexOf(job);
+        int index = printers.names.indexOf(StoredPrinterName());
+        if (index < 0) index = printers.names.indexOf(job);
         if (index < 0) index = printers.names.indexOf(printers.defaultName);
         m_pPrinters->setCurrentIndex(std::max(index, 0));
     }
@@ -393,6 +407,10 @@ void CBWPrintLabelDialog::SetPrinters(const PrinterChoices& printers) {
 
 QString CBWPrintLabelDialog::SelectedPrinterName() const {
     return m_bHavePrinters ? m_pPrinters->currentText() : QString();
+}
+
+void CBWPrintLabelDialog::SetPaperLister(PaperLister papersOf) {
+    m_papersOf = std::move(papersOf);
 }
 
 void CBWPrintLabelDialog::SetLabelSettingRunner(LabelSettingRunner runner) {
@@ -555,6 +573,7 @@ void CBWPrintLabelDialog::OnProductChange() {
     if (selected < 0 || !Guarded([&] { label = m_db->ReadLabel(m_products[selected].bookmark); })) {
         for (QLineEdit* readout : {m_pType, m_pHeight, m_pWidth, m_pPaper})
             ShowReadout(*readout, QString());
+        m_pSheet->SetSheet(std::nullopt);
         m_pNewLabel->setEnabled(true);
         m_pDetails->setEnabled(false);
         m_pDelete->setEnabled(false);
@@ -565,6 +584,7 @@ void CBWPrintLabelDialog::OnProductChange() {
     ShowReadout(*m_pHeight, shown.height);
     ShowReadout(*m_pWidth, shown.width);
     ShowReadout(*m_pPaper, shown.paper);
+    m_pSheet->SetSheet(label.geometry);
     m_pNewLabel->setEnabled(true);
     m_pDetails->setEnabled(true);
     m_pDelete->setEnabled(!label.stock);
@@ -574,6 +594,18 @@ void CBWPrintLabelDialog::OnProductChange() {
 void CBWPrintLabelDialog::EnablePositionFields(bool enable) {
     for (QWidget* w : std::initializer_list<QWidget*>{m_pRow, m_pColumn, m_pRowSpin, m_pColumnSpin})
         w->setEnabled(enable);
+}
+
+void CBWPrintLabelDialog::ShowPrintedLabels() {
+    // Row counts across the sheet and Column down, both from 1, as printing takes them.
+    bool rowOk = false, columnOk = false;
+    const unsigned row = m_pRow->text().toUInt(&rowOk);
+    const unsigned column = m_pColumn->text().toUInt(&columnOk);
+    if (!m_pSingleLabel->isChecked() || !rowOk || !columnOk) {
+        m_pSheet->SetMarked({});
+        return;
+    }
+    m_pSheet->SetMarked({{static_cast<long long>(row) - 1, static_cast<long long>(column) - 1}});
 }
 
 void CBWPrintLabelDialog::OnPositionSpin(CFilterIntegerEdit& field, CSpinButton& spin, int delta) {
@@ -654,7 +686,7 @@ void CBWPrintLabelDialog::OnDelete() {
     OnMakerChange();
 }
 
-bool CBWPrintLabelDialog::SaveSettings() {
+std::optional<PrintLabelChoice> CBWPrintLabelDialog::ReadChoice() {
     // Every value is read before anything is stored, so a refusal stores nothing.
     unsigned positions[2] = {};
     CFilterIntegerEdit* fields[2] = {m_pRow, m_pColumn};
@@ -666,7 +698,7 @@ bool CBWPrintLabelDialog::SaveSettings() {
                          MsgButtons::Ok, this);
             fields[i]->setFocus();
             fields[i]->selectAll();
-            return false;
+            return std::nullopt;
         }
     }
     PrintLabelChoice choice;
@@ -677,7 +709,7 @@ bool CBWPrintLabelDialog::SaveSettings() {
     const int selected = SelectedProduct();
     if (selected >= 0 &&
         !Guarded([&] { choice.product = m_db->ReadLabel(m_products[selected].bookmark); }))
-        return false;
+        return std::nullopt;
     if (choice.product) {
         const QString fault = LabelPrintFault(choice.product->geometry);
         if (!fault.isEmpty()) {
@@ -686,9 +718,13 @@ bool CBWPrintLabelDialog::SaveSettings() {
                              .arg(m_products[selected].text, fault),
                          MsgIcon::Exclamation, MsgButtons::Ok, this);
             m_pProducts->setFocus();
-            return false;
+            return std::nullopt;
         }
     }
+    return choice;
+}
+
+bool CBWPrintLabelDialog::StoreChoice(const PrintLabelChoice& choice) {
     if (!StorePrintLabelChoice(choice)) {
         QmMessageBox(QStringLiteral("The print settings could not be saved in \"%1\". Check "
                                     "that the folder can be written and try again.")
@@ -703,21 +739,66 @@ bool CBWPrintLabelDialog::SaveSettings() {
     return true;
 }
 
+bool CBWPrintLabelDialog::SaveSettings() {
+    const std::optional<PrintLabelChoice> choice = ReadChoice();
+    return choice && StoreChoice(*choice);
+}
+
 void CBWPrintLabelDialog::OnSave() {
     // Stored, but no page is printed: the dialog ends as if cancelled.
     if (SaveSettings()) QDialog::reject();
 }
 
-void CBWPrintLabelDialog::ApplyPrinterChoice() {
+void CBWPrintLabelDialog::SelectJobPrinter(const QString& name) {
+    if (!m_pPrinter || name.isEmpty() || m_pageOf == name) return;
+    if (m_pPrinter->printerName() != name) m_pPrinter->setPrinterName(name);
+    ApplyStoredPage(*m_pPrinter, name);
+    m_pageOf = name;
+}
+
+bool CBWPrintLabelDialog::ConfirmPaper(const SheetPage& page, int paperSize) {
+    const QString printer = SelectedPrinterName();
+    if (printer.isEmpty()) return true;
+    const PrinterPapers papers = m_papersOf ? m_papersOf(printer) : PapersOf(printer);
+    if (PrinterTakesPaper(papers, page.size)) return true;
+    const int selected = SelectedProduct();
+    const QString product = selected >= 0 ? m_products[selected].text : QString();
+    const QString text =
+        QStringLiteral("The printer \"%1\" does not take %2 paper, the paper of the label \"%3\"."
+                       "\n\nPrint on this printer all the same?")
+            .arg(printer, PaperSizeName(paperSize), product);
+    if (QmMessageBox(text, MsgIcon::Question, MsgButtons::YesNo, this) == IDYES) return true;
+    m_pPrinters->setFocus();
+    return false;
+}
+
+void CBWPrintLabelDialog::ApplyPrinterChoice(const std::optional<SheetPage>& page) {
     if (!m_pPrinter) return;
-    const QString name = SelectedPrinterName();
-    if (!name.isEmpty() && m_pPrinter->printerName() != name) m_pPrinter->setPrinterName(name);
+    SelectJobPrinter(SelectedPrinterName());
+    if (page) {
+        m_pPrinter->setPageSize(page->size);
+        m_pPrinter->setPageOrientation(page->orientation);
+    }
     m_pPrinter->setCopyCount(m_pCopies->value());
     m_pPrinter->setCollateCopies(m_pCollate->isChecked());
 }
 
 void CBWPrintLabelDialog::accept() {
-    if (!SaveSettings()) return;
-    ApplyPrinterChoice();
+    const std::optional<PrintLabelChoice> choice = ReadChoice();
+    if (!choice) return;
+    // Label settings print on the sheet's own paper, which the printer must take.
+    std::optional<SheetPage> page;
+    if (choice->useLabel && choice->product)
+        page = PageForSheet(choice->product->geometry.paperSize);
+    if (page && !ConfirmPaper(*page, choice->product->geometry.paperSize)) return;
+    if (!StoreChoice(*choice)) return;
+    ApplyPrinterChoice(page);
+    if (m_pPrinter && m_bHavePrinters &&
+        !StorePrinterChoice(SelectedPrinterName(), m_pPrinter->pageLayout()))
+        QmMessageBox(QStringLiteral("The printer and its paper could not be saved in \"%1\"; "
+                                    "this print goes ahead, but the next one starts from the "
+                                    "previous choice.")
+                         .arg(QString::fromStdString(SettingsStore().FilePath())),
+                     MsgIcon::Exclamation, MsgButtons::Ok, this);
     QDialog::accept();
 }

@@ -1,9 +1,11 @@
 #pragma once
 // The dialog shown before each print job: the printer, copies and collation above the line, and
 // below it the label sheet to print on. Its label choices reach printing only through the
-// "Print" settings; the printer choices go straight into the job's QPrinter.
+// "Print" settings; the printer choices go straight into the job's QPrinter, and the printer
+// with its paper and orientation is remembered for the next print (printer_settings.h).
 
 #include "labels/label_database.h"
+#include "labels/printer_settings.h"
 
 #include <QDialog>
 #include <QSize>
@@ -16,6 +18,7 @@
 #include <vector>
 
 class CBWLabelSettingDialog;
+class CBWSheetPreview;
 class CFilterIntegerEdit;
 class CSpinButton;
 class QCheckBox;
@@ -75,7 +78,9 @@ class CBWPrintLabelDialog : public QDialog {
     Q_OBJECT
 public:
     // Reads "UseLabel", "FullPage", "Row" and "Column" of "Print". The printer receives the
-    // printer, copies and collation chosen when the dialog ends with OK.
+    // printer chosen, with the paper and orientation last printed with on it, copies and
+    // collation when the dialog ends with OK; with label settings used, the paper and
+    // orientation of the chosen product's sheet instead.
     explicit CBWPrintLabelDialog(QPrinter* printer, QWidget* parent = nullptr);
     ~CBWPrintLabelDialog() override;
 
@@ -99,9 +104,13 @@ public:
         std::function<LabelConnectionParams(std::optional<LabelCopyRepair>* repaired)>;
     void SetDatabaseLocator(DatabaseLocator locator);
 
-    // Offers these printers in place of the print system's, preselecting the job's printer
-    // when it is among them and otherwise the default one.
+    // Offers these printers in place of the print system's, preselecting the printer of the
+    // last print when it is among them, else the job's printer, else the default one.
     void SetPrinters(const PrinterChoices& printers);
+    // How the paper each printer takes is found: the print system's answer (PapersOf) unless
+    // replaced (tests describe printers of their own).
+    using PaperLister = std::function<PrinterPapers(const QString& printer)>;
+    void SetPaperLister(PaperLister papersOf);
     // The printer chosen in the list; empty when none can be chosen.
     QString SelectedPrinterName() const;
 
@@ -140,6 +149,7 @@ public:
     QLineEdit& HeightReadout() const { return *m_pHeight; }
     QLineEdit& WidthReadout() const { return *m_pWidth; }
     QLineEdit& PaperReadout() const { return *m_pPaper; }
+    CBWSheetPreview& SheetPreview() const { return *m_pSheet; }
 
 public slots:
     void accept() override;
@@ -162,6 +172,8 @@ private:
     void Expand();
     void OnUseLabelClicked();
     void EnablePositionFields(bool enable);
+    // Marks on the sheet picture the label a single label prints on, or none for a full page.
+    void ShowPrintedLabels();
     void OnPositionSpin(CFilterIntegerEdit& field, CSpinButton& spin, int delta);
     void OnMakerChange();
     void OnProductChange();
@@ -169,8 +181,18 @@ private:
     void OnNewLabel();
     void OnDelete();
     void OnSave();
+    // The choices below the line after checking them (a message says what is wrong); none
+    // when they cannot be stored.
+    std::optional<PrintLabelChoice> ReadChoice();
+    bool StoreChoice(const PrintLabelChoice& choice);
     bool SaveSettings();
-    void ApplyPrinterChoice();
+    // Asks whether to print on a printer that does not take the sheet's paper; true when it
+    // does take it, or when nothing is known of its paper.
+    bool ConfirmPaper(const SheetPage& page, int paperSize);
+    // Makes `name` the job's printer, with the paper and orientation stored for it the first
+    // time it is chosen (a page set up with Change... for it is kept).
+    void SelectJobPrinter(const QString& name);
+    void ApplyPrinterChoice(const std::optional<SheetPage>& page);
 
     void FillMakers();
     void FillProducts();
@@ -184,6 +206,9 @@ private:
 
     QPrinter* m_pPrinter;
     bool m_bHavePrinters = false;
+    PaperLister m_papersOf;
+    // The printer whose stored page the job has been given.
+    std::optional<QString> m_pageOf;
 
     int m_bUseLabel;
     int m_nFullPage;
@@ -228,4 +253,5 @@ private:
     QLineEdit* m_pHeight = nullptr;
     QLineEdit* m_pWidth = nullptr;
     QLineEdit* m_pPaper = nullptr;
+    CBWSheetPreview* m_pSheet = nullptr;
 };

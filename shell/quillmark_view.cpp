@@ -3,6 +3,7 @@
 #include "common/atomic_file.h"
 #include "common/settings_keys.h"
 #include "labels/print_label_dialog.h"
+#include "labels/printer_settings.h"
 #include "output/painter_surface.h"
 #include "render/symbol_drawing.h"
 #include "shell/command_ids.h"
@@ -244,6 +245,8 @@ bool CQuillmarkView::OnFilePrintDirect(const QString& printerName) {
 
 void CQuillmarkView::OnFilePrintPreview() {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    // The page as the last print on that printer had it.
+    ApplyStoredPrinterChoice(*printer);
     QDialog preview(window());
     preview.setWindowTitle(QStringLiteral("Print Preview"));
     auto* layout = new QVBoxLayout(&preview);

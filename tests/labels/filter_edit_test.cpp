@@ -87,6 +87,40 @@ TEST_F(FilterEdit, ClipboardKeysAndMenu) {
     EXPECT_EQ(count.text(), "3");
 }
 
+TEST_F(FilterEdit, MiddleClickPastesTheSelectionThroughTheRule) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard->supportsSelection())
+        GTEST_SKIP() << "the " << QGuiApplication::platformName().toStdString()
+                     << " platform keeps no selection to paste with a middle click; "
+                        "the X11 run of this test (FilterEditOnX11) covers it";
+    auto length = LengthEdit();
+    CFilterIntegerEdit count;
+    CFilterAlphanumericEdit name(0, "%'*");
+    const struct {
+        CFilterEdit* field;
+        const char* selection;
+        const char* shows;
+    } cases[] = {
+        {length.get(), "-7.12345", "7.123"}, // no minus, three decimals
+        {&count, "12.5", "12"},
+        {&name, "A%B*C", "ABC"},
+    };
+    for (const auto& c : cases) {
+        clipboard->setText(QString::fromLatin1(c.selection), QClipboard::Selection);
+        ASSERT_EQ(clipboard->text(QClipboard::Selection), c.selection);
+        QTest::mouseClick(c.field, Qt::MiddleButton);
+        EXPECT_EQ(c.field->text().toStdString(), c.shows) << c.selection;
+    }
+    EXPECT_DOUBLE_EQ(length->GetValue(), 7.123);
+
+    // A read-only field takes nothing.
+    count.SetWindowText("5");
+    count.setReadOnly(true);
+    clipboard->setText("6", QClipboard::Selection);
+    QTest::mouseClick(&count, Qt::MiddleButton);
+    EXPECT_EQ(count.text(), "5");
+}
+
 TEST_F(FilterEdit, NameBoxRefusesCharactersWithABeep) {
     BeepCounter beeps;
     CFilterAlphanumericEdit name(0, "%'*\"+?><:\\");

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -192,6 +193,51 @@ TEST_F(LabelSettingDialogTest, ChangingAStockLabelMakesANewOne) {
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_EQ(d->GetLabelID(), -1);
     EXPECT_DOUBLE_EQ(d->GetLength(D::SideMargin), 0.42);
+}
+
+TEST_F(LabelSettingDialogTest, TheDrawingFollowsTypedValues) {
+    auto d = Details(Stored{}, /*cm=*/true);
+    d->show();
+    const QImage before = d->Preview().grab().toImage();
+    TypeOver(d->LengthField(D::LabelWidth), "5.5");
+    TypeOver(d->LengthField(D::TopMargin), "2");
+    TypeOver(d->CountField(D::NumberAcross), "3");
+    const CLabelGeometry& shown = d->Preview().m_geometry.labels;
+    EXPECT_EQ(shown.width, 5500);
+    EXPECT_EQ(shown.topMargin, 2000);
+    EXPECT_EQ(shown.numberAcross, 3);
+    EXPECT_NE(d->Preview().grab().toImage(), before) << "drawn again";
+}
+
+TEST_F(LabelSettingDialogTest, ValuesTypedOverAStockLabelMakeANewOneOnOk) {
+    // Typed changes, one of them smaller than an arrow's step: none may be dropped on OK.
+    const struct {
+        D::Field field;
+        const char* typed;
+        int CLabelGeometry::*member;
+        int stored;
+    } cases[] = {{D::LabelWidth, "9.5", &CLabelGeometry::width, 9500},
+                 {D::SideMargin, "0.405", &CLabelGeometry::sideMargin, 405}};
+    for (const auto& c : cases) {
+        auto d = Details(Stored{}, /*cm=*/true);
+        d->show();
+        TypeOver(d->LengthField(c.field), c.typed);
+        {
+            MessageCatcher messages;
+            QTest::mouseClick(&d->OkButton(), Qt::LeftButton);
+            EXPECT_EQ(messages.texts, QStringList({"Please enter a name for your custom label."}))
+                << c.typed;
+        }
+        EXPECT_TRUE(d->isVisible());
+        EXPECT_EQ(d->GetLabelID(), -1) << c.typed;
+        EXPECT_TRUE(d->NameBox().isEnabled());
+        QTest::keyClicks(&d->NameBox(), "Mine");
+        QTest::mouseClick(&d->OkButton(), Qt::LeftButton);
+        EXPECT_EQ(d->result(), QDialog::Accepted);
+        const LabelRecord back = d->GetLabel();
+        EXPECT_EQ(back.name1, "Mine");
+        EXPECT_EQ(back.geometry.*c.member, c.stored);
+    }
 }
 
 TEST_F(LabelSettingDialogTest, PaperChangeOfAStockLabelMakesANewOneAndRefits) {

@@ -4,7 +4,11 @@
 #include "ui/message_box.h"
 
 #include <QImage>
+#include <QLineEdit>
 #include <QStringList>
+#include <QTest>
+
+#include <gtest/gtest.h>
 
 class MessageCatcher {
 public:
@@ -18,6 +22,30 @@ public:
     MessageCatcher(const MessageCatcher&) = delete;
     MessageCatcher& operator=(const MessageCatcher&) = delete;
 
+    QStringList texts;
+
+private:
+    MessageBoxHandler m_previous;
+};
+
+// Answers the Yes/No questions asked while it lives with `answer`, recording what they asked;
+// any other kind of box is a failure.
+class QuestionCatcher {
+public:
+    explicit QuestionCatcher(int answer) : answer(answer) {
+        m_previous =
+            SetMessageBoxHandler([this](const QString& text, MsgIcon icon, MsgButtons buttons) {
+                texts << text;
+                EXPECT_EQ(icon, MsgIcon::Question);
+                EXPECT_EQ(buttons, MsgButtons::YesNo);
+                return this->answer;
+            });
+    }
+    ~QuestionCatcher() { SetMessageBoxHandler(m_previous); }
+    QuestionCatcher(const QuestionCatcher&) = delete;
+    QuestionCatcher& operator=(const QuestionCatcher&) = delete;
+
+    int answer;
     QStringList texts;
 
 private:
@@ -43,4 +71,13 @@ private:
 inline void SaveForALook(const QImage& image, const QString& name) {
     const QString dir = qEnvironmentVariable("QM_LOOK_DIR");
     if (!dir.isEmpty()) image.save(dir + u'/' + name);
+}
+
+// Replaces a field's text by typing, as a user does: everything selected and deleted, then the
+// keys.
+inline void TypeOver(QLineEdit& field, const char* text) {
+    field.setFocus();
+    field.selectAll();
+    QTest::keyClick(&field, Qt::Key_Backspace);
+    QTest::keyClicks(&field, QString::fromLatin1(text));
 }

@@ -8,6 +8,8 @@
 #include "labels/label_database.h"
 #include "labels/label_lengths.h"
 #include "labels/label_setting_dialog.h"
+#include "labels/printer_settings.h"
+#include "labels/sheet_preview.h"
 #include "labels/spin_button.h"
 #include "tests/labels/label_db_fixture.h"
 #include "tests/labels/labels_test_support.h"
@@ -99,6 +101,8 @@ protected:
         ASSERT_NO_FATAL_FAILURE(m_db.Create(GetParam(), Dir(), Stock()));
         ASSERT_TRUE(SettingsStore().WriteString("Print", "LabelDBConnectionString",
                                                 m_db.Connection().toStdString()));
+        // A job of no printer of the machine's: its papers are the toolkit's own.
+        printer.setOutputFormat(QPrinter::PdfFormat);
     }
 
     QString Dir() const { return QString::fromStdString(env.Root().string()); }
@@ -349,22 +353,13 @@ TEST_P(PrintLabelDialogTest, DeleteAsksFirst) {
     ASSERT_EQ(SelectedText(*d), "Mine - Notes");
     ASSERT_TRUE(d->DeleteButton().isEnabled());
 
-    QStringList asked;
-    int answer = IDNO;
-    const MessageBoxHandler previous =
-        SetMessageBoxHandler([&](const QString& text, MsgIcon icon, MsgButtons buttons) {
-            asked << text;
-            EXPECT_EQ(icon, MsgIcon::Question);
-            EXPECT_EQ(buttons, MsgButtons::YesNo);
-            return answer;
-        });
+    QuestionCatcher asked(IDNO);
     Click(d->DeleteButton());
     EXPECT_EQ(LabelsOf(kUserMaker).size(), 1u) << "No keeps it";
-    answer = IDYES;
+    asked.answer = IDYES;
     Click(d->DeleteButton());
-    SetMessageBoxHandler(previous);
 
-    EXPECT_EQ(asked, QStringList(2, "Are you sure that you want to delete this label?"));
+    EXPECT_EQ(asked.texts, QStringList(2, "Are you sure that you want to delete this label?"));
     EXPECT_TRUE(LabelsOf(kUserMaker).empty());
     EXPECT_EQ(d->MakerList().currentText(), "Custom Labels");
     EXPECT_EQ(d->ProductList().count(), 0);
@@ -446,6 +441,198 @@ TEST_P(PrintLabelDialogTest, OkStoresTheSelectedProductAndHandsThePrinterItsChoi
         EXPECT_EQ(Stored(e.key), e.value) << e.key;
     EXPECT_EQ(printer.copyCount(), 3);
     EXPECT_FALSE(printer.collateCopies());
+}
+
+TEST_P(PrintLabelDialogTest, TheSheetPictureShowsTheProductAndMarksTheSingleLabel) {
+    auto d = Open();
+    CBWSheetPreview& sheet = d->SheetPreview();
+    EXPECT_TRUE(sheet.isVisible());
+    ASSERT_TRUE(sheet.Sheet());
+    EXPECT_EQ(*sheet.Sheet(), Stock()[0].geometry) << "A1, the first product";
+    EXPECT_TRUE(sheet.Marked().empty()) << "a full page marks no single label";
+
+    ClickProduct(*d, 1);
+    const CLabelGeometry a2 = Stock()[1].geometry;
+    ASSERT_TRUE(sheet.Sheet());
+    EXPECT_EQ(*sheet.Sheet(), a2);
+
+    // Row counts across, Column down; the picture follows typing and the arrows.
+    using P = LabelPosition;
+    Click(d->SingleLabelRadio());
+    EXPECT_EQ(sheet.Marked(), std::vector<P>({{0, 0}}));
+    TypeOver(d->RowField(), "2");
+    EXPECT_EQ(sheet.Marked(), std::vector<P>({{1, 0}}));
+    QTest::mouseClick(d->ColumnSpin().UpArrow(), Qt::LeftButton);
+    EXPECT_EQ(sheet.Marked(), std::vector<P>({{1, 1}}));
+    QTest::keyClick(&d->RowField(), Qt::Key_Down);
+    EXPECT_EQ(sheet.Marked(), std::vector<P>({{0, 1}}));
+    TypeOver(d->RowField(), "2");
+
+    const SheetLayout layout = sheet.Layout();
+    const QImage shown = sheet.grab().toImage();
+    SaveForALook(d->grab().toImage(), "qm_print_label_dialog_sheet.png");
+    const QColor highlight = sheet.palette().color(QPalette::Highlight);
+    EXPECT_EQ(shown.pixelColor(layout.LabelRect(a2, {1, 1}).center().toPoint()), highlight);
+    EXPECT_EQ(shown.pixelColor(layout.LabelRect(a2, {0, 1}).center().toPoint()), QColor(Qt::white));
+
+    TypeOver(d->ColumnField(), "");
+    EXPECT_TRUE(sheet.Marked().empty()) << "no position, nothing marked";
+    TypeOver(d->ColumnField(), "1");
+    Click(d->FullPageRadio());
+    EXPECT_TRUE(sheet.Marked().empty());
+
+    d->MakerList().setCurrentIndex(0); // no products
+    EXPECT_FALSE(sheet.Sheet());
+}
+
+TEST_P(PrintLabelDialogTest, PreselectsThePrinterOfTheLastPrint) {
+    const struct {
+        const char* stored;
+        const char* selected;
+    } cases[] = {{"Office", "Office"}, {"Gone", "Labels"}, {"", "Labels"}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SettingsStore().WriteString("Print", "Printer", c.stored));
+        EXPECT_EQ(Open()->SelectedPrinterName(), c.selected) << c.stored;
+    }
+}
+
+TEST_P(PrintLabelDialogTest, OkRemembersThePrinterWithItsPaperAndOrientation) {
+    // The last print on Office was on A5, landscape.
+    {
+        SettingsStore s;
+        ASSERT_TRUE(s.WriteString(PrinterSection("Office"), "PaperSize", "A5"));
+        ASSERT_TRUE(s.WriteInt(PrinterSection("Office"), "Orientation", 1));
+    }
+    auto d = Open();
+    Click(d->UseLabelBox()); // a plain page: the printer's own paper
+    ASSERT_EQ(d->SelectedPrinterName(), "Labels");
+    d->PrinterList().setFocus();
+    QTest::keyClick(&d->PrinterList(), Qt::Key_Up);
+    ASSERT_EQ(d->SelectedPrinterName(), "Office");
+    Click(d->OkButton());
+    ASSERT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A5);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    SettingsStore s;
+    EXPECT_EQ(s.GetString("Print", "Printer", ""), "Office");
+
+    // The next print starts from Office; on Labels it remembers that page for Labels too.
+    QPrinter next;
+    next.setOutputFormat(QPrinter::PdfFormat);
+    next.setPageSize(QPageSize(QPageSize::Letter));
+    next.setPageOrientation(QPageLayout::Portrait);
+    CBWPrintLabelDialog e(&next);
+    e.SetPrinters(kTwoPrinters);
+    ASSERT_TRUE(e.OnInitDialog());
+    e.show();
+    EXPECT_EQ(e.SelectedPrinterName(), "Office");
+    e.PrinterList().setFocus();
+    QTest::keyClick(&e.PrinterList(), Qt::Key_Down);
+    Click(e.OkButton());
+    ASSERT_EQ(e.result(), QDialog::Accepted);
+    EXPECT_EQ(s.GetString("Print", "Printer", ""), "Labels");
+    EXPECT_EQ(s.GetString(PrinterSection("Labels"), "PaperSize", ""), "Letter");
+    EXPECT_EQ(s.GetInt(PrinterSection("Labels"), "Orientation", -1), 0);
+    EXPECT_EQ(s.GetString(PrinterSection("Office"), "PaperSize", ""), "A5") << "kept";
+}
+
+TEST_P(PrintLabelDialogTest, LabelSettingsPrintOnTheSheetsPaper) {
+    const struct {
+        int paperSize;
+        QPageSize::PageSizeId id;
+        double width, height; // millimetres, the paper upright
+        QPageLayout::Orientation orientation;
+    } cases[] = {
+        {2, QPageSize::A4, 210, 297, QPageLayout::Portrait},
+        {3, QPageSize::A4, 210, 297, QPageLayout::Landscape},
+        {7, QPageSize::Custom, 107.95, 127, QPageLayout::Portrait}, // Mini
+        // A paper index that names no paper: the page last printed on the printer.
+        {40, QPageSize::A5, 148, 210, QPageLayout::Landscape},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.paperSize);
+        {
+            SideConnection side(m_db.Params());
+            ASSERT_TRUE(side.IsOpen());
+            side.Exec(
+                QStringLiteral("UPDATE labels SET PaperSize = %1 WHERE ID = 2").arg(c.paperSize));
+            SettingsStore s;
+            ASSERT_TRUE(s.WriteString(PrinterSection("Labels"), "PaperSize", "A5"));
+            ASSERT_TRUE(s.WriteInt(PrinterSection("Labels"), "Orientation", 1));
+        }
+        printer.setPageSize(QPageSize(QPageSize::Letter));
+        printer.setPageOrientation(QPageLayout::Portrait);
+        auto d = Open();
+        ClickProduct(*d, 1);
+        ASSERT_EQ(SelectedText(*d), "A2 - Shipping");
+        Click(d->OkButton());
+        ASSERT_EQ(d->result(), QDialog::Accepted);
+        const QPageLayout page = printer.pageLayout();
+        EXPECT_EQ(page.pageSize().id(), c.id);
+        EXPECT_NEAR(page.pageSize().size(QPageSize::Millimeter).width(), c.width, 0.05);
+        EXPECT_NEAR(page.pageSize().size(QPageSize::Millimeter).height(), c.height, 0.05);
+        EXPECT_EQ(page.orientation(), c.orientation);
+        // Remembered as printed.
+        EXPECT_EQ(SettingsStore().GetInt(PrinterSection("Labels"), "Orientation", -1),
+                  c.orientation == QPageLayout::Landscape ? 1 : 0);
+    }
+}
+
+TEST_P(PrintLabelDialogTest, PaperThePrinterDoesNotTakeIsQuestionedBeforePrinting) {
+    const auto papers = [](const QString& printer) {
+        PrinterPapers p;
+        p.known = true;
+        p.sizes = {QPageSize(printer == "Office" ? QPageSize::A4 : QPageSize::Letter)};
+        return p;
+    };
+    const QString question =
+        "The printer \"Labels\" does not take A4 (21 x 29.7 cm) paper, the paper of the label "
+        "\"A2 - Shipping\".\n\nPrint on this printer all the same?";
+    for (const int answer : {IDNO, IDYES}) {
+        SCOPED_TRACE(answer);
+        auto d = Open();
+        d->SetPaperLister(papers);
+        ClickProduct(*d, 1); // A4
+        {
+            QuestionCatcher asked(answer);
+            Click(d->OkButton());
+            EXPECT_EQ(asked.texts, QStringList({question}));
+        }
+        if (answer == IDNO) {
+            EXPECT_TRUE(d->isVisible()) << "nothing is printed";
+            EXPECT_EQ(d->focusWidget(), &d->PrinterList());
+            for (const char* key : {"UseLabel", "SavedLabelID", "Printer"})
+                EXPECT_EQ(Stored(key), kAbsent) << key;
+        } else {
+            EXPECT_EQ(d->result(), QDialog::Accepted);
+            EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A4);
+        }
+    }
+
+    // A printer that takes the paper, or a plain page, asks nothing; nor does Save, which
+    // prints nothing.
+    MessageCatcher none;
+    auto d = Open();
+    d->SetPaperLister(papers);
+    ClickProduct(*d, 1);
+    Click(d->SaveButton());
+    EXPECT_FALSE(d->isVisible());
+    d = Open();
+    d->SetPaperLister(papers);
+    ClickProduct(*d, 1);
+    d->PrinterList().setFocus();
+    QTest::keyClick(&d->PrinterList(), Qt::Key_Up);
+    Click(d->OkButton());
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    d = Open();
+    d->SetPaperLister(papers);
+    d->PrinterList().setFocus();
+    QTest::keyClick(&d->PrinterList(), Qt::Key_Down);
+    ClickProduct(*d, 1);
+    Click(d->UseLabelBox());
+    Click(d->OkButton());
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_TRUE(none.texts.isEmpty()) << none.texts.join('|').toStdString();
 }
 
 TEST_P(PrintLabelDialogTest, EmptyRowOrColumnIsRefusedAndNothingStored) {

@@ -9,35 +9,9 @@ queue=QuillmarkTest$$
 work=$(mktemp -d)
 export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
 export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
-cleanup() {
-    lpadmin -x "$queue" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
-# Skipped only where no print system is installed; with one installed, a queue that cannot be
-# set up is a failure.
-command -v cupsd >/dev/null || { echo "no print scheduler installed"; exit 77; }
-ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
-[[ -f $ppd ]] || { echo "no PDF printer driver installed"; exit 77; }
-# "lpstat -r" trusts a socket a stopped scheduler left behind; its process is what counts.
-scheduler_running() {
-    local pid
-    pid=$(cat /run/cups/cupsd.pid 2>/dev/null) && kill -0 "$pid" 2>/dev/null
-}
-scheduler_running || cupsd >/dev/null 2>&1
-# A scheduler that has just started does not take requests yet: retry the queue's creation
-# until it is accepted.
-added=""
-for _ in $(seq 60); do
-    if lpadmin -p "$queue" -v cups-pdf:/ -E -P "$ppd" 2>"$work/lpadmin.err"; then
-        added=1
-        break
-    fi
-    scheduler_running || cupsd >/dev/null 2>&1
-    sleep 0.25
-done
-[[ -n $added ]] || { echo "FAIL: cannot add a queue: $(cat "$work/lpadmin.err")"; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/../support/pdf_queue.sh"
+add_pdf_queue "$queue" "$work"
 
 # The PDF printer writes into the job owner's PDF folder.
 outdir=$(getent passwd "$(id -un)" | cut -d: -f6)/PDF

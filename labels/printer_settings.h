@@ -1,0 +1,58 @@
+#pragma once
+// The printer, paper and orientation a print was made with, remembered per printer for the next
+// print and the print preview; and the paper a label sheet needs of the printer.
+
+#include <QList>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+class QPrinter;
+
+// The settings section of one printer: "Printer " and its name, with every byte of the name's
+// UTF-8 that a section name cannot hold (outside printable ASCII, a space, '[', ']', '=') and
+// '%' itself written as %XX, so that different names never share a section.
+std::string PrinterSection(const QString& printerName);
+
+// The printer of the last print; empty when none was stored.
+QString StoredPrinterName();
+
+// Stores `printerName` as the last printer, and the page's paper and orientation as those of
+// the last print on it. False when the store could not be written.
+bool StorePrinterChoice(const QString& printerName, const QPageLayout& page);
+
+// The paper a stored name stands for: a paper of the printer's own by that name, else the
+// toolkit's standard paper by that name, else a "Custom.<width>x<height><unit>" size; none for
+// anything else.
+std::optional<QPageSize> PaperFromName(const QString& name, const QList<QPageSize>& printerPapers);
+
+// Gives the job the paper and orientation stored for `printerName`, each only when one is
+// stored and readable.
+void ApplyStoredPage(QPrinter& printer, const QString& printerName);
+// Gives the job the stored printer when the print system has it (else the job keeps its own),
+// then that printer's stored paper and orientation.
+void ApplyStoredPrinterChoice(QPrinter& printer);
+
+// What paper a printer takes, as the print system describes it.
+struct PrinterPapers {
+    bool known = false; // false: nothing is known of the printer, so no paper is refused
+    QList<QPageSize> sizes;
+    bool customSizes = false; // also any size between the minimum and maximum
+    QPageSize minimum;
+    QPageSize maximum;
+};
+PrinterPapers PapersOf(const QString& printerName);
+
+// Whether the printer takes paper of `paper`'s size, either way up (within a millimetre).
+bool PrinterTakesPaper(const PrinterPapers& printer, const QPageSize& paper);
+
+// The page a label sheet prints on: its paper upright, and landscape for the landscape papers.
+struct SheetPage {
+    QPageSize size;
+    QPageLayout::Orientation orientation = QPageLayout::Portrait;
+};
+// None for a paper index that names no paper.
+std::optional<SheetPage> PageForSheet(int paperSize);
