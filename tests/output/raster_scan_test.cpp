@@ -295,3 +295,27 @@ TEST_F(RasterScanTest, EveryElementIsAWholeNumberOfModulesOfWholePixels) {
             EXPECT_EQ(runs[i], i % 2 == 0 ? bar : space) << dpi << " element " << i;
     }
 }
+
+// Nothing a symbol draws touches the image's border: no digit of UPC-E or any other is cut off,
+// at any resolution.
+TEST_F(RasterScanTest, NoMarkTouchesTheImagesBorder) {
+    for (const int dpi : {72, 96, 200, 203, 300}) {
+        for (const ScanCase& c : Cases()) {
+            auto bc = Create(c.className);
+            bc->SetData(c.data);
+            for (const int rotation : {0, 1, 2, 3}) {
+                const QImage img = RenderSymbolImage(*bc, dpi, {rotation, true})
+                                       .convertToFormat(QImage::Format_Grayscale8);
+                ASSERT_FALSE(img.isNull());
+                int dark = 0;
+                for (int x = 0; x < img.width(); ++x)
+                    dark += (qGray(img.pixel(x, 0)) < 128) +
+                            (qGray(img.pixel(x, img.height() - 1)) < 128);
+                for (int y = 0; y < img.height(); ++y)
+                    dark += (qGray(img.pixel(0, y)) < 128) +
+                            (qGray(img.pixel(img.width() - 1, y)) < 128);
+                EXPECT_EQ(dark, 0) << c.className << " at " << dpi << " dpi, rotation " << rotation;
+            }
+        }
+    }
+}
