@@ -207,7 +207,7 @@ CScreenTextMetrics CEmfSurface::Metrics() const {
 }
 
 bool CEmfSurface::OutOfRoom() {
-    if (!m_tooLarge && m_records.size() > kMaxPictureBytes) {
+    if (!m_tooLarge && !MakeRoomInPicture(m_records)) {
         m_tooLarge = true;
         m_records = {};
     }

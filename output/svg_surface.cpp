@@ -116,7 +116,7 @@ CScreenTextMetrics CSvgSurface::Metrics() const {
 }
 
 bool CSvgSurface::OutOfRoom() {
-    if (!m_tooLarge && m_body.size() > kMaxPictureBytes) {
+    if (!m_tooLarge && !MakeRoomInPicture(m_body)) {
         m_tooLarge = true;
         m_body = {};
     }

@@ -56,14 +56,40 @@ CScreenTextMetrics::CScreenTextMetrics(const CFontSpec* font, int dpiX, int dpiY
     if (font) m_font = MakeDeviceFont(*font, m_scaleY);
 }
 
+namespace {
+
+// Qt lays a line out whole, at about thirty bytes a character, so a damaged document's
+// megabytes of text are measured a piece at a time; a real symbol's text is one piece.
+constexpr qsizetype kMeasuredPiece = 4096;
+
+// The ink of a line, pieces placed one after the other by their advances.
+QRectF LineInk(const QFontMetricsF& fm, const QString& text) {
+    if (text.size() <= kMeasuredPiece) return fm.tightBoundingRect(text);
+    QRectF ink;
+    double x = 0;
+    for (qsizetype at = 0; at < text.size(); at += kMeasuredPiece) {
+        const QString piece = text.mid(at, kMeasuredPiece);
+        const QRectF part = fm.tightBoundingRect(piece);
+        if (!part.isEmpty())
+            ink = ink.isEmpty() ? part.translated(x, 0) : ink | part.translated(x, 0);
+        x += fm.horizontalAdvance(piece);
+    }
+    return ink;
+}
+
+} // namespace
+
 CSize CScreenTextMetrics::Extent(const QString& text) const {
     const QFontMetricsF fm(m_font);
-    return {RoundEdge(fm.horizontalAdvance(text) / m_scaleX), RoundEdge(fm.height() / m_scaleY)};
+    double advance = 0;
+    for (qsizetype at = 0; at < text.size(); at += kMeasuredPiece)
+        advance += fm.horizontalAdvance(text.mid(at, kMeasuredPiece));
+    return {RoundEdge(advance / m_scaleX), RoundEdge(fm.height() / m_scaleY)};
 }
 
 CTextInk CScreenTextMetrics::Ink(const QString& text) const {
     const QFontMetricsF fm(m_font);
-    const QRectF ink = fm.tightBoundingRect(text);
+    const QRectF ink = LineInk(fm, text);
     if (text.isEmpty() || ink.isEmpty()) return {};
     const double top = ink.top() + fm.ascent();
     return {static_cast<int>(std::floor(ink.left() / m_scaleX)),

@@ -7,6 +7,7 @@
 #include "render/font_locator.h"
 #include "render/symbol_drawing.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,6 +18,17 @@
 // A vector picture stops recording beyond this size: no real symbol comes near it, and a
 // damaged document's megabytes of data would otherwise take gigabytes.
 inline constexpr std::size_t kMaxPictureBytes = std::size_t{64} << 20;
+
+// Makes room in a picture's recording in steps that never take its buffer past
+// kMaxPictureBytes (a buffer left to double itself would hold twice that, and the copy made
+// while growing three times); false once the recording has no room for another record.
+template <class Buffer> bool MakeRoomInPicture(Buffer& buffer) {
+    constexpr std::size_t kLargeRecord = std::size_t{1} << 16;
+    if (buffer.capacity() - buffer.size() >= kLargeRecord) return true;
+    if (buffer.size() + kLargeRecord > kMaxPictureBytes) return false;
+    buffer.reserve(std::min(kMaxPictureBytes, std::max(buffer.capacity() * 2, 4 * kLargeRecord)));
+    return true;
+}
 
 enum class ExportError {
     MetafileNotWritten = 1, // the metafile could not be written
