@@ -68,7 +68,7 @@ public:
     SameSource(std::string data, std::int64_t count) : m_data(std::move(data)), m_count(count) {}
     bool Next(CRunEntry& entry) override {
         if (m_made >= m_count) return false;
-        entry = {++m_made, false, m_data, {}};
+        entry = {++m_made, false, true, m_data, {}};
         return true;
     }
 
@@ -88,7 +88,7 @@ public:
         if (m_made >= m_plan.count) return false;
         const std::int64_t n = m_plan.first + m_made * m_plan.step;
         ++m_made;
-        entry = {m_made, false, FormatRunNumber(n, m_digits, m_prefix, m_suffix), {}};
+        entry = {m_made, false, false, FormatRunNumber(n, m_digits, m_prefix, m_suffix), {}};
         return true;
     }
 
@@ -261,7 +261,7 @@ private:
             }
             m_copiesLeft = copies;
         }
-        m_entry = {line, true, {}, {}};
+        m_entry = {line, true, false, {}, {}};
         m_entry.data = ToLatin1(m_fields[m_column], m_encoding, m_entry.outside);
         return true;
     }
@@ -419,12 +419,14 @@ CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRun
         add(Quoted(entry.outside) + " outside Latin-1 " + (characters == 1 ? "was" : "were") +
             " left out");
     }
-    if (entry.data.empty()) add("the data is empty");
-    const CBarcode::CDataCheck data = working.CheckData(entry.data);
-    if (!data.change.empty()) add(Latin1ToUtf8(data.change));
+    if (!entry.document) {
+        if (entry.data.empty()) add("the data is empty");
+        const CBarcode::CDataCheck data = working.CheckData(entry.data);
+        if (!data.change.empty()) add(Latin1ToUtf8(data.change));
+    }
     if (check.measure && check.label.cx > 0 && check.label.cy > 0) {
-        working.SetData(entry.data);
-        const CSize size = check.measure(working);
+        if (!entry.document) working.SetData(entry.data);
+        const CSize size = check.measure(entry.document ? *check.prototype : working);
         if (size.cx > check.label.cx || size.cy > check.label.cy) {
             problem.tooLarge = "the symbol, " + SizeText(size) + ", is larger than the label, " +
                                SizeText(check.label);

@@ -56,8 +56,9 @@ struct CRunSheet {
 struct CRunEntry {
     std::int64_t source = 0; // the file's line, or the label's place in the run, from 1
     bool fromFile = false;
-    std::string data;    // Latin-1, as the engine takes it
-    std::string outside; // characters of the file outside Latin-1, left out of `data` (UTF-8)
+    bool document = false; // the document's own data: the symbol printed as it is
+    std::string data;      // Latin-1, as the engine takes it
+    std::string outside;   // characters of the file outside Latin-1, left out of `data` (UTF-8)
 
     // "line 7" or "label 12", for messages.
     std::string Where() const;
@@ -99,7 +100,7 @@ std::unique_ptr<CBarcode> CopyBarcode(const CBarcode& barcode);
 
 // What would keep one label from printing as given, in a few plain words (`why` empty when
 // nothing would), and of that whether its symbol is larger than the label. `working` (a copy
-// of the prototype) is given the label's data.
+// of the prototype) is given the label's data; the document's own symbol is only measured.
 struct CEntryProblem {
     std::string why;
     std::string tooLarge;

@@ -24,8 +24,8 @@ struct COffsetOption {
 };
 
 // The most a printer's calibration moves the print: 1 cm either way, in thousandths of a
-// centimetre.
-inline constexpr int kMaxPrinterOffset = 1000;
+// centimetre, as the printer's settings keep it.
+inline constexpr int kMaxPrinterOffset = settings::kPrinterOffsetAcross.max;
 
 // The length in thousandths of a centimetre (rounded); `optionsUnit` is "Options"/"Unit", 0
 // for inches and anything else for millimetres.

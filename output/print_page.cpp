@@ -50,20 +50,6 @@ private:
 
 } // namespace
 
-void PaintSymbolPage(QPainter& painter, const CPrinterFacts& printer,
-                     const CPrintSettings& settings, const CBarcode& barcode,
-                     const CSymbolView& view, bool preview) {
-    PrintSurface surface(painter, printer);
-    if (settings.useLabel == 0) {
-        surface.Draw(barcode, view);
-        return;
-    }
-    if (preview) PaintLabelOutlines(painter, printer, settings, QPen(Qt::black, 0, Qt::DotLine));
-    // Each label is drawn as its place is worked out; no sheet's places are held at once.
-    ForEachLabelCentre(settings, printer,
-                       [&](CPoint centre) { surface.Draw(barcode, view, centre); });
-}
-
 int PaintRunPages(QPainter& painter, const CPrinterFacts& printer, const CPrintSettings& settings,
                   std::int64_t first, const CSymbolView& view, const CLabelFeed& next,
                   const std::function<bool()>& newPage, bool preview) {

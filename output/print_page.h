@@ -11,13 +11,6 @@
 
 class QPainter;
 
-// Paints the symbol once in the middle of the printable area, on every label of the sheet, or
-// on one label, as `settings` say, each centred by what it draws; the preview also draws the
-// labels' outlines beneath.
-void PaintSymbolPage(QPainter& painter, const CPrinterFacts& printer,
-                     const CPrintSettings& settings, const CBarcode& barcode,
-                     const CSymbolView& view, bool preview);
-
 // The labels of a run in printing order: each call gives the symbol of the next label, or null
 // when the run has ended. The symbol is drawn before the next call, so one barcode may serve
 // every label.

@@ -221,7 +221,9 @@ bool CQuillmarkView::ExportToFile(const QString& path, int dpi) {
 
 CPrintJob CQuillmarkView::PrintJob() const {
     const CQuillmarkDoc* doc = GetDoc();
-    return {doc ? doc->m_pBarcode.get() : nullptr, {m_nRotation, m_bShowText}};
+    CPrintJob job =
+        StoredPrintJob(doc ? doc->m_pBarcode.get() : nullptr, {m_nRotation, m_bShowText});
+    return job;
 }
 
 bool CQuillmarkView::OnPreparePrinting(QPrinter& printer) {
@@ -235,8 +237,7 @@ bool CQuillmarkView::PrintPage(QPrinter& printer) {
 
 void CQuillmarkView::OnFilePrint() {
     QPrinter printer(QPrinter::HighResolution);
-    if (!OnPreparePrinting(printer)) return;
-    PrintPage(printer);
+    if (OnPreparePrinting(printer)) PrintPage(printer);
 }
 
 bool CQuillmarkView::OnFilePrintDirect(const QString& printerName) {
@@ -244,6 +245,12 @@ bool CQuillmarkView::OnFilePrintDirect(const QString& printerName) {
 }
 
 void CQuillmarkView::OnFilePrintPreview() {
+    // A run that cannot be made is said before a preview of nothing is shown.
+    if (const CRunReport report = CheckPrintJob(PrintJob(), false); !report.error.empty()) {
+        QmMessageBox(QStringLiteral("The labels cannot be shown: %1.")
+                         .arg(QString::fromStdString(report.error)));
+        return;
+    }
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     // The page as the last print on that printer had it.
     ApplyStoredPrinterChoice(*printer);
@@ -258,9 +265,11 @@ void CQuillmarkView::OnFilePrintPreview() {
     if (!printer->isValid()) printer->setOutputFormat(QPrinter::PdfFormat);
     auto* page = new QPrintPreviewWidget(printer.get(), &preview);
     layout->addWidget(page, 1);
+    // Every page of the run, each as it will print.
     connect(page, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* p) {
         QPainter painter(p);
-        PaintPage(painter, *p, PrintJob(), true);
+        std::string error;
+        PaintJob(painter, *p, PrintJob(), true, error);
     });
     bool printAfter = false;
     connect(print, &QAction::triggered, &preview, [&] {

@@ -61,9 +61,9 @@ public:
     bool ExportToFile(const QString& path, int dpi = 0);
 
     // Printing. The print dialog with label selection chooses the printer and leaves the label
-    // choice in the settings; preview and direct print take the printer as it is.
+    // choice and the run in the settings; preview and direct print take the printer as it is.
     bool OnPreparePrinting(QPrinter& printer);
-    // The page as printed (or previewed) now.
+    // The pages as printed (or previewed) now: the print settings' sheet and run.
     CPrintJob PrintJob() const;
     bool PrintPage(QPrinter& printer);
     void OnFilePrint();

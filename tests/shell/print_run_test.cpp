@@ -1,0 +1,257 @@
+// Label runs printed by the program as a user runs it: into a PDF file with --pdf, rasterised
+// by poppler, every label read back by a real barcode reader where it should be.
+
+#include "common/label_geometry.h"
+#include "common/settings_store.h"
+#include "engine/symbologies.h"
+#include "shell/printing.h"
+#include "tests/support/image_scan.h"
+#include "tests/support/settings_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+namespace {
+
+// A 3 × 10 sheet of 2.625 × 1 inch labels on letter paper, as the print settings keep it.
+constexpr CLabelGeometry kSheet{0, 6668, 2540, 1270, 476, 6985, 2540, 3, 10};
+constexpr double kDotsPerMm = 300 / 25.4; // the pages are read at 300 dpi
+
+struct Finished {
+    int status = -1;
+    std::string errors;
+};
+
+// What one label of a page holds: the reader's text (empty when it read nothing), whether the
+// label is blank, and how far the centre of its marks lies from the label's centre, in mm.
+struct LabelSeen {
+    std::string text;
+    bool blank = true;
+    double dx = 0, dy = 0;
+};
+
+LabelSeen Look(const QImage& page, int row, int column) {
+    const double k = 300 / 2540.0; // dots per thousandth of a centimetre
+    const double left = (kSheet.sideMargin + column * kSheet.horizontalPitch) * k;
+    const double top = (kSheet.topMargin + row * kSheet.verticalPitch) * k;
+    const double w = kSheet.width * k, h = kSheet.height * k;
+    // A little inside the label, so that a neighbour's marks never reach in.
+    const QRect area(qRound(left) + 3, qRound(top) + 3, qRound(w) - 6, qRound(h) - 6);
+    const QImage label = page.copy(area).convertToFormat(QImage::Format_Grayscale8);
+    LabelSeen seen;
+    int x0 = label.width(), y0 = label.height(), x1 = -1, y1 = -1;
+    for (int y = 0; y < label.height(); ++y) {
+        const uchar* line = label.constScanLine(y);
+        for (int x = 0; x < label.width(); ++x)
+            if (line[x] < 128) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x);
+                y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    }
+    if (x1 < 0) return seen;
+    seen.blank = false;
+    seen.dx = (area.left() + (x0 + x1 + 1) / 2.0 - (left + w / 2)) / kDotsPerMm;
+    seen.dy = (area.top() + (y0 + y1 + 1) / 2.0 - (top + h / 2)) / kDotsPerMm;
+    const ScanResult read = ScanImage(label);
+    if (read.ok) seen.text = read.text;
+    return seen;
+}
+
+} // namespace
+
+// Every label of a run's pages: the labels before `start` (an index on the first sheet) blank,
+// then `count` labels reading expected(0), expected(1), ... with their marks centred on their
+// labels within a quarter millimetre (moved by `offsetMm`), then blank labels to the end.
+void ExpectRun(const std::vector<QImage>& pages, int start, int count,
+               const std::function<std::string(int)>& expected, QPointF offsetMm = {}) {
+    const int perSheet = kSheet.numberAcross * kSheet.numberDown;
+    ASSERT_EQ(static_cast<int>(pages.size()), (start + count + perSheet - 1) / perSheet);
+    for (std::size_t p = 0; p < pages.size(); ++p)
+        for (int i = 0; i < perSheet; ++i) {
+            const int row = i / kSheet.numberAcross, column = i % kSheet.numberAcross;
+            const int ordinal = static_cast<int>(p) * perSheet + i - start;
+            const LabelSeen seen = Look(pages[p], row, column);
+            SCOPED_TRACE(testing::Message()
+                         << "page " << p + 1 << ", row " << row + 1 << ", column " << column + 1);
+            if (ordinal < 0 || ordinal >= count) {
+                EXPECT_TRUE(seen.blank) << "a label the run leaves alone";
+                continue;
+            }
+            EXPECT_EQ(seen.text, expected(ordinal));
+            EXPECT_NEAR(seen.dx, offsetMm.x(), 0.25);
+            EXPECT_NEAR(seen.dy, offsetMm.y(), 0.25);
+        }
+}
+
+class PrintRunTest : public SettingsTest {
+protected:
+    void SetUp() override {
+        SettingsStore store;
+        ASSERT_TRUE(store.WriteInt("Print", "UseLabel", 1));
+        ASSERT_TRUE(store.WriteInt("Print", "FullPage", 0));
+        ASSERT_TRUE(WritePrintGeometry(kSheet));
+        // Bars and text within a one-inch label.
+        doc = Path("doc.qmx");
+        ASSERT_EQ(Run({"--export", doc, "--symbology", "Code 128", "--height", "0.4 inch"}).status,
+                  0);
+        pdf = Path("run.pdf");
+    }
+
+    QString Path(const char* name) const {
+        return QString::fromStdString((env.Root() / name).string());
+    }
+
+    // The program as a user starts it, on letter paper whatever the machine's.
+    Finished Run(const QStringList& args) const {
+        QProcess p;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("PAPERSIZE"), QStringLiteral("letter"));
+        e.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        p.setProcessEnvironment(e);
+        p.start(QStringLiteral(QM_QUILLMARK_EXE), args);
+        EXPECT_TRUE(p.waitForFinished(120000));
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                p.readAllStandardError().toStdString()};
+    }
+
+    // The PDF's pages at 300 dpi.
+    std::vector<QImage> Pages() const {
+        const QString base = Path("page");
+        QProcess p;
+        p.start(QStringLiteral("pdftoppm"), {"-r", "300", "-gray", "-png", pdf, base});
+        EXPECT_TRUE(p.waitForFinished(120000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        std::vector<QImage> pages;
+        const QDir dir(QString::fromStdString(env.Root().string()));
+        for (const QString& name : dir.entryList({"page-*.png"}, QDir::Files, QDir::Name)) {
+            pages.emplace_back(dir.filePath(name));
+            QFile::remove(dir.filePath(name));
+        }
+        return pages;
+    }
+
+    QString doc, pdf;
+};
+
+TEST_F(PrintRunTest, ANumberedRunFromRowFourColumnTwoScansLabelByLabel) {
+    const Finished done = Run({"--pdf", pdf, doc, "--numbered", "1:65", "--prefix", "INV-",
+                               "--digits", "5", "--start", "4,2"});
+    ASSERT_EQ(done.status, 0) << done.errors;
+    EXPECT_EQ(done.errors, "");
+    // Row 4, column 2 is the eleventh label: 20 labels, 30, then 15.
+    ExpectRun(Pages(), 10, 65, [](int i) {
+        char text[16];
+        std::snprintf(text, sizeof text, "INV-%05d", i + 1);
+        return std::string(text);
+    });
+}
+
+TEST_F(PrintRunTest, OneLabelPerRowOfACsvFileFromTheFifthLabel) {
+    const QString csv = Path("parts.csv");
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    // A spreadsheet's export: byte-order mark, quoted fields, a separator inside quotes.
+    file.write("\xEF\xBB\xBFName;Code;Qty\r\n"
+               "\"Bolt; M4\";B-104;2\r\n"
+               "Nut;\"N-\"\"7\"\"\";1\r\n"
+               "\"Caf\xC3\xA9\";W-9;0\r\n"
+               "Washer;W-10;3\r\n");
+    file.close();
+    const Finished done = Run({"--pdf", pdf, doc, "--data-file", csv, "--column", "code",
+                               "--header", "--copies-column", "Qty", "--start", "5"});
+    ASSERT_EQ(done.status, 0) << done.errors;
+    const std::vector<std::string> labels = {"B-104", "B-104", "N-\"7\"", "W-10", "W-10", "W-10"};
+    ExpectRun(Pages(), 4, 6, [&labels](int i) { return labels[i]; });
+}
+
+TEST_F(PrintRunTest, TheOffsetMovesEverySymbol) {
+    const Finished done = Run({"--pdf", pdf, doc, "--offset", "2mm,-0.04in", "--count", "30"});
+    ASSERT_EQ(done.status, 0) << done.errors;
+    ExpectRun(Pages(), 0, 30, [](int) { return std::string("HALVERN"); }, {2, -1.016});
+}
+
+TEST_F(PrintRunTest, LabelsThatWouldNotPrintAsGivenAreListedWithTheirLines) {
+    const QString csv = Path("codes.txt");
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("OK-1\nlower\nOK-3\n\xE2\x82\xAC"
+               "5\n");
+    file.close();
+    const QStringList args = {"--pdf", pdf, doc, "--data-file", csv};
+    // Listed, then printed as the symbology makes them.
+    Finished done = Run(args);
+    ASSERT_EQ(done.status, 0) << done.errors;
+    EXPECT_EQ(done.errors,
+              "quillmark: line 2 \"lower\": lower-case letters were changed to "
+              "capitals\n"
+              "quillmark: line 4 \"5\": \"\xE2\x82\xAC\" outside Latin-1 was left out\n"
+              "quillmark: 2 of 4 labels would not print as given; they were printed "
+              "as the symbology makes them\n");
+    EXPECT_TRUE(QFile::exists(pdf));
+    // With --strict nothing prints, and the earlier file stays as it was.
+    const QByteArray before = [&] {
+        QFile f(pdf);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    done = Run(args + QStringList{"--strict"});
+    EXPECT_EQ(done.status, 1);
+    EXPECT_NE(done.errors.find("nothing was printed (--strict)"), std::string::npos) << done.errors;
+    QFile after(pdf);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
+}
+
+TEST_F(PrintRunTest, RunsThatCannotPrintSayWhyAndWriteNothing) {
+    const struct {
+        QStringList args;
+        const char* error;
+    } cases[] = {
+        {{"--start", "11,1"},
+         "quillmark: nothing was printed: the labels cannot start there: the sheet has 10 rows, "
+         "no row 11\n"},
+        {{"--numbered", "10:1"},
+         "quillmark: nothing was printed: a step of 1 never reaches 1 "
+         "from 10\n"},
+        {{"--data-file", "absent.csv"},
+         "quillmark: nothing was printed: the data file \"absent.csv\" cannot be read: No such "
+         "file or directory\n"},
+        {{"--offset", "11mm,0mm"},
+         "quillmark: --offset moves the print at most 10 mm (0.39 in) "
+         "each way\n"},
+    };
+    for (const auto& c : cases) {
+        const Finished done = Run(QStringList{"--pdf", pdf, doc} + c.args);
+        EXPECT_NE(done.status, 0) << c.error;
+        EXPECT_EQ(done.errors, c.error);
+        EXPECT_FALSE(QFile::exists(pdf)) << c.error;
+        EXPECT_TRUE(QDir(QString::fromStdString(env.Root().string()))
+                        .entryList({".run.pdf*"}, QDir::Hidden | QDir::Files)
+                        .isEmpty())
+            << "no scratch file left behind";
+    }
+}
+
+TEST_F(PrintRunTest, ASymbolLargerThanItsLabelIsFoundBeforePrinting) {
+    std::unique_ptr<CBarcode> barcode =
+        ConvertBarcode(*NewDocumentBarcode(), FindSymbologyByCliName("Code 39")->cls);
+    CPrintJob job = StoredPrintJob(barcode.get(), {});
+    job.run.kind = CLabelRunChoice::Kind::Numbered;
+    job.run.first = "1";
+    job.run.last = "3";
+    job.run.prefix = "PART-";
+    job.run.digits = 4;
+    EXPECT_EQ(CheckPrintJob(job, true).problemCount, 0) << "PART-0001 fits 2.625 inches";
+    job.run.digits = 12;
+    const CRunReport report = CheckPrintJob(job, true);
+    ASSERT_EQ(report.problemCount, 3);
+    EXPECT_NE(report.tooLarge.find("is larger than the label, 2.62 x 1.00 in"), std::string::npos)
+        << report.tooLarge;
+    EXPECT_EQ(report.problems[2].where, "label 3");
+}
