@@ -11,6 +11,7 @@
 #include "shell/file_errors.h"
 #include "shell/quillmark_doc.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDialog>
@@ -223,12 +224,36 @@ CPrintJob CQuillmarkView::PrintJob() const {
     const CQuillmarkDoc* doc = GetDoc();
     CPrintJob job =
         StoredPrintJob(doc ? doc->m_pBarcode.get() : nullptr, {m_nRotation, m_bShowText});
+    job.skipProblems = m_skipProblems;
+    job.outlines = m_printOutlines;
     return job;
+}
+
+CRunReport CQuillmarkView::InspectRun(const CLabelRunChoice& run,
+                                      const std::optional<CLabelGeometry>& sheet, bool singleLabel,
+                                      bool whole) const {
+    CPrintJob job = PrintJob();
+    job.run = run;
+    job.settings.useLabel = sheet ? 1 : 0;
+    job.settings.fullPage = singleLabel ? 1 : 0;
+    if (sheet) job.settings.geometry = *sheet;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    CRunReport report = CheckPrintJob(job, whole);
+    QApplication::restoreOverrideCursor();
+    return report;
 }
 
 bool CQuillmarkView::OnPreparePrinting(QPrinter& printer) {
     CBWPrintLabelDialog dialog(&printer, window());
-    return dialog.exec() == QDialog::Accepted;
+    dialog.SetRunInspector(
+        [this](const CLabelRunChoice& run, const std::optional<CLabelGeometry>& sheet,
+               bool singleLabel,
+               bool whole) { return InspectRun(run, sheet, singleLabel, whole); });
+    if (m_prepareDialog) m_prepareDialog(dialog);
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    m_skipProblems = ok && dialog.SkipProblems();
+    m_printOutlines = ok && dialog.OutlinesRequested();
+    return ok;
 }
 
 bool CQuillmarkView::PrintPage(QPrinter& printer) {
@@ -237,7 +262,9 @@ bool CQuillmarkView::PrintPage(QPrinter& printer) {
 
 void CQuillmarkView::OnFilePrint() {
     QPrinter printer(QPrinter::HighResolution);
+    if (m_printer) m_printer(printer);
     if (OnPreparePrinting(printer)) PrintPage(printer);
+    m_skipProblems = m_printOutlines = false;
 }
 
 bool CQuillmarkView::OnFilePrintDirect(const QString& printerName) {

@@ -4,14 +4,29 @@
 #include "common/label_geometry.h"
 #include "common/settings_store.h"
 #include "engine/symbologies.h"
+#include "labels/print_label_dialog.h"
+#include "labels/sheet_preview.h"
+#include "shell/app.h"
+#include "shell/main_frame.h"
 #include "shell/printing.h"
+#include "shell/quillmark_view.h"
+#include "tests/support/dialog_script.h"
 #include "tests/support/image_scan.h"
 #include "tests/support/settings_fixture.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -37,11 +52,11 @@ struct LabelSeen {
     double dx = 0, dy = 0;
 };
 
-LabelSeen Look(const QImage& page, int row, int column) {
+LabelSeen Look(const QImage& page, const CLabelGeometry& sheet, int row, int column) {
     const double k = 300 / 2540.0; // dots per thousandth of a centimetre
-    const double left = (kSheet.sideMargin + column * kSheet.horizontalPitch) * k;
-    const double top = (kSheet.topMargin + row * kSheet.verticalPitch) * k;
-    const double w = kSheet.width * k, h = kSheet.height * k;
+    const double left = (sheet.sideMargin + column * sheet.horizontalPitch) * k;
+    const double top = (sheet.topMargin + row * sheet.verticalPitch) * k;
+    const double w = sheet.width * k, h = sheet.height * k;
     // A little inside the label, so that a neighbour's marks never reach in.
     const QRect area(qRound(left) + 3, qRound(top) + 3, qRound(w) - 6, qRound(h) - 6);
     const QImage label = page.copy(area).convertToFormat(QImage::Format_Grayscale8);
@@ -70,14 +85,15 @@ LabelSeen Look(const QImage& page, int row, int column) {
 // then `count` labels reading expected(0), expected(1), ... with their marks centred on their
 // labels within a quarter millimetre (moved by `offsetMm`), then blank labels to the end.
 void ExpectRun(const std::vector<QImage>& pages, int start, int count,
-               const std::function<std::string(int)>& expected, QPointF offsetMm = {}) {
-    const int perSheet = kSheet.numberAcross * kSheet.numberDown;
+               const std::function<std::string(int)>& expected, QPointF offsetMm = {},
+               const CLabelGeometry& sheet = kSheet) {
+    const int perSheet = sheet.numberAcross * sheet.numberDown;
     ASSERT_EQ(static_cast<int>(pages.size()), (start + count + perSheet - 1) / perSheet);
     for (std::size_t p = 0; p < pages.size(); ++p)
         for (int i = 0; i < perSheet; ++i) {
-            const int row = i / kSheet.numberAcross, column = i % kSheet.numberAcross;
+            const int row = i / sheet.numberAcross, column = i % sheet.numberAcross;
             const int ordinal = static_cast<int>(p) * perSheet + i - start;
-            const LabelSeen seen = Look(pages[p], row, column);
+            const LabelSeen seen = Look(pages[p], sheet, row, column);
             SCOPED_TRACE(testing::Message()
                          << "page " << p + 1 << ", row " << row + 1 << ", column " << column + 1);
             if (ordinal < 0 || ordinal >= count) {
@@ -254,4 +270,73 @@ TEST_F(PrintRunTest, ASymbolLargerThanItsLabelIsFoundBeforePrinting) {
     EXPECT_NE(report.tooLarge.find("is larger than the label, 2.62 x 1.00 in"), std::string::npos)
         << report.tooLarge;
     EXPECT_EQ(report.problems[2].where, "label 3");
+}
+
+TEST_F(PrintRunTest, TheDialogPrintsOneLabelPerRowFromTheFifthLabel) {
+    // The program's own label database, and in it a 3 x 10 sheet of address labels.
+    const QString database = QFileInfo(QStringLiteral(QM_QUILLMARK_EXE)).dir().filePath("data.dat");
+    ASSERT_TRUE(SettingsStore().WriteString("Print", "LabelDBConnectionString",
+                                            "Driver=SQLite;DBQ=" + database.toStdString()));
+    std::optional<LabelRecord> address;
+    {
+        CLabelDatabase db(ParseLabelConnectionString("Driver=SQLite;DBQ=" + database, {}));
+        for (const LabelMaker& maker : db.ListMakers())
+            if (maker.name == "Avery")
+                for (const LabelProduct& product : db.ListProducts(maker.bookmark))
+                    if (product.text.startsWith("5160 - "))
+                        address = db.ReadLabel(product.bookmark);
+    }
+    ASSERT_TRUE(address);
+    ASSERT_TRUE(SettingsStore().WriteInt("Print", "SavedLabelID", address->id));
+    const QString csv = Path("names.csv");
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Name,Code\nAda,AD-1\nBea,be-2\nCid,CI-3\n");
+    file.close();
+
+    DialogScript dialogs;
+    dialogs.answers = {IDNO}; // leave out the label that would not print as given
+    CQuillmarkApp app;
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.OnFileNew());
+    app.GetDocument().m_pBarcode->m_nHeight = 400;
+    CQuillmarkView* view = app.GetMainFrame()->GetActiveView();
+    view->SetPrinterHook([this](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+    });
+    const auto click = [](QAbstractButton& b) {
+        QTest::mouseClick(&b, Qt::LeftButton, {},
+                          qobject_cast<QPushButton*>(&b) ? b.rect().center()
+                                                         : QPoint(b.height() / 2, b.height() / 2));
+    };
+    view->SetPrintDialogHook([&](CBWPrintLabelDialog& d) {
+        d.SetPrinters({{"PDF file"}, "PDF file"});
+        d.SetFileChooser([csv](const QString&) { return std::optional<QString>(csv); });
+        QTimer::singleShot(0, &d, [&] {
+            click(d.FromFileRadio());
+            click(d.BrowseButton());
+            d.DataColumnField().setFocus();
+            d.DataColumnField().selectAll();
+            QTest::keyClicks(&d.DataColumnField(), "code");
+            click(d.HeaderBox());
+            // The fifth label: row 2, column 2.
+            CBWSheetPreview& sheet = d.SheetPreview();
+            QTest::mouseClick(&sheet, Qt::LeftButton, {},
+                              sheet.Layout().LabelRect(*sheet.Sheet(), {1, 1}).center().toPoint());
+            d.RefreshRunPreview();
+            EXPECT_EQ(d.RunPreview().count(), 3);
+            EXPECT_EQ(d.RunPreview().item(0)->text(), "line 2: AD-1");
+            click(d.OkButton());
+        });
+    });
+    view->OnFilePrint();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].startsWith(
+        "1 of the 3 labels would not print as given:\n\nline 3 \"be-2\": 2 characters that Code "
+        "39 cannot encode were removed\n"))
+        << dialogs.messages[0].toStdString();
+    const std::vector<std::string> printed = {"AD-1", "CI-3"};
+    ExpectRun(
+        Pages(), 4, 2, [&printed](int i) { return printed[i]; }, {}, address->geometry);
 }
