@@ -14,6 +14,7 @@
 #include "tests/support/image_scan.h"
 #include "tests/support/settings_fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -21,6 +22,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
@@ -339,4 +341,58 @@ TEST_F(PrintRunTest, TheDialogPrintsOneLabelPerRowFromTheFifthLabel) {
     const std::vector<std::string> printed = {"AD-1", "CI-3"};
     ExpectRun(
         Pages(), 4, 2, [&printed](int i) { return printed[i]; }, {}, address->geometry);
+}
+
+TEST_F(PrintRunTest, TheOutlinePageShowsEveryLabelAndItsCentreWhereTheOffsetPutsThem) {
+    const Finished done = Run({"--pdf", pdf, doc, "--outlines", "--offset", "1mm,-0.5mm"});
+    ASSERT_EQ(done.status, 0) << done.errors;
+    const std::vector<QImage> pages = Pages();
+    ASSERT_EQ(pages.size(), 1u);
+    const QImage page = pages[0].convertToFormat(QImage::Format_Grayscale8);
+    // Dark within a dot of (x, y), in mm from the paper's top-left corner.
+    const auto dark = [&page](double xMm, double yMm) {
+        const int x = qRound(xMm * kDotsPerMm), y = qRound(yMm * kDotsPerMm);
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (qGray(page.pixel(x + dx, y + dy)) < 128) return true;
+        return false;
+    };
+    for (int row = 0; row < kSheet.numberDown; ++row)
+        for (int column = 0; column < kSheet.numberAcross; ++column) {
+            SCOPED_TRACE(testing::Message() << "row " << row + 1 << ", column " << column + 1);
+            // Thousandths of a centimetre are hundredths of a millimetre.
+            const double left = (kSheet.sideMargin + column * kSheet.horizontalPitch) / 100.0 + 1;
+            const double top = (kSheet.topMargin + row * kSheet.verticalPitch) / 100.0 - 0.5;
+            const double cx = left + kSheet.width / 200.0, cy = top + kSheet.height / 200.0;
+            EXPECT_TRUE(dark(cx, cy)) << "the cross at the centre";
+            EXPECT_TRUE(dark(cx + 4, cy)) << "its arm across";
+            EXPECT_TRUE(dark(cx, cy + 4)) << "its arm down";
+            EXPECT_FALSE(dark(cx + 3, cy + 3)) << "between the arms";
+            EXPECT_TRUE(dark(left, cy)) << "the label's left edge";
+            EXPECT_TRUE(dark(cx, top)) << "the label's top edge";
+            EXPECT_FALSE(dark(left + 8, top + 8)) << "inside the label, away from the cross";
+        }
+}
+
+TEST_F(PrintRunTest, ThePreviewShowsEveryPageOfTheRun) {
+    CLabelRunChoice run;
+    run.kind = CLabelRunChoice::Kind::Numbered;
+    run.first = "1";
+    run.last = "65";
+    run.startRow = 4;
+    run.startColumn = 2;
+    ASSERT_TRUE(WriteRunChoice(run, kSheet.numberAcross));
+    CQuillmarkApp app;
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.OnFileNew());
+    int pages = -1;
+    QTimer::singleShot(0, [&pages] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* preview = w->findChild<QPrintPreviewWidget*>(); preview && w->isVisible()) {
+                pages = preview->pageCount();
+                w->close();
+            }
+    });
+    app.GetMainFrame()->GetActiveView()->OnFilePrintPreview();
+    EXPECT_EQ(pages, 3) << "20 labels, 30, then 15";
 }
