@@ -159,6 +159,7 @@ int CQuillmarkApp::PrintFromCommandLine(const CCommandLineInfo& info) {
     }
     const std::unique_ptr<CBarcode> fresh = read.barcode ? nullptr : NewDocumentBarcode();
     CPrintJob job = StoredPrintJob(read.barcode ? read.barcode.get() : fresh.get(), {});
+    job.title = QFileInfo(QFile::decodeName(path.c_str())).fileName();
 
     const CRunOptions& options = info.run;
     std::optional<SheetPage> page;

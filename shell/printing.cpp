@@ -162,6 +162,7 @@ bool PrintPage(QPrinter& printer, const CPrintJob& job) {
         QmMessageBox(refusal);
         return false;
     }
+    if (!job.title.isEmpty()) printer.setDocName(job.title);
     QPainter painter;
     if (!printer.isValid() || !painter.begin(&printer)) {
         QmMessageBox(QStringLiteral("Could not start print job."));

@@ -19,6 +19,7 @@ class QPrinter;
 struct CPrintJob {
     const CBarcode* barcode = nullptr;
     CSymbolView view;
+    QString title; // what the print queue calls the job: the document's name
     // The label sheet and how it is used, and the run.
     CPrintSettings settings;
     CLabelRunChoice run;

@@ -224,6 +224,7 @@ CPrintJob CQuillmarkView::PrintJob() const {
     const CQuillmarkDoc* doc = GetDoc();
     CPrintJob job =
         StoredPrintJob(doc ? doc->m_pBarcode.get() : nullptr, {m_nRotation, m_bShowText});
+    if (doc) job.title = doc->GetTitle();
     job.skipProblems = m_skipProblems;
     job.outlines = m_printOutlines;
     return job;

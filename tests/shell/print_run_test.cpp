@@ -59,8 +59,10 @@ LabelSeen Look(const QImage& page, const CLabelGeometry& sheet, int row, int col
     const double left = (sheet.sideMargin + column * sheet.horizontalPitch) * k;
     const double top = (sheet.topMargin + row * sheet.verticalPitch) * k;
     const double w = sheet.width * k, h = sheet.height * k;
-    // A little inside the label, so that a neighbour's marks never reach in.
-    const QRect area(qRound(left) + 3, qRound(top) + 3, qRound(w) - 6, qRound(h) - 6);
+    // A little inside the label, so that a neighbour's marks never reach in; and on the page,
+    // which may be narrower than the sheet (a queue's A4 under a letter sheet).
+    const QRect area = QRect(qRound(left) + 3, qRound(top) + 3, qRound(w) - 6, qRound(h) - 6)
+                           .intersected(page.rect());
     const QImage label = page.copy(area).convertToFormat(QImage::Format_Grayscale8);
     LabelSeen seen;
     int x0 = label.width(), y0 = label.height(), x1 = -1, y1 = -1;
@@ -79,6 +81,22 @@ LabelSeen Look(const QImage& page, const CLabelGeometry& sheet, int row, int col
     const ScanResult read = ScanImage(label);
     if (read.ok) seen.text = read.text;
     return seen;
+}
+
+// The PDF's pages at 300 dpi, read in grey by poppler into `dir` and removed from it again.
+std::vector<QImage> RasterisePdf(const QString& pdf, const QString& dir) {
+    const QString base = QDir(dir).filePath("page");
+    QProcess p;
+    p.start(QStringLiteral("pdftoppm"), {"-r", "300", "-gray", "-png", pdf, base});
+    EXPECT_TRUE(p.waitForFinished(300000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    std::vector<QImage> pages;
+    const QDir folder(dir);
+    for (const QString& name : folder.entryList({"page-*.png"}, QDir::Files, QDir::Name)) {
+        pages.emplace_back(folder.filePath(name));
+        QFile::remove(folder.filePath(name));
+    }
+    return pages;
 }
 
 } // namespace
@@ -139,20 +157,8 @@ protected:
                 p.readAllStandardError().toStdString()};
     }
 
-    // The PDF's pages at 300 dpi.
     std::vector<QImage> Pages() const {
-        const QString base = Path("page");
-        QProcess p;
-        p.start(QStringLiteral("pdftoppm"), {"-r", "300", "-gray", "-png", pdf, base});
-        EXPECT_TRUE(p.waitForFinished(120000));
-        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-        std::vector<QImage> pages;
-        const QDir dir(QString::fromStdString(env.Root().string()));
-        for (const QString& name : dir.entryList({"page-*.png"}, QDir::Files, QDir::Name)) {
-            pages.emplace_back(dir.filePath(name));
-            QFile::remove(dir.filePath(name));
-        }
-        return pages;
+        return RasterisePdf(pdf, QString::fromStdString(env.Root().string()));
     }
 
     QString doc, pdf;
@@ -395,4 +401,28 @@ TEST_F(PrintRunTest, ThePreviewShowsEveryPageOfTheRun) {
     });
     app.GetMainFrame()->GetActiveView()->OnFilePrintPreview();
     EXPECT_EQ(pages, 3) << "20 labels, 30, then 15";
+}
+
+// A numbered run printed elsewhere, checked label by label like those above: the print-queue
+// test (print_queue_test.sh) names the PDF its queue made in QM_RUN_PDF, the run in
+// QM_RUN_NUMBERS ("first:count:prefix:digits" on the 3 x 10 sheet above) and QM_RUN_START (the
+// first label's index), and the offset it stored for the queue in QM_RUN_OFFSET ("across,down"
+// in mm).
+TEST(PrintedRun, EveryLabelScansWhereItShould) {
+    const QString pdf = qEnvironmentVariable("QM_RUN_PDF");
+    if (pdf.isEmpty()) GTEST_SKIP() << "checks the PDF of a print queue";
+    const QStringList numbers = qEnvironmentVariable("QM_RUN_NUMBERS").split(u':');
+    const QStringList offset = qEnvironmentVariable("QM_RUN_OFFSET").split(u',');
+    ASSERT_EQ(numbers.size(), 4);
+    ASSERT_EQ(offset.size(), 2);
+    const int first = numbers[0].toInt(), count = numbers[1].toInt(), digits = numbers[3].toInt();
+    const std::string prefix = numbers[2].toStdString();
+    TempEnv env;
+    ExpectRun(RasterisePdf(pdf, QString::fromStdString(env.Root().string())),
+              qEnvironmentVariable("QM_RUN_START").toInt(), count,
+              [&](int i) {
+                  std::string n = std::to_string(first + i);
+                  return prefix + std::string(std::max<int>(0, digits - int(n.size())), '0') + n;
+              },
+              {offset[0].toDouble(), offset[1].toDouble()});
 }
