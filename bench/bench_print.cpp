@@ -2,6 +2,7 @@
 // file as `quillmark --pdf` prints it (labels per second), the look through the run before it
 // prints, and the whole command from a script.
 
+#include "bench/bench_folder.h"
 #include "common/label_geometry.h"
 #include "engine/symbologies.h"
 #include "shell/command_line_run.h"
@@ -12,11 +13,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
-
-#include <unistd.h>
 
 namespace {
 
@@ -93,17 +90,12 @@ BENCHMARK(BM_CommandLinePdf)
     ->Iterations(5);
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    g_dir = (std::filesystem::temp_directory_path() / "qmbench-print-XXXXXX").string();
-    if (!mkdtemp(g_dir.data())) return 1;
-    // A private settings store (and the same for the child processes).
-    setenv("XDG_CONFIG_HOME", g_dir.c_str(), 1);
-    setenv("XDG_DATA_HOME", g_dir.c_str(), 1);
+    const BenchFolder folder("qmbench-print");
+    g_dir = folder.Path();
     QApplication app(argc, argv);
     SendMessagesToStandardError();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::filesystem::remove_all(g_dir);
     return 0;
 }

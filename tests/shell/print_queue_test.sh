@@ -64,13 +64,13 @@ print_page() { # how, args...
     rm -f "$pdf"
 }
 
-# Every symbology on a 3 × 10 sheet of 2.625 × 1 inch labels: each symbol's marks centred on
-# its label within 0.25 mm (3 pixels at 300 dpi) across and down.
-label_sheet() {
-    local config=$XDG_CONFIG_HOME/Halvern/Quillmark.conf saved=""
+# The settings of a 3 × 10 sheet of 2.625 × 1 inch labels with the side margin given (thousandths
+# of a centimetre) and any further lines; restore_settings puts back what was there before.
+sheet_settings() { # side margin, further lines...
+    config=$XDG_CONFIG_HOME/Halvern/Quillmark.conf saved=""
     mkdir -p "$(dirname "$config")"
     [[ -f $config ]] && saved=$(cat "$config")
-    cat >"$config" <<'CONF'
+    cat >"$config" <<CONF
 [Print]
 UseLabel=1
 FullPage=0
@@ -79,10 +79,21 @@ LabelHeight=2540
 HorzPitch=6985
 VertPitch=2540
 TopMargin=1270
-SideMargin=483
+SideMargin=$1
 NumberAcross=3
 NumberDown=10
 CONF
+    shift
+    [[ $# -eq 0 ]] || printf '%s\n' "$@" >>"$config"
+}
+restore_settings() {
+    if [[ -n $saved ]]; then printf '%s\n' "$saved" >"$config"; else rm -f "$config"; fi
+}
+
+# Every symbology on a 3 × 10 sheet of 2.625 × 1 inch labels: each symbol's marks centred on
+# its label within 0.25 mm (3 pixels at 300 dpi) across and down.
+label_sheet() {
+    sheet_settings 483
     local ok=0 sym data
     while IFS='|' read -r sym data; do
         "$quillmark" --export "$work/sheet.qmx" --symbology "$sym" --data "$data" || return 1
@@ -127,7 +138,7 @@ EAN 13|590123412345
 EAN 8|9638507
 Postnet|12345
 LIST
-    if [[ -n $saved ]]; then printf '%s\n' "$saved" >"$config"; else rm -f "$config"; fi
+    restore_settings
     return $ok
 }
 
@@ -135,25 +146,7 @@ LIST
 # whose stored calibration moves everything 1 mm right and half a millimetre up: 11 pages, every
 # label read back with its own number where the offset puts it, the four used labels blank.
 label_run() {
-    local config=$XDG_CONFIG_HOME/Halvern/Quillmark.conf saved=""
-    mkdir -p "$(dirname "$config")"
-    [[ -f $config ]] && saved=$(cat "$config")
-    cat >"$config" <<CONF
-[Print]
-UseLabel=1
-FullPage=0
-LabelWidth=6668
-LabelHeight=2540
-HorzPitch=6985
-VertPitch=2540
-TopMargin=1270
-SideMargin=476
-NumberAcross=3
-NumberDown=10
-[Printer $queue]
-OffsetAcross=100
-OffsetDown=-50
-CONF
+    sheet_settings 476 "[Printer $queue]" OffsetAcross=100 OffsetDown=-50
     local ok=0
     local document=$work/numbered-run-$$.qmx
     "$quillmark" --export "$document" --symbology "Code 39" --height 0.4in || return 1
@@ -169,7 +162,7 @@ CONF
     else
         ok=1
     fi
-    if [[ -n $saved ]]; then printf '%s\n' "$saved" >"$config"; else rm -f "$config"; fi
+    restore_settings
     return $ok
 }
 
