@@ -82,20 +82,26 @@ private:
 
 class NumberSource : public CLabelRunSource {
 public:
+    // The text before and after the numbers is typed text (UTF-8, or Latin-1 where it is not
+    // UTF-8); what Latin-1 cannot hold is left out of every label, and said of each.
     NumberSource(const CLabelRunChoice& run, const CNumberPlan& plan)
-        : m_plan(plan), m_digits(run.digits), m_prefix(run.prefix), m_suffix(run.suffix) {}
+        : m_plan(plan), m_digits(run.digits) {
+        const TextEncoding encoding = DetectEncoding(run.prefix + run.suffix);
+        m_prefix = ToLatin1(run.prefix, encoding, m_outside);
+        m_suffix = ToLatin1(run.suffix, encoding, m_outside);
+    }
     bool Next(CRunEntry& entry) override {
         if (m_made >= m_plan.count) return false;
         const std::int64_t n = m_plan.first + m_made * m_plan.step;
         ++m_made;
-        entry = {m_made, false, false, FormatRunNumber(n, m_digits, m_prefix, m_suffix), {}};
+        entry = {m_made, false, false, FormatRunNumber(n, m_digits, m_prefix, m_suffix), m_outside};
         return true;
     }
 
 private:
     CNumberPlan m_plan;
     int m_digits;
-    std::string m_prefix, m_suffix;
+    std::string m_prefix, m_suffix, m_outside;
     std::int64_t m_made = 0;
 };
 

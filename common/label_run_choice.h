@@ -32,7 +32,7 @@ struct CLabelRunChoice {
     std::string numbers; // a count of numbers instead of the last one; empty: by `last`
     std::string step = "1";
     int digits = 0;
-    std::string prefix, suffix;
+    std::string prefix, suffix; // typed text: UTF-8, made Latin-1 on each label
 
     // From a file: `column` (a number from 1, or a name in the header line) of each row, the
     // row printed as often as its `copiesColumn` says (empty: once).

@@ -101,6 +101,17 @@ TEST(LabelRun, NumberedRuns) {
          {"label 1=-002/A", "label 2=-001/A", "label 3=000/A"},
          "label 4=001/A"},
         {Numbered("998", "1001", "1", 2), 4, {"label 1=998"}, "label 4=1001"},
+        // Typed text before and after is made Latin-1: "Nº" is N and the ordinal sign.
+        {[] {
+             CLabelRunChoice r = Numbered("1", "2");
+             r.prefix = "N\xC2\xBA";
+             return r;
+         }(),
+         2,
+         {"label 1=N\xBA"
+          "1"},
+         "label 2=N\xBA"
+         "2"},
         {Numbered("590123412345", "590123412347"),
          3,
          {"label 1=590123412345"},
@@ -318,6 +329,13 @@ TEST_F(RunFileTest, CheckingListsWhatTheSymbologyWouldChange) {
               "digits");
     EXPECT_EQ(whole.problems[2].data, "590123412345");
     EXPECT_EQ(whole.problems[2].why, "\"\xE2\x82\xAC\" outside Latin-1 was left out");
+    // The same of text typed before numbers, on every label.
+    CLabelRunChoice euro = Numbered("1", "2");
+    euro.prefix = "\xE2\x82\xAC";
+    const CRunReport prefixed = CheckRun(euro, {}, {ean.get(), {}, {}}, true);
+    ASSERT_EQ(prefixed.problemCount, 2);
+    EXPECT_EQ(prefixed.problems[1].why.substr(0, 35),
+              "\"\xE2\x82\xAC\" outside Latin-1 was left out;");
 
     // Numbered article numbers: each gets its own check digit, none is a problem.
     const CRunReport numbered = CheckRun(Numbered("590123412345", "590123412347"), {}, check, true);
