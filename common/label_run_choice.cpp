@@ -1,6 +1,21 @@
 #include "common/label_run_choice.h"
 
+#include "common/settings_store.h"
+
 #include <algorithm>
+#include <limits>
+
+namespace {
+
+// A part kept as text that may be a number (a number of the run, a column by its number): one
+// written by hand without quotes is read as the integer it is.
+std::string TextOrNumber(const StringSetting& row) {
+    constexpr int kNone = std::numeric_limits<int>::min();
+    const int number = SettingsStore().GetInt(row.section, row.key, kNone);
+    return number != kNone ? std::to_string(number) : settings::Get(row);
+}
+
+} // namespace
 
 CLabelRunChoice ReadRunChoice() {
     using namespace settings;
@@ -8,17 +23,17 @@ CLabelRunChoice ReadRunChoice() {
     run.kind = static_cast<CLabelRunChoice::Kind>(Get(kRunKind));
     run.count = Get(kRunCount);
     run.countSheets = Get(kRunCountSheets) != 0;
-    run.first = Get(kRunFirst);
-    run.last = Get(kRunLast);
-    run.numbers = Get(kRunNumbers);
-    run.step = Get(kRunStep);
+    run.first = TextOrNumber(kRunFirst);
+    run.last = TextOrNumber(kRunLast);
+    run.numbers = TextOrNumber(kRunNumbers);
+    run.step = TextOrNumber(kRunStep);
     run.digits = Get(kRunDigits);
     run.prefix = Get(kRunPrefix);
     run.suffix = Get(kRunSuffix);
     run.file = Get(kRunFile);
-    run.column = Get(kRunColumn);
+    run.column = TextOrNumber(kRunColumn);
     run.header = Get(kRunHeader) != 0;
-    run.copiesColumn = Get(kRunCopiesColumn);
+    run.copiesColumn = TextOrNumber(kRunCopiesColumn);
     run.separator = static_cast<CLabelRunChoice::Separator>(Get(kRunSeparator));
     run.startRow = Get(kStartRow);
     run.startColumn = Get(kStartColumn);

@@ -368,3 +368,30 @@ TEST_F(RunFileTest, ASymbolLargerThanItsLabelIsAProblem) {
     EXPECT_EQ(preview.tooLarge,
               "the symbol, 0.30 x 0.50 in, is larger than the label, 0.25 x 1.00 in");
 }
+
+TEST_F(RunFileTest, TheRunKeptInTheSettingsComesBackAsWritten) {
+    CLabelRunChoice run = Numbered("590123412345", "590123412399", "-2", 3);
+    run.numbers = "12";
+    run.prefix = "N\xC2\xBA";
+    run.file = "/data/caf\xC3\xA9.csv";
+    run.column = "Name";
+    run.header = true;
+    run.copiesColumn = "4";
+    run.separator = CLabelRunChoice::Separator::Tab;
+    run.startNumber = 11; // on a sheet 3 labels across: row 4, column 2
+    ASSERT_TRUE(WriteRunChoice(run, 3));
+    CLabelRunChoice back = run;
+    back.startNumber = 0;
+    back.startRow = 4;
+    back.startColumn = 2;
+    EXPECT_EQ(ReadRunChoice(), back);
+
+    // Written by hand, numbers without quotes are the same numbers.
+    std::ofstream(env.SettingsFile()) << "[Print]\nRunKind=1\nRunFirst=37\nRunLast=336\n"
+                                         "RunColumn=2\nStartRow=99999999\n";
+    const CLabelRunChoice hand = ReadRunChoice();
+    EXPECT_EQ(hand.first, "37");
+    EXPECT_EQ(hand.last, "336");
+    EXPECT_EQ(hand.column, "2");
+    EXPECT_EQ(hand.startRow, 1'000'000) << "held to the row's range";
+}
