@@ -111,21 +111,6 @@ std::optional<LabelRecord> ReadLabelProduct(int id) {
     }
 }
 
-// The paper of the label product last chosen in the Print dialog, when the database still
-// has it; none otherwise, and no message: printing goes on with the printer's paper.
-std::optional<SheetPage> StoredProductPage() {
-    const int saved = settings::Get(settings::kSavedLabelId);
-    if (saved <= 0) return std::nullopt;
-    try {
-        const LabelConnectionParams params =
-            LabelConnectionFromSettings(QCoreApplication::applicationDirPath());
-        CLabelDatabase db(params);
-        if (const std::optional<LabelRecord> label = db.FindLabel(saved))
-            return PageForSheet(label->geometry.paperSize);
-    } catch (const CLabelDbError&) {}
-    return std::nullopt;
-}
-
 // Lists on standard error the labels that would not print as given; true when there are none.
 bool ReportRunProblems(const CRunReport& report, bool strict) {
     if (report.problemCount == 0) return true;
@@ -175,7 +160,7 @@ int CQuillmarkApp::PrintFromCommandLine(const CCommandLineInfo& info) {
         job.settings.geometry = label->geometry;
         page = PageForSheet(label->geometry.paperSize);
     } else if (job.settings.useLabel != 0) {
-        page = StoredProductPage();
+        page = StoredSheetPage();
     }
     if (options.runGiven) {
         // A run given here fills sheets from its start, whatever the dialog last chose.

@@ -1,8 +1,11 @@
 #include "shell/printing.h"
 
+#include "common/settings_keys.h"
+#include "labels/label_database.h"
 #include "labels/printer_settings.h"
 #include "ui/message_box.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -247,6 +250,17 @@ bool PrintToPdf(const CPrintJob& job, const QString& path, const QPageSize& page
         return false;
     }
     return true;
+}
+
+std::optional<SheetPage> StoredSheetPage() {
+    const int saved = settings::Get(settings::kSavedLabelId);
+    if (saved <= 0) return std::nullopt;
+    try {
+        CLabelDatabase db(LabelConnectionFromSettings(QCoreApplication::applicationDirPath()));
+        if (const std::optional<LabelRecord> label = db.FindLabel(saved))
+            return PageForSheet(label->geometry.paperSize);
+    } catch (const CLabelDbError&) {}
+    return std::nullopt;
 }
 
 QPageSize DefaultPaper() {

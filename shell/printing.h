@@ -63,6 +63,10 @@ bool PrintDirect(const CPrintJob& job, const QString& printerName = QString(),
 bool PrintToPdf(const CPrintJob& job, const QString& path, const QPageSize& page,
                 QPageLayout::Orientation orientation);
 
+// The paper of the label product last chosen in the Print dialog, when the label database still
+// has it; none otherwise (and no message: printing goes on with the printer's paper).
+std::optional<SheetPage> StoredSheetPage();
+
 // The paper the system prints on by default: the one $PAPERSIZE names, else the first in
 // /etc/papersize, else Letter where the locale measures in inches and A4 elsewhere.
 QPageSize DefaultPaper();

@@ -280,8 +280,14 @@ void CQuillmarkView::OnFilePrintPreview() {
         return;
     }
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    // The page as the last print on that printer had it.
+    // The page as the last print on that printer had it; a label sheet on its own paper, as it
+    // prints.
     ApplyStoredPrinterChoice(*printer);
+    if (PrintJob().settings.useLabel != 0)
+        if (const std::optional<SheetPage> page = StoredSheetPage()) {
+            printer->setPageSize(page->size);
+            printer->setPageOrientation(page->orientation);
+        }
     QDialog preview(window());
     preview.setWindowTitle(QStringLiteral("Print Preview"));
     auto* layout = new QVBoxLayout(&preview);
