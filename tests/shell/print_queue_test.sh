@@ -143,17 +143,18 @@ LIST
 }
 
 # Labels 37 to 336 of a numbered run from the fifth label of a used 3 × 10 sheet, on a printer
-# whose stored calibration moves everything 1 mm right and half a millimetre up: 11 pages, every
-# label read back with its own number where the offset puts it, the four used labels blank.
+# whose stored calibration moves everything 1 mm right and half a millimetre up and narrows each
+# bar by two dots: 11 pages, every label read back with its own number where the offset puts it,
+# the four used labels blank.
 label_run() {
-    sheet_settings 476 "[Printer $queue]" OffsetAcross=100 OffsetDown=-50
+    sheet_settings 476 "[Printer $queue]" OffsetAcross=100 OffsetDown=-50 BarWidthReduction=2
     local ok=0
     local document=$work/numbered-run-$$.qmx
     "$quillmark" --export "$document" --symbology "Code 39" --height 0.4in || return 1
     if print_pdf "numbered run" "$document" --numbered 37:336 --prefix N --digits 4 --start 5; then
         if QM_RUN_PDF=$work/run.pdf QM_RUN_NUMBERS=37:300:N:4 QM_RUN_START=4 \
-            QM_RUN_OFFSET=1,-0.5 "$shell_tests" --gtest_filter=PrintedRun.* >"$work/check" 2>&1 &&
-            grep -q "\[  PASSED  \] 1 test" "$work/check"; then
+            QM_RUN_OFFSET=1,-0.5 QM_RUN_QUEUE=$queue "$shell_tests" --gtest_filter=PrintedRun.* \
+            >"$work/check" 2>&1 && grep -q "\[  PASSED  \] 2 tests" "$work/check"; then
             echo "ok: labels 37 to 336 from the fifth label, each scanned where the offset puts it"
         else
             echo "FAIL: the numbered run's labels:"; grep -E "Failure|Expected|Which|page" "$work/check" | head -40

@@ -34,6 +34,7 @@
 
 #include <cmath>
 #include <functional>
+#include <map>
 
 namespace {
 
@@ -401,6 +402,64 @@ TEST_F(PrintRunTest, ThePreviewShowsEveryPageOfTheRun) {
     });
     app.GetMainFrame()->GetActiveView()->OnFilePrintPreview();
     EXPECT_EQ(pages, 3) << "20 labels, 30, then 15";
+}
+
+TEST_F(PrintRunTest, ThePdfPageIsTheProductsPaperOrTheSystems) {
+    // Products of the program's own label database on A4 and on letter paper.
+    const QString database = QFileInfo(QStringLiteral(QM_QUILLMARK_EXE)).dir().filePath("data.dat");
+    ASSERT_TRUE(SettingsStore().WriteString("Print", "LabelDBConnectionString",
+                                            "Driver=SQLite;DBQ=" + database.toStdString()));
+    std::map<int, int> productOfPaper; // paper size index, product
+    {
+        CLabelDatabase db(ParseLabelConnectionString("Driver=SQLite;DBQ=" + database, {}));
+        for (const LabelMaker& maker : db.ListMakers())
+            for (const LabelProduct& product : db.ListProducts(maker.bookmark)) {
+                const LabelRecord label = db.ReadLabel(product.bookmark);
+                if (LabelPrintFault(label.geometry).isEmpty())
+                    productOfPaper.emplace(label.geometry.paperSize, label.id);
+            }
+    }
+    ASSERT_TRUE(productOfPaper.count(0) && productOfPaper.count(2)) << "letter and A4";
+    // The page's size in points, as poppler reads it.
+    const auto pageSize = [this] {
+        QProcess p;
+        p.start(QStringLiteral("pdfinfo"), {pdf});
+        EXPECT_TRUE(p.waitForFinished(60000));
+        const QString info = QString::fromUtf8(p.readAllStandardOutput());
+        const qsizetype at = info.indexOf("Page size:");
+        return (at < 0 ? QString() : info.mid(at + 10).section(u'p', 0, 0).simplified())
+            .toStdString();
+    };
+    const struct {
+        QStringList args;
+        const char* size;
+    } cases[] = {
+        {{"--label", QString::number(productOfPaper[2])}, "595 x 842"},
+        {{"--label", QString::number(productOfPaper[0])}, "612 x 792"},
+        {{"--count", "1"}, "612 x 792"}, // no product: the system's letter paper
+    };
+    for (const auto& c : cases) {
+        const Finished done = Run(QStringList{"--pdf", pdf, doc} + c.args);
+        ASSERT_EQ(done.status, 0) << done.errors;
+        EXPECT_EQ(pageSize(), c.size) << c.args.join(' ').toStdString();
+    }
+    const Finished missing = Run({"--pdf", pdf, doc, "--label", "999999"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.errors, "quillmark: The label database has no label product 999999.\n");
+}
+
+// The calibration the print-queue test stores for its queue (QM_RUN_QUEUE names it) is what the
+// printer's facts give printing: the offset and the bar width reduction.
+TEST(PrintedRun, TheQueuesCalibrationIsItsPrintersFacts) {
+    const QString queue = qEnvironmentVariable("QM_RUN_QUEUE");
+    if (queue.isEmpty()) GTEST_SKIP() << "needs the print-queue test's queue";
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(queue);
+    ASSERT_EQ(printer.printerName(), queue);
+    const CPrinterFacts facts = PrinterFacts(printer);
+    EXPECT_EQ(facts.offsetAcross, 100);
+    EXPECT_EQ(facts.offsetDown, -50);
+    EXPECT_EQ(facts.barWidthReduction, 2);
 }
 
 // A numbered run printed elsewhere, checked label by label like those above: the print-queue
