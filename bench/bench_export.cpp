@@ -1,24 +1,21 @@
 // Export cost: a Code 128 symbol rendered and encoded into each image format at 300 and 600 dpi
 // and recorded as a metafile, inside one process; and the whole command-line export process.
 
+#include "bench/bench_folder.h"
 #include "engine/code128.h"
 #include "output/emf_surface.h"
 #include "output/export.h"
 #include "output/qimage_mono.h"
 #include "output/raster.h"
-#include "render/symbol_drawing.h"
 #include "render/image_encoders.h"
+#include "render/symbol_drawing.h"
 
 #include <QGuiApplication>
 #include <QProcess>
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
-
-#include <unistd.h>
 
 namespace {
 
@@ -92,16 +89,11 @@ BENCHMARK(BM_MetafileLongText)
 BENCHMARK(BM_CommandLineExport)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    g_dir = (std::filesystem::temp_directory_path() / "qmbench-export-XXXXXX").string();
-    if (!mkdtemp(g_dir.data())) return 1;
-    // A private settings store (and the same for the child processes).
-    setenv("XDG_CONFIG_HOME", g_dir.c_str(), 1);
-    setenv("XDG_DATA_HOME", g_dir.c_str(), 1);
+    const BenchFolder folder("qmbench-export");
+    g_dir = folder.Path();
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::filesystem::remove_all(g_dir);
     return 0;
 }

@@ -3,9 +3,9 @@
 // (8-bit grey packed to one bit) against the one-bit surface, which draws the bits directly.
 
 #include "engine/barcode.h"
-#include "render/raster_image.h"
 #include "output/raster.h"
 #include "render/font_locator.h"
+#include "render/raster_image.h"
 
 #include <QGuiApplication>
 

@@ -91,12 +91,14 @@ CCommandLineInfo ParseExport(const std::vector<std::string>& args) {
                 complaint = "--dpi needs a resolution from 10 to 3000";
         } else if (a == "--no-text") {
             info.noText = true;
+        } else if (ReadRunOption(args, i, info.run, complaint)) {
         } else {
             complaint = "unknown option " + ShownArgument(a);
         }
         if (!complaint.empty()) return Invalid(complaint);
     }
     if (info.output.empty()) return Invalid("--export needs an output file name");
+    if (std::string wrong = CheckRunOptions(info.run); !wrong.empty()) return Invalid(wrong);
     return info;
 }
 
@@ -112,7 +114,20 @@ CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {
         if (a == "--export") return ParseExport(args);
     }
     CCommandLineInfo info;
+    bool pdf = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string complaint;
+        if (args[i] == "--pdf") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return Invalid("--pdf needs a PDF file to print into");
+            info.pdf = args[++i];
+            pdf = true;
+            continue;
+        }
+        if (ReadRunOption(args, i, info.run, complaint)) {
+            if (!complaint.empty()) return Invalid(complaint);
+            continue;
+        }
         const std::string flag = FlagName(args[i]);
         if (flag.empty()) {
             if (info.kind == CCommandLineInfo::New) {
@@ -136,12 +151,27 @@ CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {
             info.port = args[++i];
         } else if (EqualNoCase(flag, "Unregister") || EqualNoCase(flag, "Unregserver")) {
             info.kind = CCommandLineInfo::Unregister;
+        } else if (args[i].starts_with("--") &&
+                   (pdf || info.kind == CCommandLineInfo::Print ||
+                    info.kind == CCommandLineInfo::PrintTo || !info.run.named.empty())) {
+            // Among the print options a misspelt one must not be passed over.
+            return Invalid("unknown option " + ShownArgument(args[i]));
         }
         // Other flags are not the program's: they are passed over.
     }
-    if ((info.kind == CCommandLineInfo::Print || info.kind == CCommandLineInfo::PrintTo) &&
-        info.file.empty())
-        return Invalid("the document's name is empty");
+    if (pdf) {
+        if (info.kind == CCommandLineInfo::Print || info.kind == CCommandLineInfo::PrintTo)
+            return Invalid("--pdf prints into a file: not with -p or -pt");
+        if (info.kind != CCommandLineInfo::Open) return Invalid("--pdf needs a document to print");
+        info.kind = CCommandLineInfo::PrintPdf;
+    }
+    const bool printing = info.kind == CCommandLineInfo::Print ||
+                          info.kind == CCommandLineInfo::PrintTo ||
+                          info.kind == CCommandLineInfo::PrintPdf;
+    if (!info.run.named.empty() && !printing)
+        return Invalid(info.run.named.front() + " is for printing: use it with -p, -pt or --pdf");
+    if (printing && info.file.empty()) return Invalid("the document's name is empty");
+    if (std::string wrong = CheckRunOptions(info.run); !wrong.empty()) return Invalid(wrong);
     return info;
 }
 
@@ -192,6 +222,8 @@ std::string CommandLineUsage() {
            "  quillmark -p FILE.qmx          print it on the default printer, then end\n"
            "  quillmark -pt FILE.qmx PRINTER DRIVER PORT\n"
            "                                 print it on the named printer, then end\n"
+           "  quillmark --pdf OUTPUT.pdf FILE.qmx\n"
+           "                                 print it into a PDF file instead of a printer\n"
            "  quillmark -Unregister          remove the file type and the settings\n"
            "  quillmark --export OUTPUT [FILE.qmx] [options]\n"
            "                                 write OUTPUT by its extension (wmf, bmp, gif, tif, "
@@ -204,5 +236,6 @@ std::string CommandLineUsage() {
            "      --rotation 0..3            quarter turns anticlockwise\n"
            "      --no-text                  without the human-readable text\n"
            "      --dpi N                    resolution of image files (10 to 3000)\n"
-           "  quillmark --help               this text\n";
+           "  run options of -p, -pt and --pdf:\n" +
+           RunOptionsUsage() + "  quillmark --help               this text\n";
 }

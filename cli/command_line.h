@@ -2,15 +2,18 @@
 // The program's command line, read from the system's bytes (file names are passed through as
 // they are, whatever their encoding).
 
+#include "cli/run_options.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
 
 struct CCommandLineInfo {
-    enum Kind { New, Open, Print, PrintTo, Unregister, Export, Help, Invalid };
+    enum Kind { New, Open, Print, PrintTo, PrintPdf, Unregister, Export, Help, Invalid };
     Kind kind = New;
     std::string file;
     std::string printer, driver, port; // for PrintTo
+    std::string pdf;                   // for PrintPdf: the PDF file printed into
     std::string error;                 // for Invalid: what was wrong
 
     // The export form: quillmark --export OUTPUT [FILE.qmx] [options]
@@ -19,12 +22,17 @@ struct CCommandLineInfo {
     int rotation = 0;
     bool noText = false;
     int dpi = 0; // 0: the setting's resolution
+
+    // The run options of the print forms and the export form.
+    CRunOptions run;
 };
 
 // `args` without the program name. A flag starts with "-" or "/": "p" and "pt" match with
 // case, "Unregister" and "Unregserver" without. A path starting with "/" is a file name unless
-// it is exactly one of those flags. The export form takes only its own options: an empty
-// value, an unknown option or an empty document name is an error naming it.
+// it is exactly one of those flags. The export form takes only its own options and the run
+// options, and the print forms (-p, -pt and --pdf OUTPUT FILE) the run options: an empty value,
+// an unknown option or an empty document name is an error naming it. Run options are errors in
+// the other forms.
 CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args);
 
 // An argument as a message shows it: control bytes escaped as \xNN and anything past

@@ -69,6 +69,35 @@ inline constexpr StringSetting kPrinter{"Print", "Printer", ""};
 // portrait, 1 landscape, -1 none stored.
 inline constexpr StringSetting kPrinterPaperSize{"Printer ", "PaperSize", ""};
 inline constexpr IntSetting kPrinterOrientation{"Printer ", "Orientation", -1, -1, 1};
+// The printer's calibration on label sheets, in the same section: how far everything printed on
+// a sheet is moved across (right) and down, in thousandths of a centimetre, at most 1 cm either
+// way; and the dots every bar is made narrower by.
+inline constexpr IntSetting kPrinterOffsetAcross{"Printer ", "OffsetAcross", 0, -1000, 1000};
+inline constexpr IntSetting kPrinterOffsetDown{"Printer ", "OffsetDown", 0, -1000, 1000};
+inline constexpr IntSetting kPrinterBarReduction{"Printer ", "BarWidthReduction", 0, 0, 3};
+
+// The run last chosen in the print dialog (common/label_run_choice.h): what goes on the labels
+// and the label of the sheet it starts on. Numbers of a numbered run are kept as typed: they
+// may be longer than an integer row holds.
+inline constexpr IntSetting kRunKind{"Print", "RunKind", 0, 0, 2}; // same, numbered, from file
+inline constexpr IntSetting kRunCount{"Print", "RunCount", 1, 1, 1'000'000};
+inline constexpr IntSetting kRunCountSheets{"Print", "RunCountSheets", 1, 0, 1};
+inline constexpr StringSetting kRunFirst{"Print", "RunFirst", "1"};
+inline constexpr StringSetting kRunLast{"Print", "RunLast", "1"};
+inline constexpr StringSetting kRunNumbers{"Print", "RunNumbers", ""}; // a count instead of last
+inline constexpr StringSetting kRunStep{"Print", "RunStep", "1"};
+inline constexpr IntSetting kRunDigits{"Print", "RunDigits", 0, 0, 40};
+inline constexpr StringSetting kRunPrefix{"Print", "RunPrefix", ""};
+inline constexpr StringSetting kRunSuffix{"Print", "RunSuffix", ""};
+inline constexpr StringSetting kRunFile{"Print", "RunFile", ""};
+inline constexpr StringSetting kRunColumn{"Print", "RunColumn", "1"};
+inline constexpr IntSetting kRunHeader{"Print", "RunHeader", 0, 0, 1};
+inline constexpr StringSetting kRunCopiesColumn{"Print", "RunCopiesColumn", ""};
+// 0 found from the first line, 1 comma, 2 semicolon, 3 tab, 4 each line whole.
+inline constexpr IntSetting kRunSeparator{"Print", "RunSeparator", 0, 0, 4};
+// The run's first label: its row down the sheet and its column across, from 1.
+inline constexpr IntSetting kStartRow{"Print", "StartRow", 1, 1, 1'000'000};
+inline constexpr IntSetting kStartColumn{"Print", "StartColumn", 1, 1, 1'000'000};
 
 // Settings: remembered between runs.
 inline constexpr IntSetting kPreviewPages{"Settings", "PreviewPages", 0};

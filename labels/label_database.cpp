@@ -859,6 +859,16 @@ std::optional<int> CLabelDatabase::FindLabelCompany(int labelId) {
     return m_labels.GetInt(QStringLiteral("CompanyID"));
 }
 
+std::optional<LabelRecord> CLabelDatabase::FindLabel(int labelId) {
+    std::optional<CRowBookmark> row;
+    {
+        FilterScope filter(m_labels, QStringLiteral("ID=%1").arg(labelId));
+        if (m_labels.IsEOF()) return std::nullopt;
+        row = m_labels.GetBookmark();
+    }
+    return ReadLabel(*row);
+}
+
 std::optional<WrittenLabel> CLabelDatabase::FirstLabel() {
     m_labels.SetFilter(QString());
     if (m_labels.IsEOF()) return std::nullopt;

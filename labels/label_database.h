@@ -218,6 +218,8 @@ public:
     std::vector<LabelProduct> ListProducts(const CRowBookmark& maker);
     // The maker of a saved label, or nothing when the label is gone.
     std::optional<int> FindLabelCompany(int labelId);
+    // The label product with this ID, or nothing when there is none.
+    std::optional<LabelRecord> FindLabel(int labelId);
     // The first row of the whole labels table, if there is one.
     std::optional<WrittenLabel> FirstLabel();
     LabelRecord ReadLabel(const CRowBookmark& product);

@@ -9,9 +9,12 @@
 #include "labels/spin_button.h"
 #include "ui/message_box.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
@@ -26,8 +29,11 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStackedWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -37,6 +43,9 @@
 #include <utility>
 
 namespace {
+
+// Rows of the run's preview list.
+constexpr int kPreviewRows = 5;
 
 constexpr int kSpinLower = 0;
 constexpr int kSpinUpper = 10000;
@@ -126,9 +135,20 @@ bool StorePrintLabelChoice(const PrintLabelChoice& choice) {
     ok = settings::Set(settings::kFullPage, choice.fullPage) && ok;
     ok = settings::Set(settings::kRow, static_cast<int>(choice.row)) && ok;
     ok = settings::Set(settings::kColumn, static_cast<int>(choice.column)) && ok;
+    ok = WriteRunChoice(choice.run, choice.product ? choice.product->geometry.numberAcross : 0) &&
+         ok;
     if (!choice.product) return ok;
     ok = settings::Set(settings::kSavedLabelId, choice.product->id) && ok;
     return WritePrintGeometry(choice.product->geometry) && ok;
+}
+
+double OffsetShown(int thousandthsCm, int unit) {
+    // Thousandths of a centimetre are hundredths of a millimetre.
+    return unit == 0 ? thousandthsCm / 2540.0 : thousandthsCm / 100.0;
+}
+
+int OffsetStored(double shown, int unit) {
+    return static_cast<int>(std::lround(shown * (unit == 0 ? 2540.0 : 100.0)));
 }
 
 // ---- the dialog ----
@@ -140,8 +160,10 @@ CBWPrintLabelDialog::CBWPrintLabelDialog(QPrinter* printer, QWidget* parent)
     m_nFullPage = settings::Get(settings::kFullPage) == 1 ? 1 : 0;
     m_nRow = ReadPosition(settings::kRow);
     m_nColumn = ReadPosition(settings::kColumn);
+    m_run = ReadRunChoice();
 
     BuildControls();
+    ShowRun(m_run);
     SetPrinters(AvailablePrinters());
     if (m_pPrinter) {
         m_pCopies->setValue(std::max(1, m_pPrinter->copyCount()));
@@ -161,6 +183,7 @@ void CBWPrintLabelDialog::BuildControls() {
     printerPart->addLayout(BuildPrinterChoices(), 1);
     printerPart->addLayout(BuildButtons());
     outer->addLayout(printerPart);
+    outer->addWidget(BuildRunGroup());
 
     m_pLine = new QFrame(this);
     m_pLine->setFrameShape(QFrame::HLine);
@@ -169,6 +192,7 @@ void CBWPrintLabelDialog::BuildControls() {
 
     outer->addWidget(BuildLabelSection());
     ConnectControls();
+    ConnectRunControls();
 
     // The start of an empty product list, until the database has been read.
     m_pDetails->setEnabled(false);
@@ -251,9 +275,15 @@ QWidget* CBWPrintLabelDialog::BuildLabelSection() {
     m_pSheet = new CBWSheetPreview(m_pSection);
     const int sheetWidth = fm.averageCharWidth() * 26;
     m_pSheet->setFixedSize(sheetWidth, sheetWidth * 27940 / 21590 + 12);
-    m_pSheet->setToolTip(QStringLiteral("The chosen label sheet; a single label to print on is "
-                                        "marked."));
+    m_pSheet->setToolTip(QStringLiteral("The chosen label sheet: the first label to print on is "
+                                        "marked and the labels before it are greyed as used. "
+                                        "Click a label to start there."));
     section->addWidget(m_pSheet, 0, 3, 5, 1, Qt::AlignTop);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(BuildStartGroup());
+    bottom->addWidget(BuildCalibrationGroup(), 1);
+    section->addLayout(bottom, 5, 0, 1, 4);
     return m_pSection;
 }
 
@@ -318,6 +348,196 @@ QWidget* CBWPrintLabelDialog::BuildInformationGroup() {
     return info;
 }
 
+QWidget* CBWPrintLabelDialog::BuildRunGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Labels to Print"), this);
+    auto* grid = new QGridLayout(group);
+    m_pSame = new QRadioButton(QStringLiteral("Same sy&mbol on each label"), group);
+    m_pNumbered = new QRadioButton(QStringLiteral("Numbe&red labels"), group);
+    m_pFromFile = new QRadioButton(QStringLiteral("From a data fi&le"), group);
+    auto* kinds = new QVBoxLayout;
+    for (QRadioButton* kind : {m_pSame, m_pNumbered, m_pFromFile})
+        kinds->addWidget(kind);
+    kinds->addStretch(1);
+    grid->addLayout(kinds, 0, 0);
+
+    const QFontMetrics fm(font());
+    // Whole numbers as a run takes them: a sign, then up to eighteen digits.
+    auto* wholeNumber = new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[-+]?[0-9]{0,18}")), group);
+    const auto numberField = [&](QWidget* parent) {
+        auto* field = new QLineEdit(parent);
+        field->setValidator(wholeNumber);
+        field->setFixedWidth(fm.horizontalAdvance(QStringLiteral("0000000000000")) + 12);
+        return field;
+    };
+    const auto caption = [](const char* text, QWidget* parent, QWidget* buddy) {
+        auto* label = new QLabel(QString::fromLatin1(text), parent);
+        label->setBuddy(buddy);
+        return label;
+    };
+
+    m_pRunPages = new QStackedWidget(group);
+    // The same symbol: on so many sheets or labels.
+    auto* same = new QWidget(m_pRunPages);
+    auto* sameRow = new QHBoxLayout(same);
+    sameRow->setContentsMargins(0, 0, 0, 0);
+    m_pCount = new QSpinBox(same);
+    m_pCount->setRange(1, static_cast<int>(kMaxRunLabels));
+    m_pSheets = new QRadioButton(QStringLiteral("sheets"), same);
+    m_pLabels = new QRadioButton(QStringLiteral("labels"), same);
+    sameRow->addWidget(caption("Print on", same, m_pCount));
+    sameRow->addWidget(m_pCount);
+    sameRow->addWidget(m_pSheets);
+    sameRow->addWidget(m_pLabels);
+    sameRow->addStretch(1);
+    auto* samePage = new QWidget(m_pRunPages);
+    auto* sameColumn = new QVBoxLayout(samePage);
+    sameColumn->setContentsMargins(0, 0, 0, 0);
+    sameColumn->addWidget(same);
+    sameColumn->addStretch(1);
+    m_pRunPages->addWidget(samePage);
+
+    // Numbered: first to last (or a count of numbers) by a step, with their digits and text.
+    auto* numbered = new QWidget(m_pRunPages);
+    auto* ng = new QGridLayout(numbered);
+    ng->setContentsMargins(0, 0, 0, 0);
+    m_pFirst = numberField(numbered);
+    m_pLast = numberField(numbered);
+    m_pNumbers = numberField(numbered);
+    m_pStep = numberField(numbered);
+    m_pDigits = new QSpinBox(numbered);
+    m_pDigits->setRange(0, 40);
+    m_pPrefix = new QLineEdit(numbered);
+    m_pSuffix = new QLineEdit(numbered);
+    ng->addWidget(caption("First:", numbered, m_pFirst), 0, 0);
+    ng->addWidget(m_pFirst, 0, 1);
+    ng->addWidget(caption("Last:", numbered, m_pLast), 0, 2);
+    ng->addWidget(m_pLast, 0, 3);
+    ng->addWidget(caption("or count:", numbered, m_pNumbers), 0, 4);
+    ng->addWidget(m_pNumbers, 0, 5);
+    ng->addWidget(caption("Step:", numbered, m_pStep), 1, 0);
+    ng->addWidget(m_pStep, 1, 1);
+    ng->addWidget(caption("Digits:", numbered, m_pDigits), 1, 2);
+    ng->addWidget(m_pDigits, 1, 3, Qt::AlignLeft);
+    ng->addWidget(caption("Before:", numbered, m_pPrefix), 2, 0);
+    ng->addWidget(m_pPrefix, 2, 1);
+    ng->addWidget(caption("After:", numbered, m_pSuffix), 2, 2);
+    ng->addWidget(m_pSuffix, 2, 3);
+    ng->setColumnStretch(6, 1);
+    m_pRunPages->addWidget(numbered);
+
+    // From a file: the file, its column, its header line and copies.
+    auto* file = new QWidget(m_pRunPages);
+    auto* fg = new QGridLayout(file);
+    fg->setContentsMargins(0, 0, 0, 0);
+    m_pFile = new QLineEdit(file);
+    m_pFile->setMinimumWidth(fm.averageCharWidth() * 36);
+    m_pBrowse = new QPushButton(QStringLiteral("&Browse..."), file);
+    m_pDataColumn = new QLineEdit(file);
+    m_pDataColumn->setFixedWidth(fm.averageCharWidth() * 14);
+    m_pHeader = new QCheckBox(QStringLiteral("The first line names the columns"), file);
+    m_pCopiesColumn = new QLineEdit(file);
+    m_pCopiesColumn->setFixedWidth(fm.averageCharWidth() * 14);
+    m_pCopiesColumn->setPlaceholderText(QStringLiteral("one each"));
+    m_pSeparator = new QComboBox(file);
+    m_pSeparator->addItems({QStringLiteral("Found from the first line"), QStringLiteral("Comma"),
+                            QStringLiteral("Semicolon"), QStringLiteral("Tab"),
+                            QStringLiteral("None: each line whole")});
+    fg->addWidget(caption("File:", file, m_pFile), 0, 0);
+    fg->addWidget(m_pFile, 0, 1, 1, 3);
+    fg->addWidget(m_pBrowse, 0, 4);
+    fg->addWidget(caption("Column:", file, m_pDataColumn), 1, 0);
+    fg->addWidget(m_pDataColumn, 1, 1);
+    fg->addWidget(m_pHeader, 1, 2, 1, 3);
+    fg->addWidget(caption("Copies column:", file, m_pCopiesColumn), 2, 0);
+    fg->addWidget(m_pCopiesColumn, 2, 1);
+    fg->addWidget(caption("Separator:", file, m_pSeparator), 2, 2);
+    fg->addWidget(m_pSeparator, 2, 3, 1, 2);
+    fg->setColumnStretch(3, 1);
+    m_pRunPages->addWidget(file);
+    grid->addWidget(m_pRunPages, 0, 1);
+
+    // The first labels as they will read, and what is wrong.
+    auto* previewColumn = new QVBoxLayout;
+    previewColumn->addWidget(new QLabel(QStringLiteral("First labels:"), group));
+    m_pRunPreview = new QListWidget(group);
+    m_pRunPreview->setSelectionMode(QAbstractItemView::NoSelection);
+    m_pRunPreview->setFocusPolicy(Qt::NoFocus);
+    m_pRunPreview->setFixedSize(fm.averageCharWidth() * 30, fm.lineSpacing() * kPreviewRows +
+                                                                2 * m_pRunPreview->frameWidth() +
+                                                                4);
+    previewColumn->addWidget(m_pRunPreview);
+    previewColumn->addStretch(1);
+    grid->addLayout(previewColumn, 0, 2);
+    m_pRunNote = new QLabel(group);
+    m_pRunNote->setWordWrap(true);
+    m_pRunNote->setStyleSheet(QStringLiteral("QLabel { color: #b00000; }"));
+    grid->addWidget(m_pRunNote, 1, 0, 1, 3);
+    grid->setColumnStretch(1, 1);
+    return group;
+}
+
+QWidget* CBWPrintLabelDialog::BuildStartGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Start at Label"), m_pSection);
+    m_pStartGroup = group;
+    auto* grid = new QGridLayout(group);
+    m_pStartRow = new QSpinBox(group);
+    m_pStartColumn = new QSpinBox(group);
+    m_pStartNumber = new QSpinBox(group);
+    const std::tuple<const char*, QSpinBox*> fields[] = {{"Star&t at row:", m_pStartRow},
+                                                         {"column:", m_pStartColumn},
+                                                         {"or label number:", m_pStartNumber}};
+    int column = 0;
+    for (const auto& [text, box] : fields) {
+        auto* label = new QLabel(QString::fromLatin1(text), group);
+        label->setBuddy(box);
+        grid->addWidget(label, 0, column);
+        grid->addWidget(box, 0, column + 1);
+        column += 2;
+    }
+    auto* hint = new QLabel(QStringLiteral("Rows count down, columns across; label numbers "
+                                           "count across from the top left."),
+                            group);
+    hint->setWordWrap(true);
+    grid->addWidget(hint, 1, 0, 1, 6);
+    return group;
+}
+
+QWidget* CBWPrintLabelDialog::BuildCalibrationGroup() {
+    auto* group = new QGroupBox(QStringLiteral("This Printer on Label Sheets"), m_pSection);
+    auto* grid = new QGridLayout(group);
+    const bool inches = MeasurementUnit() == 0;
+    const QString unit = inches ? QStringLiteral(" in") : QStringLiteral(" mm");
+    m_pOffsetAcross = new QDoubleSpinBox(group);
+    m_pOffsetDown = new QDoubleSpinBox(group);
+    for (QDoubleSpinBox* box : {m_pOffsetAcross, m_pOffsetDown}) {
+        box->setDecimals(inches ? 3 : 1);
+        const double most = OffsetShown(settings::kPrinterOffsetAcross.max, MeasurementUnit());
+        box->setRange(-most, most);
+        box->setSingleStep(inches ? 0.005 : 0.1);
+        box->setSuffix(unit);
+    }
+    m_pBarReduction = new QSpinBox(group);
+    m_pBarReduction->setRange(0, 3);
+    m_pBarReduction->setSuffix(QStringLiteral(" dots"));
+    m_pOutlines = new QPushButton(QStringLiteral("Print Outline Pa&ge"), group);
+    m_pOutlines->setToolTip(QStringLiteral(
+        "Prints the outlines of the chosen sheet's labels with a cross at each centre. Hold the "
+        "page over a sheet against the light: how far a cross lies from its label's centre is "
+        "the offset to enter, the other way."));
+    auto* across = new QLabel(QStringLiteral("Offset &across:"), group);
+    across->setBuddy(m_pOffsetAcross);
+    grid->addWidget(across, 0, 0);
+    grid->addWidget(m_pOffsetAcross, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("down:"), group), 0, 2);
+    grid->addWidget(m_pOffsetDown, 0, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Bar width reduction:"), group), 1, 0);
+    grid->addWidget(m_pBarReduction, 1, 1);
+    grid->addWidget(m_pOutlines, 1, 2, 1, 2);
+    grid->setColumnStretch(4, 1);
+    return group;
+}
+
 void CBWPrintLabelDialog::ConnectControls() {
     connect(m_pOk, &QPushButton::clicked, this, &CBWPrintLabelDialog::accept);
     connect(m_pCancel, &QPushButton::clicked, this, &CBWPrintLabelDialog::reject);
@@ -348,6 +568,277 @@ void CBWPrintLabelDialog::ConnectControls() {
     connect(m_pDetails, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnDetails);
     connect(m_pNewLabel, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnNewLabel);
     connect(m_pDelete, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnDelete);
+}
+
+void CBWPrintLabelDialog::ConnectRunControls() {
+    m_previewTimer = new QTimer(this);
+    m_previewTimer->setSingleShot(true);
+    m_previewTimer->setInterval(200);
+    connect(m_previewTimer, &QTimer::timeout, this, &CBWPrintLabelDialog::RefreshRunPreview);
+    // A change is looked at once typing pauses: a data file is read afresh each time.
+    const auto later = [this] { m_previewTimer->start(); };
+    int page = 0;
+    for (QRadioButton* kind : {m_pSame, m_pNumbered, m_pFromFile}) {
+        connect(kind, &QRadioButton::toggled, this, [this, page, later](bool on) {
+            if (!on) return;
+            m_pRunPages->setCurrentIndex(page);
+            later();
+        });
+        ++page;
+    }
+    for (QSpinBox* box : {m_pCount, m_pDigits})
+        connect(box, &QSpinBox::valueChanged, this, later);
+    for (QLineEdit* field : {m_pFirst, m_pLast, m_pNumbers, m_pStep, m_pPrefix, m_pSuffix, m_pFile,
+                             m_pDataColumn, m_pCopiesColumn})
+        connect(field, &QLineEdit::textChanged, this, later);
+    for (QAbstractButton* box : std::initializer_list<QAbstractButton*>{m_pSheets, m_pHeader})
+        connect(box, &QAbstractButton::toggled, this, later);
+    connect(m_pSeparator, &QComboBox::currentIndexChanged, this, later);
+    // The last number or a count of numbers: typing one clears the other.
+    connect(m_pLast, &QLineEdit::textEdited, m_pNumbers, &QLineEdit::clear);
+    connect(m_pNumbers, &QLineEdit::textEdited, m_pLast, &QLineEdit::clear);
+    connect(m_pBrowse, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnBrowse);
+
+    for (QSpinBox* box : {m_pStartRow, m_pStartColumn}) {
+        box->setRange(1, settings::kStartRow.max);
+        connect(box, &QSpinBox::valueChanged, this, &CBWPrintLabelDialog::OnStartRowColumn);
+    }
+    m_pStartNumber->setRange(1, static_cast<int>(kMaxRunLabels));
+    connect(m_pStartNumber, &QSpinBox::valueChanged, this, &CBWPrintLabelDialog::OnStartNumber);
+    connect(m_pSheet, &CBWSheetPreview::LabelClicked, this, &CBWPrintLabelDialog::OnSheetClicked);
+    connect(m_pSingleLabel, &QRadioButton::toggled, this, later);
+    connect(m_pUseLabel, &QCheckBox::clicked, this, later);
+
+    connect(m_pPrinters, &QComboBox::currentIndexChanged, this,
+            &CBWPrintLabelDialog::ShowCalibration);
+    connect(m_pOutlines, &QPushButton::clicked, this, &CBWPrintLabelDialog::OnOutlines);
+}
+
+void CBWPrintLabelDialog::ShowRun(const CLabelRunChoice& run) {
+    using Kind = CLabelRunChoice::Kind;
+    (run.kind == Kind::Numbered   ? m_pNumbered
+     : run.kind == Kind::FromFile ? m_pFromFile
+                                  : m_pSame)
+        ->setChecked(true);
+    m_pRunPages->setCurrentIndex(static_cast<int>(run.kind));
+    m_pCount->setValue(static_cast<int>(std::clamp<std::int64_t>(run.count, 1, kMaxRunLabels)));
+    (run.countSheets ? m_pSheets : m_pLabels)->setChecked(true);
+    m_pFirst->setText(QString::fromStdString(run.first));
+    m_pLast->setText(QString::fromStdString(run.last));
+    m_pNumbers->setText(QString::fromStdString(run.numbers));
+    m_pStep->setText(QString::fromStdString(run.step));
+    m_pDigits->setValue(run.digits);
+    m_pPrefix->setText(QString::fromStdString(run.prefix));
+    m_pSuffix->setText(QString::fromStdString(run.suffix));
+    m_pFile->setText(QFile::decodeName(run.file.c_str()));
+    m_pDataColumn->setText(QString::fromStdString(run.column));
+    m_pHeader->setChecked(run.header);
+    m_pCopiesColumn->setText(QString::fromStdString(run.copiesColumn));
+    m_pSeparator->setCurrentIndex(static_cast<int>(run.separator));
+    m_pStartRow->setValue(run.startRow);
+    m_pStartColumn->setValue(run.startColumn);
+}
+
+CLabelRunChoice CBWPrintLabelDialog::RunChoice() const {
+    using Kind = CLabelRunChoice::Kind;
+    CLabelRunChoice run;
+    run.kind = m_pNumbered->isChecked()   ? Kind::Numbered
+               : m_pFromFile->isChecked() ? Kind::FromFile
+                                          : Kind::Same;
+    run.count = m_pCount->value();
+    run.countSheets = m_pSheets->isChecked();
+    run.first = m_pFirst->text().toStdString();
+    run.last = m_pLast->text().toStdString();
+    run.numbers = m_pNumbers->text().toStdString();
+    run.step = m_pStep->text().toStdString();
+    run.digits = m_pDigits->value();
+    run.prefix = m_pPrefix->text().toStdString();
+    run.suffix = m_pSuffix->text().toStdString();
+    run.file = QFile::encodeName(m_pFile->text()).toStdString();
+    run.column = m_pDataColumn->text().trimmed().toStdString();
+    run.header = m_pHeader->isChecked();
+    run.copiesColumn = m_pCopiesColumn->text().trimmed().toStdString();
+    run.separator = static_cast<CLabelRunChoice::Separator>(m_pSeparator->currentIndex());
+    run.startRow = m_pStartRow->value();
+    run.startColumn = m_pStartColumn->value();
+    return run;
+}
+
+std::optional<CLabelGeometry> CBWPrintLabelDialog::ChosenSheet() const {
+    if (!m_pUseLabel->isChecked()) return std::nullopt;
+    return m_pSheet->Sheet();
+}
+
+void CBWPrintLabelDialog::SetRunInspector(RunInspector inspector) {
+    m_inspectRun = std::move(inspector);
+    RefreshRunPreview();
+}
+
+void CBWPrintLabelDialog::SetFileChooser(FileChooser chooser) {
+    m_chooseFile = std::move(chooser);
+}
+
+void CBWPrintLabelDialog::RefreshRunPreview() {
+    m_previewTimer->stop();
+    m_pRunPreview->clear();
+    m_pRunNote->clear();
+    if (!m_inspectRun) return;
+    const CRunReport report =
+        m_inspectRun(RunChoice(), ChosenSheet(), m_pSingleLabel->isChecked(), false);
+    for (const std::string& label : report.preview)
+        m_pRunPreview->addItem(QString::fromStdString(label));
+    QString note;
+    if (!report.error.empty())
+        note = QStringLiteral("These labels cannot be printed: %1.")
+                   .arg(QString::fromStdString(report.error));
+    else if (!report.tooLarge.empty())
+        note = QStringLiteral("The symbol is cut by its label: %1.")
+                   .arg(QString::fromStdString(report.tooLarge));
+    else if (!report.problems.empty())
+        note = QStringLiteral("%1 would not print as given: %2.")
+                   .arg(QString::fromStdString(report.problems.front().where),
+                        QString::fromStdString(report.problems.front().why));
+    m_pRunNote->setText(note);
+}
+
+void CBWPrintLabelDialog::OnBrowse() {
+    std::optional<QString> chosen;
+    if (m_chooseFile) {
+        chosen = m_chooseFile(m_pFile->text());
+    } else {
+        const QString file = QFileDialog::getOpenFileName(
+            this, QStringLiteral("Data File"), m_pFile->text(),
+            QStringLiteral("Text and CSV files (*.csv *.txt *.tsv);;All files (*)"));
+        if (!file.isEmpty()) chosen = file;
+    }
+    if (chosen) m_pFile->setText(*chosen);
+}
+
+void CBWPrintLabelDialog::FitStartToSheet() {
+    const std::optional<CLabelGeometry>& sheet = m_pSheet->Sheet();
+    if (!sheet) return;
+    const int across = std::clamp(sheet->numberAcross, 1, settings::kStartColumn.max);
+    const int down = std::clamp(sheet->numberDown, 1, settings::kStartRow.max);
+    {
+        // Row and column stay the start, each held to the sheet; the number follows them.
+        const QSignalBlocker rows(m_pStartRow), columns(m_pStartColumn), number(m_pStartNumber);
+        m_pStartRow->setRange(1, down);
+        m_pStartColumn->setRange(1, across);
+        m_pStartNumber->setRange(1, static_cast<int>(std::min<std::int64_t>(
+                                        std::int64_t{across} * down, kMaxRunLabels)));
+    }
+    OnStartRowColumn();
+}
+
+void CBWPrintLabelDialog::OnStartRowColumn() {
+    const std::optional<CLabelGeometry>& sheet = m_pSheet->Sheet();
+    const std::int64_t across = sheet ? std::max(sheet->numberAcross, 1) : 1;
+    {
+        const QSignalBlocker block(m_pStartNumber);
+        m_pStartNumber->setValue(static_cast<int>(std::min<std::int64_t>(
+            (m_pStartRow->value() - 1) * across + m_pStartColumn->value(), kMaxRunLabels)));
+    }
+    ShowPrintedLabels();
+    m_previewTimer->start();
+}
+
+void CBWPrintLabelDialog::OnStartNumber() {
+    const std::optional<CLabelGeometry>& sheet = m_pSheet->Sheet();
+    const int across = sheet ? std::max(sheet->numberAcross, 1) : 1;
+    const int index = m_pStartNumber->value() - 1;
+    {
+        const QSignalBlocker rows(m_pStartRow), columns(m_pStartColumn);
+        m_pStartRow->setValue(index / across + 1);
+        m_pStartColumn->setValue(index % across + 1);
+    }
+    ShowPrintedLabels();
+    m_previewTimer->start();
+}
+
+void CBWPrintLabelDialog::OnSheetClicked(const LabelPosition& at) {
+    if (m_pSingleLabel->isChecked()) {
+        // Row counts across and Column down for a single label.
+        m_pRow->SetWindowText(QString::number(at.across + 1));
+        m_pColumn->SetWindowText(QString::number(at.down + 1));
+        return;
+    }
+    {
+        const QSignalBlocker rows(m_pStartRow), columns(m_pStartColumn);
+        m_pStartRow->setValue(static_cast<int>(at.down + 1));
+        m_pStartColumn->setValue(static_cast<int>(at.across + 1));
+    }
+    OnStartRowColumn();
+}
+
+void CBWPrintLabelDialog::ShowCalibration() {
+    const QString printer = SelectedPrinterName();
+    m_calibrationOf = printer;
+    const PrinterCalibration c = StoredCalibration(printer);
+    const int unit = MeasurementUnit();
+    m_pOffsetAcross->setValue(OffsetShown(c.offsetAcross, unit));
+    m_pOffsetDown->setValue(OffsetShown(c.offsetDown, unit));
+    m_pBarReduction->setValue(c.barWidthReduction);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_pOffsetAcross, m_pOffsetDown,
+                                                      m_pBarReduction, m_pOutlines})
+        w->setEnabled(!printer.isEmpty());
+}
+
+PrinterCalibration CBWPrintLabelDialog::CalibrationShown() const {
+    const int unit = MeasurementUnit();
+    return {OffsetStored(m_pOffsetAcross->value(), unit),
+            OffsetStored(m_pOffsetDown->value(), unit), m_pBarReduction->value()};
+}
+
+bool CBWPrintLabelDialog::ConfirmRun() {
+    m_skipProblems = false;
+    if (!m_inspectRun) return true;
+    const CRunReport report =
+        m_inspectRun(RunChoice(), ChosenSheet(), m_pSingleLabel->isChecked(), true);
+    if (!report.error.empty()) {
+        QmMessageBox(QStringLiteral("These labels cannot be printed: %1.")
+                         .arg(QString::fromStdString(report.error)),
+                     MsgIcon::Exclamation, MsgButtons::Ok, this);
+        return false;
+    }
+    if (report.problemCount == 0) return true;
+    // The first of them, with their lines; the rest counted.
+    constexpr std::size_t kListed = 12;
+    QString listed;
+    for (std::size_t i = 0; i < report.problems.size() && i < kListed; ++i) {
+        const CRunProblem& p = report.problems[i];
+        listed += QStringLiteral("%1 \"%2\": %3\n")
+                      .arg(QString::fromStdString(p.where), QString::fromStdString(p.data),
+                           QString::fromStdString(p.why));
+    }
+    const std::int64_t more =
+        report.problemCount - static_cast<std::int64_t>(std::min(report.problems.size(), kListed));
+    if (more > 0) listed += QStringLiteral("and %1 more\n").arg(more);
+    const int answer = QmMessageBox(
+        QStringLiteral("%1 of the %2 labels would not print as given:\n\n%3\nYes prints them as "
+                       "the symbology makes them, No leaves them out, Cancel goes back to the "
+                       "dialog.")
+            .arg(report.problemCount)
+            .arg(report.labels)
+            .arg(listed),
+        MsgIcon::Question, MsgButtons::YesNoCancel, this);
+    if (answer == IDYES) return true;
+    if (answer != IDNO) return false;
+    if (report.problemCount >= report.labels) {
+        QmMessageBox(QStringLiteral("Leaving them out leaves no label to print."),
+                     MsgIcon::Exclamation, MsgButtons::Ok, this);
+        return false;
+    }
+    m_skipProblems = true;
+    return true;
+}
+
+void CBWPrintLabelDialog::OnOutlines() {
+    if (!ChosenSheet()) {
+        QmMessageBox(QStringLiteral("Choose the label sheet whose outlines to print."),
+                     MsgIcon::Exclamation, MsgButtons::Ok, this);
+        return;
+    }
+    Finish(true);
 }
 
 void CBWPrintLabelDialog::RecordSizes() {
@@ -403,6 +894,7 @@ void CBWPrintLabelDialog::SetPrinters(const PrinterChoices& printers) {
     m_pCopies->setEnabled(usable);
     m_pCollate->setEnabled(usable);
     m_pOk->setEnabled(usable);
+    ShowCalibration();
 }
 
 QString CBWPrintLabelDialog::SelectedPrinterName() const {
@@ -574,6 +1066,7 @@ void CBWPrintLabelDialog::OnProductChange() {
         for (QLineEdit* readout : {m_pType, m_pHeight, m_pWidth, m_pPaper})
             ShowReadout(*readout, QString());
         m_pSheet->SetSheet(std::nullopt);
+        m_previewTimer->start();
         m_pNewLabel->setEnabled(true);
         m_pDetails->setEnabled(false);
         m_pDelete->setEnabled(false);
@@ -585,6 +1078,7 @@ void CBWPrintLabelDialog::OnProductChange() {
     ShowReadout(*m_pWidth, shown.width);
     ShowReadout(*m_pPaper, shown.paper);
     m_pSheet->SetSheet(label.geometry);
+    FitStartToSheet();
     m_pNewLabel->setEnabled(true);
     m_pDetails->setEnabled(true);
     m_pDelete->setEnabled(!label.stock);
@@ -594,14 +1088,26 @@ void CBWPrintLabelDialog::OnProductChange() {
 void CBWPrintLabelDialog::EnablePositionFields(bool enable) {
     for (QWidget* w : std::initializer_list<QWidget*>{m_pRow, m_pColumn, m_pRowSpin, m_pColumnSpin})
         w->setEnabled(enable);
+    // A single label prints where Row and Column say; the start is for a full sheet.
+    m_pStartGroup->setEnabled(!enable);
 }
 
 void CBWPrintLabelDialog::ShowPrintedLabels() {
+    if (!m_pSingleLabel->isChecked()) {
+        // A run starts on the label chosen; those before it are used.
+        const std::optional<CLabelGeometry>& sheet = m_pSheet->Sheet();
+        const long long across = sheet ? std::max(sheet->numberAcross, 1) : 1;
+        const long long row = m_pStartRow->value() - 1, column = m_pStartColumn->value() - 1;
+        m_pSheet->SetUsed(row * across + column);
+        m_pSheet->SetMarked({{column, row}});
+        return;
+    }
+    m_pSheet->SetUsed(0);
     // Row counts across the sheet and Column down, both from 1, as printing takes them.
     bool rowOk = false, columnOk = false;
     const unsigned row = m_pRow->text().toUInt(&rowOk);
     const unsigned column = m_pColumn->text().toUInt(&columnOk);
-    if (!m_pSingleLabel->isChecked() || !rowOk || !columnOk) {
+    if (!rowOk || !columnOk) {
         m_pSheet->SetMarked({});
         return;
     }
@@ -706,6 +1212,7 @@ std::optional<PrintLabelChoice> CBWPrintLabelDialog::ReadChoice() {
     choice.fullPage = m_pSingleLabel->isChecked() ? 1 : 0;
     choice.row = positions[0];
     choice.column = positions[1];
+    choice.run = RunChoice();
     const int selected = SelectedProduct();
     if (selected >= 0 &&
         !Guarded([&] { choice.product = m_db->ReadLabel(m_products[selected].bookmark); }))
@@ -736,6 +1243,14 @@ bool CBWPrintLabelDialog::StoreChoice(const PrintLabelChoice& choice) {
     m_nFullPage = choice.fullPage;
     m_nRow = choice.row;
     m_nColumn = choice.column;
+    m_run = choice.run;
+    // The calibration belongs to the printer the fields show it for.
+    if (!m_calibrationOf.isEmpty() && !StoreCalibration(m_calibrationOf, CalibrationShown())) {
+        QmMessageBox(QStringLiteral("The printer's calibration could not be saved in \"%1\".")
+                         .arg(QString::fromStdString(SettingsStore().FilePath())),
+                     MsgIcon::Exclamation, MsgButtons::Ok, this);
+        return false;
+    }
     return true;
 }
 
@@ -784,6 +1299,10 @@ void CBWPrintLabelDialog::ApplyPrinterChoice(const std::optional<SheetPage>& pag
 }
 
 void CBWPrintLabelDialog::accept() {
+    Finish(false);
+}
+
+void CBWPrintLabelDialog::Finish(bool outlines) {
     const std::optional<PrintLabelChoice> choice = ReadChoice();
     if (!choice) return;
     // Label settings print on the sheet's own paper, which the printer must take.
@@ -791,7 +1310,9 @@ void CBWPrintLabelDialog::accept() {
     if (choice->useLabel && choice->product)
         page = PageForSheet(choice->product->geometry.paperSize);
     if (page && !ConfirmPaper(*page, choice->product->geometry.paperSize)) return;
+    if (!outlines && !ConfirmRun()) return;
     if (!StoreChoice(*choice)) return;
+    m_outlines = outlines;
     ApplyPrinterChoice(page);
     if (m_pPrinter && m_bHavePrinters &&
         !StorePrinterChoice(SelectedPrinterName(), m_pPrinter->pageLayout()))

@@ -4,6 +4,7 @@
 // "Print" settings; the printer choices go straight into the job's QPrinter, and the printer
 // with its paper and orientation is remembered for the next print (printer_settings.h).
 
+#include "common/label_run_choice.h"
 #include "labels/label_database.h"
 #include "labels/printer_settings.h"
 
@@ -23,7 +24,9 @@ class CFilterIntegerEdit;
 class CSpinButton;
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QFrame;
+class QLabel;
 class QLayout;
 class QLineEdit;
 class QListWidget;
@@ -31,6 +34,9 @@ class QPrinter;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QStackedWidget;
+class QTimer;
+struct LabelPosition;
 
 // The printers the print system offers.
 struct PrinterChoices {
@@ -69,10 +75,17 @@ struct PrintLabelChoice {
     unsigned row = 1;
     unsigned column = 1;
     std::optional<LabelRecord> product; // the selected product; none writes no geometry
+    CLabelRunChoice run;
 };
-// Writes "UseLabel", "FullPage", "Row" and "Column", and with a product "SavedLabelID" and its
-// eight geometry keys copied unchanged. False when the store could not be written.
+// Writes "UseLabel", "FullPage", "Row" and "Column", the run, and with a product
+// "SavedLabelID" and its eight geometry keys copied unchanged. False when the store could not
+// be written.
 bool StorePrintLabelChoice(const PrintLabelChoice& choice);
+
+// An offset of the printer's calibration as the dialog shows it: millimetres, or inches for the
+// unit 0 of the options; and back to thousandths of a centimetre, rounded.
+double OffsetShown(int thousandthsCm, int unit);
+int OffsetStored(double shown, int unit);
 
 class CBWPrintLabelDialog : public QDialog {
     Q_OBJECT
@@ -114,6 +127,26 @@ public:
     // The printer chosen in the list; empty when none can be chosen.
     QString SelectedPrinterName() const;
 
+    // How the window looks through a run for the dialog: the run as the dialog shows it, the
+    // chosen sheet (none for plain paper), whether a single label is chosen, and whether to
+    // look at the whole run (OK) or at its first labels (the preview). Without one the dialog
+    // previews nothing and prints every label.
+    using RunInspector = std::function<CRunReport(const CLabelRunChoice& run,
+                                                  const std::optional<CLabelGeometry>& sheet,
+                                                  bool singleLabel, bool whole)>;
+    void SetRunInspector(RunInspector inspector);
+    // How a data file is chosen for "&Browse...": a file dialog unless replaced (tests answer
+    // it). Gets the file chosen so far; none when the choice is cancelled.
+    using FileChooser = std::function<std::optional<QString>(const QString& current)>;
+    void SetFileChooser(FileChooser chooser);
+
+    // The run as the fields show it now.
+    CLabelRunChoice RunChoice() const;
+    // After OK: the labels that would not print as given are to be left out (the user said so).
+    bool SkipProblems() const { return m_skipProblems; }
+    // After "Print &Outlines": the label outlines are to be printed, not the symbol.
+    bool OutlinesRequested() const { return m_outlines; }
+
     // The values as read at construction and taken over by the last successful Save or OK.
     int UseLabel() const { return m_bUseLabel; }
     int FullPage() const { return m_nFullPage; }
@@ -150,6 +183,38 @@ public:
     QLineEdit& WidthReadout() const { return *m_pWidth; }
     QLineEdit& PaperReadout() const { return *m_pPaper; }
     CBWSheetPreview& SheetPreview() const { return *m_pSheet; }
+    // The run.
+    QRadioButton& SameRadio() const { return *m_pSame; }
+    QRadioButton& NumberedRadio() const { return *m_pNumbered; }
+    QRadioButton& FromFileRadio() const { return *m_pFromFile; }
+    QSpinBox& CountBox() const { return *m_pCount; }
+    QRadioButton& SheetsRadio() const { return *m_pSheets; }
+    QRadioButton& LabelsRadio() const { return *m_pLabels; }
+    QLineEdit& FirstField() const { return *m_pFirst; }
+    QLineEdit& LastField() const { return *m_pLast; }
+    QLineEdit& NumbersField() const { return *m_pNumbers; }
+    QLineEdit& StepField() const { return *m_pStep; }
+    QSpinBox& DigitsBox() const { return *m_pDigits; }
+    QLineEdit& PrefixField() const { return *m_pPrefix; }
+    QLineEdit& SuffixField() const { return *m_pSuffix; }
+    QLineEdit& FileField() const { return *m_pFile; }
+    QPushButton& BrowseButton() const { return *m_pBrowse; }
+    QLineEdit& DataColumnField() const { return *m_pDataColumn; }
+    QCheckBox& HeaderBox() const { return *m_pHeader; }
+    QLineEdit& CopiesColumnField() const { return *m_pCopiesColumn; }
+    QComboBox& SeparatorList() const { return *m_pSeparator; }
+    QListWidget& RunPreview() const { return *m_pRunPreview; }
+    QLabel& RunNote() const { return *m_pRunNote; }
+    // Where on the sheet, and the printer's calibration.
+    QSpinBox& StartRowBox() const { return *m_pStartRow; }
+    QSpinBox& StartColumnBox() const { return *m_pStartColumn; }
+    QSpinBox& StartNumberBox() const { return *m_pStartNumber; }
+    QDoubleSpinBox& OffsetAcrossBox() const { return *m_pOffsetAcross; }
+    QDoubleSpinBox& OffsetDownBox() const { return *m_pOffsetDown; }
+    QSpinBox& BarReductionBox() const { return *m_pBarReduction; }
+    QPushButton& OutlinesButton() const { return *m_pOutlines; }
+    // Looks through the run for the preview now, as the timer does after a change.
+    void RefreshRunPreview();
 
 public slots:
     void accept() override;
@@ -166,13 +231,37 @@ private:
     QWidget* BuildLabelSection();   // everything below the line
     QWidget* BuildPrintGroup();     // full page or a single label, and its position
     QWidget* BuildInformationGroup();
+    QWidget* BuildRunGroup();         // what goes on the labels, and its preview
+    QWidget* BuildStartGroup();       // the run's first label
+    QWidget* BuildCalibrationGroup(); // the printer's offset, bar width and outline page
     void ConnectControls();
+    void ConnectRunControls();
+    // The run fields show `run`.
+    void ShowRun(const CLabelRunChoice& run);
+    // The start fields' ranges follow the chosen sheet; row and column follow the number and
+    // the other way round.
+    void FitStartToSheet();
+    void OnStartRowColumn();
+    void OnStartNumber();
+    void OnSheetClicked(const LabelPosition& at);
+    void OnBrowse();
+    // The chosen sheet, none for plain paper.
+    std::optional<CLabelGeometry> ChosenSheet() const;
+    // The calibration fields show the one stored for the printer chosen.
+    void ShowCalibration();
+    PrinterCalibration CalibrationShown() const;
+    // Asks what to do with labels that would not print as given; false to stay in the dialog.
+    bool ConfirmRun();
+    void OnOutlines();
+    // OK, or "Print Outline Pa&ge" (`outlines`): checks, stores and ends the dialog.
+    void Finish(bool outlines);
     void RecordSizes();
     void Collapse();
     void Expand();
     void OnUseLabelClicked();
     void EnablePositionFields(bool enable);
-    // Marks on the sheet picture the label a single label prints on, or none for a full page.
+    // Marks on the sheet picture the label a single label prints on, or for a full page the
+    // run's first label with those before it greyed as used.
     void ShowPrintedLabels();
     void OnPositionSpin(CFilterIntegerEdit& field, CSpinButton& spin, int delta);
     void OnMakerChange();
@@ -227,6 +316,14 @@ private:
 
     LabelSettingRunner m_runLabelSetting;
     DatabaseLocator m_locateDatabase;
+    RunInspector m_inspectRun;
+    FileChooser m_chooseFile;
+    CLabelRunChoice m_run;
+    bool m_skipProblems = false;
+    bool m_outlines = false;
+    // The printer whose calibration the fields show.
+    QString m_calibrationOf;
+    QTimer* m_previewTimer = nullptr;
 
     QComboBox* m_pPrinters = nullptr;
     QPushButton* m_pChange = nullptr;
@@ -254,4 +351,34 @@ private:
     QLineEdit* m_pWidth = nullptr;
     QLineEdit* m_pPaper = nullptr;
     CBWSheetPreview* m_pSheet = nullptr;
+    QRadioButton* m_pSame = nullptr;
+    QRadioButton* m_pNumbered = nullptr;
+    QRadioButton* m_pFromFile = nullptr;
+    QStackedWidget* m_pRunPages = nullptr;
+    QSpinBox* m_pCount = nullptr;
+    QRadioButton* m_pSheets = nullptr;
+    QRadioButton* m_pLabels = nullptr;
+    QLineEdit* m_pFirst = nullptr;
+    QLineEdit* m_pLast = nullptr;
+    QLineEdit* m_pNumbers = nullptr;
+    QLineEdit* m_pStep = nullptr;
+    QSpinBox* m_pDigits = nullptr;
+    QLineEdit* m_pPrefix = nullptr;
+    QLineEdit* m_pSuffix = nullptr;
+    QLineEdit* m_pFile = nullptr;
+    QPushButton* m_pBrowse = nullptr;
+    QLineEdit* m_pDataColumn = nullptr;
+    QCheckBox* m_pHeader = nullptr;
+    QLineEdit* m_pCopiesColumn = nullptr;
+    QComboBox* m_pSeparator = nullptr;
+    QListWidget* m_pRunPreview = nullptr;
+    QLabel* m_pRunNote = nullptr;
+    QWidget* m_pStartGroup = nullptr;
+    QSpinBox* m_pStartRow = nullptr;
+    QSpinBox* m_pStartColumn = nullptr;
+    QSpinBox* m_pStartNumber = nullptr;
+    QDoubleSpinBox* m_pOffsetAcross = nullptr;
+    QDoubleSpinBox* m_pOffsetDown = nullptr;
+    QSpinBox* m_pBarReduction = nullptr;
+    QPushButton* m_pOutlines = nullptr;
 };

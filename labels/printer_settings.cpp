@@ -73,6 +73,25 @@ bool StorePrinterChoice(const QString& printerName, const QPageLayout& page) {
            ok;
 }
 
+PrinterCalibration StoredCalibration(const QString& printerName) {
+    PrinterCalibration c;
+    if (printerName.isEmpty()) return c;
+    const std::string section = PrinterSection(printerName);
+    c.offsetAcross = settings::Get(InPrinter(settings::kPrinterOffsetAcross, section));
+    c.offsetDown = settings::Get(InPrinter(settings::kPrinterOffsetDown, section));
+    c.barWidthReduction = settings::Get(InPrinter(settings::kPrinterBarReduction, section));
+    return c;
+}
+
+bool StoreCalibration(const QString& printerName, const PrinterCalibration& c) {
+    if (printerName.isEmpty()) return false;
+    const std::string section = PrinterSection(printerName);
+    bool ok = settings::Set(InPrinter(settings::kPrinterOffsetAcross, section), c.offsetAcross);
+    ok = settings::Set(InPrinter(settings::kPrinterOffsetDown, section), c.offsetDown) && ok;
+    return settings::Set(InPrinter(settings::kPrinterBarReduction, section), c.barWidthReduction) &&
+           ok;
+}
+
 std::optional<QPageSize> PaperFromName(const QString& name, const QList<QPageSize>& printerPapers) {
     if (name.isEmpty()) return std::nullopt;
     for (const QPageSize& paper : printerPapers)

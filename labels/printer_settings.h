@@ -36,6 +36,20 @@ void ApplyStoredPage(QPrinter& printer, const QString& printerName);
 // then that printer's stored paper and orientation.
 void ApplyStoredPrinterChoice(QPrinter& printer);
 
+// A printer's calibration for label sheets, kept in its section: how far to move everything
+// printed on a sheet across and down (thousandths of a centimetre, ±1 cm), and the dots every
+// bar is made narrower by (0 to 3).
+struct PrinterCalibration {
+    int offsetAcross = 0;
+    int offsetDown = 0;
+    int barWidthReduction = 0;
+    friend bool operator==(const PrinterCalibration&, const PrinterCalibration&) = default;
+};
+// None stored (or no printer named) reads as no calibration.
+PrinterCalibration StoredCalibration(const QString& printerName);
+// False when the store could not be written, or no printer is named.
+bool StoreCalibration(const QString& printerName, const PrinterCalibration& calibration);
+
 // What paper a printer takes, as the print system describes it.
 struct PrinterPapers {
     bool known = false; // false: nothing is known of the printer, so no paper is refused

@@ -3,6 +3,7 @@
 #include "labels/label_lengths.h"
 #include "labels/label_static.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -16,6 +17,8 @@ constexpr int kBorder = 6;
 
 // The sheet's backing and its labels as the label setting dialog draws them.
 const QColor kBacking(192, 192, 192);
+// A label used already: darker than the backing, so it reads as gone from the sheet.
+const QColor kUsed(150, 150, 150);
 
 // A marked label stays visible however small the labels are drawn.
 constexpr double kMinMarkedSide = 4;
@@ -81,6 +84,53 @@ void CBWSheetPreview::SetMarked(std::vector<LabelPosition> marked) {
     update();
 }
 
+void CBWSheetPreview::SetUsed(long long count) {
+    if (m_used == count) return;
+    m_used = count;
+    update();
+}
+
+std::optional<LabelPosition> CBWSheetPreview::LabelAt(const QPointF& point) const {
+    if (!m_sheet) return std::nullopt;
+    const CLabelGeometry& g = *m_sheet;
+    const SheetLayout layout = Layout();
+    if (layout.scale <= 0) return std::nullopt;
+    // The index along one axis whose label spans `at`: the nearest by the pitch, or the one
+    // before it, whichever holds it.
+    const auto index = [](double at, double start, double pitch, long long count,
+                          auto holds) -> std::optional<long long> {
+        if (count < 1) return std::nullopt;
+        const long long near =
+            pitch > 0 ? std::clamp<long long>(
+                            static_cast<long long>(std::floor((at - start) / pitch)), 0, count - 1)
+                      : 0;
+        for (long long i : {near, near - 1, near + 1})
+            if (i >= 0 && i < count && holds(i)) return i;
+        return std::nullopt;
+    };
+    const auto across = index(point.x(), layout.paper.left() + g.sideMargin * layout.scale,
+                              g.horizontalPitch * layout.scale, g.numberAcross, [&](long long i) {
+                                  const QRectF r = layout.LabelRect(g, {i, 0});
+                                  return point.x() >= r.left() && point.x() < r.right();
+                              });
+    const auto down = index(point.y(), layout.paper.top() + g.topMargin * layout.scale,
+                            g.verticalPitch * layout.scale, g.numberDown, [&](long long i) {
+                                const QRectF r = layout.LabelRect(g, {0, i});
+                                return point.y() >= r.top() && point.y() < r.bottom();
+                            });
+    if (!across || !down) return std::nullopt;
+    return LabelPosition{*across, *down};
+}
+
+void CBWSheetPreview::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        if (const std::optional<LabelPosition> at = LabelAt(event->position())) {
+            emit LabelClicked(*at);
+            return;
+        }
+    QWidget::mousePressEvent(event);
+}
+
 SheetLayout CBWSheetPreview::Layout() const {
     return ComputeSheetLayout(m_sheet ? SheetPaper(*m_sheet) : SheetPaper({}), rect(), kBorder);
 }
@@ -114,9 +164,12 @@ void CBWSheetPreview::paintEvent(QPaintEvent*) {
                           pitchY, g.numberDown, 0, height());
     // Corners rounded as on the sheet, but never so much that a small label turns round.
     const double corner = std::min(2.0, std::min(first.width(), first.height()) / 4);
+    const long long perRow = std::max(g.numberAcross, 1);
     for (long long down : rows)
-        for (long long across : columns)
+        for (long long across : columns) {
+            p.setBrush(down * perRow + across < m_used ? kUsed : QColor(Qt::white));
             p.drawRoundedRect(layout.LabelRect(g, {across, down}), corner, corner);
+        }
 
     const QColor mark = palette().color(QPalette::Highlight);
     p.setPen(QPen(mark.darker(170), 2));

@@ -1,6 +1,7 @@
 #pragma once
-// A picture of a whole label sheet, scaled to fit: the paper, its labels, and the labels that
-// printing will put a symbol on marked.
+// A picture of a whole label sheet, scaled to fit: the paper, its labels, the labels that
+// printing will put a symbol on marked, and those used already greyed. A click on a label says
+// which it is.
 
 #include "common/label_geometry.h"
 
@@ -55,14 +56,28 @@ public:
     void SetMarked(std::vector<LabelPosition> marked);
     const std::vector<LabelPosition>& Marked() const { return m_marked; }
 
+    // The first `count` labels of the sheet, counting across from the top left, are used
+    // already: they are greyed. 0 greys none.
+    void SetUsed(long long count);
+    long long Used() const { return m_used; }
+
+    // The label of the sheet under `point` (widget pixels), if any.
+    std::optional<LabelPosition> LabelAt(const QPointF& point) const;
+
     // Where the sheet lies in the widget as it is now.
     SheetLayout Layout() const;
     QSize sizeHint() const override;
 
+signals:
+    // A label of the sheet was clicked with the left button.
+    void LabelClicked(LabelPosition at);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     std::optional<CLabelGeometry> m_sheet;
     std::vector<LabelPosition> m_marked;
+    long long m_used = 0;
 };

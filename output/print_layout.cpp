@@ -136,7 +136,7 @@ template <class At, class Fn> bool ForEachDistinct(const Axis<At>& axis, const F
 }
 
 // Calls fn(column, row) for the labels of the whole sheet that ForEachLabelCentre describes, in
-// printing order.
+// printing order, until fn returns false.
 template <class Fn>
 void ForEachSheetLabel(const CPrintSettings& s, const CPrinterFacts& p, const DotLayout& dots,
                        const Fn& fn) {
@@ -147,10 +147,7 @@ void ForEachSheetLabel(const CPrintSettings& s, const CPrinterFacts& p, const Do
                                dots.PitchY(), std::max(p.printableHeight, 1));
     int left = kMaxLabelsPerPage;
     ForEachDistinct(down, [&](std::int64_t r) {
-        return ForEachDistinct(across, [&](std::int64_t c) {
-            fn(c, r);
-            return --left > 0;
-        });
+        return ForEachDistinct(across, [&](std::int64_t c) { return fn(c, r) && --left > 0; });
     });
 }
 
@@ -171,7 +168,8 @@ CPoint PrintableMargins(const CPrintSettings& s, const CPrinterFacts& p) {
     // The printer's offsets in mils, truncated, then in thousandths of a centimetre.
     const int ox = p.lpx > 0 ? static_cast<int>(static_cast<std::int64_t>(p.ox) * 1000 / p.lpx) : 0;
     const int oy = p.lpy > 0 ? static_cast<int>(static_cast<std::int64_t>(p.oy) * 1000 / p.lpy) : 0;
-    return {TruncToInt(g.sideMargin - ox * 2.54), TruncToInt(g.topMargin - oy * 2.54)};
+    return {TruncToInt(g.sideMargin + static_cast<double>(p.offsetAcross) - ox * 2.54),
+            TruncToInt(g.topMargin + static_cast<double>(p.offsetDown) - oy * 2.54)};
 }
 
 bool LabelsFitPrinter(const CPrintSettings& s, const CPrinterFacts& p) {
@@ -193,6 +191,17 @@ void ForEachLabelCentre(const CPrintSettings& s, const CPrinterFacts& p,
     }
     ForEachSheetLabel(s, p, dots, [&](std::int64_t c, std::int64_t r) {
         fn({dots.X(c), dots.Y(r)});
+        return true;
+    });
+}
+
+void ForEachRunLabelCentre(const CPrintSettings& s, const CPrinterFacts& p, std::int64_t first,
+                           const std::function<bool(CPoint)>& fn) {
+    if (s.useLabel == 0 || !LabelsFitPrinter(s, p)) return;
+    const DotLayout dots(s, p);
+    const std::int64_t across = std::max(s.geometry.numberAcross, 1);
+    ForEachSheetLabel(s, p, dots, [&](std::int64_t c, std::int64_t r) {
+        return r * across + c < first || fn({dots.X(c), dots.Y(r)});
     });
 }
 
@@ -220,6 +229,7 @@ void ForEachLabelOutline(const CPrintSettings& s, const CPrinterFacts& p,
         fn({engine::ClampToInt(std::int64_t{left} + dx), engine::ClampToInt(std::int64_t{top} + dy),
             engine::ClampToInt(std::int64_t{right} + dx),
             engine::ClampToInt(std::int64_t{bottom} + dy)});
+        return true;
     });
 }
 

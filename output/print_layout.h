@@ -5,6 +5,7 @@
 #include "common/geometry.h"
 #include "common/label_geometry.h"
 
+#include <cstdint>
 #include <functional>
 #include <vector>
 
@@ -30,10 +31,14 @@ struct CPrinterFacts {
     int printableWidth = 0, printableHeight = 0;
     // Dots every bar is made narrower by, to make up for ink or heat that spreads it.
     int barWidthReduction = 0;
+    // The printer's calibration: everything printed on a label sheet is moved this far across
+    // (right) and down, in thousandths of a centimetre, to make up for where the printer puts
+    // the page.
+    int offsetAcross = 0, offsetDown = 0;
 };
 
 // The margins measured from the printable area, in thousandths of a centimetre (may be
-// negative): S and T.
+// negative): S and T, each moved by the printer's offset.
 CPoint PrintableMargins(const CPrintSettings& s, const CPrinterFacts& p);
 
 // False when the sheet's labels are narrower or shorter than one dot of the printer: nothing of
@@ -57,6 +62,13 @@ void ForEachLabelCentre(const CPrintSettings& s, const CPrinterFacts& p,
                         const std::function<void(CPoint)>& fn);
 // The same points collected, at most kMaxLabelsPerPage of them.
 std::vector<CPoint> LabelCentres(const CPrintSettings& s, const CPrinterFacts& p);
+
+// The labels of one whole sheet that a run prints on, as ForEachLabelCentre lays them out for
+// a full page, from the label with index `first` on (0 top left, counting across first, so
+// row r and column c, from 0, have index r × across + c). `fn` returns false to stop. Nothing
+// on a plain page or for a sheet LabelsFitPrinter refuses.
+void ForEachRunLabelCentre(const CPrintSettings& s, const CPrinterFacts& p, std::int64_t first,
+                           const std::function<bool(CPoint)>& fn);
 
 // The preview's label outlines in mils from the printable area's top-left corner, each as
 // left, top, right, bottom: one for each label of the whole sheet that ForEachLabelCentre would

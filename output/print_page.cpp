@@ -5,13 +5,15 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace {
 
 // Dotted, rounded outlines of the sheet's labels, one device dot wide, under the symbols.
 void PaintLabelOutlines(QPainter& painter, const CPrinterFacts& printer,
-                        const CPrintSettings& settings) {
+                        const CPrintSettings& settings, const QPen& pen) {
     painter.save();
-    painter.setPen(QPen(Qt::black, 0, Qt::DotLine));
+    painter.setPen(pen);
     painter.setBrush(Qt::white);
     const double kx = printer.lpx / 1000.0, ky = printer.lpy / 1000.0;
     ForEachLabelOutline(settings, printer, [&](const CMilRect& r) {
@@ -22,28 +24,93 @@ void PaintLabelOutlines(QPainter& painter, const CPrinterFacts& printer,
     painter.restore();
 }
 
+// The surface printing draws symbols on: 1000 logical units to the inch at the printer's
+// resolution, every bar a whole number of dots, narrowed by the printer's reduction.
+class PrintSurface {
+public:
+    PrintSurface(QPainter& painter, const CPrinterFacts& printer) : m_surface(painter) {
+        m_surface.SetDeviceGrid(true);
+        m_surface.SetBarWidthReduction(printer.barWidthReduction);
+        m_surface.SetWindowExt({1000, 1000});
+        m_surface.SetWindowOrg({0, 0});
+        m_surface.SetViewportExt({printer.lpx, printer.lpy});
+        m_middle = {printer.printableWidth / 2, printer.printableHeight / 2};
+    }
+    // The symbol centred on `centre` (device dots), or on the middle of the printable area.
+    void Draw(const CBarcode& barcode, const CSymbolView& view) { Draw(barcode, view, m_middle); }
+    void Draw(const CBarcode& barcode, const CSymbolView& view, CPoint centre) {
+        m_surface.SetViewportOrg(centre);
+        DrawSymbolCentred(barcode, m_surface, view);
+    }
+
+private:
+    CPainterSurface m_surface;
+    CPoint m_middle;
+};
+
 } // namespace
 
-void PaintSymbolPage(QPainter& painter, const CPrinterFacts& printer,
-                     const CPrintSettings& settings, const CBarcode& barcode,
-                     const CSymbolView& view, bool preview) {
-    CPainterSurface surface(painter);
-    surface.SetDeviceGrid(true);
-    surface.SetBarWidthReduction(printer.barWidthReduction);
-    // 1000 logical units to the inch at the printer's resolution, centred on the printable area.
-    surface.SetWindowExt({1000, 1000});
-    surface.SetWindowOrg({0, 0});
-    surface.SetViewportExt({printer.lpx, printer.lpy});
-    surface.SetViewportOrg({printer.printableWidth / 2, printer.printableHeight / 2});
-    const auto draw = [&] { DrawSymbolCentred(barcode, surface, view); };
-    if (settings.useLabel == 0) {
-        draw();
-        return;
+int PaintRunPages(QPainter& painter, const CPrinterFacts& printer, const CPrintSettings& settings,
+                  std::int64_t first, const CSymbolView& view, const CLabelFeed& next,
+                  const std::function<bool()>& newPage, bool preview) {
+    PrintSurface surface(painter, printer);
+    const bool sheet = settings.useLabel != 0 && settings.fullPage != 1;
+    const CBarcode* pending = next();
+    int pages = 0;
+    while (pending) {
+        if (pages > 0 && !newPage()) break;
+        ++pages;
+        if (preview && settings.useLabel != 0)
+            PaintLabelOutlines(painter, printer, settings, QPen(Qt::black, 0, Qt::DotLine));
+        if (!sheet) {
+            // One label to a page: the single label of the sheet, or the middle of the page.
+            if (settings.useLabel == 0)
+                surface.Draw(*pending, view);
+            else
+                ForEachLabelCentre(settings, printer,
+                                   [&](CPoint centre) { surface.Draw(*pending, view, centre); });
+            pending = next();
+            continue;
+        }
+        bool printed = false;
+        ForEachRunLabelCentre(settings, printer, first, [&](CPoint centre) {
+            surface.Draw(*pending, view, centre);
+            printed = true;
+            pending = next();
+            return pending != nullptr;
+        });
+        if (!printed) break;
+        first = 0;
     }
-    if (preview) PaintLabelOutlines(painter, printer, settings);
-    // Each label is drawn as its place is worked out; no sheet's places are held at once.
-    ForEachLabelCentre(settings, printer, [&](CPoint centre) {
-        surface.SetViewportOrg(centre);
-        draw();
+    return pages;
+}
+
+void PaintOutlinePage(QPainter& painter, const CPrinterFacts& printer,
+                      const CPrintSettings& settings) {
+    // Lines a tenth of a millimetre wide, at least a dot.
+    const double dotsPerMmX = printer.lpx / 25.4, dotsPerMmY = printer.lpy / 25.4;
+    const QPen pen(Qt::black, std::max(1.0, dotsPerMmX / 10), Qt::SolidLine, Qt::FlatCap);
+    PaintLabelOutlines(painter, printer, settings, pen);
+    CPrintSettings sheet = settings;
+    sheet.fullPage = 0;
+    painter.save();
+    painter.setPen(pen);
+    ForEachLabelCentre(sheet, printer, [&](CPoint c) {
+        const QPointF centre(c.x, c.y);
+        constexpr int kArmMm = 5;
+        painter.drawLine(centre - QPointF(kArmMm * dotsPerMmX, 0),
+                         centre + QPointF(kArmMm * dotsPerMmX, 0));
+        painter.drawLine(centre - QPointF(0, kArmMm * dotsPerMmY),
+                         centre + QPointF(0, kArmMm * dotsPerMmY));
+        // A tick across each arm every millimetre, longer every fifth.
+        for (int mm = -kArmMm; mm <= kArmMm; ++mm) {
+            if (mm == 0) continue;
+            const double half = (mm % 5 == 0 ? 0.8 : 0.4);
+            const QPointF x = centre + QPointF(mm * dotsPerMmX, 0);
+            const QPointF y = centre + QPointF(0, mm * dotsPerMmY);
+            painter.drawLine(x - QPointF(0, half * dotsPerMmY), x + QPointF(0, half * dotsPerMmY));
+            painter.drawLine(y - QPointF(half * dotsPerMmX, 0), y + QPointF(half * dotsPerMmX, 0));
+        }
     });
+    painter.restore();
 }

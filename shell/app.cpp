@@ -2,8 +2,12 @@
 
 #include "cli/command_line.h"
 #include "cli/document_file.h"
+#include "cli/export_run.h"
 #include "common/settings_keys.h"
 #include "common/settings_store.h"
+#include "engine/symbologies.h"
+#include "labels/label_database.h"
+#include "labels/print_label_dialog.h"
 #include "shell/about_dialog.h"
 #include "shell/command_ids.h"
 #include "shell/command_line_run.h"
@@ -22,6 +26,8 @@
 #include <QUrl>
 
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 
 CQuillmarkApp::CQuillmarkApp() {
     connect(&m_doc, &CDocument::FileNamed, this, &CQuillmarkApp::AddToRecentFileList);
@@ -54,7 +60,8 @@ int CQuillmarkApp::InitInstance(const CCommandLineInfo& info, bool splash) {
     m_previewPages = settings::Get(settings::kPreviewPages);
     RegisterFileType(QApplication::applicationFilePath());
 
-    if (info.kind == CCommandLineInfo::Print || info.kind == CCommandLineInfo::PrintTo)
+    if (info.kind == CCommandLineInfo::Print || info.kind == CCommandLineInfo::PrintTo ||
+        info.kind == CCommandLineInfo::PrintPdf)
         return PrintFromCommandLine(info);
     if (info.kind == CCommandLineInfo::Unregister) {
         const bool ok = UnregisterFileType();
@@ -83,6 +90,46 @@ int CQuillmarkApp::InitInstance(const CCommandLineInfo& info, bool splash) {
     return -1;
 }
 
+namespace {
+
+// The label product `id`; none, after a message, when the label database cannot be read or has
+// no such product.
+std::optional<LabelRecord> ReadLabelProduct(int id) {
+    try {
+        std::optional<LabelCopyRepair> repaired;
+        const LabelConnectionParams params =
+            LabelConnectionFromSettings(QCoreApplication::applicationDirPath(), &repaired);
+        if (repaired) QmMessageBox(LabelCopyRepairMessage(*repaired));
+        CLabelDatabase db(params);
+        std::optional<LabelRecord> label = db.FindLabel(id);
+        if (!label)
+            QmMessageBox(QStringLiteral("The label database has no label product %1.").arg(id));
+        return label;
+    } catch (const CLabelDbError& e) {
+        QmMessageBox(LabelDatabaseOpenFailureMessage(e.Description()));
+        return std::nullopt;
+    }
+}
+
+// Lists on standard error the labels that would not print as given; true when there are none.
+bool ReportRunProblems(const CRunReport& report, bool strict) {
+    if (report.problemCount == 0) return true;
+    for (const CRunProblem& p : report.problems)
+        ReportError(p.where + " \"" + p.data + "\": " + p.why);
+    if (report.problemCount > static_cast<std::int64_t>(report.problems.size()))
+        ReportError("... and " +
+                    std::to_string(report.problemCount -
+                                   static_cast<std::int64_t>(report.problems.size())) +
+                    " more");
+    const std::string counted = std::to_string(report.problemCount) + " of " +
+                                std::to_string(report.labels) + " labels would not print as given";
+    ReportError(strict ? counted + "; nothing was printed (--strict)"
+                       : counted + "; they were printed as the symbology makes them");
+    return !strict;
+}
+
+} // namespace
+
 int CQuillmarkApp::PrintFromCommandLine(const CCommandLineInfo& info) {
     // Print without the dialog, then end; a script hears of failures on standard error. The
     // file is read by the name's own bytes.
@@ -95,12 +142,61 @@ int CQuillmarkApp::PrintFromCommandLine(const CCommandLineInfo& info) {
         QmMessageBox(QString::fromStdString(read.message));
         return 1;
     }
-    const CBarcode* barcode = read.barcode.get();
-    CPrintJob job;
-    job.barcode = barcode;
-    return PrintDirect(job, info.kind == CCommandLineInfo::PrintTo
-                                ? QString::fromLocal8Bit(info.printer.c_str())
-                                : QString())
+    const std::unique_ptr<CBarcode> fresh = read.barcode ? nullptr : NewDocumentBarcode();
+    CPrintJob job = StoredPrintJob(read.barcode ? read.barcode.get() : fresh.get(), {});
+    job.title = QFileInfo(QFile::decodeName(path.c_str())).fileName();
+
+    const CRunOptions& options = info.run;
+    std::optional<SheetPage> page;
+    if (options.labelId > 0) {
+        const std::optional<LabelRecord> label = ReadLabelProduct(options.labelId);
+        if (!label) return 1;
+        if (const QString fault = LabelPrintFault(label->geometry); !fault.isEmpty()) {
+            QmMessageBox(QStringLiteral("The label \"%1 - %2\" cannot be printed: %3.")
+                             .arg(label->name1, label->name2, fault));
+            return 1;
+        }
+        job.settings.useLabel = 1;
+        job.settings.geometry = label->geometry;
+        page = PageForSheet(label->geometry.paperSize);
+    } else if (job.settings.useLabel != 0) {
+        page = StoredSheetPage();
+    }
+    if (options.runGiven) {
+        // A run given here fills sheets from its start, whatever the dialog last chose.
+        job.run = options.run;
+        job.settings.fullPage = 0;
+    }
+    job.outlines = options.outlines;
+    if (options.offset) {
+        const int unit = settings::Get(settings::kUnit);
+        const CPoint offset{LengthInThousandthsCm(options.offset->across, unit),
+                            LengthInThousandthsCm(options.offset->down, unit)};
+        if (std::abs(offset.x) > kMaxPrinterOffset || std::abs(offset.y) > kMaxPrinterOffset) {
+            ReportError("--offset moves the print at most 10 mm (0.39 in) each way");
+            return 2;
+        }
+        job.offset = offset;
+    }
+    if (!job.outlines) {
+        const CRunReport report = CheckPrintJob(job, true);
+        if (!report.error.empty()) {
+            ReportError("nothing was printed: " + report.error);
+            return 1;
+        }
+        if (!ReportRunProblems(report, options.strict)) return 1;
+    }
+    if (info.kind == CCommandLineInfo::PrintPdf) {
+        const SheetPage paper = page.value_or(SheetPage{DefaultPaper(), QPageLayout::Portrait});
+        return PrintToPdf(job, QFile::decodeName(info.pdf.c_str()), paper.size, paper.orientation)
+                   ? 0
+                   : 1;
+    }
+    return PrintDirect(job,
+                       info.kind == CCommandLineInfo::PrintTo
+                           ? QString::fromLocal8Bit(info.printer.c_str())
+                           : QString(),
+                       page)
                ? 0
                : 1;
 }

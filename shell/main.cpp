@@ -37,7 +37,7 @@ int Run(int argc, char** argv) {
     // platform.
     bool headless = false;
     for (int i = 1; i < argc; ++i)
-        for (const char* form : {"--export", "--help", "-h", "-p", "/p", "-pt", "/pt"})
+        for (const char* form : {"--export", "--help", "-h", "-p", "/p", "-pt", "/pt", "--pdf"})
             headless = headless || std::strcmp(argv[i], form) == 0;
     if (headless) {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);

@@ -1,28 +1,72 @@
 #pragma once
-// Printing a symbol on a printer: the page as the print settings lay it out, with or without
-// the window (the command line prints without one).
+// Printing on a printer or into a PDF file: the pages as the print settings and the run lay
+// them out, with or without the window (the command line prints without one).
 
+#include "cli/label_run.h"
+#include "labels/printer_settings.h"
 #include "output/print_page.h"
 
+#include <QPageLayout>
+#include <QPageSize>
 #include <QString>
+
+#include <optional>
+#include <string>
 
 class QPrinter;
 
-// The printer's resolution, and its printable area within the paper in device dots.
-CPrinterFacts PrinterFacts(const QPrinter& printer);
-
-// What one printed page shows.
+// What one print shows and where.
 struct CPrintJob {
     const CBarcode* barcode = nullptr;
     CSymbolView view;
+    QString title; // what the print queue calls the job: the document's name
+    // The label sheet and how it is used, and the run.
+    CPrintSettings settings;
+    CLabelRunChoice run;
+    bool skipProblems = false;    // labels that would not print as given are left out
+    bool outlines = false;        // the sheet's outlines and label centres, no symbols
+    std::optional<CPoint> offset; // in place of the printer's own, thousandths of a centimetre
 };
+// The job for `barcode` with the label sheet and the run of the "Print" settings.
+CPrintJob StoredPrintJob(const CBarcode* barcode, const CSymbolView& view);
 
-// Paints the job's page on `painter` for `printer`; the preview also draws label outlines.
-void PaintPage(QPainter& painter, const QPrinter& printer, const CPrintJob& job, bool preview);
-// Prints one page on `printer`; "Could not start print job." when it cannot begin.
+// The printer's resolution, its printable area within the paper in device dots, and the
+// calibration stored for it (none for a PDF file); the job's offset replaces the stored one.
+CPrinterFacts PrinterFacts(const QPrinter& printer);
+CPrinterFacts PrinterFacts(const QPrinter& printer, const CPrintJob& job);
+
+// How the job's run lies on its paper: the labels of a sheet and the first one printed; the
+// error when the start is not on the sheet.
+std::string JobSheet(const CPrintJob& job, CRunSheet& sheet);
+// What the job's run holds and what would not print as given: the whole run, or its first
+// labels (`whole` false).
+CRunReport CheckPrintJob(const CPrintJob& job, bool whole);
+
+// Paints every page of the job on `painter`, which paints on `printer`; the preview also draws
+// label outlines. Returns the pages painted, and in `error` why the run could not be read to its
+// end.
+int PaintJob(QPainter& painter, QPrinter& printer, const CPrintJob& job, bool preview,
+             std::string& error);
+// Prints the job on `printer`; false after a message when nothing could be printed ("Could
+// not start print job." when it cannot begin). A run that cannot be read to its end is
+// cancelled.
 bool PrintPage(QPrinter& printer, const CPrintJob& job);
 // The print queue the environment names, as the print system reads it: $LPDEST, else $PRINTER.
 QString EnvironmentPrinter();
 // Prints without a dialog on the named printer, else on the one the environment names, else on
-// the default one ("Could not start print job." when the printer named does not exist).
-bool PrintDirect(const CPrintJob& job, const QString& printerName = QString());
+// the default one ("Could not start print job." when the printer named does not exist), on
+// `page` when one is given.
+bool PrintDirect(const CPrintJob& job, const QString& printerName = QString(),
+                 const std::optional<SheetPage>& page = std::nullopt);
+// Prints into the PDF file `path` as a printer without margins would print on `page`: the
+// file is replaced only when the whole job was written.
+bool PrintToPdf(const CPrintJob& job, const QString& path, const QPageSize& page,
+                QPageLayout::Orientation orientation);
+
+// The paper of the label product last chosen in the Print dialog, when the label database still
+// has it; none otherwise (and no message: printing goes on with the printer's paper).
+std::optional<SheetPage> StoredSheetPage();
+
+// The paper the system prints on by default: the one $PAPERSIZE names, else the first in
+// /etc/papersize, else Letter where the locale measures in inches and A4 elsewhere.
+QPageSize DefaultPaper();

@@ -11,6 +11,7 @@
 #include "shell/file_errors.h"
 #include "shell/quillmark_doc.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDialog>
@@ -221,12 +222,39 @@ bool CQuillmarkView::ExportToFile(const QString& path, int dpi) {
 
 CPrintJob CQuillmarkView::PrintJob() const {
     const CQuillmarkDoc* doc = GetDoc();
-    return {doc ? doc->m_pBarcode.get() : nullptr, {m_nRotation, m_bShowText}};
+    CPrintJob job =
+        StoredPrintJob(doc ? doc->m_pBarcode.get() : nullptr, {m_nRotation, m_bShowText});
+    if (doc) job.title = doc->GetTitle();
+    job.skipProblems = m_skipProblems;
+    job.outlines = m_printOutlines;
+    return job;
+}
+
+CRunReport CQuillmarkView::InspectRun(const CLabelRunChoice& run,
+                                      const std::optional<CLabelGeometry>& sheet, bool singleLabel,
+                                      bool whole) const {
+    CPrintJob job = PrintJob();
+    job.run = run;
+    job.settings.useLabel = sheet ? 1 : 0;
+    job.settings.fullPage = singleLabel ? 1 : 0;
+    if (sheet) job.settings.geometry = *sheet;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    CRunReport report = CheckPrintJob(job, whole);
+    QApplication::restoreOverrideCursor();
+    return report;
 }
 
 bool CQuillmarkView::OnPreparePrinting(QPrinter& printer) {
     CBWPrintLabelDialog dialog(&printer, window());
-    return dialog.exec() == QDialog::Accepted;
+    dialog.SetRunInspector(
+        [this](const CLabelRunChoice& run, const std::optional<CLabelGeometry>& sheet,
+               bool singleLabel,
+               bool whole) { return InspectRun(run, sheet, singleLabel, whole); });
+    if (m_prepareDialog) m_prepareDialog(dialog);
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    m_skipProblems = ok && dialog.SkipProblems();
+    m_printOutlines = ok && dialog.OutlinesRequested();
+    return ok;
 }
 
 bool CQuillmarkView::PrintPage(QPrinter& printer) {
@@ -235,8 +263,9 @@ bool CQuillmarkView::PrintPage(QPrinter& printer) {
 
 void CQuillmarkView::OnFilePrint() {
     QPrinter printer(QPrinter::HighResolution);
-    if (!OnPreparePrinting(printer)) return;
-    PrintPage(printer);
+    if (m_printer) m_printer(printer);
+    if (OnPreparePrinting(printer)) PrintPage(printer);
+    m_skipProblems = m_printOutlines = false;
 }
 
 bool CQuillmarkView::OnFilePrintDirect(const QString& printerName) {
@@ -244,9 +273,21 @@ bool CQuillmarkView::OnFilePrintDirect(const QString& printerName) {
 }
 
 void CQuillmarkView::OnFilePrintPreview() {
+    // A run that cannot be made is said before a preview of nothing is shown.
+    if (const CRunReport report = CheckPrintJob(PrintJob(), false); !report.error.empty()) {
+        QmMessageBox(QStringLiteral("The labels cannot be shown: %1.")
+                         .arg(QString::fromStdString(report.error)));
+        return;
+    }
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    // The page as the last print on that printer had it.
+    // The page as the last print on that printer had it; a label sheet on its own paper, as it
+    // prints.
     ApplyStoredPrinterChoice(*printer);
+    if (PrintJob().settings.useLabel != 0)
+        if (const std::optional<SheetPage> page = StoredSheetPage()) {
+            printer->setPageSize(page->size);
+            printer->setPageOrientation(page->orientation);
+        }
     QDialog preview(window());
     preview.setWindowTitle(QStringLiteral("Print Preview"));
     auto* layout = new QVBoxLayout(&preview);
@@ -258,9 +299,11 @@ void CQuillmarkView::OnFilePrintPreview() {
     if (!printer->isValid()) printer->setOutputFormat(QPrinter::PdfFormat);
     auto* page = new QPrintPreviewWidget(printer.get(), &preview);
     layout->addWidget(page, 1);
+    // Every page of the run, each as it will print.
     connect(page, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* p) {
         QPainter painter(p);
-        PaintPage(painter, *p, PrintJob(), true);
+        std::string error;
+        PaintJob(painter, *p, PrintJob(), true, error);
     });
     bool printAfter = false;
     connect(print, &QAction::triggered, &preview, [&] {

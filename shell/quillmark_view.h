@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <functional>
+#include <optional>
 #include <string>
 
 class CQuillmarkDoc;
@@ -61,14 +63,25 @@ public:
     bool ExportToFile(const QString& path, int dpi = 0);
 
     // Printing. The print dialog with label selection chooses the printer and leaves the label
-    // choice in the settings; preview and direct print take the printer as it is.
+    // choice and the run in the settings; preview and direct print take the printer as it is.
     bool OnPreparePrinting(QPrinter& printer);
-    // The page as printed (or previewed) now.
+    // The pages as printed (or previewed) now: the print settings' sheet and run, with what the
+    // print dialog last answered about labels that would not print as given.
     CPrintJob PrintJob() const;
+    // What the print dialog is told of a run: the run with this view's symbol on `sheet` (none
+    // for plain paper).
+    CRunReport InspectRun(const CLabelRunChoice& run, const std::optional<CLabelGeometry>& sheet,
+                          bool singleLabel, bool whole) const;
     bool PrintPage(QPrinter& printer);
     void OnFilePrint();
     bool OnFilePrintDirect(const QString& printerName = QString());
     void OnFilePrintPreview();
+
+    // Tests see the print dialog before it runs and the printer before the dialog.
+    void SetPrintDialogHook(std::function<void(class CBWPrintLabelDialog&)> hook) {
+        m_prepareDialog = std::move(hook);
+    }
+    void SetPrinterHook(std::function<void(QPrinter&)> hook) { m_printer = std::move(hook); }
 
 signals:
     // The print preview was shown with this many pages side by side.
@@ -84,4 +97,9 @@ protected:
 private:
     // The export choices of the symbol as this view shows it.
     CExportOptions ExportOptions(int dpi) const;
+
+    bool m_skipProblems = false;
+    bool m_printOutlines = false;
+    std::function<void(class CBWPrintLabelDialog&)> m_prepareDialog;
+    std::function<void(QPrinter&)> m_printer;
 };

@@ -138,6 +138,13 @@ TEST_P(LabelDatabaseTest, FindsASavedLabelButNotAMissingOne) {
     EXPECT_EQ(db->FindLabelCompany(3), kBirch);
     EXPECT_EQ(db->FindLabelCompany(999), std::nullopt);
     EXPECT_EQ(db->Labels().Filter(), "") << "the lookup removes its filter";
+    // A product by its number, as the command line names it.
+    const std::optional<LabelRecord> a2 = db->FindLabel(2);
+    ASSERT_TRUE(a2);
+    EXPECT_EQ(a2->name1, "A2");
+    EXPECT_EQ(a2->geometry, (CLabelGeometry{2, 9906, 13900, 1000, 500, 10160, 14000, 2, 2}));
+    EXPECT_EQ(db->FindLabel(999), std::nullopt);
+    EXPECT_EQ(db->Labels().Filter(), "");
     const std::optional<WrittenLabel> first = db->FirstLabel();
     ASSERT_TRUE(first);
     EXPECT_EQ(first->id, 1);

@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFrame>
 #include <QLabel>
@@ -36,6 +37,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -449,7 +451,10 @@ TEST_P(PrintLabelDialogTest, TheSheetPictureShowsTheProductAndMarksTheSingleLabe
     EXPECT_TRUE(sheet.isVisible());
     ASSERT_TRUE(sheet.Sheet());
     EXPECT_EQ(*sheet.Sheet(), Stock()[0].geometry) << "A1, the first product";
-    EXPECT_TRUE(sheet.Marked().empty()) << "a full page marks no single label";
+    using P = LabelPosition;
+    EXPECT_EQ(sheet.Marked(), std::vector<P>({{0, 0}}))
+        << "a full page marks the run's first label";
+    EXPECT_EQ(sheet.Used(), 0);
 
     ClickProduct(*d, 1);
     const CLabelGeometry a2 = Stock()[1].geometry;
@@ -457,7 +462,6 @@ TEST_P(PrintLabelDialogTest, TheSheetPictureShowsTheProductAndMarksTheSingleLabe
     EXPECT_EQ(*sheet.Sheet(), a2);
 
     // Row counts across, Column down; the picture follows typing and the arrows.
-    using P = LabelPosition;
     Click(d->SingleLabelRadio());
     EXPECT_EQ(sheet.Marked(), std::vector<P>({{0, 0}}));
     TypeOver(d->RowField(), "2");
@@ -479,7 +483,7 @@ TEST_P(PrintLabelDialogTest, TheSheetPictureShowsTheProductAndMarksTheSingleLabe
     EXPECT_TRUE(sheet.Marked().empty()) << "no position, nothing marked";
     TypeOver(d->ColumnField(), "1");
     Click(d->FullPageRadio());
-    EXPECT_TRUE(sheet.Marked().empty());
+    EXPECT_EQ(sheet.Marked(), std::vector<P>({{0, 0}}));
 
     d->MakerList().setCurrentIndex(0); // no products
     EXPECT_FALSE(sheet.Sheet());
@@ -764,6 +768,215 @@ TEST_P(PrintLabelDialogTest, DatabaseErrorWhileSavingALabelKeepsTheDialog) {
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(d->MakerList().currentText(), "Acme") << "nothing selected anew";
     EXPECT_EQ(SelectedText(*d), "A1 - Address");
+}
+
+// Replaces a spin box's value by typing, as a user does: all selected, then the digits.
+void TypeInto(QAbstractSpinBox& box, const char* text) {
+    box.setFocus();
+    QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(&box, QString::fromLatin1(text));
+}
+
+void ClickLabel(CBWSheetPreview& sheet, LabelPosition at) {
+    const SheetLayout layout = sheet.Layout();
+    QTest::mouseClick(&sheet, Qt::LeftButton, {},
+                      layout.LabelRect(*sheet.Sheet(), at).center().toPoint());
+}
+
+std::string StoredText(const char* key) {
+    return SettingsStore().GetString("Print", key, "<absent>");
+}
+
+TEST_P(PrintLabelDialogTest, ANumberedRunFromAClickedLabelIsStoredAndComesBack) {
+    {
+        auto d = Open();
+        Click(d->NumberedRadio());
+        TypeOver(d->FirstField(), "37");
+        TypeOver(d->LastField(), "336");
+        TypeInto(d->DigitsBox(), "5");
+        TypeOver(d->PrefixField(), "INV-");
+        // The fifth label of A1's 3 × 10 sheet: row 2, column 2; four labels are used.
+        CBWSheetPreview& sheet = d->SheetPreview();
+        ClickLabel(sheet, {1, 1});
+        EXPECT_EQ(d->StartRowBox().value(), 2);
+        EXPECT_EQ(d->StartColumnBox().value(), 2);
+        EXPECT_EQ(d->StartNumberBox().value(), 5);
+        EXPECT_EQ(sheet.Used(), 4);
+        EXPECT_EQ(sheet.Marked(), std::vector<LabelPosition>({{1, 1}}));
+        SaveForALook(d->grab().toImage(), "qm_print_label_dialog_numbered.png");
+        Click(d->OkButton());
+        EXPECT_EQ(d->result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(Stored("RunKind"), 1);
+    EXPECT_EQ(StoredText("RunFirst"), "37");
+    EXPECT_EQ(StoredText("RunLast"), "336");
+    EXPECT_EQ(StoredText("RunNumbers"), "");
+    EXPECT_EQ(Stored("RunDigits"), 5);
+    EXPECT_EQ(StoredText("RunPrefix"), "INV-");
+    EXPECT_EQ(Stored("StartRow"), 2);
+    EXPECT_EQ(Stored("StartColumn"), 2);
+
+    auto d = Open();
+    EXPECT_TRUE(d->NumberedRadio().isChecked());
+    CLabelRunChoice expected;
+    expected.kind = CLabelRunChoice::Kind::Numbered;
+    expected.first = "37";
+    expected.last = "336";
+    expected.digits = 5;
+    expected.prefix = "INV-";
+    expected.startRow = expected.startColumn = 2;
+    EXPECT_EQ(d->RunChoice(), expected);
+    EXPECT_EQ(d->SheetPreview().Used(), 4);
+    // A count in place of the last number: typing one clears the other.
+    TypeOver(d->NumbersField(), "300");
+    EXPECT_EQ(d->LastField().text(), "");
+    TypeOver(d->LastField(), "40");
+    EXPECT_EQ(d->NumbersField().text(), "");
+}
+
+TEST_P(PrintLabelDialogTest, TheStartFollowsTheSheetAndTheChoiceOfASingleLabel) {
+    auto d = Open();
+    // The last label of the 3 × 10 sheet by its number.
+    TypeInto(d->StartNumberBox(), "30");
+    EXPECT_EQ(d->StartRowBox().value(), 10);
+    EXPECT_EQ(d->StartColumnBox().value(), 3);
+    EXPECT_EQ(d->SheetPreview().Used(), 29);
+    TypeInto(d->StartColumnBox(), "1");
+    EXPECT_EQ(d->StartNumberBox().value(), 28);
+    // A2's sheet is 2 × 2: the start is held to it.
+    ClickProduct(*d, 1);
+    EXPECT_EQ(d->StartRowBox().value(), 2);
+    EXPECT_EQ(d->StartColumnBox().maximum(), 2);
+    EXPECT_EQ(d->StartNumberBox().value(), 3);
+    // A single label prints where Row and Column say; a click on the picture sets them.
+    Click(d->SingleLabelRadio());
+    EXPECT_FALSE(d->StartRowBox().isEnabled());
+    EXPECT_EQ(d->SheetPreview().Used(), 0);
+    ClickLabel(d->SheetPreview(), {1, 0});
+    EXPECT_EQ(d->RowField().text(), "2") << "Row counts across";
+    EXPECT_EQ(d->ColumnField().text(), "1");
+    EXPECT_EQ(d->StartRowBox().value(), 2) << "the start is a choice of its own";
+}
+
+TEST_P(PrintLabelDialogTest, APreviewOfTheFirstLabelsAndWhatIsWrongWithThem) {
+    auto d = Open();
+    std::vector<std::pair<CLabelRunChoice, bool>> asked;
+    std::optional<CLabelGeometry> sheetAsked;
+    d->SetRunInspector([&](const CLabelRunChoice& run, const std::optional<CLabelGeometry>& sheet,
+                           bool, bool whole) {
+        asked.emplace_back(run, whole);
+        sheetAsked = sheet;
+        CRunReport report;
+        report.preview = {"line 2: B-104", "line 3: N-7"};
+        report.tooLarge = "the symbol, 3.10 x 0.60 in, is larger than the label, 2.62 x 1.00 in";
+        return report;
+    });
+    Click(d->FromFileRadio());
+    d->SetFileChooser([](const QString&) { return std::optional<QString>("/data/parts.csv"); });
+    Click(d->BrowseButton());
+    EXPECT_EQ(d->FileField().text(), "/data/parts.csv");
+    TypeOver(d->DataColumnField(), "Code");
+    Click(d->HeaderBox());
+    d->RefreshRunPreview();
+    ASSERT_FALSE(asked.empty());
+    EXPECT_EQ(asked.back().first.kind, CLabelRunChoice::Kind::FromFile);
+    EXPECT_EQ(asked.back().first.file, "/data/parts.csv");
+    EXPECT_EQ(asked.back().first.column, "Code");
+    EXPECT_TRUE(asked.back().first.header);
+    EXPECT_FALSE(asked.back().second) << "the preview looks at the first labels only";
+    ASSERT_TRUE(sheetAsked);
+    EXPECT_EQ(*sheetAsked, Stock()[0].geometry);
+    ASSERT_EQ(d->RunPreview().count(), 2);
+    EXPECT_EQ(d->RunPreview().item(1)->text(), "line 3: N-7");
+    EXPECT_EQ(d->RunNote().text(), "The symbol is cut by its label: the symbol, 3.10 x 0.60 in, is "
+                                   "larger than the label, 2.62 x 1.00 in.");
+    SaveForALook(d->grab().toImage(), "qm_print_label_dialog_file.png");
+}
+
+TEST_P(PrintLabelDialogTest, OkAsksAboutLabelsThatWouldNotPrintAsGiven) {
+    CRunReport problems;
+    problems.labels = 4;
+    problems.problemCount = 2;
+    problems.problems = {{1, "line 2", "lower", "lower-case letters were changed to capitals"},
+                         {3, "line 4", "5", "\"\xE2\x82\xAC\" outside Latin-1 was left out"}};
+    CRunReport broken;
+    broken.error = "line 7 has 1 column, no column 2";
+    const struct {
+        CRunReport report;
+        int answer;
+        bool accepted, skip;
+    } cases[] = {
+        {problems, IDYES, true, false},
+        {problems, IDNO, true, true},
+        {problems, IDCANCEL, false, false},
+        {broken, IDOK, false, false},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SettingsStore().DeleteKey("Print", "RunKind"));
+        auto d = Open();
+        d->SetRunInspector([&c](const CLabelRunChoice&, const std::optional<CLabelGeometry>&, bool,
+                                bool whole) { return whole ? c.report : CRunReport{}; });
+        Click(d->NumberedRadio());
+        MessageCatcher catcher(c.answer);
+        Click(d->OkButton());
+        ASSERT_EQ(catcher.texts.size(), 1u);
+        if (c.report.error.empty())
+            EXPECT_EQ(catcher.texts[0],
+                      QString::fromUtf8("2 of the 4 labels would not print as given:\n\n"
+                                        "line 2 \"lower\": lower-case letters were changed to "
+                                        "capitals\n"
+                                        "line 4 \"5\": \"\xE2\x82\xAC\" outside Latin-1 was left "
+                                        "out\n\n"
+                                        "Yes prints them as the symbology makes them, No leaves "
+                                        "them out, Cancel goes back to the dialog."));
+        else
+            EXPECT_EQ(catcher.texts[0], "These labels cannot be printed: line 7 has 1 column, no "
+                                        "column 2.");
+        EXPECT_EQ(d->result() == QDialog::Accepted, c.accepted) << c.answer;
+        EXPECT_EQ(d->isVisible(), !c.accepted);
+        EXPECT_EQ(d->SkipProblems(), c.skip);
+        EXPECT_EQ(Stored("RunKind"), c.accepted ? 1 : kAbsent) << "a refusal stores nothing";
+    }
+}
+
+TEST_P(PrintLabelDialogTest, EachPrinterKeepsItsCalibration) {
+    ASSERT_TRUE(SettingsStore().WriteInt("Options", "Unit", 1)); // millimetres
+    ASSERT_TRUE(StoreCalibration("Office", {-20, 30, 1}));
+    {
+        auto d = Open();
+        ASSERT_EQ(d->SelectedPrinterName(), "Labels");
+        EXPECT_EQ(d->OffsetAcrossBox().suffix(), " mm");
+        EXPECT_EQ(d->OffsetAcrossBox().value(), 0);
+        // Up fifteen tenths of a millimetre across, down five; two dots off each bar.
+        d->OffsetAcrossBox().setFocus();
+        for (int i = 0; i < 15; ++i)
+            QTest::keyClick(&d->OffsetAcrossBox(), Qt::Key_Up);
+        d->OffsetDownBox().setFocus();
+        for (int i = 0; i < 5; ++i)
+            QTest::keyClick(&d->OffsetDownBox(), Qt::Key_Down);
+        TypeInto(d->BarReductionBox(), "2");
+        Click(d->OkButton());
+        EXPECT_EQ(d->result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(StoredCalibration("Labels"), (PrinterCalibration{150, -50, 2}));
+    EXPECT_EQ(StoredCalibration("Office"), (PrinterCalibration{-20, 30, 1}));
+    auto d = Open();
+    EXPECT_DOUBLE_EQ(d->OffsetAcrossBox().value(), 1.5);
+    d->PrinterList().setCurrentIndex(0); // Office
+    EXPECT_DOUBLE_EQ(d->OffsetAcrossBox().value(), -0.2);
+    EXPECT_DOUBLE_EQ(d->OffsetDownBox().value(), 0.3);
+    EXPECT_EQ(d->BarReductionBox().value(), 1);
+    // The outline page stores the choices and ends the dialog without looking at the run.
+    d->SetRunInspector(
+        [](const CLabelRunChoice&, const std::optional<CLabelGeometry>&, bool, bool whole) {
+            CRunReport report;
+            if (whole) report.error = "not to be asked";
+            return report;
+        });
+    Click(d->OutlinesButton());
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_TRUE(d->OutlinesRequested());
+    EXPECT_EQ(StoredCalibration("Office"), (PrinterCalibration{-20, 30, 1}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, PrintLabelDialogTest,

@@ -55,6 +55,23 @@ TEST(PrinterSettings, EveryPrinterNameGetsASectionOfItsOwnThatTheStoreKeeps) {
     EXPECT_EQ(sections.size(), std::size(cases));
 }
 
+TEST(PrinterSettings, EachPrinterKeepsItsOwnCalibration) {
+    TempEnv env;
+    const QString office = QStringLiteral("Office"), labels = QString::fromUtf8("B\xC3\xBCro [2]");
+    EXPECT_EQ(StoredCalibration(labels), PrinterCalibration{}) << "none stored: none at all";
+    ASSERT_TRUE(StoreCalibration(labels, {150, -75, 2}));
+    ASSERT_TRUE(StoreCalibration(office, {-1000, 1000, 0}));
+    EXPECT_EQ(StoredCalibration(labels), (PrinterCalibration{150, -75, 2}));
+    EXPECT_EQ(StoredCalibration(office), (PrinterCalibration{-1000, 1000, 0}));
+    EXPECT_FALSE(StoreCalibration(QString(), {1, 1, 1})) << "a PDF file is no printer";
+    EXPECT_EQ(StoredCalibration(QString()), PrinterCalibration{});
+    // Written by hand beyond the range: held to 1 cm and 3 dots.
+    SettingsStore store;
+    ASSERT_TRUE(store.WriteInt(PrinterSection(office), "OffsetAcross", 5000));
+    ASSERT_TRUE(store.WriteInt(PrinterSection(office), "BarWidthReduction", -4));
+    EXPECT_EQ(StoredCalibration(office), (PrinterCalibration{1000, 1000, 0}));
+}
+
 TEST(PrinterSettings, AStoredChoiceComesBackOnTheNextJob) {
     TempEnv env;
     const QString name = QString::fromUtf8("B\xC3\xBCro [2]");

@@ -137,4 +137,38 @@ TEST_F(SheetPreviewWidget, TheMarkedLabelIsFilledAndTheOthersAreNot) {
     EXPECT_EQ(At(empty, layout.paper), preview.palette().color(QPalette::Window));
 }
 
+TEST_F(SheetPreviewWidget, UsedLabelsAreGreyedAndAClickSaysWhichLabel) {
+    CBWSheetPreview preview;
+    preview.resize(kClient.size());
+    preview.SetSheet(kSheet);
+    const SheetLayout layout = preview.Layout();
+    // The run starts on the fifth label: the first four are used.
+    preview.SetUsed(4);
+    preview.SetMarked({{1, 1}});
+    const QImage shown = preview.grab().toImage();
+    SaveForALook(shown, "qm_sheet_preview_used.png");
+    for (const LabelPosition used : {LabelPosition{0, 0}, {2, 0}, {0, 1}})
+        EXPECT_EQ(At(shown, layout.LabelRect(kSheet, used)), QColor(150, 150, 150))
+            << used.across << "," << used.down;
+    EXPECT_EQ(At(shown, layout.LabelRect(kSheet, {1, 1})),
+              preview.palette().color(QPalette::Highlight));
+    EXPECT_EQ(At(shown, layout.LabelRect(kSheet, {2, 1})), QColor(Qt::white));
+
+    std::vector<LabelPosition> clicked;
+    QObject::connect(&preview, &CBWSheetPreview::LabelClicked,
+                     [&clicked](LabelPosition at) { clicked.push_back(at); });
+    for (const LabelPosition at : {LabelPosition{0, 0}, {2, 9}, {1, 4}})
+        QTest::mouseClick(&preview, Qt::LeftButton, {},
+                          layout.LabelRect(kSheet, at).center().toPoint());
+    // Between two labels, and on the margin above the first row: no label.
+    const QRectF first = layout.LabelRect(kSheet, {0, 0}),
+                 second = layout.LabelRect(kSheet, {1, 0});
+    QTest::mouseClick(&preview, Qt::LeftButton, {},
+                      QPointF((first.right() + second.left()) / 2, first.center().y()).toPoint());
+    QTest::mouseClick(
+        &preview, Qt::LeftButton, {},
+        QPointF(first.center().x(), (layout.paper.top() + first.top()) / 2).toPoint());
+    EXPECT_EQ(clicked, (std::vector<LabelPosition>{{0, 0}, {2, 9}, {1, 4}}));
+}
+
 } // namespace

@@ -1,6 +1,11 @@
+#include "engine/symbologies.h"
 #include "output/print_layout.h"
+#include "output/print_page.h"
 #include "tests/support/label_geometry_printer.h"
 #include "tests/support/settings_fixture.h"
+
+#include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -98,6 +103,49 @@ TEST(PrintLayout, AHugeSheetPrintsOnlyWhatCanReachThePage) {
     // All labels on one spot print once.
     s.geometry.horizontalPitch = s.geometry.verticalPitch = 0;
     EXPECT_EQ(LabelCentres(s, Printer600()).size(), 1u);
+}
+
+TEST(PrintLayout, ThePrintersOffsetMovesEveryLabelAndOutline) {
+    CPrinterFacts moved = Printer600();
+    moved.offsetAcross = 100; // 1 mm right
+    moved.offsetDown = -50;   // half a millimetre up
+    const auto before = LabelCentres(Sheet(), Printer600());
+    const auto after = LabelCentres(Sheet(), moved);
+    ASSERT_EQ(after.size(), before.size());
+    // 600 / 25.4 = 23.6 dots to the millimetre, give or take the truncation of each.
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        EXPECT_NEAR(after[i].x - before[i].x, 23.6, 1) << i;
+        EXPECT_NEAR(after[i].y - before[i].y, -11.8, 1) << i;
+    }
+    const auto outlines = LabelOutlines(Sheet(), moved);
+    EXPECT_NEAR(outlines[0].left - LabelOutlines(Sheet(), Printer600())[0].left, 39.4, 1);
+    // A plain page is not a sheet: nothing to move.
+    CPrintSettings plain = Sheet();
+    plain.useLabel = 0;
+    EXPECT_TRUE(LabelCentres(plain, moved).empty());
+}
+
+TEST(PrintLayout, ARunStartsOnAnyLabelOfTheSheet) {
+    const auto all = LabelCentres(Sheet(), Printer600());
+    const struct {
+        std::int64_t first;
+        std::size_t labels;
+    } cases[] = {{0, 30}, {2, 28}, {10, 20}, {27, 3}, {29, 1}, {30, 0}};
+    for (const auto& c : cases) {
+        std::vector<CPoint> run;
+        ForEachRunLabelCentre(Sheet(), Printer600(), c.first, [&run](CPoint p) {
+            run.push_back(p);
+            return true;
+        });
+        ASSERT_EQ(run.size(), c.labels) << "from " << c.first;
+        // The labels from the first on, in the order of a full sheet: the corners where they are.
+        for (std::size_t i = 0; i < run.size(); ++i)
+            EXPECT_EQ(run[i], all[c.first + i]) << "from " << c.first;
+    }
+    // The run stops the sheet where its labels end.
+    int taken = 0;
+    ForEachRunLabelCentre(Sheet(), Printer600(), 4, [&taken](CPoint) { return ++taken < 5; });
+    EXPECT_EQ(taken, 5);
 }
 
 // What ForEachLabelCentre hands out for one sheet. It gives up past the page's cap, so a layout
@@ -245,4 +293,44 @@ TEST(PrintSettings, EachGeometryKeyFillsItsOwnField) {
     EXPECT_EQ(CPrintSettings::FromStore().geometry,
               (CLabelGeometry{0, 101, 102, 103, 104, 105, 106, 107, 108}))
         << "no paper size: printing does not read one";
+}
+
+TEST(PrintRun, PagesBreakWhereTheSheetsEnd) {
+    TempEnv env;
+    QImage page(850, 1100, QImage::Format_Grayscale8); // letter at 100 dpi
+    const CPrinterFacts printer{100, 100, 0, 0, 850, 1100};
+    std::unique_ptr<CBarcode> barcode = NewDocumentBarcode();
+    // Labels handed out and pages begun, each page with the labels handed out before it.
+    const auto run = [&](const CPrintSettings& s, std::int64_t first, int labels) {
+        int handed = 0;
+        std::vector<int> breaks;
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        const int pages = PaintRunPages(
+            painter, printer, s, first, {},
+            [&]() -> const CBarcode* {
+                return handed < labels ? (++handed, barcode.get()) : nullptr;
+            },
+            [&] {
+                breaks.push_back(handed - 1); // the label pending goes on the new page
+                return true;
+            },
+            false);
+        EXPECT_EQ(static_cast<std::size_t>(pages), breaks.size() + (labels > 0 ? 1 : 0));
+        EXPECT_EQ(handed, labels);
+        return breaks;
+    };
+    using V = std::vector<int>;
+    // 65 labels from the eleventh (row 4, column 2) of a 3 × 10 sheet: 20, then 30, then 15.
+    EXPECT_EQ(run(Sheet(), 10, 65), (V{20, 50}));
+    EXPECT_EQ(run(Sheet(), 0, 30), V{});
+    EXPECT_EQ(run(Sheet(), 29, 2), (V{1}));
+    EXPECT_EQ(run(Sheet(), 0, 0), V{});
+    // One label to a page on plain paper and on a single label.
+    CPrintSettings plain = Sheet();
+    plain.useLabel = 0;
+    EXPECT_EQ(run(plain, 0, 3), (V{1, 2}));
+    CPrintSettings single = Sheet();
+    single.fullPage = 1;
+    EXPECT_EQ(run(single, 0, 2), (V{1}));
 }

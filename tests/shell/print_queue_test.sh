@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # End to end through a real print queue: a PDF printer on the local print scheduler, then
 # `quillmark -p FILE` and `quillmark -pt FILE PRINTER DRIVER PORT`, each checked by the PDF the
-# queue produced. Exits 77 (skipped) only when no print system is installed.
-#   print_queue_test.sh QUILLMARK
+# queue produced, and a numbered run of labels on the queue's stored calibration, checked label
+# by label by the shell tests' reader. Exits 77 (skipped) only when no print system is installed.
+#   print_queue_test.sh QUILLMARK SHELL_TESTS
 set -uo pipefail
 quillmark=$1
+shell_tests=$2
 queue=QuillmarkTest$$
 work=$(mktemp -d)
 export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
@@ -62,13 +64,13 @@ print_page() { # how, args...
     rm -f "$pdf"
 }
 
-# Every symbology on a 3 × 10 sheet of 2.625 × 1 inch labels: each symbol's marks centred on
-# its label within 0.25 mm (3 pixels at 300 dpi) across and down.
-label_sheet() {
-    local config=$XDG_CONFIG_HOME/Halvern/Quillmark.conf saved=""
+# The settings of a 3 × 10 sheet of 2.625 × 1 inch labels with the side margin given (thousandths
+# of a centimetre) and any further lines; restore_settings puts back what was there before.
+sheet_settings() { # side margin, further lines...
+    config=$XDG_CONFIG_HOME/Halvern/Quillmark.conf saved=""
     mkdir -p "$(dirname "$config")"
     [[ -f $config ]] && saved=$(cat "$config")
-    cat >"$config" <<'CONF'
+    cat >"$config" <<CONF
 [Print]
 UseLabel=1
 FullPage=0
@@ -77,10 +79,21 @@ LabelHeight=2540
 HorzPitch=6985
 VertPitch=2540
 TopMargin=1270
-SideMargin=483
+SideMargin=$1
 NumberAcross=3
 NumberDown=10
 CONF
+    shift
+    [[ $# -eq 0 ]] || printf '%s\n' "$@" >>"$config"
+}
+restore_settings() {
+    if [[ -n $saved ]]; then printf '%s\n' "$saved" >"$config"; else rm -f "$config"; fi
+}
+
+# Every symbology on a 3 × 10 sheet of 2.625 × 1 inch labels: each symbol's marks centred on
+# its label within 0.25 mm (3 pixels at 300 dpi) across and down.
+label_sheet() {
+    sheet_settings 483
     local ok=0 sym data
     while IFS='|' read -r sym data; do
         "$quillmark" --export "$work/sheet.qmx" --symbology "$sym" --data "$data" || return 1
@@ -125,12 +138,61 @@ EAN 13|590123412345
 EAN 8|9638507
 Postnet|12345
 LIST
-    if [[ -n $saved ]]; then printf '%s\n' "$saved" >"$config"; else rm -f "$config"; fi
+    restore_settings
     return $ok
+}
+
+# Labels 37 to 336 of a numbered run from the fifth label of a used 3 × 10 sheet, on a printer
+# whose stored calibration moves everything 1 mm right and half a millimetre up and narrows each
+# bar by two dots: 11 pages, every label read back with its own number where the offset puts it,
+# the four used labels blank.
+label_run() {
+    sheet_settings 476 "[Printer $queue]" OffsetAcross=100 OffsetDown=-50 BarWidthReduction=2
+    local ok=0
+    local document=$work/numbered-run-$$.qmx
+    "$quillmark" --export "$document" --symbology "Code 39" --height 0.4in || return 1
+    if print_pdf "numbered run" "$document" --numbered 37:336 --prefix N --digits 4 --start 5; then
+        if QM_RUN_PDF=$work/run.pdf QM_RUN_NUMBERS=37:300:N:4 QM_RUN_START=4 \
+            QM_RUN_OFFSET=1,-0.5 QM_RUN_QUEUE=$queue "$shell_tests" --gtest_filter=PrintedRun.* \
+            >"$work/check" 2>&1 && grep -q "\[  PASSED  \] 2 tests" "$work/check"; then
+            echo "ok: labels 37 to 336 from the fifth label, each scanned where the offset puts it"
+        else
+            echo "FAIL: the numbered run's labels:"; grep -E "Failure|Expected|Which|page" "$work/check" | head -40
+            ok=1
+        fi
+    else
+        ok=1
+    fi
+    restore_settings
+    return $ok
+}
+
+# Prints DOCUMENT through the queue and leaves the PDF the queue made of it in $work/run.pdf. The
+# PDF printer names each file after its job's title, the document's name: other jobs on the
+# scheduler are told apart by it.
+print_pdf() { # how, document, args...
+    local how=$1 document=$2; shift 2
+    local title pdf="" before
+    title=$(basename "$document" .qmx)
+    before=$(ls "$outdir"/"$title"*job_*.pdf 2>/dev/null | wc -l)
+    PRINTER=$queue "$quillmark" -p "$document" "$@" || { echo "FAIL: $how exited non-zero"; return 1; }
+    for _ in $(seq 300); do
+        if [[ $(ls "$outdir"/"$title"*job_*.pdf 2>/dev/null | wc -l) -gt $before ]]; then
+            pdf=$(ls -t "$outdir"/"$title"*job_*.pdf | head -1)
+            break
+        fi
+        sleep 0.2
+    done
+    [[ -n $pdf ]] || { echo "FAIL: $how: the queue produced no PDF"; return 1; }
+    # The PDF printer writes the file as the job runs: wait until it has stopped growing.
+    local size=-1
+    while [[ $(stat -c %s "$pdf") != "$size" ]]; do size=$(stat -c %s "$pdf"); sleep 1; done
+    mv "$pdf" "$work/run.pdf"
 }
 
 status=0
 label_sheet || status=1
+label_run || status=1
 # A queue named in the environment that does not exist is refused, not replaced by another.
 before=$(ls "$outdir" | wc -l)
 if PRINTER=NoSuchQueue$$ "$quillmark" -p "$work/ean.qmx" 2>"$work/err"; then

@@ -1,0 +1,249 @@
+#include "cli/run_options.h"
+
+#include "cli/command_line.h"
+#include "cli/label_run.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+bool ReadWhole(std::string_view text, std::int64_t& out, std::int64_t lo, std::int64_t hi) {
+    const char* end = text.data() + text.size();
+    const auto [p, ec] = std::from_chars(text.data(), end, out);
+    return !text.empty() && ec == std::errc() && p == end && out >= lo && out <= hi;
+}
+
+bool ReadLength(std::string_view text, CLengthOption& out) {
+    out.unit = CLengthOption::Unit::Options;
+    if (text.ends_with("mm")) {
+        out.unit = CLengthOption::Unit::Millimetre;
+        text.remove_suffix(2);
+    } else if (text.ends_with("in")) {
+        out.unit = CLengthOption::Unit::Inch;
+        text.remove_suffix(2);
+    }
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    const char* end = text.data() + text.size();
+    const auto [p, ec] = std::from_chars(text.data(), end, out.value, std::chars_format::fixed);
+    return !text.empty() && ec == std::errc() && p == end && std::isfinite(out.value);
+}
+
+// The part of `text` before the first `separator`, and the rest after it (none when there is
+// no separator).
+std::pair<std::string_view, std::optional<std::string_view>> Split(std::string_view text,
+                                                                   char separator) {
+    const std::size_t at = text.find(separator);
+    if (at == std::string_view::npos) return {text, std::nullopt};
+    return {text.substr(0, at), text.substr(at + 1)};
+}
+
+bool IsColumnNumber(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// The options of a run and what each takes.
+struct RunOption {
+    const char* name;
+    const char* value; // what the value is; null for an option without one
+};
+constexpr RunOption kRunOptions[] = {
+    {"--label", "a label product's number"},
+    {"--numbered", "FIRST:LAST or FIRST:LAST:STEP"},
+    {"--count", "a number of labels"},
+    {"--digits", "a number of digits from 0 to 40"},
+    {"--prefix", "a text"},
+    {"--suffix", "a text"},
+    {"--data-file", "a file name"},
+    {"--column", "a column number or name"},
+    {"--header", nullptr},
+    {"--copies-column", "a column number or name"},
+    {"--separator", "comma, semicolon, tab or line"},
+    {"--start", "ROW,COLUMN or a label number"},
+    {"--sheets", "a number of sheets"},
+    {"--outlines", nullptr},
+    {"--offset", "ACROSS,DOWN"},
+    {"--strict", nullptr},
+};
+
+// Reads the value of `name` into `options`; what is wrong with it otherwise.
+std::string ReadValue(const std::string& name, const std::string& v, CRunOptions& o) {
+    CLabelRunChoice& run = o.run;
+    std::int64_t n = 0;
+    if (name == "--label") {
+        if (!ReadWhole(v, n, 1, 2'000'000'000)) return "needs a label product's number";
+        o.labelId = static_cast<int>(n);
+    } else if (name == "--numbered") {
+        // FIRST:LAST, FIRST:LAST:STEP, or FIRST and FIRST::STEP with --count.
+        const auto [first, rest] = Split(v, ':');
+        const auto [last, step] = rest ? Split(*rest, ':') : std::pair{std::string_view(), rest};
+        std::int64_t number = 0;
+        if (!ParseRunNumber(first, number) || (!last.empty() && !ParseRunNumber(last, number)) ||
+            (step && !ParseRunNumber(*step, number)))
+            return "needs FIRST:LAST or FIRST:LAST:STEP, whole numbers of at most " +
+                   std::to_string(kMaxRunNumberDigits) + " digits";
+        if (step && number == 0) return "needs a step other than 0";
+        run.kind = CLabelRunChoice::Kind::Numbered;
+        run.first = first;
+        run.last = last;
+        run.step = step ? std::string(*step) : "1";
+    } else if (name == "--count") {
+        if (!ReadWhole(v, n, 1, kMaxRunLabels))
+            return "needs a number of labels from 1 to " + std::to_string(kMaxRunLabels);
+        run.numbers = v;
+        run.count = n;
+        run.countSheets = false;
+    } else if (name == "--digits") {
+        if (!ReadWhole(v, n, 0, 40)) return "needs a number of digits from 0 to 40";
+        run.digits = static_cast<int>(n);
+    } else if (name == "--prefix") {
+        run.prefix = v;
+    } else if (name == "--suffix") {
+        run.suffix = v;
+    } else if (name == "--data-file") {
+        run.kind = CLabelRunChoice::Kind::FromFile;
+        run.file = v;
+    } else if (name == "--column") {
+        run.column = v;
+    } else if (name == "--copies-column") {
+        run.copiesColumn = v;
+    } else if (name == "--separator") {
+        using S = CLabelRunChoice::Separator;
+        const std::pair<const char*, S> kinds[] = {
+            {"comma", S::Comma}, {"semicolon", S::Semicolon}, {"tab", S::Tab}, {"line", S::Line}};
+        const auto it = std::find_if(std::begin(kinds), std::end(kinds),
+                                     [&v](const auto& k) { return v == k.first; });
+        if (it == std::end(kinds)) return "needs comma, semicolon, tab or line";
+        run.separator = it->second;
+    } else if (name == "--start") {
+        const auto [first, second] = Split(v, ',');
+        std::int64_t row = 0, column = 0;
+        if (second) {
+            if (!ReadWhole(first, row, 1, 1'000'000) || !ReadWhole(*second, column, 1, 1'000'000))
+                return "needs ROW,COLUMN (from 1,1 at the top left) or a label number";
+            run.startRow = static_cast<int>(row);
+            run.startColumn = static_cast<int>(column);
+            run.startNumber = 0;
+        } else {
+            if (!ReadWhole(v, n, 1, kMaxRunLabels))
+                return "needs ROW,COLUMN (from 1,1 at the top left) or a label number";
+            run.startNumber = n;
+        }
+    } else if (name == "--sheets") {
+        if (!ReadWhole(v, n, 1, kMaxRunLabels))
+            return "needs a number of sheets from 1 to " + std::to_string(kMaxRunLabels);
+        run.count = n;
+        run.countSheets = true;
+    } else if (name == "--offset") {
+        const auto [across, down] = Split(v, ',');
+        COffsetOption offset;
+        if (!down || !ReadLength(across, offset.across) || !ReadLength(*down, offset.down))
+            return "needs ACROSS,DOWN, two lengths such as 1.5mm,-0.5mm or 0.02in,0in";
+        o.offset = offset;
+    }
+    return {};
+}
+
+bool Named(const CRunOptions& o, std::string_view name) {
+    return std::find(o.named.begin(), o.named.end(), name) != o.named.end();
+}
+
+} // namespace
+
+int LengthInThousandthsCm(const CLengthOption& length, int optionsUnit) {
+    const bool inch = length.unit == CLengthOption::Unit::Inch ||
+                      (length.unit == CLengthOption::Unit::Options && optionsUnit == 0);
+    // Thousandths of a centimetre are hundredths of a millimetre.
+    const double value = length.value * (inch ? 2540.0 : 100.0);
+    return static_cast<int>(std::lround(std::clamp(value, -1e9, 1e9)));
+}
+
+bool ReadRunOption(const std::vector<std::string>& args, std::size_t& i, CRunOptions& options,
+                   std::string& complaint) {
+    const std::string& a = args[i];
+    const auto option = std::find_if(std::begin(kRunOptions), std::end(kRunOptions),
+                                     [&a](const RunOption& o) { return a == o.name; });
+    if (option == std::end(kRunOptions)) return false;
+    if (Named(options, a)) {
+        complaint = a + " is given twice";
+        return true;
+    }
+    options.named.push_back(a);
+    if (a == "--numbered" || a == "--data-file" || a == "--count" || a == "--sheets" ||
+        a == "--start")
+        options.runGiven = true;
+    if (!option->value) {
+        options.run.header = options.run.header || a == "--header";
+        options.outlines = options.outlines || a == "--outlines";
+        options.strict = options.strict || a == "--strict";
+        return true;
+    }
+    const std::string need = a + " needs " + option->value;
+    if (i + 1 >= args.size()) {
+        complaint = need;
+        return true;
+    }
+    const std::string& value = args[++i];
+    if (value.empty()) {
+        complaint = need + ", not an empty text";
+        return true;
+    }
+    if (const std::string wrong = ReadValue(a, value, options); !wrong.empty())
+        complaint = a + " " + wrong + ", not \"" + ShownArgument(value) + "\"";
+    return true;
+}
+
+std::string CheckRunOptions(const CRunOptions& o) {
+    const bool numbered = Named(o, "--numbered"), file = Named(o, "--data-file");
+    if (numbered && file) return "--numbered and --data-file cannot be used together";
+    for (const char* part : {"--digits", "--prefix", "--suffix"})
+        if (Named(o, part) && !numbered) return std::string(part) + " needs --numbered";
+    for (const char* part : {"--column", "--header", "--copies-column", "--separator"})
+        if (Named(o, part) && !file) return std::string(part) + " needs --data-file";
+    if (Named(o, "--sheets") && (numbered || file || Named(o, "--count")))
+        return "--sheets is for the same symbol on every label: not with --numbered, "
+               "--data-file or --count";
+    if (Named(o, "--count") && file)
+        return "--count is not for --data-file: the file's rows make the labels";
+    if (numbered && o.run.last.empty() == !Named(o, "--count"))
+        return o.run.last.empty() ? "--numbered FIRST needs --count, or give FIRST:LAST"
+                                  : "--numbered FIRST:LAST and --count cannot be used together";
+    for (const auto& [name, column] :
+         {std::pair{"--column", o.run.column}, std::pair{"--copies-column", o.run.copiesColumn}})
+        if (Named(o, name) && !IsColumnNumber(column) && !o.run.header)
+            return std::string(name) + " " + ShownArgument(column) +
+                   " is a name, which needs --header";
+    if (o.outlines && (o.runGiven || o.strict))
+        return "--outlines prints the label outlines alone: not with a run";
+    return {};
+}
+
+std::string RunOptionsUsage() {
+    return "    the label sheet:\n"
+           "      --label ID                 a product of the label database, by its number\n"
+           "      --start ROW,COLUMN | N     the first label: its row down and column across,\n"
+           "                                 or its number counting across (1 is top left)\n"
+           "      --outlines                 print the labels' outlines with a cross at each\n"
+           "                                 centre, to hold over a sheet and read the offset\n"
+           "      --offset ACROSS,DOWN       move everything on the sheet (mm or in, e.g.\n"
+           "                                 1.5mm,-0.5mm; bare numbers in the Options unit),\n"
+           "                                 in place of the printer's stored offset\n"
+           "    the labels (without these, the run last chosen in the Print dialog):\n"
+           "      --sheets N                 the same symbol on N sheets (default 1)\n"
+           "      --count N                  the same symbol on N labels, or N numbers\n"
+           "      --numbered FIRST:LAST[:STEP]\n"
+           "                                 numbered labels (FIRST[::STEP] with --count)\n"
+           "      --digits N                 at least N digits, zeros in front\n"
+           "      --prefix TEXT, --suffix TEXT\n"
+           "                                 text before and after each number\n"
+           "      --data-file FILE           one label per row of a text or CSV file (UTF-8 or\n"
+           "                                 Latin-1)\n"
+           "      --column N|NAME            the column with the data (default 1)\n"
+           "      --header                   the first line names the columns\n"
+           "      --copies-column N|NAME     the column with each row's number of labels\n"
+           "      --separator comma|semicolon|tab|line\n"
+           "                                 (default: found from the first line)\n"
+           "      --strict                   print nothing when a label would not print as\n"
+           "                                 given (otherwise they are listed and printed)\n";
+}

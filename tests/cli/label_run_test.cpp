@@ -1,0 +1,397 @@
+// The labels of a run, one at a time: numbers, files, the start on a sheet, and what checking
+// finds in them before anything prints.
+
+#include "cli/delimited_file.h"
+#include "cli/label_run.h"
+#include "tests/support/barcode_helpers.h"
+#include "tests/support/settings_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+using Kind = CLabelRunChoice::Kind;
+
+CLabelRunChoice Numbered(std::string first, std::string last, std::string step = "1",
+                         int digits = 0) {
+    CLabelRunChoice run;
+    run.kind = Kind::Numbered;
+    run.first = std::move(first);
+    run.last = std::move(last);
+    run.step = std::move(step);
+    run.digits = digits;
+    return run;
+}
+
+// Every label of a run as "where=data", and the error that ended it (empty when none).
+struct Expanded {
+    std::vector<std::string> labels;
+    std::string error;
+};
+Expanded Expand(const CLabelRunChoice& run, CRunSheet sheet = {}, std::string same = "SAME") {
+    Expanded out;
+    COpenedRun opened = OpenRun(run, sheet, same);
+    if (!opened.source) {
+        out.error = opened.error;
+        return out;
+    }
+    CRunEntry e;
+    while (opened.source->Next(e))
+        out.labels.push_back(e.Where() + "=" + e.data);
+    out.error = opened.source->Error();
+    return out;
+}
+
+class RunFileTest : public SettingsTest {
+protected:
+    // A data file of these bytes.
+    CLabelRunChoice File(const std::string& bytes, std::string column = "1", bool header = false) {
+        const std::string path = (env.Root() / ("data" + std::to_string(++m_files))).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        CLabelRunChoice run;
+        run.kind = Kind::FromFile;
+        run.file = path;
+        run.column = std::move(column);
+        run.header = header;
+        return run;
+    }
+
+private:
+    int m_files = 0;
+};
+
+} // namespace
+
+TEST(LabelRun, NumberedRuns) {
+    const struct {
+        CLabelRunChoice run;
+        std::size_t count;
+        std::vector<std::string> firstLabels;
+        std::string lastLabel;
+    } cases[] = {
+        {[] {
+             CLabelRunChoice r = Numbered("1", "300", "1", 5);
+             r.prefix = "INV-";
+             return r;
+         }(),
+         300,
+         {"label 1=INV-00001", "label 2=INV-00002"},
+         "label 300=INV-00300"},
+        // A count in place of the last number: labels 37 to 336.
+        {[] {
+             CLabelRunChoice r = Numbered("37", "");
+             r.numbers = "300";
+             return r;
+         }(),
+         300,
+         {"label 1=37", "label 2=38"},
+         "label 300=336"},
+        // Counting down, the last number not on a step: it is not passed.
+        {Numbered("10", "0", "-3"), 4, {"label 1=10", "label 2=7", "label 3=4"}, "label 4=1"},
+        {Numbered("1", "10", "4"), 3, {"label 1=1", "label 2=5"}, "label 3=9"},
+        // Zeros go after the minus sign; a number wider than the digits is not cut.
+        {[] {
+             CLabelRunChoice r = Numbered("-2", "1", "1", 3);
+             r.suffix = "/A";
+             return r;
+         }(),
+         4,
+         {"label 1=-002/A", "label 2=-001/A", "label 3=000/A"},
+         "label 4=001/A"},
+        {Numbered("998", "1001", "1", 2), 4, {"label 1=998"}, "label 4=1001"},
+        // Typed text before and after is made Latin-1: "Nº" is N and the ordinal sign.
+        {[] {
+             CLabelRunChoice r = Numbered("1", "2");
+             r.prefix = "N\xC2\xBA";
+             return r;
+         }(),
+         2,
+         {"label 1=N\xBA"
+          "1"},
+         "label 2=N\xBA"
+         "2"},
+        {Numbered("590123412345", "590123412347"),
+         3,
+         {"label 1=590123412345"},
+         "label 3=590123412347"},
+    };
+    for (const auto& c : cases) {
+        const Expanded e = Expand(c.run);
+        ASSERT_EQ(e.error, "") << c.lastLabel;
+        ASSERT_EQ(e.labels.size(), c.count) << c.lastLabel;
+        for (std::size_t i = 0; i < c.firstLabels.size(); ++i)
+            EXPECT_EQ(e.labels[i], c.firstLabels[i]);
+        EXPECT_EQ(e.labels.back(), c.lastLabel);
+    }
+}
+
+TEST(LabelRun, NumbersThatMakeNoRunSayWhy) {
+    const struct {
+        CLabelRunChoice run;
+        const char* error;
+    } cases[] = {
+        {Numbered("1", "10", "0"), "the step is 0"},
+        {Numbered("1", "10", "-1"), "a step of -1 never reaches 10 from 1"},
+        {Numbered("1x", "10"),
+         "the first number \"1x\" is not a whole number of at most 18 digits"},
+        {Numbered("1", "1234567890123456789"),
+         "the last number \"1234567890123456789\" is not a whole number of at most 18 digits"},
+        {Numbered("1", ""), "the last number \"\" is not a whole number of at most 18 digits"},
+        {Numbered("1", "1000001"), "a run prints at most 1,000,000 labels, not 1,000,001"},
+        {[] {
+             CLabelRunChoice r = Numbered("999999999999999990", "");
+             r.numbers = "11";
+             return r;
+         }(),
+         "the last number would have more than 18 digits"},
+        {[] {
+             CLabelRunChoice r = Numbered("1", "");
+             r.numbers = "0";
+             return r;
+         }(),
+         "the count \"0\" is not a number of labels"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Expand(c.run).error, c.error);
+}
+
+TEST(LabelRun, TheSameSymbolFillsSheetsFromTheStart) {
+    CLabelRunChoice run;
+    run.count = 2; // sheets
+    // Ten labels of the first sheet are used: 20 + 30 labels.
+    const Expanded sheets = Expand(run, {30, 10}, "HALVERN");
+    ASSERT_EQ(sheets.labels.size(), 50u);
+    EXPECT_EQ(sheets.labels.back(), "label 50=HALVERN");
+    run.countSheets = false;
+    run.count = 7;
+    EXPECT_EQ(Expand(run, {30, 10}).labels.size(), 7u);
+    run.count = 2'000'000;
+    EXPECT_EQ(Expand(run).error, "a run prints at most 1,000,000 labels, not 2,000,000");
+}
+
+TEST(LabelRun, StartByRowAndColumnOrByNumber) {
+    const CLabelGeometry sheet{.numberAcross = 3, .numberDown = 10};
+    const struct {
+        int row, column;
+        std::int64_t number;
+        std::int64_t index;
+        const char* error;
+    } cases[] = {
+        {1, 1, 0, 0, ""},   // top left
+        {1, 3, 0, 2, ""},   // top right
+        {10, 1, 0, 27, ""}, // bottom left
+        {10, 3, 0, 29, ""}, // bottom right
+        {4, 2, 0, 10, ""},
+        {0, 0, 5, 4, ""}, // the fifth label, counting across
+        {0, 0, 30, 29, ""},
+        {11, 1, 0, -1, "the sheet has 10 rows, no row 11"},
+        {1, 4, 0, -1, "the sheet has 3 columns, no column 4"},
+        {1, 1, 31, -1, "the sheet has 30 labels, no label 31"},
+    };
+    for (const auto& c : cases) {
+        CLabelRunChoice run;
+        run.startRow = c.row;
+        run.startColumn = c.column;
+        run.startNumber = c.number;
+        std::int64_t index = -1;
+        EXPECT_EQ(StartIndex(run, sheet, index), c.error) << c.row << "," << c.column;
+        EXPECT_EQ(index, c.index) << c.row << "," << c.column << " " << c.number;
+    }
+}
+
+TEST(DelimitedFile, QuotesAsSpreadsheetsWriteThem) {
+    // Each row's fields joined by '|', with the line the row starts on.
+    const auto rows = [](std::string_view bytes, char separator) {
+        CDelimitedReader reader(bytes, separator);
+        std::vector<std::string> out, fields;
+        std::int64_t line = 0;
+        while (reader.Next(fields, line)) {
+            std::string joined = std::to_string(line) + ":";
+            for (std::size_t i = 0; i < fields.size(); ++i)
+                joined += (i ? "|" : "") + fields[i];
+            out.push_back(joined);
+        }
+        if (!reader.Error().empty()) out.push_back("error: " + reader.Error());
+        return out;
+    };
+    using V = std::vector<std::string>;
+    EXPECT_EQ(rows("a,\"b,c\",d\r\n\"say \"\"hi\"\"\",,\n", ','),
+              (V{"1:a|b,c|d", "2:say \"hi\"||"}));
+    // A line break inside quotes belongs to the field; the next row starts two lines on.
+    EXPECT_EQ(rows("\"two\nlines\";x\n\nnext;y", ';'), (V{"1:two\nlines|x", "4:next|y"}));
+    EXPECT_EQ(rows("a\tb\rc\td\r", '\t'), (V{"1:a|b", "2:c|d"}));
+    EXPECT_EQ(rows("ok\n\"never closed\nmore", ','),
+              (V{"1:ok", "error: the quote opened on line 2 is never closed"}));
+    // Each line whole: quotes and separators are text.
+    EXPECT_EQ(rows("\"a\",b\n\nc\n", '\n'), (V{"1:\"a\",b", "3:c"}));
+
+    EXPECT_EQ(FindSeparator("a;b;c,d\n1,2,3,4,5"), ';');
+    EXPECT_EQ(FindSeparator("a\tb,c\n"), '\t');
+    EXPECT_EQ(FindSeparator("\"a;b\",c\n"), ',');
+    EXPECT_EQ(FindSeparator("one column\nx,y"), '\n');
+}
+
+TEST(DelimitedFile, Utf8OrLatin1WithOrWithoutAByteOrderMark) {
+    std::string outside;
+    const struct {
+        std::string bytes;
+        TextEncoding encoding;
+        std::string latin1;
+    } cases[] = {
+        {"\xEF\xBB\xBF"
+         "Caf\xC3\xA9",
+         TextEncoding::Utf8, "Caf\xE9"},
+        {"Caf\xC3\xA9", TextEncoding::Utf8, "Caf\xE9"},
+        {"Caf\xE9", TextEncoding::Latin1, "Caf\xE9"},
+        // An overlong form and a surrogate are not UTF-8: every byte is a Latin-1 character.
+        {"\xC0\xAF", TextEncoding::Latin1, "\xC0\xAF"},
+        {"\xED\xA0\x80", TextEncoding::Latin1, "\xED\xA0\x80"},
+    };
+    for (const auto& c : cases) {
+        const TextEncoding e = DetectEncoding(c.bytes);
+        EXPECT_EQ(e, c.encoding) << c.bytes;
+        EXPECT_EQ(ToLatin1(WithoutByteOrderMark(c.bytes), e, outside), c.latin1);
+    }
+    EXPECT_EQ(outside, "");
+    EXPECT_EQ(ToLatin1("5\xE2\x82\xAC \xF0\x9F\x98\x80!", TextEncoding::Utf8, outside), "5 !");
+    EXPECT_EQ(outside, "\xE2\x82\xAC\xF0\x9F\x98\x80");
+}
+
+TEST_F(RunFileTest, OneLabelPerRowOfTheChosenColumnWithCopies) {
+    CLabelRunChoice run =
+        File("\xEF\xBB\xBF"
+             "Code;Name;Qty\r\nA1;\"Smith; J\";2\r\nB2;Brown;0\r\n\r\nC3;Caf\xC3\xA9;1\r\n",
+             "name", true);
+    run.copiesColumn = "QTY";
+    EXPECT_EQ(Expand(run).labels,
+              (std::vector<std::string>{"line 2=Smith; J", "line 2=Smith; J", "line 5=Caf\xE9"}));
+    run.column = "1";
+    run.copiesColumn.clear();
+    EXPECT_EQ(Expand(run).labels,
+              (std::vector<std::string>{"line 2=A1", "line 3=B2", "line 5=C3"}));
+    // Without a header line the first line is a label too.
+    run.header = false;
+    EXPECT_EQ(Expand(run).labels.front(), "line 1=Code");
+}
+
+TEST_F(RunFileTest, RowsThatCannotBeReadEndTheRunWithTheirLine) {
+    const struct {
+        CLabelRunChoice run;
+        std::string error;
+    } cases[] = {
+        {File("a,1\nb\n", "2"), "line 2 has 1 column, no column 2"},
+        {[&] {
+             CLabelRunChoice r = File("a,1\nb,x\n");
+             r.copiesColumn = "2";
+             return r;
+         }(),
+         "line 2: the copies \"x\" are not a number from 0 to 1,000,000"},
+        {File("a,b\n", "code"), "the column \"code\" is a name, which needs a header line"},
+        {File("Code,Qty\n1,2\n", "Name", true),
+         "the header line names no column \"Name\" (it has \"Code\", \"Qty\")"},
+        {File("", "1", true), "the data file \"" + (env.Root() / "data5").string() + "\" is empty"},
+        {[&] {
+             CLabelRunChoice r = File("x\n\"open\n");
+             r.separator = CLabelRunChoice::Separator::Comma;
+             return r;
+         }(),
+         "the quote opened on line 2 is never closed"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Expand(c.run).error, c.error);
+    CLabelRunChoice missing;
+    missing.kind = Kind::FromFile;
+    missing.file = (env.Root() / "absent.csv").string();
+    EXPECT_EQ(Expand(missing).error,
+              "the data file \"" + missing.file + "\" cannot be read: No such file or directory");
+}
+
+TEST_F(RunFileTest, CheckingListsWhatTheSymbologyWouldChange) {
+    const std::unique_ptr<CBarcode> ean = CreateBarcode("CEAN13Barcode");
+    ASSERT_TRUE(ean);
+    // Twelve digits get their check digit; a thirteenth that is wrong is replaced; letters go.
+    CLabelRunChoice run = File("590123412345\n5901234123458\n59012341234x\n\xE2\x82\xAC"
+                               "590123412345\n");
+    CRunCheck check{ean.get(), {}, {}};
+    CRunReport whole = CheckRun(run, {}, check, true);
+    EXPECT_EQ(whole.error, "");
+    EXPECT_EQ(whole.labels, 4);
+    EXPECT_EQ(whole.preview.front(), "line 1: 5901234123457");
+    ASSERT_EQ(whole.problemCount, 3);
+    ASSERT_EQ(whole.problems.size(), 3u);
+    EXPECT_EQ(whole.problems[0].where, "line 2");
+    EXPECT_EQ(whole.problems[0].ordinal, 1);
+    EXPECT_EQ(whole.problems[0].why, "the check digit 8 was replaced by 7");
+    EXPECT_EQ(whole.problems[1].why,
+              "1 character that EAN 13 cannot encode was removed; 1 zero was added to make 12 "
+              "digits");
+    EXPECT_EQ(whole.problems[2].data, "590123412345");
+    EXPECT_EQ(whole.problems[2].why, "\"\xE2\x82\xAC\" outside Latin-1 was left out");
+    // The same of text typed before numbers, on every label.
+    CLabelRunChoice euro = Numbered("1", "2");
+    euro.prefix = "\xE2\x82\xAC";
+    const CRunReport prefixed = CheckRun(euro, {}, {ean.get(), {}, {}}, true);
+    ASSERT_EQ(prefixed.problemCount, 2);
+    EXPECT_EQ(prefixed.problems[1].why.substr(0, 35),
+              "\"\xE2\x82\xAC\" outside Latin-1 was left out;");
+
+    // Numbered article numbers: each gets its own check digit, none is a problem.
+    const CRunReport numbered = CheckRun(Numbered("590123412345", "590123412347"), {}, check, true);
+    EXPECT_EQ(numbered.problemCount, 0);
+    EXPECT_EQ(numbered.preview,
+              (std::vector<std::string>{"label 1: 5901234123457", "label 2: 5901234123464",
+                                        "label 3: 5901234123471"}));
+}
+
+TEST_F(RunFileTest, ASymbolLargerThanItsLabelIsAProblem) {
+    const std::unique_ptr<CBarcode> code39 = CreateBarcode("C39Barcode");
+    ASSERT_TRUE(code39);
+    // A stand-in measure: 100 mils per character, 500 mils high.
+    const CSymbolMeasure measure = [](const CBarcode& b) {
+        return CSize{static_cast<int>(b.m_strData.size()) * 100, 500};
+    };
+    CLabelRunChoice run = Numbered("8", "12");
+    run.prefix = "N";
+    const CRunReport report = CheckRun(run, {}, {code39.get(), {250, 1000}, measure}, true);
+    EXPECT_EQ(report.tooLarge, "");
+    ASSERT_EQ(report.problemCount, 3); // N10, N11, N12
+    EXPECT_EQ(report.problems[0].where, "label 3");
+    EXPECT_EQ(report.problems[0].why,
+              "the symbol, 0.30 x 0.50 in, is larger than the label, 0.25 x 1.00 in");
+    // The preview looks at the first labels only, and says so of the first one.
+    run.first = "10";
+    run.last = "1000000";
+    const CRunReport preview = CheckRun(run, {}, {code39.get(), {250, 1000}, measure}, false);
+    EXPECT_EQ(preview.labels, kPreviewLabels);
+    EXPECT_EQ(preview.tooLarge,
+              "the symbol, 0.30 x 0.50 in, is larger than the label, 0.25 x 1.00 in");
+}
+
+TEST_F(RunFileTest, TheRunKeptInTheSettingsComesBackAsWritten) {
+    CLabelRunChoice run = Numbered("590123412345", "590123412399", "-2", 3);
+    run.numbers = "12";
+    run.prefix = "N\xC2\xBA";
+    run.file = "/data/caf\xC3\xA9.csv";
+    run.column = "Name";
+    run.header = true;
+    run.copiesColumn = "4";
+    run.separator = CLabelRunChoice::Separator::Tab;
+    run.startNumber = 11; // on a sheet 3 labels across: row 4, column 2
+    ASSERT_TRUE(WriteRunChoice(run, 3));
+    CLabelRunChoice back = run;
+    back.startNumber = 0;
+    back.startRow = 4;
+    back.startColumn = 2;
+    EXPECT_EQ(ReadRunChoice(), back);
+
+    // Written by hand, numbers without quotes are the same numbers.
+    std::ofstream(env.SettingsFile()) << "[Print]\nRunKind=1\nRunFirst=37\nRunLast=336\n"
+                                         "RunColumn=2\nStartRow=99999999\n";
+    const CLabelRunChoice hand = ReadRunChoice();
+    EXPECT_EQ(hand.first, "37");
+    EXPECT_EQ(hand.last, "336");
+    EXPECT_EQ(hand.column, "2");
+    EXPECT_EQ(hand.startRow, 1'000'000) << "held to the row's range";
+}

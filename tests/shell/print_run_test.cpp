@@ -1,0 +1,487 @@
+// Label runs printed by the program as a user runs it: into a PDF file with --pdf, rasterised
+// by poppler, every label read back by a real barcode reader where it should be.
+
+#include "common/label_geometry.h"
+#include "common/settings_store.h"
+#include "engine/symbologies.h"
+#include "labels/print_label_dialog.h"
+#include "labels/sheet_preview.h"
+#include "shell/app.h"
+#include "shell/main_frame.h"
+#include "shell/printing.h"
+#include "shell/quillmark_view.h"
+#include "tests/support/dialog_script.h"
+#include "tests/support/image_scan.h"
+#include "tests/support/settings_fixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <map>
+
+namespace {
+
+// A 3 × 10 sheet of 2.625 × 1 inch labels on letter paper, as the print settings keep it.
+constexpr CLabelGeometry kSheet{0, 6668, 2540, 1270, 476, 6985, 2540, 3, 10};
+constexpr double kDotsPerMm = 300 / 25.4; // the pages are read at 300 dpi
+
+struct Finished {
+    int status = -1;
+    std::string errors;
+};
+
+// What one label of a page holds: the reader's text (empty when it read nothing), whether the
+// label is blank, and how far the centre of its marks lies from the label's centre, in mm.
+struct LabelSeen {
+    std::string text;
+    bool blank = true;
+    double dx = 0, dy = 0;
+};
+
+LabelSeen Look(const QImage& page, const CLabelGeometry& sheet, int row, int column) {
+    const double k = 300 / 2540.0; // dots per thousandth of a centimetre
+    const double left = (sheet.sideMargin + column * sheet.horizontalPitch) * k;
+    const double top = (sheet.topMargin + row * sheet.verticalPitch) * k;
+    const double w = sheet.width * k, h = sheet.height * k;
+    // A little inside the label, so that a neighbour's marks never reach in; and on the page,
+    // which may be narrower than the sheet (a queue's A4 under a letter sheet).
+    const QRect area = QRect(qRound(left) + 3, qRound(top) + 3, qRound(w) - 6, qRound(h) - 6)
+                           .intersected(page.rect());
+    const QImage label = page.copy(area).convertToFormat(QImage::Format_Grayscale8);
+    LabelSeen seen;
+    int x0 = label.width(), y0 = label.height(), x1 = -1, y1 = -1;
+    for (int y = 0; y < label.height(); ++y) {
+        const uchar* line = label.constScanLine(y);
+        for (int x = 0; x < label.width(); ++x)
+            if (line[x] < 128) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x);
+                y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    }
+    if (x1 < 0) return seen;
+    seen.blank = false;
+    seen.dx = (area.left() + (x0 + x1 + 1) / 2.0 - (left + w / 2)) / kDotsPerMm;
+    seen.dy = (area.top() + (y0 + y1 + 1) / 2.0 - (top + h / 2)) / kDotsPerMm;
+    const ScanResult read = ScanImage(label);
+    if (read.ok) seen.text = read.text;
+    return seen;
+}
+
+// The PDF's pages at 300 dpi, read in grey by poppler into `dir` and removed from it again.
+std::vector<QImage> RasterisePdf(const QString& pdf, const QString& dir) {
+    const QString base = QDir(dir).filePath("page");
+    QProcess p;
+    p.start(QStringLiteral("pdftoppm"), {"-r", "300", "-gray", "-png", pdf, base});
+    EXPECT_TRUE(p.waitForFinished(300000));
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    std::vector<QImage> pages;
+    const QDir folder(dir);
+    for (const QString& name : folder.entryList({"page-*.png"}, QDir::Files, QDir::Name)) {
+        pages.emplace_back(folder.filePath(name));
+        QFile::remove(folder.filePath(name));
+    }
+    return pages;
+}
+
+} // namespace
+
+// Every label of a run's pages: the labels before `start` (an index on the first sheet) blank,
+// then `count` labels reading expected(0), expected(1), ... with their marks centred on their
+// labels within a quarter millimetre (moved by `offsetMm`), then blank labels to the end.
+void ExpectRun(const std::vector<QImage>& pages, int start, int count,
+               const std::function<std::string(int)>& expected, QPointF offsetMm = {},
+               const CLabelGeometry& sheet = kSheet) {
+    const int perSheet = sheet.numberAcross * sheet.numberDown;
+    ASSERT_EQ(static_cast<int>(pages.size()), (start + count + perSheet - 1) / perSheet);
+    for (std::size_t p = 0; p < pages.size(); ++p)
+        for (int i = 0; i < perSheet; ++i) {
+            const int row = i / sheet.numberAcross, column = i % sheet.numberAcross;
+            const int ordinal = static_cast<int>(p) * perSheet + i - start;
+            const LabelSeen seen = Look(pages[p], sheet, row, column);
+            SCOPED_TRACE(testing::Message()
+                         << "page " << p + 1 << ", row " << row + 1 << ", column " << column + 1);
+            if (ordinal < 0 || ordinal >= count) {
+                EXPECT_TRUE(seen.blank) << "a label the run leaves alone";
+                continue;
+            }
+            EXPECT_EQ(seen.text, expected(ordinal));
+            EXPECT_NEAR(seen.dx, offsetMm.x(), 0.25);
+            EXPECT_NEAR(seen.dy, offsetMm.y(), 0.25);
+        }
+}
+
+class PrintRunTest : public SettingsTest {
+protected:
+    void SetUp() override {
+        SettingsStore store;
+        ASSERT_TRUE(store.WriteInt("Print", "UseLabel", 1));
+        ASSERT_TRUE(store.WriteInt("Print", "FullPage", 0));
+        ASSERT_TRUE(WritePrintGeometry(kSheet));
+        // Bars and text within a one-inch label.
+        doc = Path("doc.qmx");
+        ASSERT_EQ(Run({"--export", doc, "--symbology", "Code 128", "--height", "0.4 inch"}).status,
+                  0);
+        pdf = Path("run.pdf");
+    }
+
+    QString Path(const char* name) const {
+        return QString::fromStdString((env.Root() / name).string());
+    }
+
+    // The program as a user starts it, on letter paper whatever the machine's.
+    Finished Run(const QStringList& args) const {
+        QProcess p;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("PAPERSIZE"), QStringLiteral("letter"));
+        e.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        p.setProcessEnvironment(e);
+        p.start(QStringLiteral(QM_QUILLMARK_EXE), args);
+        EXPECT_TRUE(p.waitForFinished(120000));
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                p.readAllStandardError().toStdString()};
+    }
+
+    std::vector<QImage> Pages() const {
+        return RasterisePdf(pdf, QString::fromStdString(env.Root().string()));
+    }
+
+    QString doc, pdf;
+};
+
+TEST_F(PrintRunTest, ANumberedRunFromRowFourColumnTwoScansLabelByLabel) {
+    const Finished done = Run({"--pdf", pdf, doc, "--numbered", "1:65", "--prefix", "INV-",
+                               "--digits", "5", "--start", "4,2"});
+    ASSERT_EQ(done.status, 0) << done.errors;
+    EXPECT_EQ(done.errors, "");
+    // Row 4, column 2 is the eleventh label: 20 labels, 30, then 15.
+    ExpectRun(Pages(), 10, 65, [](int i) {
+        char text[16];
+        std::snprintf(text, sizeof text, "INV-%05d", i + 1);
+        return std::string(text);
+    });
+}
+
+TEST_F(PrintRunTest, OneLabelPerRowOfACsvFileFromTheFifthLabel) {
+    const QString csv = Path("parts.csv");
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    // A spreadsheet's export: byte-order mark, quoted fields, a separator inside quotes.
+    file.write("\xEF\xBB\xBFName;Code;Qty\r\n"
+               "\"Bolt; M4\";B-104;2\r\n"
+               "Nut;\"N-\"\"7\"\"\";1\r\n"
+               "\"Caf\xC3\xA9\";W-9;0\r\n"
+               "Washer;W-10;3\r\n");
+    file.close();
+    const Finished done = Run({"--pdf", pdf, doc, "--data-file", csv, "--column", "code",
+                               "--header", "--copies-column", "Qty", "--start", "5"});
+    ASSERT_EQ(done.status, 0) << done.errors;
+    const std::vector<std::string> labels = {"B-104", "B-104", "N-\"7\"", "W-10", "W-10", "W-10"};
+    ExpectRun(Pages(), 4, 6, [&labels](int i) { return labels[i]; });
+}
+
+TEST_F(PrintRunTest, TheOffsetMovesEverySymbol) {
+    const Finished done = Run({"--pdf", pdf, doc, "--offset", "2mm,-0.04in", "--count", "30"});
+    ASSERT_EQ(done.status, 0) << done.errors;
+    ExpectRun(Pages(), 0, 30, [](int) { return std::string("HALVERN"); }, {2, -1.016});
+}
+
+TEST_F(PrintRunTest, LabelsThatWouldNotPrintAsGivenAreListedWithTheirLines) {
+    const QString csv = Path("codes.txt");
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("OK-1\nlower\nOK-3\n\xE2\x82\xAC"
+               "5\n");
+    file.close();
+    const QStringList args = {"--pdf", pdf, doc, "--data-file", csv};
+    // Listed, then printed as the symbology makes them.
+    Finished done = Run(args);
+    ASSERT_EQ(done.status, 0) << done.errors;
+    EXPECT_EQ(done.errors,
+              "quillmark: line 2 \"lower\": lower-case letters were changed to "
+              "capitals\n"
+              "quillmark: line 4 \"5\": \"\xE2\x82\xAC\" outside Latin-1 was left out\n"
+              "quillmark: 2 of 4 labels would not print as given; they were printed "
+              "as the symbology makes them\n");
+    EXPECT_TRUE(QFile::exists(pdf));
+    // With --strict nothing prints, and the earlier file stays as it was.
+    const QByteArray before = [&] {
+        QFile f(pdf);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    done = Run(args + QStringList{"--strict"});
+    EXPECT_EQ(done.status, 1);
+    EXPECT_NE(done.errors.find("nothing was printed (--strict)"), std::string::npos) << done.errors;
+    QFile after(pdf);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), before);
+}
+
+TEST_F(PrintRunTest, RunsThatCannotPrintSayWhyAndWriteNothing) {
+    const struct {
+        QStringList args;
+        const char* error;
+    } cases[] = {
+        {{"--start", "11,1"},
+         "quillmark: nothing was printed: the labels cannot start there: the sheet has 10 rows, "
+         "no row 11\n"},
+        {{"--numbered", "10:1"},
+         "quillmark: nothing was printed: a step of 1 never reaches 1 "
+         "from 10\n"},
+        {{"--data-file", "absent.csv"},
+         "quillmark: nothing was printed: the data file \"absent.csv\" cannot be read: No such "
+         "file or directory\n"},
+        {{"--offset", "11mm,0mm"},
+         "quillmark: --offset moves the print at most 10 mm (0.39 in) "
+         "each way\n"},
+    };
+    for (const auto& c : cases) {
+        const Finished done = Run(QStringList{"--pdf", pdf, doc} + c.args);
+        EXPECT_NE(done.status, 0) << c.error;
+        EXPECT_EQ(done.errors, c.error);
+        EXPECT_FALSE(QFile::exists(pdf)) << c.error;
+        EXPECT_TRUE(QDir(QString::fromStdString(env.Root().string()))
+                        .entryList({".run.pdf*"}, QDir::Hidden | QDir::Files)
+                        .isEmpty())
+            << "no scratch file left behind";
+    }
+}
+
+TEST_F(PrintRunTest, ASymbolLargerThanItsLabelIsFoundBeforePrinting) {
+    std::unique_ptr<CBarcode> barcode =
+        ConvertBarcode(*NewDocumentBarcode(), FindSymbologyByCliName("Code 39")->cls);
+    CPrintJob job = StoredPrintJob(barcode.get(), {});
+    job.run.kind = CLabelRunChoice::Kind::Numbered;
+    job.run.first = "1";
+    job.run.last = "3";
+    job.run.prefix = "PART-";
+    job.run.digits = 4;
+    EXPECT_EQ(CheckPrintJob(job, true).problemCount, 0) << "PART-0001 fits 2.625 inches";
+    job.run.digits = 12;
+    const CRunReport report = CheckPrintJob(job, true);
+    ASSERT_EQ(report.problemCount, 3);
+    EXPECT_NE(report.tooLarge.find("is larger than the label, 2.62 x 1.00 in"), std::string::npos)
+        << report.tooLarge;
+    EXPECT_EQ(report.problems[2].where, "label 3");
+}
+
+TEST_F(PrintRunTest, TheDialogPrintsOneLabelPerRowFromTheFifthLabel) {
+    // The program's own label database, and in it a 3 x 10 sheet of address labels.
+    const QString database = QFileInfo(QStringLiteral(QM_QUILLMARK_EXE)).dir().filePath("data.dat");
+    ASSERT_TRUE(SettingsStore().WriteString("Print", "LabelDBConnectionString",
+                                            "Driver=SQLite;DBQ=" + database.toStdString()));
+    std::optional<LabelRecord> address;
+    {
+        CLabelDatabase db(ParseLabelConnectionString("Driver=SQLite;DBQ=" + database, {}));
+        for (const LabelMaker& maker : db.ListMakers())
+            if (maker.name == "Avery")
+                for (const LabelProduct& product : db.ListProducts(maker.bookmark))
+                    if (product.text.startsWith("5160 - "))
+                        address = db.ReadLabel(product.bookmark);
+    }
+    ASSERT_TRUE(address);
+    ASSERT_TRUE(SettingsStore().WriteInt("Print", "SavedLabelID", address->id));
+    const QString csv = Path("names.csv");
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Name,Code\nAda,AD-1\nBea,be-2\nCid,CI-3\n");
+    file.close();
+
+    DialogScript dialogs;
+    dialogs.answers = {IDNO}; // leave out the label that would not print as given
+    CQuillmarkApp app;
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.OnFileNew());
+    app.GetDocument().m_pBarcode->m_nHeight = 400;
+    CQuillmarkView* view = app.GetMainFrame()->GetActiveView();
+    view->SetPrinterHook([this](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+    });
+    const auto click = [](QAbstractButton& b) {
+        QTest::mouseClick(&b, Qt::LeftButton, {},
+                          qobject_cast<QPushButton*>(&b) ? b.rect().center()
+                                                         : QPoint(b.height() / 2, b.height() / 2));
+    };
+    view->SetPrintDialogHook([&](CBWPrintLabelDialog& d) {
+        d.SetPrinters({{"PDF file"}, "PDF file"});
+        d.SetFileChooser([csv](const QString&) { return std::optional<QString>(csv); });
+        QTimer::singleShot(0, &d, [&] {
+            click(d.FromFileRadio());
+            click(d.BrowseButton());
+            d.DataColumnField().setFocus();
+            d.DataColumnField().selectAll();
+            QTest::keyClicks(&d.DataColumnField(), "code");
+            click(d.HeaderBox());
+            // The fifth label: row 2, column 2.
+            CBWSheetPreview& sheet = d.SheetPreview();
+            QTest::mouseClick(&sheet, Qt::LeftButton, {},
+                              sheet.Layout().LabelRect(*sheet.Sheet(), {1, 1}).center().toPoint());
+            d.RefreshRunPreview();
+            EXPECT_EQ(d.RunPreview().count(), 3);
+            EXPECT_EQ(d.RunPreview().item(0)->text(), "line 2: AD-1");
+            click(d.OkButton());
+        });
+    });
+    view->OnFilePrint();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].startsWith(
+        "1 of the 3 labels would not print as given:\n\nline 3 \"be-2\": 2 characters that Code "
+        "39 cannot encode were removed\n"))
+        << dialogs.messages[0].toStdString();
+    const std::vector<std::string> printed = {"AD-1", "CI-3"};
+    ExpectRun(
+        Pages(), 4, 2, [&printed](int i) { return printed[i]; }, {}, address->geometry);
+}
+
+TEST_F(PrintRunTest, TheOutlinePageShowsEveryLabelAndItsCentreWhereTheOffsetPutsThem) {
+    const Finished done = Run({"--pdf", pdf, doc, "--outlines", "--offset", "1mm,-0.5mm"});
+    ASSERT_EQ(done.status, 0) << done.errors;
+    const std::vector<QImage> pages = Pages();
+    ASSERT_EQ(pages.size(), 1u);
+    const QImage page = pages[0].convertToFormat(QImage::Format_Grayscale8);
+    // Dark within a dot of (x, y), in mm from the paper's top-left corner.
+    const auto dark = [&page](double xMm, double yMm) {
+        const int x = qRound(xMm * kDotsPerMm), y = qRound(yMm * kDotsPerMm);
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                if (qGray(page.pixel(x + dx, y + dy)) < 128) return true;
+        return false;
+    };
+    for (int row = 0; row < kSheet.numberDown; ++row)
+        for (int column = 0; column < kSheet.numberAcross; ++column) {
+            SCOPED_TRACE(testing::Message() << "row " << row + 1 << ", column " << column + 1);
+            // Thousandths of a centimetre are hundredths of a millimetre.
+            const double left = (kSheet.sideMargin + column * kSheet.horizontalPitch) / 100.0 + 1;
+            const double top = (kSheet.topMargin + row * kSheet.verticalPitch) / 100.0 - 0.5;
+            const double cx = left + kSheet.width / 200.0, cy = top + kSheet.height / 200.0;
+            EXPECT_TRUE(dark(cx, cy)) << "the cross at the centre";
+            EXPECT_TRUE(dark(cx + 4, cy)) << "its arm across";
+            EXPECT_TRUE(dark(cx, cy + 4)) << "its arm down";
+            EXPECT_FALSE(dark(cx + 3, cy + 3)) << "between the arms";
+            EXPECT_TRUE(dark(left, cy)) << "the label's left edge";
+            EXPECT_TRUE(dark(cx, top)) << "the label's top edge";
+            EXPECT_FALSE(dark(left + 8, top + 8)) << "inside the label, away from the cross";
+        }
+}
+
+TEST_F(PrintRunTest, ThePreviewShowsEveryPageOfTheRun) {
+    CLabelRunChoice run;
+    run.kind = CLabelRunChoice::Kind::Numbered;
+    run.first = "1";
+    run.last = "65";
+    run.startRow = 4;
+    run.startColumn = 2;
+    ASSERT_TRUE(WriteRunChoice(run, kSheet.numberAcross));
+    CQuillmarkApp app;
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.OnFileNew());
+    int pages = -1;
+    QTimer::singleShot(0, [&pages] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* preview = w->findChild<QPrintPreviewWidget*>(); preview && w->isVisible()) {
+                pages = preview->pageCount();
+                w->close();
+            }
+    });
+    app.GetMainFrame()->GetActiveView()->OnFilePrintPreview();
+    EXPECT_EQ(pages, 3) << "20 labels, 30, then 15";
+}
+
+TEST_F(PrintRunTest, ThePdfPageIsTheProductsPaperOrTheSystems) {
+    // Products of the program's own label database on A4 and on letter paper.
+    const QString database = QFileInfo(QStringLiteral(QM_QUILLMARK_EXE)).dir().filePath("data.dat");
+    ASSERT_TRUE(SettingsStore().WriteString("Print", "LabelDBConnectionString",
+                                            "Driver=SQLite;DBQ=" + database.toStdString()));
+    std::map<int, int> productOfPaper; // paper size index, product
+    {
+        CLabelDatabase db(ParseLabelConnectionString("Driver=SQLite;DBQ=" + database, {}));
+        for (const LabelMaker& maker : db.ListMakers())
+            for (const LabelProduct& product : db.ListProducts(maker.bookmark)) {
+                const LabelRecord label = db.ReadLabel(product.bookmark);
+                if (LabelPrintFault(label.geometry).isEmpty())
+                    productOfPaper.emplace(label.geometry.paperSize, label.id);
+            }
+    }
+    ASSERT_TRUE(productOfPaper.count(0) && productOfPaper.count(2)) << "letter and A4";
+    // The page's size in points, as poppler reads it.
+    const auto pageSize = [this] {
+        QProcess p;
+        p.start(QStringLiteral("pdfinfo"), {pdf});
+        EXPECT_TRUE(p.waitForFinished(60000));
+        const QString info = QString::fromUtf8(p.readAllStandardOutput());
+        const qsizetype at = info.indexOf("Page size:");
+        return (at < 0 ? QString() : info.mid(at + 10).section(u'p', 0, 0).simplified())
+            .toStdString();
+    };
+    const struct {
+        QStringList args;
+        const char* size;
+    } cases[] = {
+        {{"--label", QString::number(productOfPaper[2])}, "595 x 842"},
+        {{"--label", QString::number(productOfPaper[0])}, "612 x 792"},
+        {{"--count", "1"}, "612 x 792"}, // no product: the system's letter paper
+    };
+    for (const auto& c : cases) {
+        const Finished done = Run(QStringList{"--pdf", pdf, doc} + c.args);
+        ASSERT_EQ(done.status, 0) << done.errors;
+        EXPECT_EQ(pageSize(), c.size) << c.args.join(' ').toStdString();
+    }
+    const Finished missing = Run({"--pdf", pdf, doc, "--label", "999999"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.errors, "quillmark: The label database has no label product 999999.\n");
+}
+
+// The calibration the print-queue test stores for its queue (QM_RUN_QUEUE names it) is what the
+// printer's facts give printing: the offset and the bar width reduction.
+TEST(PrintedRun, TheQueuesCalibrationIsItsPrintersFacts) {
+    const QString queue = qEnvironmentVariable("QM_RUN_QUEUE");
+    if (queue.isEmpty()) GTEST_SKIP() << "needs the print-queue test's queue";
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(queue);
+    ASSERT_EQ(printer.printerName(), queue);
+    const CPrinterFacts facts = PrinterFacts(printer);
+    EXPECT_EQ(facts.offsetAcross, 100);
+    EXPECT_EQ(facts.offsetDown, -50);
+    EXPECT_EQ(facts.barWidthReduction, 2);
+}
+
+// A numbered run printed elsewhere, checked label by label like those above: the print-queue
+// test (print_queue_test.sh) names the PDF its queue made in QM_RUN_PDF, the run in
+// QM_RUN_NUMBERS ("first:count:prefix:digits" on the 3 x 10 sheet above) and QM_RUN_START (the
+// first label's index), and the offset it stored for the queue in QM_RUN_OFFSET ("across,down"
+// in mm).
+TEST(PrintedRun, EveryLabelScansWhereItShould) {
+    const QString pdf = qEnvironmentVariable("QM_RUN_PDF");
+    if (pdf.isEmpty()) GTEST_SKIP() << "checks the PDF of a print queue";
+    const QStringList numbers = qEnvironmentVariable("QM_RUN_NUMBERS").split(u':');
+    const QStringList offset = qEnvironmentVariable("QM_RUN_OFFSET").split(u',');
+    ASSERT_EQ(numbers.size(), 4);
+    ASSERT_EQ(offset.size(), 2);
+    const int first = numbers[0].toInt(), count = numbers[1].toInt(), digits = numbers[3].toInt();
+    const std::string prefix = numbers[2].toStdString();
+    TempEnv env;
+    ExpectRun(RasterisePdf(pdf, QString::fromStdString(env.Root().string())),
+              qEnvironmentVariable("QM_RUN_START").toInt(), count,
+              [&](int i) {
+                  std::string n = std::to_string(first + i);
+                  return prefix + std::string(std::max<int>(0, digits - int(n.size())), '0') + n;
+              },
+              {offset[0].toDouble(), offset[1].toDouble()});
+}
