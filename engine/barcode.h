@@ -60,12 +60,20 @@ public:
     // The room a reader needs free of marks before the first bar and after the last one, in
     // mils along the direction of advance: {before, after}. None by default.
     virtual CSize GetQuietZones() const { return {}; }
+    // A matrix symbol's quiet zone, in modules on each of its four sides: part of its extent
+    // (MeasureDrawnExtent counts it), so centring, the size, images and labels include it. None
+    // for the linear symbologies, whose quiet zones lie outside their extent.
+    virtual int GetQuietModules() const { return 0; }
 
 protected:
     // The text shared by every symbology but UPC/EAN: the object's font, centred on the bars
     // `bars` drew, its cell starting where the bars end.
     void DrawHumanText(CDrawSurface& surface, const engine::CBarCursor& bars, int barHeight,
                        std::string_view text) const;
+    // The object's font, the cell's top `offset` along the bar direction from the line from
+    // `first` to `last` (positions along the advance), the text centred on that span.
+    void DrawTextCentred(CDrawSurface& surface, CPoint first, CPoint last, int offset,
+                         int orientation, std::string_view text) const;
 };
 
 // Makes every barcode class findable by name through CRuntimeClass::FromName.

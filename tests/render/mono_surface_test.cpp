@@ -1,5 +1,6 @@
-// Bars on the one-bit surface: grid bars on whole device dots in each direction of advance,
-// with and without a bar-width reduction, read back by a real reader; bars at the image's edges.
+// Bars on the one-bit surface: grid bars and matrix cells on whole device dots in each direction
+// of advance, with and without a bar-width reduction, read back by a real reader; bars at the
+// image's edges.
 #include "engine/barcode.h"
 #include "engine/primitives.h"
 #include "render/mono_surface.h"
@@ -78,6 +79,36 @@ TEST(MonoSurface, GridBarCoversItsDotsFromTheStartEdgeInEveryOrientation) {
         surface.SetBarWidthReduction(c.reduction);
         EXPECT_EQ(surface.GridDotsPerInch(c.orientation), 300);
         surface.DrawGridBar(start, c.orientation, 3, 7, 100, 200);
+        const Box box = BlackBox(image);
+        EXPECT_EQ(box, c.expected)
+            << "orientation " << c.orientation << " reduction " << c.reduction << ": " << box.x0
+            << "," << box.y0 << " " << box.x1 << "," << box.y1;
+        EXPECT_EQ(box.black, (box.x1 - box.x0) * (box.y1 - box.y0)) << "not one solid rectangle";
+    }
+}
+
+TEST(MonoSurface, GridCellsCoverTheirDotsFromTheStartEdgesInEveryOrientation) {
+    // 300 dpi, the start's edges at x 101, y 119 (as above). Dots 3 to 7 along the advance,
+    // rows 10 to 12 along the bars; a reduction narrows the run at its far end along the advance.
+    const CPoint start{335, 398};
+    const struct {
+        int orientation;
+        int reduction;
+        Box expected;
+    } cases[] = {
+        {0, 0, {104, 129, 108, 131}},                               // advance +x, bars +y
+        {0, 1, {104, 129, 107, 131}}, {1, 0, {111, 112, 113, 116}}, // advance -y, bars +x
+        {1, 1, {111, 113, 113, 116}}, {2, 0, {94, 107, 98, 109}},   // advance -x, bars -y
+        {2, 1, {95, 107, 98, 109}},   {3, 0, {89, 122, 91, 126}},   // advance +y, bars -x
+        {3, 1, {89, 122, 91, 125}},
+    };
+    for (const auto& c : cases) {
+        MonoImage image;
+        ASSERT_TRUE(image.Allocate(300, 300));
+        CMonoSurface surface(image, 300);
+        MapAt(surface, 300, 300);
+        surface.SetBarWidthReduction(c.reduction);
+        surface.DrawGridCells(start, c.orientation, 3, 7, 10, 12);
         const Box box = BlackBox(image);
         EXPECT_EQ(box, c.expected)
             << "orientation " << c.orientation << " reduction " << c.reduction << ": " << box.x0
@@ -187,4 +218,5 @@ TEST(MonoSurface, BarsAreClippedToTheImageAndNeverThinnerThanAPixel) {
     CMonoSurface none(empty, 300);
     none.DrawLine({0, 0}, {0, 100}, 10);
     none.DrawGridBar({0, 0}, 0, 0, 5, 0, 100);
+    none.DrawGridCells({0, 0}, 0, 0, 5, 0, 5);
 }
