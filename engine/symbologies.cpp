@@ -4,13 +4,14 @@
 #include "engine/code39.h"
 #include "engine/code93.h"
 #include "engine/i25_postnet.h"
+#include "engine/matrix_codes.h"
 #include "engine/upc_ean.h"
 
 #include <array>
 
 namespace {
 
-constexpr std::array<SymbologyInfo, 11> kTable = {{
+constexpr std::array<SymbologyInfo, 13> kTable = {{
     {RUNTIME_CLASS(C39Barcode), 32778, "Code 39", "Code39", "Code39\nCode39", "Code 39", "Code 39"},
     {RUNTIME_CLASS(C39Mod43Barcode), 32787, "Code 39 Mod 43", "Code39 Mod 43",
      "Code39 Mod 43\nCode39 Mod 43", "Code 39 Mod 43", "Code 39 Mod 43"},
@@ -27,6 +28,10 @@ constexpr std::array<SymbologyInfo, 11> kTable = {{
     {RUNTIME_CLASS(CEAN8Barcode), 32785, "EAN 8", "EAN 8", "EAN 8\nEAN 8", "EAN 8", "EAN 8"},
     {RUNTIME_CLASS(CPostnetBarcode), 32786, "Postnet", "Postnet", "Postnet\nPostnet", "POSTNET",
      "Postnet"},
+    {RUNTIME_CLASS(CQRBarcode), 32831, "QR Code", "QR Code", "QR Code\nQR Code", "QR Code",
+     "QR Code"},
+    {RUNTIME_CLASS(CDataMatrixBarcode), 32832, "Data Matrix", "Data Matrix",
+     "Data Matrix\nData Matrix", "Data Matrix", "Data Matrix"},
 }};
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
