@@ -3,6 +3,7 @@
 #include "engine/code128.h"
 #include "engine/code39.h"
 #include "engine/code93.h"
+#include "engine/gs1_128.h"
 #include "engine/i25_postnet.h"
 #include "engine/matrix_codes.h"
 #include "engine/upc_ean.h"
@@ -11,7 +12,7 @@
 
 namespace {
 
-constexpr std::array<SymbologyInfo, 13> kTable = {{
+constexpr std::array<SymbologyInfo, 14> kTable = {{
     {RUNTIME_CLASS(C39Barcode), 32778, "Code 39", "Code39", "Code39\nCode39", "Code 39", "Code 39"},
     {RUNTIME_CLASS(C39Mod43Barcode), 32787, "Code 39 Mod 43", "Code39 Mod 43",
      "Code39 Mod 43\nCode39 Mod 43", "Code 39 Mod 43", "Code 39 Mod 43"},
@@ -20,6 +21,8 @@ constexpr std::array<SymbologyInfo, 13> kTable = {{
     {RUNTIME_CLASS(C93Barcode), 32780, "Code 93", "Code93", "Code93\nCode93", "Code 93", "Code 93"},
     {RUNTIME_CLASS(C128Barcode), 32781, "Code 128", "Code128", "Code128\nCode128", "Code 128",
      "Code 128"},
+    {RUNTIME_CLASS(CGS1128Barcode), 32833, "GS1-128", "GS1-128", "GS1-128\nGS1-128", "GS1-128",
+     "GS1-128"},
     {RUNTIME_CLASS(CI25Barcode), 32788, "Interleaved 2 of 5", "ITF 25", "Interleaved 2 of 5\nITF25",
      "Interleaved 2 of 5", "Interleaved 2 of 5"},
     {RUNTIME_CLASS(CUPCABarcode), 32782, "UPC-A", "UPC-A", "UPC A\nUPC-A", "UPC A", "UPC-A"},

@@ -35,7 +35,7 @@ const ClassCase kClasses[] = {
     {"CPostnetBarcode", "CBarcode", 0},    {"CUPCABarcode", "CBarcode", 0},
     {"CUPCEBarcode", "CBarcode", 0},       {"CEAN13Barcode", "CBarcode", 0},
     {"CEAN8Barcode", "CBarcode", 0},       {"CQRBarcode", "CBarcode", 4},
-    {"CDataMatrixBarcode", "CBarcode", 4},
+    {"CDataMatrixBarcode", "CBarcode", 4}, {"CGS1128Barcode", "CBarcode", 0},
 };
 
 } // namespace

@@ -48,6 +48,7 @@ const std::map<std::string, Sample>& Samples() {
         {"CEAN8Barcode", {"9638507", 60}},
         {"CPostnetBarcode", {"123456789", 0}},
         {"CQRBarcode", {"Halvern QR", 0, true}},
+        {"CGS1128Barcode", {"(01)09501101530003(10)ABC123", 0}},
         {"CDataMatrixBarcode", {"Halvern DM", 0, true}},
     };
     return samples;

@@ -100,6 +100,9 @@ std::vector<ScanCase> Cases() {
         {"CUPCEBarcode", "012340", "UPC-E", "00123406"},
         {"CUPCEBarcode", "123453", "UPC-E", "01234531"},
         {"CUPCEBarcode", "123454", "UPC-E", "01234543"},
+        {"CGS1128Barcode", "(01)09501101530003(10)ABC123", "Code128",
+         "0109501101530003"
+         "10ABC123"},
         {"CQRBarcode", "HALVERN 2026", "QRCode", "HALVERN 2026"},
         {"CDataMatrixBarcode", "Halvern 2026", "DataMatrix", "Halvern 2026"},
     };
