@@ -72,7 +72,9 @@ constexpr std::size_t kQrMostCharacters = 7089;
 constexpr std::size_t kDataMatrixMostCharacters = 3116;
 
 constexpr std::array<const char*, 4> kLevelNames = {"L", "M", "Q", "H"};
-constexpr std::array<const char*, 2> kShapeNames = {"Square", "Rectangular"};
+// As the lists offer them: the share of the symbol that can be lost and still read.
+constexpr std::array<const char*, 4> kLevelChoices = {"L 7%", "M 15%", "Q 25%", "H 30%"};
+constexpr std::array<const char*, 2> kShapeNames = {"Square", "Rectangle"};
 
 } // namespace
 
@@ -181,7 +183,7 @@ void CQRBarcode::Serialize(CArchive& ar) {
 }
 
 const CBarcode::COption* CQRBarcode::GetOption() const {
-    static const COption option{"Error correction", kLevelNames, &settings::kQrErrorCorrection};
+    static const COption option{"Error correction", kLevelChoices, &settings::kQrErrorCorrection};
     return &option;
 }
 
