@@ -2,19 +2,24 @@
 // back by a real reader in all four rotations at three resolutions: QR Code with each kind of
 // content at each error-correction level, Data Matrix on both sides of every step up in size.
 #include "engine/matrix_codes.h"
+#include "output/export.h"
 #include "output/qimage_mono.h"
 #include "output/raster.h"
 #include "render/raster_image.h"
 #include "tests/support/barcode_helpers.h"
 #include "tests/support/image_scan.h"
+#include "tests/support/run_command.h"
 #include "tests/support/settings_fixture.h"
 
 #include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <QTransform>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -207,6 +212,65 @@ TEST_F(MatrixRasterTest, EveryModuleIsTheSameWholeNumberOfPixels) {
                 EXPECT_EQ(badModules, 0);
             }
         }
+    }
+}
+
+// The vector pictures: the SVG drawn by an SVG renderer and the PDF page rasterised by
+// pdftoppm, each read by the reader, the new symbologies' data as typed.
+TEST_F(MatrixRasterTest, SvgAndPdfExportsReadBack) {
+    const struct {
+        const char* className;
+        std::string data;
+        std::string reads;
+    } cases[] = {
+        {"CQRBarcode",
+         "Gr\xFC\xDF"
+         "e aus K\xF6ln",
+         Utf8("Gr\xFC\xDF"
+              "e aus K\xF6ln")},
+        {"CDataMatrixBarcode", "Halvern 2026", "Halvern 2026"},
+        {"CGS1128Barcode", "(01)09501101530003(10)ABC123",
+         "0109501101530003"
+         "10ABC123"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.className);
+        auto bc = CreateBarcode(c.className);
+        bc->SetData(c.data);
+        const std::string svgPath = (env.Root() / "m.svg").string();
+        const std::string pdfPath = (env.Root() / "m.pdf").string();
+        const std::string pagePath = (env.Root() / "page").string();
+        ASSERT_FALSE(ExportSymbol(*bc, svgPath, {}).error);
+        ASSERT_FALSE(ExportSymbol(*bc, pdfPath, {}).error);
+
+        // The picture's frame is the symbol's size, a matrix symbol's quiet zone included (the
+        // text left out: the picture counts its whole cell, the size its ink).
+        CExportOptions bare;
+        bare.view.showText = false;
+        const std::string doc = RecordSvg(*bc, bare);
+        double x = 0, y = 0, w = 0, h = 0;
+        const std::size_t box = doc.find("viewBox=\"");
+        ASSERT_NE(box, std::string::npos);
+        ASSERT_EQ(std::sscanf(doc.c_str() + box, "viewBox=\"%lf %lf %lf %lf", &x, &y, &w, &h), 4);
+        const CSize size = SymbolPaperSize(*bc, bare.view);
+        EXPECT_NEAR(w, size.cx, 1.0);
+        EXPECT_NEAR(h, size.cy, 1.0);
+
+        QSvgRenderer svg(QString::fromStdString(svgPath));
+        ASSERT_TRUE(svg.isValid());
+        QImage drawn(svg.defaultSize() * 4, QImage::Format_RGB32);
+        drawn.fill(Qt::white);
+        QPainter painter(&drawn);
+        svg.render(&painter);
+        painter.end();
+        EXPECT_EQ(ScanImage(drawn).text, c.reads) << "SVG";
+
+        bool ok = false;
+        const std::string out =
+            RunCommand("pdftoppm -r 300 -png -singlefile " + pdfPath + " " + pagePath, &ok, true);
+        ASSERT_TRUE(ok) << out;
+        EXPECT_EQ(ScanImage(QImage(QString::fromStdString(pagePath + ".png"))).text, c.reads)
+            << "PDF";
     }
 }
 
