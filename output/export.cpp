@@ -120,6 +120,11 @@ CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
         result.error = ExportError::UnknownFormat;
         return result;
     }
+    // A picture of nothing is no export: the symbology cannot encode the data.
+    if (IsVectorExtension(path) && MeasureSymbolAt(barcode, 1000, options.view).marks.empty) {
+        result.error = ExportError::NothingToDraw;
+        return result;
+    }
     if (ext == "svg") {
         const std::string svg = RecordSvg(barcode, options);
         result.error = svg.empty() ? make_error_code(ExportError::PictureTooLarge)

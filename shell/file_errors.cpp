@@ -39,6 +39,10 @@ QString ExportErrorMessage(const CExportResult& result, const QString& path) {
         return QStringLiteral("The image would be %1 pixels, which is no image; raise the "
                               "resolution.")
             .arg(size);
+    if (ec == ExportError::NothingToDraw)
+        return QStringLiteral("Nothing was written to %1: the symbology cannot encode this data, "
+                              "so the symbol draws nothing.")
+            .arg(path);
     if (ec == ExportError::ImageNotMade)
         return QStringLiteral("There is not enough memory for an image of %1 pixels.").arg(size);
     if (ec == ImageEncodeError::TooLarge)

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -272,6 +273,22 @@ TEST_F(MatrixRasterTest, SvgAndPdfExportsReadBack) {
         EXPECT_EQ(ScanImage(QImage(QString::fromStdString(pagePath + ".png"))).text, c.reads)
             << "PDF";
     }
+}
+
+// Data the symbology cannot encode draws nothing, and no export pretends otherwise: every format
+// is refused with the reason, and no file is left.
+TEST_F(MatrixRasterTest, ExportOfASymbolThatDrawsNothingIsRefused) {
+    auto qr = CreateBarcode("CQRBarcode");
+    qr->SetData(std::string(8000, '7')); // more than any QR Code holds
+    auto gs1 = CreateBarcode("CGS1128Barcode");
+    gs1->SetData("HALVERN"); // no application identifier
+    for (const CBarcode* bc : {qr.get(), gs1.get()})
+        for (const char* ext : {"png", "tif", "svg", "pdf", "wmf"}) {
+            const std::string path = (env.Root() / (std::string("none.") + ext)).string();
+            const CExportResult r = ExportSymbol(*bc, path, {});
+            EXPECT_EQ(r.error, ExportError::NothingToDraw) << ext;
+            EXPECT_FALSE(std::filesystem::exists(path)) << ext;
+        }
 }
 
 // At 150 dpi a 10-mil module is 2 dots; at 600 dpi a 7-mil module is 4.
