@@ -117,6 +117,32 @@ TEST_F(PrintTest, AFullSheetPutsAScannableSymbolOnEveryLabelCentre) {
         }
 }
 
+// The matrix symbols print as any other: on every label, their modules centred on it (their
+// quiet zones are alike on all sides).
+TEST_F(PrintTest, MatrixSymbolsPrintCentredOnEveryLabel) {
+    StoreSheet(0, 1, 1);
+    view->m_bShowText = false;
+    for (const char* name : {"QR Code", "Data Matrix"}) {
+        SCOPED_TRACE(name);
+        app.GetMainFrame()->OnSymbologyChosen(name);
+        app.GetMainFrame()->OnDataChosen("Halvern label 2026");
+        QPrinter printer(QPrinter::HighResolution);
+        MakePrinter(printer);
+        ASSERT_TRUE(view->PrintPage(printer));
+        const QImage page = Rasterise();
+        ASSERT_FALSE(page.isNull());
+        const double mm = 300 / 25.4;
+        for (int r = 0; r < 10; ++r)
+            for (int c = 0; c < 3; ++c) {
+                const double left = 476 + c * 6985, top = 1270 + r * 2540;
+                const ScanResult found = ScanLabel(page, left, top, 6668, 2540);
+                EXPECT_EQ(found.text, "Halvern label 2026") << "label " << r << " " << c;
+                EXPECT_NEAR(found.x, (left + 3334) / 2540 * 300, mm) << r << " " << c;
+                EXPECT_NEAR(found.y, (top + 1270) / 2540 * 300, mm) << r << " " << c;
+            }
+    }
+}
+
 TEST_F(PrintTest, ASingleLabelAndAPlainPage) {
     StoreSheet(1, 2, 3); // second label across, third down
     view->m_bShowText = false;
