@@ -276,14 +276,9 @@ void CGS1128Barcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, 
     const Gs1Data gs1 = ParseGs1(m_strData);
     const Code128Symbol symbol = Gs1Code128(gs1.elements);
     if (symbol.values.empty()) return;
-    engine::CBarCursor bars(surface, origin, orientation);
-    const auto draw = [&](int value) { bars.Modules(Code128Pattern(value), barHeight); };
-    draw(symbol.start);
-    for (int v : symbol.values)
-        draw(v);
-    draw(symbol.check);
-    draw(kCode128Stop);
-    origin = bars.Position();
+    const engine::CBarCursor bars =
+        DrawCode128Symbol(surface, origin, barHeight, orientation, symbol,
+                          [](int value) { return std::string(Code128Pattern(value)); });
     if (showText) DrawHumanText(surface, bars, barHeight, gs1.Text());
 }
 

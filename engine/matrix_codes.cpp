@@ -1,5 +1,6 @@
 #include "engine/matrix_codes.h"
 
+#include "common/latin1.h"
 #include "common/settings_keys.h"
 #include "engine/primitives.h"
 
@@ -19,20 +20,6 @@ constexpr unsigned kEciUtf8 = 26;
 bool IsAscii(std::string_view text) {
     return std::all_of(text.begin(), text.end(),
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-std::string Latin1ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() * 2);
-    for (const unsigned char c : text) {
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
 }
 
 struct QrCodeFree {
@@ -122,6 +109,17 @@ engine::CModuleMatrix EncodeDataMatrix(std::string_view latin1, bool rectangular
 
 // ---- CMatrixBarcode ----
 
+void CMatrixBarcode::Serialize(CArchive& ar) {
+    CBarcode::Serialize(ar);
+    if (ar.IsStoring()) {
+        ar << StoredChoice();
+    } else {
+        std::int32_t choice = 0;
+        ar >> choice;
+        StoreChoice(choice);
+    }
+}
+
 void CMatrixBarcode::SetData(std::string_view text) {
     m_strData = text;
 }
@@ -174,14 +172,6 @@ IMPLEMENT_SERIAL(CQRBarcode, CBarcode, 256)
 
 CQRBarcode::CQRBarcode() : m_nLevel(settings::Get(settings::kQrErrorCorrection)) {}
 
-void CQRBarcode::Serialize(CArchive& ar) {
-    CBarcode::Serialize(ar);
-    if (ar.IsStoring())
-        ar << m_nLevel;
-    else
-        ar >> m_nLevel;
-}
-
 const CBarcode::COption* CQRBarcode::GetOption() const {
     static const COption option{"Error correction", kLevelChoices, &settings::kQrErrorCorrection};
     return &option;
@@ -209,14 +199,6 @@ std::string CQRBarcode::WhyNotEncodable(std::string_view data) const {
 IMPLEMENT_SERIAL(CDataMatrixBarcode, CBarcode, 256)
 
 CDataMatrixBarcode::CDataMatrixBarcode() : m_nShape(settings::Get(settings::kDataMatrixShape)) {}
-
-void CDataMatrixBarcode::Serialize(CArchive& ar) {
-    CBarcode::Serialize(ar);
-    if (ar.IsStoring())
-        ar << m_nShape;
-    else
-        ar >> m_nShape;
-}
 
 const CBarcode::COption* CDataMatrixBarcode::GetOption() const {
     static const COption option{"Shape", kShapeNames, &settings::kDataMatrixShape};

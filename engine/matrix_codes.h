@@ -13,6 +13,9 @@
 // text below, and one choice of their own (CBarcode::GetOption).
 class CMatrixBarcode : public CBarcode {
 public:
+    // The common fields, then the choice (QR Code's m_nLevel, Data Matrix's m_nShape) as an
+    // int32.
+    void Serialize(CArchive& ar) override;
     // Stores the text as it is: a symbol carries any Latin-1 text, or says in CheckData why
     // it cannot.
     void SetData(std::string_view text) override;
@@ -52,7 +55,6 @@ public:
     // 0 = L, 1 = M, 2 = Q, 3 = H; any other value (from a file) is drawn as the default, M.
     std::int32_t m_nLevel;
 
-    void Serialize(CArchive& ar) override; // the common fields, then m_nLevel
     int GetQuietModules() const override { return 4; }
     const COption* GetOption() const override;
     engine::CModuleMatrix Encode() const override;
@@ -72,7 +74,6 @@ public:
     // 0 = square, 1 = rectangular; any other value (from a file) is drawn as square.
     std::int32_t m_nShape;
 
-    void Serialize(CArchive& ar) override; // the common fields, then m_nShape
     int GetQuietModules() const override { return 1; }
     const COption* GetOption() const override;
     engine::CModuleMatrix Encode() const override;

@@ -1,5 +1,6 @@
 #include "render/mono_surface.h"
 
+#include "common/latin1.h"
 #include "engine/primitives.h"
 #include "render/bar_geometry.h"
 
@@ -10,21 +11,6 @@
 #include <optional>
 
 namespace {
-
-// Latin-1 bytes, as the engine holds a face name, to the UTF-8 that fontconfig reads.
-std::string Latin1ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (unsigned char c : text) {
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
 
 // A quarter turn count, 0 to 3, counter-clockwise on the page, from tenths of a degree.
 int QuarterTurns(int escapement) {

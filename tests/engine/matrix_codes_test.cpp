@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
@@ -21,39 +22,34 @@ public:
     int GridDotsPerInch(int orientation) const override { return orientation % 2 == 0 ? 300 : 600; }
 };
 
-// A distance from the start along the advance (u) or along the bars (v), in logical units.
+// Distances from the start `s` in the direction orientation `d` advances (0: +x, 1: -y, 2: -x,
+// 3: +y); the bars of orientation o run the way orientation o + 3 advances.
+int Along(CPoint p, CPoint s, int d) {
+    switch (d % 4) {
+    case 0:
+        return p.x - s.x;
+    case 1:
+        return s.y - p.y;
+    case 2:
+        return s.x - p.x;
+    default:
+        return p.y - s.y;
+    }
+}
 struct Span {
     int lo, hi;
 };
-Span AlongAdvance(const BarSpan& b, CPoint s, int o) {
-    switch (o) {
-    case 0:
-        return {b.lo - s.x, b.hi - s.x};
-    case 1:
-        return {s.y - b.hi, s.y - b.lo};
-    case 2:
-        return {s.x - b.hi, s.x - b.lo};
-    default:
-        return {b.lo - s.y, b.hi - s.y};
-    }
-}
-Span AlongBars(const BarSpan& b, CPoint s, int o) {
-    switch (o) {
-    case 0:
-        return {b.alongLo - s.y, b.alongHi - s.y};
-    case 1:
-        return {b.alongLo - s.x, b.alongHi - s.x};
-    case 2:
-        return {s.y - b.alongHi, s.y - b.alongLo};
-    default:
-        return {s.x - b.alongHi, s.x - b.alongLo};
-    }
+// The coordinates lo..hi on the axis of direction d, as distances from the start.
+Span Along(int lo, int hi, CPoint s, int d) {
+    const CPoint a{lo, lo}, b{hi, hi};
+    const int u = Along(a, s, d), v = Along(b, s, d);
+    return {std::min(u, v), std::max(u, v)};
 }
 int U(CPoint p, CPoint s, int o) {
-    return o == 0 ? p.x - s.x : o == 1 ? s.y - p.y : o == 2 ? s.x - p.x : p.y - s.y;
+    return Along(p, s, o);
 }
 int V(CPoint p, CPoint s, int o) {
-    return o == 0 ? p.y - s.y : o == 1 ? p.x - s.x : o == 2 ? s.y - p.y : s.x - p.x;
+    return Along(p, s, o + 3);
 }
 
 // The logical position of k dots at `dpi` (no grid: k mils), as the drawing rounds it.
@@ -97,7 +93,8 @@ TEST_F(MatrixCodesTest, RunsLieOnWholeModulesAndRebuildTheMatrixInEveryOrientati
 
                 std::vector<std::uint8_t> rebuilt(m.dark.size(), 0);
                 for (const BarSpan& bar : surface.Bars(o)) {
-                    const Span u = AlongAdvance(bar, start, o), v = AlongBars(bar, start, o);
+                    const Span u = Along(bar.lo, bar.hi, start, o);
+                    const Span v = Along(bar.alongLo, bar.alongHi, start, o + 3);
                     // The module counts these positions stand for, and that they are exact.
                     const int c0 = static_cast<int>(
                         std::lround(grid ? u.lo * dpiU / 1000.0 / a : u.lo / double(a)));

@@ -12,8 +12,6 @@
 #include "tests/support/settings_fixture.h"
 
 #include <QImage>
-#include <QPainter>
-#include <QSvgRenderer>
 #include <QTransform>
 
 #include <gtest/gtest.h>
@@ -257,13 +255,8 @@ TEST_F(MatrixRasterTest, SvgAndPdfExportsReadBack) {
         EXPECT_NEAR(w, size.cx, 1.0);
         EXPECT_NEAR(h, size.cy, 1.0);
 
-        QSvgRenderer svg(QString::fromStdString(svgPath));
-        ASSERT_TRUE(svg.isValid());
-        QImage drawn(svg.defaultSize() * 4, QImage::Format_RGB32);
-        drawn.fill(Qt::white);
-        QPainter painter(&drawn);
-        svg.render(&painter);
-        painter.end();
+        const QImage drawn = RenderSvgFile(QString::fromStdString(svgPath), 4);
+        ASSERT_FALSE(drawn.isNull());
         EXPECT_EQ(ScanImage(drawn).text, c.reads) << "SVG";
 
         bool ok = false;
