@@ -62,9 +62,9 @@ public:
     // The room a reader needs free of marks before the first bar and after the last one, in
     // mils along the direction of advance: {before, after}. None by default.
     virtual CSize GetQuietZones() const { return {}; }
-    // A matrix symbol's quiet zone, in modules on each of its four sides: part of its extent
-    // (MeasureDrawnExtent counts it), so centring, the size, images and labels include it. None
-    // for the linear symbologies, whose quiet zones lie outside their extent.
+    // A matrix symbol's quiet zone, in modules on each of its four sides: counted in its extent
+    // (MeasureDrawnExtent includes it), so centring, the size, images and labels include it.
+    // None for the linear symbologies, whose quiet zones lie outside their extent.
     virtual int GetQuietModules() const { return 0; }
 
     // A symbology's own choice beyond the common fields (QR Code's error-correction level, Data

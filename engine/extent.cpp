@@ -154,7 +154,7 @@ CDrawnExtent MeasureDrawnExtent(const CBarcode& barcode, CDrawSurface& like, int
     barcode.Draw(surface, origin, barHeight, showText, orientation);
     CDrawnExtent extent = surface.extent;
     // A matrix symbol's dark modules reach its four edges (its finder patterns do): the quiet
-    // zone lies that many modules beyond them on every side, and is part of the marks.
+    // zone lies that many modules beyond them on every side, and the marks include it.
     const int quiet = barcode.GetQuietModules();
     if (quiet > 0 && !extent.bars.empty) {
         const engine::CMatrixModule m = engine::MatrixModuleOn(like, orientation);

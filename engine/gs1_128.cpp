@@ -36,7 +36,7 @@ constexpr AiRule kRules[] = {
     {"30", false, 1, 8, true, false, true},     // variable count
     {"37", false, 1, 8, true, false, true},     // count of trade items
     {"240", false, 1, 30, false, false, true},  // additional product identification
-    {"241", false, 1, 30, false, false, true},  // customer part number
+    {"241", false, 1, 30, false, false, true},  // customer's item number
     {"250", false, 1, 30, false, false, true},  // secondary serial number
     {"251", false, 1, 30, false, false, true},  // reference to source entity
     {"310", true, 6, 6, true, false, false},    // net weight, kg

@@ -1,7 +1,7 @@
 #pragma once
 // The matrix symbologies: QR Code and Data Matrix. Each is drawn as its modules, X mils (or
-// whole device dots) square, inside a quiet zone that counts as part of the symbol; the bar
-// height plays no part. The data is the engine's Latin-1 text.
+// whole device dots) square, inside a quiet zone that the symbol's extent includes; the bar
+// height is not used. The data is the engine's Latin-1 text.
 
 #include "engine/barcode.h"
 

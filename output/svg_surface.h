@@ -28,7 +28,7 @@ public:
     int DeviceDpiX() const override { return m_screen.dpiX; }
     int DeviceDpiY() const override { return m_screen.dpiY; }
 
-    // Counts the logical rectangle [x0, x1) × [y0, y1) as part of the picture, though nothing
+    // Counts the logical rectangle [x0, x1) × [y0, y1) within the picture, though nothing
     // is drawn there (a matrix symbol's quiet zone).
     void IncludeArea(double x0, double y0, double x1, double y1);
     // Whether the recording passed kMaxPictureBytes and was given up.

@@ -29,7 +29,7 @@ struct Raster {
     int density;
 };
 
-// The part of the image a person aims the reader at: the symbol's modules and as much again
+// The region of the image a person aims the reader at: the symbol's modules and as much again
 // around them. The reader finds a small Data Matrix only near the middle of what it is shown,
 // and with the text below, the middle of the whole image can lie between the two.
 QImage AimedAtTheSymbol(const CBarcode& bc, int dpi, const CSymbolView& view) {
