@@ -188,7 +188,8 @@ std::string ModuleWarning(int dpi) {
     const double exactDots = m.requestedMils * dpi / 1000.0;
     const double change = (m.actualMils - m.requestedMils) / m.requestedMils;
     char text[200];
-    if (exactDots < 1)
+    // Below half a dot the module rounds to no dot at all and is drawn as one.
+    if (exactDots < 0.5)
         std::snprintf(
             text, sizeof text,
             "At %d dpi an X dimension of %d mil is less than one dot: the module is a dot "

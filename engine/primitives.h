@@ -58,8 +58,8 @@ struct CModuleOnDevice {
 CModuleOnDevice ModuleOnDevice(int dpi);
 // "X = 9.85 mil at 203 dpi".
 std::string DescribeModule(int dpi);
-// When the device cannot draw the module well: less than a dot to a module, or a snapped module
-// more than 15 % away from X. Empty otherwise.
+// When the device cannot draw the module well: a module that rounds to no dot, or a snapped
+// module more than 15 % away from X. Empty otherwise.
 std::string ModuleWarning(int dpi);
 
 // Lays a symbol's elements out one after another along the direction of advance, from its

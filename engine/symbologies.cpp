@@ -56,6 +56,24 @@ template <class Match> const SymbologyInfo* Find(Match match) {
 
 } // namespace
 
+std::unique_ptr<CBarcode> ConvertBarcode(const CBarcode& from, const CRuntimeClass* cls) {
+    std::unique_ptr<CObject> object = cls->CreateObject();
+    std::unique_ptr<CBarcode> next(static_cast<CBarcode*>(object.release()));
+    if (!next) return next;
+    next->SetData(from.m_strData);
+    next->m_strFontName = from.m_strFontName;
+    next->m_nFontSize = from.m_nFontSize;
+    next->m_nHeight = from.m_nHeight;
+    next->m_nHeightUnit = from.m_nHeightUnit;
+    return next;
+}
+
+std::unique_ptr<CBarcode> NewDocumentBarcode() {
+    auto barcode = std::make_unique<C39Barcode>();
+    barcode->SetData("HALVERN");
+    return barcode;
+}
+
 std::span<const SymbologyInfo> Symbologies() {
     return kTable;
 }

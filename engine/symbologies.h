@@ -4,6 +4,9 @@
 // symbology means adding its class and one row here.
 
 #include "common/object.h"
+#include "engine/barcode.h"
+
+#include <memory>
 
 #include <span>
 #include <string_view>
@@ -22,6 +25,12 @@ struct SymbologyInfo {
 std::span<const SymbologyInfo> Symbologies();
 
 const SymbologyInfo* FindSymbology(const CRuntimeClass* cls);
+
+// A barcode of class `cls` carrying `from`'s data (through the new symbology's own rules), font
+// and height; the class's own extras take its defaults.
+std::unique_ptr<CBarcode> ConvertBarcode(const CBarcode& from, const CRuntimeClass* cls);
+// A new document's barcode: Code 39 with the data "HALVERN".
+std::unique_ptr<CBarcode> NewDocumentBarcode();
 const SymbologyInfo* FindSymbologyByCommand(int command);
 // By list name, letter case ignored (ASCII).
 const SymbologyInfo* FindSymbologyByListName(std::string_view name);

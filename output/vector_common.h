@@ -3,6 +3,7 @@
 // for and text measured as the screen measures it. Where a bar lies is render/bar_geometry.h's.
 
 #include "engine/draw_surface.h"
+#include "render/export_files.h"
 #include "render/bar_geometry.h"
 
 #include <QFont>
@@ -24,10 +25,6 @@ struct CReferenceScreen {
     // The primary screen when there is one; otherwise a 1920 × 1080 screen at 96 dpi.
     static CReferenceScreen Primary();
 };
-
-// A vector picture stops recording beyond this size: no real symbol comes near it, and a
-// damaged document's megabytes of data would otherwise take gigabytes.
-inline constexpr std::size_t kMaxPictureBytes = std::size_t{64} << 20;
 
 // The Qt font a device makes from a description: the em height in logical units at `scaleY`
 // device pixels per unit, rounded to whole pixels (0 asks for a default size), the weight, and

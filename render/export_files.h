@@ -7,11 +7,16 @@
 #include "render/font_locator.h"
 #include "render/symbol_drawing.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <type_traits>
+
+// A vector picture stops recording beyond this size: no real symbol comes near it, and a
+// damaged document's megabytes of data would otherwise take gigabytes.
+inline constexpr std::size_t kMaxPictureBytes = std::size_t{64} << 20;
 
 enum class ExportError {
     MetafileNotWritten = 1, // the metafile could not be written

@@ -14,9 +14,10 @@ declare -A allowed=(
     [output]="common engine render output"
     [ui]="common ui"
     [labels]="common ui labels"
-    [shell]="common engine render output ui labels shell"
+    [cli]="common engine render cli"
+    [shell]="common engine render cli output ui labels shell"
 )
-no_qt=" common engine render "
+no_qt=" common engine render cli "
 status=0
 for layer in "${!allowed[@]}"; do
     [[ -d $layer ]] || continue

@@ -6,7 +6,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
     echo "Quillmark is built in $root/build, but there is no display to show its window on."
-    echo "Start it from a desktop session: $root/build/shell/quillmark"
+    echo "Start it from a desktop session: $root/build/bin/quillmark"
     exit 1
 fi
-exec "$root/build/shell/quillmark" "$@"
+exec "$root/build/bin/quillmark" "$@"

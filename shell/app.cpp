@@ -1,10 +1,11 @@
 #include "shell/app.h"
 
+#include "cli/command_line.h"
+#include "cli/document_file.h"
 #include "common/settings_keys.h"
 #include "common/settings_store.h"
 #include "shell/about_dialog.h"
 #include "shell/command_ids.h"
-#include "shell/command_line.h"
 #include "shell/command_line_run.h"
 #include "shell/file_dialog.h"
 #include "shell/main_frame.h"
@@ -89,9 +90,9 @@ int CQuillmarkApp::PrintFromCommandLine(const CCommandLineInfo& info) {
     std::string path = info.file;
     if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
         path = path.substr(1, path.size() - 2);
-    CDocumentRead read = ReadDocumentFile(path, QFile::decodeName(path.c_str()));
-    if (read.result != CDocument::OpenResult::Ok) {
-        QmMessageBox(read.message);
+    CDocumentFile read = ReadDocumentFile(path, QFile::decodeName(path.c_str()).toStdString());
+    if (read.result != CDocumentFile::Result::Ok) {
+        QmMessageBox(QString::fromStdString(read.message));
         return 1;
     }
     const CBarcode* barcode = read.barcode.get();

@@ -1,12 +1,12 @@
 #pragma once
-// The command-line forms that do their work and end, for scripts: no window is made and every
-// message goes to standard error as one line.
+// The command-line forms the window program runs for scripts and ends: no window is made and
+// every message goes to standard error as one line.
 
-#include "shell/command_line.h"
+#include "cli/command_line.h"
 
 // Sends every message box of the program to standard error ("quillmark: <text>"), answering
 // each as cancelled.
 void SendMessagesToStandardError();
 
-// The export form: writes the file and returns the exit status.
+// The export form, vector pictures included; returns the exit status.
 int RunCommandLineExport(const CCommandLineInfo& info);

@@ -1,7 +1,7 @@
 // Quillmark: start-up.
 
+#include "cli/command_line.h"
 #include "shell/app.h"
-#include "shell/command_line.h"
 #include "shell/command_line_run.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "shell/main_frame.h"
 
+#include "cli/measurement.h"
 #include "common/settings_keys.h"
 #include "engine/symbologies.h"
 #include "shell/command_ids.h"
-#include "shell/measurement.h"
 #include "shell/options_dialog.h"
 #include "shell/quillmark_doc.h"
 #include "shell/quillmark_view.h"

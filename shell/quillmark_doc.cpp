@@ -1,5 +1,6 @@
 #include "shell/quillmark_doc.h"
 
+#include "cli/document_file.h"
 #include "common/atomic_file.h"
 #include "common/file_io.h"
 #include "engine/barcode_file.h"
@@ -51,84 +52,25 @@ void CQuillmarkDoc::InstallBarcode(std::unique_ptr<CBarcode> barcode) {
 }
 
 bool CQuillmarkDoc::OnNewDocument() {
-    auto barcode = std::make_unique<C39Barcode>();
-    barcode->SetData("HALVERN");
     m_strPathName.clear();
     SetModifiedFlag(false);
-    InstallBarcode(std::move(barcode));
+    InstallBarcode(NewDocumentBarcode());
     return true;
-}
-
-namespace {
-
-// Whether the first bytes of a file are those of a document: the new-class tag, a class name
-// of the program's that is a barcode.
-bool StartsLikeADocument(std::span<const std::uint8_t> head) {
-    if (head.size() < 6 || head[0] != 0xFF || head[1] != 0xFF) return false;
-    const std::size_t length = head[4] | (head[5] << 8);
-    if (length > CArchive::kMaxClassNameLength || head.size() < 6 + length) return false;
-    const CRuntimeClass* cls = CRuntimeClass::FromName(
-        std::string_view(reinterpret_cast<const char*>(head.data() + 6), length));
-    return cls && cls->IsDerivedFrom(RUNTIME_CLASS(CBarcode));
-}
-
-// The first bytes of a file; empty when it cannot be read.
-std::vector<std::uint8_t> FileHead(const std::string& nativePath) {
-    std::vector<std::uint8_t> head(6 + CArchive::kMaxClassNameLength);
-    UniqueFd fd(::open(nativePath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    const ssize_t n = fd.Valid() ? ::read(fd.Get(), head.data(), head.size()) : -1;
-    head.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-    return head;
-}
-
-} // namespace
-
-CDocumentRead ReadDocumentFile(const std::string& nativePath, const QString& shownPath) {
-    CDocumentRead read;
-    std::vector<std::uint8_t> bytes;
-    if (const std::error_code ec = ReadWholeFile(nativePath, bytes, kMaxDocumentBytes)) {
-        read.result = CDocument::OpenResult::NotOpened;
-        if (ec == std::errc::file_too_large) {
-            // Told apart by its first bytes: a large file of another kind is simply not a
-            // document.
-            read.message =
-                StartsLikeADocument(FileHead(nativePath))
-                    ? QStringLiteral("%1 is too large to be a Quillmark document (documents are "
-                                     "at most %2 MB).")
-                          .arg(shownPath)
-                          .arg(kMaxDocumentBytes >> 20)
-                    : QStringLiteral("Unexpected file format.\n%1").arg(shownPath);
-        } else {
-            read.message = FileErrorMessage(ec, shownPath);
-        }
-        return read;
-    }
-    // An empty file holds nothing to read.
-    if (bytes.empty()) return read;
-    try {
-        read.barcode = LoadBarcode(bytes);
-    } catch (const CArchiveException&) {
-        read.result = CDocument::OpenResult::FailedToLoad;
-        read.message = QStringLiteral("Unexpected file format.\n%1").arg(shownPath);
-    } catch (const std::exception&) {
-        read.result = CDocument::OpenResult::FailedToLoad;
-        read.message = QStringLiteral("Failed to open document.\n%1").arg(shownPath);
-    }
-    return read;
 }
 
 CDocument::OpenResult CQuillmarkDoc::OnOpenDocument(const QString& path) {
     WaitCursor wait;
-    CDocumentRead read = ReadDocumentFile(QFile::encodeName(path).toStdString(), path);
+    CDocumentFile read =
+        ReadDocumentFile(QFile::encodeName(path).toStdString(), path.toStdString());
     switch (read.result) {
-    case OpenResult::NotOpened:
-        QmMessageBox(read.message);
-        return read.result;
-    case OpenResult::FailedToLoad:
+    case CDocumentFile::Result::NotOpened:
+        QmMessageBox(QString::fromStdString(read.message));
+        return OpenResult::NotOpened;
+    case CDocumentFile::Result::FailedToLoad:
         // The file was read into a barcode of its own: the document keeps its contents.
-        QmMessageBox(read.message);
-        return read.result;
-    case OpenResult::Ok:
+        QmMessageBox(QString::fromStdString(read.message));
+        return OpenResult::FailedToLoad;
+    case CDocumentFile::Result::Ok:
         break;
     }
     SetModifiedFlag(false);
@@ -163,15 +105,9 @@ bool CQuillmarkDoc::OnSaveDocument(const QString& path) {
 void CQuillmarkDoc::SwitchSymbology(int command) {
     const SymbologyInfo* symbology = FindSymbologyByCommand(command);
     if (!symbology || (m_pBarcode && m_pBarcode->GetRuntimeClass() == symbology->cls)) return;
-    auto next = CreateBarcode(symbology->cls);
-    if (m_pBarcode) {
-        // The new symbology's own rules decide what is left of the data.
-        next->SetData(m_pBarcode->m_strData);
-        next->m_strFontName = m_pBarcode->m_strFontName;
-        next->m_nFontSize = m_pBarcode->m_nFontSize;
-        next->m_nHeight = m_pBarcode->m_nHeight;
-        next->m_nHeightUnit = m_pBarcode->m_nHeightUnit;
-    }
+    // The new symbology's own rules decide what is left of the data.
+    auto next =
+        m_pBarcode ? ConvertBarcode(*m_pBarcode, symbology->cls) : CreateBarcode(symbology->cls);
     SetModifiedFlag(true);
     InstallBarcode(std::move(next));
 }

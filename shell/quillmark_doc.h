@@ -2,26 +2,13 @@
 // CQuillmarkDoc: the one barcode the user is working on, and its ".qmx" file. The document
 // owns the barcode; every change goes through it, and it says when the barcode changed.
 
+#include "cli/measurement.h"
 #include "engine/barcode.h"
 #include "shell/document.h"
-#include "shell/measurement.h"
 
 #include <memory>
 #include <string>
 #include <string_view>
-
-// Documents are a few hundred bytes; anything larger than this is refused before it is read.
-inline constexpr std::size_t kMaxDocumentBytes = 4u << 20;
-
-// What reading a document file gave: a barcode, nothing (an empty file holds none), or the
-// message that says why not.
-struct CDocumentRead {
-    CDocument::OpenResult result = CDocument::OpenResult::Ok;
-    std::unique_ptr<CBarcode> barcode; // null for an empty file
-    QString message;                   // for the two failures
-};
-// Reads the file at `nativePath` (the system's bytes); `shownPath` is how messages name it.
-CDocumentRead ReadDocumentFile(const std::string& nativePath, const QString& shownPath);
 
 class CQuillmarkDoc : public CDocument {
     Q_OBJECT

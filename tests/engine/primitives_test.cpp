@@ -112,3 +112,22 @@ TEST(Primitives, ValuesFromDamagedInputNeverOverflow) {
     EXPECT_EQ(NormalizeOrientation(-1), 3);
     EXPECT_EQ(NormalizeOrientation(6), 2);
 }
+
+// The module each resolution draws, and when the program says it cannot be drawn well.
+TEST(ModuleOnDeviceTest, SnappedModuleAndWarnings) {
+    TempEnv env;
+    SettingsStore().WriteInt("Options", "Density", 10);
+    EXPECT_EQ(engine::DescribeModule(203), "X = 9.85 mil at 203 dpi");
+    EXPECT_EQ(engine::DescribeModule(300), "X = 10.00 mil at 300 dpi");
+    EXPECT_EQ(engine::DescribeModule(96), "X = 10.42 mil at 96 dpi");
+    EXPECT_EQ(engine::ModuleWarning(96), ""); // 0.96 dots: one dot, 4 % off
+    EXPECT_EQ(engine::ModuleWarning(203), "");
+    // 10 mils at 150 dpi: 1.5 dots round to 2 (13.33 mil), 33 % larger.
+    EXPECT_NE(engine::ModuleWarning(150).find("33 % larger"), std::string::npos)
+        << engine::ModuleWarning(150);
+    // 10 mils at 40 dpi: 0.4 dots, drawn as one.
+    EXPECT_NE(engine::ModuleWarning(40).find("less than one dot"), std::string::npos);
+    SettingsStore().WriteInt("Options", "SnapToDots", 0);
+    EXPECT_EQ(engine::ModuleWarning(150), ""); // exact widths: nothing to say
+    EXPECT_EQ(engine::DescribeModule(150), "X = 10.00 mil at 150 dpi");
+}

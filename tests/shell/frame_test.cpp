@@ -2,7 +2,7 @@
 #include "shell/app.h"
 #include "shell/command_ids.h"
 #include "shell/main_frame.h"
-#include "shell/measurement.h"
+#include "cli/measurement.h"
 #include "shell/quillmark_view.h"
 #include "tests/support/dialog_script.h"
 #include "tests/support/settings_fixture.h"

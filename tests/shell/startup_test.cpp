@@ -1,7 +1,7 @@
 #include "common/settings_store.h"
 #include "shell/about_dialog.h"
 #include "shell/app.h"
-#include "shell/command_line.h"
+#include "cli/command_line.h"
 #include "shell/main_frame.h"
 #include "shell/options_dialog.h"
 #include "shell/registration.h"

@@ -1,4 +1,4 @@
-#include "shell/measurement.h"
+#include "cli/measurement.h"
 
 #include "common/filter.h"
 #include "engine/primitives.h"

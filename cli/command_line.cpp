@@ -1,4 +1,4 @@
-#include "shell/command_line.h"
+#include "cli/command_line.h"
 
 #include "engine/symbologies.h"
 

@@ -1,0 +1,90 @@
+#include "cli/export_run.h"
+
+#include "cli/document_file.h"
+#include "cli/export_messages.h"
+#include "cli/measurement.h"
+#include "common/settings_keys.h"
+#include "engine/primitives.h"
+#include "engine/symbologies.h"
+
+#include <cstdio>
+#include <filesystem>
+
+std::string AbsolutePath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+void ReportError(const std::string& text) {
+    std::string line;
+    for (char c : text)
+        line += c == '\n' ? std::string(": ") : std::string(1, c);
+    std::fprintf(stderr, "quillmark: %s\n", line.c_str());
+}
+
+CExportSymbol MakeExportSymbol(const CCommandLineInfo& info) {
+    CExportSymbol out;
+    out.barcode = NewDocumentBarcode(); // what an empty file leaves in place
+    if (!info.file.empty()) {
+        const std::string path = AbsolutePath(info.file);
+        CDocumentFile read = ReadDocumentFile(path, path);
+        if (read.result != CDocumentFile::Result::Ok) {
+            out.status = 1;
+            out.message = read.message;
+            return out;
+        }
+        if (read.barcode) out.barcode = std::move(read.barcode);
+    }
+    if (!info.symbology.empty()) {
+        const SymbologyInfo* symbology = FindSymbologyByCliName(info.symbology);
+        if (!symbology) {
+            out.status = 2;
+            out.message = "unknown symbology \"" + ShownArgument(info.symbology) + "\"";
+            return out;
+        }
+        if (out.barcode->GetRuntimeClass() != symbology->cls)
+            out.barcode = ConvertBarcode(*out.barcode, symbology->cls);
+    }
+    CBarcode& bc = *out.barcode;
+    if (!info.data.empty()) bc.SetData(info.data);
+    if (!info.height.empty()) {
+        const CMeasurement m = ParseMeasurement(info.height, settings::Get(settings::kUnit));
+        if (m.value <= 0) {
+            out.status = 2;
+            out.message = "\"" + ShownArgument(info.height) + "\" is not a bar height";
+            return out;
+        }
+        bc.m_nHeight = m.value;
+        bc.m_nHeightUnit = m.unit;
+    }
+    return out;
+}
+
+int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defaultDpi) {
+    const CExportSymbol symbol = MakeExportSymbol(info);
+    if (!symbol.barcode || symbol.status != 0) {
+        ReportError(symbol.message);
+        return symbol.status != 0 ? symbol.status : 1;
+    }
+    const std::string output = AbsolutePath(info.output);
+    if (!IsKnownExportExtension(output)) {
+        CExportResult refused;
+        refused.error = ExportError::UnknownFormat;
+        ReportError(ExportErrorText(refused, output));
+        return 1;
+    }
+    const int stored = settings::Get(settings::kCopyResolution);
+    const int dpi = info.dpi > 0 ? info.dpi : stored > 0 ? std::max(stored, 10) : defaultDpi;
+    // A raster image whose module cannot be drawn well is made all the same, with a warning.
+    if (!IsVectorExtension(output))
+        if (const std::string warning = engine::ModuleWarning(dpi); !warning.empty())
+            ReportError(warning);
+    const CExportResult result =
+        write(*symbol.barcode, output, {info.rotation, !info.noText}, dpi, CFileWriteOptions{});
+    if (!result) {
+        ReportError(ExportErrorText(result, output));
+        return 1;
+    }
+    return 0;
+}

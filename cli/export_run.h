@@ -1,0 +1,35 @@
+#pragma once
+// The command line's export form: the symbol it describes, written to its file, every message
+// on standard error. No Qt; the window program runs the same with a writer that also makes
+// vector pictures.
+
+#include "cli/command_line.h"
+#include "render/export_files.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+// Writes one file of `barcode` as `view` shows it at `dpi`.
+using CSymbolWriter =
+    std::function<CExportResult(const CBarcode& barcode, const std::string& path,
+                                const CSymbolView& view, int dpi, const CFileWriteOptions& write)>;
+
+// The document the export form names (or a new one) with its symbology, data and height
+// options applied; on failure the exit status and the message (without the program's name).
+struct CExportSymbol {
+    std::unique_ptr<CBarcode> barcode;
+    int status = 0;
+    std::string message;
+};
+CExportSymbol MakeExportSymbol(const CCommandLineInfo& info);
+
+// The whole export form; returns the exit status. `defaultDpi` applies when the command line
+// names none and the settings hold none.
+int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defaultDpi);
+
+// A path made absolute from the working folder, without . and .. parts.
+std::string AbsolutePath(const std::string& path);
+
+// One line on standard error: "quillmark: " and the text, its line breaks made ": ".
+void ReportError(const std::string& text);

@@ -1,0 +1,74 @@
+// quillmark: the command users type. It writes images and document copies itself, without
+// loading Qt, and starts the window program for everything else, passing the arguments on.
+
+#include "cli/command_line.h"
+#include "cli/export_run.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <new>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+// The window program: beside this one in a build folder, in libexec when installed.
+std::string WindowProgram() {
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const std::filesystem::path dir = ec ? std::filesystem::path(".") : self.parent_path();
+    for (const std::filesystem::path& candidate :
+         {dir / "quillmark-window", dir / ".." / "libexec" / "quillmark" / "quillmark-window"})
+        if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
+    return (dir / "quillmark-window").string();
+}
+
+int StartWindowProgram(char** argv) {
+    const std::string program = WindowProgram();
+    argv[0] = const_cast<char*>(program.c_str());
+    ::execv(program.c_str(), argv);
+    std::fprintf(stderr, "quillmark: the window program %s cannot be started: %s\n",
+                 program.c_str(), std::strerror(errno));
+    return 1;
+}
+
+int Run(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const CCommandLineInfo info = ParseCommandLine(args);
+    switch (info.kind) {
+    case CCommandLineInfo::Help:
+        std::fputs(CommandLineUsage().c_str(), stdout);
+        return 0;
+    case CCommandLineInfo::Invalid:
+        std::fprintf(stderr, "quillmark: %s\n%s", info.error.c_str(), CommandLineUsage().c_str());
+        return 2;
+    case CCommandLineInfo::Export:
+        // Vector pictures need the window program's fonts and painter.
+        if (IsVectorExtension(info.output)) break;
+        return RunExport(
+            info,
+            [](const CBarcode& barcode, const std::string& path, const CSymbolView& view, int dpi,
+               const CFileWriteOptions& write) {
+                return ExportImageOrDocument(barcode, path, view, dpi, write);
+            },
+            96);
+    default:
+        break;
+    }
+    return StartWindowProgram(argv);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("quillmark: There is not enough memory to finish the command.\n", stderr);
+        return 1;
+    }
+}
