@@ -28,12 +28,20 @@ struct Sample {
 };
 
 constexpr Sample kSamples[] = {
-    {"C39Barcode", "HALVERN-2026"},    {"C39Mod43Barcode", "HALVERN-2026"},
-    {"C39ExtBarcode", "Halvern 2026"}, {"C93Barcode", "Halvern 2026"},
-    {"C128Barcode", "HALVERN 2026"},   {"CI25Barcode", "20261210"},
-    {"CUPCABarcode", "03600029145"},   {"CUPCEBarcode", "425261"},
-    {"CEAN13Barcode", "590123412345"}, {"CEAN8Barcode", "9638507"},
+    {"C39Barcode", "HALVERN-2026"},
+    {"C39Mod43Barcode", "HALVERN-2026"},
+    {"C39ExtBarcode", "Halvern 2026"},
+    {"C93Barcode", "Halvern 2026"},
+    {"C128Barcode", "HALVERN 2026"},
+    {"CI25Barcode", "20261210"},
+    {"CUPCABarcode", "03600029145"},
+    {"CUPCEBarcode", "425261"},
+    {"CEAN13Barcode", "590123412345"},
+    {"CEAN8Barcode", "9638507"},
     {"CPostnetBarcode", "123456789"},
+    {"CGS1128Barcode", "(01)09501101530003(10)ABC123"},
+    {"CQRBarcode", "https://halvern.example/2026"},
+    {"CDataMatrixBarcode", "Halvern 2026"},
 };
 
 void BM_RenderSymbol(benchmark::State& state) {

@@ -25,6 +25,9 @@ std::string ExportErrorText(const CExportResult& result, const std::string& path
                " pixels, more than an image may have; lower the resolution.";
     if (ec == ExportError::ImageEmpty)
         return "The image would be " + size + " pixels, which is no image; raise the resolution.";
+    if (ec == ExportError::NothingToDraw)
+        return "Nothing was written to " + path +
+               ": the symbology cannot encode this data, so the symbol draws nothing.";
     if (ec == ExportError::ImageNotMade)
         return "There is not enough memory for an image of " + size + " pixels.";
     if (ec == ImageEncodeError::TooLarge)

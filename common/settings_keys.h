@@ -40,6 +40,10 @@ inline constexpr IntSetting kCopyResolution{"Options", "CopyResolution", 0, 0, 3
 inline constexpr IntSetting kSnapToDots{"Options", "SnapToDots", 1, 0, 1};
 // Raster images: every bar this many dots narrower, every space as much wider.
 inline constexpr IntSetting kImageBarReduction{"Options", "BarWidthReduction", 0, 0, 3};
+// New QR Code symbols: the error-correction level, 0 L (7 %), 1 M (15 %), 2 Q (25 %), 3 H (30 %).
+inline constexpr IntSetting kQrErrorCorrection{"Options", "QRErrorCorrection", 1, 0, 3};
+// New Data Matrix symbols: 0 square, 1 rectangular.
+inline constexpr IntSetting kDataMatrixShape{"Options", "DataMatrixShape", 0, 0, 1};
 
 // Print: the print dialog's choices, which printing reads.
 // The dialog shows label printing on until told otherwise; printing without the dialog prints

@@ -50,17 +50,21 @@ int CBarcode::GetFontHeightMils() const {
 
 void CBarcode::DrawHumanText(CDrawSurface& surface, const engine::CBarCursor& bars, int barHeight,
                              std::string_view text) const {
+    const auto [first, last] = bars.BarSpan();
+    DrawTextCentred(surface, first, last, barHeight, bars.Orientation(), text);
+}
+
+void CBarcode::DrawTextCentred(CDrawSurface& surface, CPoint first, CPoint last, int offset,
+                               int orientation, std::string_view text) const {
     using namespace engine;
-    const int orientation = bars.Orientation();
     // Face names are limited to 31 characters, as a font description holds them.
     CFontSpec font{m_strFontName.substr(0, 31), GetFontHeightMils(), 400, Escapement(orientation)};
     surface.SelectFont(font);
     const int cx = surface.GetTextExtent(text).cx;
-    // Centred on the bars; a text wider than the symbol starts before them.
-    const auto [first, last] = bars.BarSpan();
+    // Centred on the span; a text wider than the symbol starts before it.
     const std::int64_t span = std::abs(static_cast<std::int64_t>(last.x) - first.x) +
                               std::abs(static_cast<std::int64_t>(last.y) - first.y);
-    CPoint at = AlongBar(first, barHeight, orientation);
+    CPoint at = AlongBar(first, offset, orientation);
     Advance(at, ClampToInt((span - cx) / 2), orientation);
     surface.TextOut(at, text);
     surface.RestoreFont();

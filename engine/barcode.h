@@ -4,10 +4,12 @@
 #include "common/archive.h"
 #include "common/geometry.h"
 #include "common/object.h"
+#include "common/settings_keys.h"
 #include "engine/draw_surface.h"
 #include "engine/primitives.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -60,12 +62,34 @@ public:
     // The room a reader needs free of marks before the first bar and after the last one, in
     // mils along the direction of advance: {before, after}. None by default.
     virtual CSize GetQuietZones() const { return {}; }
+    // A matrix symbol's quiet zone, in modules on each of its four sides: counted in its extent
+    // (MeasureDrawnExtent includes it), so centring, the size, images and labels include it.
+    // None for the linear symbologies, whose quiet zones lie outside their extent.
+    virtual int GetQuietModules() const { return 0; }
+
+    // A symbology's own choice beyond the common fields (QR Code's error-correction level, Data
+    // Matrix's shape), as the Format toolbar and the Options dialog offer it.
+    struct COption {
+        const char* name;                     // "Error correction"
+        std::span<const char* const> choices; // the values 0, 1, ... as the lists show them
+        const IntSetting* preset;             // the choice of new symbols
+    };
+    // Null for a symbology without one.
+    virtual const COption* GetOption() const { return nullptr; }
+    // The choice the symbol is drawn with (a value a file gave that is not among the choices
+    // reads as the preset's default); setting a value outside the choices changes nothing.
+    virtual int GetOptionValue() const { return 0; }
+    virtual void SetOptionValue(int value) { (void)value; }
 
 protected:
     // The text shared by every symbology but UPC/EAN: the object's font, centred on the bars
     // `bars` drew, its cell starting where the bars end.
     void DrawHumanText(CDrawSurface& surface, const engine::CBarCursor& bars, int barHeight,
                        std::string_view text) const;
+    // The object's font, the cell's top `offset` along the bar direction from the line from
+    // `first` to `last` (positions along the advance), the text centred on that span.
+    void DrawTextCentred(CDrawSurface& surface, CPoint first, CPoint last, int offset,
+                         int orientation, std::string_view text) const;
 };
 
 // Makes every barcode class findable by name through CRuntimeClass::FromName.

@@ -180,14 +180,22 @@ std::string C128Barcode::GetPattern(int value) const {
 
 void C128Barcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
                        int orientation) const {
-    const Code128Symbol symbol = Code128Encode(m_strData, m_nCodeSet);
+    const engine::CBarCursor bars = DrawCode128Symbol(
+        surface, origin, barHeight, orientation, Code128Encode(m_strData, m_nCodeSet),
+        [this](int value) { return GetPattern(value); });
+    if (showText) DrawHumanText(surface, bars, barHeight, Code128Text(m_strData));
+}
+
+engine::CBarCursor DrawCode128Symbol(CDrawSurface& surface, CPoint& origin, int barHeight,
+                                     int orientation, const Code128Symbol& symbol,
+                                     const std::function<std::string(int)>& pattern) {
     engine::CBarCursor bars(surface, origin, orientation);
-    const auto draw = [&](int value) { bars.Modules(GetPattern(value), barHeight); };
+    const auto draw = [&](int value) { bars.Modules(pattern(value), barHeight); };
     draw(symbol.start);
     for (int v : symbol.values)
         draw(v);
     draw(symbol.check);
     draw(kCode128Stop);
     origin = bars.Position();
-    if (showText) DrawHumanText(surface, bars, barHeight, Code128Text(m_strData));
+    return bars;
 }

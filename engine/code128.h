@@ -6,6 +6,7 @@
 #include "engine/barcode.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,12 @@ struct Code128Symbol {
 // 195 to 206), which stand for code-set and function characters, not for anything a person
 // reads.
 std::string Code128Text(std::string_view data);
+
+// Draws the symbol from `origin` (left past it): the start, the values, the check and the stop,
+// each value's modules as `pattern` gives them. The cursor is given back for the text.
+engine::CBarCursor DrawCode128Symbol(CDrawSurface& surface, CPoint& origin, int barHeight,
+                                     int orientation, const Code128Symbol& symbol,
+                                     const std::function<std::string(int)>& pattern);
 
 // Reads the data from the start set `codeSet`. A character without a value in the running
 // set, a start or stop character (codes 203 to 206), and a set-C pair that is not two digits

@@ -56,4 +56,11 @@ public:
     // through DrawLine at the nearest logical units.
     virtual void DrawGridBar(CPoint start, int orientation, int fromDot, int toDot, int offset,
                              int length);
+    // One rectangle of a matrix symbol's cells on the device grid, whole dots both ways: along
+    // the advance the dots fromDot to toDot - 1, as DrawGridBar counts them; along the bar
+    // direction the dots fromRow to toRow - 1, counted the same way from the grid line nearest
+    // to `start` on that axis (whose dots per inch are GridDotsPerInch(orientation + 1)). The
+    // default draws it through DrawLine at the nearest logical units.
+    virtual void DrawGridCells(CPoint start, int orientation, int fromDot, int toDot, int fromRow,
+                               int toRow);
 };

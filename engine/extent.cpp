@@ -74,6 +74,29 @@ public:
         }
     }
 
+    void DrawGridCells(CPoint start, int orientation, int fromDot, int toDot, int fromRow,
+                       int toRow) override {
+        const int dpiA = GridDotsPerInch(orientation), dpiB = GridDotsPerInch(orientation + 1);
+        if (dpiA <= 0 || dpiB <= 0 || toDot <= fromDot || toRow <= fromRow) return;
+        // From the start in logical units, as DrawGridBar measures.
+        const double a0 = fromDot * 1000.0 / dpiA, a1 = toDot * 1000.0 / dpiA;
+        const double b0 = fromRow * 1000.0 / dpiB, b1 = toRow * 1000.0 / dpiB;
+        switch (engine::NormalizeOrientation(orientation)) {
+        case 0: // advance +x, bars +y
+            Include(start.x + a0, start.y + b0, start.x + a1, start.y + b1);
+            break;
+        case 1: // advance -y, bars +x
+            Include(start.x + b0, start.y - a1, start.x + b1, start.y - a0);
+            break;
+        case 2: // advance -x, bars -y
+            Include(start.x - a1, start.y - b1, start.x - a0, start.y - b0);
+            break;
+        default: // advance +y, bars -x
+            Include(start.x - b1, start.y + a0, start.x - b0, start.y + a1);
+            break;
+        }
+    }
+
     void SelectFont(const CFontSpec& font) override {
         m_like.SelectFont(font);
         m_escapements.push_back(font.escapement);
@@ -129,5 +152,17 @@ CDrawnExtent MeasureDrawnExtent(const CBarcode& barcode, CDrawSurface& like, int
     CExtentSurface surface(like);
     CPoint origin{0, 0};
     barcode.Draw(surface, origin, barHeight, showText, orientation);
-    return surface.extent;
+    CDrawnExtent extent = surface.extent;
+    // A matrix symbol's dark modules reach its four edges (its finder patterns do): the quiet
+    // zone lies that many modules beyond them on every side, and the marks include it.
+    const int quiet = barcode.GetQuietModules();
+    if (quiet > 0 && !extent.bars.empty) {
+        const engine::CMatrixModule m = engine::MatrixModuleOn(like, orientation);
+        const bool advanceAlongX = engine::NormalizeOrientation(orientation) % 2 == 0;
+        const double qa = m.AlongAdvance(quiet), qb = m.AlongBars(quiet);
+        const double qx = advanceAlongX ? qa : qb, qy = advanceAlongX ? qb : qa;
+        const CExtentRect& b = extent.bars;
+        extent.marks.Include(b.left - qx, b.top - qy, b.right + qx, b.bottom + qy);
+    }
+    return extent;
 }

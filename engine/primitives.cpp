@@ -298,6 +298,78 @@ std::pair<CPoint, CPoint> CBarCursor::BarSpan() const {
     return {At(m_firstBarLogical, m_firstBarDots), At(m_lastBarLogical, m_lastBarDots)};
 }
 
+double CMatrixModule::AlongAdvance(std::int64_t n) const {
+    return OnGrid() ? static_cast<double>(n) * dotsAdvance * 1000.0 / dpiAdvance
+                    : static_cast<double>(n) * mils;
+}
+
+double CMatrixModule::AlongBars(std::int64_t n) const {
+    return OnGrid() ? static_cast<double>(n) * dotsAcross * 1000.0 / dpiAcross
+                    : static_cast<double>(n) * mils;
+}
+
+CMatrixModule MatrixModuleOn(const CDrawSurface& surface, int orientation) {
+    CMatrixModule m;
+    m.mils = ReadDensity();
+    if (settings::Get(settings::kSnapToDots) == 0) return m;
+    const int o = NormalizeOrientation(orientation);
+    const int along = surface.GridDotsPerInch(o), across = surface.GridDotsPerInch(o + 1);
+    if (along <= 0 || across <= 0) return m;
+    const auto dots = [&m](int dpi) {
+        return static_cast<int>(std::clamp<std::int64_t>(ToDots(m.mils, dpi), 1, 1 << 20));
+    };
+    m.dpiAdvance = along;
+    m.dpiAcross = across;
+    m.dotsAdvance = dots(along);
+    m.dotsAcross = dots(across);
+    return m;
+}
+
+CMatrixPlacement DrawModuleMatrix(CDrawSurface& surface, CPoint start, int orientation,
+                                  const CModuleMatrix& matrix, int quiet) {
+    const int o = NormalizeOrientation(orientation);
+    const CMatrixModule m = MatrixModuleOn(surface, o);
+    const std::int64_t q = std::max(quiet, 0);
+    // n modules from the start, along each axis: whole dots on a grid, X mils elsewhere.
+    const auto advanceUnits = [&m](std::int64_t n) {
+        return n * (m.OnGrid() ? m.dotsAdvance : m.mils);
+    };
+    const auto barUnits = [&m](std::int64_t n) { return n * (m.OnGrid() ? m.dotsAcross : m.mils); };
+    for (int r = 0; r < matrix.rows; ++r) {
+        for (int c = 0; c < matrix.cols;) {
+            if (!matrix.Dark(r, c)) {
+                ++c;
+                continue;
+            }
+            int end = c + 1;
+            while (end < matrix.cols && matrix.Dark(r, end))
+                ++end;
+            if (m.OnGrid()) {
+                surface.DrawGridCells(start, o, ClampToInt(advanceUnits(q + c)),
+                                      ClampToInt(advanceUnits(q + end)),
+                                      ClampToInt(barUnits(q + r)), ClampToInt(barUnits(q + r + 1)));
+            } else {
+                CPoint at = AlongBar(start, ClampToInt(barUnits(q + r)), o);
+                Advance(at, ClampToInt(advanceUnits(q + c)), o);
+                DrawBar(surface, at, m.mils, ClampToInt(advanceUnits(end - c)), o);
+            }
+            c = end;
+        }
+    }
+    // Positions on a grid are its dots rounded to the nearest logical unit, as the bars' are.
+    const auto logical = [](std::int64_t units, int dpi) {
+        return ClampToInt(dpi > 0 ? (units * 1000 + dpi / 2) / dpi : units);
+    };
+    const int dpiA = m.OnGrid() ? m.dpiAdvance : 0, dpiB = m.OnGrid() ? m.dpiAcross : 0;
+    CMatrixPlacement placed;
+    placed.first = placed.last = start;
+    Advance(placed.first, logical(advanceUnits(q), dpiA), o);
+    Advance(placed.last, logical(advanceUnits(q + matrix.cols), dpiA), o);
+    placed.below = logical(barUnits(2 * q + matrix.rows), dpiB);
+    placed.length = logical(advanceUnits(2 * q + matrix.cols), dpiA);
+    return placed;
+}
+
 void DrawModules(CDrawSurface& surface, std::string_view pattern, CPoint& pos, int length,
                  int orientation) {
     CBarCursor cursor(surface, pos, orientation);
@@ -324,4 +396,18 @@ void CDrawSurface::DrawGridBar(CPoint start, int orientation, int fromDot, int t
     CPoint at = engine::AlongBar(start, offset, orientation);
     engine::Advance(at, mils(fromDot), orientation);
     engine::DrawBar(*this, at, length, mils(toDot) - mils(fromDot), orientation);
+}
+
+void CDrawSurface::DrawGridCells(CPoint start, int orientation, int fromDot, int toDot, int fromRow,
+                                 int toRow) {
+    const int dpiAlong = GridDotsPerInch(orientation), dpiAcross = GridDotsPerInch(orientation + 1);
+    if (dpiAlong <= 0 || dpiAcross <= 0 || toDot <= fromDot || toRow <= fromRow) return;
+    const auto mils = [](int dots, int dpi) {
+        return engine::ClampToInt((static_cast<std::int64_t>(dots) * 1000 + dpi / 2) / dpi);
+    };
+    const int from = mils(fromRow, dpiAcross);
+    CPoint at = engine::AlongBar(start, from, orientation);
+    engine::Advance(at, mils(fromDot, dpiAlong), orientation);
+    engine::DrawBar(*this, at, mils(toRow, dpiAcross) - from,
+                    mils(toDot, dpiAlong) - mils(fromDot, dpiAlong), orientation);
 }

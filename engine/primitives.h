@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace engine {
 
@@ -108,6 +109,47 @@ private:
     std::int64_t m_firstBarLogical = 0, m_firstBarDots = 0;
     std::int64_t m_lastBarLogical = 0, m_lastBarDots = 0; // the end of the last bar
 };
+// A matrix symbol's modules, without its quiet zone.
+struct CModuleMatrix {
+    int rows = 0, cols = 0;
+    std::vector<std::uint8_t> dark; // row by row from the top: 1 where the module is dark
+
+    bool Empty() const { return rows <= 0 || cols <= 0; }
+    bool Dark(int row, int col) const {
+        return dark[static_cast<std::size_t>(row) * static_cast<std::size_t>(cols) +
+                    static_cast<std::size_t>(col)] != 0;
+    }
+};
+
+// A matrix symbol's module on `surface` in `orientation`. Its columns follow the direction of
+// advance and its rows the bar direction. On a device grid (both axes with one, and snapping
+// on) it is whole dots along each axis, max(1, round(X × dpi / 1000)) with that axis's dots
+// per inch; elsewhere exactly X mils both ways.
+struct CMatrixModule {
+    int mils = 0;
+    int dpiAdvance = 0, dpiAcross = 0; // 0: no grid
+    int dotsAdvance = 0, dotsAcross = 0;
+
+    bool OnGrid() const { return dpiAdvance > 0 && dpiAcross > 0; }
+    // n modules along the advance, and along the bars, in logical units (unrounded).
+    double AlongAdvance(std::int64_t n) const;
+    double AlongBars(std::int64_t n) const;
+};
+CMatrixModule MatrixModuleOn(const CDrawSurface& surface, int orientation);
+
+// Where DrawModuleMatrix put the symbol, in logical units.
+struct CMatrixPlacement {
+    CPoint first, last; // the first and the last column's outer edges, on the start's line
+    int below = 0;      // from the start along the bars to the end of the quiet zone below
+    int length = 0;     // from the start along the advance to the end of the quiet zone after
+};
+// Draws the dark modules of `matrix` from the start corner of its quiet zone, `quiet` modules
+// wide on every side: row by row, each run of dark modules in a row as one element (as wide as
+// the run along the advance, one module long along the bars), through DrawGridCells on a grid,
+// else at exact multiples of X.
+CMatrixPlacement DrawModuleMatrix(CDrawSurface& surface, CPoint start, int orientation,
+                                  const CModuleMatrix& matrix, int quiet);
+
 // 'b' draws one module bar, any other character leaves one module blank.
 void DrawModules(CDrawSurface& surface, std::string_view pattern, CPoint& pos, int length,
                  int orientation);

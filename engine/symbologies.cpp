@@ -3,14 +3,16 @@
 #include "engine/code128.h"
 #include "engine/code39.h"
 #include "engine/code93.h"
+#include "engine/gs1_128.h"
 #include "engine/i25_postnet.h"
+#include "engine/matrix_codes.h"
 #include "engine/upc_ean.h"
 
 #include <array>
 
 namespace {
 
-constexpr std::array<SymbologyInfo, 11> kTable = {{
+constexpr std::array<SymbologyInfo, 14> kTable = {{
     {RUNTIME_CLASS(C39Barcode), 32778, "Code 39", "Code39", "Code39\nCode39", "Code 39", "Code 39"},
     {RUNTIME_CLASS(C39Mod43Barcode), 32787, "Code 39 Mod 43", "Code39 Mod 43",
      "Code39 Mod 43\nCode39 Mod 43", "Code 39 Mod 43", "Code 39 Mod 43"},
@@ -19,6 +21,8 @@ constexpr std::array<SymbologyInfo, 11> kTable = {{
     {RUNTIME_CLASS(C93Barcode), 32780, "Code 93", "Code93", "Code93\nCode93", "Code 93", "Code 93"},
     {RUNTIME_CLASS(C128Barcode), 32781, "Code 128", "Code128", "Code128\nCode128", "Code 128",
      "Code 128"},
+    {RUNTIME_CLASS(CGS1128Barcode), 32833, "GS1-128", "GS1-128", "GS1-128\nGS1-128", "GS1-128",
+     "GS1-128"},
     {RUNTIME_CLASS(CI25Barcode), 32788, "Interleaved 2 of 5", "ITF 25", "Interleaved 2 of 5\nITF25",
      "Interleaved 2 of 5", "Interleaved 2 of 5"},
     {RUNTIME_CLASS(CUPCABarcode), 32782, "UPC-A", "UPC-A", "UPC A\nUPC-A", "UPC A", "UPC-A"},
@@ -27,6 +31,10 @@ constexpr std::array<SymbologyInfo, 11> kTable = {{
     {RUNTIME_CLASS(CEAN8Barcode), 32785, "EAN 8", "EAN 8", "EAN 8\nEAN 8", "EAN 8", "EAN 8"},
     {RUNTIME_CLASS(CPostnetBarcode), 32786, "Postnet", "Postnet", "Postnet\nPostnet", "POSTNET",
      "Postnet"},
+    {RUNTIME_CLASS(CQRBarcode), 32831, "QR Code", "QR Code", "QR Code\nQR Code", "QR Code",
+     "QR Code"},
+    {RUNTIME_CLASS(CDataMatrixBarcode), 32832, "Data Matrix", "Data Matrix",
+     "Data Matrix\nData Matrix", "Data Matrix", "Data Matrix"},
 }};
 
 bool EqualNoCase(std::string_view a, std::string_view b) {

@@ -201,6 +201,11 @@ void CEmfSurface::AddToBounds(double lx, double ly) {
     m_bounds.y1 = std::max(m_bounds.y1, y);
 }
 
+void CEmfSurface::IncludeArea(double x0, double y0, double x1, double y1) {
+    AddToBounds(x0, y0);
+    AddToBounds(x1, y1);
+}
+
 CScreenTextMetrics CEmfSurface::Metrics() const {
     return CScreenTextMetrics(m_fonts.empty() ? nullptr : &m_fonts.back().desc, m_screen.dpiX,
                               m_screen.dpiY);

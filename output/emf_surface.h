@@ -33,6 +33,9 @@ public:
     int DeviceDpiY() const override { return m_screen.dpiY; }
     const CReferenceScreen& ReferenceScreen() const { return m_screen; }
 
+    // Counts the logical rectangle [x0, x1) × [y0, y1) in the bounds and frame, though nothing
+    // is drawn there (a matrix symbol's quiet zone).
+    void IncludeArea(double x0, double y0, double x1, double y1);
     // Whether the recording passed kMaxPictureBytes and was given up.
     bool TooLarge() const { return m_tooLarge; }
     // The complete metafile as drawn so far: header, records, end of file; empty when it was

@@ -27,18 +27,26 @@ namespace {
 
 // The vector pictures are drawn at true size (1000 units to the inch on the reference device),
 // the symbol's marks from the device's origin onwards, so readers find the picture where its
-// frame says.
-void DrawPicture(const CBarcode& barcode, CMappedSurface& surface, const CExportOptions& options) {
+// frame says. The frame takes in all the marks, a matrix symbol's quiet zone with them, though
+// that draws nothing.
+template <class Surface>
+void DrawPicture(const CBarcode& barcode, Surface& surface, const CExportOptions& options) {
     surface.SetWindowExt({1000, 1000});
     surface.SetWindowOrg({0, 0});
     surface.SetViewportExt({options.screen.dpiX, options.screen.dpiY});
-    const CExtentRect marks = MeasureSymbol(barcode, surface, options.view).marks;
+    const CDrawnExtent extent = MeasureSymbol(barcode, surface, options.view);
+    const CExtentRect& marks = extent.marks;
     const auto half = [](double logical, int dpi) {
         return engine::ClampToInt(static_cast<std::int64_t>(std::ceil(logical * dpi / 2000.0)));
     };
     surface.SetViewportOrg(
         {half(marks.Width(), options.screen.dpiX), half(marks.Height(), options.screen.dpiY)});
     DrawSymbolCentred(barcode, surface, options.view);
+    if (marks.empty) return;
+    // Where DrawSymbolCentred put them: its start point is where the measure's origin lay.
+    const CPoint start = CentredStart(extent);
+    surface.IncludeArea(marks.left + start.x, marks.top + start.y, marks.right + start.x,
+                        marks.bottom + start.y);
 }
 
 // One PDF page as large as the raster image would be at 1000 dpi (the symbol with its quiet
@@ -110,6 +118,11 @@ CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
     const std::string ext = ExportExtension(path);
     if (options.strictExtension && !IsKnownExportExtension(path)) {
         result.error = ExportError::UnknownFormat;
+        return result;
+    }
+    // A picture of nothing is no export: the symbology cannot encode the data.
+    if (IsVectorExtension(path) && MeasureSymbolAt(barcode, 1000, options.view).marks.empty) {
+        result.error = ExportError::NothingToDraw;
         return result;
     }
     if (ext == "svg") {

@@ -69,30 +69,45 @@ int CPainterSurface::GridDotsPerInch(int orientation) const {
     return static_cast<int>(std::lround(scale * 1000.0));
 }
 
+std::pair<int, int> CPainterSurface::GridSpan(CPoint start, int direction, int fromDot,
+                                              int count) const {
+    const int d = engine::NormalizeOrientation(direction);
+    const bool alongX = d % 2 == 0;
+    // Its logical direction (0: +x, 1: -y, 2: -x, 3: +y), turned round by a mirrored mapping.
+    const double scale = alongX ? m_mapping.ScaleX() : m_mapping.ScaleY();
+    const bool rising = (d == 0 || d == 3) == (scale >= 0);
+    const int e = RoundEdge(alongX ? m_mapping.ToDeviceX(start.x) : m_mapping.ToDeviceY(start.y));
+    const int lo = rising ? e + fromDot : e - fromDot - count;
+    return {lo, lo + count};
+}
+
 void CPainterSurface::DrawGridBar(CPoint start, int orientation, int fromDot, int toDot, int offset,
                                   int length) {
     if (toDot <= fromDot) return;
     // The far edge comes in by the reduction; the start edge stays on the grid.
-    toDot = std::max(fromDot + 1, toDot - m_reduction);
     const int o = engine::NormalizeOrientation(orientation);
+    const auto [a0, a1] = GridSpan(start, o, fromDot, std::max(1, toDot - fromDot - m_reduction));
     // Along the bar: mapped and rounded as any bar's ends are.
-    const CPoint b0 = engine::AlongBar(start, offset, o);
-    const CPoint b1 = engine::AlongBar(b0, length, o);
-    QRect r;
-    if (o % 2 == 0) { // advance along x
-        const int edge = RoundEdge(m_mapping.ToDeviceX(start.x));
-        const int x0 = o == 0 ? edge + fromDot : edge - toDot;
-        int y0 = RoundEdge(m_mapping.ToDeviceY(b0.y)), y1 = RoundEdge(m_mapping.ToDeviceY(b1.y));
-        if (y0 > y1) std::swap(y0, y1);
-        r = QRect(x0, y0, toDot - fromDot, std::max(1, y1 - y0));
-    } else { // advance along y
-        const int edge = RoundEdge(m_mapping.ToDeviceY(start.y));
-        const int y0 = o == 3 ? edge + fromDot : edge - toDot;
-        int x0 = RoundEdge(m_mapping.ToDeviceX(b0.x)), x1 = RoundEdge(m_mapping.ToDeviceX(b1.x));
-        if (x0 > x1) std::swap(x0, x1);
-        r = QRect(x0, y0, std::max(1, x1 - x0), toDot - fromDot);
-    }
-    m_painter.fillRect(r, Qt::black);
+    const CPoint p0 = engine::AlongBar(start, offset, o);
+    const CPoint p1 = engine::AlongBar(p0, length, o);
+    const bool alongX = o % 2 == 0; // the advance along x, the bars along y
+    int b0 = RoundEdge(alongX ? m_mapping.ToDeviceY(p0.y) : m_mapping.ToDeviceX(p0.x));
+    int b1 = RoundEdge(alongX ? m_mapping.ToDeviceY(p1.y) : m_mapping.ToDeviceX(p1.x));
+    if (b0 > b1) std::swap(b0, b1);
+    b1 = std::max(b1, b0 + 1);
+    m_painter.fillRect(alongX ? QRect(a0, b0, a1 - a0, b1 - b0) : QRect(b0, a0, b1 - b0, a1 - a0),
+                       Qt::black);
+}
+
+void CPainterSurface::DrawGridCells(CPoint start, int orientation, int fromDot, int toDot,
+                                    int fromRow, int toRow) {
+    if (toDot <= fromDot || toRow <= fromRow) return;
+    const int o = engine::NormalizeOrientation(orientation);
+    const auto [a0, a1] = GridSpan(start, o, fromDot, std::max(1, toDot - fromDot - m_reduction));
+    // The bars of orientation o run the way orientation o + 3 advances.
+    const auto [b0, b1] = GridSpan(start, o + 3, fromRow, toRow - fromRow);
+    m_painter.fillRect(
+        o % 2 == 0 ? QRect(a0, b0, a1 - a0, b1 - b0) : QRect(b0, a0, b1 - b0, a1 - a0), Qt::black);
 }
 
 void CPainterSurface::SelectFont(const CFontSpec& font) {

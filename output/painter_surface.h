@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QPainter>
 
+#include <utility>
 #include <vector>
 
 // Bars are filled as device rectangles whose edges all go through one rounding rule, so equal
@@ -34,12 +35,19 @@ public:
     int GridDotsPerInch(int orientation) const override;
     void DrawGridBar(CPoint start, int orientation, int fromDot, int toDot, int offset,
                      int length) override;
+    // Matrix cells, each axis counted from the device edge nearest to `start`; a run is made
+    // narrower along the advance as a bar is.
+    void DrawGridCells(CPoint start, int orientation, int fromDot, int toDot, int fromRow,
+                       int toRow) override;
 
     // The device rectangle a logical rectangle [x0, x1) × [y0, y1) fills.
     QRect DeviceRect(double x0, double y0, double x1, double y1) const;
 
 private:
     QFont CurrentFont() const;
+    // The device pixels [lo, hi) of `count` dots from the dot `fromDot` on, counted from the
+    // device edge nearest to `start` in the direction of advance of `direction` (0 to 3).
+    std::pair<int, int> GridSpan(CPoint start, int direction, int fromDot, int count) const;
 
     QPainter& m_painter;
     bool m_antialiased;

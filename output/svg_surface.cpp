@@ -110,6 +110,11 @@ void CSvgSurface::Include(double logicalX, double logicalY) {
     m_y1 = std::max(m_y1, y);
 }
 
+void CSvgSurface::IncludeArea(double x0, double y0, double x1, double y1) {
+    Include(x0, y0);
+    Include(x1, y1);
+}
+
 CScreenTextMetrics CSvgSurface::Metrics() const {
     return CScreenTextMetrics(m_fonts.empty() ? nullptr : &m_fonts.back(), m_screen.dpiX,
                               m_screen.dpiY);

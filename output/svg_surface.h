@@ -28,10 +28,13 @@ public:
     int DeviceDpiX() const override { return m_screen.dpiX; }
     int DeviceDpiY() const override { return m_screen.dpiY; }
 
+    // Counts the logical rectangle [x0, x1) × [y0, y1) within the picture, though nothing
+    // is drawn there (a matrix symbol's quiet zone).
+    void IncludeArea(double x0, double y0, double x1, double y1);
     // Whether the recording passed kMaxPictureBytes and was given up.
     bool TooLarge() const { return m_tooLarge; }
     // The whole SVG document, UTF-8; its width and height in inches are those of what was
-    // drawn, its viewBox in logical units. Empty when it was too large.
+    // drawn and of the areas included, its viewBox in logical units. Empty when it was too large.
     std::string Document() const;
     // Writes Document() through a temporary file (see WriteFileAtomically).
     std::error_code WriteFile(const std::string& path) const;

@@ -29,6 +29,8 @@ public:
             return "the image would have no pixels";
         case ExportError::ImageNotMade:
             return "no memory for the image";
+        case ExportError::NothingToDraw:
+            return "the symbology cannot encode the data, so nothing is drawn";
         }
         return "export failed";
     }
@@ -76,7 +78,10 @@ CExportResult ExportImageOrDocument(const CBarcode& barcode, const std::string& 
     result.imageWidth = raster.plan.width;
     result.imageHeight = raster.plan.height;
     if (raster.plan.width <= 0 || raster.plan.height <= 0) {
-        result.error = ExportError::ImageEmpty;
+        // No pixels: a resolution too low, or no marks at all (data the symbology cannot
+        // encode), which no resolution mends.
+        const bool nothing = MeasureSymbolMono(barcode, 1000, view, fonts).marks.empty;
+        result.error = nothing ? ExportError::NothingToDraw : ExportError::ImageEmpty;
         return result;
     }
     if (!raster.plan.Drawable()) {

@@ -38,6 +38,7 @@ enum class ExportError {
     ImageTooLarge,          // the raster image would be larger than kMaxImageBytes
     ImageEmpty,             // the raster image would have no pixels
     ImageNotMade,           // no memory for the raster image
+    NothingToDraw,          // the symbology cannot encode the data: the symbol draws nothing
 };
 namespace std {
 template <> struct is_error_code_enum<ExportError> : true_type {};

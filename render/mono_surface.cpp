@@ -1,5 +1,6 @@
 #include "render/mono_surface.h"
 
+#include "common/latin1.h"
 #include "engine/primitives.h"
 #include "render/bar_geometry.h"
 
@@ -10,21 +11,6 @@
 #include <optional>
 
 namespace {
-
-// Latin-1 bytes, as the engine holds a face name, to the UTF-8 that fontconfig reads.
-std::string Latin1ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (unsigned char c : text) {
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return out;
-}
 
 // A quarter turn count, 0 to 3, counter-clockwise on the page, from tenths of a degree.
 int QuarterTurns(int escapement) {
@@ -165,21 +151,28 @@ int CMonoSurface::GridDotsPerInch(int orientation) const {
     return std::max(RoundEdge(std::abs(scale) * 1000.0), 0);
 }
 
+std::pair<std::int64_t, std::int64_t>
+CMonoSurface::GridSpan(CPoint start, int direction, int fromDot, std::int64_t count) const {
+    const int d = engine::NormalizeOrientation(direction);
+    const bool alongX = d % 2 == 0;
+    // Which way the direction runs on the device: its logical direction (0: +x, 1: -y, 2: -x,
+    // 3: +y), turned round by a mirrored mapping.
+    const double scale = alongX ? m_mapping.ScaleX() : m_mapping.ScaleY();
+    const bool rising = (d == 0 || d == 3) == (scale >= 0);
+    const std::int64_t e =
+        RoundEdge(alongX ? m_mapping.ToDeviceX(start.x) : m_mapping.ToDeviceY(start.y));
+    const std::int64_t lo = rising ? e + fromDot : e - fromDot - count;
+    return {lo, lo + count};
+}
+
 void CMonoSurface::DrawGridBar(CPoint start, int orientation, int fromDot, int toDot, int offset,
                                int length) {
     if (toDot <= fromDot || length == 0) return;
     const int o = engine::NormalizeOrientation(orientation);
     const bool alongX = o % 2 == 0; // the direction of advance lies along x
-    // Which way the advance runs on the device: its logical direction (0: +x, 1: -y, 2: -x,
-    // 3: +y), turned round by a mirrored mapping.
-    const double scale = alongX ? m_mapping.ScaleX() : m_mapping.ScaleY();
-    const bool rising = (o == 0 || o == 3) == (scale >= 0);
-    const std::int64_t e =
-        RoundEdge(alongX ? m_mapping.ToDeviceX(start.x) : m_mapping.ToDeviceY(start.y));
-    const std::int64_t width =
-        std::max<std::int64_t>(1, static_cast<std::int64_t>(toDot) - fromDot - m_barWidthReduction);
-    const std::int64_t a0 = rising ? e + fromDot : e - fromDot - width;
-    const std::int64_t a1 = a0 + width;
+    const auto [a0, a1] = GridSpan(start, o, fromDot,
+                                   std::max<std::int64_t>(1, static_cast<std::int64_t>(toDot) -
+                                                                 fromDot - m_barWidthReduction));
 
     const CPoint p0 = engine::AlongBar(start, offset, o);
     const CPoint p1 = engine::AlongBar(p0, length, o);
@@ -188,6 +181,19 @@ void CMonoSurface::DrawGridBar(CPoint start, int orientation, int fromDot, int t
     if (b0 > b1) std::swap(b0, b1);
     if (b1 == b0) b1 = b0 + 1; // as DrawLine: a bar shorter than a pixel still shows
     Fill(alongX ? CPixelRect{a0, b0, a1, b1} : CPixelRect{b0, a0, b1, a1}, true);
+}
+
+void CMonoSurface::DrawGridCells(CPoint start, int orientation, int fromDot, int toDot, int fromRow,
+                                 int toRow) {
+    if (toDot <= fromDot || toRow <= fromRow) return;
+    const int o = engine::NormalizeOrientation(orientation);
+    const auto [a0, a1] = GridSpan(start, o, fromDot,
+                                   std::max<std::int64_t>(1, static_cast<std::int64_t>(toDot) -
+                                                                 fromDot - m_barWidthReduction));
+    // The bars of orientation o run the way orientation o + 3 advances.
+    const auto [b0, b1] =
+        GridSpan(start, o + 3, fromRow, static_cast<std::int64_t>(toRow) - fromRow);
+    Fill(o % 2 == 0 ? CPixelRect{a0, b0, a1, b1} : CPixelRect{b0, a0, b1, a1}, true);
 }
 
 void CMonoSurface::SelectFont(const CFontSpec& font) {

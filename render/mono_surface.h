@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 // Bars are filled through the screen's rule (render/bar_geometry.h): each edge of the logical
@@ -45,8 +46,13 @@ public:
     // runs to falling ones. Along the bars it is mapped and rounded as DrawLine maps a bar.
     void DrawGridBar(CPoint start, int orientation, int fromDot, int toDot, int offset,
                      int length) override;
-    // Every grid bar is drawn `dots` narrower at its far edge (the one the advance reaches
-    // last), never narrower than one dot, to make up for ink or toner that spreads.
+    // A matrix symbol's cells: along each axis as DrawGridBar puts a bar across the advance,
+    // from the device edge nearest to `start` on that axis.
+    void DrawGridCells(CPoint start, int orientation, int fromDot, int toDot, int fromRow,
+                       int toRow) override;
+    // Every grid bar, and every run of matrix cells, is drawn `dots` narrower at its far edge
+    // along the advance (the one the advance reaches last), never narrower than one dot, to
+    // make up for ink or toner that spreads.
     void SetBarWidthReduction(int dots);
 
     // The device pixels a logical rectangle [x0, x1) × [y0, y1) fills: each edge through
@@ -54,6 +60,10 @@ public:
     CPixelRect DeviceRect(double x0, double y0, double x1, double y1) const;
 
 private:
+    // The device pixels [lo, hi) of `count` dots from the dot `fromDot` on, counted from the
+    // device edge nearest to `start` in the direction of advance of `direction` (0 to 3).
+    std::pair<std::int64_t, std::int64_t> GridSpan(CPoint start, int direction, int fromDot,
+                                                   std::int64_t count) const;
     // Sets the pixels [x0, x1) × [y0, y1), clipped to the image, to black or white.
     void Fill(CPixelRect r, bool black);
     void FillSlanted(CPoint from, CPoint to, int penWidth);

@@ -9,6 +9,7 @@
 #include "shell/quillmark_view.h"
 
 #include <algorithm>
+#include <memory>
 
 #include <QAbstractEventDispatcher>
 #include <QAbstractItemView>
@@ -333,7 +334,7 @@ void CMainFrame::CreateFormatBar() {
     m_formatBar = new QToolBar(QStringLiteral("Format"), this);
     m_formatBar->setObjectName(QStringLiteral("Format"));
     m_formatBar->addAction(Action(cmd::kFontPicture));
-    m_fontName = CreateCombo(cmd::kFontName, 180, false, m_formatBar);
+    m_fontName = CreateCombo(cmd::kFontName, 110, false, m_formatBar);
     m_fontName->addItems(FontFamilies());
     m_fontName->view()->setMinimumWidth(285);
     m_fontName->setCurrentIndex(m_fontName->findText(DefaultFontName()));
@@ -341,7 +342,8 @@ void CMainFrame::CreateFormatBar() {
     m_fontSize->addItems({"8", "9", "10", "12", "14", "16", "24", "36", "48", "72"});
     m_formatBar->addSeparator();
     m_showText = new QCheckBox(QStringLiteral("Show Text"), m_formatBar);
-    m_showText->setFixedSize(90, 30);
+    // As wide as its caption needs, no wider: the bar has little room to spare.
+    m_showText->setFixedSize(m_showText->sizeHint().width(), 30);
     m_showText->setToolTip(Action(cmd::kShowText)->toolTip());
     m_showText->setStatusTip(Action(cmd::kShowText)->statusTip());
     m_formatBar->addWidget(m_showText);
@@ -353,11 +355,14 @@ void CMainFrame::CreateFormatBar() {
     int symbologyWidth = 110;
     for (const SymbologyInfo& s : Symbologies())
         symbologyWidth =
-            std::max(symbologyWidth, QFontMetrics(font()).horizontalAdvance(s.listName) + 40);
+            std::max(symbologyWidth, QFontMetrics(font()).horizontalAdvance(s.listName) + 26);
     m_symbology = CreateCombo(cmd::kSymbologyList, symbologyWidth, false, m_formatBar);
     for (const SymbologyInfo& s : Symbologies())
         m_symbology->addItem(QString::fromLatin1(s.listName));
     m_symbology->view()->setMinimumWidth(150);
+    m_option = CreateCombo(0, 60, false, m_formatBar);
+    m_optionAction = m_formatBar->actions().back();
+    m_optionAction->setVisible(false);
     addToolBar(Qt::TopToolBarArea, m_formatBar);
 }
 
@@ -374,6 +379,7 @@ void CMainFrame::ConnectToolbarControls() {
     connect(m_symbology, &QComboBox::activated, this,
             [this](int i) { OnSymbologyChosen(m_symbology->itemText(i)); });
     connect(m_showText, &QCheckBox::clicked, this, &CMainFrame::OnShowTextClicked);
+    connect(m_option, &QComboBox::activated, this, &CMainFrame::OnOptionChosen);
 }
 
 void CMainFrame::CreateStatusBar() {
@@ -411,7 +417,7 @@ bool CMainFrame::event(QEvent* e) {
 }
 
 QComboBox* CMainFrame::ComboOf(QObject* watched) const {
-    for (QComboBox* box : {m_dataBox, m_heightBox, m_fontName, m_fontSize, m_symbology})
+    for (QComboBox* box : {m_dataBox, m_heightBox, m_fontName, m_fontSize, m_symbology, m_option})
         if (box && (watched == box || watched == box->lineEdit() || watched == box->view()))
             return box;
     return nullptr;
@@ -479,9 +485,7 @@ void CMainFrame::ApplyTypedData(const QString& typed, bool toHistory) {
                      .arg(dropped)
                      .arg(dropped == 1 ? "character" : "characters")
                      .arg(change.isEmpty() ? QString() : "; " + change);
-    if (!change.isEmpty())
-        m_message->setText(QStringLiteral("Encoded %1: %2")
-                               .arg(FromLatin1(bc->CheckData(bc->m_strData).reads), change));
+    if (!change.isEmpty()) ShowDataCheck(*bc, change);
     // The box shows the data the symbol carries; the history keeps it when there is any.
     const QString encoded = FromLatin1(bc->m_strData);
     if (toHistory && !encoded.isEmpty() && m_dataBox->findText(encoded, Qt::MatchFixedString) < 0)
@@ -491,6 +495,13 @@ void CMainFrame::ApplyTypedData(const QString& typed, bool toHistory) {
         if (at >= 0) m_dataBox->setCurrentIndex(at);
     }
     m_dataBox->setEditText(encoded);
+}
+
+void CMainFrame::ShowDataCheck(const CBarcode& barcode, const QString& change) {
+    const std::string reads = barcode.CheckData(barcode.m_strData).reads;
+    m_message->setText(reads.empty()
+                           ? QStringLiteral("Nothing encoded: %1").arg(change)
+                           : QStringLiteral("Encoded %1: %2").arg(FromLatin1(reads), change));
 }
 
 void CMainFrame::OnDataReturn() {
@@ -531,6 +542,20 @@ void CMainFrame::OnHeightChosen(const QString& text) {
 void CMainFrame::OnSymbologyChosen(const QString& text) {
     if (const SymbologyInfo* s = FindSymbologyByListName(text.toStdString()))
         RouteCommand(s->command);
+}
+
+void CMainFrame::OnOptionChosen(int index) {
+    CBarcode* bc = m_doc.m_pBarcode.get();
+    if (!bc || !bc->GetOption() || index == bc->GetOptionValue()) return;
+    bc->SetOptionValue(index);
+    if (bc->GetOptionValue() != index) return;
+    m_doc.SetModifiedFlag(true);
+    m_doc.UpdateAllViews();
+    // Data that fitted may not fit another choice (a higher level, the rectangular shape).
+    const std::string change = bc->CheckData(bc->m_strData).change;
+    m_message->setText(
+        change.empty() ? QStringLiteral("Ready")
+                       : QStringLiteral("Nothing encoded: %1").arg(QString::fromStdString(change)));
 }
 
 void CMainFrame::OnShowTextClicked(bool checked) {
@@ -634,6 +659,27 @@ void CMainFrame::UpdateBarcodeControls() {
     if (const SymbologyInfo* s = FindSymbology(bc->GetRuntimeClass()))
         m_symbology->setCurrentIndex(
             m_symbology->findText(QString::fromLatin1(s->listName), Qt::MatchFixedString));
+    UpdateOptionList();
+}
+
+void CMainFrame::UpdateOptionList() {
+    const CBarcode* bc = m_doc.m_pBarcode.get();
+    const CBarcode::COption* option = bc ? bc->GetOption() : nullptr;
+    m_optionAction->setVisible(option != nullptr);
+    if (!option) return;
+    const QSignalBlocker quiet(m_option);
+    m_option->clear();
+    // As narrow as its longest choice allows: the bar has little room left.
+    int width = 0;
+    for (const char* choice : option->choices) {
+        m_option->addItem(QString::fromLatin1(choice));
+        width = std::max(width, QFontMetrics(m_option->font()).horizontalAdvance(choice));
+    }
+    m_option->setFixedWidth(width + 32);
+    m_option->setCurrentIndex(bc->GetOptionValue());
+    const QString name = QString::fromLatin1(option->name);
+    m_option->setToolTip(name);
+    m_option->setStatusTip(name);
 }
 
 void CMainFrame::SetRecentFiles(const QStringList& paths) {

@@ -13,6 +13,7 @@
 
 class CQuillmarkDoc;
 class CQuillmarkView;
+class CBarcode;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -45,6 +46,9 @@ public:
     QComboBox* FontNameList() const { return m_fontName; }
     QComboBox* FontSizeList() const { return m_fontSize; }
     QComboBox* SymbologyList() const { return m_symbology; }
+    // The current symbology's own choice (QR Code's level, Data Matrix's shape); hidden while
+    // the symbology has none.
+    QComboBox* OptionList() const { return m_option; }
     QCheckBox* ShowTextBox() const { return m_showText; }
     QToolBar* StandardBar() const { return m_standardBar; }
     QToolBar* FormatBar() const { return m_formatBar; }
@@ -57,6 +61,8 @@ public:
     void OnHeightReturn();
     void OnHeightChosen(const QString& text);
     void OnSymbologyChosen(const QString& text);
+    // A choice from the option list: the barcode takes it and the document is modified.
+    void OnOptionChosen(int index);
     void OnShowTextClicked(bool checked);
     // Applies what the data and height boxes hold, as Enter would.
     void CommitPendingEdits();
@@ -94,6 +100,11 @@ private:
     // status bar, and shows the encoded data in the box.
     void ApplyTypedData(const QString& typed, bool toHistory);
     void OnBarcodeReplaced();
+    // Fills the option list with the barcode's choices and shows it, or hides it.
+    void UpdateOptionList();
+    // "Encoded <what a reader reads>: <why that is not what was typed>", or "Nothing encoded:
+    // <why>" when no symbol is drawn.
+    void ShowDataCheck(const CBarcode& barcode, const QString& change);
     void UpdateWindowTitle();
     void OnOptions();
     void ShowContextMenu(const QPoint& globalPos);
@@ -112,6 +123,8 @@ private:
     QComboBox* m_fontName = nullptr;
     QComboBox* m_fontSize = nullptr;
     QComboBox* m_symbology = nullptr;
+    QComboBox* m_option = nullptr;
+    QAction* m_optionAction = nullptr; // shows and hides the option list on the toolbar
     QCheckBox* m_showText = nullptr;
     QLabel* m_message = nullptr;
     std::map<int, QLabel*> m_panes;

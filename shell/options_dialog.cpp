@@ -1,6 +1,8 @@
 #include "shell/options_dialog.h"
 
 #include "common/settings_keys.h"
+#include "engine/barcode.h"
+#include "engine/symbologies.h"
 #include "shell/framework.h"
 
 #include <QButtonGroup>
@@ -19,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -60,6 +63,7 @@ COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(BuildFontGroup());
     layout->addWidget(BuildResolutionGroup());
     layout->addWidget(BuildBarcodeGroup());
+    layout->addWidget(BuildPresetGroup());
     layout->addWidget(BuildButtons());
     Load();
 }
@@ -147,6 +151,37 @@ QGroupBox* COptionsDialog::BuildBarcodeGroup() {
     return box;
 }
 
+QGroupBox* COptionsDialog::BuildPresetGroup() {
+    auto* box = new QGroupBox(QStringLiteral("New Symbols"), this);
+    auto* layout = new QGridLayout(box);
+    // A row for each symbology with a choice of its own, in the order of the symbology list.
+    for (const SymbologyInfo& s : Symbologies()) {
+        const std::unique_ptr<CObject> object = s.cls->CreateObject();
+        const auto* barcode = static_cast<const CBarcode*>(object.get());
+        const CBarcode::COption* option = barcode ? barcode->GetOption() : nullptr;
+        if (!option) continue;
+        auto* list = new QComboBox(box);
+        for (const char* choice : option->choices)
+            list->addItem(QString::fromLatin1(choice));
+        auto* caption = new QLabel(
+            QStringLiteral("%1 %2:").arg(s.listName, QString::fromLatin1(option->name).toLower()),
+            box);
+        caption->setBuddy(list);
+        const int row = layout->rowCount();
+        layout->addWidget(caption, row, 0);
+        layout->addWidget(list, row, 1);
+        m_presets.emplace_back(option->preset, list);
+    }
+    layout->setColumnStretch(1, 1);
+    return box;
+}
+
+QComboBox* COptionsDialog::PresetList(const IntSetting& setting) const {
+    for (const auto& [preset, list] : m_presets)
+        if (preset == &setting) return list;
+    return nullptr;
+}
+
 QDialogButtonBox* COptionsDialog::BuildButtons() {
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QDialogButtonBox::Ok);
@@ -189,6 +224,8 @@ void COptionsDialog::Load() {
     m_imageReduction->setValue(Get(kImageBarReduction));
     m_density->setValue(std::clamp(Get(kDensity), 7, 20));
     m_ratio->setValue(std::clamp(Get(kRatio), 20, 30));
+    for (const auto& [preset, list] : m_presets)
+        list->setCurrentIndex(Get(*preset));
     // The read-outs beside the sliders follow value changes; a value equal to the slider's
     // first one changes nothing, so show it once here.
     emit m_density->valueChanged(m_density->value());
@@ -209,6 +246,8 @@ void COptionsDialog::OnDefault() {
     m_density->setValue(kDensity.def);
     m_snap->setChecked(kSnapToDots.def != 0);
     m_imageReduction->setValue(kImageBarReduction.def);
+    for (const auto& [preset, list] : m_presets)
+        list->setCurrentIndex(preset->def);
     m_resolution->button(0)->setChecked(true);
     OnResolutionChosen();
 }
@@ -236,6 +275,8 @@ void COptionsDialog::accept() {
     Set(kRatio, m_ratio->value());
     Set(kSnapToDots, m_snap->isChecked() ? 1 : 0);
     Set(kImageBarReduction, m_imageReduction->value());
+    for (const auto& [preset, list] : m_presets)
+        Set(*preset, list->currentIndex());
     const int index = m_resolution->checkedId();
     Set(kCopyResolution, index >= 0 && index < kCustomIndex ? kResolutions[index] : custom);
     QDialog::accept();

@@ -3,6 +3,11 @@
 
 #include <QDialog>
 
+#include <utility>
+#include <vector>
+
+struct IntSetting;
+
 class QButtonGroup;
 class QCheckBox;
 class QSpinBox;
@@ -30,12 +35,16 @@ public:
     QSlider* RatioSlider() const { return m_ratio; }
     QCheckBox* SnapBox() const { return m_snap; }
     QSpinBox* ImageReductionBox() const { return m_imageReduction; }
+    // The list of the choice new symbols of a symbology take (QR Code's error-correction
+    // level, Data Matrix's shape), by the setting that keeps it; null for any other setting.
+    QComboBox* PresetList(const IntSetting& setting) const;
 
 private:
     QGroupBox* BuildUnitGroup();
     QGroupBox* BuildFontGroup();
     QGroupBox* BuildResolutionGroup();
     QGroupBox* BuildBarcodeGroup();
+    QGroupBox* BuildPresetGroup();
     QDialogButtonBox* BuildButtons();
     void Load();
     void OnResolutionChosen();
@@ -49,4 +58,5 @@ private:
     QSlider* m_ratio = nullptr;
     QCheckBox* m_snap = nullptr;
     QSpinBox* m_imageReduction = nullptr;
+    std::vector<std::pair<const IntSetting*, QComboBox*>> m_presets;
 };

@@ -29,12 +29,13 @@ struct ClassCase {
     size_t extraBytes;
 };
 const ClassCase kClasses[] = {
-    {"C39Barcode", "CBarcode", 0},      {"C39Mod43Barcode", "C39Barcode", 0},
-    {"C39ExtBarcode", "C39Barcode", 0}, {"C93Barcode", "CBarcode", 0},
-    {"C128Barcode", "CBarcode", 4},     {"CI25Barcode", "CBarcode", 0},
-    {"CPostnetBarcode", "CBarcode", 0}, {"CUPCABarcode", "CBarcode", 0},
-    {"CUPCEBarcode", "CBarcode", 0},    {"CEAN13Barcode", "CBarcode", 0},
-    {"CEAN8Barcode", "CBarcode", 0},
+    {"C39Barcode", "CBarcode", 0},         {"C39Mod43Barcode", "C39Barcode", 0},
+    {"C39ExtBarcode", "C39Barcode", 0},    {"C93Barcode", "CBarcode", 0},
+    {"C128Barcode", "CBarcode", 4},        {"CI25Barcode", "CBarcode", 0},
+    {"CPostnetBarcode", "CBarcode", 0},    {"CUPCABarcode", "CBarcode", 0},
+    {"CUPCEBarcode", "CBarcode", 0},       {"CEAN13Barcode", "CBarcode", 0},
+    {"CEAN8Barcode", "CBarcode", 0},       {"CQRBarcode", "CBarcode", 4},
+    {"CDataMatrixBarcode", "CBarcode", 4}, {"CGS1128Barcode", "CBarcode", 0},
 };
 
 } // namespace

@@ -27,19 +27,29 @@
 namespace {
 
 // One sample of data for each symbology, by class name; UPC and EAN put their text line this
-// many mils before the end of the bars, the others where the bars end.
+// many mils before the end of the bars, the linear others where the bars end, and the matrix
+// symbols below their modules' quiet zone (whatever the bar height).
 struct Sample {
     const char* data;
     int textRise;
+    bool matrix = false;
 };
 const std::map<std::string, Sample>& Samples() {
     static const std::map<std::string, Sample> samples = {
-        {"C39Barcode", {"HALVERN-2026", 0}},     {"C39Mod43Barcode", {"CODE39", 0}},
-        {"C39ExtBarcode", {"Halvern 2026", 0}},  {"C93Barcode", {"Halvern 93", 0}},
-        {"C128Barcode", {"HALVERN 128", 0}},     {"CI25Barcode", {"0123456789", 0}},
-        {"CUPCABarcode", {"03600029145", 60}},   {"CUPCEBarcode", {"425261", 60}},
-        {"CEAN13Barcode", {"590123412345", 60}}, {"CEAN8Barcode", {"9638507", 60}},
+        {"C39Barcode", {"HALVERN-2026", 0}},
+        {"C39Mod43Barcode", {"CODE39", 0}},
+        {"C39ExtBarcode", {"Halvern 2026", 0}},
+        {"C93Barcode", {"Halvern 93", 0}},
+        {"C128Barcode", {"HALVERN 128", 0}},
+        {"CI25Barcode", {"0123456789", 0}},
+        {"CUPCABarcode", {"03600029145", 60}},
+        {"CUPCEBarcode", {"425261", 60}},
+        {"CEAN13Barcode", {"590123412345", 60}},
+        {"CEAN8Barcode", {"9638507", 60}},
         {"CPostnetBarcode", {"123456789", 0}},
+        {"CQRBarcode", {"Halvern QR", 0, true}},
+        {"CGS1128Barcode", {"(01)09501101530003(10)ABC123", 0}},
+        {"CDataMatrixBarcode", {"Halvern DM", 0, true}},
     };
     return samples;
 }
@@ -117,8 +127,17 @@ TEST_P(MonoRasterTest, LinesFallOnThePaintersPixelsInEveryRotation) {
                 }
                 // With text, alike outside the text line, which begins where the bars end (or
                 // textRise before) and runs to the end of the image.
+                // A matrix symbol's text begins beyond the end of its modules.
+                const CExtentRect modules = MeasureSymbolAt(*bc, dpi, {rotation, false}).bars;
+                const int matrixEnd = engine::TruncToInt(rotation == 0   ? modules.bottom
+                                                         : rotation == 1 ? modules.right
+                                                         : rotation == 2 ? -modules.top
+                                                                         : -modules.left);
                 const CPoint line = engine::AlongBar(
-                    start, bc->GetBarHeightMils() - sample->second.textRise, rotation);
+                    start,
+                    sample->second.matrix ? matrixEnd
+                                          : bc->GetBarHeightMils() - sample->second.textRise,
+                    rotation);
                 const int lineX = RoundEdge(surface.Mapping().ToDeviceX(line.x));
                 const int lineY = RoundEdge(surface.Mapping().ToDeviceY(line.y));
                 const auto onTextLine = [&](int x, int y) {

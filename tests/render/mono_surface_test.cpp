@@ -1,5 +1,6 @@
-// Bars on the one-bit surface: grid bars on whole device dots in each direction of advance,
-// with and without a bar-width reduction, read back by a real reader; bars at the image's edges.
+// Bars on the one-bit surface: grid bars and matrix cells on whole device dots in each direction
+// of advance, with and without a bar-width reduction, read back by a real reader; bars at the
+// image's edges.
 #include "engine/barcode.h"
 #include "engine/primitives.h"
 #include "render/mono_surface.h"
@@ -44,31 +45,43 @@ void MapAt(CMonoSurface& surface, int dpi, int dpiY) {
 
 } // namespace
 
-TEST(MonoSurface, GridBarCoversItsDotsFromTheStartEdgeInEveryOrientation) {
+TEST(MonoSurface, GridBarsAndCellsCoverTheirDotsFromTheStartEdgesInEveryOrientation) {
     // 300 dpi. The start (335, 398) lies at device (100.5, 119.4): its edges are x 101, y 119.
-    // Dots 3 to 7, from 100 units along the bar for 200 units.
+    // A bar: dots 3 to 7, from 100 units along the bar for 200 units. Cells: dots 3 to 7 along
+    // the advance, rows 10 to 12 along the bars. A reduction narrows either at its far end along
+    // the advance.
     const CPoint start{335, 398};
     const struct {
+        bool cells;
         int orientation;
         int reduction;
         Box expected;
     } cases[] = {
         // Advancing +x, bars down: x in [101 + 3, 101 + 7), y from 149.4 to 209.4.
-        {0, 0, {104, 149, 108, 209}},
-        {0, 1, {104, 149, 107, 209}},
-        {0, 9, {104, 149, 105, 209}}, // never narrower than a dot
+        {false, 0, 0, {104, 149, 108, 209}},
+        {false, 0, 1, {104, 149, 107, 209}},
+        {false, 0, 9, {104, 149, 105, 209}}, // never narrower than a dot
         // Advancing -y, bars right: y in [119 - 7, 119 - 3), x from 130.5 to 190.5.
-        {1, 0, {131, 112, 191, 116}},
-        {1, 1, {131, 113, 191, 116}},
-        {1, 9, {131, 115, 191, 116}},
+        {false, 1, 0, {131, 112, 191, 116}},
+        {false, 1, 1, {131, 113, 191, 116}},
+        {false, 1, 9, {131, 115, 191, 116}},
         // Advancing -x, bars up: x in [101 - 7, 101 - 3), y from 89.4 to 29.4.
-        {2, 0, {94, 29, 98, 89}},
-        {2, 1, {95, 29, 98, 89}},
-        {2, 9, {97, 29, 98, 89}},
+        {false, 2, 0, {94, 29, 98, 89}},
+        {false, 2, 1, {95, 29, 98, 89}},
+        {false, 2, 9, {97, 29, 98, 89}},
         // Advancing +y, bars left: y in [119 + 3, 119 + 7), x from 70.5 to 10.5.
-        {3, 0, {11, 122, 71, 126}},
-        {3, 1, {11, 122, 71, 125}},
-        {3, 9, {11, 122, 71, 123}},
+        {false, 3, 0, {11, 122, 71, 126}},
+        {false, 3, 1, {11, 122, 71, 125}},
+        {false, 3, 9, {11, 122, 71, 123}},
+        // Cells: the rows counted from the start's edge the way the bars run.
+        {true, 0, 0, {104, 129, 108, 131}}, // y in [119 + 10, 119 + 12)
+        {true, 0, 1, {104, 129, 107, 131}},
+        {true, 1, 0, {111, 112, 113, 116}}, // x in [101 + 10, 101 + 12)
+        {true, 1, 1, {111, 113, 113, 116}},
+        {true, 2, 0, {94, 107, 98, 109}}, // y in [119 - 12, 119 - 10)
+        {true, 2, 1, {95, 107, 98, 109}},
+        {true, 3, 0, {89, 122, 91, 126}}, // x in [101 - 12, 101 - 10)
+        {true, 3, 1, {89, 122, 91, 125}},
     };
     for (const auto& c : cases) {
         MonoImage image;
@@ -77,11 +90,14 @@ TEST(MonoSurface, GridBarCoversItsDotsFromTheStartEdgeInEveryOrientation) {
         MapAt(surface, 300, 300);
         surface.SetBarWidthReduction(c.reduction);
         EXPECT_EQ(surface.GridDotsPerInch(c.orientation), 300);
-        surface.DrawGridBar(start, c.orientation, 3, 7, 100, 200);
+        if (c.cells)
+            surface.DrawGridCells(start, c.orientation, 3, 7, 10, 12);
+        else
+            surface.DrawGridBar(start, c.orientation, 3, 7, 100, 200);
         const Box box = BlackBox(image);
         EXPECT_EQ(box, c.expected)
-            << "orientation " << c.orientation << " reduction " << c.reduction << ": " << box.x0
-            << "," << box.y0 << " " << box.x1 << "," << box.y1;
+            << (c.cells ? "cells" : "bar") << ", orientation " << c.orientation << " reduction "
+            << c.reduction << ": " << box.x0 << "," << box.y0 << " " << box.x1 << "," << box.y1;
         EXPECT_EQ(box.black, (box.x1 - box.x0) * (box.y1 - box.y0)) << "not one solid rectangle";
     }
 }
@@ -187,4 +203,5 @@ TEST(MonoSurface, BarsAreClippedToTheImageAndNeverThinnerThanAPixel) {
     CMonoSurface none(empty, 300);
     none.DrawLine({0, 0}, {0, 100}, 10);
     none.DrawGridBar({0, 0}, 0, 0, 5, 0, 100);
+    none.DrawGridCells({0, 0}, 0, 0, 5, 0, 5);
 }

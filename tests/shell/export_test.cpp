@@ -17,9 +17,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QPainter>
 #include <QProcess>
-#include <QSvgRenderer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -243,13 +241,8 @@ TEST_F(ExportTest, SvgAndPdfAreTheSymbolAtTrueSize) {
                Path("page").toStdString());
     EXPECT_EQ(Decode(QImage(Path("page.png"))), "TRUE-SIZE");
 
-    QSvgRenderer svg(Path("s.svg"));
-    ASSERT_TRUE(svg.isValid());
-    QImage drawn(svg.defaultSize() * 4, QImage::Format_RGB32);
-    drawn.fill(Qt::white);
-    QPainter painter(&drawn);
-    svg.render(&painter);
-    painter.end();
+    const QImage drawn = RenderSvgFile(Path("s.svg"), 4);
+    ASSERT_FALSE(drawn.isNull());
     EXPECT_EQ(Decode(drawn), "TRUE-SIZE");
 }
 

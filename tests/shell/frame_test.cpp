@@ -1,7 +1,8 @@
+#include "cli/measurement.h"
+#include "engine/symbologies.h"
 #include "shell/app.h"
 #include "shell/command_ids.h"
 #include "shell/main_frame.h"
-#include "cli/measurement.h"
 #include "shell/quillmark_view.h"
 #include "tests/support/dialog_script.h"
 #include "tests/support/settings_fixture.h"
@@ -93,7 +94,7 @@ TEST_F(FrameTest, WindowIsTitledSizedAndHasItsBars) {
     EXPECT_EQ(frame->toolBarArea(frame->StandardBar()), Qt::TopToolBarArea);
     EXPECT_EQ(frame->StandardBar()->allowedAreas(), Qt::AllToolBarAreas);
     EXPECT_EQ(frame->DataBox()->width(), 160);
-    EXPECT_EQ(frame->SymbologyList()->count(), 11);
+    EXPECT_EQ(frame->SymbologyList()->count(), static_cast<int>(Symbologies().size()));
 }
 
 TEST_F(FrameTest, ControlsFollowTheNewBarcode) {
@@ -188,6 +189,61 @@ TEST_F(FrameTest, SymbologyListMenuAndPaneAgree) {
     app.GetDocument().SetModifiedFlag(false);
     Choose(frame->SymbologyList(), "Postnet"); // in use already: nothing
     EXPECT_FALSE(app.GetDocument().IsModified());
+}
+
+// QR Code's level and Data Matrix's shape are chosen on the Format bar, which shows the list
+// only while such a symbology is current; a choice is an edit of the document.
+TEST_F(FrameTest, OptionListFollowsTheSymbologyAndEditsTheDocument) {
+    QAction* shown = nullptr; // the list's place on the bar
+    for (QAction* a : frame->FormatBar()->actions())
+        if (frame->FormatBar()->widgetForAction(a) == frame->OptionList()) shown = a;
+    ASSERT_NE(shown, nullptr);
+    EXPECT_FALSE(shown->isVisible()); // Code 39
+    Choose(frame->SymbologyList(), "QR Code");
+    ASSERT_TRUE(shown->isVisible());
+    EXPECT_EQ(frame->OptionList()->count(), 4);
+    EXPECT_EQ(frame->OptionList()->currentText(), "M 15%");
+    EXPECT_EQ(frame->OptionList()->toolTip(), "Error correction");
+
+    app.GetDocument().SetModifiedFlag(false);
+    int changes = 0;
+    QObject::connect(&app.GetDocument(), &CDocument::Changed, [&changes] { ++changes; });
+    Choose(frame->OptionList(), "H 30%");
+    EXPECT_EQ(Barcode().GetOptionValue(), 3);
+    EXPECT_TRUE(app.GetDocument().IsModified());
+    EXPECT_EQ(changes, 1);                // the view draws it again
+    Choose(frame->OptionList(), "H 30%"); // unchanged: no edit
+    EXPECT_EQ(changes, 1);
+
+    Choose(frame->SymbologyList(), "Data Matrix");
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_EQ(frame->OptionList()->currentText(), "Square");
+    Choose(frame->OptionList(), "Rectangle");
+    EXPECT_EQ(Barcode().GetOptionValue(), 1);
+    Choose(frame->SymbologyList(), "GS1-128");
+    EXPECT_FALSE(shown->isVisible());
+}
+
+// Data no symbol can hold is kept as typed and the status bar says why nothing is drawn, also
+// when a choice on the Format bar makes data that fitted too long.
+TEST_F(FrameTest, StatusBarSaysWhyNothingIsEncoded) {
+    Choose(frame->SymbologyList(), "Data Matrix");
+    frame->OnDataChosen(QString(90, '7'));
+    EXPECT_EQ(frame->MessagePaneText(), "Ready");
+    Choose(frame->OptionList(), "Rectangle"); // 90 digits fit; 200 do not
+    frame->OnDataChosen(QString(200, '7'));
+    EXPECT_EQ(Barcode().m_strData, std::string(200, '7'));
+    EXPECT_EQ(frame->MessagePaneText(), "Nothing encoded: the data is too long for a rectangular "
+                                        "Data Matrix (a square one holds it)");
+    Choose(frame->OptionList(), "Square");
+    EXPECT_EQ(frame->MessagePaneText(), "Ready");
+    Choose(frame->SymbologyList(), "GS1-128");
+    frame->OnDataChosen("(01)09501101530004");
+    EXPECT_EQ(frame->MessagePaneText(),
+              "Encoded (01)09501101530003: the check digit 4 of (01) was replaced by 3");
+    frame->OnDataChosen("(17)2612");
+    EXPECT_EQ(frame->MessagePaneText(),
+              "Nothing encoded: (17)\"2612\" was left out: (17) takes 6 digits");
 }
 
 TEST_F(FrameTest, FontListsChangeOnlyTheCurrentBarcode) {
@@ -304,7 +360,7 @@ TEST_F(FrameTest, MenusOfferSaveOneSymbologyMarkAndDistinctKeys) {
     QActionGroup* group = frame->Action(cmd::kCode39)->actionGroup();
     ASSERT_NE(group, nullptr);
     EXPECT_TRUE(group->isExclusive());
-    EXPECT_EQ(group->actions().size(), 11);
+    EXPECT_EQ(group->actions().size(), static_cast<qsizetype>(Symbologies().size()));
     // In every menu each item has a key of its own.
     for (QAction* menu : frame->menuBar()->actions()) {
         QSet<QChar> keys;

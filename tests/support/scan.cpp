@@ -12,6 +12,10 @@ ScanResult FromResult(const ZXing::Result& r) {
     out.ok = r.isValid();
     out.format = ZXing::ToString(r.format());
     out.text = r.text();
+    out.identifier = r.symbologyIdentifier();
+    out.gs1 = r.contentType() == ZXing::ContentType::GS1;
+    out.mirrored = r.isMirrored();
+    out.ecLevel = r.ecLevel();
     for (const auto& p : r.position()) {
         out.x += p.x / 4.0;
         out.y += p.y / 4.0;

@@ -11,7 +11,11 @@ struct ScanResult {
     bool ok = false;
     std::string format; // the reader's name for the symbology
     std::string text;
-    double x = 0, y = 0; // the centre of where it was found, in pixels
+    double x = 0, y = 0;    // the centre of where it was found, in pixels
+    std::string identifier; // the symbology identifier ("]C1": Code 128 with a leading FNC1)
+    bool gs1 = false;       // the reader took the content for GS1 element strings
+    bool mirrored = false;  // a matrix symbol was read as its mirror image
+    std::string ecLevel;    // QR Code's error-correction level as read
 };
 
 enum class ScanMode { Plain, Code39Extended, Code39CheckDigit };

@@ -1,0 +1,291 @@
+#include "engine/gs1_128.h"
+
+#include "engine/primitives.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// The application identifiers the program knows, with their fields.
+struct AiRule {
+    std::string_view ai; // the identifier; with `decimals`, its first three digits
+    bool decimals;       // a fourth digit 0 to 5 says where the field's decimal point lies
+    int minLength, maxLength;
+    bool numeric;    // digits only; else any character of the GS1 set
+    bool checkDigit; // the last digit is the GS1 modulo-10 check digit
+    bool separated;  // FNC1 ends the field when another follows
+};
+
+// Fields of a predefined length (identifiers starting 00 to 04, 11 to 20, 31 to 36 and 41) need
+// no separator; every other field is ended by FNC1 when another follows, fixed length or not.
+constexpr AiRule kRules[] = {
+    {"00", false, 18, 18, true, true, false},   // SSCC
+    {"01", false, 14, 14, true, true, false},   // GTIN
+    {"02", false, 14, 14, true, true, false},   // GTIN of the contents
+    {"10", false, 1, 20, false, false, true},   // batch or lot
+    {"11", false, 6, 6, true, false, false},    // production date
+    {"12", false, 6, 6, true, false, false},    // due date
+    {"13", false, 6, 6, true, false, false},    // packaging date
+    {"15", false, 6, 6, true, false, false},    // best before
+    {"16", false, 6, 6, true, false, false},    // sell by
+    {"17", false, 6, 6, true, false, false},    // expiration date
+    {"20", false, 2, 2, true, false, false},    // variant
+    {"21", false, 1, 20, false, false, true},   // serial number
+    {"22", false, 1, 20, false, false, true},   // consumer product variant
+    {"30", false, 1, 8, true, false, true},     // variable count
+    {"37", false, 1, 8, true, false, true},     // count of trade items
+    {"240", false, 1, 30, false, false, true},  // additional product identification
+    {"241", false, 1, 30, false, false, true},  // customer's item number
+    {"250", false, 1, 30, false, false, true},  // secondary serial number
+    {"251", false, 1, 30, false, false, true},  // reference to source entity
+    {"310", true, 6, 6, true, false, false},    // net weight, kg
+    {"311", true, 6, 6, true, false, false},    // length, m
+    {"312", true, 6, 6, true, false, false},    // width, m
+    {"313", true, 6, 6, true, false, false},    // depth, m
+    {"314", true, 6, 6, true, false, false},    // area, m²
+    {"315", true, 6, 6, true, false, false},    // net volume, l
+    {"316", true, 6, 6, true, false, false},    // net volume, m³
+    {"320", true, 6, 6, true, false, false},    // net weight, lb
+    {"330", true, 6, 6, true, false, false},    // gross weight, kg
+    {"400", false, 1, 30, false, false, true},  // customer's purchase order number
+    {"401", false, 1, 30, false, false, true},  // consignment number
+    {"402", false, 17, 17, true, true, true},   // shipment identification number
+    {"403", false, 1, 30, false, false, true},  // routing code
+    {"410", false, 13, 13, true, true, false},  // ship to: GLN
+    {"411", false, 13, 13, true, true, false},  // bill to
+    {"412", false, 13, 13, true, true, false},  // purchased from
+    {"413", false, 13, 13, true, true, false},  // ship for
+    {"414", false, 13, 13, true, true, false},  // physical location
+    {"415", false, 13, 13, true, true, false},  // invoicing party
+    {"416", false, 13, 13, true, true, false},  // production or service location
+    {"417", false, 13, 13, true, true, false},  // party
+    {"420", false, 1, 20, false, false, true},  // ship-to postal code
+    {"422", false, 3, 3, true, false, true},    // country of origin
+    {"8005", false, 6, 6, true, false, true},   // price per unit of measure
+    {"8020", false, 1, 25, false, false, true}, // payment slip reference number
+    {"90", false, 1, 30, false, false, true},   // agreed between trading partners
+    {"91", false, 1, 90, false, false, true},   // company internal information
+    {"92", false, 1, 90, false, false, true},   {"93", false, 1, 90, false, false, true},
+    {"94", false, 1, 90, false, false, true},   {"95", false, 1, 90, false, false, true},
+    {"96", false, 1, 90, false, false, true},   {"97", false, 1, 90, false, false, true},
+    {"98", false, 1, 90, false, false, true},   {"99", false, 1, 90, false, false, true},
+};
+
+const AiRule* FindRule(std::string_view ai) {
+    for (const AiRule& r : kRules) {
+        if (!r.decimals && r.ai == ai) return &r;
+        if (r.decimals && ai.size() == 4 && ai.substr(0, 3) == r.ai && ai[3] >= '0' && ai[3] <= '5')
+            return &r;
+    }
+    return nullptr;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The 82 characters a GS1 field may hold.
+bool IsGs1Character(char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || IsDigit(c)) return true;
+    return std::string_view("!\"%&'()*+,-./:;<=>?_").find(c) != std::string_view::npos;
+}
+
+// The GS1 modulo-10 check digit of `digits` (without it): weights 3 and 1 alternating from the
+// right.
+char Gs1CheckDigit(std::string_view digits) {
+    int sum = 0, weight = 3;
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it, weight = 4 - weight)
+        sum += (*it - '0') * weight;
+    return static_cast<char>('0' + (10 - sum % 10) % 10);
+}
+
+std::string Quoted(std::string_view s) {
+    return "\"" + std::string(s) + "\"";
+}
+
+std::string LengthWords(const AiRule& r) {
+    const std::string unit = r.numeric ? "digits" : "characters";
+    if (r.minLength == r.maxLength) return std::to_string(r.minLength) + " " + unit;
+    return std::to_string(r.minLength) + " to " + std::to_string(r.maxLength) + " " + unit;
+}
+
+// Checks one field against its identifier; the element to encode, or nothing with the reason.
+bool CheckField(Gs1Element& e, std::vector<std::string>& changes) {
+    const std::string id = "(" + e.ai + ")";
+    const AiRule* rule = FindRule(e.ai);
+    if (!rule) {
+        changes.push_back("the unknown application identifier " + id + " was left out");
+        return false;
+    }
+    const auto leftOut = [&](const std::string& why) {
+        changes.push_back((e.data.empty() ? id : id + Quoted(e.data)) + " was left out: " + why);
+        return false;
+    };
+    if (rule->numeric && !std::all_of(e.data.begin(), e.data.end(), IsDigit))
+        return leftOut(id + " takes digits only");
+    if (!rule->numeric) {
+        const auto bad = std::find_if_not(e.data.begin(), e.data.end(), IsGs1Character);
+        if (bad != e.data.end())
+            return leftOut(Quoted(std::string(1, *bad)) + " is not a character of GS1 fields");
+    }
+    const auto length = static_cast<int>(e.data.size());
+    if (rule->checkDigit && length == rule->maxLength - 1) {
+        const char check = Gs1CheckDigit(e.data);
+        e.data.push_back(check);
+        changes.push_back(std::string("the check digit ") + check + " was added to " + id);
+    } else if (length < rule->minLength || length > rule->maxLength) {
+        return leftOut(id + " takes " + LengthWords(*rule));
+    } else if (rule->checkDigit) {
+        const char check = Gs1CheckDigit(std::string_view(e.data).substr(0, e.data.size() - 1));
+        if (e.data.back() != check) {
+            changes.push_back(std::string("the check digit ") + e.data.back() + " of " + id +
+                              " was replaced by " + check);
+            e.data.back() = check;
+        }
+    }
+    e.separated = rule->separated;
+    return true;
+}
+
+} // namespace
+
+std::string Gs1Data::Text() const {
+    std::string text;
+    for (const Gs1Element& e : elements)
+        text += "(" + e.ai + ")" + e.data;
+    return text;
+}
+
+Gs1Data ParseGs1(std::string_view typed) {
+    Gs1Data out;
+    // No field holds a space.
+    std::string text;
+    text.reserve(typed.size());
+    for (char c : typed)
+        if (c != ' ') text.push_back(c);
+    if (text.size() != typed.size()) out.changes.push_back("spaces were left out");
+    if (text.empty()) return out;
+
+    std::size_t open = text.find('(');
+    if (open == std::string::npos) {
+        out.changes.push_back("GS1-128 data is written as application identifiers in "
+                              "parentheses, each followed by its field, such as "
+                              "(01)09501101530003(10)ABC123");
+        return out;
+    }
+    if (open > 0)
+        out.changes.push_back(Quoted(std::string_view(text).substr(0, open)) +
+                              " before the first application identifier was left out");
+    while (open != std::string::npos) {
+        const std::size_t close = text.find(')', open + 1);
+        const std::size_t next = text.find('(', open + 1);
+        if (close == std::string::npos || (next != std::string::npos && next < close)) {
+            const std::size_t end = next == std::string::npos ? text.size() : next;
+            out.changes.push_back(Quoted(std::string_view(text).substr(open, end - open)) +
+                                  " was left out: its application identifier has no closing "
+                                  "parenthesis");
+            open = next;
+            continue;
+        }
+        Gs1Element e;
+        e.ai = text.substr(open + 1, close - open - 1);
+        const std::size_t end = next == std::string::npos ? text.size() : next;
+        e.data = text.substr(close + 1, end - close - 1);
+        if (CheckField(e, out.changes)) out.elements.push_back(std::move(e));
+        open = next;
+    }
+    return out;
+}
+
+Code128Symbol Gs1Code128(const std::vector<Gs1Element>& elements) {
+    if (elements.empty()) return {};
+    // The data's control characters for FNC1 and the code-set switches (code 100 + value).
+    constexpr char kFnc1 = static_cast<char>(100 + kCode128Fnc1);
+    constexpr char kToC = static_cast<char>(100 + kCode128CodeC);
+    constexpr char kToB = static_cast<char>(100 + kCode128CodeB);
+    std::string items(1, kFnc1);
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        items += elements[i].ai + elements[i].data;
+        if (elements[i].separated && i + 1 < elements.size()) items += kFnc1;
+    }
+    const std::size_t n = items.size();
+    const auto digit = [&items, n](std::size_t i) { return i < n && IsDigit(items[i]); };
+    // What set C takes at i: FNC1 alone, or a pair of digits; 0 when neither.
+    const auto unitC = [&](std::size_t i) -> std::size_t {
+        if (items[i] == kFnc1) return 1;
+        return digit(i) && digit(i + 1) ? 2 : 0;
+    };
+    // cost[i][s]: the fewest symbol characters for items i onwards, in set s (0 = B, 1 = C) at
+    // i; a switch costs one. Set B takes any item one at a time.
+    constexpr int kNever = 1 << 29;
+    std::vector<std::array<int, 2>> cost(n + 1, {0, 0});
+    const auto inB = [&cost](std::size_t i) { return 1 + cost[i + 1][0]; };
+    const auto inC = [&](std::size_t i) {
+        const std::size_t u = unitC(i);
+        return u ? 1 + cost[i + u][1] : kNever;
+    };
+    for (std::size_t i = n; i-- > 0;) {
+        cost[i][0] = std::min(inB(i), 1 + inC(i));
+        cost[i][1] = std::min(inC(i), 1 + inB(i));
+    }
+    const int start = inC(0) <= inB(0) ? 1 : 0;
+    std::string data;
+    for (std::size_t i = 0, set = static_cast<std::size_t>(start); i < n;) {
+        if (set == 1) {
+            if (inC(i) <= 1 + inB(i)) {
+                const std::size_t u = unitC(i);
+                data.append(items, i, u);
+                i += u;
+            } else {
+                data += kToB;
+                set = 0;
+            }
+        } else if (inB(i) <= 1 + inC(i)) {
+            data += items[i++];
+        } else {
+            data += kToC;
+            set = 1;
+        }
+    }
+    return Code128Encode(data, start == 1 ? 2 : 1);
+}
+
+// ---- CGS1128Barcode ----
+
+IMPLEMENT_SERIAL(CGS1128Barcode, CBarcode, 256)
+
+void CGS1128Barcode::SetData(std::string_view text) {
+    m_strData = ParseGs1(text).Text();
+}
+
+int CGS1128Barcode::GetWidth() const {
+    const Code128Symbol symbol = Gs1Code128(ParseGs1(m_strData).elements);
+    if (symbol.values.empty()) return 0;
+    const auto characters = static_cast<std::int64_t>(symbol.values.size()) + 2;
+    return engine::ClampToInt((11 * characters + 13) * engine::ReadDensity());
+}
+
+CSize CGS1128Barcode::GetQuietZones() const {
+    const int q = engine::ClampToInt(10LL * engine::ReadDensity());
+    return {q, q};
+}
+
+void CGS1128Barcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
+                          int orientation) const {
+    const Gs1Data gs1 = ParseGs1(m_strData);
+    const Code128Symbol symbol = Gs1Code128(gs1.elements);
+    if (symbol.values.empty()) return;
+    const engine::CBarCursor bars =
+        DrawCode128Symbol(surface, origin, barHeight, orientation, symbol,
+                          [](int value) { return std::string(Code128Pattern(value)); });
+    if (showText) DrawHumanText(surface, bars, barHeight, gs1.Text());
+}
+
+CBarcode::CDataCheck CGS1128Barcode::CheckData(std::string_view typed) const {
+    const Gs1Data gs1 = ParseGs1(typed);
+    CDataCheck check{std::string(typed), gs1.Text(), {}};
+    for (const std::string& change : gs1.changes)
+        check.change += (check.change.empty() ? "" : "; ") + change;
+    return check;
+}
