@@ -6,7 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -18,8 +21,26 @@ UrlOpener& Opener() {
     return opener;
 }
 
+// Whether the desktop names a program for the file's type. xdg-open reports success as soon as
+// it starts, even where nothing takes the file, so the desktop is asked first; without
+// xdg-mime (or when it does not answer) the opener's own answer decides.
+bool DesktopHasProgramFor(const QString& file) {
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty()) return true;
+    QProcess query;
+    query.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"),
+                          QMimeDatabase().mimeTypeForFile(file).name()});
+    if (!query.waitForFinished(5000) || query.exitStatus() != QProcess::NormalExit) {
+        query.kill();
+        query.waitForFinished(1000);
+        return true;
+    }
+    return query.exitCode() != 0 || !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
 bool OpenWithDesktop(const QUrl& url) {
-    return Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
+    if (Opener()) return Opener()(url);
+    return DesktopHasProgramFor(url.toLocalFile()) && QDesktopServices::openUrl(url);
 }
 
 QPointer<CUserGuideWindow>& OpenWindow() {

@@ -13,8 +13,9 @@ class QUrl;
 
 // Hands a file to the desktop; false when no program could be started for it.
 using UrlOpener = std::function<bool(const QUrl& url)>;
-// Replaces QDesktopServices::openUrl (tests); an empty opener brings it back. Returns the
-// previous one.
+// Replaces the desktop's opener (tests); an empty opener brings it back. Returns the previous
+// one. The desktop's opener is QDesktopServices::openUrl where "xdg-mime query default" names a
+// program for the file's type (or cannot be asked), and false where it names none.
 UrlOpener SetUrlOpener(UrlOpener opener);
 
 // The guide's Markdown, set as a document, in a window that reflows it to its width.

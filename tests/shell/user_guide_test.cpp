@@ -71,3 +71,28 @@ TEST(UserGuide, FallsBackToItsOwnWindowWhenTheDesktopCannotOpenThePdf) {
         }
     }
 }
+
+// The desktop's own opener asks which program takes PDFs before it hands the guide over:
+// xdg-open would report success even where none does, and the guide would never show.
+TEST(UserGuide, TheDesktopIsAskedForAPdfViewerFirst) {
+    TempEnv env;
+    DialogScript dialogs;
+    const QString dir = QString::fromStdString(env.Root().string());
+    Write(dir + "/userguide.pdf", "%PDF-1.4\n");
+    Write(dir + "/userguide.md", "# Quillmark Guide\n");
+    // An xdg-mime that knows no program for any type, and notes what it was asked.
+    QDir().mkpath(dir + "/bin");
+    Write(dir + "/bin/xdg-mime", "#!/bin/sh\necho \"$@\" > \"$(dirname \"$0\")/asked\"\n");
+    QFile::setPermissions(dir + "/bin/xdg-mime", QFile::ReadOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(dir + "/bin:") + path);
+    CUserGuideWindow* window = ShowUserGuide(dir);
+    qputenv("PATH", path);
+
+    ASSERT_NE(window, nullptr);
+    delete window;
+    QFile asked(dir + "/bin/asked");
+    ASSERT_TRUE(asked.open(QIODevice::ReadOnly));
+    EXPECT_EQ(asked.readAll(), "query default application/pdf\n");
+    EXPECT_TRUE(dialogs.messages.empty());
+}
