@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -65,6 +66,8 @@ CUserGuideWindow::CUserGuideWindow(const QString& markdown, QWidget* parent)
     layout->addWidget(m_browser);
     m_browser->setOpenExternalLinks(true);
     m_browser->setMarkdown(markdown);
+    // A margin around the text, as the printed guide has.
+    m_browser->document()->setDocumentMargin(fontMetrics().height());
     resize(720, 800);
 }
 
