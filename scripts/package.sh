@@ -13,9 +13,12 @@ if (($# == 0)); then
     "$root/scripts/setup.sh" --packages
     build="$root/build-package"
     out="$build"
-    # Debian's compiler and linker flags (fortified functions, read-only relocations, ...).
+    # Debian's compiler and linker flags, all its hardening included (fortified functions,
+    # read-only relocations bound at start). CMake reads no CPPFLAGS: they go with CXXFLAGS.
+    export DEB_BUILD_MAINT_OPTIONS=hardening=+all
     eval "$(dpkg-buildflags --export=sh)"
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_FLAGS="$CPPFLAGS $CXXFLAGS" -DCMAKE_EXE_LINKER_FLAGS="$LDFLAGS" \
         -DCMAKE_INSTALL_PREFIX=/usr -DQM_BUILD_TESTS=OFF -DQM_BUILD_BENCH=OFF >/dev/null
     cmake --build "$build" -j 2
 else
