@@ -16,13 +16,17 @@
 
 namespace {
 
+#ifndef QM_WINDOW_FROM_BIN_DIR
+#define QM_WINDOW_FROM_BIN_DIR "../libexec/quillmark"
+#endif
+
 // The window program: beside this one in a build folder, in libexec when installed.
 std::string WindowProgram() {
     std::error_code ec;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
     const std::filesystem::path dir = ec ? std::filesystem::path(".") : self.parent_path();
     for (const std::filesystem::path& candidate :
-         {dir / "quillmark-window", dir / ".." / "libexec" / "quillmark" / "quillmark-window"})
+         {dir / "quillmark-window", dir / QM_WINDOW_FROM_BIN_DIR / "quillmark-window"})
         if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
     return (dir / "quillmark-window").string();
 }

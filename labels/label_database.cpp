@@ -2,6 +2,7 @@
 
 #include "common/atomic_file.h"
 #include "common/file_io.h"
+#include "common/install_layout.h"
 #include "common/settings_keys.h"
 #include "labels/label_file_repair.h"
 
@@ -439,11 +440,17 @@ QString LocateDefaultLabelDatabase(const QString& programDir, const QString& use
 
 LabelConnectionParams LabelConnectionFromSettings(const QString& programDir,
                                                   std::optional<LabelCopyRepair>* repaired) {
+    const CInstallLayout layout = InstallLayoutFor(QFile::encodeName(programDir).toStdString());
+    const QString dataDir = QFile::decodeName(layout.dataDir.c_str());
     const std::string setting = settings::Get(settings::kLabelDbConnection);
     const QString text = QString::fromUtf8(setting.data(), static_cast<qsizetype>(setting.size()));
-    if (!text.trimmed().isEmpty()) return ParseLabelConnectionString(text, programDir);
+    if (!text.trimmed().isEmpty()) return ParseLabelConnectionString(text, dataDir);
     LabelConnectionParams params;
-    params.database = LocateDefaultLabelDatabase(programDir, UserLabelDataDir(), repaired);
+    // The installed database belongs to the package: even where it could be written (root),
+    // the user's labels go into the per-user copy.
+    params.database = layout.installed
+                          ? LocateDefaultLabelDatabase(dataDir, UserLabelDataDir(), false, repaired)
+                          : LocateDefaultLabelDatabase(dataDir, UserLabelDataDir(), repaired);
     return params;
 }
 

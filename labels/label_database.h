@@ -66,8 +66,11 @@ QString LocateDefaultLabelDatabase(const QString& programDir, const QString& use
 QString LocateDefaultLabelDatabase(const QString& programDir, const QString& userDataDir,
                                    bool programDirWritable,
                                    std::optional<LabelCopyRepair>* repaired = nullptr);
-// What the program opens: "Print"/"LabelDBConnectionString" when set, else the default file
-// beside the executable in `programDir` (see LocateDefaultLabelDatabase for `repaired`).
+// What the program opens: "Print"/"LabelDBConnectionString" when set (a relative file taken from
+// the folder of the shipped database), else the default file. The shipped data.dat lies beside
+// the executable in `programDir` when run from a build folder, in <prefix>/share/quillmark when
+// installed (see InstallLayoutFor); an installed one is never written, the user's labels go
+// into the per-user copy (see LocateDefaultLabelDatabase for `repaired`).
 LabelConnectionParams
 LabelConnectionFromSettings(const QString& programDir,
                             std::optional<LabelCopyRepair>* repaired = nullptr);

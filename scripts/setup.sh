@@ -4,6 +4,7 @@
 #
 #   scripts/setup.sh                 release build in build/
 #   scripts/setup.sh --sanitize      tests with AddressSanitizer and UBSan in build-sanitize/
+#   scripts/setup.sh --packages      only the packages
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -33,6 +34,7 @@ if [[ ${1:-} == --sanitize ]]; then
 fi
 
 install_missing_packages
+[[ ${1:-} == --packages ]] && exit 0
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQM_SANITIZE="$sanitize" >/dev/null

@@ -58,7 +58,7 @@ int CQuillmarkApp::InitInstance(const QStringList& args, bool splash) {
 int CQuillmarkApp::InitInstance(const CCommandLineInfo& info, bool splash) {
     LoadRecentFiles();
     m_previewPages = settings::Get(settings::kPreviewPages);
-    RegisterFileType(QApplication::applicationFilePath());
+    RegisterAtStartUp(QApplication::applicationFilePath());
 
     if (info.kind == CCommandLineInfo::Print || info.kind == CCommandLineInfo::PrintTo ||
         info.kind == CCommandLineInfo::PrintPdf)

@@ -3,18 +3,17 @@
 #include "cli/document_file.h"
 #include "common/atomic_file.h"
 #include "common/file_io.h"
+#include "common/install_layout.h"
 #include "engine/barcode_file.h"
 #include "engine/code39.h"
 #include "engine/symbologies.h"
 #include "shell/command_ids.h"
 #include "shell/file_errors.h"
+#include "shell/user_guide.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDesktopServices>
-#include <QDir>
 #include <QFile>
-#include <QUrl>
 
 #include <exception>
 
@@ -151,10 +150,10 @@ void CQuillmarkDoc::ApplyFont(const QString& name, const QString& sizeText) {
 }
 
 void CQuillmarkDoc::OnUserGuide() {
-    // Quietly nothing when there is no guide or nothing to show it with.
-    const QString guide =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("userguide.pdf"));
-    QDesktopServices::openUrl(QUrl::fromLocalFile(guide));
+    // Beside the program in a build folder, under the install prefix when installed.
+    const CInstallLayout layout =
+        InstallLayoutFor(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    ShowUserGuide(QFile::decodeName(layout.docDir.c_str()));
 }
 
 bool CQuillmarkDoc::OnCommand(int id) {

@@ -27,6 +27,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 
 CQuillmarkView::CQuillmarkView(QWidget* parent) : CView(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -45,8 +46,14 @@ void CQuillmarkView::OnPrepareDC(CMappedSurface& surface, const CPrintInfo* prin
         surface.SetViewportExt({print->dpiX, print->dpiY});
         surface.SetViewportOrg({print->printableWidth / 2, print->printableHeight / 2});
     } else {
-        surface.SetViewportExt({m_nZoom * logicalDpiX(), m_nZoom * logicalDpiY()});
-        surface.SetViewportOrg({width() / 2, height() / 2});
+        // In device pixels: Qt's logical dots per inch stay at the desktop's nominal value
+        // under scaling, and the device pixel ratio makes up the rest.
+        const double ratio = devicePixelRatioF();
+        const auto device = [ratio](double logical) {
+            return static_cast<int>(std::lround(logical * ratio));
+        };
+        surface.SetViewportExt({device(m_nZoom * logicalDpiX()), device(m_nZoom * logicalDpiY())});
+        surface.SetViewportOrg({device(width()) / 2, device(height()) / 2});
     }
 }
 
@@ -73,6 +80,10 @@ QString CQuillmarkView::SizeReadout() const {
 void CQuillmarkView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
+    // The bars snap to the screen's own pixels, not to logical pixels scaled up: the painter
+    // works in device pixels (see OnPrepareDC).
+    const double ratio = devicePixelRatioF();
+    painter.scale(1 / ratio, 1 / ratio);
     CPainterSurface surface(painter, true);
     surface.SetDeviceGrid(true);
     OnPrepareDC(surface);

@@ -36,8 +36,9 @@ public:
     CQuillmarkDoc* GetDoc() const;
 
     // 1000 logical units per inch times the zoom on the screen (the widget's logical dots per
-    // inch), centred on the client area; on a printer the zoom is 1 and the centre is the
-    // printable area's.
+    // inch times its device pixel ratio, in device pixels: the painter is scaled to them),
+    // centred on the client area; on a printer the zoom is 1 and the centre is the printable
+    // area's.
     void OnPrepareDC(CMappedSurface& surface, const CPrintInfo* print = nullptr) const;
     void OnDraw(CMappedSurface& surface);
     // The symbol's size on paper in mils, as drawn in the view's rotation with or without its

@@ -1,6 +1,7 @@
 #include "shell/registration.h"
 
 #include "common/atomic_file.h"
+#include "common/install_layout.h"
 #include "common/settings_store.h"
 
 #include <QDir>
@@ -59,6 +60,31 @@ QString QuoteExec(const QString& path) {
     return '"' + q + '"';
 }
 
+// The mark of a file the program wrote for itself, in each file's comment syntax. A file without
+// it (the package's, or one the user has rewritten) is never removed.
+constexpr char kOwnMark[] =
+    "Written by Quillmark run from its build folder; \"quillmark -Unregister\" removes it.";
+
+QByteArray Resource(const QString& name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// An XML file with the mark as a comment after its declaration (a comment may not precede it).
+QByteArray MarkedXml(const QByteArray& xml) {
+    const QByteArray mark = QByteArray("<!-- ") + kOwnMark + " -->\n";
+    qsizetype at = 0;
+    if (xml.startsWith("<?xml")) at = xml.indexOf('\n') + 1;
+    QByteArray marked = xml;
+    return marked.insert(at, mark);
+}
+
+bool CarriesOwnMark(const QString& path) {
+    QFile file(path);
+    // The mark stands within the first lines.
+    return file.open(QIODevice::ReadOnly) && file.read(4096).contains(kOwnMark);
+}
+
 void RefreshDatabases() {
     // Let the desktop see the change; quietly nothing where the tools are missing.
     const QString mimeTool = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
@@ -101,53 +127,48 @@ bool RegisterFileType(const QString& executable) {
     bool written = false;
     // The extension stays with whoever claimed it first.
     const bool claimExtension = ForeignQmxType().isEmpty();
-    if (claimExtension) {
-        const QByteArray mime =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-            "  <mime-type type=\"" +
-            QByteArray(kQmxMimeType) +
-            "\">\n"
-            "    <comment>Bellwick Barcode Document</comment>\n"
-            "    <icon name=\"quillmark\"/>\n"
-            "    <glob pattern=\"*.qmx\"/>\n"
-            "  </mime-type>\n"
-            "</mime-info>\n";
-        WriteIfDifferent(paths.mimePackage, mime, written);
-    }
+    if (claimExtension)
+        WriteIfDifferent(paths.mimePackage,
+                         MarkedXml(Resource(QStringLiteral(":/desktop/quillmark.xml"))), written);
 
-    QFile iconSource(QStringLiteral(":/icons/quillmark.svg"));
-    if (iconSource.open(QIODevice::ReadOnly))
-        WriteIfDifferent(paths.icon, iconSource.readAll(), written);
+    const QByteArray icon = Resource(QStringLiteral(":/icons/quillmark.svg"));
+    if (!icon.isEmpty()) WriteIfDifferent(paths.icon, MarkedXml(icon), written);
 
+    // The package's entry runs "quillmark" from the PATH; this one runs the given program.
     const QString exec = QuoteExec(executable);
-    QString entry = QStringLiteral("[Desktop Entry]\n"
-                                   "Type=Application\n"
-                                   "Name=Bellwick Quillmark\n"
-                                   "GenericName=Barcode Maker\n"
-                                   "Comment=Make barcodes and print them on labels\n"
-                                   "Icon=quillmark\n"
-                                   "Exec=%1 %f\n"
-                                   "Terminal=false\n"
-                                   "Categories=Office;Graphics;\n"
-                                   "Actions=Print;\n")
-                        .arg(exec);
-    if (claimExtension) entry += QStringLiteral("MimeType=%1;\n").arg(QLatin1String(kQmxMimeType));
-    entry += QStringLiteral("\n[Desktop Action Print]\nName=Print\nExec=%1 -p %f\n").arg(exec);
+    const QLatin1String packageExec("Exec=quillmark ");
+    QString entry = QStringLiteral("# %1\n").arg(QLatin1String(kOwnMark));
+    const QStringList lines =
+        QString::fromUtf8(Resource(QStringLiteral(":/desktop/quillmark.desktop"))).split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString line = lines[i];
+        if (i == lines.size() - 1 && line.isEmpty()) break;
+        if (line.startsWith(QLatin1String("MimeType=")) && !claimExtension) continue;
+        if (line.startsWith(packageExec))
+            line = QStringLiteral("Exec=") + exec + ' ' + line.mid(packageExec.size());
+        entry += line + '\n';
+    }
     WriteIfDifferent(paths.desktopEntry, entry.toUtf8(), written);
 
     if (written) RefreshDatabases();
     return written;
 }
 
+bool RegisterAtStartUp(const QString& executable) {
+    const QString dir = QFileInfo(executable).absolutePath();
+    if (InstallLayoutFor(QFile::encodeName(dir).toStdString()).installed) return false;
+    return RegisterFileType(executable);
+}
+
 bool UnregisterFileType() {
     const CRegistrationPaths paths = RegistrationPaths();
     bool ok = true;
-    for (const QString& file : {paths.mimePackage, paths.desktopEntry, paths.icon,
-                                QString::fromStdString(SettingsStore().FilePath())}) {
-        if (file.isEmpty() || !QFileInfo::exists(file)) continue;
-        if (!QFile::remove(file)) ok = false;
-    }
+    const auto remove = [&ok](const QString& file) {
+        if (!file.isEmpty() && QFileInfo::exists(file) && !QFile::remove(file)) ok = false;
+    };
+    for (const QString& file : {paths.mimePackage, paths.desktopEntry, paths.icon})
+        if (CarriesOwnMark(file)) remove(file);
+    remove(QString::fromStdString(SettingsStore().FilePath()));
     RefreshDatabases();
     return ok;
 }

@@ -14,12 +14,15 @@ CSplashWnd::CSplashWnd(std::function<void()> onClose, int milliseconds)
       m_onClose(std::move(onClose)) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setFixedSize(420, 280);
-    m_picture = QPixmap(420, 280);
+    // Rendered at the screen's pixel ratio, so a scaled screen shows it sharp.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    m_picture = QPixmap(QSize(420, 280) * ratio);
+    m_picture.setDevicePixelRatio(ratio);
     m_picture.fill(Qt::white);
     QPainter p(&m_picture);
-    QSvgRenderer(QStringLiteral(":/icons/splash.svg")).render(&p);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - QPoint(210, 140));
+    QSvgRenderer(QStringLiteral(":/icons/splash.svg")).render(&p, QRectF(0, 0, 420, 280));
+    if (screen) move(screen->geometry().center() - QPoint(210, 140));
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &CSplashWnd::CloseSplash);
     m_timer.start(milliseconds);

@@ -1,4 +1,5 @@
-# data.dat, the label database shipped beside the program, is built from labelstock.csv.
+# data.dat, the label database shipped beside the program (under share/quillmark when installed),
+# is built from labelstock.csv.
 set(QM_LABELSTOCK_SEED ${CMAKE_CURRENT_LIST_DIR}/labelstock.csv)
 set(QM_DATA_DAT ${CMAKE_BINARY_DIR}/bin/data.dat CACHE INTERNAL "The label database built")
 
@@ -13,3 +14,4 @@ add_custom_command(
     COMMENT "Building the label database data.dat"
     VERBATIM)
 add_custom_target(qm_labelstock_data ALL DEPENDS ${QM_DATA_DAT})
+install(FILES ${QM_DATA_DAT} DESTINATION ${QM_INSTALL_DATA_DIR})

@@ -432,6 +432,36 @@ TEST(LabelDatabaseOpen, DefaultFileBesideTheProgramOrAPerUserCopy) {
     EXPECT_EQ(LabelConnectionFromSettings(program).database, "/srv/labels/other.dat");
 }
 
+TEST(LabelDatabaseOpen, AnInstalledProgramKeepsTheUsersLabelsInTheirCopy) {
+    // An installed tree whose shipped database can be written (as root could): the program
+    // finds it under the prefix, not beside itself, and still never writes it.
+    TempEnv env;
+    const QString prefix = QString::fromStdString((env.Root() / "usr").string());
+    const QString program = prefix + "/" QM_INSTALL_PROGRAM_DIR;
+    const QString shipped = prefix + "/" QM_INSTALL_DATA_DIR "/data.dat";
+    ASSERT_TRUE(QDir().mkpath(program));
+    ASSERT_TRUE(QDir().mkpath(prefix + "/" QM_INSTALL_DATA_DIR));
+    ASSERT_TRUE(QFile::copy(QM_SHIPPED_DATA_DAT, shipped));
+    QFile::setPermissions(shipped, QFile::permissions(shipped) | QFileDevice::WriteOwner);
+    // A data.dat beside the installed program is not the shipped one.
+    ASSERT_TRUE(QFile::copy(QM_SHIPPED_DATA_DAT, program + "/data.dat"));
+
+    const QString copy = UserLabelDataDir() + "/data.dat";
+    EXPECT_EQ(LabelConnectionFromSettings(program).database, copy);
+    {
+        CLabelDatabase db(ParseLabelConnectionString("Driver=SQLite;DBQ=" + copy, "/"));
+        db.InsertLabel(MyLabel());
+    }
+    CLabelDatabase db(ParseLabelConnectionString("Driver=SQLite;DBQ=" + shipped, "/"));
+    EXPECT_TRUE(db.ListProducts(db.ListMakers()[0].bookmark).empty());
+
+    // A relative file in a connection string is taken from the shipped database's folder.
+    ASSERT_TRUE(
+        SettingsStore().WriteString("Print", "LabelDBConnectionString", "Driver=SQLite;DBQ=x.dat"));
+    EXPECT_EQ(LabelConnectionFromSettings(program).database,
+              prefix + "/" QM_INSTALL_DATA_DIR "/x.dat");
+}
+
 TEST(LabelDatabaseOpen, FailureMessage) {
     EXPECT_EQ(LabelDatabaseOpenFailureMessage("no such table: labels"),
               "Error found: The program can not locate the label database.\nPlease reinstall the "

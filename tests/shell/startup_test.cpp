@@ -1,7 +1,7 @@
+#include "cli/command_line.h"
 #include "common/settings_store.h"
 #include "shell/about_dialog.h"
 #include "shell/app.h"
-#include "cli/command_line.h"
 #include "shell/main_frame.h"
 #include "shell/options_dialog.h"
 #include "shell/registration.h"
@@ -123,6 +123,59 @@ TEST_F(StartupTest, RegistrationIsWrittenOnceAndUnregisterRemovesItAndTheSetting
     EXPECT_FALSE(QFile::exists(paths.desktopEntry));
     EXPECT_FALSE(QFile::exists(paths.mimePackage));
     EXPECT_EQ(SettingsStore().GetInt("Options", "Density", 10), 10);
+}
+
+namespace {
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
+}
+} // namespace
+
+TEST_F(StartupTest, TheWrittenEntryIsThePackagesEntryRunningThisProgram) {
+    RegisterFileType("/opt/quill mark/quillmark-window");
+    const QStringList written = QString::fromUtf8(ReadAll(RegistrationPaths().desktopEntry))
+                                    .split('\n', Qt::SkipEmptyParts);
+    const QStringList package =
+        QString::fromUtf8(ReadAll(":/desktop/quillmark.desktop")).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(written.size(), package.size() + 1); // and the program's mark
+    EXPECT_TRUE(written[0].startsWith("# Written by Quillmark")) << written[0].toStdString();
+    for (qsizetype i = 0; i < package.size(); ++i) {
+        QString expected = package[i];
+        expected.replace("Exec=quillmark ", "Exec=\"/opt/quill mark/quillmark-window\" ");
+        EXPECT_EQ(written[i + 1], expected);
+    }
+    // The file type is the package's too, marked as the program's own.
+    const QByteArray mime = ReadAll(RegistrationPaths().mimePackage);
+    EXPECT_TRUE(mime.contains("<!-- Written by Quillmark"));
+    for (const QByteArray& line : ReadAll(":/desktop/quillmark.xml").split('\n'))
+        EXPECT_TRUE(mime.contains(line + '\n')) << line.toStdString();
+}
+
+TEST_F(StartupTest, OnlyAProgramRunFromItsBuildFolderRegistersItself) {
+    const CRegistrationPaths paths = RegistrationPaths();
+    EXPECT_FALSE(RegisterAtStartUp("/usr/" QM_INSTALL_PROGRAM_DIR "/quillmark-window"));
+    for (const QString& file : {paths.desktopEntry, paths.mimePackage, paths.icon})
+        EXPECT_FALSE(QFile::exists(file)) << file.toStdString();
+    EXPECT_TRUE(RegisterAtStartUp("/home/u/quillmark/build/bin/quillmark-window"));
+    for (const QString& file : {paths.desktopEntry, paths.mimePackage, paths.icon})
+        EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
+}
+
+TEST_F(StartupTest, UnregisterRemovesOnlyTheFilesTheProgramWrote) {
+    const CRegistrationPaths paths = RegistrationPaths();
+    RegisterFileType("/opt/quillmark/quillmark-window");
+    // The user has since put their own entry in place of the program's (a menu editor does).
+    const QByteArray own = ReadAll(":/desktop/quillmark.desktop") + "NoDisplay=true\n";
+    {
+        QFile entry(paths.desktopEntry);
+        ASSERT_TRUE(entry.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        entry.write(own);
+    }
+    EXPECT_TRUE(UnregisterFileType());
+    EXPECT_EQ(ReadAll(paths.desktopEntry), own);
+    EXPECT_FALSE(QFile::exists(paths.mimePackage));
+    EXPECT_FALSE(QFile::exists(paths.icon));
 }
 
 TEST_F(StartupTest, AnotherProgramsQmxTypeIsLeftAlone) {

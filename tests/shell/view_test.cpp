@@ -10,6 +10,9 @@
 #include <QLayout>
 #include <QWheelEvent>
 
+#include <cmath>
+#include <set>
+
 #include <gtest/gtest.h>
 
 class ViewTest : public SettingsTest {
@@ -74,8 +77,11 @@ TEST_F(ViewTest, WheelAwayFromTheUserZoomsOut) {
 }
 
 TEST_F(ViewTest, SymbolIsCentredInEveryRotationByWhatItDraws) {
-    const QPointF centre(view->width() / 2.0, view->height() / 2.0);
-    const double pxPerMil = view->m_nZoom * view->logicalDpiX() / 1000.0;
+    // In the grab's device pixels.
+    const double ratio = view->devicePixelRatioF();
+    const QPointF centre(std::lround(view->width() * ratio) / 2.0,
+                         std::lround(view->height() * ratio) / 2.0);
+    const double pxPerMil = view->m_nZoom * view->logicalDpiX() * ratio / 1000.0;
     for (const char* symbology : {"Code 39", "EAN 13", "Code 128"}) {
         app.GetMainFrame()->OnSymbologyChosen(symbology);
         for (bool text : {false, true}) {
@@ -130,4 +136,50 @@ TEST_F(ViewTest, PostnetIsAsLargeAsItsBars) {
     EXPECT_EQ(without.cy, 125);
     // "HALVERN" leaves no digits: frame and check bars only, seven bars of 20 with six spaces.
     EXPECT_EQ(without.cx, 7 * 20 + 6 * 27);
+}
+
+// On a scaled screen (a device pixel ratio of 2 at 192 dpi, say) 100 % is still the printed
+// size counted in the screen's own pixels, and the bars are drawn on those pixels: whole
+// device pixels wide, black on white, not logical pixels scaled up. Also run with
+// QT_SCALE_FACTOR=2 (tests/shell/CMakeLists.txt).
+TEST_F(ViewTest, TrueSizeInTheScreensOwnPixelsWithSharpBars) {
+    auto& bc = *app.GetDocument().m_pBarcode;
+    bc.SetData("HALVERNX"); // Code 39: modules of 10 and 25 mils
+    bc.m_nHeight = 1000;
+    view->m_bShowText = false;
+    const double ratio = view->devicePixelRatioF();
+    for (int zoom = 1; zoom <= 3; ++zoom) {
+        SCOPED_TRACE(zoom);
+        view->m_nZoom = zoom;
+        const double dotsPerMil = zoom * view->logicalDpiX() * ratio / 1000.0;
+        const QImage img = view->grab().toImage().convertToFormat(QImage::Format_Grayscale8);
+        ASSERT_EQ(img.width(), std::lround(view->width() * ratio));
+        QRect ink;
+        std::set<int> shades;
+        std::set<long> bars;
+        for (int y = 0; y < img.height(); ++y) {
+            const uchar* row = img.constScanLine(y);
+            for (int x = 0; x < img.width(); ++x) {
+                shades.insert(row[x]);
+                if (row[x] < 128) ink |= QRect(x, y, 1, 1);
+            }
+        }
+        ASSERT_TRUE(ink.isValid());
+        const uchar* middle = img.constScanLine(ink.center().y());
+        for (int x = ink.left(), run = 0; x <= ink.right() + 1; ++x) {
+            if (x <= ink.right() && middle[x] < 128) {
+                ++run;
+            } else if (run > 0) {
+                bars.insert(run);
+                run = 0;
+            }
+        }
+        EXPECT_EQ(shades, (std::set<int>{0, 255}));
+        // The bar height is exact; the width is what the elements add up to on the grid: ten
+        // characters of six narrow and three wide elements, nine narrow gaps between them.
+        const long narrow = std::lround(10 * dotsPerMil), wide = std::lround(narrow * 2.5);
+        EXPECT_EQ(bars, (std::set<long>{narrow, wide}));
+        EXPECT_NEAR(ink.height(), 1000 * dotsPerMil, 1.0);
+        EXPECT_EQ(ink.width(), 10 * (6 * narrow + 3 * wide) + 9 * narrow);
+    }
 }
