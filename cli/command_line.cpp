@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include "cli/batch_export.h"
 #include "engine/symbologies.h"
 
 #include <charconv>
@@ -99,6 +100,7 @@ CCommandLineInfo ParseExport(const std::vector<std::string>& args) {
     }
     if (info.output.empty()) return Invalid("--export needs an output file name");
     if (std::string wrong = CheckRunOptions(info.run); !wrong.empty()) return Invalid(wrong);
+    if (std::string wrong = CheckBatchOptions(info); !wrong.empty()) return Invalid(wrong);
     return info;
 }
 
@@ -226,9 +228,9 @@ std::string CommandLineUsage() {
            "                                 print it into a PDF file instead of a printer\n"
            "  quillmark -Unregister          remove the file type and the settings\n"
            "  quillmark --export OUTPUT [FILE.qmx] [options]\n"
-           "                                 write OUTPUT by its extension (wmf, bmp, gif, tif, "
-           "png,\n"
-           "                                 pcx, jpg, qmx) and end; without a display too\n"
+           "                                 write OUTPUT by its extension (wmf, emf, svg, pdf,\n"
+           "                                 bmp, gif, tif, png, pcx, jpg, qmx) and end; without\n"
+           "                                 a display too\n"
            "      --symbology NAME           " +
            SymbologyNamesHelp() +
            "      --data TEXT                the data\n"
@@ -236,6 +238,11 @@ std::string CommandLineUsage() {
            "      --rotation 0..3            quarter turns anticlockwise\n"
            "      --no-text                  without the human-readable text\n"
            "      --dpi N                    resolution of image files (10 to 3000)\n"
+           "      --numbered, --data-file    a file per number or per row of the file, each\n"
+           "                                 named by OUTPUT with {n} (its line, or its place\n"
+           "                                 in the run) and {data} (its data), as in\n"
+           "                                 'out/{n}.png'; with the run options that make\n"
+           "                                 the labels, --strict among them\n"
            "  run options of -p, -pt and --pdf:\n" +
            RunOptionsUsage() + "  quillmark --help               this text\n";
 }

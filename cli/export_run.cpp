@@ -1,5 +1,6 @@
 #include "cli/export_run.h"
 
+#include "cli/batch_export.h"
 #include "cli/document_file.h"
 #include "cli/export_messages.h"
 #include "cli/measurement.h"
@@ -80,6 +81,8 @@ int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defa
     if (!IsVectorExtension(output))
         if (const std::string warning = engine::ModuleWarning(dpi); !warning.empty())
             ReportError(warning);
+    if (info.run.run.kind != CLabelRunChoice::Kind::Same)
+        return RunBatchExport(info, *symbol.barcode, output, write, dpi);
     const CExportResult result =
         write(*symbol.barcode, output, {info.rotation, !info.noText}, dpi, CFileWriteOptions{});
     if (!result) {

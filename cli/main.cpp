@@ -3,6 +3,7 @@
 
 #include "cli/command_line.h"
 #include "cli/export_run.h"
+#include "common/settings_store.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include <malloc.h>
 #include <unistd.h>
 
 namespace {
@@ -53,13 +55,18 @@ int Run(int argc, char** argv) {
     case CCommandLineInfo::Export:
         // Vector pictures need the window program's fonts and painter.
         if (IsVectorExtension(info.output)) break;
-        return RunExport(
-            info,
-            [](const CBarcode& barcode, const std::string& path, const CSymbolView& view, int dpi,
-               const CFileWriteOptions& write) {
-                return ExportImageOrDocument(barcode, path, view, dpi, write);
-            },
-            96);
+        {
+            // The settings as they are now, and one font lookup, for every file of a batch.
+            SettingsStore::KeepFirstRead();
+            CFontLocator fonts;
+            return RunExport(
+                info,
+                [&fonts](const CBarcode& barcode, const std::string& path, const CSymbolView& view,
+                         int dpi, const CFileWriteOptions& write) {
+                    return ExportImageOrDocument(barcode, path, view, dpi, write, &fonts);
+                },
+                96);
+        }
     default:
         break;
     }
@@ -69,6 +76,10 @@ int Run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Memory freed after one symbol of a batch is kept for the next instead of going back to
+    // the system and being asked for again.
+    ::mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    ::mallopt(M_TOP_PAD, 16 << 20);
     try {
         return Run(argc, argv);
     } catch (const std::bad_alloc&) {

@@ -128,8 +128,8 @@ std::error_code KeepOwner(int fd, const struct stat& existing) {
 // A fresh name in the target's folder, created exclusively with `mode` (through the umask).
 UniqueFd CreateTemporary(const std::string& folder, const AtomicWriteOptions& options, mode_t mode,
                          std::string& name) {
-    std::random_device seed;
-    std::mt19937 rng(seed());
+    // Seeded once: opening the system's random source costs more than writing a small file.
+    static thread_local std::mt19937 rng{std::random_device{}()};
     std::uniform_int_distribution<std::size_t> pick(0, kTemporaryChars.size() - 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = folder;
@@ -143,6 +143,33 @@ UniqueFd CreateTemporary(const std::string& folder, const AtomicWriteOptions& op
     }
     errno = EEXIST;
     return UniqueFd();
+}
+
+// A new file written without a name and given its name only when whole: a crash or a kill
+// midway leaves nothing behind, and the folder gains one entry instead of a temporary one and
+// a rename. Nothing when the file system cannot (no unnamed files, no /proc, or a file took the
+// name meanwhile): the caller then writes through a temporary name.
+std::optional<std::error_code> WriteUnnamedThenLink(const std::string& folder,
+                                                    const std::string& path,
+                                                    std::span<const std::uint8_t> bytes,
+                                                    const AtomicWriteOptions& options, bool setMode,
+                                                    mode_t finalMode) {
+    UniqueFd fd(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, finalMode & 0777));
+    if (!fd.Valid()) return std::nullopt;
+    if (setMode && ::fchmod(fd.Get(), finalMode) != 0) return LastError();
+    if (auto ec = WriteAll(fd.Get(), bytes)) return ec;
+    if (options.sync && ::fsync(fd.Get()) != 0) return LastError();
+    const std::string self = "/proc/self/fd/" + std::to_string(fd.Get());
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        if (errno == EEXIST || errno == ENOENT) return std::nullopt;
+        return LastError();
+    }
+    if (auto ec = fd.Close()) return ec;
+    if (options.sync) {
+        UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.Valid()) ::fsync(dir.Get());
+    }
+    return std::error_code{};
 }
 
 } // namespace
@@ -181,6 +208,10 @@ std::error_code WriteFileAtomically(const std::string& requested,
                                           : 0666;
     const std::string folder = FolderOf(path);
     RemoveStaleTemporaries(folder);
+    if (!exists)
+        if (std::optional<std::error_code> done =
+                WriteUnnamedThenLink(folder, path, bytes, options, setMode, finalMode))
+            return *done;
     std::string temporary;
     UniqueFd fd = CreateTemporary(folder, options, finalMode & 0777, temporary);
     if (!fd.Valid()) {

@@ -36,10 +36,11 @@ struct AtomicWriteOptions {
     std::string_view temporarySuffix = kTemporarySuffix;
 };
 
-// The bytes go to a temporary file beside the target, created exclusively, which is flushed to
-// disk and then renamed over the target; on any failure the temporary file is removed and the
-// target is untouched. A replaced file keeps its permissions (unless options.mode says otherwise)
-// and its owner and group as far as the process may set them.
+// A new file is written unnamed in the target's folder and linked to its name when whole.
+// Otherwise the bytes go to a temporary file beside the target, created exclusively, which is
+// flushed to disk and then renamed over the target; on any failure the temporary file is removed
+// and the target is untouched. A replaced file keeps its permissions (unless options.mode says
+// otherwise) and its owner and group as far as the process may set them.
 //
 // Errors carry errno's cause in the generic category (ENOENT for a missing folder, EACCES,
 // ENOSPC, ...), so the caller can word the message. A folder gives EISDIR, a link chain that

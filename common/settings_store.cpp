@@ -95,13 +95,17 @@ private:
     std::string_view m_view;
 };
 
+void Forget(const std::string& path);
+
 // Runs the edit on the store's lines under the writers' lock and saves them if it changed any.
 bool EditStore(const std::string& path, const std::function<bool(std::vector<Line>&)>& edit) {
-    return ModifyFile(path, [&](std::string_view text) -> std::optional<std::string> {
+    const bool saved = ModifyFile(path, [&](std::string_view text) -> std::optional<std::string> {
         std::vector<Line> lines = SplitLines(text);
         if (!edit(lines)) return std::nullopt;
         return Serialize(lines);
     });
+    Forget(path);
+    return saved;
 }
 
 // ---- the process-wide cache ----
@@ -109,15 +113,22 @@ bool EditStore(const std::string& path, const std::function<bool(std::vector<Lin
 struct CacheEntry {
     Stamp stamp;
     bool settled = false;
+    bool missing = false; // kept: there was no store
     Index index;
 };
 
 std::mutex g_cacheMutex;
+bool g_keepFirstRead = false; // under g_cacheMutex
 
 std::unordered_map<std::string, CacheEntry>& Cache() {
     // Never destroyed, so a read from a thread still running at exit finds it intact.
     static auto* cache = new std::unordered_map<std::string, CacheEntry>();
     return *cache;
+}
+
+void Forget(const std::string& path) {
+    std::lock_guard lock(g_cacheMutex);
+    Cache().erase(path);
 }
 
 // Calls use(const Value&) with the stored value if there is one; returns whether it did.
@@ -132,13 +143,24 @@ bool WithValue(const std::string& path, std::string_view section, std::string_vi
         return true;
     };
 
+    {
+        std::lock_guard lock(g_cacheMutex);
+        if (g_keepFirstRead)
+            if (const auto it = Cache().find(path); it != Cache().end())
+                return !it->second.missing && find(it->second.index);
+    }
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        std::lock_guard lock(g_cacheMutex);
+        if (g_keepFirstRead) Cache()[path].missing = true;
+        return false;
+    }
     {
         std::lock_guard lock(g_cacheMutex);
         auto& cache = Cache();
         const auto it = cache.find(path);
-        if (it != cache.end() && it->second.settled && it->second.stamp == StampOf(st))
+        if (it != cache.end() && !it->second.missing && it->second.settled &&
+            it->second.stamp == StampOf(st))
             return find(it->second.index);
     }
 
@@ -154,6 +176,7 @@ bool WithValue(const std::string& path, std::string_view section, std::string_vi
     auto& cache = Cache();
     if (cache.size() >= kMaxCachedFiles && !cache.contains(path)) cache.clear();
     CacheEntry& entry = cache[path];
+    entry.missing = false;
     entry.stamp = loaded.stamp;
     entry.settled = loaded.settled;
     entry.index = std::move(index);
@@ -179,6 +202,11 @@ std::string ConfigHome() {
 }
 
 } // namespace
+
+void SettingsStore::KeepFirstRead() {
+    std::lock_guard lock(g_cacheMutex);
+    g_keepFirstRead = true;
+}
 
 SettingsStore::SettingsStore() {
     try {

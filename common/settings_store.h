@@ -26,6 +26,11 @@ public:
     bool DeleteKey(std::string_view section, std::string_view key);
     bool DeleteSection(std::string_view section);
 
+    // From now on the process reads each store as its first read found it, without looking
+    // at the file again (its own writes still read back): for a command-line batch, whose
+    // every symbol is drawn with the same settings and should not ask the disk each time.
+    static void KeepFirstRead();
+
     // The file behind the store, for start-up's unregister and for tests; empty when there is
     // no home folder, in which case reads give their defaults and writes fail.
     const std::string& FilePath() const { return m_path; }

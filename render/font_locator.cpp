@@ -1,5 +1,7 @@
 #include "render/font_locator.h"
 
+#include "render/text_raster.h"
+
 #include "common/atomic_file.h"
 #include "common/file_io.h"
 
@@ -230,6 +232,13 @@ CFontLocator::CFontLocator(std::filesystem::path cacheFolder, FontResolver resol
                            std::function<std::uint64_t()> fingerprint)
     : m_folder(std::move(cacheFolder)), m_resolver(std::move(resolver)),
       m_fingerprintOf(std::move(fingerprint)) {}
+
+CFontLocator::~CFontLocator() = default;
+
+CTextRaster& CFontLocator::Text() {
+    if (!m_text) m_text = std::make_unique<CTextRaster>(*this);
+    return *m_text;
+}
 
 std::uint64_t CFontLocator::Fingerprint() {
     if (!m_fingerprint) m_fingerprint = m_fingerprintOf ? m_fingerprintOf() : 0;

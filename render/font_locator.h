@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -38,6 +39,8 @@ std::filesystem::path DefaultFontCacheFolder();
 // folder, valid while the fingerprint and the font file's size and modification time stay as
 // they were. A cache file that is damaged, stale or for another request is ignored and
 // replaced; a cache that cannot be written only costs the next start a resolver call.
+class CTextRaster;
+
 class CFontLocator {
 public:
     // The default cache folder, fontconfig and its fingerprint.
@@ -45,7 +48,13 @@ public:
     CFontLocator(std::filesystem::path cacheFolder, FontResolver resolver,
                  std::function<std::uint64_t()> fingerprint = FontconfigFingerprint);
 
+    ~CFontLocator();
+
     std::optional<CFontFile> Find(const std::string& family, bool bold);
+
+    // The text drawer of every surface that finds its fonts here: each face opened, and each
+    // glyph hinted, once for all the symbols of a batch.
+    CTextRaster& Text();
 
     // The cache file of one request.
     std::filesystem::path CacheFile(const std::string& family, bool bold) const;
@@ -60,4 +69,5 @@ private:
     std::function<std::uint64_t()> m_fingerprintOf;
     std::optional<std::uint64_t> m_fingerprint; // taken once, at the first look-up
     std::map<std::pair<std::string, bool>, std::optional<CFontFile>> m_found;
+    std::unique_ptr<CTextRaster> m_text;
 };

@@ -210,7 +210,7 @@ bool CMonoSurface::PrepareFont() {
             m_ownLocator = std::make_unique<CFontLocator>();
             m_locator = m_ownLocator.get();
         }
-        m_text = std::make_unique<CTextRaster>(*m_locator);
+        m_text = &m_locator->Text();
     }
     const CFontSpec font = m_fonts.empty() ? CFontSpec{} : m_fonts.back();
     // The em height in logical units at this mapping, in whole pixels; 0 asks for 12 pixels.

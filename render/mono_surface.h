@@ -78,7 +78,7 @@ private:
     int m_dpi;
     CFontLocator* m_locator;
     std::unique_ptr<CFontLocator> m_ownLocator;
-    std::unique_ptr<CTextRaster> m_text; // made at the first text, kept for the surface's life
+    CTextRaster* m_text = nullptr; // the locator's, taken at the first text
     std::vector<CFontSpec> m_fonts;
     int m_barWidthReduction = 0;
 };

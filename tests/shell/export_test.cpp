@@ -214,6 +214,93 @@ TEST_F(CommandLineExportTest, WritesWithoutADisplayAndReportsWhatWasWrong) {
     EXPECT_EQ(help.code, 0);
 }
 
+// A run exported as files: one per number or per line of a data file, each named by its place
+// or its data and each scanning as what it was given; problems named by line before anything is
+// written; and a run that cannot be made writes nothing.
+TEST_F(CommandLineExportTest, ARunWritesAFilePerLabelNamedByItsPlaceOrData) {
+    QDir().mkpath(Path("num"));
+    const Run numbered =
+        Quillmark({"--export", Path("num/{data}.png"), "--symbology", "Code 128", "--numbered",
+                   "8:12:2", "--digits", "3", "--prefix", "INV-", "--dpi", "300"});
+    EXPECT_EQ(numbered.code, 0) << numbered.err.toStdString();
+    EXPECT_EQ(QDir(Path("num")).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{"INV-008.png", "INV-010.png", "INV-012.png"}));
+    for (const char* n : {"008", "010", "012"})
+        EXPECT_EQ(Decode(QImage(Path(QString("num/INV-%1.png").arg(n)))), std::string("INV-") + n);
+
+    // Line 3 holds characters Code 39 cannot take and a slash, line 4 is the same data as
+    // line 1 once made safe for a name.
+    QFile list(Path("list.csv"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("part;qty\nAB-1;2\nCD-2;1\nx/y;5\nAB-1;1\n");
+    list.close();
+    QDir().mkpath(Path("rows"));
+    const QStringList fromFile{"--data-file", Path("list.csv"), "--header", "--column", "part",
+                               "--symbology", "Code 39",        "--dpi",    "200"};
+    const Run strict =
+        Quillmark(QStringList{"--export", Path("rows/{n}.png"), "--strict"} + fromFile);
+    EXPECT_EQ(strict.code, 1);
+    EXPECT_TRUE(strict.err.contains("line 4: \"x/y\"")) << strict.err.toStdString();
+    EXPECT_TRUE(QDir(Path("rows")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+
+    const Run repeated = Quillmark(QStringList{"--export", Path("rows/{data}.png")} + fromFile);
+    EXPECT_EQ(repeated.code, 1);
+    EXPECT_TRUE(repeated.err.contains("line 5 would write")) << repeated.err.toStdString();
+    EXPECT_TRUE(QDir(Path("rows")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+
+    const Run listed = Quillmark(QStringList{"--export", Path("rows/{n}-{data}.png")} + fromFile);
+    EXPECT_EQ(listed.code, 0) << listed.err.toStdString();
+    EXPECT_TRUE(listed.err.contains("line 4:")) << listed.err.toStdString();
+    EXPECT_EQ(QDir(Path("rows")).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{"2-AB-1.png", "3-CD-2.png", "4-x_y.png", "5-AB-1.png"}));
+    EXPECT_EQ(Decode(QImage(Path("rows/3-CD-2.png"))), "CD-2");
+
+    const struct {
+        QStringList args;
+        const char* says;
+    } refused[] = {
+        {{"--export", Path("one.png"), "--numbered", "1:3"}, "{n} or {data}"},
+        {{"--export", Path("{n}.png"), "--numbered", "1:3", "--start", "2"}, "--start is for"},
+        {{"--export", Path("{n}.png"), "--sheets", "2"}, "--sheets is for"},
+    };
+    for (const auto& r : refused) {
+        const Run run = Quillmark(r.args);
+        EXPECT_EQ(run.code, 2) << r.args.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(r.says)) << run.err.toStdString();
+    }
+}
+
+// A batch killed midway leaves every file it named whole: each is written unnamed or under a
+// temporary name and only then takes its own.
+TEST_F(CommandLineExportTest, AKilledBatchLeavesNoPartialFile) {
+    QDir().mkpath(Path("killed"));
+    QProcess p;
+    p.setProgram(QStringLiteral(QM_QUILLMARK_EXE));
+    p.setArguments({"--export", Path("killed/{n}.png"), "--symbology", "Code 128", "--numbered",
+                    "1:500", "--digits", "20", "--dpi", "600"});
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert("ASAN_OPTIONS", "detect_leaks=0");
+    p.setProcessEnvironment(e);
+    p.start();
+    ASSERT_TRUE(p.waitForStarted());
+    // Killed once some files are written and many are not.
+    QDir folder(Path("killed"));
+    for (int i = 0; i < 2000 && folder.entryList(QDir::Files).size() < 20; ++i)
+        QTest::qWait(5);
+    p.kill();
+    p.waitForFinished();
+    const QStringList written = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    ASSERT_FALSE(written.isEmpty());
+    EXPECT_LT(written.size(), 500) << "the batch ended before it was killed";
+    for (const QString& name : written) {
+        ASSERT_TRUE(name.endsWith(".png") && !name.startsWith('.')) << name.toStdString();
+        const std::string number = name.chopped(4).toStdString();
+        EXPECT_EQ(Decode(QImage(folder.filePath(name))),
+                  std::string(20 - number.size(), '0') + number)
+            << name.toStdString();
+    }
+}
+
 // The vector formats every layout program reads: the SVG picture and the PDF page at true size,
 // the PDF with its font embedded; both scan.
 TEST_F(ExportTest, SvgAndPdfAreTheSymbolAtTrueSize) {

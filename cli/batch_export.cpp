@@ -1,0 +1,171 @@
+#include "cli/batch_export.h"
+
+#include "cli/export_messages.h"
+#include "cli/label_run.h"
+#include "common/atomic_file.h"
+#include "common/latin1.h"
+#include "engine/primitives.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <unordered_map>
+
+namespace {
+
+constexpr std::string_view kNumberField = "{n}";
+constexpr std::string_view kDataField = "{data}";
+constexpr std::size_t kMaxDataInName = 100;
+
+// The run options that place labels on a sheet, which a folder of files has none of.
+constexpr const char* kSheetOptions[] = {"--label",    "--start",  "--sheets",
+                                         "--outlines", "--offset", "--copies-column"};
+
+std::string FileName(std::string_view pattern, const CRunEntry& entry) {
+    std::string name;
+    for (std::size_t i = 0; i < pattern.size();) {
+        if (pattern.substr(i).starts_with(kNumberField)) {
+            name += std::to_string(entry.source);
+            i += kNumberField.size();
+        } else if (pattern.substr(i).starts_with(kDataField)) {
+            name += SafeFileNamePart(entry.data);
+            i += kDataField.size();
+        } else {
+            name += pattern[i++];
+        }
+    }
+    return name;
+}
+
+void ReportLabel(const std::string& where, const std::string& text) {
+    std::fprintf(stderr, "quillmark: %s: %s\n", where.c_str(), text.c_str());
+}
+
+// The run looked through before anything is written: each label's problems, and the file each
+// one makes, which must differ from every other label's. Returns the exit status: 0 to go on.
+int CheckBatch(const CCommandLineInfo& info, const CBarcode& prototype, const std::string& output,
+               std::set<std::string>& folders) {
+    COpenedRun opened = OpenRun(info.run.run, CRunSheet{}, prototype.m_strData);
+    if (!opened.source) {
+        ReportError(opened.error);
+        return 1;
+    }
+    const std::unique_ptr<CBarcode> working = CopyBarcode(prototype);
+    const CRunCheck check{&prototype, {}, {}};
+    // Only a name without {n} can repeat; the names are kept only then.
+    const bool namesMayRepeat = output.find(kNumberField) == std::string::npos;
+    std::unordered_map<std::string, std::string> madeBy;
+    std::int64_t labels = 0, problems = 0;
+    CRunEntry entry;
+    while (opened.source->Next(entry)) {
+        ++labels;
+        const std::string name = FileName(output, entry);
+        folders.insert(std::filesystem::path(name).parent_path().string());
+        if (namesMayRepeat) {
+            const auto [it, fresh] = madeBy.emplace(name, entry.Where());
+            if (!fresh) {
+                ReportError(entry.Where() + " would write " + name + " over the file of " +
+                            it->second + "; put {n} in the name to keep both");
+                return 1;
+            }
+        }
+        const CEntryProblem problem = EntryProblem(*working, entry, check);
+        if (problem.why.empty()) continue;
+        if (++problems <= static_cast<std::int64_t>(CRunReport::kMaxListedProblems))
+            ReportLabel(entry.Where(),
+                        Latin1ToUtf8(entry.data).empty()
+                            ? problem.why
+                            : "\"" + Latin1ToUtf8(entry.data) + "\": " + problem.why);
+    }
+    if (!opened.source->Error().empty()) {
+        ReportError(opened.source->Error());
+        return 1;
+    }
+    if (labels == 0) {
+        ReportError("the run has no labels");
+        return 1;
+    }
+    if (problems > static_cast<std::int64_t>(CRunReport::kMaxListedProblems))
+        ReportError("and " + std::to_string(problems - CRunReport::kMaxListedProblems) +
+                    " more labels that would not be made as given");
+    if (problems > 0 && info.run.strict) {
+        ReportError(std::to_string(problems) + (problems == 1 ? " label" : " labels") +
+                    " would not be made as given; with --strict nothing was written");
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+bool IsBatchPattern(std::string_view output) {
+    return output.find(kNumberField) != std::string_view::npos ||
+           output.find(kDataField) != std::string_view::npos;
+}
+
+std::string CheckBatchOptions(const CCommandLineInfo& info) {
+    const std::vector<std::string>& named = info.run.named;
+    for (const char* option : kSheetOptions)
+        if (std::find(named.begin(), named.end(), option) != named.end())
+            return std::string(option) + " is for printing on a sheet, not for --export";
+    const bool run = info.run.run.kind != CLabelRunChoice::Kind::Same;
+    if (!run && !named.empty())
+        return named.front() + " with --export needs --numbered or --data-file";
+    if (run && !IsBatchPattern(info.output))
+        return "a run writes a file per label: name them with {n} or {data}, as in "
+               "--export 'out/{n}.png'";
+    return {};
+}
+
+std::string SafeFileNamePart(std::string_view data) {
+    std::string latin1;
+    for (char c : data.substr(0, kMaxDataInName)) {
+        const auto u = static_cast<unsigned char>(c);
+        const bool refused = u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0) ||
+                             std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos;
+        latin1 += refused ? '_' : c;
+    }
+    // Not hidden, not an option, never "." or "..".
+    if (latin1.empty() || latin1.front() == '.' || latin1.front() == '-') latin1.insert(0, "_");
+    return Latin1ToUtf8(latin1);
+}
+
+int RunBatchExport(const CCommandLineInfo& info, const CBarcode& prototype,
+                   const std::string& output, const CSymbolWriter& write, int dpi) {
+    std::set<std::string> folders;
+    if (const int status = CheckBatch(info, prototype, output, folders); status != 0) return status;
+    COpenedRun opened = OpenRun(info.run.run, CRunSheet{}, prototype.m_strData);
+    if (!opened.source) {
+        ReportError(opened.error);
+        return 1;
+    }
+    const std::unique_ptr<CBarcode> working = CopyBarcode(prototype);
+    const CSymbolView view{info.rotation, !info.noText};
+    // Each file is written whole under a temporary name and renamed into place; the disk is
+    // asked to keep them once, at the end.
+    const CFileWriteOptions batch{false};
+    CRunEntry entry;
+    int status = 0;
+    while (status == 0 && opened.source->Next(entry)) {
+        working->SetData(entry.data);
+        const std::string name = FileName(output, entry);
+        const CExportResult result = write(*working, name, view, dpi, batch);
+        if (!result) {
+            ReportError(entry.Where() + ": " + ExportErrorText(result, name));
+            status = 1;
+        }
+    }
+    if (status == 0 && !opened.source->Error().empty()) {
+        ReportError(opened.source->Error());
+        status = 1;
+    }
+    for (const std::string& folder : folders) {
+        if (const std::error_code ec = SyncFolder(folder.empty() ? "." : folder)) {
+            ReportError("the files in " + folder +
+                        " may not have reached the disk: " + ec.message());
+            status = 1;
+        }
+    }
+    return status;
+}
