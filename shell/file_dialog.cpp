@@ -1,6 +1,8 @@
 #include "shell/file_dialog.h"
 
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
 
 CBWFileDialog::CBWFileDialog(const FileDialogRequest& request, QWidget* parent)
     : QFileDialog(parent, request.title), m_open(request.open) {
@@ -14,6 +16,17 @@ CBWFileDialog::CBWFileDialog(const FileDialogRequest& request, QWidget* parent)
         setDefaultSuffix(ext.isEmpty() ? request.defaultSuffix : ext);
     });
     setOption(DontConfirmOverwrite, false);
+    // The note goes under the file type, in the program's own dialog where a desktop's dialog
+    // could not show it.
+    if (!request.note.isEmpty()) {
+        setOption(DontUseNativeDialog);
+        if (auto* grid = qobject_cast<QGridLayout*>(layout())) {
+            auto* note = new QLabel(request.note, this);
+            note->setObjectName(QStringLiteral("note"));
+            note->setWordWrap(true);
+            grid->addWidget(note, grid->rowCount(), 0, 1, grid->columnCount());
+        }
+    }
     if (!request.fileName.isEmpty()) {
         const QFileInfo info(request.fileName);
         if (info.isAbsolute()) setDirectory(info.absolutePath());

@@ -18,6 +18,7 @@ struct FileDialogRequest {
     QString fileName;      // proposed name (save)
     QStringList filters;   // in the platform's "Name (*.ext)" form, first one selected
     QString defaultSuffix; // appended when the typed name has none
+    QString note;          // a line shown under the file type, when not empty
 };
 using FileDialogHandler = std::function<std::optional<QString>(const FileDialogRequest&)>;
 

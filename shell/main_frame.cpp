@@ -174,6 +174,7 @@ CMainFrame::CMainFrame(CQuillmarkDoc& doc, CCmdTarget& app) : m_doc(doc), m_app(
     connect(&m_doc, &CDocument::TitleChanged, this, &CMainFrame::UpdateWindowTitle);
     UpdateWindowTitle();
     connect(m_view, &CQuillmarkView::ContextMenuRequested, this, &CMainFrame::ShowContextMenu);
+    connect(m_view, &CQuillmarkView::Note, m_message, &QLabel::setText);
 
     resize(620, 490);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -631,6 +632,9 @@ void CMainFrame::OnIdleUpdate() {
     };
     set(cmd::kPaneSymbology, symbology ? QString::fromLatin1(symbology->paneName) : QString());
     set(cmd::kPaneSize, bc ? m_view->SizeReadout() : QString());
+    if (const QString module = bc ? m_view->ModuleReadout() : QString();
+        m_panes[cmd::kPaneSize]->toolTip() != module)
+        m_panes[cmd::kPaneSize]->setToolTip(module);
     set(cmd::kPaneZoom, QStringLiteral("%1%").arg(m_view->m_nZoom * 100));
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/atomic_file.h"
 #include "common/settings_keys.h"
+#include "engine/primitives.h"
 #include "labels/print_label_dialog.h"
 #include "labels/printer_settings.h"
 #include "output/painter_surface.h"
@@ -75,6 +76,14 @@ QString CQuillmarkView::SizeReadout() const {
     if (settings::Get(settings::kUnit) != 0)
         return QString::asprintf("%0.2fcm x %0.2fcm", size.cx * 0.00254, size.cy * 0.00254);
     return QString::asprintf("%0.2fin x %0.2fin", size.cx * 0.001, size.cy * 0.001);
+}
+
+QString CQuillmarkView::ModuleReadout() const {
+    const int screenDpi =
+        static_cast<int>(std::lround(logicalDpiX() * devicePixelRatioF() * m_nZoom));
+    return QStringLiteral("On screen: %1. Images: %2.")
+        .arg(QString::fromStdString(engine::DescribeModule(screenDpi)),
+             QString::fromStdString(engine::DescribeModule(ExportOptions(0).dpi)));
 }
 
 void CQuillmarkView::paintEvent(QPaintEvent*) {
@@ -211,6 +220,13 @@ void CQuillmarkView::OnFileExport() {
                        QStringLiteral("SVG Pictures (*.svg)"),
                        QStringLiteral("PDF Documents (*.pdf)")};
     request.defaultSuffix = QStringLiteral("wmf");
+    // What the images' module will measure: a whole number of the image's dots.
+    const int dpi = ExportOptions(0).dpi;
+    request.note = QStringLiteral("Images: %1. Pictures (wmf, emf, svg, pdf): X = %2 mil.")
+                       .arg(QString::fromStdString(engine::DescribeModule(dpi)))
+                       .arg(engine::ModuleOnDevice(0).requestedMils);
+    if (const std::string warning = engine::ModuleWarning(dpi); !warning.empty())
+        request.note += QLatin1Char('\n') + QString::fromStdString(warning);
     const auto path = QmFileDialog(request);
     if (!path) return;
     ExportToFile(*path);
@@ -223,8 +239,11 @@ bool CQuillmarkView::ExportToFile(const QString& path, int dpi) {
     // A copy of the document goes through the document, which words its own failures.
     if (FileExtensionIs(native, "qmx")) return doc->OnSaveDocument(path);
     if (!doc->m_pBarcode) return false;
-    if (const CExportResult result = ExportSymbol(*doc->m_pBarcode, native, ExportOptions(dpi));
-        !result) {
+    const CExportOptions options = ExportOptions(dpi);
+    if (!IsVectorExtension(native))
+        if (const std::string warning = engine::ModuleWarning(options.dpi); !warning.empty())
+            emit Note(QString::fromStdString(warning));
+    if (const CExportResult result = ExportSymbol(*doc->m_pBarcode, native, options); !result) {
         QmMessageBox(ExportErrorMessage(result, path));
         return false;
     }
@@ -275,7 +294,12 @@ bool CQuillmarkView::PrintPage(QPrinter& printer) {
 void CQuillmarkView::OnFilePrint() {
     QPrinter printer(QPrinter::HighResolution);
     if (m_printer) m_printer(printer);
-    if (OnPreparePrinting(printer)) PrintPage(printer);
+    if (OnPreparePrinting(printer)) {
+        if (const std::string warning = engine::ModuleWarning(printer.resolution());
+            !warning.empty())
+            emit Note(QString::fromStdString(warning));
+        PrintPage(printer);
+    }
     m_skipProblems = m_printOutlines = false;
 }
 

@@ -46,6 +46,9 @@ public:
     CSize GetSymbolSize() const;
     // "1.16in x 0.87in" or in centimetres, by the unit setting.
     QString SizeReadout() const;
+    // The X dimension the bars have as drawn here (in the screen's own pixels at this zoom)
+    // and in an exported image, each a whole number of dots.
+    QString ModuleReadout() const;
 
     bool OnCommand(int id) override;
 
@@ -89,6 +92,8 @@ signals:
     void PreviewShown(int pages);
     // The context menu is asked for at this screen position.
     void ContextMenuRequested(const QPoint& globalPos);
+    // A note for the status bar: an output whose resolution cannot draw the module well.
+    void Note(const QString& text);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

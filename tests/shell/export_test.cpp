@@ -136,6 +136,30 @@ TEST_F(ExportTest, ExportCommandUsesTheDialogWithTheExportFilters) {
     EXPECT_EQ(dialogs.requests.size(), 2u);
 }
 
+// The dialog says what X the images will have at the export resolution, and an export whose
+// resolution cannot draw the module well says so in the status bar.
+TEST_F(ExportTest, TheDialogAndTheStatusBarSayWhatTheModuleBecomes) {
+    SettingsStore().WriteInt("Options", "Density", 10);
+    SettingsStore().WriteInt("Options", "CopyResolution", 203);
+    dialogs.files.push_back(Path("at203.png"));
+    app.GetMainFrame()->RouteCommand(cmd::kFileExport);
+    ASSERT_EQ(dialogs.requests.size(), 1u);
+    EXPECT_TRUE(dialogs.requests[0].note.contains("X = 9.85 mil at 203 dpi"))
+        << dialogs.requests[0].note.toStdString();
+    EXPECT_EQ(app.GetMainFrame()->MessagePaneText(), "Ready");
+    EXPECT_TRUE(view->ModuleReadout().contains("Images: X = 9.85 mil at 203 dpi"))
+        << view->ModuleReadout().toStdString();
+
+    SettingsStore().WriteInt("Options", "CopyResolution", 40);
+    dialogs.files.push_back(Path("at40.png"));
+    app.GetMainFrame()->RouteCommand(cmd::kFileExport);
+    ASSERT_EQ(dialogs.requests.size(), 2u);
+    EXPECT_TRUE(dialogs.requests[1].note.contains("less than one dot"));
+    EXPECT_TRUE(app.GetMainFrame()->MessagePaneText().contains("At 40 dpi"))
+        << app.GetMainFrame()->MessagePaneText().toStdString();
+    EXPECT_TRUE(QFile::exists(Path("at40.png")));
+}
+
 TEST_F(ExportTest, CopyOffersOnlyTheVectorPicturesAndKeepsTheZoom) {
     view->m_nZoom = 3;
     app.GetMainFrame()->RouteCommand(cmd::kEditCopy);
