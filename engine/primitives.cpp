@@ -261,11 +261,20 @@ void CBarCursor::Space(Width w) {
 }
 
 void CBarCursor::Modules(std::string_view pattern, int length) {
-    for (char c : pattern) {
-        if (c == 'b')
-            Bar(m_narrow, length, 0);
+    // On a device grid neighbouring dark modules are one bar: a bar-width reduction takes its
+    // dots off the bar once, not off each module (which would open gaps inside it). Elsewhere
+    // each module is a line of its own, as pictures have always recorded them.
+    for (std::size_t i = 0; i < pattern.size();) {
+        std::size_t end = i + 1;
+        while (m_dpi > 0 && end < pattern.size() && (pattern[end] == 'b') == (pattern[i] == 'b'))
+            ++end;
+        const int n = static_cast<int>(end - i);
+        const Width w{m_narrow.logical * n, m_narrow.dots * n};
+        if (pattern[i] == 'b')
+            Bar(w, length, 0);
         else
-            Space(m_narrow);
+            Space(w);
+        i = end;
     }
 }
 

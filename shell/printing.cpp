@@ -14,8 +14,11 @@
 #include <QPrinter>
 #include <QTemporaryFile>
 
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 
+#include <cups/cups.h>
 #include <sys/stat.h>
 
 namespace {
@@ -69,6 +72,36 @@ CPrintJob StoredPrintJob(const CBarcode* barcode, const CSymbolView& view) {
     job.settings = CPrintSettings::FromStore();
     job.run = ReadRunChoice();
     return job;
+}
+
+int QueueResolution(const QString& queue) {
+    if (queue.isEmpty()) return 0;
+    const QByteArray name = queue.toLocal8Bit();
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
+    if (!dest) return 0;
+    int dpi = 0;
+    // The queue's chosen option ("203dpi", "300x300dpi") comes first.
+    if (const char* option = cupsGetOption("Resolution", dest->num_options, dest->options)) {
+        dpi = std::atoi(option);
+    } else if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
+        if (ipp_attribute_t* attr =
+                cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "printer-resolution")) {
+            int yres = 0;
+            ipp_res_t units = IPP_RES_PER_INCH;
+            const int xres = ippGetResolution(attr, 0, &yres, &units);
+            dpi = units == IPP_RES_PER_CM ? static_cast<int>(std::lround(xres * 2.54)) : xres;
+        }
+        cupsFreeDestInfo(info);
+    }
+    cupsFreeDests(1, dest);
+    return dpi >= 50 && dpi <= 9600 ? dpi : 0;
+}
+
+void UseQueueResolution(QPrinter& printer) {
+    if (printer.outputFormat() != QPrinter::NativeFormat || !printer.isValid()) return;
+    if (const int dpi = QueueResolution(printer.printerName());
+        dpi > 0 && dpi != printer.resolution())
+        printer.setResolution(dpi);
 }
 
 CPrinterFacts PrinterFacts(const QPrinter& printer) {
@@ -161,6 +194,7 @@ int PaintJob(QPainter& painter, QPrinter& printer, const CPrintJob& job, bool pr
 }
 
 bool PrintPage(QPrinter& printer, const CPrintJob& job) {
+    UseQueueResolution(printer);
     if (const QString refusal = Refusal(printer, job); !refusal.isEmpty()) {
         QmMessageBox(refusal);
         return false;

@@ -51,6 +51,14 @@ int PaintJob(QPainter& painter, QPrinter& printer, const CPrintJob& job, bool pr
 // not start print job." when it cannot begin). A run that cannot be read to its end is
 // cancelled.
 bool PrintPage(QPrinter& printer, const CPrintJob& job);
+
+// The dots per inch a print queue prints at: the resolution chosen for the queue, else the
+// printer's default; 0 when the print system does not say.
+int QueueResolution(const QString& queue);
+// Gives a printer writing to a queue the queue's own resolution, so that the page is laid out
+// on the dots the printer prints (Qt lays every queue's page out at 1200 dpi, whose edges a
+// 203 dpi printer rounds one by one, making elements a dot wider or narrower).
+void UseQueueResolution(QPrinter& printer);
 // The print queue the environment names, as the print system reads it: $LPDEST, else $PRINTER.
 QString EnvironmentPrinter();
 // Prints without a dialog on the named printer, else on the one the environment names, else on

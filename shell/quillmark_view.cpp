@@ -295,6 +295,7 @@ void CQuillmarkView::OnFilePrint() {
     QPrinter printer(QPrinter::HighResolution);
     if (m_printer) m_printer(printer);
     if (OnPreparePrinting(printer)) {
+        UseQueueResolution(printer);
         if (const std::string warning = engine::ModuleWarning(printer.resolution());
             !warning.empty())
             emit Note(QString::fromStdString(warning));

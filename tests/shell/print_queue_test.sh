@@ -144,10 +144,10 @@ LIST
 
 # Labels 37 to 336 of a numbered run from the fifth label of a used 3 × 10 sheet, on a printer
 # whose stored calibration moves everything 1 mm right and half a millimetre up and narrows each
-# bar by two dots: 11 pages, every label read back with its own number where the offset puts it,
+# bar by one of its dots: 11 pages, every label read back with its own number where the offset puts it,
 # the four used labels blank.
 label_run() {
-    sheet_settings 476 "[Printer $queue]" OffsetAcross=100 OffsetDown=-50 BarWidthReduction=2
+    sheet_settings 476 "[Printer $queue]" OffsetAcross=100 OffsetDown=-50 BarWidthReduction=1
     local ok=0
     local document=$work/numbered-run-$$.qmx
     "$quillmark" --export "$document" --symbology "Code 39" --height 0.4in || return 1

@@ -459,7 +459,7 @@ TEST(PrintedRun, TheQueuesCalibrationIsItsPrintersFacts) {
     const CPrinterFacts facts = PrinterFacts(printer);
     EXPECT_EQ(facts.offsetAcross, 100);
     EXPECT_EQ(facts.offsetDown, -50);
-    EXPECT_EQ(facts.barWidthReduction, 2);
+    EXPECT_EQ(facts.barWidthReduction, 1);
 }
 
 // A numbered run printed elsewhere, checked label by label like those above: the print-queue

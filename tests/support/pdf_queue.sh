@@ -2,13 +2,13 @@
 # on the local print scheduler, starting the scheduler when none runs, and removes the queue and
 # the scratch folder when the test ends. Exits 77 (skipped) only when no print system is
 # installed; with one installed, a queue that cannot be set up is a failure.
-add_pdf_queue() { # name, scratch folder
+add_pdf_queue() { # name, scratch folder[, the driver's PPD file]
     local queue=$1 work=$2
     qm_queue=$queue qm_work=$work
     trap 'lpadmin -x "$qm_queue" 2>/dev/null; rm -rf "$qm_work"' EXIT
     command -v cupsd >/dev/null || { echo "no print scheduler installed"; exit 77; }
-    local ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
-    [[ -f $ppd ]] || { echo "no PDF printer driver installed"; exit 77; }
+    [[ -f /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd ]] || { echo "no PDF printer driver installed"; exit 77; }
+    local ppd=${3:-/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd}
     # A scheduler that has just started does not take requests yet: retry the queue's creation
     # until it is accepted.
     scheduler_running || cupsd >/dev/null 2>&1
