@@ -2,6 +2,8 @@
 
 #include "render/text_raster.h"
 
+#include "common/shared_library.h"
+
 #include "common/atomic_file.h"
 #include "common/file_io.h"
 
@@ -181,47 +183,94 @@ std::filesystem::path DefaultFontCacheFolder() {
     return base / "Halvern" / "Quillmark" / "fonts";
 }
 
+namespace {
+
+// fontconfig, loaded for the first font not yet in the cache: a warm start never needs it.
+struct FontconfigLibrary {
+    decltype(&::FcConfigDestroy) ConfigDestroy = nullptr;
+    decltype(&::FcConfigSubstitute) ConfigSubstitute = nullptr;
+    decltype(&::FcDefaultSubstitute) DefaultSubstitute = nullptr;
+    decltype(&::FcFontMatch) FontMatch = nullptr;
+    decltype(&::FcInitLoadConfigAndFonts) InitLoadConfigAndFonts = nullptr;
+    decltype(&::FcPatternAddBool) PatternAddBool = nullptr;
+    decltype(&::FcPatternAddInteger) PatternAddInteger = nullptr;
+    decltype(&::FcPatternAddString) PatternAddString = nullptr;
+    decltype(&::FcPatternCreate) PatternCreate = nullptr;
+    decltype(&::FcPatternDestroy) PatternDestroy = nullptr;
+    decltype(&::FcPatternGetBool) PatternGetBool = nullptr;
+    decltype(&::FcPatternGetInteger) PatternGetInteger = nullptr;
+    decltype(&::FcPatternGetString) PatternGetString = nullptr;
+};
+
+const FontconfigLibrary* Fontconfig() {
+    static const std::optional<FontconfigLibrary> library =
+        []() -> std::optional<FontconfigLibrary> {
+        static CSharedLibrary so("libfontconfig.so.1");
+        FontconfigLibrary f;
+        const bool all = so.Take(f.ConfigDestroy, "FcConfigDestroy") &&
+                         so.Take(f.ConfigSubstitute, "FcConfigSubstitute") &&
+                         so.Take(f.DefaultSubstitute, "FcDefaultSubstitute") &&
+                         so.Take(f.FontMatch, "FcFontMatch") &&
+                         so.Take(f.InitLoadConfigAndFonts, "FcInitLoadConfigAndFonts") &&
+                         so.Take(f.PatternAddBool, "FcPatternAddBool") &&
+                         so.Take(f.PatternAddInteger, "FcPatternAddInteger") &&
+                         so.Take(f.PatternAddString, "FcPatternAddString") &&
+                         so.Take(f.PatternCreate, "FcPatternCreate") &&
+                         so.Take(f.PatternDestroy, "FcPatternDestroy") &&
+                         so.Take(f.PatternGetBool, "FcPatternGetBool") &&
+                         so.Take(f.PatternGetInteger, "FcPatternGetInteger") &&
+                         so.Take(f.PatternGetString, "FcPatternGetString");
+        if (!all) return std::nullopt;
+        return f;
+    }();
+    return library ? &*library : nullptr;
+}
+
+} // namespace
+
 std::optional<CFontFile> ResolveThroughFontconfig(const std::string& family, bool bold) {
     // A configuration of its own, released after the match, so that a lookup leaves no
     // fontconfig state behind (whoever else in the process uses fontconfig keeps its own).
-    FcConfig* config = FcInitLoadConfigAndFonts();
+    const FontconfigLibrary* fc = Fontconfig();
+    if (!fc) return std::nullopt;
+    FcConfig* config = fc->InitLoadConfigAndFonts();
     if (!config) return std::nullopt;
-    FcPattern* pattern = FcPatternCreate();
+    FcPattern* pattern = fc->PatternCreate();
     if (!pattern) {
-        FcConfigDestroy(config);
+        fc->ConfigDestroy(config);
         return std::nullopt;
     }
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    fc->PatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    fc->PatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    fc->PatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+    fc->PatternAddBool(pattern, FC_SCALABLE, FcTrue);
     std::optional<CFontFile> found;
-    if (FcConfigSubstitute(config, pattern, FcMatchPattern)) {
-        FcDefaultSubstitute(pattern);
+    if (fc->ConfigSubstitute(config, pattern, FcMatchPattern)) {
+        fc->DefaultSubstitute(pattern);
         FcResult result = FcResultNoMatch;
-        if (FcPattern* match = FcFontMatch(config, pattern, &result)) {
+        if (FcPattern* match = fc->FontMatch(config, pattern, &result)) {
             FcChar8* file = nullptr;
-            if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file && *file) {
+            if (fc->PatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file && *file) {
                 CFontFile f;
                 f.path = reinterpret_cast<const char*>(file);
                 int index = 0;
-                if (FcPatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch)
+                if (fc->PatternGetInteger(match, FC_INDEX, 0, &index) == FcResultMatch)
                     f.index = std::max(index, 0);
                 // The configuration says whether to thicken a regular face for bold; where it
                 // says nothing, a face lighter than demibold is thickened.
                 FcBool embolden = FcFalse;
                 int weight = FC_WEIGHT_REGULAR;
-                if (FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden) == FcResultMatch)
+                if (fc->PatternGetBool(match, FC_EMBOLDEN, 0, &embolden) == FcResultMatch)
                     f.embolden = bold && embolden;
-                else if (FcPatternGetInteger(match, FC_WEIGHT, 0, &weight) == FcResultMatch)
+                else if (fc->PatternGetInteger(match, FC_WEIGHT, 0, &weight) == FcResultMatch)
                     f.embolden = bold && weight < FC_WEIGHT_DEMIBOLD;
                 found = std::move(f);
             }
-            FcPatternDestroy(match);
+            fc->PatternDestroy(match);
         }
     }
-    FcPatternDestroy(pattern);
-    FcConfigDestroy(config);
+    fc->PatternDestroy(pattern);
+    fc->ConfigDestroy(config);
     return found;
 }
 

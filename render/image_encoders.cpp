@@ -1,6 +1,7 @@
 #include "render/image_encoders.h"
 
 #include "common/atomic_file.h"
+#include "common/shared_library.h"
 
 #include <algorithm>
 #include <array>
@@ -13,6 +14,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include <gif_lib.h>
 #include <jpeglib.h>
@@ -244,40 +246,74 @@ int TiffQuiet(TIFF*, void*, const char*, const char*, va_list) {
     return 1;
 }
 
+// The TIFF library, loaded when the first TIFF image is written: it and the codecs it depends
+// on would otherwise be loaded at every start.
+struct TiffLibrary {
+    decltype(&::TIFFOpenOptionsAlloc) OpenOptionsAlloc = nullptr;
+    decltype(&::TIFFOpenOptionsFree) OpenOptionsFree = nullptr;
+    decltype(&::TIFFOpenOptionsSetErrorHandlerExtR) OpenOptionsSetErrorHandlerExtR = nullptr;
+    decltype(&::TIFFOpenOptionsSetWarningHandlerExtR) OpenOptionsSetWarningHandlerExtR = nullptr;
+    decltype(&::TIFFClientOpenExt) ClientOpenExt = nullptr;
+    decltype(&::TIFFSetField) SetField = nullptr;
+    decltype(&::TIFFWriteScanline) WriteScanline = nullptr;
+    decltype(&::TIFFFlush) Flush = nullptr;
+    decltype(&::TIFFClose) Close = nullptr;
+};
+
+const TiffLibrary* Tiff() {
+    static const std::optional<TiffLibrary> library = []() -> std::optional<TiffLibrary> {
+        static CSharedLibrary so("libtiff.so.6");
+        TiffLibrary t;
+        const bool all =
+            so.Take(t.OpenOptionsAlloc, "TIFFOpenOptionsAlloc") &&
+            so.Take(t.OpenOptionsFree, "TIFFOpenOptionsFree") &&
+            so.Take(t.OpenOptionsSetErrorHandlerExtR, "TIFFOpenOptionsSetErrorHandlerExtR") &&
+            so.Take(t.OpenOptionsSetWarningHandlerExtR, "TIFFOpenOptionsSetWarningHandlerExtR") &&
+            so.Take(t.ClientOpenExt, "TIFFClientOpenExt") && so.Take(t.SetField, "TIFFSetField") &&
+            so.Take(t.WriteScanline, "TIFFWriteScanline") && so.Take(t.Flush, "TIFFFlush") &&
+            so.Take(t.Close, "TIFFClose");
+        if (!all) return std::nullopt;
+        return t;
+    }();
+    return library ? &*library : nullptr;
+}
+
 std::error_code EncodeTiff(const MonoImage& image, int dpi, std::vector<std::uint8_t>& out) {
+    const TiffLibrary* lib = Tiff();
+    if (!lib) return ImageEncodeError::EncoderFailed;
     TiffMemory memory{&out};
-    TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
+    TIFFOpenOptions* options = lib->OpenOptionsAlloc();
     if (!options) return ImageEncodeError::EncoderFailed;
-    TIFFOpenOptionsSetErrorHandlerExtR(options, TiffQuiet, nullptr);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, TiffQuiet, nullptr);
-    TIFF* tif = TIFFClientOpenExt("image", "w", &memory, TiffRead, TiffWrite, TiffSeek, TiffClose,
-                                  TiffSize, TiffMap, TiffUnmap, options);
-    TIFFOpenOptionsFree(options);
+    lib->OpenOptionsSetErrorHandlerExtR(options, TiffQuiet, nullptr);
+    lib->OpenOptionsSetWarningHandlerExtR(options, TiffQuiet, nullptr);
+    TIFF* tif = lib->ClientOpenExt("image", "w", &memory, TiffRead, TiffWrite, TiffSeek, TiffClose,
+                                   TiffSize, TiffMap, TiffUnmap, options);
+    lib->OpenOptionsFree(options);
     if (!tif) return ImageEncodeError::EncoderFailed;
 
-    bool ok = TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(image.width)) &&
-              TIFFSetField(tif, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(image.height)) &&
-              TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, 1) &&
-              TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, 1) &&
-              TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4) &&
+    const auto set = lib->SetField;
+    bool ok = set(tif, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(image.width)) &&
+              set(tif, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(image.height)) &&
+              set(tif, TIFFTAG_BITSPERSAMPLE, 1) && set(tif, TIFFTAG_SAMPLESPERPIXEL, 1) &&
+              set(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4) &&
               // Group 4 is a fax coding: readers expect 0 for white, as faxes have it.
-              TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE) &&
-              TIFFSetField(tif, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB) &&
-              TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
-              TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(image.height));
+              set(tif, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE) &&
+              set(tif, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB) &&
+              set(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+              set(tif, TIFFTAG_ROWSPERSTRIP, static_cast<std::uint32_t>(image.height));
     if (ok && dpi > 0)
-        ok = TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) &&
-             TIFFSetField(tif, TIFFTAG_XRESOLUTION, static_cast<float>(dpi)) &&
-             TIFFSetField(tif, TIFFTAG_YRESOLUTION, static_cast<float>(dpi));
+        ok = set(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH) &&
+             set(tif, TIFFTAG_XRESOLUTION, static_cast<float>(dpi)) &&
+             set(tif, TIFFTAG_YRESOLUTION, static_cast<float>(dpi));
     std::vector<std::uint8_t> row(image.Stride());
     for (int y = 0; ok && y < image.height; ++y) {
         const std::uint8_t* in = Row(image, y);
         for (std::size_t i = 0; i < row.size(); ++i)
             row[i] = static_cast<std::uint8_t>(~in[i]);
-        ok = TIFFWriteScanline(tif, row.data(), static_cast<std::uint32_t>(y), 0) == 1;
+        ok = lib->WriteScanline(tif, row.data(), static_cast<std::uint32_t>(y), 0) == 1;
     }
-    if (ok) ok = TIFFFlush(tif) == 1;
-    TIFFClose(tif);
+    if (ok) ok = lib->Flush(tif) == 1;
+    lib->Close(tif);
     if (!ok) return ImageEncodeError::EncoderFailed;
     return {};
 }
