@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# What the command loads: an image export loads neither Qt nor the window program, nor the TIFF
+# library or fontconfig once the font cache knows the font; a TIFF export loads the TIFF library
+# when it needs it, and writes a TIFF image.
+#   lean_start_test.sh QUILLMARK
+set -uo pipefail
+quillmark=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME=$work XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
+export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+# The libraries the dynamic linker initialises while the command runs.
+loaded() { # output file
+    LD_DEBUG=files "$quillmark" --export "$1" --data LEAN-1 2>&1 >/dev/null |
+        sed -n 's/.*calling init: \(.*\)/\1/p'
+}
+status=0
+"$quillmark" --export "$work/warm.png" --data LEAN-1 || exit 1
+png=$(loaded "$work/lean.png")
+[[ -s $work/lean.png ]] || { echo "FAIL: no PNG written"; status=1; }
+for library in libQt6 libtiff libfontconfig; do
+    if grep -q "$library" <<<"$png"; then
+        echo "FAIL: a PNG export loads $library"
+        status=1
+    fi
+done
+tiff=$(loaded "$work/lean.tif")
+grep -q libtiff <<<"$tiff" || { echo "FAIL: a TIFF export did not load the TIFF library"; status=1; }
+[[ $(head -c 2 "$work/lean.tif") == II ]] || { echo "FAIL: no TIFF image written"; status=1; }
+((status == 0)) && echo "ok: $(wc -l <<<"$png") libraries for a PNG export, the TIFF library only for TIFF"
+exit $status
