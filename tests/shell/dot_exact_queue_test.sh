@@ -26,28 +26,13 @@ add_pdf_queue "$queue" "$work" "$work/label203.ppd"
 outdir=$(getent passwd "$(id -un)" | cut -d: -f6)/PDF
 mkdir -p "$outdir"
 
-# Prints DOCUMENT through the queue and reads the page back at 203 dpi into $work/page.pbm.
-print_at_203() { # document
-    local before pdf=""
-    before=$(ls "$outdir" 2>/dev/null | wc -l)
-    PRINTER=$queue "$quillmark" -p "$1" || { echo "FAIL: printing $1 exited non-zero"; return 1; }
-    for _ in $(seq 150); do
-        [[ $(ls "$outdir" | wc -l) -gt $before ]] && pdf=$(ls -t "$outdir"/*.pdf | head -1) && break
-        sleep 0.2
-    done
-    [[ -n $pdf ]] || { echo "FAIL: the queue produced no PDF for $1"; return 1; }
-    sleep 0.5
-    pdftoppm -r 203 -mono -singlefile "$pdf" "$work/page" 2>/dev/null ||
-        { echo "FAIL: unreadable PDF for $1"; return 1; }
-    rm -f "$pdf"
-}
-
 status=0
 check() { # symbology, data, what the reader reads, modules|widenarrow, reduction
     local name=${1// /_}
     printf '[Printer %s]\nBarWidthReduction=%s\n' "$queue" "$5" >"$XDG_CONFIG_HOME/Halvern/Quillmark.conf"
     "$quillmark" --export "$work/$name.qmx" --symbology "$1" --data "$2" || { status=1; return; }
-    print_at_203 "$work/$name.qmx" || { status=1; return; }
+    print_and_read "$outdir" 203 mono "printing $1" "$quillmark" -p "$work/$name.qmx" ||
+        { status=1; return; }
     if QM_DOT_PAGE=$work/page.pbm QM_DOT_DPI=203 QM_DOT_REDUCTION=$5 QM_DOT_KIND=$4 \
         QM_DOT_DATA=$3 "$shell_tests" --gtest_filter=DotExactQueue.* >"$work/check.log" 2>&1; then
         echo "ok: $1 at 203 dpi with a reduction of $5"

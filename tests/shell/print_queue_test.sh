@@ -26,18 +26,7 @@ unset DISPLAY WAYLAND_DISPLAY
 
 check() { # how, args...
     local how=$1; shift
-    local before
-    before=$(ls "$outdir" 2>/dev/null | wc -l)
-    PRINTER=$queue "$quillmark" "$@" || { echo "FAIL: $how exited non-zero"; return 1; }
-    local pdf=""
-    for _ in $(seq 150); do
-        [[ $(ls "$outdir" | wc -l) -gt $before ]] && pdf=$(ls -t "$outdir"/*.pdf | head -1) && break
-        sleep 0.2
-    done
-    [[ -n $pdf ]] || { echo "FAIL: $how: the queue produced no PDF"; return 1; }
-    sleep 0.5
-    pdftoppm -r 300 -png -singlefile "$pdf" "$work/page" 2>/dev/null || { echo "FAIL: $how: unreadable PDF"; return 1; }
-    rm -f "$pdf"
+    print_page "$how" "$@" || return 1
     # The symbol is in the middle of the page: black pixels there, none at the corners.
     local middle corner
     middle=$(convert "$work/page.png" -gravity center -crop 20%x10%+0+0 -threshold 50% -format '%[fx:mean]' info:)
@@ -50,18 +39,7 @@ check() { # how, args...
 # Prints FILE through the queue and leaves the page rasterised at 300 dpi in $work/page.png.
 print_page() { # how, args...
     local how=$1; shift
-    local before pdf=""
-    before=$(ls "$outdir" 2>/dev/null | wc -l)
-    PRINTER=$queue "$quillmark" "$@" || { echo "FAIL: $how exited non-zero"; return 1; }
-    for _ in $(seq 150); do
-        [[ $(ls "$outdir" | wc -l) -gt $before ]] && pdf=$(ls -t "$outdir"/*.pdf | head -1) && break
-        sleep 0.2
-    done
-    [[ -n $pdf ]] || { echo "FAIL: $how: the queue produced no PDF"; return 1; }
-    sleep 0.5
-    pdftoppm -r 300 -png -singlefile "$pdf" "$work/page" 2>/dev/null ||
-        { echo "FAIL: $how: unreadable PDF"; return 1; }
-    rm -f "$pdf"
+    print_and_read "$outdir" 300 png "$how" "$quillmark" "$@"
 }
 
 # The settings of a 3 × 10 sheet of 2.625 × 1 inch labels with the side margin given (thousandths

@@ -29,3 +29,24 @@ scheduler_running() {
     local pid
     pid=$(cat /run/cups/cupsd.pid 2>/dev/null) && kill -0 "$pid" 2>/dev/null
 }
+
+# Prints with COMMAND (PRINTER naming the queue), waits for the PDF the queue makes in OUTDIR,
+# and reads its page back at DPI into $qm_work/page.png ("png") or $qm_work/page.pbm ("mono").
+print_and_read() { # outdir, dpi, png|mono, how, command...
+    local outdir=$1 dpi=$2 kind=$3 how=$4
+    shift 4
+    local before pdf=""
+    before=$(ls "$outdir" 2>/dev/null | wc -l)
+    PRINTER=$qm_queue "$@" || { echo "FAIL: $how exited non-zero"; return 1; }
+    for _ in $(seq 150); do
+        [[ $(ls "$outdir" | wc -l) -gt $before ]] && pdf=$(ls -t "$outdir"/*.pdf | head -1) && break
+        sleep 0.2
+    done
+    [[ -n $pdf ]] || { echo "FAIL: $how: the queue produced no PDF"; return 1; }
+    sleep 0.5
+    local format=-png
+    [[ $kind == mono ]] && format=-mono
+    pdftoppm -r "$dpi" "$format" -singlefile "$pdf" "$qm_work/page" 2>/dev/null ||
+        { echo "FAIL: $how: unreadable PDF"; return 1; }
+    rm -f "$pdf"
+}
