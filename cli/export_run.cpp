@@ -1,6 +1,7 @@
 #include "cli/export_run.h"
 
 #include "cli/batch_export.h"
+#include "cli/delimited_file.h"
 #include "cli/document_file.h"
 #include "cli/export_messages.h"
 #include "cli/measurement.h"
@@ -48,7 +49,20 @@ CExportSymbol MakeExportSymbol(const CCommandLineInfo& info) {
             out.barcode = ConvertBarcode(*out.barcode, symbology->cls);
     }
     CBarcode& bc = *out.barcode;
-    if (!info.data.empty()) bc.SetData(info.data);
+    if (!info.data.empty()) {
+        // Typed in a terminal, the data is UTF-8 (or Latin-1 where it is not well-formed
+        // UTF-8); a symbol's data is Latin-1.
+        std::string outside;
+        const std::string data = ToLatin1(info.data, DetectEncoding(info.data), outside);
+        if (!outside.empty()) {
+            out.status = 2;
+            out.message = "--data holds \"" + outside +
+                          "\", which is outside Latin-1: a symbol's "
+                          "data cannot hold it";
+            return out;
+        }
+        bc.SetData(data);
+    }
     if (!info.height.empty()) {
         const CMeasurement m = ParseMeasurement(info.height, settings::Get(settings::kUnit));
         if (m.value <= 0) {

@@ -54,6 +54,12 @@ QString Refusal(const QPrinter& printer, const CPrintJob& job) {
         return QStringLiteral("The labels of the print settings are smaller than a dot of the "
                               "printer, so nothing was printed. Choose the label sheet again in "
                               "the Print dialog.");
+    // The same symbol on every label, when it draws nothing, would print blank pages.
+    if (!job.outlines && job.run.kind == CLabelRunChoice::Kind::Same)
+        if (const CBarcode::CDataCheck check = job.barcode->CheckData(job.barcode->m_strData);
+            check.reads.empty())
+            return QStringLiteral("There is nothing to print: %1.")
+                .arg(Utf8(check.change.empty() ? std::string("the data is empty") : check.change));
     if (job.outlines && job.settings.useLabel == 0)
         return QStringLiteral("The label outlines need a label sheet: choose one in the Print "
                               "dialog, or name one with --label.");

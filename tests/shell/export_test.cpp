@@ -214,6 +214,11 @@ TEST_F(CommandLineExportTest, WritesWithoutADisplayAndReportsWhatWasWrong) {
                         "--dpi", "300", "--rotation", "2", "--height", "1 cm"});
     EXPECT_EQ(ok.code, 0) << ok.err.toStdString();
     EXPECT_EQ(Decode(QImage(Path("cli.png"))), "CLI 7");
+    // Data typed in a UTF-8 terminal is read as the characters it shows.
+    Run typed = Quillmark({"--export", Path("typed.png"), "--symbology", "QR Code", "--data",
+                           QStringLiteral("Grüße"), "--dpi", "300"});
+    EXPECT_EQ(typed.code, 0) << typed.err.toStdString();
+    EXPECT_EQ(Decode(QImage(Path("typed.png"))), "Grüße");
 
     const struct {
         QStringList args;
@@ -224,6 +229,7 @@ TEST_F(CommandLineExportTest, WritesWithoutADisplayAndReportsWhatWasWrong) {
         {{"--export", Path("x.png"), Path("absent.qmx")}, 1, "absent.qmx was not found."},
         {{"--export", Path("no/x.png")}, 1, "no/x.png was not found."},
         {{"--export", Path("x.png"), "--height", "tall"}, 2, "is not a bar height"},
+        {{"--export", Path("x.png"), "--data", QStringLiteral("€10")}, 2, "outside Latin-1"},
         {{"--export"}, 2, "needs an output file name"},
         // The command line writes only what it names; a script hears of anything else.
         {{"--export", Path("x.eps")}, 1, "does not write files of the type of"},

@@ -263,6 +263,18 @@ TEST_F(PrintRunTest, RunsThatCannotPrintSayWhyAndWriteNothing) {
     }
 }
 
+// A symbol that draws nothing (data a QR Code cannot hold) prints no blank pages.
+TEST_F(PrintRunTest, ASymbolThatDrawsNothingIsNotPrinted) {
+    const QString empty = Path("too-long.qmx");
+    ASSERT_EQ(Run({"--export", empty, "--symbology", "QR Code", "--data", QString(5000, u'A')})
+                  .status,
+              0);
+    const Finished done = Run({"--pdf", pdf, empty, "--count", "3"});
+    EXPECT_EQ(done.status, 1);
+    EXPECT_NE(done.errors.find("There is nothing to print:"), std::string::npos) << done.errors;
+    EXPECT_FALSE(QFile::exists(pdf));
+}
+
 TEST_F(PrintRunTest, ASymbolLargerThanItsLabelIsFoundBeforePrinting) {
     std::unique_ptr<CBarcode> barcode =
         ConvertBarcode(*NewDocumentBarcode(), FindSymbologyByCliName("Code 39")->cls);
