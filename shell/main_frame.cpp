@@ -120,8 +120,15 @@ QIcon CommandIcon(int id) {
         {cmd::kRotateLeft, "object-rotate-left", ":/icons/rotate-left.svg"},
         {cmd::kRotateRight, "object-rotate-right", ":/icons/rotate-right.svg"},
     };
+    // Without a desktop theme the only theme is the fallback one, which has none of these
+    // names: asking it looks through every folder it lists, in every data folder (tens of
+    // thousands of file-system calls at each start), to find nothing.
+    const QString theme = QIcon::themeName();
+    const bool desktopTheme = !theme.isEmpty() && theme != QLatin1String("hicolor");
     for (const Icon& i : icons)
-        if (i.id == id) return QIcon::fromTheme(QString::fromLatin1(i.theme), QIcon(i.own));
+        if (i.id == id)
+            return desktopTheme ? QIcon::fromTheme(QString::fromLatin1(i.theme), QIcon(i.own))
+                                : QIcon(i.own);
     return {};
 }
 
