@@ -1,4 +1,5 @@
 #include "labels/label_database.h"
+#include "ui/translation.h"
 
 #include "common/atomic_file.h"
 #include "common/file_io.h"
@@ -61,7 +62,7 @@ constexpr HeadColumn kLabelHeadColumns[] = {
 [[noreturn]] void Fail(const QSqlError& error) {
     QString text = error.text().trimmed();
     if (text.isEmpty())
-        text = QStringLiteral("The database reported an error without a description.");
+        text = Quillmark::tr("The database reported an error without a description.");
     throw CLabelDbError(text);
 }
 
@@ -69,8 +70,8 @@ constexpr HeadColumn kLabelHeadColumns[] = {
 QString DatabaseName(const LabelConnectionParams& params) {
     if (params.engine == LabelConnectionParams::Engine::SQLite)
         return QStringLiteral("\"%1\"").arg(params.database);
-    const QString server = params.host.isEmpty() ? QStringLiteral("the local server")
-                                                 : QStringLiteral("the server ") + params.host;
+    const QString server = params.host.isEmpty() ? Quillmark::tr("the local server")
+                                                 : Quillmark::tr("the server ") + params.host;
     return QStringLiteral("\"%1\" on %2")
         .arg(params.database,
              params.port > 0 ? server + u':' + QString::number(params.port) : server);
@@ -91,7 +92,7 @@ void CopyWhole(const QString& from, const QString& to) {
         ec = WriteFileAtomically(QFile::encodeName(to).toStdString(), bytes, options);
     }
     if (ec)
-        Fail(QStringLiteral("The label database \"%1\" could not be copied to \"%2\": %3")
+        Fail(Quillmark::tr("The label database \"%1\" could not be copied to \"%2\": %3")
                  .arg(from, to, QString::fromStdString(ec.message())));
 }
 
@@ -301,13 +302,12 @@ QString UserLabelDataDir() {
 QString LabelCopyRepairMessage(const LabelCopyRepair& repair) {
     QString kept;
     if (repair.labelsKept == 0)
-        kept = QStringLiteral("None of your own labels could be read from it.");
+        kept = Quillmark::tr("None of your own labels could be read from it.");
     else if (repair.labelsKept == 1)
-        kept = QStringLiteral("1 label of your own could be read from it and is in the new copy.");
+        kept = Quillmark::tr("1 label of your own could be read from it and is in the new copy.");
     else
-        kept =
-            QStringLiteral("%1 labels of your own could be read from it and are in the new copy.")
-                .arg(repair.labelsKept);
+        kept = Quillmark::tr("%1 labels of your own could be read from it and are in the new copy.")
+                   .arg(repair.labelsKept);
     return QStringLiteral("Your copy of the label database, \"%1\", was damaged. It has been kept "
                           "as \"%2\", and a fresh copy of the label database has taken its "
                           "place. %3")
@@ -360,7 +360,7 @@ QString FreshName(const QString& path) {
     QTemporaryFile file(path + QStringLiteral(".new-XXXXXX"));
     file.setAutoRemove(false);
     if (!file.open())
-        Fail(QStringLiteral("No new copy of the label database could be made beside \"%1\": %2")
+        Fail(Quillmark::tr("No new copy of the label database could be made beside \"%1\": %2")
                  .arg(path, file.errorString()));
     return file.fileName();
 }
@@ -427,12 +427,11 @@ QString LocateDefaultLabelDatabase(const QString& programDir, const QString& use
         }
         return copy;
     }
-    if (!haveShipped)
-        Fail(QStringLiteral("The label database \"%1\" does not exist.").arg(shipped));
+    if (!haveShipped) Fail(Quillmark::tr("The label database \"%1\" does not exist.").arg(shipped));
     if (const std::optional<QString> damage = FindLabelFileDamage(shipped))
-        Fail(QStringLiteral("The label database \"%1\" is damaged: %2").arg(shipped, *damage));
+        Fail(Quillmark::tr("The label database \"%1\" is damaged: %2").arg(shipped, *damage));
     if (!QDir().mkpath(userDataDir))
-        Fail(QStringLiteral("The folder \"%1\" for the label database could not be created.")
+        Fail(Quillmark::tr("The folder \"%1\" for the label database could not be created.")
                  .arg(userDataDir));
     CopyWhole(shipped, copy);
     return copy;
@@ -469,7 +468,7 @@ CLabelRecordset::CLabelRecordset(CLabelDatabase& db, QString table, std::vector<
 std::size_t CLabelRecordset::ColumnIndex(const QString& column) const {
     for (std::size_t i = 0; i < m_columns.size(); ++i)
         if (m_columns[i].compare(column, Qt::CaseInsensitive) == 0) return i;
-    Fail(QStringLiteral("The table %1 has no column %2.").arg(m_table, column));
+    Fail(Quillmark::tr("The table %1 has no column %2.").arg(m_table, column));
 }
 
 std::vector<CLabelRecordset::Row> CLabelRecordset::ReadRows(const QString& where,
@@ -545,7 +544,7 @@ void CLabelRecordset::MoveFirst() {
 
 void CLabelRecordset::MoveNext() {
     if (IsEOF())
-        Fail(QStringLiteral("There is no row after the last one of table %1.").arg(m_table));
+        Fail(Quillmark::tr("There is no row after the last one of table %1.").arg(m_table));
     m_edit.reset();
     ++m_current;
 }
@@ -555,7 +554,7 @@ int CLabelRecordset::RecordCount() const {
 }
 
 const CLabelRecordset::Row& CLabelRecordset::CurrentRow() const {
-    if (IsEOF()) Fail(QStringLiteral("Table %1 has no current row.").arg(m_table));
+    if (IsEOF()) Fail(Quillmark::tr("Table %1 has no current row.").arg(m_table));
     return m_rows[m_view[m_current]];
 }
 
@@ -571,12 +570,12 @@ void CLabelRecordset::GoToBookmark(const CRowBookmark& bookmark) {
     const auto row = std::find_if(m_rows.begin(), m_rows.end(),
                                   [&](const Row& r) { return r.serial == bookmark.m_serial; });
     if (!bookmark.IsValid() || row == m_rows.end())
-        Fail(QStringLiteral("The row of table %1 is no longer there; it has been deleted.")
+        Fail(Quillmark::tr("The row of table %1 is no longer there; it has been deleted.")
                  .arg(m_table));
     const auto index = static_cast<std::size_t>(row - m_rows.begin());
     const auto at = std::find(m_view.begin(), m_view.end(), index);
     if (at == m_view.end())
-        Fail(QStringLiteral("The row of table %1 is hidden by the filter \"%2\".")
+        Fail(Quillmark::tr("The row of table %1 is hidden by the filter \"%2\".")
                  .arg(m_table, m_filterText));
     m_edit.reset();
     m_current = static_cast<std::size_t>(at - m_view.begin());
@@ -591,7 +590,7 @@ void CLabelRecordset::SetFilter(const QString& filter) {
         bool ok = false;
         const qlonglong value = m.hasMatch() ? m.captured(2).toLongLong(&ok) : 0;
         if (!ok)
-            Fail(QStringLiteral("The filter \"%1\" on table %2 is not of the form Column=number.")
+            Fail(Quillmark::tr("The filter \"%1\" on table %2 is not of the form Column=number.")
                      .arg(filter, m_table));
         parsed.emplace(ColumnIndex(m.captured(1)), value);
     }
@@ -607,7 +606,7 @@ int CLabelRecordset::AbsolutePosition() const {
 
 void CLabelRecordset::SetAbsolutePosition(int position) {
     if (position < 1 || position > RecordCount())
-        Fail(QStringLiteral("Table %1 has no row at position %2; it has %3.")
+        Fail(Quillmark::tr("Table %1 has no row at position %2; it has %3.")
                  .arg(m_table)
                  .arg(position)
                  .arg(RecordCount()));
@@ -709,7 +708,7 @@ void CLabelRecordset::Update() {
         // The row as the database stored it, with its key and every default filled in.
         std::vector<Row> stored = ReadRows(QStringLiteral(" WHERE ID = ?"), id);
         if (stored.empty())
-            Fail(QStringLiteral("The new row of table %1 was saved but cannot be read back.")
+            Fail(Quillmark::tr("The new row of table %1 was saved but cannot be read back.")
                      .arg(m_table));
         Row row = std::move(stored.front());
         row.serial = m_nextSerial++;
@@ -754,7 +753,7 @@ void CLabelRecordset::Delete() {
     for (std::size_t& v : m_view)
         if (v > index) --v;
     if (gone)
-        Fail(QStringLiteral("The row of table %1 was already deleted from the database.")
+        Fail(Quillmark::tr("The row of table %1 was already deleted from the database.")
                  .arg(m_table));
 }
 
@@ -771,9 +770,9 @@ CLabelDatabase::CLabelDatabase(const LabelConnectionParams& params)
         // SQLite would quietly create an empty database in place of a missing one.
         const QFileInfo file(params.database);
         if (!file.exists())
-            Fail(QStringLiteral("The label database \"%1\" does not exist.").arg(params.database));
+            Fail(Quillmark::tr("The label database \"%1\" does not exist.").arg(params.database));
         if (!file.isFile())
-            Fail(QStringLiteral("The label database \"%1\" is not a file.").arg(params.database));
+            Fail(Quillmark::tr("The label database \"%1\" is not a file.").arg(params.database));
     }
     if (!QSqlDatabase::isDriverAvailable(driver))
         Fail(QStringLiteral("The label database %1 cannot be opened: the %2 database driver of Qt "
@@ -798,7 +797,7 @@ CLabelDatabase::CLabelDatabase(const LabelConnectionParams& params)
         m_companies.Open();
     } catch (const CLabelDbError& e) {
         Disconnect();
-        Fail(QStringLiteral("The label database %1 could not be opened: %2")
+        Fail(Quillmark::tr("The label database %1 could not be opened: %2")
                  .arg(DatabaseName(params), e.Description()));
     } catch (...) {
         Disconnect();
@@ -923,7 +922,7 @@ WrittenLabel CLabelDatabase::InsertLabel(const LabelRecord& label) {
         for (m_labels.MoveFirst(); !m_labels.IsEOF(); m_labels.MoveNext())
             if (m_labels.GetInt(QStringLiteral("ID")) == written.id) break;
         if (m_labels.IsEOF())
-            Fail(QStringLiteral("The new label was saved but is no longer in the database."));
+            Fail(Quillmark::tr("The new label was saved but is no longer in the database."));
     }
     return CurrentIds();
 }
@@ -941,6 +940,6 @@ WrittenLabel CLabelDatabase::ChangeLabel(const CRowBookmark& product, const Labe
 void CLabelDatabase::DeleteLabel(const CRowBookmark& product) {
     m_labels.GoToBookmark(product);
     if (m_labels.GetBool(QStringLiteral("Flag")))
-        Fail(QStringLiteral("This label belongs to the label stock and cannot be deleted."));
+        Fail(Quillmark::tr("This label belongs to the label stock and cannot be deleted."));
     m_labels.Delete();
 }

@@ -1,4 +1,5 @@
 #include "labels/label_file_repair.h"
+#include "ui/translation.h"
 
 #include "labels/label_database.h"
 
@@ -107,7 +108,7 @@ std::optional<QString> FindLabelFileDamage(const QString& path) {
     if (problems != QStringList{QStringLiteral("ok")}) {
         // The check lists up to a hundred problems; the first few say enough.
         problems = problems.mid(0, 3);
-        return problems.isEmpty() ? QStringLiteral("the database check gives no answer")
+        return problems.isEmpty() ? Quillmark::tr("the database check gives no answer")
                                   : problems.join(QStringLiteral("; "));
     }
     for (const QString& sql : {QStringLiteral("SELECT %1 FROM labels LIMIT 0").arg(ColumnList()),
@@ -170,7 +171,7 @@ std::vector<std::vector<QVariant>> ReadableUserLabels(const QString& path) {
 int AddUserLabels(const QString& path, const std::vector<std::vector<QVariant>>& labels) {
     const auto fail = [&path](const QSqlError& error) {
         throw CLabelDbError(
-            QStringLiteral("Your labels could not be added to the label database \"%1\": %2")
+            Quillmark::tr("Your labels could not be added to the label database \"%1\": %2")
                 .arg(path, Text(error)));
     };
     SQLiteFile file(path, false);

@@ -1,4 +1,5 @@
 #include "labels/label_lengths.h"
+#include "ui/translation.h"
 
 #include <algorithm>
 #include <climits>
@@ -36,5 +37,5 @@ int DisplayThousandths(int stored, bool centimetres) {
 
 QString FormatLength(int stored, bool centimetres) {
     return QString::number(stored * 0.001 / UnitFactor(centimetres), 'f', 2) +
-           (centimetres ? QStringLiteral(" cm") : QStringLiteral(" in"));
+           (centimetres ? Quillmark::tr(" cm") : Quillmark::tr(" in"));
 }

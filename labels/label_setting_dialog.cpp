@@ -1,4 +1,5 @@
 #include "labels/label_setting_dialog.h"
+#include "ui/translation.h"
 
 #include "labels/filter_edit.h"
 #include "labels/label_lengths.h"
@@ -43,14 +44,46 @@ struct FieldPlaces {
     Place unit; // w == 0: no unit caption
 };
 const std::array<FieldPlaces, 8> kPlaces = {{
-    {"Top Margin:", {8, 118, 51, 11}, {64, 118, 40, 12}, {93, 120, 11, 8}, {108, 118, 11, 8}},
-    {"Side Margin:", {8, 137, 51, 11}, {64, 137, 40, 12}, {93, 137, 11, 8}, {108, 137, 11, 8}},
-    {"Vertical Pitch:", {8, 156, 51, 11}, {64, 156, 40, 12}, {93, 156, 11, 8}, {108, 156, 11, 8}},
-    {"Horizontal Pitch:", {8, 175, 51, 11}, {64, 175, 40, 12}, {93, 175, 11, 8}, {108, 175, 11, 8}},
-    {"Label Height:", {128, 118, 51, 11}, {183, 118, 40, 12}, {212, 121, 11, 8}, {225, 118, 11, 8}},
-    {"Label Width:", {128, 137, 51, 11}, {183, 137, 40, 12}, {212, 137, 11, 8}, {225, 137, 11, 8}},
-    {"Number Across", {128, 156, 49, 8}, {183, 156, 40, 12}, {212, 156, 11, 8}, {0, 0, 0, 0}},
-    {"Number Down", {128, 175, 46, 8}, {183, 175, 40, 12}, {212, 175, 11, 8}, {0, 0, 0, 0}},
+    {QT_TRANSLATE_NOOP("Quillmark", "Top Margin:"),
+     {8, 118, 51, 11},
+     {64, 118, 40, 12},
+     {93, 120, 11, 8},
+     {108, 118, 11, 8}},
+    {QT_TRANSLATE_NOOP("Quillmark", "Side Margin:"),
+     {8, 137, 51, 11},
+     {64, 137, 40, 12},
+     {93, 137, 11, 8},
+     {108, 137, 11, 8}},
+    {QT_TRANSLATE_NOOP("Quillmark", "Vertical Pitch:"),
+     {8, 156, 51, 11},
+     {64, 156, 40, 12},
+     {93, 156, 11, 8},
+     {108, 156, 11, 8}},
+    {QT_TRANSLATE_NOOP("Quillmark", "Horizontal Pitch:"),
+     {8, 175, 51, 11},
+     {64, 175, 40, 12},
+     {93, 175, 11, 8},
+     {108, 175, 11, 8}},
+    {QT_TRANSLATE_NOOP("Quillmark", "Label Height:"),
+     {128, 118, 51, 11},
+     {183, 118, 40, 12},
+     {212, 121, 11, 8},
+     {225, 118, 11, 8}},
+    {QT_TRANSLATE_NOOP("Quillmark", "Label Width:"),
+     {128, 137, 51, 11},
+     {183, 137, 40, 12},
+     {212, 137, 11, 8},
+     {225, 137, 11, 8}},
+    {QT_TRANSLATE_NOOP("Quillmark", "Number Across"),
+     {128, 156, 49, 8},
+     {183, 156, 40, 12},
+     {212, 156, 11, 8},
+     {0, 0, 0, 0}},
+    {QT_TRANSLATE_NOOP("Quillmark", "Number Down"),
+     {128, 175, 46, 8},
+     {183, 175, 40, 12},
+     {212, 175, 11, 8},
+     {0, 0, 0, 0}},
 }};
 
 // The length or count of the label's geometry each field shows, in the order of Field.
@@ -133,12 +166,12 @@ CFilterIntegerEdit& CBWLabelSettingDialog::CountField(Field field) const {
 void CBWLabelSettingDialog::BuildControls() {
     DialogUnits du(font());
     // Each caption may use the room up to its field.
-    du.Fit(font(), QStringLiteral("Label Name"), 63 - 8 - 2);
-    du.Fit(font(), QStringLiteral("Paper Size:"), 63 - 8 - 2);
+    du.Fit(font(), Quillmark::tr("Label Name"), 63 - 8 - 2);
+    du.Fit(font(), Quillmark::tr("Paper Size:"), 63 - 8 - 2);
     for (const FieldPlaces& p : kPlaces)
-        du.Fit(font(), QString::fromLatin1(p.caption), p.field.x - p.label.x - 2);
+        du.Fit(font(), Quillmark::tr(p.caption), p.field.x - p.label.x - 2);
     setFixedSize(du.X(245), du.Y(233));
-    setWindowTitle(QStringLiteral("Label Setting"));
+    setWindowTitle(Quillmark::tr("Label Setting"));
 
     // Created in the order of the keyboard's Tab key.
     m_pPreview = new CBWLabelStatic(this);
@@ -150,13 +183,13 @@ void CBWLabelSettingDialog::BuildControls() {
         return label;
     };
     // Captions take their field's height and sit centred beside it.
-    caption(QStringLiteral("Label Name"), {8, 102, 53, 12});
+    caption(Quillmark::tr("Label Name"), {8, 102, 53, 12});
     m_pName = new CFilterAlphanumericEdit(0, kRefusedInNames, this);
     m_pName->setGeometry(du.Rect({63, 102, 173, 12}));
 
     for (int i = 0; i < 8; ++i) {
         const FieldPlaces& p = kPlaces[static_cast<std::size_t>(i)];
-        caption(QString::fromLatin1(p.caption),
+        caption(Quillmark::tr(p.caption),
                 {p.label.x, p.field.y, p.field.x - p.label.x - 2, p.field.h});
         m_fields[i] = i < kLengthFields ? new CFilterNumericEdit(9, 4, this)
                                         : new CFilterIntegerEdit(9, this);
@@ -174,12 +207,12 @@ void CBWLabelSettingDialog::BuildControls() {
             m_units[i] = caption(QString(), {p.unit.x, p.field.y, p.unit.w, p.field.h});
     }
 
-    caption(QStringLiteral("Paper Size:"), {8, 191, 53, 13});
+    caption(Quillmark::tr("Paper Size:"), {8, 191, 53, 13});
     m_pPaper = new QComboBox(this);
     m_pPaper->setGeometry(du.Rect({63, 191, 173, 13}));
     m_pPaper->setMaxVisibleItems(13);
 
-    m_pCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    m_pCancel = new QPushButton(Quillmark::tr("Cancel"), this);
     m_pCancel->setGeometry(du.Rect({156, 212, 30, 14}));
     m_pOk = new QPushButton(QStringLiteral("OK"), this);
     m_pOk->setGeometry(du.Rect({206, 212, 30, 14}));
@@ -194,9 +227,9 @@ void CBWLabelSettingDialog::OnInitDialog() {
     CountField(NumberDown).SetWindowText(QString::number(m_nNumberDown));
 
     if (m_nLabelID < 0)
-        setWindowTitle(QStringLiteral("New custom label"));
+        setWindowTitle(Quillmark::tr("New custom label"));
     else
-        setWindowTitle(m_strType + u' ' + m_strName + QStringLiteral(" information"));
+        setWindowTitle(m_strType + u' ' + m_strName + Quillmark::tr(" information"));
     m_pName->setEnabled(m_bNameEditable);
 
     for (QLabel* unit : m_units)
@@ -350,7 +383,7 @@ void CBWLabelSettingDialog::MakeCustom() {
     // A stock label's geometry was changed: what the user has now is a new label of their own.
     m_pName->SetWindowText(QString());
     m_pName->setEnabled(true);
-    setWindowTitle(QStringLiteral("New Custom Label"));
+    setWindowTitle(Quillmark::tr("New Custom Label"));
     m_nLabelID = -1;
     m_bNameEditable = true;
 }
@@ -377,7 +410,7 @@ void CBWLabelSettingDialog::accept() {
     // one tells a typed change from the rounding of the sums.
     if (!m_bNameEditable && SheetChanged(0.0005)) MakeCustom();
     if (m_bNameEditable && m_pName->text().trimmed().isEmpty()) {
-        QmMessageBox(QStringLiteral("Please enter a name for your custom label."),
+        QmMessageBox(Quillmark::tr("Please enter a name for your custom label."),
                      MsgIcon::Exclamation, MsgButtons::Ok, this);
         m_pName->setFocus();
         return;
@@ -392,7 +425,7 @@ void CBWLabelSettingDialog::accept() {
         bool ok = false;
         counts[i] = field.text().toUInt(&ok);
         if (!ok) {
-            QmMessageBox(QStringLiteral("Please enter a positive integer."), MsgIcon::Exclamation,
+            QmMessageBox(Quillmark::tr("Please enter a positive integer."), MsgIcon::Exclamation,
                          MsgButtons::Ok, this);
             field.setFocus();
             field.selectAll();

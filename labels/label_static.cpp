@@ -1,4 +1,5 @@
 #include "labels/label_static.h"
+#include "ui/translation.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -213,7 +214,7 @@ void DrawLabelPreview(CPreviewCanvas& canvas, const LabelSheetGeometry& props, c
 
     const LogicalRect f = FirstLabelRect(props);
     const long long l = f.left, t = f.top, r = f.right, b = f.bottom;
-    const QSize extent = canvas.TextExtent(QStringLiteral("Width"));
+    const QSize extent = canvas.TextExtent(Quillmark::tr("Width"));
     const long long cx = std::llround(extent.width() / map.Scale());
     const long long cy = std::llround(extent.height() / map.Scale());
     (void)cx;

@@ -1,4 +1,5 @@
 #include "labels/label_stock.h"
+#include "ui/translation.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -65,17 +66,17 @@ std::vector<LabelStockRow> ParseLabelStock(const QString& text) {
         if (line.trimmed().isEmpty() || line.startsWith(u'#')) continue;
         auto fail = [&](const QString& why) {
             throw CLabelDbError(
-                QStringLiteral("Line %1 of the label stock: %2").arg(n + 1).arg(why));
+                Quillmark::tr("Line %1 of the label stock: %2").arg(n + 1).arg(why));
         };
         bool ok = false;
         const QStringList f = SplitCsvLine(line, ok);
-        if (!ok) fail(QStringLiteral("a quoted field is not closed"));
+        if (!ok) fail(Quillmark::tr("a quoted field is not closed"));
         if (f.size() != kSeedFields)
-            fail(QStringLiteral("%1 fields where %2 belong").arg(f.size()).arg(kSeedFields));
+            fail(Quillmark::tr("%1 fields where %2 belong").arg(f.size()).arg(kSeedFields));
         if (header) {
             if (f.front() != u"Company" ||
                 f.back() != QLatin1String(kLabelGeometryColumns.back().column))
-                fail(QStringLiteral("not the header"));
+                fail(Quillmark::tr("not the header"));
             header = false;
             continue;
         }
@@ -83,12 +84,12 @@ std::vector<LabelStockRow> ParseLabelStock(const QString& text) {
         for (std::size_t i = 0; i < kLabelGeometryColumns.size(); ++i) {
             const QString& field = f[kNameFields + static_cast<qsizetype>(i)];
             row.geometry.*kLabelGeometryColumns[i].field = field.trimmed().toInt(&ok);
-            if (!ok) fail(QStringLiteral("\"%1\" is not a whole number").arg(field));
+            if (!ok) fail(Quillmark::tr("\"%1\" is not a whole number").arg(field));
         }
-        if (row.company.isEmpty()) fail(QStringLiteral("no maker"));
+        if (row.company.isEmpty()) fail(Quillmark::tr("no maker"));
         rows.push_back(std::move(row));
     }
-    if (header) throw CLabelDbError(QStringLiteral("The label stock has no header line."));
+    if (header) throw CLabelDbError(Quillmark::tr("The label stock has no header line."));
     return rows;
 }
 
@@ -109,7 +110,7 @@ void FillLabelStock(QSqlDatabase& db, LabelConnectionParams::Engine engine,
         auto addCompany = [&](int id, const QString& name) {
             company.addBindValue(id);
             company.addBindValue(name);
-            if (!company.exec()) Fail(QStringLiteral("company %1").arg(name), company.lastError());
+            if (!company.exec()) Fail(Quillmark::tr("company %1").arg(name), company.lastError());
         };
         addCompany(CLabelDatabase::kUserCompanyId, QString::fromLatin1(kUserCompanyName));
         std::map<QString, int> ids;
@@ -133,7 +134,7 @@ void FillLabelStock(QSqlDatabase& db, LabelConnectionParams::Engine engine,
             for (const QVariant& v : LabelTableValues(stock))
                 label.addBindValue(v);
             if (!label.exec())
-                Fail(QStringLiteral("label %1 %2").arg(r.company, r.name1), label.lastError());
+                Fail(Quillmark::tr("label %1 %2").arg(r.company, r.name1), label.lastError());
         }
         // Rows given their IDs leave the generator of new IDs behind; move it past them.
         if (engine == LabelConnectionParams::Engine::PostgreSQL && id > 0)

@@ -1,4 +1,5 @@
 #include "labels/print_label_dialog.h"
+#include "ui/translation.h"
 
 #include "common/settings_keys.h"
 #include "common/settings_store.h"
@@ -116,16 +117,16 @@ int WrapSpinStep(int position, int delta, int lower, int upper) {
 }
 
 QString LabelPrintFault(const CLabelGeometry& g) {
-    if (g.width < kMinLabelSide) return QStringLiteral("it is narrower than a printer dot");
-    if (g.height < kMinLabelSide) return QStringLiteral("it is shorter than a printer dot");
-    if (g.numberAcross < 1) return QStringLiteral("it has no labels across");
-    if (g.numberDown < 1) return QStringLiteral("it has no labels down");
+    if (g.width < kMinLabelSide) return Quillmark::tr("it is narrower than a printer dot");
+    if (g.height < kMinLabelSide) return Quillmark::tr("it is shorter than a printer dot");
+    if (g.numberAcross < 1) return Quillmark::tr("it has no labels across");
+    if (g.numberDown < 1) return Quillmark::tr("it has no labels down");
     if (std::int64_t{g.numberAcross} * g.numberDown > kMaxLabelsPerPage)
-        return QStringLiteral("it has more than %1 labels on a sheet").arg(kMaxLabelsPerPage);
+        return Quillmark::tr("it has more than %1 labels on a sheet").arg(kMaxLabelsPerPage);
     if (g.numberAcross > 1 && g.horizontalPitch < g.width)
-        return QStringLiteral("its horizontal pitch is smaller than its width");
+        return Quillmark::tr("its horizontal pitch is smaller than its width");
     if (g.numberDown > 1 && g.verticalPitch < g.height)
-        return QStringLiteral("its vertical pitch is smaller than its height");
+        return Quillmark::tr("its vertical pitch is smaller than its height");
     return {};
 }
 
@@ -175,7 +176,7 @@ CBWPrintLabelDialog::CBWPrintLabelDialog(QPrinter* printer, QWidget* parent)
 CBWPrintLabelDialog::~CBWPrintLabelDialog() = default;
 
 void CBWPrintLabelDialog::BuildControls() {
-    setWindowTitle(QStringLiteral("Print"));
+    setWindowTitle(Quillmark::tr("Print"));
     auto* outer = new QVBoxLayout(this);
 
     // Created in the order of the keyboard's Tab key.
@@ -201,22 +202,22 @@ void CBWPrintLabelDialog::BuildControls() {
 
 QLayout* CBWPrintLabelDialog::BuildPrinterChoices() {
     auto* grid = new QGridLayout;
-    grid->addWidget(new QLabel(QStringLiteral("Printer:"), this), 0, 0);
+    grid->addWidget(new QLabel(Quillmark::tr("Printer:"), this), 0, 0);
     m_pPrinters = new QComboBox(this);
     m_pPrinters->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_pPrinters->setMinimumContentsLength(28);
     grid->addWidget(m_pPrinters, 0, 1, 1, 2);
-    m_pChange = new QPushButton(QStringLiteral("&Change..."), this);
+    m_pChange = new QPushButton(Quillmark::tr("&Change..."), this);
     grid->addWidget(m_pChange, 1, 1, Qt::AlignLeft);
-    auto* copiesCaption = new QLabel(QStringLiteral("&Copies:"), this);
+    auto* copiesCaption = new QLabel(Quillmark::tr("&Copies:"), this);
     grid->addWidget(copiesCaption, 2, 0);
     m_pCopies = new QSpinBox(this);
     m_pCopies->setRange(1, 9999);
     copiesCaption->setBuddy(m_pCopies);
     grid->addWidget(m_pCopies, 2, 1, Qt::AlignLeft);
-    m_pCollate = new QCheckBox(QStringLiteral("Collate Cop&ies"), this);
+    m_pCollate = new QCheckBox(Quillmark::tr("Collate Cop&ies"), this);
     grid->addWidget(m_pCollate, 2, 2);
-    m_pUseLabel = new QCheckBox(QStringLiteral("&Use Label Settings"), this);
+    m_pUseLabel = new QCheckBox(Quillmark::tr("&Use Label Settings"), this);
     grid->addWidget(m_pUseLabel, 3, 0, 1, 3);
     grid->setColumnStretch(2, 1);
     return grid;
@@ -224,10 +225,10 @@ QLayout* CBWPrintLabelDialog::BuildPrinterChoices() {
 
 QLayout* CBWPrintLabelDialog::BuildButtons() {
     auto* buttons = new QVBoxLayout;
-    m_pOk = new QPushButton(QStringLiteral("&OK"), this);
+    m_pOk = new QPushButton(Quillmark::tr("&OK"), this);
     m_pOk->setDefault(true);
-    m_pCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    m_pSave = new QPushButton(QStringLiteral("&Save"), this);
+    m_pCancel = new QPushButton(Quillmark::tr("&Cancel"), this);
+    m_pSave = new QPushButton(Quillmark::tr("&Save"), this);
     buttons->addWidget(m_pOk);
     buttons->addWidget(m_pCancel);
     buttons->addWidget(m_pSave);
@@ -240,7 +241,7 @@ QWidget* CBWPrintLabelDialog::BuildLabelSection() {
     auto* section = new QGridLayout(m_pSection);
     section->setContentsMargins(0, 0, 0, 0);
 
-    auto* makersCaption = new QLabel(QStringLiteral("Label &Products:"), m_pSection);
+    auto* makersCaption = new QLabel(Quillmark::tr("Label &Products:"), m_pSection);
     section->addWidget(makersCaption, 0, 0);
     m_pMakers = new QComboBox(m_pSection);
     m_pMakers->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -249,7 +250,7 @@ QWidget* CBWPrintLabelDialog::BuildLabelSection() {
     makersCaption->setBuddy(m_pMakers);
     section->addWidget(m_pMakers, 0, 1);
 
-    auto* productsCaption = new QLabel(QStringLiteral("Product N&umber:"), m_pSection);
+    auto* productsCaption = new QLabel(Quillmark::tr("Product N&umber:"), m_pSection);
     section->addWidget(productsCaption, 1, 0, Qt::AlignTop);
     m_pProducts = new QListWidget(m_pSection);
     m_pProducts->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -258,9 +259,9 @@ QWidget* CBWPrintLabelDialog::BuildLabelSection() {
     productsCaption->setBuddy(m_pProducts);
     section->addWidget(m_pProducts, 1, 1, 3, 1);
 
-    m_pDetails = new QPushButton(QStringLiteral("&Details..."), m_pSection);
-    m_pNewLabel = new QPushButton(QStringLiteral("&New Label..."), m_pSection);
-    m_pDelete = new QPushButton(QStringLiteral("D&elete"), m_pSection);
+    m_pDetails = new QPushButton(Quillmark::tr("&Details..."), m_pSection);
+    m_pNewLabel = new QPushButton(Quillmark::tr("&New Label..."), m_pSection);
+    m_pDelete = new QPushButton(Quillmark::tr("D&elete"), m_pSection);
     section->addWidget(m_pDetails, 0, 2);
     section->addWidget(m_pNewLabel, 1, 2, Qt::AlignTop);
     section->addWidget(m_pDelete, 2, 2, Qt::AlignTop);
@@ -288,10 +289,10 @@ QWidget* CBWPrintLabelDialog::BuildLabelSection() {
 }
 
 QWidget* CBWPrintLabelDialog::BuildPrintGroup() {
-    auto* print = new QGroupBox(QStringLiteral("Print"), m_pSection);
+    auto* print = new QGroupBox(Quillmark::tr("Print"), m_pSection);
     auto* printGrid = new QGridLayout(print);
-    m_pFullPage = new QRadioButton(QStringLiteral("&Full page of the same label"), print);
-    m_pSingleLabel = new QRadioButton(QStringLiteral("&Single label"), print);
+    m_pFullPage = new QRadioButton(Quillmark::tr("&Full page of the same label"), print);
+    m_pSingleLabel = new QRadioButton(Quillmark::tr("&Single label"), print);
     printGrid->addWidget(m_pFullPage, 0, 0, 1, 4);
     printGrid->addWidget(m_pSingleLabel, 1, 0, 1, 4);
     // Digits only, as the arrows and printing expect: a minus sign makes no position.
@@ -302,8 +303,9 @@ QWidget* CBWPrintLabelDialog::BuildPrintGroup() {
     const QFontMetrics fm(font());
     const int fieldWidth = fm.horizontalAdvance(QStringLiteral("000000")) + 12;
     int column = 0;
-    for (auto [caption, field, spin] : {std::tuple{"Row:", m_pRow, m_pRowSpin},
-                                        std::tuple{"Column:", m_pColumn, m_pColumnSpin}}) {
+    for (auto [caption, field, spin] :
+         {std::tuple{QT_TRANSLATE_NOOP("Quillmark", "Row:"), m_pRow, m_pRowSpin},
+          std::tuple{QT_TRANSLATE_NOOP("Quillmark", "Column:"), m_pColumn, m_pColumnSpin}}) {
         field->SetAllowMinus(false);
         spin->SetRange(kSpinLower, kSpinUpper);
         field->setFixedWidth(fieldWidth);
@@ -313,7 +315,7 @@ QWidget* CBWPrintLabelDialog::BuildPrintGroup() {
         pair->setSpacing(0);
         pair->addWidget(field);
         pair->addWidget(spin);
-        printGrid->addWidget(new QLabel(QString::fromLatin1(caption), print), 2, column);
+        printGrid->addWidget(new QLabel(Quillmark::tr(caption), print), 2, column);
         printGrid->addLayout(pair, 2, column + 1, Qt::AlignLeft);
         column += 2;
     }
@@ -322,7 +324,7 @@ QWidget* CBWPrintLabelDialog::BuildPrintGroup() {
 }
 
 QWidget* CBWPrintLabelDialog::BuildInformationGroup() {
-    auto* info = new QGroupBox(QStringLiteral("Label Information"), m_pSection);
+    auto* info = new QGroupBox(Quillmark::tr("Label Information"), m_pSection);
     auto* infoGrid = new QGridLayout(info);
     m_pType = MakeReadout(info);
     m_pHeight = MakeReadout(info);
@@ -336,9 +338,11 @@ QWidget* CBWPrintLabelDialog::BuildInformationGroup() {
     m_pPaper->setMinimumWidth(paperWidth + 12);
     int row = 0;
     for (auto [caption, readout] :
-         {std::pair{"T&ype:", m_pType}, std::pair{"&Height:", m_pHeight},
-          std::pair{"&Width:", m_pWidth}, std::pair{"Pa&per Size:", m_pPaper}}) {
-        auto* label = new QLabel(QString::fromLatin1(caption), info);
+         {std::pair{QT_TRANSLATE_NOOP("Quillmark", "T&ype:"), m_pType},
+          std::pair{QT_TRANSLATE_NOOP("Quillmark", "&Height:"), m_pHeight},
+          std::pair{QT_TRANSLATE_NOOP("Quillmark", "&Width:"), m_pWidth},
+          std::pair{QT_TRANSLATE_NOOP("Quillmark", "Pa&per Size:"), m_pPaper}}) {
+        auto* label = new QLabel(Quillmark::tr(caption), info);
         label->setBuddy(readout);
         infoGrid->addWidget(label, row, 0);
         infoGrid->addWidget(readout, row, 1);
@@ -349,11 +353,11 @@ QWidget* CBWPrintLabelDialog::BuildInformationGroup() {
 }
 
 QWidget* CBWPrintLabelDialog::BuildRunGroup() {
-    auto* group = new QGroupBox(QStringLiteral("Labels to Print"), this);
+    auto* group = new QGroupBox(Quillmark::tr("Labels to Print"), this);
     auto* grid = new QGridLayout(group);
-    m_pSame = new QRadioButton(QStringLiteral("Same sy&mbol on each label"), group);
-    m_pNumbered = new QRadioButton(QStringLiteral("Numbe&red labels"), group);
-    m_pFromFile = new QRadioButton(QStringLiteral("From a data fi&le"), group);
+    m_pSame = new QRadioButton(Quillmark::tr("Same sy&mbol on each label"), group);
+    m_pNumbered = new QRadioButton(Quillmark::tr("Numbe&red labels"), group);
+    m_pFromFile = new QRadioButton(Quillmark::tr("From a data fi&le"), group);
     auto* kinds = new QVBoxLayout;
     for (QRadioButton* kind : {m_pSame, m_pNumbered, m_pFromFile})
         kinds->addWidget(kind);
@@ -371,7 +375,7 @@ QWidget* CBWPrintLabelDialog::BuildRunGroup() {
         return field;
     };
     const auto caption = [](const char* text, QWidget* parent, QWidget* buddy) {
-        auto* label = new QLabel(QString::fromLatin1(text), parent);
+        auto* label = new QLabel(Quillmark::tr(text), parent);
         label->setBuddy(buddy);
         return label;
     };
@@ -385,7 +389,7 @@ QWidget* CBWPrintLabelDialog::BuildRunGroup() {
     m_pCount->setRange(1, static_cast<int>(kMaxRunLabels));
     m_pSheets = new QRadioButton(QStringLiteral("sheets"), same);
     m_pLabels = new QRadioButton(QStringLiteral("labels"), same);
-    sameRow->addWidget(caption("Print on", same, m_pCount));
+    sameRow->addWidget(caption(QT_TRANSLATE_NOOP("Quillmark", "Print on"), same, m_pCount));
     sameRow->addWidget(m_pCount);
     sameRow->addWidget(m_pSheets);
     sameRow->addWidget(m_pLabels);
@@ -409,19 +413,19 @@ QWidget* CBWPrintLabelDialog::BuildRunGroup() {
     m_pDigits->setRange(0, 40);
     m_pPrefix = new QLineEdit(numbered);
     m_pSuffix = new QLineEdit(numbered);
-    ng->addWidget(caption("First:", numbered, m_pFirst), 0, 0);
+    ng->addWidget(caption(QT_TRANSLATE_NOOP("Quillmark", "First:"), numbered, m_pFirst), 0, 0);
     ng->addWidget(m_pFirst, 0, 1);
-    ng->addWidget(caption("Last:", numbered, m_pLast), 0, 2);
+    ng->addWidget(caption(QT_TRANSLATE_NOOP("Quillmark", "Last:"), numbered, m_pLast), 0, 2);
     ng->addWidget(m_pLast, 0, 3);
-    ng->addWidget(caption("or count:", numbered, m_pNumbers), 0, 4);
+    ng->addWidget(caption(QT_TRANSLATE_NOOP("Quillmark", "or count:"), numbered, m_pNumbers), 0, 4);
     ng->addWidget(m_pNumbers, 0, 5);
-    ng->addWidget(caption("Step:", numbered, m_pStep), 1, 0);
+    ng->addWidget(caption(QT_TRANSLATE_NOOP("Quillmark", "Step:"), numbered, m_pStep), 1, 0);
     ng->addWidget(m_pStep, 1, 1);
-    ng->addWidget(caption("Digits:", numbered, m_pDigits), 1, 2);
+    ng->addWidget(caption(QT_TRANSLATE_NOOP("Quillmark", "Digits:"), numbered, m_pDigits), 1, 2);
     ng->addWidget(m_pDigits, 1, 3, Qt::AlignLeft);
-    ng->addWidget(caption("Before:", numbered, m_pPrefix), 2, 0);
+    ng->addWidget(caption(QT_TRANSLATE_NOOP("Quillmark", "Before:"), numbered, m_pPrefix), 2, 0);
     ng->addWidget(m_pPrefix, 2, 1);
-    ng->addWidget(caption("After:", numbered, m_pSuffix), 2, 2);
+    ng->addWidget(caption(QT_TRANSLATE_NOOP("Quillmark", "After:"), numbered, m_pSuffix), 2, 2);
     ng->addWidget(m_pSuffix, 2, 3);
     ng->setColumnStretch(6, 1);
     m_pRunPages->addWidget(numbered);
@@ -432,26 +436,27 @@ QWidget* CBWPrintLabelDialog::BuildRunGroup() {
     fg->setContentsMargins(0, 0, 0, 0);
     m_pFile = new QLineEdit(file);
     m_pFile->setMinimumWidth(fm.averageCharWidth() * 36);
-    m_pBrowse = new QPushButton(QStringLiteral("&Browse..."), file);
+    m_pBrowse = new QPushButton(Quillmark::tr("&Browse..."), file);
     m_pDataColumn = new QLineEdit(file);
     m_pDataColumn->setFixedWidth(fm.averageCharWidth() * 14);
-    m_pHeader = new QCheckBox(QStringLiteral("The first line names the columns"), file);
+    m_pHeader = new QCheckBox(Quillmark::tr("The first line names the columns"), file);
     m_pCopiesColumn = new QLineEdit(file);
     m_pCopiesColumn->setFixedWidth(fm.averageCharWidth() * 14);
-    m_pCopiesColumn->setPlaceholderText(QStringLiteral("one each"));
+    m_pCopiesColumn->setPlaceholderText(Quillmark::tr("one each"));
     m_pSeparator = new QComboBox(file);
-    m_pSeparator->addItems({QStringLiteral("Found from the first line"), QStringLiteral("Comma"),
-                            QStringLiteral("Semicolon"), QStringLiteral("Tab"),
-                            QStringLiteral("None: each line whole")});
-    fg->addWidget(caption("File:", file, m_pFile), 0, 0);
+    m_pSeparator->addItems({Quillmark::tr("Found from the first line"), Quillmark::tr("Comma"),
+                            Quillmark::tr("Semicolon"), Quillmark::tr("Tab"),
+                            Quillmark::tr("None: each line whole")});
+    fg->addWidget(caption(QT_TRANSLATE_NOOP("Quillmark", "File:"), file, m_pFile), 0, 0);
     fg->addWidget(m_pFile, 0, 1, 1, 3);
     fg->addWidget(m_pBrowse, 0, 4);
-    fg->addWidget(caption("Column:", file, m_pDataColumn), 1, 0);
+    fg->addWidget(caption(QT_TRANSLATE_NOOP("Quillmark", "Column:"), file, m_pDataColumn), 1, 0);
     fg->addWidget(m_pDataColumn, 1, 1);
     fg->addWidget(m_pHeader, 1, 2, 1, 3);
-    fg->addWidget(caption("Copies column:", file, m_pCopiesColumn), 2, 0);
+    fg->addWidget(caption(QT_TRANSLATE_NOOP("Quillmark", "Copies column:"), file, m_pCopiesColumn),
+                  2, 0);
     fg->addWidget(m_pCopiesColumn, 2, 1);
-    fg->addWidget(caption("Separator:", file, m_pSeparator), 2, 2);
+    fg->addWidget(caption(QT_TRANSLATE_NOOP("Quillmark", "Separator:"), file, m_pSeparator), 2, 2);
     fg->addWidget(m_pSeparator, 2, 3, 1, 2);
     fg->setColumnStretch(3, 1);
     m_pRunPages->addWidget(file);
@@ -459,7 +464,7 @@ QWidget* CBWPrintLabelDialog::BuildRunGroup() {
 
     // The first labels as they will read, and what is wrong.
     auto* previewColumn = new QVBoxLayout;
-    previewColumn->addWidget(new QLabel(QStringLiteral("First labels:"), group));
+    previewColumn->addWidget(new QLabel(Quillmark::tr("First labels:"), group));
     m_pRunPreview = new QListWidget(group);
     m_pRunPreview->setSelectionMode(QAbstractItemView::NoSelection);
     m_pRunPreview->setFocusPolicy(Qt::NoFocus);
@@ -478,18 +483,19 @@ QWidget* CBWPrintLabelDialog::BuildRunGroup() {
 }
 
 QWidget* CBWPrintLabelDialog::BuildStartGroup() {
-    auto* group = new QGroupBox(QStringLiteral("Start at Label"), m_pSection);
+    auto* group = new QGroupBox(Quillmark::tr("Start at Label"), m_pSection);
     m_pStartGroup = group;
     auto* grid = new QGridLayout(group);
     m_pStartRow = new QSpinBox(group);
     m_pStartColumn = new QSpinBox(group);
     m_pStartNumber = new QSpinBox(group);
-    const std::tuple<const char*, QSpinBox*> fields[] = {{"Star&t at row:", m_pStartRow},
-                                                         {"column:", m_pStartColumn},
-                                                         {"or label number:", m_pStartNumber}};
+    const std::tuple<const char*, QSpinBox*> fields[] = {
+        {QT_TRANSLATE_NOOP("Quillmark", "Star&t at row:"), m_pStartRow},
+        {QT_TRANSLATE_NOOP("Quillmark", "column:"), m_pStartColumn},
+        {QT_TRANSLATE_NOOP("Quillmark", "or label number:"), m_pStartNumber}};
     int column = 0;
     for (const auto& [text, box] : fields) {
-        auto* label = new QLabel(QString::fromLatin1(text), group);
+        auto* label = new QLabel(Quillmark::tr(text), group);
         label->setBuddy(box);
         grid->addWidget(label, 0, column);
         grid->addWidget(box, 0, column + 1);
@@ -504,10 +510,10 @@ QWidget* CBWPrintLabelDialog::BuildStartGroup() {
 }
 
 QWidget* CBWPrintLabelDialog::BuildCalibrationGroup() {
-    auto* group = new QGroupBox(QStringLiteral("This Printer on Label Sheets"), m_pSection);
+    auto* group = new QGroupBox(Quillmark::tr("This Printer on Label Sheets"), m_pSection);
     auto* grid = new QGridLayout(group);
     const bool inches = MeasurementUnit() == 0;
-    const QString unit = inches ? QStringLiteral(" in") : QStringLiteral(" mm");
+    const QString unit = inches ? Quillmark::tr(" in") : Quillmark::tr(" mm");
     m_pOffsetAcross = new QDoubleSpinBox(group);
     m_pOffsetDown = new QDoubleSpinBox(group);
     for (QDoubleSpinBox* box : {m_pOffsetAcross, m_pOffsetDown}) {
@@ -519,19 +525,19 @@ QWidget* CBWPrintLabelDialog::BuildCalibrationGroup() {
     }
     m_pBarReduction = new QSpinBox(group);
     m_pBarReduction->setRange(0, 3);
-    m_pBarReduction->setSuffix(QStringLiteral(" dots"));
-    m_pOutlines = new QPushButton(QStringLiteral("Print Outline Pa&ge"), group);
+    m_pBarReduction->setSuffix(Quillmark::tr(" dots"));
+    m_pOutlines = new QPushButton(Quillmark::tr("Print Outline Pa&ge"), group);
     m_pOutlines->setToolTip(QStringLiteral(
         "Prints the outlines of the chosen sheet's labels with a cross at each centre. Hold the "
         "page over a sheet against the light: how far a cross lies from its label's centre is "
         "the offset to enter, the other way."));
-    auto* across = new QLabel(QStringLiteral("Offset &across:"), group);
+    auto* across = new QLabel(Quillmark::tr("Offset &across:"), group);
     across->setBuddy(m_pOffsetAcross);
     grid->addWidget(across, 0, 0);
     grid->addWidget(m_pOffsetAcross, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("down:"), group), 0, 2);
+    grid->addWidget(new QLabel(Quillmark::tr("down:"), group), 0, 2);
     grid->addWidget(m_pOffsetDown, 0, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Bar width reduction:"), group), 1, 0);
+    grid->addWidget(new QLabel(Quillmark::tr("Bar width reduction:"), group), 1, 0);
     grid->addWidget(m_pBarReduction, 1, 1);
     grid->addWidget(m_pOutlines, 1, 2, 1, 2);
     grid->setColumnStretch(4, 1);
@@ -689,13 +695,13 @@ void CBWPrintLabelDialog::RefreshRunPreview() {
         m_pRunPreview->addItem(QString::fromStdString(label));
     QString note;
     if (!report.error.empty())
-        note = QStringLiteral("These labels cannot be printed: %1.")
+        note = Quillmark::tr("These labels cannot be printed: %1.")
                    .arg(QString::fromStdString(report.error));
     else if (!report.tooLarge.empty())
-        note = QStringLiteral("The symbol is cut by its label: %1.")
+        note = Quillmark::tr("The symbol is cut by its label: %1.")
                    .arg(QString::fromStdString(report.tooLarge));
     else if (!report.problems.empty())
-        note = QStringLiteral("%1 would not print as given: %2.")
+        note = Quillmark::tr("%1 would not print as given: %2.")
                    .arg(QString::fromStdString(report.problems.front().where),
                         QString::fromStdString(report.problems.front().why));
     m_pRunNote->setText(note);
@@ -707,8 +713,8 @@ void CBWPrintLabelDialog::OnBrowse() {
         chosen = m_chooseFile(m_pFile->text());
     } else {
         const QString file = QFileDialog::getOpenFileName(
-            this, QStringLiteral("Data File"), m_pFile->text(),
-            QStringLiteral("Text and CSV files (*.csv *.txt *.tsv);;All files (*)"));
+            this, Quillmark::tr("Data File"), m_pFile->text(),
+            Quillmark::tr("Text and CSV files (*.csv *.txt *.tsv);;All files (*)"));
         if (!file.isEmpty()) chosen = file;
     }
     if (chosen) m_pFile->setText(*chosen);
@@ -795,7 +801,7 @@ bool CBWPrintLabelDialog::ConfirmRun() {
     const CRunReport report =
         m_inspectRun(RunChoice(), ChosenSheet(), m_pSingleLabel->isChecked(), true);
     if (!report.error.empty()) {
-        QmMessageBox(QStringLiteral("These labels cannot be printed: %1.")
+        QmMessageBox(Quillmark::tr("These labels cannot be printed: %1.")
                          .arg(QString::fromStdString(report.error)),
                      MsgIcon::Exclamation, MsgButtons::Ok, this);
         return false;
@@ -812,7 +818,7 @@ bool CBWPrintLabelDialog::ConfirmRun() {
     }
     const std::int64_t more =
         report.problemCount - static_cast<std::int64_t>(std::min(report.problems.size(), kListed));
-    if (more > 0) listed += QStringLiteral("and %1 more\n").arg(more);
+    if (more > 0) listed += Quillmark::tr("and %1 more\n").arg(more);
     const int answer = QmMessageBox(
         QStringLiteral("%1 of the %2 labels would not print as given:\n\n%3\nYes prints them as "
                        "the symbology makes them, No leaves them out, Cancel goes back to the "
@@ -824,7 +830,7 @@ bool CBWPrintLabelDialog::ConfirmRun() {
     if (answer == IDYES) return true;
     if (answer != IDNO) return false;
     if (report.problemCount >= report.labels) {
-        QmMessageBox(QStringLiteral("Leaving them out leaves no label to print."),
+        QmMessageBox(Quillmark::tr("Leaving them out leaves no label to print."),
                      MsgIcon::Exclamation, MsgButtons::Ok, this);
         return false;
     }
@@ -834,7 +840,7 @@ bool CBWPrintLabelDialog::ConfirmRun() {
 
 void CBWPrintLabelDialog::OnOutlines() {
     if (!ChosenSheet()) {
-        QmMessageBox(QStringLiteral("Choose the label sheet whose outlines to print."),
+        QmMessageBox(Quillmark::tr("Choose the label sheet whose outlines to print."),
                      MsgIcon::Exclamation, MsgButtons::Ok, this);
         return;
     }
@@ -878,7 +884,7 @@ void CBWPrintLabelDialog::SetPrinters(const PrinterChoices& printers) {
     m_pPrinters->clear();
     m_bHavePrinters = !printers.names.isEmpty();
     if (!m_bHavePrinters) {
-        m_pPrinters->addItem(QStringLiteral("No printers are installed."));
+        m_pPrinters->addItem(Quillmark::tr("No printers are installed."));
     } else {
         m_pPrinters->addItems(printers.names);
         const QString job = m_pPrinter ? m_pPrinter->printerName() : QString();
@@ -1184,7 +1190,7 @@ void CBWPrintLabelDialog::SelectWrittenRow(const WrittenLabel& written) {
 void CBWPrintLabelDialog::OnDelete() {
     const int selected = SelectedProduct();
     if (selected < 0) return;
-    if (QmMessageBox(QStringLiteral("Are you sure that you want to delete this label?"),
+    if (QmMessageBox(Quillmark::tr("Are you sure that you want to delete this label?"),
                      MsgIcon::Question, MsgButtons::YesNo, this) != IDYES)
         return;
     Guarded([&] { m_db->DeleteLabel(m_products[selected].bookmark); });
@@ -1200,7 +1206,7 @@ std::optional<PrintLabelChoice> CBWPrintLabelDialog::ReadChoice() {
         bool ok = false;
         positions[i] = fields[i]->text().toUInt(&ok);
         if (!ok) {
-            QmMessageBox(QStringLiteral("Please enter a positive integer."), MsgIcon::Exclamation,
+            QmMessageBox(Quillmark::tr("Please enter a positive integer."), MsgIcon::Exclamation,
                          MsgButtons::Ok, this);
             fields[i]->setFocus();
             fields[i]->selectAll();
@@ -1246,7 +1252,7 @@ bool CBWPrintLabelDialog::StoreChoice(const PrintLabelChoice& choice) {
     m_run = choice.run;
     // The calibration belongs to the printer the fields show it for.
     if (!m_calibrationOf.isEmpty() && !StoreCalibration(m_calibrationOf, CalibrationShown())) {
-        QmMessageBox(QStringLiteral("The printer's calibration could not be saved in \"%1\".")
+        QmMessageBox(Quillmark::tr("The printer's calibration could not be saved in \"%1\".")
                          .arg(QString::fromStdString(SettingsStore().FilePath())),
                      MsgIcon::Exclamation, MsgButtons::Ok, this);
         return false;

@@ -1,4 +1,5 @@
 #include "shell/about_dialog.h"
+#include "ui/translation.h"
 
 #include "shell/version.h"
 
@@ -16,7 +17,7 @@ QString CAboutDialog::VersionLine() {
 }
 
 CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("About Quillmark"));
+    setWindowTitle(Quillmark::tr("About Quillmark"));
     auto* outer = new QVBoxLayout(this);
     auto* row = new QHBoxLayout;
     auto* picture = new QLabel(this);
@@ -28,14 +29,14 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
     // The product and version lines stand out in the message font at its heaviest.
     QFont heavy = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     heavy.setWeight(QFont::Black);
-    auto* product = new QLabel(QStringLiteral("Bellwick Quillmark Version 1.0"), this);
+    auto* product = new QLabel(Quillmark::tr("Bellwick Quillmark Version 1.0"), this);
     product->setFont(heavy);
     auto* version = new QLabel(VersionLine(), this);
     version->setFont(heavy);
     lines->addWidget(product);
     lines->addWidget(version);
     lines->addWidget(
-        new QLabel(QStringLiteral("Copyright \u00A9 2026 Halvern. All rights reserved."), this));
+        new QLabel(Quillmark::tr("Copyright \u00A9 2026 Halvern. All rights reserved."), this));
     auto* notice = new QLabel(
         QStringLiteral("This program is protected by copyright law. Unauthorised copying or "
                        "distribution of it, or of any part of it, is not permitted."),

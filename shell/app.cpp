@@ -1,4 +1,5 @@
 #include "shell/app.h"
+#include "ui/translation.h"
 
 #include "cli/command_line.h"
 #include "cli/document_file.h"
@@ -103,7 +104,7 @@ std::optional<LabelRecord> ReadLabelProduct(int id) {
         CLabelDatabase db(params);
         std::optional<LabelRecord> label = db.FindLabel(id);
         if (!label)
-            QmMessageBox(QStringLiteral("The label database has no label product %1.").arg(id));
+            QmMessageBox(Quillmark::tr("The label database has no label product %1.").arg(id));
         return label;
     } catch (const CLabelDbError& e) {
         QmMessageBox(LabelDatabaseOpenFailureMessage(e.Description()));
@@ -152,7 +153,7 @@ int CQuillmarkApp::PrintFromCommandLine(const CCommandLineInfo& info) {
         const std::optional<LabelRecord> label = ReadLabelProduct(options.labelId);
         if (!label) return 1;
         if (const QString fault = LabelPrintFault(label->geometry); !fault.isEmpty()) {
-            QmMessageBox(QStringLiteral("The label \"%1 - %2\" cannot be printed: %3.")
+            QmMessageBox(Quillmark::tr("The label \"%1 - %2\" cannot be printed: %3.")
                              .arg(label->name1, label->name2, fault));
             return 1;
         }

@@ -1,4 +1,5 @@
 #include "shell/document.h"
+#include "ui/translation.h"
 
 #include "shell/command_ids.h"
 #include "shell/file_dialog.h"
@@ -30,7 +31,7 @@ void CDocument::SetTitle(const QString& title) {
 bool CDocument::SaveModified() {
     if (!IsModified()) return true;
     const QString name = m_strPathName.isEmpty() ? m_strTitle : QFileInfo(m_strPathName).fileName();
-    switch (QmMessageBox(QStringLiteral("Save changes to %1?").arg(name), MsgIcon::Question,
+    switch (QmMessageBox(Quillmark::tr("Save changes to %1?").arg(name), MsgIcon::Question,
                          MsgButtons::YesNoCancel)) {
     case IDYES:
         return DoFileSave();

@@ -1,4 +1,5 @@
 #include "shell/file_dialog.h"
+#include "ui/translation.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
@@ -59,10 +60,10 @@ std::optional<QString> CBWFileDialog::Run() {
 std::optional<QString> CDocManagerEx::DoPromptFileName(const QString& proposed, bool open) {
     FileDialogRequest request;
     request.open = open;
-    request.title = open ? QStringLiteral("Open") : QStringLiteral("Save As");
+    request.title = open ? Quillmark::tr("Open") : Quillmark::tr("Save As");
     request.fileName = proposed;
-    request.filters = {QStringLiteral("Bellwick Barcode Files (*.qmx)"),
-                       QStringLiteral("All Files (*)")};
+    request.filters = {Quillmark::tr("Bellwick Barcode Files (*.qmx)"),
+                       Quillmark::tr("All Files (*)")};
     request.defaultSuffix = QStringLiteral("qmx");
     return QmFileDialog(request);
 }

@@ -1,10 +1,13 @@
 // Quillmark: start-up.
 
 #include "cli/command_line.h"
+#include "common/install_layout.h"
 #include "shell/app.h"
 #include "shell/command_line_run.h"
+#include "ui/translation.h"
 
 #include <QApplication>
+#include <QFile>
 
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +54,13 @@ int Run(int argc, char** argv) {
     CQuillmarkApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
     QApplication::setOrganizationName(QStringLiteral("Halvern"));
+    // The user's language where a translation is installed: beside the program in a build
+    // folder, in its data folder when installed.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const std::string dataDir =
+        InstallLayoutFor(QFile::encodeName(programDir).toStdString()).dataDir;
+    InstallTranslations({programDir + QStringLiteral("/translations"),
+                         QFile::decodeName(dataDir.c_str()) + QStringLiteral("/translations")});
 
     // The arguments Qt left (it takes its own out of argv), as the system's bytes.
     const std::vector<std::string> args(argv + 1, argv + argc);

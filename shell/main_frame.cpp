@@ -1,4 +1,5 @@
 #include "shell/main_frame.h"
+#include "ui/translation.h"
 
 #include "cli/measurement.h"
 #include "common/settings_keys.h"
@@ -49,53 +50,111 @@ struct CommandText {
 // come from their own table.
 const std::vector<CommandText>& Commands() {
     static const std::vector<CommandText> table = {
-        {cmd::kFileNew, "&New", "Create a new document\nNew", {QKeySequence("Ctrl+N")}},
-        {cmd::kFileOpen, "&Open...", "Open an existing document\nOpen", {QKeySequence("Ctrl+O")}},
-        {cmd::kFileExport, "&Export...", "Export to other image format\nExport", {}},
-        {cmd::kFilePrint,
-         "&Print...",
-         "Print the active document\nPrint",
-         {QKeySequence("Ctrl+P")}},
-        {cmd::kFilePrintPreview, "Print Pre&view", "Display full pages\nPrint Preview", {}},
-        {cmd::kFileMruFirst, "Recent File", "Open this document", {}},
-        {cmd::kAppExit, "E&xit", "Quit the application; prompts to save documents\nExit", {}},
-        {cmd::kEditCopy,
-         "&Copy to clipboard",
-         "Copy the selection and put it on the Clipboard\nCopy",
-         {QKeySequence("Ctrl+C"), QKeySequence("Ctrl+Ins")}},
-        {cmd::kEditCopyWmf, "", "Copy as  WMF image\nCopy as WMF", {}},
-        {cmd::kRotateLeft, "Rotate &Left", "Rotate the image anti-clockwise\nRotate Left", {}},
-        {cmd::kRotateRight, "Rotate &Right", "Rotate the image clockwise\nRotate Right", {}},
-        {cmd::kZoomIn, "Zoom &In", "Zoom in\nZoom in", {}},
-        // O is Options' key in the Tools menu.
-        {cmd::kZoomOut, "Zoom O&ut", "Zoom out\nZoom out", {}},
-        {cmd::kOptions, "&Options...", "Change the options\nOptions", {}},
-        {cmd::kUserGuide, "&Open the PDF User's Guide", "Open User Guide\nOpen User Guide", {}},
-        {cmd::kForum, "Community &Forum", "Visit our community forum\nForum", {}},
-        {cmd::kSupport, "&Support Information", "Support Information\nSupport Information", {}},
-        {cmd::kAbout,
-         "&About Quillmark...",
-         "Display program information, version number and copyright\nAbout",
+        {cmd::kFileNew,
+         QT_TRANSLATE_NOOP("Quillmark", "&New"),
+         QT_TRANSLATE_NOOP("Quillmark", "Create a new document\nNew"),
+         {QKeySequence("Ctrl+N")}},
+        {cmd::kFileOpen,
+         QT_TRANSLATE_NOOP("Quillmark", "&Open..."),
+         QT_TRANSLATE_NOOP("Quillmark", "Open an existing document\nOpen"),
+         {QKeySequence("Ctrl+O")}},
+        {cmd::kFileExport,
+         QT_TRANSLATE_NOOP("Quillmark", "&Export..."),
+         QT_TRANSLATE_NOOP("Quillmark", "Export to other image format\nExport"),
          {}},
-        {cmd::kFileSave, "&Save", "Save the active document\nSave", {QKeySequence("Ctrl+S")}},
+        {cmd::kFilePrint,
+         QT_TRANSLATE_NOOP("Quillmark", "&Print..."),
+         QT_TRANSLATE_NOOP("Quillmark", "Print the active document\nPrint"),
+         {QKeySequence("Ctrl+P")}},
+        {cmd::kFilePrintPreview,
+         QT_TRANSLATE_NOOP("Quillmark", "Print Pre&view"),
+         QT_TRANSLATE_NOOP("Quillmark", "Display full pages\nPrint Preview"),
+         {}},
+        {cmd::kFileMruFirst,
+         QT_TRANSLATE_NOOP("Quillmark", "Recent File"),
+         QT_TRANSLATE_NOOP("Quillmark", "Open this document"),
+         {}},
+        {cmd::kAppExit,
+         QT_TRANSLATE_NOOP("Quillmark", "E&xit"),
+         QT_TRANSLATE_NOOP("Quillmark", "Quit the application; prompts to save documents\nExit"),
+         {}},
+        {cmd::kEditCopy,
+         QT_TRANSLATE_NOOP("Quillmark", "&Copy to clipboard"),
+         QT_TRANSLATE_NOOP("Quillmark", "Copy the selection and put it on the Clipboard\nCopy"),
+         {QKeySequence("Ctrl+C"), QKeySequence("Ctrl+Ins")}},
+        {cmd::kEditCopyWmf,
+         "",
+         QT_TRANSLATE_NOOP("Quillmark", "Copy as  WMF image\nCopy as WMF"),
+         {}},
+        {cmd::kRotateLeft,
+         QT_TRANSLATE_NOOP("Quillmark", "Rotate &Left"),
+         QT_TRANSLATE_NOOP("Quillmark", "Rotate the image anti-clockwise\nRotate Left"),
+         {}},
+        {cmd::kRotateRight,
+         QT_TRANSLATE_NOOP("Quillmark", "Rotate &Right"),
+         QT_TRANSLATE_NOOP("Quillmark", "Rotate the image clockwise\nRotate Right"),
+         {}},
+        {cmd::kZoomIn,
+         QT_TRANSLATE_NOOP("Quillmark", "Zoom &In"),
+         QT_TRANSLATE_NOOP("Quillmark", "Zoom in\nZoom in"),
+         {}},
+        // O is Options' key in the Tools menu.
+        {cmd::kZoomOut,
+         QT_TRANSLATE_NOOP("Quillmark", "Zoom O&ut"),
+         QT_TRANSLATE_NOOP("Quillmark", "Zoom out\nZoom out"),
+         {}},
+        {cmd::kOptions,
+         QT_TRANSLATE_NOOP("Quillmark", "&Options..."),
+         QT_TRANSLATE_NOOP("Quillmark", "Change the options\nOptions"),
+         {}},
+        {cmd::kUserGuide,
+         QT_TRANSLATE_NOOP("Quillmark", "&Open the PDF User's Guide"),
+         QT_TRANSLATE_NOOP("Quillmark", "Open User Guide\nOpen User Guide"),
+         {}},
+        {cmd::kForum,
+         QT_TRANSLATE_NOOP("Quillmark", "Community &Forum"),
+         QT_TRANSLATE_NOOP("Quillmark", "Visit our community forum\nForum"),
+         {}},
+        {cmd::kSupport,
+         QT_TRANSLATE_NOOP("Quillmark", "&Support Information"),
+         QT_TRANSLATE_NOOP("Quillmark", "Support Information\nSupport Information"),
+         {}},
+        {cmd::kAbout,
+         QT_TRANSLATE_NOOP("Quillmark", "&About Quillmark..."),
+         QT_TRANSLATE_NOOP("Quillmark",
+                           "Display program information, version number and copyright\nAbout"),
+         {}},
+        {cmd::kFileSave,
+         QT_TRANSLATE_NOOP("Quillmark", "&Save"),
+         QT_TRANSLATE_NOOP("Quillmark", "Save the active document\nSave"),
+         {QKeySequence("Ctrl+S")}},
         {cmd::kFileSaveDocumentAs,
-         "Save &As...",
-         "Save the active document with a new name\nSave As",
+         QT_TRANSLATE_NOOP("Quillmark", "Save &As..."),
+         QT_TRANSLATE_NOOP("Quillmark", "Save the active document with a new name\nSave As"),
          {QKeySequence("Ctrl+Shift+S")}},
-        {cmd::kFileSaveAs, "", "Save the active document with a new name\nSave As", {}},
+        {cmd::kFileSaveAs,
+         "",
+         QT_TRANSLATE_NOOP("Quillmark", "Save the active document with a new name\nSave As"),
+         {}},
         {cmd::kEditUndo, "", "", {QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}},
         {cmd::kEditCut, "", "", {QKeySequence("Ctrl+X"), QKeySequence("Shift+Del")}},
         {cmd::kEditPaste, "", "", {QKeySequence("Ctrl+V"), QKeySequence("Shift+Ins")}},
         {cmd::kNextPane, "", "", {QKeySequence("F6")}},
         {cmd::kPrevPane, "", "", {QKeySequence("Shift+F6")}},
         // The toolbar controls: a prompt and a tool tip, no menu item.
-        {cmd::kDataBox, "", "Encoded Message\nEncoded Message", {}},
-        {cmd::kHeightBox, "", "Barcode height\nBarcode height", {}},
-        {cmd::kFontName, "", "Select Font\nSelect Font", {}},
-        {cmd::kFontSize, "", "Select the font size\nFont size", {}},
-        {cmd::kShowText, "", "Toggle the underlying text options\nToggle Text", {}},
-        {cmd::kSymbologyList, "", "Choose the symbology\nSymbology", {}},
-        {cmd::kFontPicture, "", "Font\nFont", {}},
+        {cmd::kDataBox, "", QT_TRANSLATE_NOOP("Quillmark", "Encoded Message\nEncoded Message"), {}},
+        {cmd::kHeightBox, "", QT_TRANSLATE_NOOP("Quillmark", "Barcode height\nBarcode height"), {}},
+        {cmd::kFontName, "", QT_TRANSLATE_NOOP("Quillmark", "Select Font\nSelect Font"), {}},
+        {cmd::kFontSize, "", QT_TRANSLATE_NOOP("Quillmark", "Select the font size\nFont size"), {}},
+        {cmd::kShowText,
+         "",
+         QT_TRANSLATE_NOOP("Quillmark", "Toggle the underlying text options\nToggle Text"),
+         {}},
+        {cmd::kSymbologyList,
+         "",
+         QT_TRANSLATE_NOOP("Quillmark", "Choose the symbology\nSymbology"),
+         {}},
+        {cmd::kFontPicture, "", QT_TRANSLATE_NOOP("Quillmark", "Font\nFont"), {}},
     };
     return table;
 }
@@ -199,8 +258,8 @@ CMainFrame::~CMainFrame() = default;
 
 QAction* CMainFrame::AddAction(int id, const char* menuText, const char* prompt,
                                const std::vector<QKeySequence>& keys) {
-    auto* action = new QAction(QString::fromUtf8(menuText), this);
-    const QString text = QString::fromUtf8(prompt);
+    auto* action = new QAction(Quillmark::tr(menuText), this);
+    const QString text = Quillmark::tr(prompt);
     const int nl = text.indexOf('\n');
     action->setStatusTip(nl < 0 ? text : text.left(nl));
     if (nl >= 0) action->setToolTip(text.mid(nl + 1));
@@ -230,7 +289,7 @@ void CMainFrame::CreateActions() {
 }
 
 void CMainFrame::CreateMenus() {
-    m_fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    m_fileMenu = menuBar()->addMenu(Quillmark::tr("&File"));
     m_fileMenu->addAction(Action(cmd::kFileNew));
     m_fileMenu->addAction(Action(cmd::kFileOpen));
     m_fileMenu->addAction(Action(cmd::kFileSave));
@@ -244,11 +303,11 @@ void CMainFrame::CreateMenus() {
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(Action(cmd::kAppExit));
 
-    QMenu* symbology = menuBar()->addMenu(QStringLiteral("&Symbology"));
+    QMenu* symbology = menuBar()->addMenu(Quillmark::tr("&Symbology"));
     for (const SymbologyInfo& s : Symbologies())
         symbology->addAction(Action(s.command));
 
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    QMenu* tools = menuBar()->addMenu(Quillmark::tr("&Tools"));
     tools->addAction(Action(cmd::kEditCopy));
     tools->addSeparator();
     tools->addAction(Action(cmd::kRotateLeft));
@@ -259,7 +318,7 @@ void CMainFrame::CreateMenus() {
     tools->addSeparator();
     tools->addAction(Action(cmd::kOptions));
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    QMenu* help = menuBar()->addMenu(Quillmark::tr("&Help"));
     help->addAction(Action(cmd::kUserGuide));
     help->addAction(Action(cmd::kForum));
     help->addAction(Action(cmd::kSupport));
@@ -315,7 +374,7 @@ void CMainFrame::CreateToolBars() {
 }
 
 void CMainFrame::CreateStandardBar() {
-    m_standardBar = new QToolBar(QStringLiteral("Standard"), this);
+    m_standardBar = new QToolBar(Quillmark::tr("Standard"), this);
     m_standardBar->setObjectName(QStringLiteral("Standard"));
     m_standardBar->addAction(Action(cmd::kFileNew));
     m_standardBar->addSeparator();
@@ -339,7 +398,7 @@ void CMainFrame::CreateStandardBar() {
 }
 
 void CMainFrame::CreateFormatBar() {
-    m_formatBar = new QToolBar(QStringLiteral("Format"), this);
+    m_formatBar = new QToolBar(Quillmark::tr("Format"), this);
     m_formatBar->setObjectName(QStringLiteral("Format"));
     m_formatBar->addAction(Action(cmd::kFontPicture));
     m_fontName = CreateCombo(cmd::kFontName, 110, false, m_formatBar);
@@ -349,7 +408,7 @@ void CMainFrame::CreateFormatBar() {
     m_fontSize = CreateCombo(cmd::kFontSize, 50, false, m_formatBar);
     m_fontSize->addItems({"8", "9", "10", "12", "14", "16", "24", "36", "48", "72"});
     m_formatBar->addSeparator();
-    m_showText = new QCheckBox(QStringLiteral("Show Text"), m_formatBar);
+    m_showText = new QCheckBox(Quillmark::tr("Show Text"), m_formatBar);
     // As wide as its caption needs, no wider: the bar has little room to spare.
     m_showText->setFixedSize(m_showText->sizeHint().width(), 30);
     m_showText->setToolTip(Action(cmd::kShowText)->toolTip());
@@ -391,7 +450,7 @@ void CMainFrame::ConnectToolbarControls() {
 }
 
 void CMainFrame::CreateStatusBar() {
-    m_message = new QLabel(QStringLiteral("Ready"));
+    m_message = new QLabel(Quillmark::tr("Ready"));
     statusBar()->addWidget(m_message, 1);
     const QFontMetrics fm(statusBar()->font());
     for (const auto& [id, sample] :
@@ -418,7 +477,7 @@ bool CMainFrame::event(QEvent* e) {
     // Prompts of the highlighted command in the message pane; "Ready" when none is.
     if (e->type() == QEvent::StatusTip) {
         const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
-        m_message->setText(tip.isEmpty() ? QStringLiteral("Ready") : tip);
+        m_message->setText(tip.isEmpty() ? Quillmark::tr("Ready") : tip);
         return true;
     }
     return QMainWindow::event(e);
@@ -489,7 +548,7 @@ void CMainFrame::ApplyTypedData(const QString& typed, bool toHistory) {
     const std::size_t dropped = static_cast<std::size_t>(typed.size()) - latin1.size();
     QString change = QString::fromStdString(check.change);
     if (dropped > 0)
-        change = QStringLiteral("%1 %2 outside the Latin-1 alphabet removed%3")
+        change = Quillmark::tr("%1 %2 outside the Latin-1 alphabet removed%3")
                      .arg(dropped)
                      .arg(dropped == 1 ? "character" : "characters")
                      .arg(change.isEmpty() ? QString() : "; " + change);
@@ -508,8 +567,8 @@ void CMainFrame::ApplyTypedData(const QString& typed, bool toHistory) {
 void CMainFrame::ShowDataCheck(const CBarcode& barcode, const QString& change) {
     const std::string reads = barcode.CheckData(barcode.m_strData).reads;
     m_message->setText(reads.empty()
-                           ? QStringLiteral("Nothing encoded: %1").arg(change)
-                           : QStringLiteral("Encoded %1: %2").arg(FromLatin1(reads), change));
+                           ? Quillmark::tr("Nothing encoded: %1").arg(change)
+                           : Quillmark::tr("Encoded %1: %2").arg(FromLatin1(reads), change));
 }
 
 void CMainFrame::OnDataReturn() {
@@ -562,8 +621,8 @@ void CMainFrame::OnOptionChosen(int index) {
     // Data that fitted may not fit another choice (a higher level, the rectangular shape).
     const std::string change = bc->CheckData(bc->m_strData).change;
     m_message->setText(
-        change.empty() ? QStringLiteral("Ready")
-                       : QStringLiteral("Nothing encoded: %1").arg(QString::fromStdString(change)));
+        change.empty() ? Quillmark::tr("Ready")
+                       : Quillmark::tr("Nothing encoded: %1").arg(QString::fromStdString(change)));
 }
 
 void CMainFrame::OnShowTextClicked(bool checked) {
@@ -647,7 +706,7 @@ void CMainFrame::OnIdleUpdate() {
 
 void CMainFrame::UpdateWindowTitle() {
     // The document's name, and a mark while it has changes that are not saved.
-    setWindowTitle(QStringLiteral("%1[*] - Bellwick Quillmark").arg(m_doc.GetTitle()));
+    setWindowTitle(Quillmark::tr("%1[*] - Bellwick Quillmark").arg(m_doc.GetTitle()));
     setWindowModified(m_doc.IsModified());
 }
 
@@ -704,7 +763,7 @@ void CMainFrame::SetRecentFiles(const QStringList& paths) {
     for (int i = 0; i < paths.size() && i < 4; ++i) {
         const QString shown = AbbreviatePath(paths[i]);
         auto* a = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown), this);
-        a->setStatusTip(QStringLiteral("Open this document"));
+        a->setStatusTip(Quillmark::tr("Open this document"));
         const int id = cmd::kFileMruFirst + i;
         connect(a, &QAction::triggered, this, [this, id] { RouteCommand(id); });
         m_fileMenu->insertAction(placeholder, a);

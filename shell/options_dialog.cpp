@@ -1,4 +1,5 @@
 #include "shell/options_dialog.h"
+#include "ui/translation.h"
 
 #include "common/settings_keys.h"
 #include "engine/barcode.h"
@@ -55,7 +56,7 @@ template <class Format> QHBoxLayout* WithReadout(QSlider* slider, Format format)
 } // namespace
 
 COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("Options"));
+    setWindowTitle(Quillmark::tr("Options"));
     auto* layout = new QVBoxLayout(this);
     // The dialog takes the size its contents ask for, so the wrapped note shows whole.
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -69,12 +70,13 @@ COptionsDialog::COptionsDialog(QWidget* parent) : QDialog(parent) {
 }
 
 QGroupBox* COptionsDialog::BuildUnitGroup() {
-    auto* box = new QGroupBox(QStringLiteral("Measurement Unit"), this);
+    auto* box = new QGroupBox(Quillmark::tr("Measurement Unit"), this);
     auto* layout = new QHBoxLayout(box);
     m_unit = new QButtonGroup(this);
-    const char* units[] = {"Inch (US)", "Metrics (cm)"};
+    const char* units[] = {QT_TRANSLATE_NOOP("Quillmark", "Inch (US)"),
+                           QT_TRANSLATE_NOOP("Quillmark", "Metrics (cm)")};
     for (int i = 0; i < 2; ++i) {
-        auto* b = new QRadioButton(QString::fromLatin1(units[i]), box);
+        auto* b = new QRadioButton(Quillmark::tr(units[i]), box);
         m_unit->addButton(b, i);
         layout->addWidget(b);
     }
@@ -82,13 +84,13 @@ QGroupBox* COptionsDialog::BuildUnitGroup() {
 }
 
 QGroupBox* COptionsDialog::BuildFontGroup() {
-    auto* box = new QGroupBox(QStringLiteral("Default Font"), this);
+    auto* box = new QGroupBox(Quillmark::tr("Default Font"), this);
     auto* layout = new QGridLayout(box);
-    layout->addWidget(new QLabel(QStringLiteral("Font Name:"), box), 0, 0);
+    layout->addWidget(new QLabel(Quillmark::tr("Font Name:"), box), 0, 0);
     m_fontName = new QComboBox(box);
     m_fontName->addItems(FontFamilies());
     layout->addWidget(m_fontName, 0, 1);
-    layout->addWidget(new QLabel(QStringLiteral("Font Size:"), box), 1, 0);
+    layout->addWidget(new QLabel(Quillmark::tr("Font Size:"), box), 1, 0);
     m_fontSize = new QComboBox(box);
     m_fontSize->addItems({"7", "8", "9", "10", "12", "14", "16", "24", "36", "48", "72"});
     layout->addWidget(m_fontSize, 1, 1);
@@ -97,14 +99,17 @@ QGroupBox* COptionsDialog::BuildFontGroup() {
 }
 
 QGroupBox* COptionsDialog::BuildResolutionGroup() {
-    auto* box = new QGroupBox(QStringLiteral("Raster Image Resolution"), this);
+    auto* box = new QGroupBox(Quillmark::tr("Raster Image Resolution"), this);
     auto* layout = new QGridLayout(box);
     m_resolution = new QButtonGroup(this);
-    const char* resolutions[] = {"Screen Resolution(72dpi)", "Dot Matrix (150 dpi)",
-                                 "Laser Printer (300 dpi)", "Laser Printer (600 dpi)",
-                                 "Custom (type the resoltuion below):"};
+    const char* resolutions[] = {
+        QT_TRANSLATE_NOOP("Quillmark", "Screen Resolution(72dpi)"),
+        QT_TRANSLATE_NOOP("Quillmark", "Dot Matrix (150 dpi)"),
+        QT_TRANSLATE_NOOP("Quillmark", "Laser Printer (300 dpi)"),
+        QT_TRANSLATE_NOOP("Quillmark", "Laser Printer (600 dpi)"),
+        QT_TRANSLATE_NOOP("Quillmark", "Custom (type the resoltuion below):")};
     for (int i = 0; i < 5; ++i) {
-        auto* b = new QRadioButton(QString::fromLatin1(resolutions[i]), box);
+        auto* b = new QRadioButton(Quillmark::tr(resolutions[i]), box);
         m_resolution->addButton(b, i);
         layout->addWidget(b, i, 0, 1, 2);
     }
@@ -118,7 +123,7 @@ QGroupBox* COptionsDialog::BuildResolutionGroup() {
 }
 
 QGroupBox* COptionsDialog::BuildBarcodeGroup() {
-    auto* box = new QGroupBox(QStringLiteral("Barcode Settings"), this);
+    auto* box = new QGroupBox(Quillmark::tr("Barcode Settings"), this);
     auto* layout = new QVBoxLayout(box);
     auto* note = new QLabel(
         QStringLiteral("The following two settings are critical to the readability of your "
@@ -127,22 +132,22 @@ QGroupBox* COptionsDialog::BuildBarcodeGroup() {
         box);
     note->setWordWrap(true);
     layout->addWidget(note);
-    layout->addWidget(new QLabel(QStringLiteral("X dimension (7-20 mils)"), box));
+    layout->addWidget(new QLabel(Quillmark::tr("X dimension (7-20 mils)"), box));
     m_density = MakeSlider(7, 20, box);
     layout->addLayout(
-        WithReadout(m_density, [](int v) { return QStringLiteral("%1 mils").arg(v); }));
-    layout->addWidget(new QLabel(QStringLiteral("Wide/Narrow Ratio(2.0-3.0)"), box));
+        WithReadout(m_density, [](int v) { return Quillmark::tr("%1 mils").arg(v); }));
+    layout->addWidget(new QLabel(Quillmark::tr("Wide/Narrow Ratio(2.0-3.0)"), box));
     m_ratio = MakeSlider(20, 30, box);
     layout->addLayout(
         WithReadout(m_ratio, [](int v) { return QString::number(v / 10.0, 'f', 1); }));
     // Every bar and space a whole number of the device's dots keeps their ratios exact.
-    m_snap = new QCheckBox(QStringLiteral("Snap bars to device dots"), box);
+    m_snap = new QCheckBox(Quillmark::tr("Snap bars to device dots"), box);
     layout->addWidget(m_snap);
     auto* reduction = new QHBoxLayout;
-    auto* caption = new QLabel(QStringLiteral("Bar width reduction in images:"), box);
+    auto* caption = new QLabel(Quillmark::tr("Bar width reduction in images:"), box);
     m_imageReduction = new QSpinBox(box);
     m_imageReduction->setRange(settings::kImageBarReduction.min, settings::kImageBarReduction.max);
-    m_imageReduction->setSuffix(QStringLiteral(" dots"));
+    m_imageReduction->setSuffix(Quillmark::tr(" dots"));
     caption->setBuddy(m_imageReduction);
     reduction->addWidget(caption);
     reduction->addWidget(m_imageReduction);
@@ -152,7 +157,7 @@ QGroupBox* COptionsDialog::BuildBarcodeGroup() {
 }
 
 QGroupBox* COptionsDialog::BuildPresetGroup() {
-    auto* box = new QGroupBox(QStringLiteral("New Symbols"), this);
+    auto* box = new QGroupBox(Quillmark::tr("New Symbols"), this);
     auto* layout = new QGridLayout(box);
     // A row for each symbology with a choice of its own, in the order of the symbology list.
     for (const SymbologyInfo& s : Symbologies()) {
@@ -186,7 +191,7 @@ QDialogButtonBox* COptionsDialog::BuildButtons() {
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(QDialogButtonBox::Ok);
     QPushButton* defaults =
-        buttons->addButton(QStringLiteral("&Default"), QDialogButtonBox::ResetRole);
+        buttons->addButton(Quillmark::tr("&Default"), QDialogButtonBox::ResetRole);
     buttons->addButton(QDialogButtonBox::Cancel);
     connect(buttons, &QDialogButtonBox::accepted, this, &COptionsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &COptionsDialog::reject);
@@ -257,13 +262,12 @@ void COptionsDialog::accept() {
     bool isInt = false;
     const int custom = m_custom->text().trimmed().toInt(&isInt);
     if (!isInt) {
-        QmMessageBox(QStringLiteral("Please enter an integer."));
+        QmMessageBox(Quillmark::tr("Please enter an integer."));
         m_custom->setFocus();
         return;
     }
     if (custom < 10 || custom > 3000) {
-        QmMessageBox(
-            QStringLiteral("Please enter an integer between %1 and %2.").arg(10).arg(3000));
+        QmMessageBox(Quillmark::tr("Please enter an integer between %1 and %2.").arg(10).arg(3000));
         m_custom->setFocus();
         return;
     }

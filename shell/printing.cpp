@@ -1,4 +1,5 @@
 #include "shell/printing.h"
+#include "ui/translation.h"
 
 #include "common/settings_keys.h"
 #include "labels/label_database.h"
@@ -49,7 +50,7 @@ CRunCheck JobCheck(const CPrintJob& job) {
 // The printer's own message, or the job's first refusal: labels smaller than a dot, a start off
 // the sheet, outlines without a sheet. Empty when the job can go ahead.
 QString Refusal(const QPrinter& printer, const CPrintJob& job) {
-    if (!job.barcode) return QStringLiteral("There is no symbol to print.");
+    if (!job.barcode) return Quillmark::tr("There is no symbol to print.");
     if (printer.isValid() && !LabelsFitPrinter(job.settings, PrinterFacts(printer, job)))
         return QStringLiteral("The labels of the print settings are smaller than a dot of the "
                               "printer, so nothing was printed. Choose the label sheet again in "
@@ -58,14 +59,14 @@ QString Refusal(const QPrinter& printer, const CPrintJob& job) {
     if (!job.outlines && job.run.kind == CLabelRunChoice::Kind::Same)
         if (const CBarcode::CDataCheck check = job.barcode->CheckData(job.barcode->m_strData);
             check.reads.empty())
-            return QStringLiteral("There is nothing to print: %1.")
+            return Quillmark::tr("There is nothing to print: %1.")
                 .arg(Utf8(check.change.empty() ? std::string("the data is empty") : check.change));
     if (job.outlines && job.settings.useLabel == 0)
         return QStringLiteral("The label outlines need a label sheet: choose one in the Print "
                               "dialog, or name one with --label.");
     CRunSheet sheet;
     if (const std::string wrong = JobSheet(job, sheet); !wrong.empty())
-        return QStringLiteral("The labels cannot start there: %1.").arg(Utf8(wrong));
+        return Quillmark::tr("The labels cannot start there: %1.").arg(Utf8(wrong));
     return {};
 }
 
@@ -208,7 +209,7 @@ bool PrintPage(QPrinter& printer, const CPrintJob& job) {
     if (!job.title.isEmpty()) printer.setDocName(job.title);
     QPainter painter;
     if (!printer.isValid() || !painter.begin(&printer)) {
-        QmMessageBox(QStringLiteral("Could not start print job."));
+        QmMessageBox(Quillmark::tr("Could not start print job."));
         return false;
     }
     std::string error;
@@ -217,8 +218,8 @@ bool PrintPage(QPrinter& printer, const CPrintJob& job) {
         // Whatever was spooled is withdrawn: half a run is not what was asked for.
         printer.abort();
         painter.end();
-        QmMessageBox(error.empty() ? QStringLiteral("No label was left to print.")
-                                   : QStringLiteral("Nothing was printed: %1.").arg(Utf8(error)));
+        QmMessageBox(error.empty() ? Quillmark::tr("No label was left to print.")
+                                   : Quillmark::tr("Nothing was printed: %1.").arg(Utf8(error)));
         return false;
     }
     return painter.end();
@@ -241,7 +242,7 @@ bool PrintDirect(const CPrintJob& job, const QString& printerName,
     if (!queue.isEmpty()) {
         printer.setPrinterName(queue);
         if (printer.printerName() != queue) {
-            QmMessageBox(QStringLiteral("Could not start print job."));
+            QmMessageBox(Quillmark::tr("Could not start print job."));
             return false;
         }
     }
@@ -260,7 +261,7 @@ bool PrintToPdf(const CPrintJob& job, const QString& path, const QPageSize& page
     QTemporaryFile reserve(QDir(target.absolutePath())
                                .filePath(QStringLiteral(".%1.XXXXXX.part").arg(target.fileName())));
     if (!reserve.open()) {
-        QmMessageBox(QStringLiteral("The PDF file \"%1\" could not be written: %2.")
+        QmMessageBox(Quillmark::tr("The PDF file \"%1\" could not be written: %2.")
                          .arg(path, reserve.errorString()));
         return false;
     }
@@ -285,7 +286,7 @@ bool PrintToPdf(const CPrintJob& job, const QString& path, const QPageSize& page
                             QFile::encodeName(target.absoluteFilePath()).toStdString(), ec);
     if (ec) {
         QFile::remove(scratch);
-        QmMessageBox(QStringLiteral("The PDF file \"%1\" could not be written: %2.")
+        QmMessageBox(Quillmark::tr("The PDF file \"%1\" could not be written: %2.")
                          .arg(path, QString::fromLocal8Bit(ec.message().c_str())));
         return false;
     }

@@ -1,4 +1,5 @@
 #include "shell/quillmark_doc.h"
+#include "ui/translation.h"
 
 #include "cli/document_file.h"
 #include "common/atomic_file.h"
@@ -89,7 +90,7 @@ bool CQuillmarkDoc::OnSaveDocument(const QString& path) {
     try {
         bytes = StoreBarcode(m_pBarcode.get());
     } catch (const std::exception&) {
-        QmMessageBox(QStringLiteral("Failed to save document."));
+        QmMessageBox(Quillmark::tr("Failed to save document."));
         return false;
     }
     if (const std::error_code ec =

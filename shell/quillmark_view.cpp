@@ -1,4 +1,5 @@
 #include "shell/quillmark_view.h"
+#include "ui/translation.h"
 
 #include "common/atomic_file.h"
 #include "common/settings_keys.h"
@@ -81,7 +82,7 @@ QString CQuillmarkView::SizeReadout() const {
 QString CQuillmarkView::ModuleReadout() const {
     const int screenDpi =
         static_cast<int>(std::lround(logicalDpiX() * devicePixelRatioF() * m_nZoom));
-    return QStringLiteral("On screen: %1. Images: %2.")
+    return Quillmark::tr("On screen: %1. Images: %2.")
         .arg(QString::fromStdString(engine::DescribeModule(screenDpi)),
              QString::fromStdString(engine::DescribeModule(ExportOptions(0).dpi)));
 }
@@ -209,20 +210,20 @@ void CQuillmarkView::OnEditCopy() {
 void CQuillmarkView::OnFileExport() {
     FileDialogRequest request;
     request.open = false;
-    request.title = QStringLiteral("Export");
-    request.filters = {QStringLiteral("Windows MetaFile (*.wmf *.emf)"),
-                       QStringLiteral("Bitmap Files (*.bmp)"),
-                       QStringLiteral("GIF Files (*.gif)"),
-                       QStringLiteral("TIFF files (*.tif)"),
-                       QStringLiteral("PNG Files (*.png)"),
-                       QStringLiteral("PCX files (*.pcx)"),
-                       QStringLiteral("JPEG Files (*.jpg)"),
-                       QStringLiteral("SVG Pictures (*.svg)"),
-                       QStringLiteral("PDF Documents (*.pdf)")};
+    request.title = Quillmark::tr("Export");
+    request.filters = {Quillmark::tr("Windows MetaFile (*.wmf *.emf)"),
+                       Quillmark::tr("Bitmap Files (*.bmp)"),
+                       Quillmark::tr("GIF Files (*.gif)"),
+                       Quillmark::tr("TIFF files (*.tif)"),
+                       Quillmark::tr("PNG Files (*.png)"),
+                       Quillmark::tr("PCX files (*.pcx)"),
+                       Quillmark::tr("JPEG Files (*.jpg)"),
+                       Quillmark::tr("SVG Pictures (*.svg)"),
+                       Quillmark::tr("PDF Documents (*.pdf)")};
     request.defaultSuffix = QStringLiteral("wmf");
     // What the images' module will measure: a whole number of the image's dots.
     const int dpi = ExportOptions(0).dpi;
-    request.note = QStringLiteral("Images: %1. Pictures (wmf, emf, svg, pdf): X = %2 mil.")
+    request.note = Quillmark::tr("Images: %1. Pictures (wmf, emf, svg, pdf): X = %2 mil.")
                        .arg(QString::fromStdString(engine::DescribeModule(dpi)))
                        .arg(engine::ModuleOnDevice(0).requestedMils);
     if (const std::string warning = engine::ModuleWarning(dpi); !warning.empty())
@@ -311,7 +312,7 @@ bool CQuillmarkView::OnFilePrintDirect(const QString& printerName) {
 void CQuillmarkView::OnFilePrintPreview() {
     // A run that cannot be made is said before a preview of nothing is shown.
     if (const CRunReport report = CheckPrintJob(PrintJob(), false); !report.error.empty()) {
-        QmMessageBox(QStringLiteral("The labels cannot be shown: %1.")
+        QmMessageBox(Quillmark::tr("The labels cannot be shown: %1.")
                          .arg(QString::fromStdString(report.error)));
         return;
     }
@@ -325,11 +326,11 @@ void CQuillmarkView::OnFilePrintPreview() {
             printer->setPageOrientation(page->orientation);
         }
     QDialog preview(window());
-    preview.setWindowTitle(QStringLiteral("Print Preview"));
+    preview.setWindowTitle(Quillmark::tr("Print Preview"));
     auto* layout = new QVBoxLayout(&preview);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* bar = new QToolBar(&preview);
-    QAction* print = bar->addAction(QStringLiteral("&Print..."));
+    QAction* print = bar->addAction(Quillmark::tr("&Print..."));
     layout->addWidget(bar);
     // Without any printer the preview still shows the page, laid out on a PDF page.
     if (!printer->isValid()) printer->setOutputFormat(QPrinter::PdfFormat);

@@ -1,4 +1,5 @@
 #include "shell/registration.h"
+#include "ui/translation.h"
 
 #include "common/atomic_file.h"
 #include "common/install_layout.h"

@@ -1,4 +1,5 @@
 #include "shell/user_guide.h"
+#include "ui/translation.h"
 
 #include "ui/message_box.h"
 
@@ -60,7 +61,7 @@ UrlOpener SetUrlOpener(UrlOpener opener) {
 CUserGuideWindow::CUserGuideWindow(const QString& markdown, QWidget* parent)
     : QWidget(parent, Qt::Window), m_browser(new QTextBrowser(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Quillmark User's Guide"));
+    setWindowTitle(Quillmark::tr("Quillmark User's Guide"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);

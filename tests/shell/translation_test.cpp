@@ -1,0 +1,96 @@
+// The window in another language: a translation made with the translation tools at test time
+// and installed for its locale changes what the window shows; the build's template holds the
+// texts of the menus, dialogs, tables and messages, so none is left out of translation.
+
+#include "shell/app.h"
+#include "shell/main_frame.h"
+#include "tests/support/settings_fixture.h"
+#include "ui/translation.h"
+
+#include <QFile>
+#include <QMenuBar>
+#include <QProcess>
+#include <QTranslator>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+} // namespace
+
+class TranslationTest : public SettingsTest {};
+
+TEST_F(TranslationTest, ATranslationForTheUsersLanguageIsWhatTheWindowShows) {
+#ifndef QM_LRELEASE
+    GTEST_SKIP() << "Qt's translation tools are not installed";
+#else
+    const QString dir = QString::fromStdString(env.Root().string());
+    QFile ts(dir + "/quillmark_fr.ts");
+    ASSERT_TRUE(ts.open(QIODevice::WriteOnly));
+    ts.write(R"(<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr">
+<context><name>Quillmark</name>
+<message><source>&amp;File</source><translation>&amp;Fichier</translation></message>
+<message><source>Ready</source><translation>Prêt</translation></message>
+<message><source>&amp;Export...</source><translation>E&amp;xporter...</translation></message>
+</context>
+</TS>
+)");
+    ts.close();
+    QProcess lrelease;
+    lrelease.start(QStringLiteral(QM_LRELEASE), {dir + "/quillmark_fr.ts"});
+    ASSERT_TRUE(lrelease.waitForFinished(60000));
+    ASSERT_TRUE(QFile::exists(dir + "/quillmark_fr.qm")) << lrelease.readAll().toStdString();
+
+    const std::vector<QTranslator*> installed =
+        InstallTranslations({dir}, QLocale(QLocale::French));
+    ASSERT_FALSE(installed.empty());
+    {
+        CQuillmarkApp app;
+        app.CreateMainWindow();
+        ASSERT_TRUE(app.OnFileNew());
+        CMainFrame* frame = app.GetMainFrame();
+        const QList<QAction*> menus = frame->menuBar()->actions();
+        ASSERT_FALSE(menus.isEmpty());
+        EXPECT_EQ(menus.front()->text(), "&Fichier");
+        EXPECT_EQ(frame->MessagePaneText(), "Prêt");
+        QStringList items;
+        for (const QAction* a : menus.front()->menu()->actions())
+            items << a->text();
+        EXPECT_TRUE(items.contains("E&xporter...")) << items.join('|').toStdString();
+        // A text without a translation stays as it is.
+        EXPECT_TRUE(items.contains("&Open...")) << items.join('|').toStdString();
+    }
+    for (QTranslator* t : installed) {
+        QCoreApplication::removeTranslator(t);
+        delete t;
+    }
+#endif
+}
+
+TEST(TranslationTemplate, HoldsTheTextsOfMenusDialogsTablesAndMessages) {
+#ifndef QM_TRANSLATION_TEMPLATE
+    GTEST_SKIP() << "Qt's translation tools are not installed";
+#else
+    const QString ts = ReadAll(QStringLiteral(QM_TRANSLATION_TEMPLATE));
+    ASSERT_FALSE(ts.isEmpty()) << QM_TRANSLATION_TEMPLATE;
+    for (const char* text : {
+             "&amp;Export...",                       // a menu item, from the command table
+             "Export to other image format\nExport", // its prompt and tool tip
+             "Save changes to %1?",                  // a question
+             "Start at Label",                       // the print dialog
+             "Top Margin:",                          // the label setting dialog's table
+             "Inch (US)",                            // the Options dialog's table
+             "There is nothing to print: %1.",       // a printing message
+             "Snap bars to device dots",             // an option
+         })
+        EXPECT_TRUE(ts.contains(QStringLiteral("<source>%1</source>").arg(QString::fromUtf8(text))))
+            << text;
+#endif
+}
