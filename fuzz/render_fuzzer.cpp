@@ -7,10 +7,10 @@
 #include "common/settings_store.h"
 #include "engine/barcode_file.h"
 #include "output/export.h"
-#include "render/raster_image.h"
 #include "output/qimage_mono.h"
 #include "output/raster.h"
 #include "render/image_encoders.h"
+#include "render/raster_image.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -3,8 +3,8 @@
 // for and text measured as the screen measures it. Where a bar lies is render/bar_geometry.h's.
 
 #include "engine/draw_surface.h"
-#include "render/export_files.h"
 #include "render/bar_geometry.h"
+#include "render/export_files.h"
 
 #include <QFont>
 #include <QString>

@@ -66,7 +66,8 @@ TEST(RunOptions, ThePrintFormsAndTheExportFormTakeThem) {
     EXPECT_FALSE(outlines.run.runGiven);
 
     // The export form keeps them for the export of many files.
-    const CCommandLineInfo exported = ParseCommandLine({"--export", "o{n}.png", "--numbered", "1:3"});
+    const CCommandLineInfo exported =
+        ParseCommandLine({"--export", "o{n}.png", "--numbered", "1:3"});
     ASSERT_EQ(exported.kind, K::Export) << exported.error;
     EXPECT_EQ(exported.run.run.last, "3");
 }

@@ -266,9 +266,9 @@ TEST_F(PrintRunTest, RunsThatCannotPrintSayWhyAndWriteNothing) {
 // A symbol that draws nothing (data a QR Code cannot hold) prints no blank pages.
 TEST_F(PrintRunTest, ASymbolThatDrawsNothingIsNotPrinted) {
     const QString empty = Path("too-long.qmx");
-    ASSERT_EQ(Run({"--export", empty, "--symbology", "QR Code", "--data", QString(5000, u'A')})
-                  .status,
-              0);
+    ASSERT_EQ(
+        Run({"--export", empty, "--symbology", "QR Code", "--data", QString(5000, u'A')}).status,
+        0);
     const Finished done = Run({"--pdf", pdf, empty, "--count", "3"});
     EXPECT_EQ(done.status, 1);
     EXPECT_NE(done.errors.find("There is nothing to print:"), std::string::npos) << done.errors;
