@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cstdio>
 #include <ctime>
 #include <mutex>
 #include <random>
@@ -145,6 +146,37 @@ UniqueFd CreateTemporary(const std::string& folder, const AtomicWriteOptions& op
     return UniqueFd();
 }
 
+// Whether the process, as the file's owner, may write it by its mode.
+bool OwnWritable(const struct stat& st) {
+    return st.st_uid == ::geteuid() && (st.st_mode & S_IWUSR) != 0;
+}
+
+// The process's umask, read once from the kernel's status of the process (setting it to read
+// it would change it for a moment for every thread); none where the kernel does not say.
+std::optional<mode_t> ProcessUmask() {
+    static const std::optional<mode_t> mask = []() -> std::optional<mode_t> {
+        FILE* status = std::fopen("/proc/self/status", "re");
+        if (!status) return std::nullopt;
+        char line[256];
+        std::optional<mode_t> found;
+        unsigned value = 0;
+        while (std::fgets(line, sizeof line, status))
+            if (std::sscanf(line, "Umask: %o", &value) == 1) {
+                found = static_cast<mode_t>(value);
+                break;
+            }
+        std::fclose(status);
+        return found;
+    }();
+    return mask;
+}
+
+// Whether creating a file with `mode` through the umask gives exactly `mode`.
+bool CreatedWithMode(mode_t mode) {
+    const std::optional<mode_t> mask = ProcessUmask();
+    return mask && (mode & ~mode_t{0777}) == 0 && (mode & *mask) == 0;
+}
+
 // A new file written without a name and given its name only when whole: a crash or a kill
 // midway leaves nothing behind, and the folder gains one entry instead of a temporary one and
 // a rename. Nothing when the file system cannot (no unnamed files, no /proc, or a file took the
@@ -194,7 +226,8 @@ std::error_code WriteFileAtomically(const std::string& requested,
         if (!S_ISREG(existing.st_mode))
             return std::make_error_code(std::errc::no_such_device_or_address);
         // Renaming would replace a file the user may not write to; refuse as writing would.
-        if (options.refuseReadOnly && ::access(path.c_str(), W_OK) != 0) return LastError();
+        if (options.refuseReadOnly && !OwnWritable(existing) && ::access(path.c_str(), W_OK) != 0)
+            return LastError();
         if (existing.st_nlink > 1) return WriteInPlace(path, bytes, options);
     } else if (!path.empty() && path.back() == '/') {
         return std::make_error_code(std::errc::is_a_directory);
@@ -225,10 +258,12 @@ std::error_code WriteFileAtomically(const std::string& requested,
         ::unlink(temporary.c_str());
         return ec;
     };
-    // Before the mode: a change of owner clears the set-user and set-group bits.
-    if (exists)
+    // Before the mode: a change of owner clears the set-user and set-group bits. A file that is
+    // already the process's own, with a mode the creation gave exactly, needs neither call.
+    if (exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()))
         if (auto ec = KeepOwner(fd.Get(), existing)) return fail(ec);
-    if (setMode && ::fchmod(fd.Get(), finalMode) != 0) return fail(LastError());
+    if (setMode && !CreatedWithMode(finalMode) && ::fchmod(fd.Get(), finalMode) != 0)
+        return fail(LastError());
     if (auto ec = WriteAll(fd.Get(), bytes)) return fail(ec);
     if (options.sync && ::fsync(fd.Get()) != 0) return fail(LastError());
     if (auto ec = fd.Close()) return fail(ec);
