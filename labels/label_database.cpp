@@ -1,11 +1,11 @@
 #include "labels/label_database.h"
-#include "ui/translation.h"
 
 #include "common/atomic_file.h"
 #include "common/file_io.h"
 #include "common/install_layout.h"
 #include "common/settings_keys.h"
 #include "labels/label_file_repair.h"
+#include "ui/translation.h"
 
 #include <QDateTime>
 #include <QDir>

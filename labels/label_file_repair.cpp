@@ -1,7 +1,7 @@
 #include "labels/label_file_repair.h"
-#include "ui/translation.h"
 
 #include "labels/label_database.h"
+#include "ui/translation.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>

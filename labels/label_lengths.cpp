@@ -1,4 +1,5 @@
 #include "labels/label_lengths.h"
+
 #include "ui/translation.h"
 
 #include <algorithm>

@@ -1,11 +1,11 @@
 #include "labels/label_setting_dialog.h"
-#include "ui/translation.h"
 
 #include "labels/filter_edit.h"
 #include "labels/label_lengths.h"
 #include "labels/label_static.h"
 #include "labels/spin_button.h"
 #include "ui/message_box.h"
+#include "ui/translation.h"
 
 #include <QComboBox>
 #include <QFontMetrics>

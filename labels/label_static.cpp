@@ -1,4 +1,5 @@
 #include "labels/label_static.h"
+
 #include "ui/translation.h"
 
 #include <QEvent>

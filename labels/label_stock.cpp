@@ -1,4 +1,5 @@
 #include "labels/label_stock.h"
+
 #include "ui/translation.h"
 
 #include <QSqlError>

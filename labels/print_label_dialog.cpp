@@ -1,5 +1,4 @@
 #include "labels/print_label_dialog.h"
-#include "ui/translation.h"
 
 #include "common/settings_keys.h"
 #include "common/settings_store.h"
@@ -9,6 +8,7 @@
 #include "labels/sheet_preview.h"
 #include "labels/spin_button.h"
 #include "ui/message_box.h"
+#include "ui/translation.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "shell/about_dialog.h"
-#include "ui/translation.h"
 
 #include "shell/version.h"
+#include "ui/translation.h"
 
 #include <QDialogButtonBox>
 #include <QFont>

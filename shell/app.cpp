@@ -1,5 +1,4 @@
 #include "shell/app.h"
-#include "ui/translation.h"
 
 #include "cli/command_line.h"
 #include "cli/document_file.h"
@@ -18,6 +17,7 @@
 #include "shell/quillmark_view.h"
 #include "shell/registration.h"
 #include "shell/splash.h"
+#include "ui/translation.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,9 +1,9 @@
 #include "shell/document.h"
-#include "ui/translation.h"
 
 #include "shell/command_ids.h"
 #include "shell/file_dialog.h"
 #include "shell/view.h"
+#include "ui/translation.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

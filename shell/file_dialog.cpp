@@ -1,4 +1,5 @@
 #include "shell/file_dialog.h"
+
 #include "ui/translation.h"
 
 #include <QFileInfo>

@@ -1,5 +1,4 @@
 #include "shell/main_frame.h"
-#include "ui/translation.h"
 
 #include "cli/measurement.h"
 #include "common/settings_keys.h"
@@ -8,6 +7,7 @@
 #include "shell/options_dialog.h"
 #include "shell/quillmark_doc.h"
 #include "shell/quillmark_view.h"
+#include "ui/translation.h"
 
 #include <algorithm>
 #include <memory>

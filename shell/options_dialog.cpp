@@ -1,10 +1,10 @@
 #include "shell/options_dialog.h"
-#include "ui/translation.h"
 
 #include "common/settings_keys.h"
 #include "engine/barcode.h"
 #include "engine/symbologies.h"
 #include "shell/framework.h"
+#include "ui/translation.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,10 +1,12 @@
 #include "shell/printing.h"
-#include "ui/translation.h"
 
+#include "cli/export_run.h"
 #include "common/settings_keys.h"
+#include "engine/primitives.h"
 #include "labels/label_database.h"
 #include "labels/printer_settings.h"
 #include "ui/message_box.h"
+#include "ui/translation.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -250,6 +252,10 @@ bool PrintDirect(const CPrintJob& job, const QString& printerName,
         printer.setPageSize(page->size);
         printer.setPageOrientation(page->orientation);
     }
+    // A printer whose dots cannot make the module well is said before anything prints.
+    UseQueueResolution(printer);
+    if (const std::string warning = engine::ModuleWarning(printer.resolution()); !warning.empty())
+        ReportError(warning);
     return PrintPage(printer, job);
 }
 

@@ -1,5 +1,4 @@
 #include "shell/quillmark_doc.h"
-#include "ui/translation.h"
 
 #include "cli/document_file.h"
 #include "common/atomic_file.h"
@@ -11,6 +10,7 @@
 #include "shell/command_ids.h"
 #include "shell/file_errors.h"
 #include "shell/user_guide.h"
+#include "ui/translation.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,5 +1,4 @@
 #include "shell/quillmark_view.h"
-#include "ui/translation.h"
 
 #include "common/atomic_file.h"
 #include "common/settings_keys.h"
@@ -12,6 +11,7 @@
 #include "shell/file_dialog.h"
 #include "shell/file_errors.h"
 #include "shell/quillmark_doc.h"
+#include "ui/translation.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,9 +1,9 @@
 #include "shell/registration.h"
-#include "ui/translation.h"
 
 #include "common/atomic_file.h"
 #include "common/install_layout.h"
 #include "common/settings_store.h"
+#include "ui/translation.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "shell/user_guide.h"
-#include "ui/translation.h"
 
 #include "ui/message_box.h"
+#include "ui/translation.h"
 
 #include <QDesktopServices>
 #include <QDir>
