@@ -86,6 +86,14 @@ int CheckBatch(const CCommandLineInfo& info, const CBarcode& prototype, const st
         ReportError("the run has no labels");
         return 1;
     }
+    // The files go into folders that are there: one that is not is said once, before any file.
+    for (const std::string& folder : folders) {
+        std::error_code ec;
+        if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+            ReportError("the folder " + folder + " does not exist; nothing was written");
+            return 1;
+        }
+    }
     if (problems > static_cast<std::int64_t>(CRunReport::kMaxListedProblems))
         ReportError("and " + std::to_string(problems - CRunReport::kMaxListedProblems) +
                     " more labels that would not be made as given");

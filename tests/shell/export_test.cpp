@@ -285,6 +285,11 @@ TEST_F(CommandLineExportTest, ARunWritesAFilePerLabelNamedByItsPlaceOrData) {
               (QStringList{"2-AB-1.png", "3-CD-2.png", "4-x_y.png", "5-AB-1.png"}));
     EXPECT_EQ(Decode(QImage(Path("rows/3-CD-2.png"))), "CD-2");
 
+    const Run noFolder = Quillmark({"--export", Path("absent/{n}.png"), "--numbered", "1:3"});
+    EXPECT_EQ(noFolder.code, 1);
+    EXPECT_TRUE(noFolder.err.contains("absent does not exist; nothing was written"))
+        << noFolder.err.toStdString();
+
     const struct {
         QStringList args;
         const char* says;
