@@ -61,8 +61,13 @@ void Render(const CBarcode& barcode, int rotation, int dpi) {
     const CSymbolView view{rotation, true};
     const CSize quietZones = barcode.GetQuietZones();
     const int quiet = std::max(quietZones.cx, quietZones.cy);
+    // The painter's measure, as printing and the window take it.
+    (void)PlanSymbolImage(MeasureSymbolAt(barcode, dpi, view), quiet, rotation, dpi);
+    // Images are drawn on the one-bit surface, so its own measure says how large they come out.
+    // One font lookup serves every run.
+    static CFontLocator fonts;
     const CImagePlan plan =
-        PlanSymbolImage(MeasureSymbolAt(barcode, dpi, view), quiet, rotation, dpi);
+        PlanSymbolImage(MeasureSymbolMono(barcode, dpi, view, &fonts), quiet, rotation, dpi);
     if (!plan.Drawable() || plan.width * plan.height > kMaxDrawnPixels) return;
     const QImage image = RenderSymbolImage(barcode, dpi, view);
     if (image.isNull()) return;
@@ -75,14 +80,7 @@ void Render(const CBarcode& barcode, int rotation, int dpi) {
     }
     out.clear();
     (void)EncodeJpeg(ToGreyscale(mono), dpi, out);
-
-    // The one-bit surface draws the same layout, measured by its own fonts. One font lookup
-    // serves every run.
-    static CFontLocator fonts;
-    const CImagePlan monoPlan =
-        PlanSymbolImage(MeasureSymbolMono(barcode, dpi, view, &fonts), quiet, rotation, dpi);
-    if (monoPlan.Drawable() && monoPlan.width * monoPlan.height <= kMaxDrawnPixels)
-        (void)RenderSymbolMono(barcode, dpi, view, &fonts);
+    (void)RenderSymbolMono(barcode, dpi, view, &fonts);
 }
 
 } // namespace

@@ -27,6 +27,12 @@ constexpr std::size_t kKeptGlyphBytes = 16 * 1024 * 1024;
 // The fsSelection bit that asks for the typographic ascender and descender.
 constexpr FT_UShort kUseTypoMetrics = 1 << 7;
 
+// The Latin-1 control characters (C0, DEL and C1) have no glyph: they take no room and leave no
+// ink, as in the window's own text, instead of each showing the font's missing-glyph box.
+constexpr bool IsControl(unsigned char c) {
+    return c < 0x20 || (c >= 0x7F && c < 0xA0);
+}
+
 struct Glyph {
     bool outline = false; // false: nothing to draw (a space, or a glyph without an outline)
     // The bitmap's box relative to the origin, in pixels, y down: columns [left, left + width),
@@ -195,7 +201,7 @@ SizedFont* CTextRaster::Impl::Open(const std::string& family, bool bold, int pix
 
 bool CTextRaster::Impl::Load(unsigned char c) {
     SizedFont& f = *current;
-    if (FT_Activate_Size(f.size) != 0) return false;
+    if (IsControl(c) || FT_Activate_Size(f.size) != 0) return false;
     // Hinted for one-bit output, as aliased text is drawn on screen; outlines only, so that
     // every glyph can be clipped and drawn in bands.
     if (FT_Load_Glyph(f.face, f.index[c], FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) != 0)
@@ -267,7 +273,7 @@ std::int64_t CTextRaster::Advance(unsigned char c) {
     if (!f) return 0;
     if (!f->measured[c]) {
         std::int64_t advance = 0;
-        if (FT_Activate_Size(f->size) == 0 &&
+        if (!IsControl(c) && FT_Activate_Size(f->size) == 0 &&
             FT_Load_Glyph(f->face, f->index[c], FT_LOAD_TARGET_MONO | FT_LOAD_NO_BITMAP) == 0) {
             FT_GlyphSlot slot = f->face->glyph;
             // The advance as designed, not as hinted, to 1/64 pixel: text keeps its length
@@ -302,7 +308,9 @@ bool CTextRaster::InkBox(unsigned char c, CPixelRect& box) {
 
 std::int64_t CTextRaster::Kerning(unsigned char left, unsigned char right) {
     SizedFont* f = m->current;
-    if (!f || !FT_HAS_KERNING(f->face) || FT_Activate_Size(f->size) != 0) return 0;
+    if (!f || IsControl(left) || IsControl(right) || !FT_HAS_KERNING(f->face) ||
+        FT_Activate_Size(f->size) != 0)
+        return 0;
     FT_Vector kerning{0, 0};
     // Unfitted: as exact as the advances, which are not rounded either.
     if (FT_Get_Kerning(f->face, f->index[left], f->index[right], FT_KERNING_UNFITTED, &kerning) !=

@@ -1,5 +1,5 @@
 // Text on the one-bit surface: the opaque cell in every orientation, long lines measured and
-// drawn by the exact advances, bold and Latin-1 faces, and no font at all.
+// drawn by the exact advances, bold and Latin-1 faces, control characters, and no font at all.
 #include "render/mono_surface.h"
 #include "tests/support/temp_env.h"
 
@@ -126,6 +126,30 @@ TEST_F(MonoText, BoldAndLatin1CharactersComeFromTheRightFace) {
     EXPECT_EQ(eAcute.y1, e.y1);
     EXPECT_LT(eAcute.y0, e.y0 - 5);
     EXPECT_NEAR(eAcute.x1 - eAcute.x0, e.x1 - e.x0, 2);
+}
+
+TEST_F(MonoText, ControlCharactersTakeNoRoomAndLeaveNoInk) {
+    // Data read from a file or a damaged document may hold control characters; under the bars
+    // they show nothing, not a row of missing-glyph boxes that widens the image.
+    const auto draw = [](const std::string& text, CSize& extent) {
+        MonoImage image;
+        image.Allocate(400, 100);
+        CMonoSurface s(image, 1000);
+        MapAt(s, 1000);
+        s.SelectFont({"Courier New", 50, 400, 0});
+        extent = s.GetTextExtent(text);
+        s.TextOut({10, 10}, text);
+        return BoxOf(image, true);
+    };
+    CSize plainExtent, controlExtent, onlyControlExtent;
+    const Box plain = draw("HALVERN", plainExtent);
+    const Box control = draw(std::string("HAL\x01\x00\x1F\x7F\x85VERN", 12), controlExtent);
+    const Box onlyControl = draw(std::string("\x00\x01\x02\x9F", 4), onlyControlExtent);
+    EXPECT_EQ(controlExtent.cx, plainExtent.cx);
+    EXPECT_EQ(control.count, plain.count);
+    EXPECT_EQ(control.x1, plain.x1);
+    EXPECT_EQ(onlyControlExtent.cx, 0);
+    EXPECT_EQ(onlyControl.count, 0);
 }
 
 TEST_F(MonoText, WithoutAUsableFontNothingIsMeasuredOrDrawn) {
