@@ -1,5 +1,7 @@
 #include "labels/filter_behavior.h"
 
+#include "ui/translation.h"
+
 #include <algorithm>
 #include <charconv>
 #include <climits>
@@ -290,20 +292,22 @@ bool CNumericFilterBehavior::IsInRange() const {
 void CNumericFilterBehavior::ReportInvalid() {
     const bool hasMin = m_minimum > std::numeric_limits<double>::lowest();
     const bool hasMax = m_maximum < std::numeric_limits<double>::max();
-    std::u16string text;
+    const auto number = [this](double v) {
+        return QString::fromStdU16String(ToFieldChars(FormatNumber(v, true)));
+    };
+    QString text;
     if (hasMin && hasMax)
-        text = u"Please specify a numeric value between " +
-               ToFieldChars(FormatNumber(m_minimum, true)) + u" and " +
-               ToFieldChars(FormatNumber(m_maximum, true)) + u".";
+        text = Quillmark::tr("Please specify a numeric value between %1 and %2.")
+                   .arg(number(m_minimum), number(m_maximum));
     else if (hasMin)
-        text = u"Please specify a numeric value greater than or equal to " +
-               ToFieldChars(FormatNumber(m_minimum, true)) + u".";
+        text = Quillmark::tr("Please specify a numeric value greater than or equal to %1.")
+                   .arg(number(m_minimum));
     else if (hasMax)
-        text = u"Please specify a numeric value less than or equal to " +
-               ToFieldChars(FormatNumber(m_maximum, true)) + u".";
+        text = Quillmark::tr("Please specify a numeric value less than or equal to %1.")
+                   .arg(number(m_maximum));
     else
-        text = u"Please specify a valid numeric value.";
-    Window().ShowWarning(text);
+        text = Quillmark::tr("Please specify a valid numeric value.");
+    Window().ShowWarning(text.toStdU16String());
 }
 
 void CNumericFilterBehavior::Clamp() {

@@ -1,5 +1,6 @@
 #pragma once
-// The filtering rules of the entry fields on a plain text-and-selection model, free of any GUI.
+// The filtering rules of the entry fields on a plain text-and-selection model, free of any GUI
+// (its warnings go through the program's translation, which needs only Qt's core).
 
 #include <cstdint>
 #include <limits>

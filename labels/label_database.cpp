@@ -71,8 +71,8 @@ QString DatabaseName(const LabelConnectionParams& params) {
     if (params.engine == LabelConnectionParams::Engine::SQLite)
         return QStringLiteral("\"%1\"").arg(params.database);
     const QString server = params.host.isEmpty() ? Quillmark::tr("the local server")
-                                                 : Quillmark::tr("the server ") + params.host;
-    return QStringLiteral("\"%1\" on %2")
+                                                 : Quillmark::tr("the server %1").arg(params.host);
+    return Quillmark::tr("\"%1\" on %2")
         .arg(params.database,
              params.port > 0 ? server + u':' + QString::number(params.port) : server);
 }
@@ -167,13 +167,13 @@ QString ReadBracedValue(const QString& text, int& i, const QString& key) {
         value += text[i];
     }
     if (!closed)
-        Fail(QStringLiteral("The label database connection string has a value in braces "
-                            "without its closing brace: \"%1\".")
+        Fail(Quillmark::tr("The label database connection string has a value in braces "
+                           "without its closing brace: \"%1\".")
                  .arg(key));
     while (i < n && text[i] != u';') {
         if (!text[i].isSpace())
-            Fail(QStringLiteral("The label database connection string has text after "
-                                "the braced value of \"%1\".")
+            Fail(Quillmark::tr("The label database connection string has text after "
+                               "the braced value of \"%1\".")
                      .arg(key));
         ++i;
     }
@@ -191,8 +191,8 @@ std::vector<ConnectionPart> SplitConnectionString(const QString& text) {
         if (eq < 0 || (semi >= 0 && semi < eq)) {
             const QString part = text.mid(i, semi < 0 ? -1 : semi - i).trimmed();
             if (!part.isEmpty())
-                Fail(QStringLiteral("The label database connection string has a part without "
-                                    "'=': \"%1\".")
+                Fail(Quillmark::tr("The label database connection string has a part without "
+                                   "'=': \"%1\".")
                          .arg(part));
             i = semi < 0 ? n : semi + 1;
             continue;
@@ -250,25 +250,25 @@ LabelConnectionParams MakeConnectionParams(const ConnectionFields& f, const QStr
     LabelConnectionParams params;
     const QString engine = f.driver.toLower();
     if (f.driver.isEmpty())
-        Fail(QStringLiteral("The label database connection string names no database driver. "
-                            "Give Driver=SQLite with DBQ=<file>, or Driver=PostgreSQL with "
-                            "Server, Port, Database, Uid and Pwd."));
+        Fail(Quillmark::tr("The label database connection string names no database driver. "
+                           "Give Driver=SQLite with DBQ=<file>, or Driver=PostgreSQL with "
+                           "Server, Port, Database, Uid and Pwd."));
     if (engine.contains(u"sqlite"))
         params.engine = LabelConnectionParams::Engine::SQLite;
     else if (engine.contains(u"postgres") || engine == u"qpsql" || engine == u"pgsql")
         params.engine = LabelConnectionParams::Engine::PostgreSQL;
     else
-        Fail(QStringLiteral("The label database connection string names the driver \"%1\", "
-                            "which Quillmark cannot use. Use Driver=SQLite or "
-                            "Driver=PostgreSQL.")
+        Fail(Quillmark::tr("The label database connection string names the driver \"%1\", "
+                           "which Quillmark cannot use. Use Driver=SQLite or "
+                           "Driver=PostgreSQL.")
                  .arg(f.driver));
 
     if (!f.port.isEmpty()) {
         bool ok = false;
         params.port = f.port.toInt(&ok);
         if (!ok || params.port <= 0 || params.port > 65535)
-            Fail(QStringLiteral("The port \"%1\" in the label database connection string is not "
-                                "a port number.")
+            Fail(Quillmark::tr("The port \"%1\" in the label database connection string is not "
+                               "a port number.")
                      .arg(f.port));
     }
     params.host = f.host;
@@ -276,8 +276,8 @@ LabelConnectionParams MakeConnectionParams(const ConnectionFields& f, const QStr
     params.password = f.password;
     if (params.engine == LabelConnectionParams::Engine::SQLite) {
         if (f.database.isEmpty())
-            Fail(QStringLiteral("The label database connection string names no database file; "
-                                "give it as DBQ=<file>."));
+            Fail(Quillmark::tr("The label database connection string names no database file; "
+                               "give it as DBQ=<file>."));
         const QString dir = f.defaultDir.isEmpty() ? baseDir : f.defaultDir;
         params.database = QDir::cleanPath(QDir(dir).absoluteFilePath(f.database));
     } else {
@@ -308,9 +308,9 @@ QString LabelCopyRepairMessage(const LabelCopyRepair& repair) {
     else
         kept = Quillmark::tr("%1 labels of your own could be read from it and are in the new copy.")
                    .arg(repair.labelsKept);
-    return QStringLiteral("Your copy of the label database, \"%1\", was damaged. It has been kept "
-                          "as \"%2\", and a fresh copy of the label database has taken its "
-                          "place. %3")
+    return Quillmark::tr("Your copy of the label database, \"%1\", was damaged. It has been kept "
+                         "as \"%2\", and a fresh copy of the label database has taken its "
+                         "place. %3")
         .arg(repair.copy, repair.damaged, kept);
 }
 
@@ -343,8 +343,8 @@ QString KeepDamaged(const QString& path) {
         }
         const int error = errno;
         if (error != EEXIST || n == 1000)
-            Fail(QStringLiteral("The damaged label database \"%1\" could not be renamed to "
-                                "\"%2\": %3")
+            Fail(Quillmark::tr("The damaged label database \"%1\" could not be renamed to "
+                               "\"%2\": %3")
                      .arg(path, name, QString::fromLocal8Bit(std::strerror(error))));
     }
     for (const char* suffix : {"-journal", "-wal", "-shm"}) {
@@ -376,12 +376,12 @@ void RemoveDatabaseFile(const QString& path) {
 LabelCopyRepair ReplaceDamagedCopy(const QString& shipped, const QString& copy,
                                    const QString& damage) {
     if (!QFileInfo(shipped).isFile())
-        Fail(QStringLiteral("The label database \"%1\" is damaged (%2), and the label database "
-                            "\"%3\" it would be copied from again does not exist.")
+        Fail(Quillmark::tr("The label database \"%1\" is damaged (%2), and the label database "
+                           "\"%3\" it would be copied from again does not exist.")
                  .arg(copy, damage, shipped));
     if (const std::optional<QString> shippedDamage = FindLabelFileDamage(shipped))
-        Fail(QStringLiteral("The label database \"%1\" is damaged (%2), and the label database "
-                            "\"%3\" it would be copied from again is damaged as well (%4).")
+        Fail(Quillmark::tr("The label database \"%1\" is damaged (%2), and the label database "
+                           "\"%3\" it would be copied from again is damaged as well (%4).")
                  .arg(copy, damage, shipped, *shippedDamage));
     const std::vector<std::vector<QVariant>> labels = ReadableUserLabels(copy);
     const QString fresh = FreshName(copy);
@@ -396,8 +396,8 @@ LabelCopyRepair ReplaceDamagedCopy(const QString& shipped, const QString& copy,
     }
     if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(copy).constData()) != 0) {
         const int error = errno;
-        Fail(QStringLiteral("The damaged label database \"%1\" has been kept as \"%2\", but its "
-                            "fresh copy \"%3\" could not take its place: %4")
+        Fail(Quillmark::tr("The damaged label database \"%1\" has been kept as \"%2\", but its "
+                           "fresh copy \"%3\" could not take its place: %4")
                  .arg(copy, repair.damaged, fresh, QString::fromLocal8Bit(std::strerror(error))));
     }
     return repair;
@@ -454,9 +454,9 @@ LabelConnectionParams LabelConnectionFromSettings(const QString& programDir,
 }
 
 QString LabelDatabaseOpenFailureMessage(const QString& description) {
-    return QStringLiteral("Error found: The program can not locate the label database.\n"
-                          "Please reinstall the program.\n\n"
-                          "If problem persists, contact Halvern support at %1 or %2.\n\n%3")
+    return Quillmark::tr("Error found: The program can not locate the label database.\n"
+                         "Please reinstall the program.\n\n"
+                         "If problem persists, contact Halvern support at %1 or %2.\n\n%3")
         .arg(QLatin1String(kSupportForum), QLatin1String(kSupportEmail), description);
 }
 
@@ -732,8 +732,8 @@ void CLabelRecordset::Update() {
     query.addBindValue(row.values[IdColumn()]);
     if (!query.exec()) Fail(query.lastError());
     if (query.numRowsAffected() == 0)
-        Fail(QStringLiteral("The row of table %1 could not be saved: it is no longer in the "
-                            "database (someone else may have deleted it).")
+        Fail(Quillmark::tr("The row of table %1 could not be saved: it is no longer in the "
+                           "database (someone else may have deleted it).")
                  .arg(m_table));
     row.values = edit.values;
 }
@@ -775,8 +775,8 @@ CLabelDatabase::CLabelDatabase(const LabelConnectionParams& params)
             Fail(Quillmark::tr("The label database \"%1\" is not a file.").arg(params.database));
     }
     if (!QSqlDatabase::isDriverAvailable(driver))
-        Fail(QStringLiteral("The label database %1 cannot be opened: the %2 database driver of Qt "
-                            "(%3) is not installed.")
+        Fail(Quillmark::tr("The label database %1 cannot be opened: the %2 database driver of Qt "
+                           "(%3) is not installed.")
                  .arg(DatabaseName(params),
                       sqlite ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL"), driver));
     try {
@@ -930,8 +930,8 @@ WrittenLabel CLabelDatabase::InsertLabel(const LabelRecord& label) {
 WrittenLabel CLabelDatabase::ChangeLabel(const CRowBookmark& product, const LabelRecord& label) {
     m_labels.GoToBookmark(product);
     if (m_labels.GetBool(QStringLiteral("Flag")))
-        Fail(QStringLiteral("This label belongs to the label stock and cannot be changed; save "
-                            "the changes as a new label instead."));
+        Fail(Quillmark::tr("This label belongs to the label stock and cannot be changed; save "
+                           "the changes as a new label instead."));
     WriteLabelColumns(label);
     m_labels.Update();
     return CurrentIds();

@@ -214,7 +214,7 @@ void CBWLabelSettingDialog::BuildControls() {
 
     m_pCancel = new QPushButton(Quillmark::tr("Cancel"), this);
     m_pCancel->setGeometry(du.Rect({156, 212, 30, 14}));
-    m_pOk = new QPushButton(QStringLiteral("OK"), this);
+    m_pOk = new QPushButton(Quillmark::tr("OK"), this);
     m_pOk->setGeometry(du.Rect({206, 212, 30, 14}));
     m_pOk->setDefault(true);
     connect(m_pOk, &QPushButton::clicked, this, &CBWLabelSettingDialog::accept);

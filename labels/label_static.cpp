@@ -61,8 +61,8 @@ public:
         return {t(cx), t(cy)};
     }
 
-    void Text(Pt at, const char* text, bool alignTop) {
-        m_canvas.Text(Dev(at.x, at.y), QString::fromLatin1(text), alignTop);
+    void Text(Pt at, const QString& text, bool alignTop) {
+        m_canvas.Text(Dev(at.x, at.y), text, alignTop);
     }
 
 private:
@@ -223,46 +223,46 @@ void DrawLabelPreview(CPreviewCanvas& canvas, const LabelSheetGeometry& props, c
 
     const long long yw = t + (b - t) / 3;
     d.DoubleArrow({l, yw}, {r, yw});
-    d.Text({l + (r - l) / 4, yw - h}, "Width", false);
+    d.Text({l + (r - l) / 4, yw - h}, Quillmark::tr("Width"), false);
 
     const long long xh = l + 3 * (r - l) / 4;
     d.DoubleArrow({xh, t}, {xh, b});
-    d.Text({xh, t + 3 * (b - t) / 4}, "Height", false);
+    d.Text({xh, t + 3 * (b - t) / 4}, Quillmark::tr("Height"), false);
 
     // The remaining marks lie around the corner, outside it.
     canvas.SetClip(client);
 
     d.SingleArrow({0, y2 - 500}, {x2, y2 - 500});
-    d.Text({x2 / 4, y2 - 500 - h}, "Number across", false);
+    d.Text({x2 / 4, y2 - 500 - h}, Quillmark::tr("Number across"), false);
 
     d.SingleArrow({x2 + 500, 0}, {x2 + 500, y2});
-    d.Text({x2 + 500, (2 * y2) / 4}, "Number", false);
-    d.Text({x2 + 500, (2 * y2) / 4 - cy}, "down", false);
+    d.Text({x2 + 500, (2 * y2) / 4}, Quillmark::tr("Number"), false);
+    d.Text({x2 + 500, (2 * y2) / 4 - cy}, Quillmark::tr("down"), false);
 
     long long e = cy;
     if (props.labels.numberAcross > 1) {
         d.DoubleArrow({l, 500}, {l + hp, 500});
-        d.Text({l + hp / 2, 500 - h}, "Horizontal pitch", false);
+        d.Text({l + hp / 2, 500 - h}, Quillmark::tr("Horizontal pitch"), false);
         d.Line({l, 100 - tm}, {l, 700});
         d.Line({l + hp, 100 - tm}, {l + hp, 700});
         e = 700;
     }
 
     d.SingleArrow({sm / 2, 1200}, {sm / 2, 200});
-    d.Text({sm / 2, 1200}, "Side margins", true);
+    d.Text({sm / 2, 1200}, Quillmark::tr("Side margins"), true);
     d.Line({0, 100}, {0, e});
 
     long long x = 0;
     if (props.labels.numberDown > 1) {
         d.DoubleArrow({-1200, -tm - vp}, {-1200, -tm});
-        d.Text({-1200, -tm - vp + (2 * vp) / 4}, "Vertical pitch", true);
+        d.Text({-1200, -tm - vp + (2 * vp) / 4}, Quillmark::tr("Vertical pitch"), true);
         d.Line({l - 100, -tm - vp}, {-1400, -tm - vp});
         d.Line({l - 100, -tm}, {-1400, -tm});
         x = -1400;
     }
 
     d.Line({-100, 0}, {x, 0});
-    d.Text({x, 0}, "Top margin", false);
+    d.Text({x, 0}, Quillmark::tr("Top margin"), false);
     d.Line({x - 200, 0}, {x - 200, -tm / 2});
     d.SingleArrow({x - 200, -tm / 2}, {x + 400, -tm / 2});
     canvas.SetClip(std::nullopt);

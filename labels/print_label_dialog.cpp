@@ -276,9 +276,9 @@ QWidget* CBWPrintLabelDialog::BuildLabelSection() {
     m_pSheet = new CBWSheetPreview(m_pSection);
     const int sheetWidth = fm.averageCharWidth() * 26;
     m_pSheet->setFixedSize(sheetWidth, sheetWidth * 27940 / 21590 + 12);
-    m_pSheet->setToolTip(QStringLiteral("The chosen label sheet: the first label to print on is "
-                                        "marked and the labels before it are greyed as used. "
-                                        "Click a label to start there."));
+    m_pSheet->setToolTip(Quillmark::tr("The chosen label sheet: the first label to print on is "
+                                       "marked and the labels before it are greyed as used. "
+                                       "Click a label to start there."));
     section->addWidget(m_pSheet, 0, 3, 5, 1, Qt::AlignTop);
 
     auto* bottom = new QHBoxLayout;
@@ -387,8 +387,8 @@ QWidget* CBWPrintLabelDialog::BuildRunGroup() {
     sameRow->setContentsMargins(0, 0, 0, 0);
     m_pCount = new QSpinBox(same);
     m_pCount->setRange(1, static_cast<int>(kMaxRunLabels));
-    m_pSheets = new QRadioButton(QStringLiteral("sheets"), same);
-    m_pLabels = new QRadioButton(QStringLiteral("labels"), same);
+    m_pSheets = new QRadioButton(Quillmark::tr("sheets"), same);
+    m_pLabels = new QRadioButton(Quillmark::tr("labels"), same);
     sameRow->addWidget(caption(QT_TRANSLATE_NOOP("Quillmark", "Print on"), same, m_pCount));
     sameRow->addWidget(m_pCount);
     sameRow->addWidget(m_pSheets);
@@ -501,8 +501,8 @@ QWidget* CBWPrintLabelDialog::BuildStartGroup() {
         grid->addWidget(box, 0, column + 1);
         column += 2;
     }
-    auto* hint = new QLabel(QStringLiteral("Rows count down, columns across; label numbers "
-                                           "count across from the top left."),
+    auto* hint = new QLabel(Quillmark::tr("Rows count down, columns across; label numbers "
+                                          "count across from the top left."),
                             group);
     hint->setWordWrap(true);
     grid->addWidget(hint, 1, 0, 1, 6);
@@ -527,7 +527,7 @@ QWidget* CBWPrintLabelDialog::BuildCalibrationGroup() {
     m_pBarReduction->setRange(0, 3);
     m_pBarReduction->setSuffix(Quillmark::tr(" dots"));
     m_pOutlines = new QPushButton(Quillmark::tr("Print Outline Pa&ge"), group);
-    m_pOutlines->setToolTip(QStringLiteral(
+    m_pOutlines->setToolTip(Quillmark::tr(
         "Prints the outlines of the chosen sheet's labels with a cross at each centre. Hold the "
         "page over a sheet against the light: how far a cross lies from its label's centre is "
         "the offset to enter, the other way."));
@@ -820,9 +820,9 @@ bool CBWPrintLabelDialog::ConfirmRun() {
         report.problemCount - static_cast<std::int64_t>(std::min(report.problems.size(), kListed));
     if (more > 0) listed += Quillmark::tr("and %1 more\n").arg(more);
     const int answer = QmMessageBox(
-        QStringLiteral("%1 of the %2 labels would not print as given:\n\n%3\nYes prints them as "
-                       "the symbology makes them, No leaves them out, Cancel goes back to the "
-                       "dialog.")
+        Quillmark::tr("%1 of the %2 labels would not print as given:\n\n%3\nYes prints them as "
+                      "the symbology makes them, No leaves them out, Cancel goes back to the "
+                      "dialog.")
             .arg(report.problemCount)
             .arg(report.labels)
             .arg(listed),
@@ -1226,8 +1226,8 @@ std::optional<PrintLabelChoice> CBWPrintLabelDialog::ReadChoice() {
     if (choice.product) {
         const QString fault = LabelPrintFault(choice.product->geometry);
         if (!fault.isEmpty()) {
-            QmMessageBox(QStringLiteral("The label \"%1\" cannot be printed: %2. Choose another "
-                                        "label or correct it with Details.")
+            QmMessageBox(Quillmark::tr("The label \"%1\" cannot be printed: %2. Choose another "
+                                       "label or correct it with Details.")
                              .arg(m_products[selected].text, fault),
                          MsgIcon::Exclamation, MsgButtons::Ok, this);
             m_pProducts->setFocus();
@@ -1239,8 +1239,8 @@ std::optional<PrintLabelChoice> CBWPrintLabelDialog::ReadChoice() {
 
 bool CBWPrintLabelDialog::StoreChoice(const PrintLabelChoice& choice) {
     if (!StorePrintLabelChoice(choice)) {
-        QmMessageBox(QStringLiteral("The print settings could not be saved in \"%1\". Check "
-                                    "that the folder can be written and try again.")
+        QmMessageBox(Quillmark::tr("The print settings could not be saved in \"%1\". Check "
+                                   "that the folder can be written and try again.")
                          .arg(QString::fromStdString(SettingsStore().FilePath())),
                      MsgIcon::Exclamation, MsgButtons::Ok, this);
         return false;
@@ -1285,8 +1285,8 @@ bool CBWPrintLabelDialog::ConfirmPaper(const SheetPage& page, int paperSize) {
     const int selected = SelectedProduct();
     const QString product = selected >= 0 ? m_products[selected].text : QString();
     const QString text =
-        QStringLiteral("The printer \"%1\" does not take %2 paper, the paper of the label \"%3\"."
-                       "\n\nPrint on this printer all the same?")
+        Quillmark::tr("The printer \"%1\" does not take %2 paper, the paper of the label \"%3\"."
+                      "\n\nPrint on this printer all the same?")
             .arg(printer, PaperSizeName(paperSize), product);
     if (QmMessageBox(text, MsgIcon::Question, MsgButtons::YesNo, this) == IDYES) return true;
     m_pPrinters->setFocus();
@@ -1322,9 +1322,9 @@ void CBWPrintLabelDialog::Finish(bool outlines) {
     ApplyPrinterChoice(page);
     if (m_pPrinter && m_bHavePrinters &&
         !StorePrinterChoice(SelectedPrinterName(), m_pPrinter->pageLayout()))
-        QmMessageBox(QStringLiteral("The printer and its paper could not be saved in \"%1\"; "
-                                    "this print goes ahead, but the next one starts from the "
-                                    "previous choice.")
+        QmMessageBox(Quillmark::tr("The printer and its paper could not be saved in \"%1\"; "
+                                   "this print goes ahead, but the next one starts from the "
+                                   "previous choice.")
                          .arg(QString::fromStdString(SettingsStore().FilePath())),
                      MsgIcon::Exclamation, MsgButtons::Ok, this);
     QDialog::accept();

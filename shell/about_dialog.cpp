@@ -12,8 +12,10 @@
 #include <QVBoxLayout>
 
 QString CAboutDialog::VersionLine() {
-    return QString::asprintf("Version %d.%d, Build %d.", QM_VERSION_MAJOR, QM_VERSION_MINOR,
-                             QM_VERSION_BUILD);
+    return Quillmark::tr("Version %1.%2, Build %3.")
+        .arg(QM_VERSION_MAJOR)
+        .arg(QM_VERSION_MINOR)
+        .arg(QM_VERSION_BUILD);
 }
 
 CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
@@ -38,8 +40,8 @@ CAboutDialog::CAboutDialog(QWidget* parent) : QDialog(parent) {
     lines->addWidget(
         new QLabel(Quillmark::tr("Copyright \u00A9 2026 Halvern. All rights reserved."), this));
     auto* notice = new QLabel(
-        QStringLiteral("This program is protected by copyright law. Unauthorised copying or "
-                       "distribution of it, or of any part of it, is not permitted."),
+        Quillmark::tr("This program is protected by copyright law. Unauthorised copying or "
+                      "distribution of it, or of any part of it, is not permitted."),
         this);
     notice->setWordWrap(true);
     lines->addWidget(notice);

@@ -66,10 +66,10 @@ int CQuillmarkApp::InitInstance(const CCommandLineInfo& info, bool splash) {
         return PrintFromCommandLine(info);
     if (info.kind == CCommandLineInfo::Unregister) {
         const bool ok = UnregisterFileType();
-        QmMessageBox(ok ? QStringLiteral("System registry entries have been removed and the INI "
-                                         "file (if any) was deleted.")
-                        : QStringLiteral("Not all of the system registry entries (or INI file) "
-                                         "were removed."),
+        QmMessageBox(ok ? Quillmark::tr("System registry entries have been removed and the INI "
+                                        "file (if any) was deleted.")
+                        : Quillmark::tr("Not all of the system registry entries (or INI file) "
+                                        "were removed."),
                      MsgIcon::Information);
         return 0;
     }

@@ -4,6 +4,7 @@
 // its contents changed; views and the frame listen and pull what they show.
 
 #include "shell/framework.h"
+#include "ui/translation.h"
 
 #include <QObject>
 #include <QString>
@@ -21,7 +22,7 @@ public:
     // Takes the path and shows its file name as the title; unless told otherwise, the path is
     // announced for the recent-file list (FileNamed).
     void SetPathName(const QString& path, bool addToRecentFiles = true);
-    void SetDefaultTitle() { SetTitle(QStringLiteral("Untitled")); }
+    void SetDefaultTitle() { SetTitle(Quillmark::tr("Untitled")); }
 
     // Tells every listener that the contents changed (Changed).
     void UpdateAllViews() { emit Changed(); }
@@ -57,6 +58,6 @@ signals:
 
 protected:
     QString m_strPathName;
-    QString m_strTitle = QStringLiteral("Untitled");
+    QString m_strTitle = Quillmark::tr("Untitled");
     bool m_bModified = false;
 };

@@ -742,12 +742,13 @@ void CMainFrame::UpdateOptionList() {
     // As narrow as its longest choice allows: the bar has little room left.
     int width = 0;
     for (const char* choice : option->choices) {
-        m_option->addItem(QString::fromLatin1(choice));
-        width = std::max(width, QFontMetrics(m_option->font()).horizontalAdvance(choice));
+        m_option->addItem(ShownText(choice));
+        width = std::max(width, QFontMetrics(m_option->font())
+                                    .horizontalAdvance(m_option->itemText(m_option->count() - 1)));
     }
     m_option->setFixedWidth(width + 32);
     m_option->setCurrentIndex(bc->GetOptionValue());
-    const QString name = QString::fromLatin1(option->name);
+    const QString name = ShownText(option->name);
     m_option->setToolTip(name);
     m_option->setStatusTip(name);
 }

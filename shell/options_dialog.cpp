@@ -116,7 +116,7 @@ QGroupBox* COptionsDialog::BuildResolutionGroup() {
     m_custom = new QLineEdit(box);
     m_custom->setMaximumWidth(80);
     layout->addWidget(m_custom, 5, 0);
-    layout->addWidget(new QLabel(QStringLiteral("dpi"), box), 5, 1);
+    layout->addWidget(new QLabel(Quillmark::tr("dpi"), box), 5, 1);
     layout->setColumnStretch(1, 1);
     connect(m_resolution, &QButtonGroup::idClicked, this, [this] { OnResolutionChosen(); });
     return box;
@@ -126,9 +126,9 @@ QGroupBox* COptionsDialog::BuildBarcodeGroup() {
     auto* box = new QGroupBox(Quillmark::tr("Barcode Settings"), this);
     auto* layout = new QVBoxLayout(box);
     auto* note = new QLabel(
-        QStringLiteral("The following two settings are critical to the readability of your "
-                       "generated barcode. We recommend that you do not change them unless you "
-                       "are absoutely sure about the consequence."),
+        Quillmark::tr("The following two settings are critical to the readability of your "
+                      "generated barcode. We recommend that you do not change them unless you "
+                      "are absoutely sure about the consequence."),
         box);
     note->setWordWrap(true);
     layout->addWidget(note);
@@ -167,10 +167,9 @@ QGroupBox* COptionsDialog::BuildPresetGroup() {
         if (!option) continue;
         auto* list = new QComboBox(box);
         for (const char* choice : option->choices)
-            list->addItem(QString::fromLatin1(choice));
+            list->addItem(ShownText(choice));
         auto* caption = new QLabel(
-            QStringLiteral("%1 %2:").arg(s.listName, QString::fromLatin1(option->name).toLower()),
-            box);
+            Quillmark::tr("%1 %2:").arg(s.listName, ShownText(option->name).toLower()), box);
         caption->setBuddy(list);
         const int row = layout->rowCount();
         layout->addWidget(caption, row, 0);

@@ -54,18 +54,19 @@ CRunCheck JobCheck(const CPrintJob& job) {
 QString Refusal(const QPrinter& printer, const CPrintJob& job) {
     if (!job.barcode) return Quillmark::tr("There is no symbol to print.");
     if (printer.isValid() && !LabelsFitPrinter(job.settings, PrinterFacts(printer, job)))
-        return QStringLiteral("The labels of the print settings are smaller than a dot of the "
-                              "printer, so nothing was printed. Choose the label sheet again in "
-                              "the Print dialog.");
+        return Quillmark::tr("The labels of the print settings are smaller than a dot of the "
+                             "printer, so nothing was printed. Choose the label sheet again in "
+                             "the Print dialog.");
     // The same symbol on every label, when it draws nothing, would print blank pages.
     if (!job.outlines && job.run.kind == CLabelRunChoice::Kind::Same)
         if (const CBarcode::CDataCheck check = job.barcode->CheckData(job.barcode->m_strData);
             check.reads.empty())
             return Quillmark::tr("There is nothing to print: %1.")
-                .arg(Utf8(check.change.empty() ? std::string("the data is empty") : check.change));
+                .arg(check.change.empty() ? Quillmark::tr("the data is empty")
+                                          : Utf8(check.change));
     if (job.outlines && job.settings.useLabel == 0)
-        return QStringLiteral("The label outlines need a label sheet: choose one in the Print "
-                              "dialog, or name one with --label.");
+        return Quillmark::tr("The label outlines need a label sheet: choose one in the Print "
+                             "dialog, or name one with --label.");
     CRunSheet sheet;
     if (const std::string wrong = JobSheet(job, sheet); !wrong.empty())
         return Quillmark::tr("The labels cannot start there: %1.").arg(Utf8(wrong));

@@ -85,8 +85,8 @@ CUserGuideWindow* ShowUserGuide(const QString& docDir) {
     const QString markdown = dir.filePath(QStringLiteral("userguide.md"));
     QFile source(markdown);
     if (!source.open(QIODevice::ReadOnly)) {
-        QmMessageBox(QStringLiteral("The user's guide could not be found: neither \"%1\" nor "
-                                    "\"%2\" can be read.")
+        QmMessageBox(Quillmark::tr("The user's guide could not be found: neither \"%1\" nor "
+                                   "\"%2\" can be read.")
                          .arg(pdf, markdown));
         return nullptr;
     }

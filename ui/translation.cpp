@@ -3,6 +3,23 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+namespace {
+
+// The texts of the symbologies' options, which the template cannot find where they are written
+// (the engine knows nothing of translation); a choice such as "L 7%" is a name and stays as it is.
+[[maybe_unused]] constexpr const char* kShownTexts[] = {
+    QT_TRANSLATE_NOOP("Quillmark", "Error correction"),
+    QT_TRANSLATE_NOOP("Quillmark", "Shape"),
+    QT_TRANSLATE_NOOP("Quillmark", "Square"),
+    QT_TRANSLATE_NOOP("Quillmark", "Rectangle"),
+};
+
+} // namespace
+
+QString ShownText(const char* text) {
+    return Quillmark::tr(text);
+}
+
 std::vector<QTranslator*> InstallTranslations(const QStringList& folders, const QLocale& locale) {
     std::vector<QTranslator*> installed;
     QCoreApplication* app = QCoreApplication::instance();

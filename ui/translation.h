@@ -17,6 +17,10 @@ class Quillmark {
     Q_DECLARE_TR_FUNCTIONS(Quillmark)
 };
 
+// A text the Qt-free layers hand the window to show as it is (a symbology's option and its
+// choices), in the user's language where the translation has it.
+QString ShownText(const char* text);
+
 // Installs the program's translation for `locale` (quillmark_<language>.qm, from the first of
 // `folders` that has one) and Qt's own (its dialogs' buttons); returns what was installed,
 // owned by the application. Nothing is installed where no translation exists: English.

@@ -39,6 +39,7 @@ TEST_F(TranslationTest, ATranslationForTheUsersLanguageIsWhatTheWindowShows) {
 <message><source>&amp;File</source><translation>&amp;Fichier</translation></message>
 <message><source>Ready</source><translation>Prêt</translation></message>
 <message><source>&amp;Export...</source><translation>E&amp;xporter...</translation></message>
+<message><source>Untitled</source><translation>Sans titre</translation></message>
 </context>
 </TS>
 )");
@@ -60,6 +61,7 @@ TEST_F(TranslationTest, ATranslationForTheUsersLanguageIsWhatTheWindowShows) {
         ASSERT_FALSE(menus.isEmpty());
         EXPECT_EQ(menus.front()->text(), "&Fichier");
         EXPECT_EQ(frame->MessagePaneText(), "Prêt");
+        EXPECT_EQ(frame->windowTitle(), "Sans titre[*] - Bellwick Quillmark");
         QStringList items;
         for (const QAction* a : menus.front()->menu()->actions())
             items << a->text();
@@ -89,6 +91,12 @@ TEST(TranslationTemplate, HoldsTheTextsOfMenusDialogsTablesAndMessages) {
              "Inch (US)",                            // the Options dialog's table
              "There is nothing to print: %1.",       // a printing message
              "Snap bars to device dots",             // an option
+             "Horizontal pitch",                     // a caption of the label diagram
+             "Please specify a numeric value between %1 and %2.", // an entry field's warning
+             "The label database connection string names no database file; give it as "
+             "DBQ=&lt;file&gt;.", // a label database message
+             "Error correction",  // a symbology's option, named by the engine
+             "Untitled",          // a new document's title, written in a header
          })
         EXPECT_TRUE(ts.contains(QStringLiteral("<source>%1</source>").arg(QString::fromUtf8(text))))
             << text;
