@@ -4,6 +4,7 @@
 #include "cli/label_run.h"
 #include "common/atomic_file.h"
 #include "common/latin1.h"
+#include "common/queued_file_writer.h"
 #include "engine/primitives.h"
 
 #include <algorithm>
@@ -150,19 +151,33 @@ int RunBatchExport(const CCommandLineInfo& info, const CBarcode& prototype,
     }
     const std::unique_ptr<CBarcode> working = CopyBarcode(prototype);
     const CSymbolView view{info.rotation, !info.noText};
-    // Each file is written whole under a temporary name and renamed into place; the disk is
-    // asked to keep them once, at the end.
-    const CFileWriteOptions batch{false};
+    // Each file is written whole and put into place by a thread of its own while the next one
+    // is drawn; the disk is asked to keep them once, at the end.
+    CQueuedFileWriter files;
+    const CFileWriteOptions batch{false, true, &files};
+    const auto reportFailedFile = [](const CQueuedFileWriter::Failure& failed) {
+        CExportResult written;
+        written.error = failed.error;
+        ReportError(failed.tag + ": " + ExportErrorText(written, failed.path));
+    };
     CRunEntry entry;
     int status = 0;
     while (status == 0 && opened.source->Next(entry)) {
         working->SetData(entry.data);
         const std::string name = FileName(output, entry);
-        const CExportResult result = write(*working, name, view, dpi, batch);
-        if (!result) {
-            ReportError(entry.Where() + ": " + ExportErrorText(result, name));
+        files.SetTag(entry.Where());
+        if (const CExportResult result = write(*working, name, view, dpi, batch); !result) {
+            // The failure may be that of a file taken earlier.
+            if (const auto failed = files.Finish())
+                reportFailedFile(*failed);
+            else
+                ReportError(entry.Where() + ": " + ExportErrorText(result, name));
             status = 1;
         }
+    }
+    if (const auto failed = files.Finish(); failed && status == 0) {
+        reportFailedFile(*failed);
+        status = 1;
     }
     if (status == 0 && !opened.source->Error().empty()) {
         ReportError(opened.source->Error());

@@ -5,6 +5,7 @@
 #include "cli/document_file.h"
 #include "cli/export_messages.h"
 #include "cli/measurement.h"
+#include "common/atomic_file.h"
 #include "common/settings_keys.h"
 #include "engine/primitives.h"
 #include "engine/symbologies.h"
@@ -97,10 +98,16 @@ int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defa
             ReportError(warning);
     if (info.run.run.kind != CLabelRunChoice::Kind::Same)
         return RunBatchExport(info, *symbol.barcode, output, write, dpi);
-    const CExportResult result =
-        write(*symbol.barcode, output, {info.rotation, !info.noText}, dpi, CFileWriteOptions{});
+    // The file is written whole and renamed into place, then made durable with one sync of its
+    // file system rather than a sync of the file and another of its folder.
+    const CExportResult result = write(*symbol.barcode, output, {info.rotation, !info.noText}, dpi,
+                                       CFileWriteOptions{false});
     if (!result) {
         ReportError(ExportErrorText(result, output));
+        return 1;
+    }
+    if (const std::error_code ec = SyncFolder(std::filesystem::path(output).parent_path())) {
+        ReportError("the file " + output + " may not have reached the disk: " + ec.message());
         return 1;
     }
     return 0;

@@ -127,18 +127,24 @@ std::error_code KeepOwner(int fd, const struct stat& existing) {
 }
 
 // A fresh name in the target's folder, created exclusively with `mode` (through the umask).
-UniqueFd CreateTemporary(const std::string& folder, const AtomicWriteOptions& options, mode_t mode,
-                         std::string& name) {
+// A fresh temporary name in the target's folder: prefix, random letters or digits, suffix.
+std::string TemporaryName(const std::string& folder, const AtomicWriteOptions& options) {
     // Seeded once: opening the system's random source costs more than writing a small file.
     static thread_local std::mt19937 rng{std::random_device{}()};
     std::uniform_int_distribution<std::size_t> pick(0, kTemporaryChars.size() - 1);
+    std::string name = folder;
+    name += '/';
+    name += options.temporaryPrefix;
+    for (int i = 0; i < kTemporaryRandomLength; ++i)
+        name.push_back(kTemporaryChars[pick(rng)]);
+    name += options.temporarySuffix;
+    return name;
+}
+
+UniqueFd CreateTemporary(const std::string& folder, const AtomicWriteOptions& options, mode_t mode,
+                         std::string& name) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folder;
-        name += '/';
-        name += options.temporaryPrefix;
-        for (int i = 0; i < kTemporaryRandomLength; ++i)
-            name.push_back(kTemporaryChars[pick(rng)]);
-        name += options.temporarySuffix;
+        name = TemporaryName(folder, options);
         UniqueFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
         if (fd.Valid() || errno != EEXIST) return fd;
     }
@@ -204,6 +210,43 @@ std::optional<std::error_code> WriteUnnamedThenLink(const std::string& folder,
     return std::error_code{};
 }
 
+// Replaces an existing file without syncing: the new file is written unnamed, linked under a
+// temporary name and exchanged with the old one, whose inode then goes with the temporary name.
+// Unlike a rename over the old file, the exchange does not make the file system write the new
+// file's data at once, so a batch leaves all of it to its one sync at the end. A kill leaves the
+// target old or new, never partial; at worst the old file stays behind under a temporary name,
+// which a later write removes as stale. Nothing when the file system cannot exchange names.
+std::optional<std::error_code>
+WriteUnnamedThenExchange(const std::string& folder, const std::string& path,
+                         std::span<const std::uint8_t> bytes, const AtomicWriteOptions& options,
+                         const struct stat& existing, mode_t finalMode) {
+    UniqueFd fd(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, finalMode & 0777));
+    if (!fd.Valid()) return std::nullopt;
+    if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())
+        if (auto ec = KeepOwner(fd.Get(), existing)) return ec;
+    if (!CreatedWithMode(finalMode) && ::fchmod(fd.Get(), finalMode) != 0) return LastError();
+    if (auto ec = WriteAll(fd.Get(), bytes)) return ec;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd.Get());
+    std::string temporary;
+    for (int attempt = 0; attempt < 100 && temporary.empty(); ++attempt) {
+        std::string name = TemporaryName(folder, options);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            temporary = std::move(name);
+        else if (errno != EEXIST)
+            return std::nullopt;
+    }
+    if (temporary.empty()) return std::nullopt;
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) != 0) {
+        ::unlink(temporary.c_str());
+        // The file vanished meanwhile, or the file system has no exchange: the usual way.
+        return std::nullopt;
+    }
+    // The old file, now under the temporary name.
+    ::unlink(temporary.c_str());
+    if (auto ec = fd.Close()) return ec;
+    return std::error_code{};
+}
+
 } // namespace
 
 std::error_code WriteFileAtomically(const std::string& requested,
@@ -244,6 +287,10 @@ std::error_code WriteFileAtomically(const std::string& requested,
     if (!exists)
         if (std::optional<std::error_code> done =
                 WriteUnnamedThenLink(folder, path, bytes, options, setMode, finalMode))
+            return *done;
+    if (exists && !options.sync && options.manyFiles)
+        if (std::optional<std::error_code> done =
+                WriteUnnamedThenExchange(folder, path, bytes, options, existing, finalMode))
             return *done;
     std::string temporary;
     UniqueFd fd = CreateTemporary(folder, options, finalMode & 0777, temporary);

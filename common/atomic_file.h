@@ -27,6 +27,10 @@ struct AtomicWriteOptions {
     // The file, and then its folder's record of the rename, reach the disk before the call
     // returns. A batch may leave that out and call SyncFolder once at its end.
     bool sync = true;
+    // With sync off: many files follow before the caller's SyncFolder. An existing file is then
+    // exchanged for the new one instead of renamed over, which leaves the new data to be
+    // written by that one sync rather than at once, file by file.
+    bool manyFiles = false;
     // An existing file the user may not write is refused as opening it for writing would be;
     // false replaces it all the same where its folder allows (a file the program owns, whatever
     // mode it was left with).

@@ -69,9 +69,14 @@ CExportResult ExportImageOrDocument(const CBarcode& barcode, const std::string& 
     CExportResult result;
     AtomicWriteOptions options;
     options.sync = write.sync;
+    options.manyFiles = write.manyFiles;
     const std::string ext = ExportExtension(path);
+    const auto writeBytes = [&](std::vector<std::uint8_t> bytes) {
+        return write.sink ? write.sink->Write(path, std::move(bytes), options)
+                          : WriteFileAtomically(path, bytes, options);
+    };
     if (ext == "qmx") {
-        result.error = WriteFileAtomically(path, StoreBarcode(&barcode), options);
+        result.error = writeBytes(StoreBarcode(&barcode));
         return result;
     }
     const CMonoRaster raster = RenderSymbolMono(barcode, dpi, view, fonts);
@@ -93,8 +98,9 @@ CExportResult ExportImageOrDocument(const CBarcode& barcode, const std::string& 
         return result;
     }
     const ImageFileType type = ImageFileTypeForExtension(ext);
-    result.error = type == ImageFileType::Jpeg
-                       ? WriteImageFile(path, ToGreyscale(raster.image), dpi, options)
-                       : WriteImageFile(path, type, raster.image, dpi, options);
+    std::vector<std::uint8_t> bytes;
+    result.error = type == ImageFileType::Jpeg ? EncodeJpeg(ToGreyscale(raster.image), dpi, bytes)
+                                               : EncodeImage(type, raster.image, dpi, bytes);
+    if (!result.error) result.error = writeBytes(std::move(bytes));
     return result;
 }

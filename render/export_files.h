@@ -3,6 +3,7 @@
 // document. Vector pictures need the window program (output/export.h), which comes here for
 // the rest, so an image is the same file from the window and from the command line.
 
+#include "common/queued_file_writer.h"
 #include "engine/barcode.h"
 #include "render/font_locator.h"
 #include "render/symbol_drawing.h"
@@ -66,7 +67,11 @@ bool IsKnownExportExtension(std::string_view path);
 bool IsVectorExtension(std::string_view path);
 
 struct CFileWriteOptions {
-    bool sync = true; // each file reaches the disk before the call returns
+    bool sync = true;       // each file reaches the disk before the call returns
+    bool manyFiles = false; // without sync: one of a batch that SyncFolder ends
+    // Takes the finished file's bytes to write, perhaps later; without one the file is written
+    // before the call returns.
+    CFileSink* sink = nullptr;
 };
 
 // Writes "qmx" as the document's bytes and every other extension as a raster image at `dpi`

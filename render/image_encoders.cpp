@@ -100,6 +100,9 @@ void PngWrite(png_structp png, png_bytep data, png_size_t length) {
 
 void PngFlush(png_structp) {}
 
+// One-bit images up to this size are compressed quickly rather than hard.
+constexpr std::size_t kQuickPngBytes = 64 * 1024;
+
 // Only plain values live across the jump, so nothing is skipped that needs destroying.
 bool PngWriteAll(png_structp png, png_infop info, const MonoImage& image, int dpi, PngSink* sink) {
     if (setjmp(png_jmpbuf(png))) return false;
@@ -114,6 +117,12 @@ bool PngWriteAll(png_structp png, png_infop info, const MonoImage& image, int dp
         const auto ppm = static_cast<png_uint_32>(PixelsPerMetre(dpi));
         png_set_pHYs(png, info, ppm, ppm, PNG_RESOLUTION_METER);
     }
+    // A label-sized image compresses to a file of a block or two at any level; there the
+    // quicker level saves more time than its few hundred bytes take to write. Larger images get
+    // the default level, which makes them much smaller.
+    if (static_cast<std::size_t>(image.Stride()) * static_cast<std::size_t>(image.height) <=
+        kQuickPngBytes)
+        png_set_compression_level(png, 2);
     png_write_info(png, info);
     for (int y = 0; y < image.height; ++y)
         png_write_row(png, Row(image, y));

@@ -1,5 +1,6 @@
 #include "common/atomic_file.h"
 #include "common/file_io.h"
+#include "common/queued_file_writer.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -204,6 +205,10 @@ TEST(WriteFileAtomically, WritesOrLeavesEverythingAsItWas) {
     noFollow.followSymlinks = false;
     AtomicWriteOptions unsynced;
     unsynced.sync = false;
+    AtomicWriteOptions batch = unsynced; // an existing file is exchanged for the new one
+    batch.manyFiles = true;
+    AtomicWriteOptions batch0600 = batch;
+    batch0600.mode = 0600;
 
     const WriteCase cases[] = {
         {"new file gets 0666 through the umask",
@@ -292,6 +297,39 @@ TEST(WriteFileAtomically, WritesOrLeavesEverythingAsItWas) {
          unsynced,
          {},
          [&](const fs::path& dir) { holds(dir / "doc.qmx", data); }},
+        {"a batch's replaced file keeps its permissions and gets a new inode",
+         [](const fs::path& dir) {
+             WriteRaw(dir / "doc.qmx", "old");
+             fs::permissions(dir / "doc.qmx", fs::perms(0640));
+         },
+         "doc.qmx",
+         batch,
+         {},
+         [&](const fs::path& dir) {
+             holds(dir / "doc.qmx", data);
+             EXPECT_EQ(ModeOf(dir / "doc.qmx"), 0640u);
+         }},
+        {"a batch's replaced file takes the mode option",
+         [](const fs::path& dir) { WriteRaw(dir / "doc.qmx", "old"); },
+         "doc.qmx",
+         batch0600,
+         {},
+         [&](const fs::path& dir) {
+             holds(dir / "doc.qmx", data);
+             EXPECT_EQ(ModeOf(dir / "doc.qmx"), 0600u);
+         }},
+        {"a batch replaces the final file of a link chain",
+         [](const fs::path& dir) {
+             WriteRaw(dir / "real.qmx", "old");
+             fs::create_symlink("real.qmx", dir / "link.qmx");
+         },
+         "link.qmx",
+         batch,
+         {},
+         [&](const fs::path& dir) {
+             EXPECT_TRUE(fs::is_symlink(dir / "link.qmx"));
+             holds(dir / "real.qmx", data);
+         }},
         {"folder target",
          [](const fs::path& dir) { fs::create_directory(dir / "doc.qmx"); },
          "doc.qmx",
@@ -437,15 +475,21 @@ TEST(WriteFileAtomically, ReplacedFileKeepsItsOwnerAndGroup) {
     WriteRaw(doc, "old");
     ASSERT_EQ(::chown(doc.c_str(), 12345, 23456), 0);
     ASSERT_EQ(::chmod(doc.c_str(), 02750), 0);
-    const ino_t inode = InodeOf(doc);
-    ASSERT_EQ(WriteFileAtomically(doc.string(), BytesOf("new")), std::error_code());
-    struct stat st {};
-    ASSERT_EQ(::stat(doc.c_str(), &st), 0);
-    EXPECT_NE(st.st_ino, inode) << "replaced, not written over";
-    EXPECT_EQ(st.st_uid, 12345u);
-    EXPECT_EQ(st.st_gid, 23456u);
-    EXPECT_EQ(st.st_mode & 07777, 02750u);
-    EXPECT_EQ(ReadAll(doc), "new");
+    AtomicWriteOptions batch;
+    batch.sync = false;
+    batch.manyFiles = true;
+    for (const AtomicWriteOptions& options : {AtomicWriteOptions{}, batch}) {
+        const ino_t inode = InodeOf(doc);
+        ASSERT_EQ(WriteFileAtomically(doc.string(), BytesOf("new"), options), std::error_code());
+        struct stat st {};
+        ASSERT_EQ(::stat(doc.c_str(), &st), 0);
+        EXPECT_NE(st.st_ino, inode) << "replaced, not written over";
+        EXPECT_EQ(st.st_uid, 12345u);
+        EXPECT_EQ(st.st_gid, 23456u);
+        EXPECT_EQ(st.st_mode & 07777, 02750u);
+        EXPECT_EQ(ReadAll(doc), "new");
+        EXPECT_EQ(NamesIn(env.Root()), std::vector<std::string>{"doc.qmx"});
+    }
 }
 
 TEST(WriteFileAtomically, WritableFileInAFolderTheUserCannotWriteIsWrittenInPlace) {
@@ -568,6 +612,47 @@ TEST(WriteFileAtomically, UnsyncedWritesLeaveTheFlushToSyncFolder) {
     EXPECT_EQ(SyncFolder(dir.string()), std::error_code());
     EXPECT_EQ(SyncFolder((dir / "gone").string()), Errno(ENOENT));
     EXPECT_EQ(SyncFolder(doc.string()), Errno(ENOTDIR));
+}
+
+TEST(QueuedFileWriter, WritesEveryFileAndNothingQueuedAfterAFailure) {
+    TempEnv env;
+    const fs::path dir = env.Root();
+    AtomicWriteOptions batch;
+    batch.sync = false;
+    batch.manyFiles = true;
+    {
+        // Room for little more than one file at a time: the caller waits, nothing is lost.
+        CQueuedFileWriter files(2, 64);
+        for (int i = 0; i < 200; ++i) {
+            files.SetTag("line " + std::to_string(i));
+            ASSERT_EQ(files.Write((dir / (std::to_string(i) + ".png")).string(),
+                                  BytesOf(std::string(40, 'a' + i % 26)), batch),
+                      std::error_code());
+        }
+        EXPECT_FALSE(files.Finish());
+    }
+    EXPECT_EQ(NamesIn(dir).size(), 200u);
+    EXPECT_EQ(ReadAll(dir / "137.png"), std::string(40, 'a' + 137 % 26));
+
+    // One thread writes in order: the file after the failing one is never written, and every
+    // later Write says what failed.
+    const fs::path failing = dir / "gone" / "2.png";
+    CQueuedFileWriter files(1);
+    files.SetTag("line 1");
+    EXPECT_EQ(files.Write((dir / "ok.png").string(), BytesOf("1"), batch), std::error_code());
+    files.SetTag("line 2");
+    (void)files.Write(failing.string(), BytesOf("2"), batch);
+    files.SetTag("line 3");
+    (void)files.Write((dir / "after.png").string(), BytesOf("3"), batch);
+    const auto failed = files.Finish();
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->tag, "line 2");
+    EXPECT_EQ(failed->path, failing.string());
+    EXPECT_EQ(failed->error, Errno(ENOENT));
+    EXPECT_EQ(files.Write((dir / "later.png").string(), BytesOf("4"), batch), Errno(ENOENT));
+    EXPECT_EQ(ReadAll(dir / "ok.png"), "1");
+    EXPECT_FALSE(fs::exists(dir / "after.png"));
+    EXPECT_FALSE(fs::exists(dir / "later.png"));
 }
 
 TEST(UniqueFd, ClosesOnceAndMovesOwnership) {
