@@ -3,6 +3,7 @@
 // command line writes a PNG image without first loading the TIFF library and its dozen
 // dependencies, or fontconfig, which only a font not yet in the cache needs.
 
+#include <optional>
 #include <string>
 
 class CSharedLibrary {
@@ -31,3 +32,28 @@ private:
     bool m_tried = false;
     std::string m_error;
 };
+
+// A library's table of functions, filled the first time it is asked for and kept for the
+// process's life: `fill` takes each function of `Table` from the library.
+template <class Table> struct CLoadedLibrary {
+    std::optional<Table> functions; // none when the library or one of them cannot be had
+    std::string error;              // then why
+
+    const Table* Get() const { return functions ? &*functions : nullptr; }
+};
+
+template <class Table>
+const CLoadedLibrary<Table>& LoadLibraryOnce(const char* soname,
+                                             bool (*fill)(CSharedLibrary&, Table&)) {
+    static const CLoadedLibrary<Table> loaded = [&] {
+        static CSharedLibrary library(soname);
+        CLoadedLibrary<Table> result;
+        Table table;
+        if (fill(library, table))
+            result.functions = table;
+        else
+            result.error = library.Error();
+        return result;
+    }();
+    return loaded;
+}

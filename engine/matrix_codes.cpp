@@ -2,6 +2,7 @@
 
 #include "common/latin1.h"
 #include "common/settings_keys.h"
+#include "common/shared_library.h"
 #include "engine/primitives.h"
 
 #include <dmtx.h>
@@ -22,35 +23,87 @@ bool IsAscii(std::string_view text) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-struct QrCodeFree {
-    void operator()(QRcode* code) const { QRcode_free(code); }
-};
-struct QrInputFree {
-    void operator()(QRinput* input) const { QRinput_free(input); }
-};
-struct DmtxEncodeFree {
-    void operator()(DmtxEncode* enc) const { dmtxEncodeDestroy(&enc); }
+// The encoding libraries, loaded when a symbol of theirs is first drawn: the other symbologies,
+// and every command that draws none of these, never load them.
+struct QrLibrary {
+    decltype(&::QRcode_encodeString) EncodeString = nullptr;
+    decltype(&::QRcode_encodeInput) EncodeInput = nullptr;
+    decltype(&::QRcode_free) Free = nullptr;
+    decltype(&::QRinput_new2) InputNew2 = nullptr;
+    decltype(&::QRinput_appendECIheader) InputAppendEciHeader = nullptr;
+    decltype(&::QRinput_append) InputAppend = nullptr;
+    decltype(&::QRinput_free) InputFree = nullptr;
 };
 
-std::unique_ptr<QRcode, QrCodeFree> QrSymbol(std::string_view latin1, QRecLevel level) {
+bool TakeQr(CSharedLibrary& so, QrLibrary& q) {
+    return so.Take(q.EncodeString, "QRcode_encodeString") &&
+           so.Take(q.EncodeInput, "QRcode_encodeInput") && so.Take(q.Free, "QRcode_free") &&
+           so.Take(q.InputNew2, "QRinput_new2") &&
+           so.Take(q.InputAppendEciHeader, "QRinput_appendECIheader") &&
+           so.Take(q.InputAppend, "QRinput_append") && so.Take(q.InputFree, "QRinput_free");
+}
+
+const CLoadedLibrary<QrLibrary>& Qr() {
+    return LoadLibraryOnce("libqrencode.so.4", TakeQr);
+}
+
+struct DmtxLibrary {
+    decltype(&::dmtxEncodeCreate) EncodeCreate = nullptr;
+    decltype(&::dmtxEncodeDestroy) EncodeDestroy = nullptr;
+    decltype(&::dmtxEncodeSetProp) EncodeSetProp = nullptr;
+    decltype(&::dmtxEncodeDataMatrix) EncodeDataMatrix = nullptr;
+    decltype(&::dmtxGetSymbolAttribute) GetSymbolAttribute = nullptr;
+    decltype(&::dmtxSymbolModuleStatus) SymbolModuleStatus = nullptr;
+};
+
+bool TakeDmtx(CSharedLibrary& so, DmtxLibrary& d) {
+    return so.Take(d.EncodeCreate, "dmtxEncodeCreate") &&
+           so.Take(d.EncodeDestroy, "dmtxEncodeDestroy") &&
+           so.Take(d.EncodeSetProp, "dmtxEncodeSetProp") &&
+           so.Take(d.EncodeDataMatrix, "dmtxEncodeDataMatrix") &&
+           so.Take(d.GetSymbolAttribute, "dmtxGetSymbolAttribute") &&
+           so.Take(d.SymbolModuleStatus, "dmtxSymbolModuleStatus");
+}
+
+const CLoadedLibrary<DmtxLibrary>& Dmtx() {
+    return LoadLibraryOnce("libdmtx.so.0", TakeDmtx);
+}
+
+// What to say when a symbology's library cannot be loaded.
+std::string MissingLibrary(const char* symbology, const std::string& error) {
+    return std::string("the ") + symbology + " library cannot be loaded (" + error + ")";
+}
+
+struct QrCodeFree {
+    void operator()(QRcode* code) const { Qr().Get()->Free(code); }
+};
+struct QrInputFree {
+    void operator()(QRinput* input) const { Qr().Get()->InputFree(input); }
+};
+struct DmtxEncodeFree {
+    void operator()(DmtxEncode* enc) const { Dmtx().Get()->EncodeDestroy(&enc); }
+};
+
+std::unique_ptr<QRcode, QrCodeFree> QrSymbol(const QrLibrary& lib, std::string_view latin1,
+                                             QRecLevel level) {
     // Text of ASCII characters but NUL goes through the library's own choice of numeric,
     // alphanumeric and byte segments.
     if (IsAscii(latin1) && latin1.find('\0') == std::string_view::npos) {
         const std::string text(latin1);
         return std::unique_ptr<QRcode, QrCodeFree>(
-            QRcode_encodeString(text.c_str(), 0, level, QR_MODE_8, 1));
+            lib.EncodeString(text.c_str(), 0, level, QR_MODE_8, 1));
     }
-    std::unique_ptr<QRinput, QrInputFree> input(QRinput_new2(0, level));
+    std::unique_ptr<QRinput, QrInputFree> input(lib.InputNew2(0, level));
     if (!input) return nullptr;
     std::string bytes(latin1);
     if (!IsAscii(latin1)) {
         bytes = Latin1ToUtf8(latin1);
-        if (QRinput_appendECIheader(input.get(), kEciUtf8) != 0) return nullptr;
+        if (lib.InputAppendEciHeader(input.get(), kEciUtf8) != 0) return nullptr;
     }
-    if (QRinput_append(input.get(), QR_MODE_8, static_cast<int>(bytes.size()),
-                       reinterpret_cast<const unsigned char*>(bytes.data())) != 0)
+    if (lib.InputAppend(input.get(), QR_MODE_8, static_cast<int>(bytes.size()),
+                        reinterpret_cast<const unsigned char*>(bytes.data())) != 0)
         return nullptr;
-    return std::unique_ptr<QRcode, QrCodeFree>(QRcode_encodeInput(input.get()));
+    return std::unique_ptr<QRcode, QrCodeFree>(lib.EncodeInput(input.get()));
 }
 
 // The QR Code holds at most 7089 digits; anything longer cannot fit whatever it is.
@@ -66,8 +119,10 @@ constexpr std::array<const char*, 2> kShapeNames = {"Square", "Rectangle"};
 } // namespace
 
 engine::CModuleMatrix EncodeQrCode(std::string_view latin1, int level) {
-    if (latin1.empty() || latin1.size() > kQrMostCharacters || level < 0 || level > 3) return {};
-    const auto code = QrSymbol(latin1, static_cast<QRecLevel>(level));
+    const QrLibrary* lib = Qr().Get();
+    if (!lib || latin1.empty() || latin1.size() > kQrMostCharacters || level < 0 || level > 3)
+        return {};
+    const auto code = QrSymbol(*lib, latin1, static_cast<QRecLevel>(level));
     if (!code || code->width <= 0) return {};
     engine::CModuleMatrix m;
     m.rows = m.cols = code->width;
@@ -79,22 +134,23 @@ engine::CModuleMatrix EncodeQrCode(std::string_view latin1, int level) {
 }
 
 engine::CModuleMatrix EncodeDataMatrix(std::string_view latin1, bool rectangular) {
-    if (latin1.empty() || latin1.size() > kDataMatrixMostCharacters) return {};
-    const std::unique_ptr<DmtxEncode, DmtxEncodeFree> enc(dmtxEncodeCreate());
+    const DmtxLibrary* lib = Dmtx().Get();
+    if (!lib || latin1.empty() || latin1.size() > kDataMatrixMostCharacters) return {};
+    const std::unique_ptr<DmtxEncode, DmtxEncodeFree> enc(lib->EncodeCreate());
     if (!enc) return {};
     // The ASCII encodation: digits in pairs, bytes above 127 behind the upper shift.
-    dmtxEncodeSetProp(enc.get(), DmtxPropScheme, DmtxSchemeAscii);
-    dmtxEncodeSetProp(enc.get(), DmtxPropSizeRequest,
-                      rectangular ? DmtxSymbolRectAuto : DmtxSymbolSquareAuto);
-    dmtxEncodeSetProp(enc.get(), DmtxPropMarginSize, 0);
-    dmtxEncodeSetProp(enc.get(), DmtxPropModuleSize, 1);
+    lib->EncodeSetProp(enc.get(), DmtxPropScheme, DmtxSchemeAscii);
+    lib->EncodeSetProp(enc.get(), DmtxPropSizeRequest,
+                       rectangular ? DmtxSymbolRectAuto : DmtxSymbolSquareAuto);
+    lib->EncodeSetProp(enc.get(), DmtxPropMarginSize, 0);
+    lib->EncodeSetProp(enc.get(), DmtxPropModuleSize, 1);
     std::vector<unsigned char> bytes(latin1.begin(), latin1.end());
-    if (dmtxEncodeDataMatrix(enc.get(), static_cast<int>(bytes.size()), bytes.data()) != DmtxPass)
+    if (lib->EncodeDataMatrix(enc.get(), static_cast<int>(bytes.size()), bytes.data()) != DmtxPass)
         return {};
     const int size = enc->region.sizeIdx;
     engine::CModuleMatrix m;
-    m.rows = dmtxGetSymbolAttribute(DmtxSymAttribSymbolRows, size);
-    m.cols = dmtxGetSymbolAttribute(DmtxSymAttribSymbolCols, size);
+    m.rows = lib->GetSymbolAttribute(DmtxSymAttribSymbolRows, size);
+    m.cols = lib->GetSymbolAttribute(DmtxSymAttribSymbolCols, size);
     if (m.rows <= 0 || m.cols <= 0) return {};
     m.dark.resize(static_cast<std::size_t>(m.rows) * static_cast<std::size_t>(m.cols));
     // The library counts its rows from the bottom.
@@ -102,8 +158,8 @@ engine::CModuleMatrix EncodeDataMatrix(std::string_view latin1, bool rectangular
         for (int c = 0; c < m.cols; ++c)
             m.dark[static_cast<std::size_t>(r) * static_cast<std::size_t>(m.cols) +
                    static_cast<std::size_t>(c)] =
-                (dmtxSymbolModuleStatus(enc->message, size, m.rows - 1 - r, c) & DmtxModuleOnRGB) !=
-                0;
+                (lib->SymbolModuleStatus(enc->message, size, m.rows - 1 - r, c) &
+                 DmtxModuleOnRGB) != 0;
     return m;
 }
 
@@ -183,6 +239,7 @@ engine::CModuleMatrix CQRBarcode::Encode() const {
 
 std::string CQRBarcode::WhyNotEncodable(std::string_view data) const {
     if (data.empty()) return "there is no data to encode";
+    if (!Qr().Get()) return MissingLibrary("QR Code", Qr().error);
     const int level = GetOptionValue();
     if (!EncodeQrCode(data, level).Empty()) return {};
     std::string why = "the data is too long for a QR Code at error-correction level ";
@@ -211,6 +268,7 @@ engine::CModuleMatrix CDataMatrixBarcode::Encode() const {
 
 std::string CDataMatrixBarcode::WhyNotEncodable(std::string_view data) const {
     if (data.empty()) return "there is no data to encode";
+    if (!Dmtx().Get()) return MissingLibrary("Data Matrix", Dmtx().error);
     const bool rectangular = GetOptionValue() == 1;
     if (!EncodeDataMatrix(data, rectangular).Empty()) return {};
     if (rectangular && !EncodeDataMatrix(data, false).Empty())

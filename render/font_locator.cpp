@@ -202,28 +202,24 @@ struct FontconfigLibrary {
     decltype(&::FcPatternGetString) PatternGetString = nullptr;
 };
 
+bool TakeFontconfig(CSharedLibrary& so, FontconfigLibrary& f) {
+    return so.Take(f.ConfigDestroy, "FcConfigDestroy") &&
+           so.Take(f.ConfigSubstitute, "FcConfigSubstitute") &&
+           so.Take(f.DefaultSubstitute, "FcDefaultSubstitute") &&
+           so.Take(f.FontMatch, "FcFontMatch") &&
+           so.Take(f.InitLoadConfigAndFonts, "FcInitLoadConfigAndFonts") &&
+           so.Take(f.PatternAddBool, "FcPatternAddBool") &&
+           so.Take(f.PatternAddInteger, "FcPatternAddInteger") &&
+           so.Take(f.PatternAddString, "FcPatternAddString") &&
+           so.Take(f.PatternCreate, "FcPatternCreate") &&
+           so.Take(f.PatternDestroy, "FcPatternDestroy") &&
+           so.Take(f.PatternGetBool, "FcPatternGetBool") &&
+           so.Take(f.PatternGetInteger, "FcPatternGetInteger") &&
+           so.Take(f.PatternGetString, "FcPatternGetString");
+}
+
 const FontconfigLibrary* Fontconfig() {
-    static const std::optional<FontconfigLibrary> library =
-        []() -> std::optional<FontconfigLibrary> {
-        static CSharedLibrary so("libfontconfig.so.1");
-        FontconfigLibrary f;
-        const bool all = so.Take(f.ConfigDestroy, "FcConfigDestroy") &&
-                         so.Take(f.ConfigSubstitute, "FcConfigSubstitute") &&
-                         so.Take(f.DefaultSubstitute, "FcDefaultSubstitute") &&
-                         so.Take(f.FontMatch, "FcFontMatch") &&
-                         so.Take(f.InitLoadConfigAndFonts, "FcInitLoadConfigAndFonts") &&
-                         so.Take(f.PatternAddBool, "FcPatternAddBool") &&
-                         so.Take(f.PatternAddInteger, "FcPatternAddInteger") &&
-                         so.Take(f.PatternAddString, "FcPatternAddString") &&
-                         so.Take(f.PatternCreate, "FcPatternCreate") &&
-                         so.Take(f.PatternDestroy, "FcPatternDestroy") &&
-                         so.Take(f.PatternGetBool, "FcPatternGetBool") &&
-                         so.Take(f.PatternGetInteger, "FcPatternGetInteger") &&
-                         so.Take(f.PatternGetString, "FcPatternGetString");
-        if (!all) return std::nullopt;
-        return f;
-    }();
-    return library ? &*library : nullptr;
+    return LoadLibraryOnce("libfontconfig.so.1", TakeFontconfig).Get();
 }
 
 } // namespace

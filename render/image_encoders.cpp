@@ -147,6 +147,34 @@ std::error_code EncodePng(const MonoImage& image, int dpi, std::vector<std::uint
 
 // ---- JPEG ---------------------------------------------------------------------------------
 
+// The JPEG library, loaded when the first JPEG image is written.
+struct JpegLibrary {
+    decltype(&::jpeg_std_error) StdError = nullptr;
+    decltype(&::jpeg_CreateCompress) CreateCompress = nullptr;
+    decltype(&::jpeg_mem_dest) MemDest = nullptr;
+    decltype(&::jpeg_set_defaults) SetDefaults = nullptr;
+    decltype(&::jpeg_set_quality) SetQuality = nullptr;
+    decltype(&::jpeg_start_compress) StartCompress = nullptr;
+    decltype(&::jpeg_write_scanlines) WriteScanlines = nullptr;
+    decltype(&::jpeg_finish_compress) FinishCompress = nullptr;
+    decltype(&::jpeg_destroy_compress) DestroyCompress = nullptr;
+};
+
+bool TakeJpeg(CSharedLibrary& so, JpegLibrary& j) {
+    return so.Take(j.StdError, "jpeg_std_error") &&
+           so.Take(j.CreateCompress, "jpeg_CreateCompress") &&
+           so.Take(j.MemDest, "jpeg_mem_dest") && so.Take(j.SetDefaults, "jpeg_set_defaults") &&
+           so.Take(j.SetQuality, "jpeg_set_quality") &&
+           so.Take(j.StartCompress, "jpeg_start_compress") &&
+           so.Take(j.WriteScanlines, "jpeg_write_scanlines") &&
+           so.Take(j.FinishCompress, "jpeg_finish_compress") &&
+           so.Take(j.DestroyCompress, "jpeg_destroy_compress");
+}
+
+const JpegLibrary* Jpeg() {
+    return LoadLibraryOnce("libjpeg.so.62", TakeJpeg).Get();
+}
+
 struct JpegState {
     jpeg_error_mgr errors;
     std::jmp_buf jump;
@@ -162,16 +190,16 @@ void JpegErrorExit(j_common_ptr cinfo) {
 
 void JpegMessage(j_common_ptr) {}
 
-bool JpegWriteAll(JpegState* s, const GreyscaleImage& image, int dpi) {
+bool JpegWriteAll(const JpegLibrary& lib, JpegState* s, const GreyscaleImage& image, int dpi) {
     if (setjmp(s->jump)) return false;
-    jpeg_create_compress(&s->cinfo);
-    jpeg_mem_dest(&s->cinfo, &s->buffer, &s->size);
+    lib.CreateCompress(&s->cinfo, JPEG_LIB_VERSION, sizeof(s->cinfo));
+    lib.MemDest(&s->cinfo, &s->buffer, &s->size);
     s->cinfo.image_width = static_cast<JDIMENSION>(image.width);
     s->cinfo.image_height = static_cast<JDIMENSION>(image.height);
     s->cinfo.input_components = 1;
     s->cinfo.in_color_space = JCS_GRAYSCALE;
-    jpeg_set_defaults(&s->cinfo);
-    jpeg_set_quality(&s->cinfo, kJpegQuality, TRUE);
+    lib.SetDefaults(&s->cinfo);
+    lib.SetQuality(&s->cinfo, kJpegQuality, TRUE);
     s->cinfo.write_JFIF_header = TRUE;
     if (dpi > 0 && dpi <= 65535) {
         s->cinfo.density_unit = 1; // dots per inch
@@ -182,14 +210,14 @@ bool JpegWriteAll(JpegState* s, const GreyscaleImage& image, int dpi) {
         s->cinfo.X_density = 1;
         s->cinfo.Y_density = 1;
     }
-    jpeg_start_compress(&s->cinfo, TRUE);
+    lib.StartCompress(&s->cinfo, TRUE);
     while (s->cinfo.next_scanline < s->cinfo.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(image.pixels.data() +
                                             static_cast<std::size_t>(s->cinfo.next_scanline) *
                                                 static_cast<std::size_t>(image.width));
-        jpeg_write_scanlines(&s->cinfo, &row, 1);
+        lib.WriteScanlines(&s->cinfo, &row, 1);
     }
-    jpeg_finish_compress(&s->cinfo);
+    lib.FinishCompress(&s->cinfo);
     return true;
 }
 
@@ -269,22 +297,18 @@ struct TiffLibrary {
     decltype(&::TIFFClose) Close = nullptr;
 };
 
+bool TakeTiff(CSharedLibrary& so, TiffLibrary& t) {
+    return so.Take(t.OpenOptionsAlloc, "TIFFOpenOptionsAlloc") &&
+           so.Take(t.OpenOptionsFree, "TIFFOpenOptionsFree") &&
+           so.Take(t.OpenOptionsSetErrorHandlerExtR, "TIFFOpenOptionsSetErrorHandlerExtR") &&
+           so.Take(t.OpenOptionsSetWarningHandlerExtR, "TIFFOpenOptionsSetWarningHandlerExtR") &&
+           so.Take(t.ClientOpenExt, "TIFFClientOpenExt") && so.Take(t.SetField, "TIFFSetField") &&
+           so.Take(t.WriteScanline, "TIFFWriteScanline") && so.Take(t.Flush, "TIFFFlush") &&
+           so.Take(t.Close, "TIFFClose");
+}
+
 const TiffLibrary* Tiff() {
-    static const std::optional<TiffLibrary> library = []() -> std::optional<TiffLibrary> {
-        static CSharedLibrary so("libtiff.so.6");
-        TiffLibrary t;
-        const bool all =
-            so.Take(t.OpenOptionsAlloc, "TIFFOpenOptionsAlloc") &&
-            so.Take(t.OpenOptionsFree, "TIFFOpenOptionsFree") &&
-            so.Take(t.OpenOptionsSetErrorHandlerExtR, "TIFFOpenOptionsSetErrorHandlerExtR") &&
-            so.Take(t.OpenOptionsSetWarningHandlerExtR, "TIFFOpenOptionsSetWarningHandlerExtR") &&
-            so.Take(t.ClientOpenExt, "TIFFClientOpenExt") && so.Take(t.SetField, "TIFFSetField") &&
-            so.Take(t.WriteScanline, "TIFFWriteScanline") && so.Take(t.Flush, "TIFFFlush") &&
-            so.Take(t.Close, "TIFFClose");
-        if (!all) return std::nullopt;
-        return t;
-    }();
-    return library ? &*library : nullptr;
+    return LoadLibraryOnce("libtiff.so.6", TakeTiff).Get();
 }
 
 std::error_code EncodeTiff(const MonoImage& image, int dpi, std::vector<std::uint8_t>& out) {
@@ -339,24 +363,49 @@ int GifWrite(GifFileType* gif, const GifByteType* data, int length) {
     return length;
 }
 
+// The GIF library, loaded when the first GIF image is written.
+struct GifLibrary {
+    decltype(&::EGifOpen) Open = nullptr;
+    decltype(&::GifMakeMapObject) MakeMapObject = nullptr;
+    decltype(&::GifFreeMapObject) FreeMapObject = nullptr;
+    decltype(&::EGifPutScreenDesc) PutScreenDesc = nullptr;
+    decltype(&::EGifPutImageDesc) PutImageDesc = nullptr;
+    decltype(&::EGifPutLine) PutLine = nullptr;
+    decltype(&::EGifCloseFile) CloseFile = nullptr;
+};
+
+bool TakeGif(CSharedLibrary& so, GifLibrary& g) {
+    return so.Take(g.Open, "EGifOpen") && so.Take(g.MakeMapObject, "GifMakeMapObject") &&
+           so.Take(g.FreeMapObject, "GifFreeMapObject") &&
+           so.Take(g.PutScreenDesc, "EGifPutScreenDesc") &&
+           so.Take(g.PutImageDesc, "EGifPutImageDesc") && so.Take(g.PutLine, "EGifPutLine") &&
+           so.Take(g.CloseFile, "EGifCloseFile");
+}
+
+const GifLibrary* Gif() {
+    return LoadLibraryOnce("libgif.so.7", TakeGif).Get();
+}
+
 std::error_code EncodeGif(const MonoImage& image, std::vector<std::uint8_t>& out) {
     if (image.width > 65535 || image.height > 65535) return ImageEncodeError::TooLarge;
+    const GifLibrary* lib = Gif();
+    if (!lib) return ImageEncodeError::EncoderFailed;
     int error = 0;
-    GifFileType* gif = EGifOpen(&out, GifWrite, &error);
+    GifFileType* gif = lib->Open(&out, GifWrite, &error);
     if (!gif) return ImageEncodeError::EncoderFailed;
     GifColorType colours[2] = {{0, 0, 0}, {255, 255, 255}};
-    ColorMapObject* map = GifMakeMapObject(2, colours);
+    ColorMapObject* map = lib->MakeMapObject(2, colours);
     // The background, shown around the image by some viewers, is white.
-    bool ok = map && EGifPutScreenDesc(gif, image.width, image.height, 1, 1, map) == GIF_OK &&
-              EGifPutImageDesc(gif, 0, 0, image.width, image.height, false, nullptr) == GIF_OK;
-    GifFreeMapObject(map);
+    bool ok = map && lib->PutScreenDesc(gif, image.width, image.height, 1, 1, map) == GIF_OK &&
+              lib->PutImageDesc(gif, 0, 0, image.width, image.height, false, nullptr) == GIF_OK;
+    lib->FreeMapObject(map);
     std::vector<GifPixelType> line(static_cast<std::size_t>(image.width));
     for (int y = 0; ok && y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x)
             line[static_cast<std::size_t>(x)] = image.IsWhite(x, y) ? 1 : 0;
-        ok = EGifPutLine(gif, line.data(), image.width) == GIF_OK;
+        ok = lib->PutLine(gif, line.data(), image.width) == GIF_OK;
     }
-    if (EGifCloseFile(gif, &error) != GIF_OK) ok = false;
+    if (lib->CloseFile(gif, &error) != GIF_OK) ok = false;
     if (!ok) return ImageEncodeError::EncoderFailed;
     return {};
 }
@@ -529,12 +578,14 @@ std::error_code EncodeJpeg(const GreyscaleImage& image, int dpi, std::vector<std
     if (!Valid(image)) return ImageEncodeError::EmptyImage;
     if (image.width > JPEG_MAX_DIMENSION || image.height > JPEG_MAX_DIMENSION)
         return ImageEncodeError::TooLarge;
+    const JpegLibrary* lib = Jpeg();
+    if (!lib) return ImageEncodeError::EncoderFailed;
     auto state = std::make_unique<JpegState>();
-    state->cinfo.err = jpeg_std_error(&state->errors);
+    state->cinfo.err = lib->StdError(&state->errors);
     state->errors.error_exit = JpegErrorExit;
     state->errors.output_message = JpegMessage;
-    const bool ok = JpegWriteAll(state.get(), image, dpi);
-    jpeg_destroy_compress(&state->cinfo);
+    const bool ok = JpegWriteAll(*lib, state.get(), image, dpi);
+    lib->DestroyCompress(&state->cinfo);
     std::error_code result;
     if (!ok) {
         result = ImageEncodeError::EncoderFailed;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# What the command loads: an image export loads neither Qt nor the window program, nor the TIFF
-# library or fontconfig once the font cache knows the font; a TIFF export loads the TIFF library
-# when it needs it, and writes a TIFF image.
+# What the command loads: a PNG export of a linear symbol loads neither Qt nor the window program,
+# nor the other image formats' libraries, nor the QR Code and Data Matrix encoders, nor
+# fontconfig once the font cache knows the font; a TIFF export and a QR Code load their library
+# when they need it, and write what was asked.
 #   lean_start_test.sh QUILLMARK
 set -uo pipefail
 quillmark=$1
@@ -12,15 +13,15 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 
 # The libraries the dynamic linker initialises while the command runs.
-loaded() { # output file
-    LD_DEBUG=files "$quillmark" --export "$1" --data LEAN-1 2>&1 >/dev/null |
+loaded() { # output file, further options
+    LD_DEBUG=files "$quillmark" --export "$1" --data LEAN-1 "${@:2}" 2>&1 >/dev/null |
         sed -n 's/.*calling init: \(.*\)/\1/p'
 }
 status=0
 "$quillmark" --export "$work/warm.png" --data LEAN-1 || exit 1
 png=$(loaded "$work/lean.png")
 [[ -s $work/lean.png ]] || { echo "FAIL: no PNG written"; status=1; }
-for library in libQt6 libtiff libfontconfig; do
+for library in libQt6 libtiff libjpeg libgif libqrencode libdmtx libfontconfig; do
     if grep -q "$library" <<<"$png"; then
         echo "FAIL: a PNG export loads $library"
         status=1
@@ -29,5 +30,9 @@ done
 tiff=$(loaded "$work/lean.tif")
 grep -q libtiff <<<"$tiff" || { echo "FAIL: a TIFF export did not load the TIFF library"; status=1; }
 [[ $(head -c 2 "$work/lean.tif") == II ]] || { echo "FAIL: no TIFF image written"; status=1; }
-((status == 0)) && echo "ok: $(wc -l <<<"$png") libraries for a PNG export, the TIFF library only for TIFF"
+qr=$(loaded "$work/qr.png" --symbology "QR Code")
+grep -q libqrencode <<<"$qr" || { echo "FAIL: a QR Code export did not load its encoder"; status=1; }
+[[ -s $work/qr.png ]] || { echo "FAIL: no QR Code written"; status=1; }
+((status == 0)) && echo "ok: $(wc -l <<<"$png") libraries for a PNG export, the TIFF library only" \
+    "for TIFF, the QR Code encoder only for QR Code"
 exit $status
