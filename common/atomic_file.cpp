@@ -126,7 +126,6 @@ std::error_code KeepOwner(int fd, const struct stat& existing) {
     return LastError();
 }
 
-// A fresh name in the target's folder, created exclusively with `mode` (through the umask).
 // A fresh temporary name in the target's folder: prefix, random letters or digits, suffix.
 std::string TemporaryName(const std::string& folder, const AtomicWriteOptions& options) {
     // Seeded once: opening the system's random source costs more than writing a small file.
@@ -141,6 +140,7 @@ std::string TemporaryName(const std::string& folder, const AtomicWriteOptions& o
     return name;
 }
 
+// A fresh name in the target's folder, created exclusively with `mode` (through the umask).
 UniqueFd CreateTemporary(const std::string& folder, const AtomicWriteOptions& options, mode_t mode,
                          std::string& name) {
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -183,6 +183,17 @@ bool CreatedWithMode(mode_t mode) {
     return mask && (mode & ~mode_t{0777}) == 0 && (mode & *mask) == 0;
 }
 
+// Gives the new file that replaces `existing` (null for none) its owner and group, then the
+// mode: a change of owner clears the set-user and set-group bits. A file that is already the
+// process's own, with a mode the creation gave exactly, needs neither call.
+std::error_code TakeOwnerAndMode(int fd, const struct stat* existing, bool setMode,
+                                 mode_t finalMode) {
+    if (existing && (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()))
+        if (auto ec = KeepOwner(fd, *existing)) return ec;
+    if (setMode && !CreatedWithMode(finalMode) && ::fchmod(fd, finalMode) != 0) return LastError();
+    return {};
+}
+
 // A new file written without a name and given its name only when whole: a crash or a kill
 // midway leaves nothing behind, and the folder gains one entry instead of a temporary one and
 // a rename. Nothing when the file system cannot (no unnamed files, no /proc, or a file took the
@@ -194,7 +205,7 @@ std::optional<std::error_code> WriteUnnamedThenLink(const std::string& folder,
                                                     mode_t finalMode) {
     UniqueFd fd(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, finalMode & 0777));
     if (!fd.Valid()) return std::nullopt;
-    if (setMode && ::fchmod(fd.Get(), finalMode) != 0) return LastError();
+    if (auto ec = TakeOwnerAndMode(fd.Get(), nullptr, setMode, finalMode)) return ec;
     if (auto ec = WriteAll(fd.Get(), bytes)) return ec;
     if (options.sync && ::fsync(fd.Get()) != 0) return LastError();
     const std::string self = "/proc/self/fd/" + std::to_string(fd.Get());
@@ -222,9 +233,7 @@ WriteUnnamedThenExchange(const std::string& folder, const std::string& path,
                          const struct stat& existing, mode_t finalMode) {
     UniqueFd fd(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, finalMode & 0777));
     if (!fd.Valid()) return std::nullopt;
-    if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())
-        if (auto ec = KeepOwner(fd.Get(), existing)) return ec;
-    if (!CreatedWithMode(finalMode) && ::fchmod(fd.Get(), finalMode) != 0) return LastError();
+    if (auto ec = TakeOwnerAndMode(fd.Get(), &existing, true, finalMode)) return ec;
     if (auto ec = WriteAll(fd.Get(), bytes)) return ec;
     const std::string self = "/proc/self/fd/" + std::to_string(fd.Get());
     std::string temporary;
@@ -305,12 +314,8 @@ std::error_code WriteFileAtomically(const std::string& requested,
         ::unlink(temporary.c_str());
         return ec;
     };
-    // Before the mode: a change of owner clears the set-user and set-group bits. A file that is
-    // already the process's own, with a mode the creation gave exactly, needs neither call.
-    if (exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()))
-        if (auto ec = KeepOwner(fd.Get(), existing)) return fail(ec);
-    if (setMode && !CreatedWithMode(finalMode) && ::fchmod(fd.Get(), finalMode) != 0)
-        return fail(LastError());
+    if (auto ec = TakeOwnerAndMode(fd.Get(), exists ? &existing : nullptr, setMode, finalMode))
+        return fail(ec);
     if (auto ec = WriteAll(fd.Get(), bytes)) return fail(ec);
     if (options.sync && ::fsync(fd.Get()) != 0) return fail(LastError());
     if (auto ec = fd.Close()) return fail(ec);
