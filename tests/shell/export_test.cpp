@@ -285,6 +285,14 @@ TEST_F(CommandLineExportTest, ARunWritesAFilePerLabelNamedByItsPlaceOrData) {
               (QStringList{"2-AB-1.png", "3-CD-2.png", "4-x_y.png", "5-AB-1.png"}));
     EXPECT_EQ(Decode(QImage(Path("rows/3-CD-2.png"))), "CD-2");
 
+    // A file that cannot be written, while the files before it are written on other threads,
+    // is named by its label and ends the run.
+    QDir().mkpath(Path("taken/3.png"));
+    const Run blocked = Quillmark({"--export", Path("taken/{n}.png"), "--numbered", "1:6"});
+    EXPECT_EQ(blocked.code, 1);
+    EXPECT_TRUE(blocked.err.contains("label 3: ")) << blocked.err.toStdString();
+    EXPECT_EQ(Decode(QImage(Path("taken/2.png"))), "2");
+
     const Run noFolder = Quillmark({"--export", Path("absent/{n}.png"), "--numbered", "1:3"});
     EXPECT_EQ(noFolder.code, 1);
     EXPECT_TRUE(noFolder.err.contains("absent does not exist; nothing was written"))
