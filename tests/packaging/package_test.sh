@@ -50,7 +50,7 @@ mkdir -p "$HOME"
 cd "$work"
 
 [[ $(command -v quillmark) == /usr/bin/quillmark ]] || fail "quillmark is not /usr/bin/quillmark"
-quillmark --help | grep -q -- '--export OUTPUT' || fail "quillmark --help"
+grep -q -- '--export OUTPUT' <<<"$(quillmark --help)" || fail "quillmark --help"
 quillmark --export label.png --symbology "EAN 13" --data 590123412345 --dpi 300 ||
     fail "the image export"
 [[ $(head -c 8 label.png | od -An -tx1 | tr -d ' \n') == 89504e470d0a1a0a ]] ||

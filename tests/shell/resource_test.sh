@@ -10,7 +10,9 @@ export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data HOME=$work
 export QT_QPA_PLATFORM=offscreen
 # Sanitizers reserve terabytes of address space, so a limit on it only fits a plain build;
 # there the peak resident memory is the bound instead (with the sanitizers' own overhead).
-if ldd "$quillmark" | grep -q 'libasan'; then
+# (ldd's whole list is read first: a grep that stops at the first match could end ldd with
+# SIGPIPE, which pipefail would count as no sanitizer.)
+if grep -q 'libasan' <<<"$(ldd "$quillmark")"; then
     # Freed memory is held back in the sanitizer's quarantine (256 MB of it by default, several
     # times that in resident pages): kept small, the peak is the program's own.
     export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0:quarantine_size_mb=16"
