@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <cstdio>
 #include <ctime>
 #include <mutex>
 #include <random>
@@ -157,40 +156,15 @@ bool OwnWritable(const struct stat& st) {
     return st.st_uid == ::geteuid() && (st.st_mode & S_IWUSR) != 0;
 }
 
-// The process's umask, read once from the kernel's status of the process (setting it to read
-// it would change it for a moment for every thread); none where the kernel does not say.
-std::optional<mode_t> ProcessUmask() {
-    static const std::optional<mode_t> mask = []() -> std::optional<mode_t> {
-        FILE* status = std::fopen("/proc/self/status", "re");
-        if (!status) return std::nullopt;
-        char line[256];
-        std::optional<mode_t> found;
-        unsigned value = 0;
-        while (std::fgets(line, sizeof line, status))
-            if (std::sscanf(line, "Umask: %o", &value) == 1) {
-                found = static_cast<mode_t>(value);
-                break;
-            }
-        std::fclose(status);
-        return found;
-    }();
-    return mask;
-}
-
-// Whether creating a file with `mode` through the umask gives exactly `mode`.
-bool CreatedWithMode(mode_t mode) {
-    const std::optional<mode_t> mask = ProcessUmask();
-    return mask && (mode & ~mode_t{0777}) == 0 && (mode & *mask) == 0;
-}
-
 // Gives the new file that replaces `existing` (null for none) its owner and group, then the
-// mode: a change of owner clears the set-user and set-group bits. A file that is already the
-// process's own, with a mode the creation gave exactly, needs neither call.
+// mode: a change of owner clears the set-user and set-group bits, and the umask may have taken
+// bits from the mode the file was created with. A file that is already the process's own needs
+// no change of owner.
 std::error_code TakeOwnerAndMode(int fd, const struct stat* existing, bool setMode,
                                  mode_t finalMode) {
     if (existing && (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()))
         if (auto ec = KeepOwner(fd, *existing)) return ec;
-    if (setMode && !CreatedWithMode(finalMode) && ::fchmod(fd, finalMode) != 0) return LastError();
+    if (setMode && ::fchmod(fd, finalMode) != 0) return LastError();
     return {};
 }
 

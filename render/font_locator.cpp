@@ -1,5 +1,6 @@
 #include "render/font_locator.h"
 
+#include "render/cache_stamp.h"
 #include "render/text_raster.h"
 
 #include "common/shared_library.h"
@@ -11,11 +12,13 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -24,25 +27,6 @@ namespace {
 
 constexpr std::string_view kCacheHeader = "quillmark font cache 1";
 constexpr std::size_t kMaxCacheFileBytes = 64 * 1024;
-
-// FNV-1a, 64 bits: a digest for change detection, not for security.
-struct Digest {
-    std::uint64_t value = 14695981039346656037ull;
-    void Add(std::string_view bytes) {
-        for (unsigned char c : bytes) {
-            value ^= c;
-            value *= 1099511628211ull;
-        }
-    }
-};
-
-std::string Hex(std::uint64_t v) {
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string s(16, '0');
-    for (int i = 15; i >= 0; --i, v >>= 4)
-        s[static_cast<std::size_t>(i)] = kDigits[v & 15];
-    return s;
-}
 
 // Arbitrary bytes (a family or a path may hold a line break) as hexadecimal digits.
 std::string HexBytes(std::string_view bytes) {
@@ -90,58 +74,83 @@ fs::path BaseFolder(const char* variable, const char* underHome) {
     return fs::path(home) / underHome;
 }
 
-// A file's identity for change detection: its size and modification time, or that it is missing.
-struct FileStamp {
-    bool exists = false;
-    std::int64_t size = 0;
-    std::int64_t seconds = 0;
-    std::int64_t nanoseconds = 0;
-    bool folder = false;
-};
-
-FileStamp Stamp(const fs::path& path) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0) return {};
-    return {true, static_cast<std::int64_t>(st.st_size),
-            static_cast<std::int64_t>(st.st_mtim.tv_sec),
-            static_cast<std::int64_t>(st.st_mtim.tv_nsec), S_ISDIR(st.st_mode)};
-}
-
-void AddStamp(Digest& digest, const fs::path& path) {
-    const FileStamp s = Stamp(path);
-    digest.Add(path.native());
+void AddStamp(CDigest& digest, std::string_view name, const CFileStamp& s) {
+    digest.Add(name);
     digest.Add(std::string_view("\0", 1));
-    if (s.exists)
-        digest.Add(std::to_string(s.size) + ' ' + std::to_string(s.seconds) + '.' +
-                   std::to_string(s.nanoseconds) + (s.folder ? " d" : " f"));
+    if (s.exists) {
+        char text[96];
+        const int n =
+            std::snprintf(text, sizeof text, "%lld %lld.%lld %c", static_cast<long long>(s.size),
+                          static_cast<long long>(s.seconds), static_cast<long long>(s.nanoseconds),
+                          s.folder ? 'd' : 'f');
+        digest.Add(std::string_view(text, static_cast<std::size_t>(std::max(n, 0))));
+    }
     digest.Add("\n");
 }
 
-// The folder and, sorted, every entry directly in it: a file edited in place changes its own
-// time only, not its folder's.
-void AddFolder(Digest& digest, const fs::path& folder, bool entriesToo) {
-    AddStamp(digest, folder);
-    if (!entriesToo) return;
-    std::vector<fs::path> entries;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        entries.push_back(it->path());
-    std::sort(entries.begin(), entries.end());
-    for (const fs::path& p : entries)
-        AddStamp(digest, p);
+void AddStamp(CDigest& digest, const fs::path& path) {
+    AddStamp(digest, path.native(), StampOf(path));
+}
+
+// Which entries of a folder are stamped one by one.
+enum class Entries {
+    // Every entry, links followed: a file edited in place changes its own time only.
+    All,
+    // Files one by one; links only by name and inode, so that a link added, removed or pointed
+    // elsewhere (each a new link) counts, while what a packaged link points to is covered by
+    // the stamp of the folder the package replaces it in.
+    FilesAndLinks,
+};
+
+// The folder's stamp and, sorted by name, its entries'.
+void AddFolder(CDigest& digest, const fs::path& folder, Entries entries) {
+    const CFileStamp stamp = StampOf(folder);
+    AddStamp(digest, folder.native(), stamp);
+    if (!stamp.folder) return;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return;
+    struct Entry {
+        std::string name;
+        ino_t inode;
+        unsigned char type;
+        bool operator<(const Entry& other) const { return name < other.name; }
+    };
+    std::vector<Entry> found;
+    while (const dirent* e = readdir(dir)) {
+        const std::string_view name = e->d_name;
+        if (name != "." && name != "..") found.push_back({std::string(name), e->d_ino, e->d_type});
+    }
+    std::sort(found.begin(), found.end());
+    for (const Entry& e : found) {
+        if (entries == Entries::FilesAndLinks && e.type == DT_LNK) {
+            digest.Add(e.name);
+            digest.Add(" link " + std::to_string(e.inode) + "\n");
+            continue;
+        }
+        struct stat st {};
+        CFileStamp stamp;
+        if (fstatat(dirfd(dir), e.name.c_str(), &st, 0) == 0)
+            stamp = {true, static_cast<std::int64_t>(st.st_size),
+                     static_cast<std::int64_t>(st.st_mtim.tv_sec),
+                     static_cast<std::int64_t>(st.st_mtim.tv_nsec), S_ISDIR(st.st_mode)};
+        AddStamp(digest, e.name, stamp);
+    }
+    closedir(dir);
 }
 
 } // namespace
 
 std::uint64_t FontconfigFingerprint() {
-    Digest digest;
-    for (const char* name : {"FONTCONFIG_FILE", "FONTCONFIG_PATH", "FONTCONFIG_SYSROOT", "HOME",
-                             "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) {
+    CDigest digest;
+    for (const char* name :
+         {"FONTCONFIG_FILE", "FONTCONFIG_PATH", "FONTCONFIG_SYSROOT", "HOME", "XDG_CONFIG_HOME",
+          "XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CACHE_HOME"}) {
         digest.Add(name);
         digest.Add("=" + Env(name) + "\n");
     }
     // The configuration: the main file and every folder fontconfig looks for one in, with the
-    // conf.d folders whose files the main file includes.
+    // conf.d folders whose files the main file includes. The system's conf.d holds links into
+    // the packages' conf.avail folders, which a package upgrade replaces files in.
     std::vector<fs::path> configFolders;
     const std::string configPath = Env("FONTCONFIG_PATH");
     for (std::size_t start = 0; start <= configPath.size();) {
@@ -155,15 +164,27 @@ std::uint64_t FontconfigFingerprint() {
     for (const fs::path& folder : configFolders) {
         AddStamp(digest, folder);
         AddStamp(digest, folder / "fonts.conf");
-        AddFolder(digest, folder / "conf.d", true);
+        AddStamp(digest, folder / "local.conf");
+        AddFolder(digest, folder / "conf.d", Entries::FilesAndLinks);
+        AddStamp(digest, folder / "conf.avail");
     }
+    std::string dataDirs = Env("XDG_DATA_DIRS");
+    if (dataDirs.empty()) dataDirs = "/usr/local/share:/usr/share";
+    for (std::size_t start = 0; start <= dataDirs.size();) {
+        const std::size_t colon = std::min(dataDirs.find(':', start), dataDirs.size());
+        if (colon > start && dataDirs[start] == '/')
+            AddStamp(digest,
+                     fs::path(dataDirs.substr(start, colon - start)) / "fontconfig" / "conf.avail");
+        start = colon + 1;
+    }
+    // The user's own files, wherever their links point.
     const fs::path userConfig = BaseFolder("XDG_CONFIG_HOME", ".config") / "fontconfig";
     AddStamp(digest, userConfig / "fonts.conf");
-    AddFolder(digest, userConfig / "conf.d", true);
+    AddFolder(digest, userConfig / "conf.d", Entries::All);
     const std::string home = Env("HOME");
     if (!home.empty()) {
         AddStamp(digest, fs::path(home) / ".fonts.conf");
-        AddFolder(digest, fs::path(home) / ".fonts.conf.d", true);
+        AddFolder(digest, fs::path(home) / ".fonts.conf.d", Entries::All);
     }
     // The fonts: a package adds its own folder inside one of these, and fc-cache rewrites the
     // caches.
@@ -171,7 +192,7 @@ std::uint64_t FontconfigFingerprint() {
                                          BaseFolder("XDG_DATA_HOME", ".local/share") / "fonts"};
     if (!home.empty()) fontFolders.push_back(fs::path(home) / ".fonts");
     for (const fs::path& folder : fontFolders)
-        AddFolder(digest, folder, true);
+        AddFolder(digest, folder, Entries::All);
     AddStamp(digest, "/var/cache/fontconfig");
     AddStamp(digest, BaseFolder("XDG_CACHE_HOME", ".cache") / "fontconfig");
     return digest.value;
@@ -292,7 +313,7 @@ std::uint64_t CFontLocator::Fingerprint() {
 
 std::filesystem::path CFontLocator::CacheFile(const std::string& family, bool bold) const {
     if (m_folder.empty()) return {};
-    Digest digest;
+    CDigest digest;
     digest.Add(family);
     digest.Add(bold ? "\nbold" : "\nregular");
     return m_folder / (Hex(digest.value) + ".font");
@@ -317,7 +338,7 @@ namespace {
 
 // The cache file's text, last line a digest of the lines before it.
 std::string CacheText(std::uint64_t fingerprint, const std::string& family, bool bold,
-                      const CFontFile& file, const FileStamp& stamp) {
+                      const CFontFile& file, const CFileStamp& stamp) {
     std::string text = std::string(kCacheHeader) + "\n";
     text += "fingerprint " + Hex(fingerprint) + "\n";
     text += "family " + HexBytes(family) + "\n";
@@ -328,7 +349,7 @@ std::string CacheText(std::uint64_t fingerprint, const std::string& family, bool
     text += "size " + std::to_string(stamp.size) + "\n";
     text +=
         "mtime " + std::to_string(stamp.seconds) + " " + std::to_string(stamp.nanoseconds) + "\n";
-    Digest digest;
+    CDigest digest;
     digest.Add(text);
     return text + "check " + Hex(digest.value) + "\n";
 }
@@ -360,7 +381,7 @@ std::optional<CFontFile> CFontLocator::ReadCache(const std::string& family, bool
         return std::nullopt;
     CFontFile file{*filePath, *index, fields["embolden"] == "1"};
     // The font file must be the one that was found: same size, same modification time.
-    const FileStamp stamp = Stamp(file.path);
+    const CFileStamp stamp = StampOf(file.path);
     if (!stamp.exists || stamp.folder) return std::nullopt;
     if (CacheText(Fingerprint(), family, bold, file, stamp) != text) return std::nullopt;
     return file;
@@ -368,7 +389,7 @@ std::optional<CFontFile> CFontLocator::ReadCache(const std::string& family, bool
 
 void CFontLocator::WriteCache(const std::string& family, bool bold, const CFontFile& file) {
     const fs::path path = CacheFile(family, bold);
-    const FileStamp stamp = Stamp(file.path);
+    const CFileStamp stamp = StampOf(file.path);
     if (path.empty() || !stamp.exists || stamp.folder) return;
     std::error_code ec;
     fs::create_directories(m_folder, ec);

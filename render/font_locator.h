@@ -29,7 +29,9 @@ std::optional<CFontFile> ResolveThroughFontconfig(const std::string& family, boo
 // A digest of everything fontconfig's answer depends on: its environment variables, the
 // modification times of the configuration files and folders it reads, and those of the font
 // folders and font caches, so that a new configuration or newly installed fonts give a new
-// value. Costs a few dozen stat calls.
+// value. The system's conf.d links count by name and inode, and what they point to by the
+// conf.avail folders that packages replace those files in, so a start costs about twenty stat
+// calls rather than one per configuration file.
 std::uint64_t FontconfigFingerprint();
 
 // $XDG_CACHE_HOME/Halvern/Quillmark/fonts, ~/.cache/... without it; empty when neither is known.
@@ -58,6 +60,8 @@ public:
 
     // The cache file of one request.
     std::filesystem::path CacheFile(const std::string& family, bool bold) const;
+    // Where the answers are kept (the text drawer keeps its glyphs there too); empty: nowhere.
+    const std::filesystem::path& Folder() const { return m_folder; }
 
 private:
     std::optional<CFontFile> ReadCache(const std::string& family, bool bold);

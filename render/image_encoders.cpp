@@ -118,11 +118,14 @@ bool PngWriteAll(png_structp png, png_infop info, const MonoImage& image, int dp
         png_set_pHYs(png, info, ppm, ppm, PNG_RESOLUTION_METER);
     }
     // A label-sized image compresses to a file of a block or two at any level; there the
-    // quicker level saves more time than its few hundred bytes take to write. Larger images get
-    // the default level, which makes them much smaller.
+    // quicker level and a smaller hash table save more time than their few bytes take to write.
+    // Larger images get the default level, which makes them much smaller.
     if (static_cast<std::size_t>(image.Stride()) * static_cast<std::size_t>(image.height) <=
-        kQuickPngBytes)
+        kQuickPngBytes) {
         png_set_compression_level(png, 2);
+        // Less of the compressor's memory to clear and touch, for a few bytes more.
+        png_set_compression_mem_level(png, 2);
+    }
     png_write_info(png, info);
     for (int y = 0; y < image.height; ++y)
         png_write_row(png, Row(image, y));
@@ -147,6 +150,45 @@ std::error_code EncodePng(const MonoImage& image, int dpi, std::vector<std::uint
 
 // ---- JPEG ---------------------------------------------------------------------------------
 
+// The JPEG library: loaded when the first JPEG image is written, or linked in a sanitizer build,
+// whose leak checker cannot scan the thread-local data of a library loaded late.
+struct JpegLibrary {
+    decltype(&::jpeg_std_error) StdError = nullptr;
+    decltype(&::jpeg_CreateCompress) CreateCompress = nullptr;
+    decltype(&::jpeg_mem_dest) MemDest = nullptr;
+    decltype(&::jpeg_set_defaults) SetDefaults = nullptr;
+    decltype(&::jpeg_set_quality) SetQuality = nullptr;
+    decltype(&::jpeg_start_compress) StartCompress = nullptr;
+    decltype(&::jpeg_write_scanlines) WriteScanlines = nullptr;
+    decltype(&::jpeg_finish_compress) FinishCompress = nullptr;
+    decltype(&::jpeg_destroy_compress) DestroyCompress = nullptr;
+};
+
+#ifdef QM_LINK_JPEG
+const JpegLibrary* Jpeg() {
+    static const JpegLibrary linked{
+        &::jpeg_std_error,       &::jpeg_CreateCompress,  &::jpeg_mem_dest,
+        &::jpeg_set_defaults,    &::jpeg_set_quality,     &::jpeg_start_compress,
+        &::jpeg_write_scanlines, &::jpeg_finish_compress, &::jpeg_destroy_compress};
+    return &linked;
+}
+#else
+bool TakeJpeg(CSharedLibrary& so, JpegLibrary& j) {
+    return so.Take(j.StdError, "jpeg_std_error") &&
+           so.Take(j.CreateCompress, "jpeg_CreateCompress") &&
+           so.Take(j.MemDest, "jpeg_mem_dest") && so.Take(j.SetDefaults, "jpeg_set_defaults") &&
+           so.Take(j.SetQuality, "jpeg_set_quality") &&
+           so.Take(j.StartCompress, "jpeg_start_compress") &&
+           so.Take(j.WriteScanlines, "jpeg_write_scanlines") &&
+           so.Take(j.FinishCompress, "jpeg_finish_compress") &&
+           so.Take(j.DestroyCompress, "jpeg_destroy_compress");
+}
+
+const JpegLibrary* Jpeg() {
+    return LoadLibraryOnce("libjpeg.so.62", TakeJpeg).Get();
+}
+#endif
+
 struct JpegState {
     jpeg_error_mgr errors;
     std::jmp_buf jump;
@@ -162,16 +204,16 @@ void JpegErrorExit(j_common_ptr cinfo) {
 
 void JpegMessage(j_common_ptr) {}
 
-bool JpegWriteAll(JpegState* s, const GreyscaleImage& image, int dpi) {
+bool JpegWriteAll(const JpegLibrary& lib, JpegState* s, const GreyscaleImage& image, int dpi) {
     if (setjmp(s->jump)) return false;
-    jpeg_create_compress(&s->cinfo);
-    jpeg_mem_dest(&s->cinfo, &s->buffer, &s->size);
+    lib.CreateCompress(&s->cinfo, JPEG_LIB_VERSION, sizeof(s->cinfo));
+    lib.MemDest(&s->cinfo, &s->buffer, &s->size);
     s->cinfo.image_width = static_cast<JDIMENSION>(image.width);
     s->cinfo.image_height = static_cast<JDIMENSION>(image.height);
     s->cinfo.input_components = 1;
     s->cinfo.in_color_space = JCS_GRAYSCALE;
-    jpeg_set_defaults(&s->cinfo);
-    jpeg_set_quality(&s->cinfo, kJpegQuality, TRUE);
+    lib.SetDefaults(&s->cinfo);
+    lib.SetQuality(&s->cinfo, kJpegQuality, TRUE);
     s->cinfo.write_JFIF_header = TRUE;
     if (dpi > 0 && dpi <= 65535) {
         s->cinfo.density_unit = 1; // dots per inch
@@ -182,14 +224,14 @@ bool JpegWriteAll(JpegState* s, const GreyscaleImage& image, int dpi) {
         s->cinfo.X_density = 1;
         s->cinfo.Y_density = 1;
     }
-    jpeg_start_compress(&s->cinfo, TRUE);
+    lib.StartCompress(&s->cinfo, TRUE);
     while (s->cinfo.next_scanline < s->cinfo.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(image.pixels.data() +
                                             static_cast<std::size_t>(s->cinfo.next_scanline) *
                                                 static_cast<std::size_t>(image.width));
-        jpeg_write_scanlines(&s->cinfo, &row, 1);
+        lib.WriteScanlines(&s->cinfo, &row, 1);
     }
-    jpeg_finish_compress(&s->cinfo);
+    lib.FinishCompress(&s->cinfo);
     return true;
 }
 
@@ -550,12 +592,14 @@ std::error_code EncodeJpeg(const GreyscaleImage& image, int dpi, std::vector<std
     if (!Valid(image)) return ImageEncodeError::EmptyImage;
     if (image.width > JPEG_MAX_DIMENSION || image.height > JPEG_MAX_DIMENSION)
         return ImageEncodeError::TooLarge;
+    const JpegLibrary* lib = Jpeg();
+    if (!lib) return ImageEncodeError::EncoderFailed;
     auto state = std::make_unique<JpegState>();
-    state->cinfo.err = jpeg_std_error(&state->errors);
+    state->cinfo.err = lib->StdError(&state->errors);
     state->errors.error_exit = JpegErrorExit;
     state->errors.output_message = JpegMessage;
-    const bool ok = JpegWriteAll(state.get(), image, dpi);
-    jpeg_destroy_compress(&state->cinfo);
+    const bool ok = JpegWriteAll(*lib, state.get(), image, dpi);
+    lib->DestroyCompress(&state->cinfo);
     std::error_code result;
     if (!ok) {
         result = ImageEncodeError::EncoderFailed;

@@ -3,7 +3,9 @@
 // and rendered aliased, measured as the font gives its metrics at the pixel size. Glyphs are
 // drawn one by one, clipped to what is visible, so a long line costs time in proportion to its
 // length and its visible pixels; memory holds the glyphs kept once rendered (16 MiB at most)
-// and one band of a glyph too large to keep (64 KiB).
+// and one band of a glyph too large to keep (64 KiB). What is learned of a face at a size is
+// kept on disk beside the font cache (render/glyph_store.h), so that text drawn before is drawn
+// again without loading FreeType.
 
 #include "render/font_locator.h"
 
@@ -37,6 +39,9 @@ public:
     // pixels (held between 1 and 65535). False, and nothing measured or drawn until another
     // font is chosen, when no font file can be found or read.
     bool Select(const std::string& family, bool bold, int pixelSize);
+
+    // Whether FreeType had to be loaded: something asked for was not in the glyph store.
+    bool UsedFreeType() const;
 
     // Metrics of the chosen font in 1/64 pixel: from the baseline up to the top of the line and
     // down to its bottom; the line height is their sum.
