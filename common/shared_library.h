@@ -42,18 +42,20 @@ template <class Table> struct CLoadedLibrary {
     const Table* Get() const { return functions ? &*functions : nullptr; }
 };
 
+// The table is never destroyed, so that whatever outlives the statics of the caller's file (an
+// object destroyed at exit after them) can still use it.
 template <class Table>
 const CLoadedLibrary<Table>& LoadLibraryOnce(const char* soname,
                                              bool (*fill)(CSharedLibrary&, Table&)) {
-    static const CLoadedLibrary<Table> loaded = [&] {
+    static const CLoadedLibrary<Table>* const loaded = [&] {
         static CSharedLibrary library(soname);
-        CLoadedLibrary<Table> result;
+        auto* result = new CLoadedLibrary<Table>();
         Table table;
         if (fill(library, table))
-            result.functions = table;
+            result->functions = table;
         else
-            result.error = library.Error();
+            result->error = library.Error();
         return result;
     }();
-    return loaded;
+    return *loaded;
 }
