@@ -4,6 +4,7 @@
 #include <chrono>
 #include <climits>
 #include <ctime>
+#include <map>
 #include <mutex>
 #include <random>
 #include <unordered_map>
@@ -156,15 +157,37 @@ bool OwnWritable(const struct stat& st) {
     return st.st_uid == ::geteuid() && (st.st_mode & S_IWUSR) != 0;
 }
 
+// Whether a file created with `mode` (`fd`, just created) came out with exactly that mode,
+// which depends only on the umask (the program never changes it): learned from the first file
+// created with a mode, then remembered, so that a batch asks once rather than once a file.
+bool CreatedExactly(int fd, mode_t mode) {
+    static std::mutex mutex;
+    // Never destroyed, so a save from a thread still running at exit finds it intact.
+    static auto* known = new std::map<mode_t, bool>();
+    {
+        std::lock_guard lock(mutex);
+        if (const auto it = known->find(mode); it != known->end()) return it->second;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0) return false;
+    const bool exact = (st.st_mode & 07777) == mode;
+    std::lock_guard lock(mutex);
+    known->emplace(mode, exact);
+    return exact;
+}
+
 // Gives the new file that replaces `existing` (null for none) its owner and group, then the
 // mode: a change of owner clears the set-user and set-group bits, and the umask may have taken
-// bits from the mode the file was created with. A file that is already the process's own needs
-// no change of owner.
+// bits from the mode the file was created with. A file that is already the process's own, with
+// the mode its creation gave exactly, needs neither call.
 std::error_code TakeOwnerAndMode(int fd, const struct stat* existing, bool setMode,
                                  mode_t finalMode) {
-    if (existing && (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid()))
+    const bool otherOwner =
+        existing && (existing->st_uid != ::geteuid() || existing->st_gid != ::getegid());
+    if (otherOwner)
         if (auto ec = KeepOwner(fd, *existing)) return ec;
-    if (setMode && ::fchmod(fd, finalMode) != 0) return LastError();
+    if (setMode && (otherOwner || !CreatedExactly(fd, finalMode)) && ::fchmod(fd, finalMode) != 0)
+        return LastError();
     return {};
 }
 

@@ -13,7 +13,7 @@ CQueuedFileWriter::~CQueuedFileWriter() {
         std::lock_guard lock(m_mutex);
         m_stop = true;
     }
-    m_changed.notify_all();
+    m_work.notify_all();
     for (std::thread& thread : m_threads)
         thread.join();
 }
@@ -22,27 +22,27 @@ std::error_code CQueuedFileWriter::Write(const std::string& path, std::vector<st
                                          const AtomicWriteOptions& options) {
     std::unique_lock lock(m_mutex);
     // One file larger than the whole allowance still goes, alone.
-    m_changed.wait(lock, [&] {
+    m_space.wait(lock, [&] {
         return m_failure || m_jobs.empty() || m_queuedBytes + bytes.size() <= m_maxQueuedBytes;
     });
     if (m_failure) return m_failure->error;
     m_queuedBytes += bytes.size();
     m_jobs.push_back({path, m_tag, std::move(bytes), options});
     lock.unlock();
-    m_changed.notify_all();
+    m_work.notify_one();
     return {};
 }
 
 std::optional<CQueuedFileWriter::Failure> CQueuedFileWriter::Finish() {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return m_jobs.empty() && m_busy == 0; });
+    m_space.wait(lock, [&] { return m_jobs.empty() && m_busy == 0; });
     return m_failure;
 }
 
 void CQueuedFileWriter::Run() {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [&] { return m_stop || !m_jobs.empty(); });
+        m_work.wait(lock, [&] { return m_stop || !m_jobs.empty(); });
         if (m_jobs.empty()) return;
         Job job = std::move(m_jobs.front());
         m_jobs.pop_front();
@@ -59,6 +59,6 @@ void CQueuedFileWriter::Run() {
                 m_queuedBytes -= dropped.bytes.size();
             m_jobs.clear();
         }
-        m_changed.notify_all();
+        m_space.notify_all();
     }
 }

@@ -58,7 +58,8 @@ private:
     const std::size_t m_maxQueuedBytes;
     std::string m_tag;
     std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::condition_variable m_work;  // a job was queued, or the writer stops
+    std::condition_variable m_space; // a job was done: room in the queue, or all written
     std::deque<Job> m_jobs;
     std::size_t m_queuedBytes = 0;
     int m_busy = 0;
