@@ -2,9 +2,12 @@
 // from round to round so that no command always runs on a warm or a cold machine, and the
 // report gives each command's median and its ratio to the first command's.
 //
-//   qm_paired_runs ROUNDS -- COMMAND ARGS... -- COMMAND ARGS... [-- ...]
+//   qm_paired_runs [--settle] ROUNDS -- COMMAND ARGS... -- COMMAND ARGS... [-- ...]
 //
-// Each command is started directly (no shell), its output thrown away.
+// Each command is started directly (no shell), its output thrown away. With --settle each
+// command starts on settled file systems: what the command before it left unwritten is
+// written out first (sync, untimed), so that a command that makes its own files durable does
+// not also pay for writing out the files of a command that did not.
 
 #include <algorithm>
 #include <cerrno>
@@ -52,8 +55,16 @@ double Median(std::vector<double> v) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const char* program = argv[0];
+    const bool settle = argc > 1 && std::strcmp(argv[1], "--settle") == 0;
+    if (settle) {
+        --argc;
+        ++argv;
+    }
     if (argc < 4 || std::strcmp(argv[2], "--") != 0) {
-        std::fprintf(stderr, "usage: %s ROUNDS -- COMMAND ARGS... [-- COMMAND ARGS...]\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s [--settle] ROUNDS -- COMMAND ARGS... [-- COMMAND ARGS...]\n",
+                     program);
         return 2;
     }
     const int rounds = std::atoi(argv[1]);
@@ -71,6 +82,7 @@ int main(int argc, char** argv) {
     for (int r = 0; r < rounds; ++r)
         for (std::size_t k = 0; k < commands.size(); ++k) {
             const std::size_t c = (k + static_cast<std::size_t>(r)) % commands.size();
+            if (settle) sync();
             bool ok = false;
             const double ms = RunOnce(commands[c], ok);
             if (!ok) {

@@ -8,6 +8,9 @@
 #   3. a 1,000-character Code 128 with its text at 600 dpi, and at 2400 dpi with its peak memory;
 #   4. the window program's start to its first painted frame (splash included, as it is the
 #      first frame), against an earlier build when QM_BASELINE names its program.
+# Lines 1 and 2 start every command on a settled file system (qm_paired_runs --settle): the
+# peers leave their files unwritten when they end, and quillmark, which makes its files durable
+# before it ends, would otherwise also write theirs out.
 # Installs zint and barcode when missing (root). Usage: bench/peers.sh [BUILD] [ROUNDS]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -29,14 +32,14 @@ mkdir -p "$work/q" "$work/z" "$work/b" "$work/qb" "$work/zb"
 
 echo "== 1. one Code 128 PNG at 300 dpi (X = 10 mil: 3 pixels a module)"
 "$quillmark" --export "$work/q/warm.png" --symbology "Code 128" --data SHEET-42 --dpi 300
-"$paired" "$rounds" \
+"$paired" --settle "$rounds" \
     -- "$quillmark" --export "$work/q/one.png" --symbology "Code 128" --data SHEET-42 --dpi 300 \
     -- zint -b 20 --scale=1.5 -d SHEET-42 -o "$work/z/one.png" \
     -- barcode -e 128 -b SHEET-42 -o "$work/b/one.ps"
 
 echo "== 2. 1,000 Code 128 symbols into 1,000 PNG files"
 seq -f "ITEM-%05g" 1 1000 >"$work/items.txt"
-"$paired" "$((rounds / 3 + 1))" \
+"$paired" --settle "$((rounds / 3 + 1))" \
     -- "$quillmark" --export "$work/qb/{n}.png" --data-file "$work/items.txt" \
     --symbology "Code 128" --dpi 300 \
     -- zint --batch -b 20 --scale=1.5 -i "$work/items.txt" -o "$work/zb/~~~~~.png"
