@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 // FNV-1a, 64 bits: a digest for change detection, not for security.
@@ -40,10 +41,16 @@ struct CFileStamp {
     friend bool operator==(const CFileStamp&, const CFileStamp&) = default;
 };
 
-inline CFileStamp StampOf(const std::filesystem::path& path) {
+// The stamp of `name` in the folder open as `folder` (AT_FDCWD: the working folder), links
+// followed.
+inline CFileStamp StampAt(int folder, const char* name) {
     struct stat st {};
-    if (stat(path.c_str(), &st) != 0) return {};
+    if (fstatat(folder, name, &st, 0) != 0) return {};
     return {true, static_cast<std::int64_t>(st.st_size),
             static_cast<std::int64_t>(st.st_mtim.tv_sec),
             static_cast<std::int64_t>(st.st_mtim.tv_nsec), S_ISDIR(st.st_mode)};
+}
+
+inline CFileStamp StampOf(const std::filesystem::path& path) {
+    return StampAt(AT_FDCWD, path.c_str());
 }

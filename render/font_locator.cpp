@@ -19,7 +19,6 @@
 #include <vector>
 
 #include <dirent.h>
-#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -127,13 +126,7 @@ void AddFolder(CDigest& digest, const fs::path& folder, Entries entries) {
             digest.Add(" link " + std::to_string(e.inode) + "\n");
             continue;
         }
-        struct stat st {};
-        CFileStamp stamp;
-        if (fstatat(dirfd(dir), e.name.c_str(), &st, 0) == 0)
-            stamp = {true, static_cast<std::int64_t>(st.st_size),
-                     static_cast<std::int64_t>(st.st_mtim.tv_sec),
-                     static_cast<std::int64_t>(st.st_mtim.tv_nsec), S_ISDIR(st.st_mode)};
-        AddStamp(digest, e.name, stamp);
+        AddStamp(digest, e.name, StampAt(dirfd(dir), e.name.c_str()));
     }
     closedir(dir);
 }

@@ -17,8 +17,6 @@ namespace {
 constexpr std::string_view kHeader = "quillmark glyph store 1\n";
 // Every kept glyph at its largest, with room for the rest.
 constexpr std::size_t kMaxStoreBytes = 256 * kKeptGlyphMaxBytes + 4 * 1024 * 1024;
-// A glyph's box is no larger than this along either axis (as the text drawer refuses larger).
-constexpr std::int64_t kMaxGlyphSide = 1 << 24;
 
 // Numbers in the machine's own byte order: the store is a cache of this machine's.
 class CWriter {

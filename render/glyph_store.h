@@ -45,6 +45,8 @@ struct CFaceFacts {
 
 // A kept glyph's bitmap is at most this many bytes; larger ones are rendered where visible.
 constexpr std::size_t kKeptGlyphMaxBytes = 64 * 1024;
+// A glyph's box is narrower and shorter than this in pixels; a larger one is no real font's.
+constexpr std::int64_t kMaxGlyphSide = 1 << 24;
 
 // The store file of a face at a pixel size in `folder` (the font cache's); empty without one.
 std::filesystem::path GlyphStoreFile(const std::filesystem::path& folder, const CFontFile& font,

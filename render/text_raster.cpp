@@ -301,8 +301,8 @@ Glyph CTextRaster::Impl::Box() const {
     const std::int64_t left = FloorPixel(box.xMin), right = CeilPixel(box.xMax);
     const std::int64_t bottom = FloorPixel(box.yMin), top = CeilPixel(box.yMax);
     Glyph g;
-    // A glyph larger than any bitmap can be is no glyph of a real font.
-    if (right > left && top > bottom && right - left < (1 << 24) && top - bottom < (1 << 24)) {
+    if (right > left && top > bottom && right - left < kMaxGlyphSide &&
+        top - bottom < kMaxGlyphSide) {
         g.outline = true;
         g.left = left;
         g.top = -top;
