@@ -1,11 +1,11 @@
 #include "cli/batch_export.h"
 
-#include "cli/export_messages.h"
-#include "cli/label_run.h"
 #include "common/atomic_file.h"
 #include "common/latin1.h"
 #include "common/queued_file_writer.h"
 #include "engine/primitives.h"
+#include "job/export_messages.h"
+#include "job/label_run.h"
 
 #include <algorithm>
 #include <cstdio>

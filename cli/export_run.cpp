@@ -1,14 +1,14 @@
 #include "cli/export_run.h"
 
 #include "cli/batch_export.h"
-#include "cli/delimited_file.h"
-#include "cli/document_file.h"
-#include "cli/export_messages.h"
-#include "cli/measurement.h"
 #include "common/atomic_file.h"
 #include "common/settings_keys.h"
 #include "engine/primitives.h"
 #include "engine/symbologies.h"
+#include "job/data_file.h"
+#include "job/document_file.h"
+#include "job/export_messages.h"
+#include "job/measurement.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #include "cli/run_options.h"
 
 #include "cli/command_line.h"
-#include "cli/label_run.h"
+#include "job/label_run.h"
 
 #include <algorithm>
 #include <charconv>

@@ -2,7 +2,7 @@
 // A print run as the print dialog and the command line choose it: what goes on the labels (the
 // same symbol on each, numbered labels, or one label per row of a file) and the label of the
 // sheet it starts on; and what checking a run found. Plain data: the print dialog shows it, the
-// command line parses it, cli/label_run.h makes the labels of it. The dialog's last choice is
+// command line parses it, job/label_run.h makes the labels of it. The dialog's last choice is
 // kept in the "Print" settings, never in a document.
 
 #include "common/settings_keys.h"

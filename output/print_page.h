@@ -3,8 +3,8 @@
 // call it.
 
 #include "engine/barcode.h"
+#include "job/print_layout.h"
 #include "output/export.h"
-#include "output/print_layout.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a source file includes something above its own layer (the build's include paths
 # refuse these too; this also names the culprit and covers headers no target compiles):
-#   shell -> output -> render -> engine -> common, shell -> labels -> ui -> common; common, engine
+#   shell -> output -> job -> render -> engine -> common, cli -> job, shell -> labels -> ui -> common; common, engine
 #   and render have no Qt.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -11,13 +11,14 @@ declare -A allowed=(
     [common]="common"
     [engine]="common engine"
     [render]="common engine render"
-    [output]="common engine render output"
     [ui]="common ui"
     [labels]="common ui labels"
-    [cli]="common engine render cli"
-    [shell]="common engine render cli output ui labels shell"
+    [job]="common engine render job"
+    [output]="common engine render job output"
+    [cli]="common engine render job cli"
+    [shell]="common engine render job cli output ui labels shell"
 )
-no_qt=" common engine render cli "
+no_qt=" common engine render job cli "
 status=0
 for layer in "${!allowed[@]}"; do
     [[ -d $layer ]] || continue

@@ -1,11 +1,11 @@
 #include "shell/app.h"
 
 #include "cli/command_line.h"
-#include "cli/document_file.h"
 #include "cli/export_run.h"
 #include "common/settings_keys.h"
 #include "common/settings_store.h"
 #include "engine/symbologies.h"
+#include "job/document_file.h"
 #include "labels/label_database.h"
 #include "labels/print_label_dialog.h"
 #include "shell/about_dialog.h"

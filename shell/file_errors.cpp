@@ -1,7 +1,7 @@
 #include "shell/file_errors.h"
 
-#include "cli/export_messages.h"
 #include "common/file_errors.h"
+#include "job/export_messages.h"
 #include "output/export.h"
 #include "render/image_encoders.h"
 

@@ -1,8 +1,8 @@
 #include "shell/main_frame.h"
 
-#include "cli/measurement.h"
 #include "common/settings_keys.h"
 #include "engine/symbologies.h"
+#include "job/measurement.h"
 #include "shell/command_ids.h"
 #include "shell/options_dialog.h"
 #include "shell/quillmark_doc.h"

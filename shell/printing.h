@@ -2,7 +2,7 @@
 // Printing on a printer or into a PDF file: the pages as the print settings and the run lay
 // them out, with or without the window (the command line prints without one).
 
-#include "cli/label_run.h"
+#include "job/label_run.h"
 #include "labels/printer_settings.h"
 #include "output/print_page.h"
 

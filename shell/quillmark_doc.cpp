@@ -1,12 +1,12 @@
 #include "shell/quillmark_doc.h"
 
-#include "cli/document_file.h"
 #include "common/atomic_file.h"
 #include "common/file_io.h"
 #include "common/install_layout.h"
 #include "engine/barcode_file.h"
 #include "engine/code39.h"
 #include "engine/symbologies.h"
+#include "job/document_file.h"
 #include "shell/command_ids.h"
 #include "shell/file_errors.h"
 #include "shell/user_guide.h"

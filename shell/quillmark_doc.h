@@ -2,8 +2,8 @@
 // CQuillmarkDoc: the one barcode the user is working on, and its ".qmx" file. The document
 // owns the barcode; every change goes through it, and it says when the barcode changed.
 
-#include "cli/measurement.h"
 #include "engine/barcode.h"
+#include "job/measurement.h"
 #include "shell/document.h"
 
 #include <memory>

@@ -1,5 +1,5 @@
 #include "engine/symbologies.h"
-#include "output/print_layout.h"
+#include "job/print_layout.h"
 #include "output/print_page.h"
 #include "tests/support/label_geometry_printer.h"
 #include "tests/support/settings_fixture.h"

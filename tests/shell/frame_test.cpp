@@ -1,5 +1,5 @@
-#include "cli/measurement.h"
 #include "engine/symbologies.h"
+#include "job/measurement.h"
 #include "shell/app.h"
 #include "shell/command_ids.h"
 #include "shell/main_frame.h"

@@ -1,4 +1,4 @@
-#include "output/print_layout.h"
+#include "job/print_layout.h"
 #include "shell/app.h"
 #include "shell/command_ids.h"
 #include "shell/main_frame.h"

@@ -1,4 +1,4 @@
-#include "cli/measurement.h"
+#include "job/measurement.h"
 
 #include "common/filter.h"
 #include "engine/primitives.h"

@@ -1,8 +1,8 @@
 // The labels of a run, one at a time: numbers, files, the start on a sheet, and what checking
 // finds in them before anything prints.
 
-#include "cli/delimited_file.h"
-#include "cli/label_run.h"
+#include "job/data_file.h"
+#include "job/label_run.h"
 #include "tests/support/barcode_helpers.h"
 #include "tests/support/settings_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "cli/delimited_file.h"
+#include "job/data_file.h"
 
 #include <array>
 

@@ -1,9 +1,9 @@
-#include "cli/label_run.h"
+#include "job/label_run.h"
 
-#include "cli/delimited_file.h"
 #include "common/file_io.h"
 #include "common/settings_keys.h"
 #include "engine/barcode_file.h"
+#include "job/data_file.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "output/print_layout.h"
+#include "job/print_layout.h"
 
 #include "common/settings_keys.h"
 #include "engine/primitives.h"

@@ -1,4 +1,4 @@
-#include "cli/export_messages.h"
+#include "job/export_messages.h"
 
 #include "common/file_errors.h"
 #include "render/image_encoders.h"

@@ -1,4 +1,4 @@
-#include "cli/document_file.h"
+#include "job/document_file.h"
 
 #include "common/file_errors.h"
 #include "common/file_io.h"
