@@ -3,6 +3,7 @@
 #include "common/atomic_file.h"
 #include "common/latin1.h"
 #include "common/queued_file_writer.h"
+#include "common/run_report.h"
 #include "engine/primitives.h"
 #include "job/export_messages.h"
 #include "job/label_run.h"
@@ -39,10 +40,6 @@ std::string FileName(std::string_view pattern, const CRunEntry& entry) {
     return name;
 }
 
-void ReportLabel(const std::string& where, const std::string& text) {
-    std::fprintf(stderr, "quillmark: %s: %s\n", where.c_str(), text.c_str());
-}
-
 // The run looked through before anything is written: each label's problems, and the file each
 // one makes, which must differ from every other label's. Returns the exit status: 0 to go on.
 int CheckBatch(const CCommandLineInfo& info, const CBarcode& prototype, const std::string& output,
@@ -52,39 +49,39 @@ int CheckBatch(const CCommandLineInfo& info, const CBarcode& prototype, const st
         ReportError(opened.error);
         return 1;
     }
-    const std::unique_ptr<CBarcode> working = CopyBarcode(prototype);
+    const std::unique_ptr<CBarcode> working = CloneBarcode(prototype);
     const CRunCheck check{&prototype, {}, {}};
     // Only a name without {n} can repeat; the names are kept only then.
     const bool namesMayRepeat = output.find(kNumberField) == std::string::npos;
     std::unordered_map<std::string, std::string> madeBy;
-    std::int64_t labels = 0, problems = 0;
+    CRunReport report;
     CRunEntry entry;
     while (opened.source->Next(entry)) {
-        ++labels;
+        const std::int64_t ordinal = report.labels++;
         const std::string name = FileName(output, entry);
         folders.insert(std::filesystem::path(name).parent_path().string());
         if (namesMayRepeat) {
-            const auto [it, fresh] = madeBy.emplace(name, entry.Where());
+            const auto [it, fresh] = madeBy.emplace(name, MessageText(entry.Where()));
             if (!fresh) {
-                ReportError(entry.Where() + " would write " + name + " over the file of " +
-                            it->second + "; put {n} in the name to keep both");
+                ReportError(MessageText(entry.Where()) + " would write " + name +
+                            " over the file of " + it->second +
+                            "; put {n} in the name to keep both");
                 return 1;
             }
         }
-        const CEntryProblem problem = EntryProblem(*working, entry, check);
+        CEntryProblem problem = EntryProblem(*working, entry, check);
         if (problem.why.empty()) continue;
-        if (++problems <= static_cast<std::int64_t>(CRunReport::kMaxListedProblems))
-            ReportLabel(entry.Where(),
-                        Latin1ToUtf8(entry.data).empty()
-                            ? problem.why
-                            : "\"" + Latin1ToUtf8(entry.data) + "\": " + problem.why);
+        if (report.problems.size() < CRunReport::kMaxListedProblems)
+            report.problems.push_back(
+                {ordinal, entry.Where(), Latin1ToUtf8(entry.data), std::move(problem.why)});
+        ++report.problemCount;
     }
-    if (!opened.source->Error().empty()) {
+    if (!opened.source->Error().Empty()) {
         ReportError(opened.source->Error());
         return 1;
     }
-    if (labels == 0) {
-        ReportError("the run has no labels");
+    if (report.labels == 0) {
+        ReportError(MakeMessage(Msg::RunNoLabels));
         return 1;
     }
     // The files go into folders that are there: one that is not is said once, before any file.
@@ -95,15 +92,9 @@ int CheckBatch(const CCommandLineInfo& info, const CBarcode& prototype, const st
             return 1;
         }
     }
-    if (problems > static_cast<std::int64_t>(CRunReport::kMaxListedProblems))
-        ReportError("and " + std::to_string(problems - CRunReport::kMaxListedProblems) +
-                    " more labels that would not be made as given");
-    if (problems > 0 && info.run.strict) {
-        ReportError(std::to_string(problems) + (problems == 1 ? " label" : " labels") +
-                    " would not be made as given; with --strict nothing was written");
-        return 1;
-    }
-    return 0;
+    ReportErrors(
+        RunProblemReport(report, info.run.strict ? RunOutcome::NotMade : RunOutcome::Made));
+    return report.problemCount > 0 && info.run.strict ? 1 : 0;
 }
 
 } // namespace
@@ -119,8 +110,11 @@ std::string CheckBatchOptions(const CCommandLineInfo& info) {
         if (std::find(named.begin(), named.end(), option) != named.end())
             return std::string(option) + " is for printing on a sheet, not for --export";
     const bool run = info.run.run.kind != CLabelRunChoice::Kind::Same;
-    if (!run && !named.empty())
-        return named.front() + " with --export needs --numbered or --data-file";
+    // --strict also holds for one symbol: its data must be carried as given.
+    const auto runOnly = std::find_if(named.begin(), named.end(),
+                                      [](const std::string& o) { return o != "--strict"; });
+    if (!run && runOnly != named.end())
+        return *runOnly + " with --export needs --numbered or --data-file";
     if (run && !IsBatchPattern(info.output))
         return "a run writes a file per label: name them with {n} or {data}, as in "
                "--export 'out/{n}.png'";
@@ -149,7 +143,7 @@ int RunBatchExport(const CCommandLineInfo& info, const CBarcode& prototype,
         ReportError(opened.error);
         return 1;
     }
-    const std::unique_ptr<CBarcode> working = CopyBarcode(prototype);
+    const std::unique_ptr<CBarcode> working = CloneBarcode(prototype);
     const CSymbolView view{info.rotation, !info.noText};
     // Each file is written whole and put into place by a thread of its own while the next one
     // is drawn; the disk is asked to keep them once, at the end.
@@ -165,13 +159,13 @@ int RunBatchExport(const CCommandLineInfo& info, const CBarcode& prototype,
     while (status == 0 && opened.source->Next(entry)) {
         working->SetData(entry.data);
         const std::string name = FileName(output, entry);
-        files.SetTag(entry.Where());
+        files.SetTag(MessageText(entry.Where()));
         if (const CExportResult result = write(*working, name, view, dpi, batch); !result) {
             // The failure may be that of a file taken earlier.
             if (const auto failed = files.Finish())
                 reportFailedFile(*failed);
             else
-                ReportError(entry.Where() + ": " + ExportErrorText(result, name));
+                ReportError(MessageText(entry.Where()) + ": " + ExportErrorText(result, name));
             status = 1;
         }
     }
@@ -179,7 +173,7 @@ int RunBatchExport(const CCommandLineInfo& info, const CBarcode& prototype,
         reportFailedFile(*failed);
         status = 1;
     }
-    if (status == 0 && !opened.source->Error().empty()) {
+    if (status == 0 && !opened.source->Error().Empty()) {
         ReportError(opened.source->Error());
         status = 1;
     }

@@ -2,13 +2,14 @@
 
 #include "cli/batch_export.h"
 #include "common/atomic_file.h"
+#include "common/latin1.h"
 #include "common/settings_keys.h"
 #include "engine/primitives.h"
 #include "engine/symbologies.h"
 #include "job/data_file.h"
+#include "job/document_edit.h"
 #include "job/document_file.h"
 #include "job/export_messages.h"
-#include "job/measurement.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -26,6 +27,15 @@ void ReportError(const std::string& text) {
     std::fprintf(stderr, "quillmark: %s\n", line.c_str());
 }
 
+void ReportError(const CMessage& message) {
+    ReportError(MessageText(message));
+}
+
+void ReportErrors(const CMessages& messages) {
+    for (const CMessage& m : messages)
+        ReportError(m);
+}
+
 CExportSymbol MakeExportSymbol(const CCommandLineInfo& info) {
     CExportSymbol out;
     out.barcode = NewDocumentBarcode(); // what an empty file leaves in place
@@ -34,11 +44,14 @@ CExportSymbol MakeExportSymbol(const CCommandLineInfo& info) {
         CDocumentFile read = ReadDocumentFile(path, path);
         if (read.result != CDocumentFile::Result::Ok) {
             out.status = 1;
-            out.message = read.message;
+            out.message = MessageText(read.message);
             return out;
         }
         if (read.barcode) out.barcode = std::move(read.barcode);
     }
+    const auto note = [&out](const CEditResult& edit) {
+        if (!edit.note.Empty()) out.notes.push_back(edit.note);
+    };
     if (!info.symbology.empty()) {
         const SymbologyInfo* symbology = FindSymbologyByCliName(info.symbology);
         if (!symbology) {
@@ -46,33 +59,24 @@ CExportSymbol MakeExportSymbol(const CCommandLineInfo& info) {
             out.message = "unknown symbology \"" + ShownArgument(info.symbology) + "\"";
             return out;
         }
-        if (out.barcode->GetRuntimeClass() != symbology->cls)
-            out.barcode = ConvertBarcode(*out.barcode, symbology->cls);
-    }
-    CBarcode& bc = *out.barcode;
-    if (!info.data.empty()) {
-        // Typed in a terminal, the data is UTF-8 (or Latin-1 where it is not well-formed
-        // UTF-8); a symbol's data is Latin-1.
-        std::string outside;
-        const std::string data = ToLatin1(info.data, DetectEncoding(info.data), outside);
-        if (!outside.empty()) {
-            out.status = 2;
-            out.message = "--data holds \"" + outside +
-                          "\", which is outside Latin-1: a symbol's "
-                          "data cannot hold it";
-            return out;
+        // The document's data through the new symbology's rules, unless new data follows.
+        if (out.barcode->GetRuntimeClass() != symbology->cls) {
+            const std::string kept = info.data.empty() ? Latin1ToUtf8(out.barcode->m_strData) : "";
+            CSymbologySwitch next = SwitchSymbology(*out.barcode, symbology->cls, kept);
+            out.barcode = std::move(next.barcode);
+            if (!kept.empty()) note(next.result);
         }
-        bc.SetData(data);
     }
+    // Typed in a terminal, the data is UTF-8 (or Latin-1 where it is not well-formed UTF-8).
+    if (!info.data.empty()) note(ApplyTypedData(*out.barcode, info.data));
     if (!info.height.empty()) {
-        const CMeasurement m = ParseMeasurement(info.height, settings::Get(settings::kUnit));
-        if (m.value <= 0) {
+        const CEditResult height =
+            ApplyTypedHeight(*out.barcode, info.height, settings::Get(settings::kUnit));
+        if (height.refused) {
             out.status = 2;
             out.message = "\"" + ShownArgument(info.height) + "\" is not a bar height";
             return out;
         }
-        bc.m_nHeight = m.value;
-        bc.m_nHeightUnit = m.unit;
     }
     return out;
 }
@@ -82,6 +86,12 @@ int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defa
     if (!symbol.barcode || symbol.status != 0) {
         ReportError(symbol.message);
         return symbol.status != 0 ? symbol.status : 1;
+    }
+    // What the symbol carries where it is not what was given, as the window says it.
+    ReportErrors(symbol.notes);
+    if (info.run.strict && !symbol.notes.empty()) {
+        ReportError("the symbol would not carry the data as given; nothing was written (--strict)");
+        return 1;
     }
     const std::string output = AbsolutePath(info.output);
     if (!IsKnownExportExtension(output)) {
@@ -94,7 +104,7 @@ int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defa
     const int dpi = info.dpi > 0 ? info.dpi : stored > 0 ? std::max(stored, 10) : defaultDpi;
     // A raster image whose module cannot be drawn well is made all the same, with a warning.
     if (!IsVectorExtension(output))
-        if (const std::string warning = engine::ModuleWarning(dpi); !warning.empty())
+        if (const CMessage warning = engine::ModuleWarning(dpi); !warning.Empty())
             ReportError(warning);
     if (info.run.run.kind != CLabelRunChoice::Kind::Same)
         return RunBatchExport(info, *symbol.barcode, output, write, dpi);

@@ -16,11 +16,14 @@ using CSymbolWriter =
                                 const CSymbolView& view, int dpi, const CFileWriteOptions& write)>;
 
 // The document the export form names (or a new one) with its symbology, data and height
-// options applied; on failure the exit status and the message (without the program's name).
+// options applied by the window's rules (job/document_edit.h); on failure the exit status and
+// the message (without the program's name). `notes` say what the symbol carries where it is not
+// what was given.
 struct CExportSymbol {
     std::unique_ptr<CBarcode> barcode;
     int status = 0;
     std::string message;
+    CMessages notes;
 };
 CExportSymbol MakeExportSymbol(const CCommandLineInfo& info);
 
@@ -33,3 +36,6 @@ std::string AbsolutePath(const std::string& path);
 
 // One line on standard error: "quillmark: " and the text, its line breaks made ": ".
 void ReportError(const std::string& text);
+// A message in English, the same way; a list of them a line each.
+void ReportError(const CMessage& message);
+void ReportErrors(const CMessages& messages);

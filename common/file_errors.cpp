@@ -4,57 +4,55 @@
 
 namespace {
 
-// The text for errno's cause, with %1 where the path goes.
-std::string_view Template(int err) {
+// The message for errno's cause, with %1 where the path goes.
+Msg Cause(int err) {
     switch (err) {
     case ENOENT:
-        return "%1 was not found.";
+        return Msg::FileNotFound;
     case ENOTDIR:
     case ENAMETOOLONG:
     case ELOOP:
     case EINVAL:
     case EILSEQ:
-        return "%1 contains an invalid path.";
+        return Msg::FileInvalidPath;
     case EMFILE:
     case ENFILE:
-        return "%1 could not be opened because there are too many open files.";
+        return Msg::FileTooManyOpen;
     case EACCES:
     case EPERM:
     case EROFS:
     case EISDIR:
-        return "Access to %1 was denied.";
+        return Msg::FileAccessDenied;
     case EBADF:
-        return "An invalid file handle was associated with %1.";
+        return Msg::FileBadHandle;
     case ESPIPE:
-        return "Seek failed on %1";
+        return Msg::FileSeekFailed;
     case EIO:
-        return "A hardware I/O error was reported while accessing %1.";
+        return Msg::FileHardwareError;
     case ETXTBSY:
     case EBUSY:
-        return "A sharing violation occurred while accessing %1.";
+        return Msg::FileSharingViolation;
     case ENOLCK:
     case EDEADLK:
-        return "A locking violation occurred while accessing %1.";
+        return Msg::FileLockingViolation;
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
-        return "Disk full while accessing %1.";
+        return Msg::FileDiskFull;
     case ENXIO:
-        return "%1 is not a regular file.";
+        return Msg::FileNotRegular;
     default:
-        return "An unknown error occurred while accessing %1.";
+        return Msg::FileUnknownError;
     }
 }
 
 } // namespace
 
+CMessage FileError(std::error_code ec, std::string_view path) {
+    if (!ec) return MakeMessage(Msg::FileNoError);
+    return MakeMessage(Cause(ec.category() == std::generic_category() ? ec.value() : -1), path);
+}
+
 std::string FileErrorMessage(std::error_code ec, std::string_view path) {
-    if (!ec) return "No error occurred.";
-    const std::string_view text =
-        Template(ec.category() == std::generic_category() ? ec.value() : -1);
-    const std::size_t at = text.find("%1");
-    std::string message(text.substr(0, at));
-    message += path;
-    message += text.substr(at + 2);
-    return message;
+    return MessageText(FileError(ec, path));
 }

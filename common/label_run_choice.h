@@ -5,6 +5,7 @@
 // command line parses it, job/label_run.h makes the labels of it. The dialog's last choice is
 // kept in the "Print" settings, never in a document.
 
+#include "common/message.h"
 #include "common/settings_keys.h"
 
 #include <cstdint>
@@ -62,21 +63,27 @@ bool WriteRunChoice(const CLabelRunChoice& run, int across);
 // A label of a run that would not print as given.
 struct CRunProblem {
     std::int64_t ordinal = 0; // the label's place in the run, from 0
-    std::string where;        // "line 7" of a file, "label 12" of a numbered run
-    std::string data;         // as given (Latin-1)
-    std::string why;          // what the symbology or the label would make of it
+    CMessage where;           // "line 7" of a file, "label 12" of a numbered run
+    std::string data;         // as given (UTF-8)
+    CMessages why;            // what the symbology or the label would make of it
+};
+
+// One of the first labels of a run, for a preview: where it comes from and what it reads.
+struct CRunPreviewLine {
+    CMessage where;
+    std::string reads; // UTF-8
 };
 
 // What looking through a run found.
 struct CRunReport {
-    std::string error;                 // the run cannot be printed, and why; empty when it can
-    std::int64_t labels = 0;           // the labels looked at (all of them for a whole check)
-    std::vector<std::string> preview;  // the first few labels: where from, and what they read
-    std::vector<CRunProblem> problems; // the first kMaxListedProblems of them
+    CMessage error;                       // the run cannot be printed, and why; empty when it can
+    std::int64_t labels = 0;              // the labels looked at (all of them for a whole check)
+    std::vector<CRunPreviewLine> preview; // the first few labels
+    std::vector<CRunProblem> problems;    // the first kMaxListedProblems of them
     std::int64_t problemCount = 0;
-    // The first label's symbol is larger than the label: "2.10 in x 1.20 in" against the label's
-    // size, empty when it fits (or on plain paper).
-    std::string tooLarge;
+    // The first label's symbol is larger than the label (the sizes of both), empty when it fits
+    // (or on plain paper).
+    CMessage tooLarge;
 
     static constexpr std::size_t kMaxListedProblems = 200;
 };

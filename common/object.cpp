@@ -19,6 +19,11 @@ ClassRegistry& Registry() {
 
 } // namespace
 
+std::unique_ptr<CObject> CRuntimeClass::CopyObject(const CObject& object) const {
+    if (!m_pfnCopyObject || object.GetRuntimeClass() != this) return nullptr;
+    return std::unique_ptr<CObject>(m_pfnCopyObject(object));
+}
+
 std::unique_ptr<CObject> CRuntimeClass::CreateObject() const {
     if (!m_pfnCreateObject) return nullptr;
     return std::unique_ptr<CObject>(m_pfnCreateObject());

@@ -15,9 +15,12 @@ struct CRuntimeClass {
     unsigned m_wSchema;
     CObject* (*m_pfnCreateObject)(); // null for classes that cannot be instantiated
     const CRuntimeClass* m_pBaseClass;
+    CObject* (*m_pfnCopyObject)(const CObject&) = nullptr; // null as m_pfnCreateObject is
 
     // A new instance, or null when the class creates nothing (an abstract base).
     std::unique_ptr<CObject> CreateObject() const;
+    // A copy of `object`, which is of this very class; null when the class creates nothing.
+    std::unique_ptr<CObject> CopyObject(const CObject& object) const;
     bool IsDerivedFrom(const CRuntimeClass* base) const;
 
     // Looks a registered class up by its exact (case-sensitive) name.
@@ -44,16 +47,23 @@ public:
 public:                                                                                            \
     static const CRuntimeClass class##class_name;                                                  \
     const CRuntimeClass* GetRuntimeClass() const override;                                         \
-    static CObject* CreateObject();
+    static CObject* CreateObject();                                                                \
+    static CObject* CopyObject(const CObject& object);
 
 // In one source file: the record of a class that can be created by name.
 #define IMPLEMENT_SERIAL(class_name, base_class_name, schema)                                      \
     CObject* class_name::CreateObject() {                                                          \
         return new class_name;                                                                     \
     }                                                                                              \
-    const CRuntimeClass class_name::class##class_name = {                                          \
-        #class_name, static_cast<int>(sizeof(class_name)), schema, &class_name::CreateObject,      \
-        RUNTIME_CLASS(base_class_name)};                                                           \
+    CObject* class_name::CopyObject(const CObject& object) {                                       \
+        return new class_name(static_cast<const class_name&>(object));                             \
+    }                                                                                              \
+    const CRuntimeClass class_name::class##class_name = {#class_name,                              \
+                                                         static_cast<int>(sizeof(class_name)),     \
+                                                         schema,                                   \
+                                                         &class_name::CreateObject,                \
+                                                         RUNTIME_CLASS(base_class_name),           \
+                                                         &class_name::CopyObject};                 \
     const CRuntimeClass* class_name::GetRuntimeClass() const {                                     \
         return RUNTIME_CLASS(class_name);                                                          \
     }
@@ -66,8 +76,14 @@ public:                                                                         
 
 #define IMPLEMENT_ABSTRACT_SERIAL(class_name, base_class_name, schema)                             \
     const CRuntimeClass class_name::class##class_name = {                                          \
-        #class_name, static_cast<int>(sizeof(class_name)), schema, nullptr,                        \
-        RUNTIME_CLASS(base_class_name)};                                                           \
+        #class_name, static_cast<int>(sizeof(class_name)), schema,                                 \
+        nullptr,     RUNTIME_CLASS(base_class_name),       nullptr};                               \
     const CRuntimeClass* class_name::GetRuntimeClass() const {                                     \
         return RUNTIME_CLASS(class_name);                                                          \
     }
+
+// `object` as a `T`, owned: null (and `object` destroyed) when it is not one.
+template <class T> std::unique_ptr<T> OwnedAs(std::unique_ptr<CObject> object) {
+    if (!dynamic_cast<T*>(object.get())) return nullptr;
+    return std::unique_ptr<T>(static_cast<T*>(object.release()));
+}

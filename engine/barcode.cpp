@@ -1,6 +1,7 @@
 #include "engine/barcode.h"
 
 #include "common/settings_keys.h"
+#include "common/units.h"
 #include "engine/primitives.h"
 #include "engine/symbologies.h"
 
@@ -15,14 +16,21 @@ CBarcode::CBarcode() : m_nHeight(750), m_nHeightUnit(0) {
     m_nFontSize = settings::Get(settings::kFontSize);
 }
 
+std::unique_ptr<CBarcode> CreateBarcode(const CRuntimeClass* cls) {
+    return cls ? OwnedAs<CBarcode>(cls->CreateObject()) : nullptr;
+}
+
+std::unique_ptr<CBarcode> CloneBarcode(const CBarcode& barcode) {
+    return OwnedAs<CBarcode>(barcode.GetRuntimeClass()->CopyObject(barcode));
+}
+
 CBarcode::CDataCheck CBarcode::CheckData(std::string_view typed) const {
     CDataCheck check{std::string(typed), {}, {}};
-    std::unique_ptr<CObject> object = GetRuntimeClass()->CreateObject();
-    if (!object) return check;
-    auto& probe = static_cast<CBarcode&>(*object);
-    probe.SetData(typed);
-    check.reads = probe.m_strData;
-    check.change = engine::DescribeChange(typed, probe.m_strData, SymbologyName());
+    const std::unique_ptr<CBarcode> probe = CreateBarcode(GetRuntimeClass());
+    if (!probe) return check;
+    probe->SetData(typed);
+    check.reads = probe->m_strData;
+    check.change = engine::DescribeChange(typed, probe->m_strData, SymbologyName());
     return check;
 }
 
@@ -39,8 +47,9 @@ void CBarcode::Serialize(CArchive& ar) {
 }
 
 int CBarcode::GetBarHeightMils() const {
-    const int mils =
-        m_nHeightUnit == 0 ? m_nHeight : engine::TruncToInt(m_nHeight * 0.39370078740157477);
+    const int mils = m_nHeightUnit == 0
+                         ? m_nHeight
+                         : engine::TruncToInt(m_nHeight * units::kMilsPerThousandthCm);
     return std::clamp(mils, 0, kMaxBarHeightMils);
 }
 

@@ -9,6 +9,7 @@
 #include "engine/primitives.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -49,11 +50,11 @@ public:
 
     // What giving `typed` to SetData does: the text to hand it (`typed` itself, or what a
     // printed form of the number stands for), what a reader reads back from the symbol (check
-    // digits included), and, when that is not what was typed, why, in a few plain words.
+    // digits included), and, when that is not what was typed, why.
     struct CDataCheck {
         std::string input;
         std::string reads;
-        std::string change; // empty: the symbol carries what was typed
+        CMessages change; // empty: the symbol carries what was typed
     };
     virtual CDataCheck CheckData(std::string_view typed) const;
     // The symbology's name as the program shows it ("Code 39", "EAN 13", ...).
@@ -91,6 +92,11 @@ protected:
     void DrawTextCentred(CDrawSurface& surface, CPoint first, CPoint last, int offset,
                          int orientation, std::string_view text) const;
 };
+
+// A new barcode of class `cls`, with its class's defaults; null when `cls` makes no barcode.
+std::unique_ptr<CBarcode> CreateBarcode(const CRuntimeClass* cls);
+// A copy of `barcode`: symbology, data, font, height and every setting of its own.
+std::unique_ptr<CBarcode> CloneBarcode(const CBarcode& barcode);
 
 // Makes every barcode class findable by name through CRuntimeClass::FromName.
 bool RegisterBarcodeClasses();

@@ -10,6 +10,5 @@ std::vector<std::uint8_t> StoreBarcode(const CBarcode* barcode) {
 
 std::unique_ptr<CBarcode> LoadBarcode(std::span<const std::uint8_t> bytes) {
     CArchive ar(bytes);
-    std::unique_ptr<CObject> obj = ar.ReadObject(RUNTIME_CLASS(CBarcode));
-    return std::unique_ptr<CBarcode>(static_cast<CBarcode*>(obj.release()));
+    return OwnedAs<CBarcode>(ar.ReadObject(RUNTIME_CLASS(CBarcode)));
 }

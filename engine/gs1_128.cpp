@@ -1,5 +1,6 @@
 #include "engine/gs1_128.h"
 
+#include "common/latin1.h"
 #include "engine/primitives.h"
 
 #include <algorithm>
@@ -104,43 +105,48 @@ std::string Quoted(std::string_view s) {
     return "\"" + std::string(s) + "\"";
 }
 
-std::string LengthWords(const AiRule& r) {
-    const std::string unit = r.numeric ? "digits" : "characters";
-    if (r.minLength == r.maxLength) return std::to_string(r.minLength) + " " + unit;
-    return std::to_string(r.minLength) + " to " + std::to_string(r.maxLength) + " " + unit;
+// "(01) takes 14 digits", "(10) takes 1 to 20 characters".
+CMessage TakesLength(const std::string& id, const AiRule& r) {
+    const std::string lo = std::to_string(r.minLength), hi = std::to_string(r.maxLength);
+    if (r.minLength == r.maxLength)
+        return MakeMessage(r.numeric ? Msg::Gs1TakesDigits : Msg::Gs1TakesCharacters, id, lo);
+    return MakeMessage(r.numeric ? Msg::Gs1TakesDigitsRange : Msg::Gs1TakesCharactersRange, id, lo,
+                       hi);
 }
 
 // Checks one field against its identifier; the element to encode, or nothing with the reason.
-bool CheckField(Gs1Element& e, std::vector<std::string>& changes) {
+bool CheckField(Gs1Element& e, CMessages& changes) {
     const std::string id = "(" + e.ai + ")";
     const AiRule* rule = FindRule(e.ai);
     if (!rule) {
-        changes.push_back("the unknown application identifier " + id + " was left out");
+        changes.push_back(MakeMessage(Msg::Gs1UnknownIdentifier, id));
         return false;
     }
-    const auto leftOut = [&](const std::string& why) {
-        changes.push_back((e.data.empty() ? id : id + Quoted(e.data)) + " was left out: " + why);
+    const auto leftOut = [&](CMessage why) {
+        changes.push_back(MakeMessage(Msg::Gs1FieldLeftOut,
+                                      Latin1ToUtf8(e.data.empty() ? id : id + Quoted(e.data)),
+                                      std::move(why)));
         return false;
     };
     if (rule->numeric && !std::all_of(e.data.begin(), e.data.end(), IsDigit))
-        return leftOut(id + " takes digits only");
+        return leftOut(MakeMessage(Msg::Gs1DigitsOnly, id));
     if (!rule->numeric) {
         const auto bad = std::find_if_not(e.data.begin(), e.data.end(), IsGs1Character);
         if (bad != e.data.end())
-            return leftOut(Quoted(std::string(1, *bad)) + " is not a character of GS1 fields");
+            return leftOut(MakeMessage(Msg::Gs1NotAFieldCharacter, Latin1ToUtf8({&*bad, 1})));
     }
     const auto length = static_cast<int>(e.data.size());
     if (rule->checkDigit && length == rule->maxLength - 1) {
         const char check = Gs1CheckDigit(e.data);
         e.data.push_back(check);
-        changes.push_back(std::string("the check digit ") + check + " was added to " + id);
+        changes.push_back(MakeMessage(Msg::Gs1CheckDigitAdded, std::string(1, check), id));
     } else if (length < rule->minLength || length > rule->maxLength) {
-        return leftOut(id + " takes " + LengthWords(*rule));
+        return leftOut(TakesLength(id, *rule));
     } else if (rule->checkDigit) {
         const char check = Gs1CheckDigit(std::string_view(e.data).substr(0, e.data.size() - 1));
         if (e.data.back() != check) {
-            changes.push_back(std::string("the check digit ") + e.data.back() + " of " + id +
-                              " was replaced by " + check);
+            changes.push_back(MakeMessage(Msg::Gs1CheckDigitReplaced, std::string(1, e.data.back()),
+                                          id, std::string(1, check)));
             e.data.back() = check;
         }
     }
@@ -164,27 +170,25 @@ Gs1Data ParseGs1(std::string_view typed) {
     text.reserve(typed.size());
     for (char c : typed)
         if (c != ' ') text.push_back(c);
-    if (text.size() != typed.size()) out.changes.push_back("spaces were left out");
+    if (text.size() != typed.size()) out.changes.push_back(MakeMessage(Msg::Gs1SpacesLeftOut));
     if (text.empty()) return out;
 
     std::size_t open = text.find('(');
     if (open == std::string::npos) {
-        out.changes.push_back("GS1-128 data is written as application identifiers in "
-                              "parentheses, each followed by its field, such as "
-                              "(01)09501101530003(10)ABC123");
+        out.changes.push_back(MakeMessage(Msg::Gs1NeedsIdentifiers));
         return out;
     }
     if (open > 0)
-        out.changes.push_back(Quoted(std::string_view(text).substr(0, open)) +
-                              " before the first application identifier was left out");
+        out.changes.push_back(MakeMessage(Msg::Gs1TextBeforeLeftOut,
+                                          Latin1ToUtf8(std::string_view(text).substr(0, open))));
     while (open != std::string::npos) {
         const std::size_t close = text.find(')', open + 1);
         const std::size_t next = text.find('(', open + 1);
         if (close == std::string::npos || (next != std::string::npos && next < close)) {
             const std::size_t end = next == std::string::npos ? text.size() : next;
-            out.changes.push_back(Quoted(std::string_view(text).substr(open, end - open)) +
-                                  " was left out: its application identifier has no closing "
-                                  "parenthesis");
+            out.changes.push_back(
+                MakeMessage(Msg::Gs1NoClosingParen,
+                            Latin1ToUtf8(std::string_view(text).substr(open, end - open))));
             open = next;
             continue;
         }
@@ -284,8 +288,5 @@ void CGS1128Barcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, 
 
 CBarcode::CDataCheck CGS1128Barcode::CheckData(std::string_view typed) const {
     const Gs1Data gs1 = ParseGs1(typed);
-    CDataCheck check{std::string(typed), gs1.Text(), {}};
-    for (const std::string& change : gs1.changes)
-        check.change += (check.change.empty() ? "" : "; ") + change;
-    return check;
+    return CDataCheck{std::string(typed), gs1.Text(), gs1.changes};
 }

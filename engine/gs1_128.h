@@ -39,7 +39,7 @@ struct Gs1Element {
 
 struct Gs1Data {
     std::vector<Gs1Element> elements; // what the symbol carries, in the order typed
-    std::vector<std::string> changes; // why that is not what was typed, in a few plain words
+    CMessages changes;                // why that is not what was typed
     // "(01)09501101530003(10)ABC123"
     std::string Text() const;
 };

@@ -70,8 +70,8 @@ const CLoadedLibrary<DmtxLibrary>& Dmtx() {
 }
 
 // What to say when a symbology's library cannot be loaded.
-std::string MissingLibrary(const char* symbology, const std::string& error) {
-    return std::string("the ") + symbology + " library cannot be loaded (" + error + ")";
+CMessage MissingLibrary(const char* symbology, const std::string& error) {
+    return MakeMessage(Msg::LibraryNotLoaded, symbology, error);
 }
 
 struct QrCodeFree {
@@ -206,8 +206,11 @@ void CMatrixBarcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, 
 }
 
 CBarcode::CDataCheck CMatrixBarcode::CheckData(std::string_view typed) const {
-    CDataCheck check{std::string(typed), std::string(typed), WhyNotEncodable(typed)};
-    if (!check.change.empty()) check.reads.clear();
+    CDataCheck check{std::string(typed), std::string(typed), {}};
+    if (CMessage why = WhyNotEncodable(typed); !why.Empty()) {
+        check.change.push_back(std::move(why));
+        check.reads.clear();
+    }
     return check;
 }
 
@@ -237,18 +240,18 @@ engine::CModuleMatrix CQRBarcode::Encode() const {
     return EncodeQrCode(m_strData, GetOptionValue());
 }
 
-std::string CQRBarcode::WhyNotEncodable(std::string_view data) const {
-    if (data.empty()) return "there is no data to encode";
+CMessage CQRBarcode::WhyNotEncodable(std::string_view data) const {
+    if (data.empty()) return MakeMessage(Msg::NoDataToEncode);
     if (!Qr().Get()) return MissingLibrary("QR Code", Qr().error);
     const int level = GetOptionValue();
     if (!EncodeQrCode(data, level).Empty()) return {};
-    std::string why = "the data is too long for a QR Code at error-correction level ";
-    why += kLevelNames[static_cast<std::size_t>(level)];
+    const char* name = kLevelNames[static_cast<std::size_t>(level)];
     // The highest level below that still holds it, if any.
     for (int lower = level - 1; lower >= 0; --lower)
         if (!EncodeQrCode(data, lower).Empty())
-            return why + " (level " + kLevelNames[static_cast<std::size_t>(lower)] + " holds it)";
-    return why + (level > 0 ? " or any lower level" : "");
+            return MakeMessage(Msg::QrTooLongLowerHolds, name,
+                               kLevelNames[static_cast<std::size_t>(lower)]);
+    return MakeMessage(level > 0 ? Msg::QrTooLongAnyLevel : Msg::QrTooLongAtLevel, name);
 }
 
 // ---- CDataMatrixBarcode ----
@@ -266,12 +269,12 @@ engine::CModuleMatrix CDataMatrixBarcode::Encode() const {
     return EncodeDataMatrix(m_strData, GetOptionValue() == 1);
 }
 
-std::string CDataMatrixBarcode::WhyNotEncodable(std::string_view data) const {
-    if (data.empty()) return "there is no data to encode";
+CMessage CDataMatrixBarcode::WhyNotEncodable(std::string_view data) const {
+    if (data.empty()) return MakeMessage(Msg::NoDataToEncode);
     if (!Dmtx().Get()) return MissingLibrary("Data Matrix", Dmtx().error);
     const bool rectangular = GetOptionValue() == 1;
     if (!EncodeDataMatrix(data, rectangular).Empty()) return {};
     if (rectangular && !EncodeDataMatrix(data, false).Empty())
-        return "the data is too long for a rectangular Data Matrix (a square one holds it)";
-    return "the data is too long for any Data Matrix";
+        return MakeMessage(Msg::DataMatrixRectTooLong);
+    return MakeMessage(Msg::DataMatrixTooLong);
 }

@@ -43,7 +43,7 @@ protected:
     virtual std::int32_t StoredChoice() const = 0;
     virtual void StoreChoice(std::int32_t value) = 0;
     // Why `data` cannot be encoded with the choice in force; empty when it can.
-    virtual std::string WhyNotEncodable(std::string_view data) const = 0;
+    virtual CMessage WhyNotEncodable(std::string_view data) const = 0;
 };
 
 class CQRBarcode : public CMatrixBarcode {
@@ -62,7 +62,7 @@ public:
 protected:
     std::int32_t StoredChoice() const override { return m_nLevel; }
     void StoreChoice(std::int32_t value) override { m_nLevel = value; }
-    std::string WhyNotEncodable(std::string_view data) const override;
+    CMessage WhyNotEncodable(std::string_view data) const override;
 };
 
 class CDataMatrixBarcode : public CMatrixBarcode {
@@ -81,7 +81,7 @@ public:
 protected:
     std::int32_t StoredChoice() const override { return m_nShape; }
     void StoreChoice(std::int32_t value) override { m_nShape = value; }
-    std::string WhyNotEncodable(std::string_view data) const override;
+    CMessage WhyNotEncodable(std::string_view data) const override;
 };
 
 // The smallest QR Code symbol of any version holding `latin1` at the error-correction level

@@ -1,5 +1,6 @@
 #include "engine/primitives.h"
 
+#include "common/latin1.h"
 #include "common/settings_keys.h"
 
 #include <algorithm>
@@ -53,14 +54,14 @@ int MulDiv(int a, int b, int c) {
     return static_cast<int>(q);
 }
 
-std::string DescribeChange(std::string_view typed, std::string_view stored,
-                           std::string_view symbology) {
+CMessages DescribeChange(std::string_view typed, std::string_view stored,
+                         std::string_view symbology) {
     if (typed == stored) return {};
     const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
     // Letters made capitals, and nothing else.
     if (typed.size() == stored.size() && std::equal(typed.begin(), typed.end(), stored.begin(),
                                                     [&](char a, char b) { return upper(a) == b; }))
-        return "lower-case letters were changed to capitals";
+        return {MakeMessage(Msg::LettersMadeCapitals)};
     // Characters left out, keeping the order: `stored` is `typed` with some removed, and
     // perhaps padding added at the end.
     std::size_t i = 0, kept = 0;
@@ -68,24 +69,23 @@ std::string DescribeChange(std::string_view typed, std::string_view stored,
         if (i < stored.size() && stored[i] == c) ++i, ++kept;
     const std::size_t removed = typed.size() - kept;
     const std::size_t added = stored.size() - i;
-    std::string reasons;
-    const auto add = [&reasons](const std::string& r) {
-        reasons += (reasons.empty() ? "" : "; ") + r;
-    };
+    const std::string name(symbology);
+    CMessages reasons;
     if (removed > 0)
-        add(std::to_string(removed) + (removed == 1 ? " character" : " characters") + " that " +
-            std::string(symbology) + " cannot encode " + (removed == 1 ? "was" : "were") +
-            " removed");
+        reasons.push_back(removed == 1
+                              ? MakeMessage(Msg::CharacterRemoved, name)
+                              : MakeMessage(Msg::CharactersRemoved, std::to_string(removed), name));
     if (added > 0) {
         const std::string padding(stored.substr(i));
-        add(padding.find_first_not_of('0') == std::string::npos
-                ? (added == 1 ? "a 0 was added" : std::to_string(added) + " zeros were added") +
-                      std::string(" to make whole pairs of digits")
-                : "\"" + padding + "\" was added");
+        if (padding.find_first_not_of('0') != std::string::npos)
+            reasons.push_back(MakeMessage(Msg::TextAdded, Latin1ToUtf8(padding)));
+        else if (added == 1)
+            reasons.push_back(MakeMessage(Msg::ZeroAddedForPairs));
+        else
+            reasons.push_back(MakeMessage(Msg::ZerosAddedForPairs, std::to_string(added)));
     }
-    return reasons.empty()
-               ? "the data was changed to what " + std::string(symbology) + " can encode"
-               : reasons;
+    if (reasons.empty()) reasons.push_back(MakeMessage(Msg::DataChanged, name));
+    return reasons;
 }
 
 int NormalizeOrientation(int orientation) {
@@ -175,35 +175,33 @@ CModuleOnDevice ModuleOnDevice(int dpi) {
     return m;
 }
 
-std::string DescribeModule(int dpi) {
-    const CModuleOnDevice m = ModuleOnDevice(dpi);
+namespace {
+std::string Fixed(double value, int decimals) {
     char text[64];
-    std::snprintf(text, sizeof text, "X = %.2f mil at %d dpi", m.actualMils, dpi);
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
 }
+} // namespace
 
-std::string ModuleWarning(int dpi) {
+CMessage DescribeModule(int dpi) {
+    const CModuleOnDevice m = ModuleOnDevice(dpi);
+    return MakeMessage(Msg::ModuleReadout, Fixed(m.actualMils, 2), std::to_string(dpi));
+}
+
+CMessage ModuleWarning(int dpi) {
     const CModuleOnDevice m = ModuleOnDevice(dpi);
     if (m.dots == 0 || m.requestedMils <= 0) return {};
     const double exactDots = m.requestedMils * dpi / 1000.0;
     const double change = (m.actualMils - m.requestedMils) / m.requestedMils;
-    char text[200];
     // Below half a dot the module rounds to no dot at all and is drawn as one.
     if (exactDots < 0.5)
-        std::snprintf(
-            text, sizeof text,
-            "At %d dpi an X dimension of %d mil is less than one dot: the module is a dot "
-            "of %.2f mil and the symbol %.0f %% larger. Raise the resolution.",
-            dpi, m.requestedMils, m.actualMils, change * 100);
-    else if (std::abs(change) > 0.15)
-        std::snprintf(text, sizeof text,
-                      "At %d dpi an X dimension of %d mil becomes %d dots (%.2f mil), %.0f %% %s "
-                      "than asked. Choose another X dimension or resolution.",
-                      dpi, m.requestedMils, m.dots, m.actualMils, std::abs(change) * 100,
-                      change > 0 ? "larger" : "smaller");
-    else
-        return {};
-    return text;
+        return MakeMessage(Msg::ModuleBelowOneDot, std::to_string(dpi),
+                           std::to_string(m.requestedMils), Fixed(m.actualMils, 2),
+                           Fixed(change * 100, 0));
+    if (std::abs(change) <= 0.15) return {};
+    return MakeMessage(change > 0 ? Msg::ModuleTooLarge : Msg::ModuleTooSmall, std::to_string(dpi),
+                       std::to_string(m.requestedMils), std::to_string(m.dots),
+                       Fixed(m.actualMils, 2), Fixed(std::abs(change) * 100, 0));
 }
 
 CBarCursor::CBarCursor(CDrawSurface& surface, CPoint start, int orientation)

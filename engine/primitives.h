@@ -2,6 +2,7 @@
 // The drawing primitives every symbology draws its element patterns with, and the settings
 // that size the elements.
 
+#include "common/message.h"
 #include "engine/draw_surface.h"
 
 #include <cstdint>
@@ -27,12 +28,11 @@ int ClampToInt(std::int64_t value);
 // Rounded a × b / c, or -1 when the result does not fit in an int or c is 0.
 int MulDiv(int a, int b, int c);
 
-// How `stored` differs from `typed` for a symbology that filters its data, in a few plain
-// words ("3 characters that Code 39 cannot encode were removed", "lower-case letters were
-// changed to capitals", "a 0 was added to make whole pairs of digits"); empty when it does
-// not.
-std::string DescribeChange(std::string_view typed, std::string_view stored,
-                           std::string_view symbology);
+// How `stored` differs from `typed` for a symbology that filters its data (characters it
+// cannot encode removed, letters made capitals, zeros added to make pairs of digits); none
+// when it does not.
+CMessages DescribeChange(std::string_view typed, std::string_view stored,
+                         std::string_view symbology);
 
 // Text escapement in tenths of a degree for orientation 0 to 3.
 int Escapement(int orientation);
@@ -57,10 +57,10 @@ struct CModuleOnDevice {
 };
 CModuleOnDevice ModuleOnDevice(int dpi);
 // "X = 9.85 mil at 203 dpi".
-std::string DescribeModule(int dpi);
+CMessage DescribeModule(int dpi);
 // When the device cannot draw the module well: a module that rounds to no dot, or a snapped
 // module more than 15 % away from X. Empty otherwise.
-std::string ModuleWarning(int dpi);
+CMessage ModuleWarning(int dpi);
 
 // Lays a symbol's elements out one after another along the direction of advance, from its
 // start. On a surface with a device grid (CDrawSurface::GridDotsPerInch) every element is a

@@ -57,8 +57,7 @@ template <class Match> const SymbologyInfo* Find(Match match) {
 } // namespace
 
 std::unique_ptr<CBarcode> ConvertBarcode(const CBarcode& from, const CRuntimeClass* cls) {
-    std::unique_ptr<CObject> object = cls->CreateObject();
-    std::unique_ptr<CBarcode> next(static_cast<CBarcode*>(object.release()));
+    std::unique_ptr<CBarcode> next = CreateBarcode(cls);
     if (!next) return next;
     next->SetData(from.m_strData);
     next->m_strFontName = from.m_strFontName;

@@ -117,14 +117,12 @@ CSize LightMargins(int before, int after) {
 CBarcode::CDataCheck CheckRetailData(std::string_view typed, std::size_t length,
                                      const std::string& symbology, bool upcE) {
     const std::string digits = FilterToCharset(typed, kDigits);
-    std::string reasons;
-    const auto add = [&reasons](const std::string& r) {
-        reasons += (reasons.empty() ? "" : "; ") + r;
-    };
+    CMessages reasons;
     const std::size_t removed = typed.size() - digits.size();
     if (removed > 0)
-        add(std::to_string(removed) + (removed == 1 ? " character" : " characters") + " that " +
-            symbology + " cannot encode " + (removed == 1 ? "was" : "were") + " removed");
+        reasons.push_back(
+            removed == 1 ? MakeMessage(Msg::CharacterRemoved, symbology)
+                         : MakeMessage(Msg::CharactersRemoved, std::to_string(removed), symbology));
     std::string kept = digits;
     char typedCheck = 0;
     if (upcE && digits.size() == 8 && digits[0] == '0') {
@@ -135,22 +133,24 @@ CBarcode::CDataCheck CheckRetailData(std::string_view typed, std::size_t length,
         typedCheck = digits.back();
     } else if (digits.size() > length) {
         kept = digits.substr(0, length);
-        add("the digits after the first " + std::to_string(length) + " were left out");
+        reasons.push_back(MakeMessage(Msg::DigitsAfterLeftOut, std::to_string(length)));
     } else if (digits.size() < length) {
         kept.resize(length, '0');
-        add(std::to_string(length - digits.size()) +
-            (length - digits.size() == 1 ? " zero was" : " zeros were") + " added to make " +
-            std::to_string(length) + " digits");
+        const std::size_t zeros = length - digits.size();
+        reasons.push_back(zeros == 1 ? MakeMessage(Msg::ZeroAddedToLength, std::to_string(length))
+                                     : MakeMessage(Msg::ZerosAddedToLength, std::to_string(zeros),
+                                                   std::to_string(length)));
     }
     const std::string body = upcE ? ExpandUpcE(kept) : kept;
     // EAN-13's weights start one place later than UPC-A's; a leading 0 shifts them.
     const char check = CheckChar(UpcCheckDigit(length == kEan13Length ? "0" + body : body));
     if (typedCheck && typedCheck != check)
-        add(std::string("the check digit ") + typedCheck + " was replaced by " + check);
+        reasons.push_back(MakeMessage(Msg::CheckDigitReplaced, std::string(1, typedCheck),
+                                      std::string(1, check)));
     CBarcode::CDataCheck result;
     result.input = kept;
     result.reads = (upcE ? "0" : "") + kept + check;
-    result.change = reasons;
+    result.change = std::move(reasons);
     return result;
 }
 

@@ -106,7 +106,7 @@ bool CDelimitedReader::LineBreak() {
 
 bool CDelimitedReader::Next(std::vector<std::string>& fields, std::int64_t& line) {
     fields.clear();
-    if (!m_error.empty()) return false;
+    if (!m_error.Empty()) return false;
     while (LineBreak()) {}
     if (m_pos >= m_bytes.size()) return false;
     line = m_line;
@@ -127,8 +127,7 @@ bool CDelimitedReader::Next(std::vector<std::string>& fields, std::int64_t& line
             ++m_pos;
             for (;;) {
                 if (m_pos >= m_bytes.size()) {
-                    m_error =
-                        "the quote opened on line " + std::to_string(opened) + " is never closed";
+                    m_error = MakeMessage(Msg::RunUnclosedQuote, std::to_string(opened));
                     fields.clear();
                     return false;
                 }

@@ -4,6 +4,8 @@
 // quotes), or each line whole; and the file's text as the engine takes it, Latin-1, from UTF-8
 // or Latin-1. No Qt.
 
+#include "common/message.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,7 +36,7 @@ public:
     // nothing on them are passed over. False at the end, and at a quote that is never closed
     // (Error() then says where).
     bool Next(std::vector<std::string>& fields, std::int64_t& line);
-    const std::string& Error() const { return m_error; }
+    const CMessage& Error() const { return m_error; }
 
 private:
     // Consumes a line break at the reading position (CR LF, LF or CR); false when none is there.
@@ -44,5 +46,5 @@ private:
     std::size_t m_pos = 0;
     std::int64_t m_line = 1;
     char m_separator;
-    std::string m_error;
+    CMessage m_error;
 };

@@ -39,7 +39,7 @@ std::vector<std::uint8_t> FileHead(const std::string& nativePath) {
 CDocumentFile ReadDocumentFile(const std::string& nativePath, const std::string& shownPath) {
     using Result = CDocumentFile::Result;
     CDocumentFile read;
-    const std::string notADocument = "Unexpected file format.\n" + shownPath;
+    const CMessage notADocument = MakeMessage(Msg::DocumentUnexpectedFormat, shownPath);
     std::vector<std::uint8_t> bytes;
     if (const std::error_code ec = ReadWholeFile(nativePath, bytes, kMaxDocumentBytes)) {
         read.result = Result::NotOpened;
@@ -47,12 +47,11 @@ CDocumentFile ReadDocumentFile(const std::string& nativePath, const std::string&
             // Told apart by its first bytes: a large file of another kind is simply not a
             // document.
             read.message = StartsLikeADocument(FileHead(nativePath))
-                               ? shownPath + " is too large to be a Quillmark document " +
-                                     "(documents are at most " +
-                                     std::to_string(kMaxDocumentBytes >> 20) + " MB)."
+                               ? MakeMessage(Msg::DocumentTooLarge, shownPath,
+                                             std::to_string(kMaxDocumentBytes >> 20))
                                : notADocument;
         } else {
-            read.message = FileErrorMessage(ec, shownPath);
+            read.message = FileError(ec, shownPath);
         }
         return read;
     }
@@ -65,7 +64,7 @@ CDocumentFile ReadDocumentFile(const std::string& nativePath, const std::string&
         read.message = notADocument;
     } catch (const std::exception&) {
         read.result = Result::FailedToLoad;
-        read.message = "Failed to open document.\n" + shownPath;
+        read.message = MakeMessage(Msg::DocumentFailedToOpen, shownPath);
     }
     return read;
 }

@@ -2,6 +2,7 @@
 // Reading a ".qmx" document file, with the program's messages for what can go wrong. No Qt: the
 // command line reads documents without loading it, and the window words its messages the same.
 
+#include "common/message.h"
 #include "engine/barcode.h"
 
 #include <cstddef>
@@ -19,7 +20,7 @@ struct CDocumentFile {
     };
     Result result = Result::Ok;
     std::unique_ptr<CBarcode> barcode; // null for an empty file
-    std::string message;               // UTF-8, for the two failures
+    CMessage message;                  // for the two failures
 };
 
 // Reads the file at `nativePath` (the system's bytes); `shownPath` (UTF-8) is how messages name

@@ -3,37 +3,31 @@
 #include "common/file_errors.h"
 #include "render/image_encoders.h"
 
-std::string ExportErrorText(const CExportResult& result, const std::string& path) {
+CMessage ExportFailure(const CExportResult& result, const std::string& path) {
     const std::error_code ec = result.error;
     const std::string size =
         std::to_string(result.imageWidth) + " \u00D7 " + std::to_string(result.imageHeight);
-    if (ec == ExportError::MetafileNotWritten) return "Unable to create Windows Metafile.";
+    if (ec == ExportError::MetafileNotWritten) return MakeMessage(Msg::ExportMetafileNotWritten);
     if (ec == ExportError::PictureTooLarge)
-        return "The picture of this symbol would be larger than " +
-               std::to_string(kMaxPictureBytes >> 20) + " MB; shorten its data.";
+        return MakeMessage(Msg::ExportPictureTooLarge, std::to_string(kMaxPictureBytes >> 20));
     if (ec == ExportError::UnknownFormat) {
         std::string known;
         const std::size_t n = std::size(kExportExtensions);
         for (std::size_t i = 0; i < n; ++i)
             known += (i == 0 ? "" : i + 1 == n ? " or " : ", ") + std::string(kExportExtensions[i]);
-        return "Quillmark does not write files of the type of " + path + "; use " + known + ".";
+        return MakeMessage(Msg::ExportUnknownFormat, path, known);
     }
-    if (ec == ExportError::PdfNotMade)
-        return "The PDF page of this symbol could not be made (" + path + ").";
-    if (ec == ExportError::ImageTooLarge)
-        return "The image would be " + size +
-               " pixels, more than an image may have; lower the resolution.";
-    if (ec == ExportError::ImageEmpty)
-        return "The image would be " + size + " pixels, which is no image; raise the resolution.";
-    if (ec == ExportError::NothingToDraw)
-        return "Nothing was written to " + path +
-               ": the symbology cannot encode this data, so the symbol draws nothing.";
-    if (ec == ExportError::ImageNotMade)
-        return "There is not enough memory for an image of " + size + " pixels.";
-    if (ec == ImageEncodeError::TooLarge)
-        return "The image is too large for this file format (" + size +
-               " pixels); choose another format or lower the resolution.";
+    if (ec == ExportError::PdfNotMade) return MakeMessage(Msg::ExportPdfNotMade, path);
+    if (ec == ExportError::ImageTooLarge) return MakeMessage(Msg::ExportImageTooLarge, size);
+    if (ec == ExportError::ImageEmpty) return MakeMessage(Msg::ExportImageEmpty, size);
+    if (ec == ExportError::NothingToDraw) return MakeMessage(Msg::ExportNothingToDraw, path);
+    if (ec == ExportError::ImageNotMade) return MakeMessage(Msg::ExportNoMemory, size);
+    if (ec == ImageEncodeError::TooLarge) return MakeMessage(Msg::ExportTooLargeForFormat, size);
     if (ec == ImageEncodeError::EncoderFailed || ec == ImageEncodeError::EmptyImage)
-        return "The image could not be written as " + path + " (" + size + " pixels).";
-    return FileErrorMessage(ec, path);
+        return MakeMessage(Msg::ExportEncoderFailed, path, size);
+    return FileError(ec, path);
+}
+
+std::string ExportErrorText(const CExportResult& result, const std::string& path) {
+    return MessageText(ExportFailure(result, path));
 }

@@ -1,6 +1,7 @@
 #include "job/label_run.h"
 
 #include "common/file_io.h"
+#include "common/latin1.h"
 #include "common/settings_keys.h"
 #include "engine/barcode_file.h"
 #include "job/data_file.h"
@@ -14,22 +15,6 @@
 #include <optional>
 
 namespace {
-
-constexpr double kMilsPerThousandthCm = 0.39370078740157477;
-
-std::string Latin1ToUtf8(std::string_view text) {
-    std::string out;
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | c >> 6);
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 std::string Quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
@@ -47,8 +32,13 @@ std::string WithThousands(std::int64_t n) {
     return out;
 }
 
-std::string TooManyLabels() {
-    return "a run prints at most " + WithThousands(kMaxRunLabels) + " labels";
+CMessage TooManyLabels() {
+    return MakeMessage(Msg::RunTooManyLabels, WithThousands(kMaxRunLabels));
+}
+
+CMessage TooManyLabels(std::int64_t count) {
+    return MakeMessage(Msg::RunTooManyLabelsNot, WithThousands(kMaxRunLabels),
+                       WithThousands(count));
 }
 
 // A size in mils as the size read-out shows it, by the unit of the options.
@@ -141,22 +131,23 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-// The column's index from 0, or the reason it names none.
-std::string FindColumn(const std::string& given, const char* what, bool header,
-                       const std::vector<std::string>& names, std::size_t& index) {
+// The column's index from 0, or the reason it names none. `copies`: the copies column.
+CMessage FindColumn(const std::string& given, bool copies, bool header,
+                    const std::vector<std::string>& names, std::size_t& index) {
     std::int64_t number = 0;
     const std::string text = Trimmed(given);
     const char* end = text.data() + text.size();
     if (!text.empty() && std::from_chars(text.data(), end, number).ptr == end) {
         if (number < 1 || number > 100'000)
-            return std::string("the ") + what + " " + Quoted(text) + " is not a column number";
+            return MakeMessage(copies ? Msg::RunNotACopiesColumnNumber : Msg::RunNotAColumnNumber,
+                               text);
         index = static_cast<std::size_t>(number - 1);
         return {};
     }
-    if (text.empty()) return std::string("the ") + what + " is empty";
+    if (text.empty()) return MakeMessage(copies ? Msg::RunCopiesColumnEmpty : Msg::RunColumnEmpty);
     if (!header)
-        return std::string("the ") + what + " " + Quoted(text) +
-               " is a name, which needs a header line";
+        return MakeMessage(copies ? Msg::RunCopiesColumnNeedsHeader : Msg::RunColumnNeedsHeader,
+                           text);
     for (std::size_t i = 0; i < names.size(); ++i)
         if (SameName(names[i], text)) {
             index = i;
@@ -165,21 +156,21 @@ std::string FindColumn(const std::string& given, const char* what, bool header,
     std::string listed;
     for (const std::string& name : names)
         listed += (listed.empty() ? "" : ", ") + Quoted(Trimmed(name));
-    return "the header line names no column " + Quoted(text) + " (it has " + listed + ")";
+    return MakeMessage(Msg::RunNoColumnNamed, text, listed);
 }
 
 class FileSource : public CLabelRunSource {
 public:
     // Reads the file and its header line; `error` says why the run cannot be made.
-    FileSource(const CLabelRunChoice& run, std::string& error) {
+    FileSource(const CLabelRunChoice& run, CMessage& error) {
         if (run.file.empty()) {
-            error = "no data file is chosen";
+            error = MakeMessage(Msg::RunNoDataFile);
             return;
         }
-        const std::string shown = Quoted(run.file);
+        const std::string& shown = run.file;
         FILE* f = std::fopen(run.file.c_str(), "rb");
         if (!f) {
-            error = "the data file " + shown + " cannot be read: " + std::strerror(errno);
+            error = MakeMessage(Msg::RunFileUnreadable, shown, std::strerror(errno));
             return;
         }
         char buffer[1 << 16];
@@ -187,8 +178,8 @@ public:
         while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
             if (static_cast<std::int64_t>(m_bytes.size() + n) > kMaxRunFileBytes) {
                 std::fclose(f);
-                error = "the data file " + shown + " is larger than " +
-                        std::to_string(kMaxRunFileBytes >> 20) + " MB";
+                error = MakeMessage(Msg::RunFileTooLarge, shown,
+                                    std::to_string(kMaxRunFileBytes >> 20));
                 return;
             }
             m_bytes.append(buffer, n);
@@ -196,7 +187,7 @@ public:
         const bool failed = std::ferror(f) != 0;
         std::fclose(f);
         if (failed) {
-            error = "the data file " + shown + " could not be read to its end";
+            error = MakeMessage(Msg::RunFileReadFailed, shown);
             return;
         }
         m_encoding = DetectEncoding(m_bytes);
@@ -207,7 +198,7 @@ public:
         if (run.header) {
             std::int64_t line = 0;
             if (!m_reader->Next(names, line)) {
-                error = m_reader->Error().empty() ? "the data file " + shown + " is empty"
+                error = m_reader->Error().Empty() ? MakeMessage(Msg::RunFileEmpty, shown)
                                                   : m_reader->Error();
                 return;
             }
@@ -216,17 +207,17 @@ public:
                 name = Latin1ToUtf8(ToLatin1(name, m_encoding, outside));
             }
         }
-        error = FindColumn(run.column, "column", run.header, names, m_column);
-        if (error.empty() && !run.copiesColumn.empty()) {
+        error = FindColumn(run.column, false, run.header, names, m_column);
+        if (error.Empty() && !run.copiesColumn.empty()) {
             std::size_t copies = 0;
-            error = FindColumn(run.copiesColumn, "copies column", run.header, names, copies);
+            error = FindColumn(run.copiesColumn, true, run.header, names, copies);
             m_copiesColumn = copies;
         }
     }
 
     bool Next(CRunEntry& entry) override {
         while (m_copiesLeft == 0) {
-            if (!m_error.empty() || !ReadRow()) return false;
+            if (!m_error.Empty() || !ReadRow()) return false;
         }
         --m_copiesLeft;
         if (++m_made > kMaxRunLabels) {
@@ -244,25 +235,25 @@ private:
             m_error = m_reader->Error();
             return false;
         }
-        const auto missing = [&](std::size_t column, const char* what) {
-            m_error = "line " + std::to_string(line) + " has " + std::to_string(m_fields.size()) +
-                      (m_fields.size() == 1 ? " column" : " columns") + ", no " + what + " " +
-                      std::to_string(column + 1);
+        const auto missing = [&](std::size_t column, bool copies) {
+            const bool one = m_fields.size() == 1;
+            const Msg id = copies ? (one ? Msg::RunRowMissingCopies : Msg::RunRowMissingCopiesN)
+                                  : (one ? Msg::RunRowMissingColumn : Msg::RunRowMissingColumnN);
+            m_error = MakeMessage(id, std::to_string(line), std::to_string(m_fields.size()),
+                                  std::to_string(column + 1));
             return false;
         };
-        if (m_column >= m_fields.size()) return missing(m_column, "column");
+        if (m_column >= m_fields.size()) return missing(m_column, false);
         m_copiesLeft = 1;
         if (m_copiesColumn) {
-            if (*m_copiesColumn >= m_fields.size())
-                return missing(*m_copiesColumn, "copies column");
+            if (*m_copiesColumn >= m_fields.size()) return missing(*m_copiesColumn, true);
             const std::string text = Trimmed(m_fields[*m_copiesColumn]);
             std::int64_t copies = -1;
             const char* end = text.data() + text.size();
             if (text.empty() || std::from_chars(text.data(), end, copies).ptr != end ||
                 copies < 0 || copies > kMaxRunLabels) {
-                m_error = "line " + std::to_string(line) + ": the copies " +
-                          Quoted(Latin1ToUtf8(text)) + " are not a number from 0 to " +
-                          WithThousands(kMaxRunLabels);
+                m_error = MakeMessage(Msg::RunBadCopies, std::to_string(line), Latin1ToUtf8(text),
+                                      WithThousands(kMaxRunLabels));
                 return false;
             }
             m_copiesLeft = copies;
@@ -311,63 +302,60 @@ std::string FormatRunNumber(std::int64_t n, int digits, std::string_view prefix,
     return out + number + std::string(suffix);
 }
 
-std::string PlanNumbers(const CLabelRunChoice& run, CNumberPlan& plan) {
-    const std::string digitsRule =
-        " is not a whole number of at most " + std::to_string(kMaxRunNumberDigits) + " digits";
+CMessage PlanNumbers(const CLabelRunChoice& run, CNumberPlan& plan) {
+    const std::string most = std::to_string(kMaxRunNumberDigits);
     if (!ParseRunNumber(run.first, plan.first))
-        return "the first number " + Quoted(run.first) + digitsRule;
-    if (!ParseRunNumber(run.step, plan.step)) return "the step " + Quoted(run.step) + digitsRule;
-    if (plan.step == 0) return "the step is 0";
+        return MakeMessage(Msg::RunFirstNotNumber, run.first, most);
+    if (!ParseRunNumber(run.step, plan.step))
+        return MakeMessage(Msg::RunStepNotNumber, run.step, most);
+    if (plan.step == 0) return MakeMessage(Msg::RunStepZero);
     if (!run.numbers.empty()) {
         std::int64_t count = 0;
         if (!ParseRunNumber(run.numbers, count) || count < 1)
-            return "the count " + Quoted(run.numbers) + " is not a number of labels";
+            return MakeMessage(Msg::RunCountNotNumber, run.numbers);
         if (count > kMaxRunLabels) return TooManyLabels();
         // The last number must itself be a number of the run's size; the product is exact in
         // 128 bits.
         const __int128 last = __int128{plan.first} + __int128{count - 1} * plan.step;
         const __int128 limit = 999'999'999'999'999'999;
-        if (last > limit || last < -limit)
-            return "the last number would have more than " + std::to_string(kMaxRunNumberDigits) +
-                   " digits";
+        if (last > limit || last < -limit) return MakeMessage(Msg::RunLastTooLong, most);
         plan.count = count;
         return {};
     }
     std::int64_t last = 0;
-    if (!ParseRunNumber(run.last, last)) return "the last number " + Quoted(run.last) + digitsRule;
+    if (!ParseRunNumber(run.last, last)) return MakeMessage(Msg::RunLastNotNumber, run.last, most);
     if (last != plan.first && (last > plan.first) != (plan.step > 0))
-        return "a step of " + std::to_string(plan.step) + " never reaches " + std::to_string(last) +
-               " from " + std::to_string(plan.first);
+        return MakeMessage(Msg::RunStepNeverReaches, std::to_string(plan.step),
+                           std::to_string(last), std::to_string(plan.first));
     // Both at most 18 digits: the difference fits.
     const std::int64_t count = (last - plan.first) / plan.step + 1;
-    if (count > kMaxRunLabels) return TooManyLabels() + ", not " + WithThousands(count);
+    if (count > kMaxRunLabels) return TooManyLabels(count);
     plan.count = count;
     return {};
 }
 
-std::string StartIndex(const CLabelRunChoice& run, const CLabelGeometry& sheet,
-                       std::int64_t& index) {
+CMessage StartIndex(const CLabelRunChoice& run, const CLabelGeometry& sheet, std::int64_t& index) {
     const std::int64_t across = std::max(sheet.numberAcross, 1);
     const std::int64_t down = std::max(sheet.numberDown, 1);
     if (run.startNumber > 0) {
         if (run.startNumber > across * down)
-            return "the sheet has " + std::to_string(across * down) + " labels, no label " +
-                   std::to_string(run.startNumber);
+            return MakeMessage(Msg::RunNoSuchLabel, std::to_string(across * down),
+                               std::to_string(run.startNumber));
         index = run.startNumber - 1;
         return {};
     }
     if (run.startRow < 1 || run.startRow > down)
-        return "the sheet has " + std::to_string(down) + (down == 1 ? " row" : " rows") +
-               ", no row " + std::to_string(run.startRow);
+        return MakeMessage(down == 1 ? Msg::RunNoSuchRow : Msg::RunNoSuchRowN, std::to_string(down),
+                           std::to_string(run.startRow));
     if (run.startColumn < 1 || run.startColumn > across)
-        return "the sheet has " + std::to_string(across) + (across == 1 ? " column" : " columns") +
-               ", no column " + std::to_string(run.startColumn);
+        return MakeMessage(across == 1 ? Msg::RunNoSuchColumn : Msg::RunNoSuchColumnN,
+                           std::to_string(across), std::to_string(run.startColumn));
     index = (run.startRow - 1) * across + (run.startColumn - 1);
     return {};
 }
 
-std::string CRunEntry::Where() const {
-    return (fromFile ? "line " : "label ") + std::to_string(source);
+CMessage CRunEntry::Where() const {
+    return MakeMessage(fromFile ? Msg::WhereLine : Msg::WhereLabel, std::to_string(source));
 }
 
 COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet,
@@ -377,8 +365,8 @@ COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet,
     case CLabelRunChoice::Kind::Same: {
         const std::int64_t perSheet = std::max<std::int64_t>(sheet.perSheet, 1);
         if (run.count < 1) {
-            opened.error = "the number of " + std::string(run.countSheets ? "sheets" : "labels") +
-                           " is not 1 or more";
+            opened.error = MakeMessage(run.countSheets ? Msg::RunSheetsNotPositive
+                                                       : Msg::RunLabelsNotPositive);
             return opened;
         }
         // The first sheet's labels before the start are used already.
@@ -386,7 +374,7 @@ COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet,
                                        ? run.count * perSheet - sheet.start
                                        : run.count;
         if (count > kMaxRunLabels) {
-            opened.error = TooManyLabels() + ", not " + WithThousands(count);
+            opened.error = TooManyLabels(count);
             return opened;
         }
         opened.source = std::make_unique<SameSource>(sameData, count);
@@ -395,48 +383,42 @@ COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet,
     case CLabelRunChoice::Kind::Numbered: {
         CNumberPlan plan;
         opened.error = PlanNumbers(run, plan);
-        if (opened.error.empty()) opened.source = std::make_unique<NumberSource>(run, plan);
+        if (opened.error.Empty()) opened.source = std::make_unique<NumberSource>(run, plan);
         return opened;
     }
     case CLabelRunChoice::Kind::FromFile: {
         auto file = std::make_unique<FileSource>(run, opened.error);
-        if (opened.error.empty()) opened.source = std::move(file);
+        if (opened.error.Empty()) opened.source = std::move(file);
         return opened;
     }
     }
-    opened.error = "no such run";
+    opened.error = MakeMessage(Msg::RunNoSuchKind);
     return opened;
-}
-
-std::unique_ptr<CBarcode> CopyBarcode(const CBarcode& barcode) {
-    return LoadBarcode(StoreBarcode(&barcode));
 }
 
 CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRunCheck& check) {
     CEntryProblem problem;
-    std::string& why = problem.why;
-    const auto add = [&why](const std::string& reason) {
-        why += (why.empty() ? "" : "; ") + reason;
-    };
+    CMessages& why = problem.why;
     if (!entry.outside.empty()) {
         // Characters, not bytes: every UTF-8 byte but the continuation bytes starts one.
         const auto characters = std::count_if(entry.outside.begin(), entry.outside.end(),
                                               [](char c) { return (c & 0xC0) != 0x80; });
-        add(Quoted(entry.outside) + " outside Latin-1 " + (characters == 1 ? "was" : "were") +
-            " left out");
+        why.push_back(MakeMessage(
+            characters == 1 ? Msg::LabelOutsideLatin1 : Msg::LabelOutsideLatin1N, entry.outside));
     }
     if (!entry.document) {
-        if (entry.data.empty()) add("the data is empty");
-        const CBarcode::CDataCheck data = working.CheckData(entry.data);
-        if (!data.change.empty()) add(Latin1ToUtf8(data.change));
+        if (entry.data.empty()) why.push_back(MakeMessage(Msg::LabelDataEmpty));
+        CBarcode::CDataCheck data = working.CheckData(entry.data);
+        for (CMessage& m : data.change)
+            why.push_back(std::move(m));
     }
     if (check.measure && check.label.cx > 0 && check.label.cy > 0) {
         if (!entry.document) working.SetData(entry.data);
         const CSize size = check.measure(entry.document ? *check.prototype : working);
         if (size.cx > check.label.cx || size.cy > check.label.cy) {
-            problem.tooLarge = "the symbol, " + SizeText(size) + ", is larger than the label, " +
-                               SizeText(check.label);
-            add(problem.tooLarge);
+            problem.tooLarge =
+                MakeMessage(Msg::LabelSymbolTooLarge, SizeText(size), SizeText(check.label));
+            why.push_back(problem.tooLarge);
         }
     }
     return problem;
@@ -446,7 +428,7 @@ CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CR
                     bool whole) {
     CRunReport report;
     if (!check.prototype) {
-        report.error = "there is no symbol to print";
+        report.error = MakeMessage(Msg::RunNoSymbol);
         return report;
     }
     COpenedRun opened = OpenRun(run, sheet, check.prototype->m_strData);
@@ -454,13 +436,13 @@ CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CR
         report.error = opened.error;
         return report;
     }
-    const std::unique_ptr<CBarcode> working = CopyBarcode(*check.prototype);
+    const std::unique_ptr<CBarcode> working = CloneBarcode(*check.prototype);
     CRunEntry entry;
     while ((whole || report.labels < kPreviewLabels) && opened.source->Next(entry)) {
         const std::int64_t ordinal = report.labels++;
         if (ordinal < kPreviewLabels && (run.kind != CLabelRunChoice::Kind::Same || ordinal == 0))
-            report.preview.push_back(entry.Where() + ": " +
-                                     Latin1ToUtf8(working->CheckData(entry.data).reads));
+            report.preview.push_back(
+                {entry.Where(), Latin1ToUtf8(working->CheckData(entry.data).reads)});
         // The same symbol on every label is the same problem on every label: one look is
         // enough, and it is told as the run's.
         if (run.kind == CLabelRunChoice::Kind::Same && ordinal > 0) {
@@ -475,7 +457,8 @@ CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CR
                 {ordinal, entry.Where(), Latin1ToUtf8(entry.data), std::move(problem.why)});
         ++report.problemCount;
     }
-    if (!opened.source->Error().empty()) report.error = opened.source->Error();
-    if (report.error.empty() && whole && report.labels == 0) report.error = "the run has no labels";
+    if (!opened.source->Error().Empty()) report.error = opened.source->Error();
+    if (report.error.Empty() && whole && report.labels == 0)
+        report.error = MakeMessage(Msg::RunNoLabels);
     return report;
 }

@@ -38,12 +38,11 @@ struct CNumberPlan {
     std::int64_t first = 0, step = 1, count = 0;
 };
 // Empty when the run's numbers make a plan, else what is wrong with them ("the step is 0").
-std::string PlanNumbers(const CLabelRunChoice& run, CNumberPlan& plan);
+CMessage PlanNumbers(const CLabelRunChoice& run, CNumberPlan& plan);
 
 // The label a run starts on as an index into the sheet (0 top left, counting across first).
 // Empty when the start lies on the sheet, else why not.
-std::string StartIndex(const CLabelRunChoice& run, const CLabelGeometry& sheet,
-                       std::int64_t& index);
+CMessage StartIndex(const CLabelRunChoice& run, const CLabelGeometry& sheet, std::int64_t& index);
 
 // How a run lies on the paper: the labels of one sheet and the index of the first one printed.
 // A plain page is a sheet of one label.
@@ -61,7 +60,7 @@ struct CRunEntry {
     std::string outside;   // characters of the file outside Latin-1, left out of `data` (UTF-8)
 
     // "line 7" or "label 12", for messages.
-    std::string Where() const;
+    CMessage Where() const;
 };
 
 class CLabelRunSource {
@@ -70,10 +69,10 @@ public:
     // The next label; false at the end of the run, or at a row that cannot be read (Error()
     // then says why).
     virtual bool Next(CRunEntry& entry) = 0;
-    const std::string& Error() const { return m_error; }
+    const CMessage& Error() const { return m_error; }
 
 protected:
-    std::string m_error;
+    CMessage m_error;
 };
 
 // The run's labels, `sameData` on each for the same symbol. None, with the reason, when the
@@ -81,7 +80,7 @@ protected:
 // kMaxRunLabels labels known at once).
 struct COpenedRun {
     std::unique_ptr<CLabelRunSource> source;
-    std::string error;
+    CMessage error;
 };
 COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet, const std::string& sameData);
 
@@ -95,15 +94,12 @@ struct CRunCheck {
     CSymbolMeasure measure;              // none: sizes are not checked
 };
 
-// A copy of `barcode`: symbology, font, height and every setting of its own.
-std::unique_ptr<CBarcode> CopyBarcode(const CBarcode& barcode);
-
-// What would keep one label from printing as given, in a few plain words (`why` empty when
-// nothing would), and of that whether its symbol is larger than the label. `working` (a copy
-// of the prototype) is given the label's data; the document's own symbol is only measured.
+// What would keep one label from printing as given (`why` empty when nothing would), and of
+// that whether its symbol is larger than the label. `working` (a copy of the prototype) is given
+// the label's data; the document's own symbol is only measured.
 struct CEntryProblem {
-    std::string why;
-    std::string tooLarge;
+    CMessages why;
+    CMessage tooLarge;
 };
 CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRunCheck& check);
 

@@ -1,5 +1,7 @@
 #include "job/print_layout.h"
 
+#include "common/units.h"
+
 #include "common/settings_keys.h"
 #include "engine/primitives.h"
 
@@ -9,7 +11,7 @@
 
 namespace {
 
-constexpr double kMilsPerThousandthCm = 0.39370078740157477;
+using units::kMilsPerThousandthCm;
 constexpr double kHalfMilsPerThousandthCm = 0.19685039370078738;
 
 using engine::TruncToInt;
@@ -161,6 +163,10 @@ CPrintSettings CPrintSettings::FromStore() {
     s.column = settings::Get(settings::kColumn);
     s.geometry = ReadPrintGeometry();
     return s;
+}
+
+bool OnSheet(const CPrintSettings& s) {
+    return s.useLabel != 0 && s.fullPage != 1;
 }
 
 CPoint PrintableMargins(const CPrintSettings& s, const CPrinterFacts& p) {

@@ -22,6 +22,10 @@ struct CPrintSettings {
     static CPrintSettings FromStore();
 };
 
+// Whether the settings print a run over a sheet's labels, rather than one label a page (a
+// single label of the sheet, or the middle of a plain page).
+bool OnSheet(const CPrintSettings& settings);
+
 // The printer's resolution (dots per inch), the printable area's offset from the paper's
 // top-left corner and its size, in device dots. The device origin is the printable area's
 // top-left corner.

@@ -1,5 +1,6 @@
 #include "labels/print_label_dialog.h"
 
+#include "common/run_report.h"
 #include "common/settings_keys.h"
 #include "common/settings_store.h"
 #include "labels/filter_edit.h"
@@ -8,6 +9,7 @@
 #include "labels/sheet_preview.h"
 #include "labels/spin_button.h"
 #include "ui/message_box.h"
+#include "ui/shown_message.h"
 #include "ui/translation.h"
 
 #include <QApplication>
@@ -691,19 +693,19 @@ void CBWPrintLabelDialog::RefreshRunPreview() {
     if (!m_inspectRun) return;
     const CRunReport report =
         m_inspectRun(RunChoice(), ChosenSheet(), m_pSingleLabel->isChecked(), false);
-    for (const std::string& label : report.preview)
-        m_pRunPreview->addItem(QString::fromStdString(label));
+    for (const CRunPreviewLine& label : report.preview)
+        m_pRunPreview->addItem(QStringLiteral("%1: %2").arg(ShownMessage(label.where),
+                                                            QString::fromStdString(label.reads)));
     QString note;
-    if (!report.error.empty())
-        note = Quillmark::tr("These labels cannot be printed: %1.")
-                   .arg(QString::fromStdString(report.error));
-    else if (!report.tooLarge.empty())
-        note = Quillmark::tr("The symbol is cut by its label: %1.")
-                   .arg(QString::fromStdString(report.tooLarge));
+    if (!report.error.Empty())
+        note = Quillmark::tr("These labels cannot be printed: %1.").arg(ShownMessage(report.error));
+    else if (!report.tooLarge.Empty())
+        note =
+            Quillmark::tr("The symbol is cut by its label: %1.").arg(ShownMessage(report.tooLarge));
     else if (!report.problems.empty())
         note = Quillmark::tr("%1 would not print as given: %2.")
-                   .arg(QString::fromStdString(report.problems.front().where),
-                        QString::fromStdString(report.problems.front().why));
+                   .arg(ShownMessage(report.problems.front().where),
+                        ShownMessages(report.problems.front().why));
     m_pRunNote->setText(note);
 }
 
@@ -800,10 +802,10 @@ bool CBWPrintLabelDialog::ConfirmRun() {
     if (!m_inspectRun) return true;
     const CRunReport report =
         m_inspectRun(RunChoice(), ChosenSheet(), m_pSingleLabel->isChecked(), true);
-    if (!report.error.empty()) {
-        QmMessageBox(Quillmark::tr("These labels cannot be printed: %1.")
-                         .arg(QString::fromStdString(report.error)),
-                     MsgIcon::Exclamation, MsgButtons::Ok, this);
+    if (!report.error.Empty()) {
+        QmMessageBox(
+            Quillmark::tr("These labels cannot be printed: %1.").arg(ShownMessage(report.error)),
+            MsgIcon::Exclamation, MsgButtons::Ok, this);
         return false;
     }
     if (report.problemCount == 0) return true;
@@ -812,9 +814,7 @@ bool CBWPrintLabelDialog::ConfirmRun() {
     QString listed;
     for (std::size_t i = 0; i < report.problems.size() && i < kListed; ++i) {
         const CRunProblem& p = report.problems[i];
-        listed += QStringLiteral("%1 \"%2\": %3\n")
-                      .arg(QString::fromStdString(p.where), QString::fromStdString(p.data),
-                           QString::fromStdString(p.why));
+        listed += ShownMessage(ProblemLine(p)) + u'\n';
     }
     const std::int64_t more =
         report.problemCount - static_cast<std::int64_t>(std::min(report.problems.size(), kListed));

@@ -34,16 +34,18 @@ void DrawPicture(const CBarcode& barcode, Surface& surface, const CExportOptions
     surface.SetWindowExt({1000, 1000});
     surface.SetWindowOrg({0, 0});
     surface.SetViewportExt({options.screen.dpiX, options.screen.dpiY});
-    const CDrawnExtent extent = MeasureSymbol(barcode, surface, options.view);
+    const CLabelContent label{&barcode, options.view};
+    const CDrawnExtent extent = MeasureLabel(label, surface);
     const CExtentRect& marks = extent.marks;
     const auto half = [](double logical, int dpi) {
         return engine::ClampToInt(static_cast<std::int64_t>(std::ceil(logical * dpi / 2000.0)));
     };
     surface.SetViewportOrg(
         {half(marks.Width(), options.screen.dpiX), half(marks.Height(), options.screen.dpiY)});
-    DrawSymbolCentred(barcode, surface, options.view);
+    // A vector surface has no device grid: where the origin lies does not change the measure.
+    DrawLabel(label, surface, &extent);
     if (marks.empty) return;
-    // Where DrawSymbolCentred put them: its start point is where the measure's origin lay.
+    // Where DrawLabel put them: its start point is where the measure's origin lay.
     const CPoint start = CentredStart(extent);
     surface.IncludeArea(marks.left + start.x, marks.top + start.y, marks.right + start.x,
                         marks.bottom + start.y);
@@ -76,7 +78,7 @@ bool WritePdf(const CBarcode& barcode, const std::string& path, const CSymbolVie
         surface.SetViewportExt({kPdfDpi, kPdfDpi});
         surface.SetViewportOrg({engine::ClampToInt(plan.width * kPdfDpi / 2000),
                                 engine::ClampToInt(plan.height * kPdfDpi / 2000)});
-        DrawSymbolCentred(barcode, surface, view);
+        DrawLabel({&barcode, view}, surface);
         painter.end();
     }
     const QByteArray& bytes = buffer.data();
@@ -96,8 +98,12 @@ bool FileExtensionIs(std::string_view path, std::string_view lowerExtension) {
     return ExportExtension(path) == lowerExtension;
 }
 
+CSize LabelPaperSize(const CLabelContent& content) {
+    return ExtentSize(MeasureLabelAt(content, 1000).marks);
+}
+
 CSize SymbolPaperSize(const CBarcode& barcode, const CSymbolView& view) {
-    return ExtentSize(MeasureSymbolAt(barcode, 1000, view).marks);
+    return LabelPaperSize({&barcode, view});
 }
 
 std::vector<std::uint8_t> RecordMetafile(const CBarcode& barcode, const CExportOptions& options) {

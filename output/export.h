@@ -5,6 +5,7 @@
 #include "engine/barcode.h"
 #include "output/vector_common.h"
 #include "render/export_files.h"
+#include "render/label_drawing.h"
 #include "render/symbol_drawing.h"
 
 #include <cstdint>
@@ -30,8 +31,11 @@ int ExportResolution();
 // Whether the extension of `path` is `lowerExtension`, letter case ignored.
 bool FileExtensionIs(std::string_view path, std::string_view lowerExtension);
 
-// The symbol's size on paper in mils, as the size read-out gives it: the width and height of
-// its marks measured at a resolution fine enough (1000 dpi) that no zoom or device rounds it.
+// The label's size on paper in mils, as the size read-out gives it: the width and height of
+// its marks measured on a painter at a resolution fine enough (1000 dpi) that no zoom or device
+// rounds it.
+CSize LabelPaperSize(const CLabelContent& content);
+// The same for a label holding the symbol alone.
 CSize SymbolPaperSize(const CBarcode& barcode, const CSymbolView& view);
 
 // The symbol at true size as an enhanced metafile, and the same drawing as an SVG document;

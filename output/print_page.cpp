@@ -1,7 +1,6 @@
 #include "output/print_page.h"
 
 #include "output/painter_surface.h"
-#include "render/symbol_drawing.h"
 
 #include <QPainter>
 
@@ -36,12 +35,9 @@ public:
         m_surface.SetViewportExt({printer.lpx, printer.lpy});
         m_middle = {printer.printableWidth / 2, printer.printableHeight / 2};
     }
-    // The symbol centred on `centre` (device dots), or on the middle of the printable area.
-    void Draw(const CBarcode& barcode, const CSymbolView& view) { Draw(barcode, view, m_middle); }
-    void Draw(const CBarcode& barcode, const CSymbolView& view, CPoint centre) {
-        m_surface.SetViewportOrg(centre);
-        DrawSymbolCentred(barcode, m_surface, view);
-    }
+    // The label centred on `centre` (device dots), or on the middle of the printable area.
+    void Draw(const CLabelContent& label) { Draw(label, m_middle); }
+    void Draw(const CLabelContent& label, CPoint centre) { DrawLabelAt(label, m_surface, centre); }
 
 private:
     CPainterSurface m_surface;
@@ -51,11 +47,11 @@ private:
 } // namespace
 
 int PaintRunPages(QPainter& painter, const CPrinterFacts& printer, const CPrintSettings& settings,
-                  std::int64_t first, const CSymbolView& view, const CLabelFeed& next,
-                  const std::function<bool()>& newPage, bool preview) {
+                  std::int64_t first, const CLabelFeed& next, const std::function<bool()>& newPage,
+                  bool preview) {
     PrintSurface surface(painter, printer);
-    const bool sheet = settings.useLabel != 0 && settings.fullPage != 1;
-    const CBarcode* pending = next();
+    const bool sheet = OnSheet(settings);
+    const CLabelContent* pending = next();
     int pages = 0;
     while (pending) {
         if (pages > 0 && !newPage()) break;
@@ -65,16 +61,16 @@ int PaintRunPages(QPainter& painter, const CPrinterFacts& printer, const CPrintS
         if (!sheet) {
             // One label to a page: the single label of the sheet, or the middle of the page.
             if (settings.useLabel == 0)
-                surface.Draw(*pending, view);
+                surface.Draw(*pending);
             else
                 ForEachLabelCentre(settings, printer,
-                                   [&](CPoint centre) { surface.Draw(*pending, view, centre); });
+                                   [&](CPoint centre) { surface.Draw(*pending, centre); });
             pending = next();
             continue;
         }
         bool printed = false;
         ForEachRunLabelCentre(settings, printer, first, [&](CPoint centre) {
-            surface.Draw(*pending, view, centre);
+            surface.Draw(*pending, centre);
             printed = true;
             pending = next();
             return pending != nullptr;

@@ -7,14 +7,18 @@
 
 #include <cmath>
 
-CDrawnExtent MeasureSymbolAt(const CBarcode& barcode, int dpi, const CSymbolView& view) {
+CDrawnExtent MeasureLabelAt(const CLabelContent& content, int dpi) {
     QImage scratch(1, 1, QImage::Format_Grayscale8);
     QPainter painter(&scratch);
     CPainterSurface surface(painter);
     surface.SetDeviceGrid(true);
     surface.SetWindowExt({1000, 1000});
     surface.SetViewportExt({dpi, dpi});
-    return MeasureSymbol(barcode, surface, view);
+    return MeasureLabel(content, surface);
+}
+
+CDrawnExtent MeasureSymbolAt(const CBarcode& barcode, int dpi, const CSymbolView& view) {
+    return MeasureLabelAt({&barcode, view}, dpi);
 }
 
 QImage RenderSymbolImage(const CBarcode& barcode, int dpi, const CSymbolView& view) {

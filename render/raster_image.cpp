@@ -1,5 +1,7 @@
 #include "render/raster_image.h"
 
+#include "render/label_drawing.h"
+
 #include "common/settings_keys.h"
 #include "engine/primitives.h"
 #include "render/mono_surface.h"
@@ -45,7 +47,7 @@ CDrawnExtent MeasureSymbolMono(const CBarcode& barcode, int dpi, const CSymbolVi
     scratch.Allocate(1, 1);
     CMonoSurface surface(scratch, dpi, fonts);
     CentreMapping(surface, dpi, scratch);
-    return MeasureSymbol(barcode, surface, view);
+    return MeasureLabel({&barcode, view}, surface);
 }
 
 CMapping DrawSymbolMono(const CBarcode& barcode, MonoImage& image, int dpi, const CSymbolView& view,
@@ -53,7 +55,7 @@ CMapping DrawSymbolMono(const CBarcode& barcode, MonoImage& image, int dpi, cons
     CMonoSurface surface(image, dpi, fonts);
     CentreMapping(surface, dpi, image);
     surface.SetBarWidthReduction(settings::Get(settings::kImageBarReduction));
-    DrawSymbolCentred(barcode, surface, view);
+    DrawLabel({&barcode, view}, surface);
     return surface.Mapping();
 }
 

@@ -21,10 +21,11 @@ CPoint CentredStart(const CDrawnExtent& extent) {
             engine::TruncToInt(std::round(-extent.marks.CentreY()))};
 }
 
-void DrawSymbolCentred(const CBarcode& barcode, CMappedSurface& surface, const CSymbolView& view) {
+void DrawSymbolCentred(const CBarcode& barcode, CMappedSurface& surface, const CSymbolView& view,
+                       const CDrawnExtent* measured) {
     surface.SetBkModeOpaque(true);
     surface.SetWindowOrg({0, 0});
-    CPoint start = CentredStart(MeasureSymbol(barcode, surface, view));
+    CPoint start = CentredStart(measured ? *measured : MeasureSymbol(barcode, surface, view));
     barcode.Draw(surface, start, barcode.GetBarHeightMils(), view.showText,
                  engine::NormalizeOrientation(view.rotation));
 }

@@ -2,6 +2,7 @@
 
 #include "cli/command_line.h"
 #include "cli/export_run.h"
+#include "common/run_report.h"
 #include "common/settings_keys.h"
 #include "common/settings_store.h"
 #include "engine/symbologies.h"
@@ -17,6 +18,7 @@
 #include "shell/quillmark_view.h"
 #include "shell/registration.h"
 #include "shell/splash.h"
+#include "ui/shown_message.h"
 #include "ui/translation.h"
 
 #include <QApplication>
@@ -112,21 +114,10 @@ std::optional<LabelRecord> ReadLabelProduct(int id) {
     }
 }
 
-// Lists on standard error the labels that would not print as given; true when there are none.
+// Lists on standard error the labels that would not print as given; true when printing goes on.
 bool ReportRunProblems(const CRunReport& report, bool strict) {
-    if (report.problemCount == 0) return true;
-    for (const CRunProblem& p : report.problems)
-        ReportError(p.where + " \"" + p.data + "\": " + p.why);
-    if (report.problemCount > static_cast<std::int64_t>(report.problems.size()))
-        ReportError("... and " +
-                    std::to_string(report.problemCount -
-                                   static_cast<std::int64_t>(report.problems.size())) +
-                    " more");
-    const std::string counted = std::to_string(report.problemCount) + " of " +
-                                std::to_string(report.labels) + " labels would not print as given";
-    ReportError(strict ? counted + "; nothing was printed (--strict)"
-                       : counted + "; they were printed as the symbology makes them");
-    return !strict;
+    ReportErrors(RunProblemReport(report, strict ? RunOutcome::NotPrinted : RunOutcome::Printed));
+    return report.problemCount == 0 || !strict;
 }
 
 } // namespace
@@ -140,12 +131,12 @@ int CQuillmarkApp::PrintFromCommandLine(const CCommandLineInfo& info) {
         path = path.substr(1, path.size() - 2);
     CDocumentFile read = ReadDocumentFile(path, QFile::decodeName(path.c_str()).toStdString());
     if (read.result != CDocumentFile::Result::Ok) {
-        QmMessageBox(QString::fromStdString(read.message));
+        QmMessageBox(ShownMessage(read.message));
         return 1;
     }
     const std::unique_ptr<CBarcode> fresh = read.barcode ? nullptr : NewDocumentBarcode();
     CPrintJob job = StoredPrintJob(read.barcode ? read.barcode.get() : fresh.get(), {});
-    job.title = QFileInfo(QFile::decodeName(path.c_str())).fileName();
+    job.title = QFileInfo(QFile::decodeName(path.c_str())).fileName().toStdString();
 
     const CRunOptions& options = info.run;
     std::optional<SheetPage> page;
@@ -181,8 +172,8 @@ int CQuillmarkApp::PrintFromCommandLine(const CCommandLineInfo& info) {
     }
     if (!job.outlines) {
         const CRunReport report = CheckPrintJob(job, true);
-        if (!report.error.empty()) {
-            ReportError("nothing was printed: " + report.error);
+        if (!report.error.Empty()) {
+            ReportError("nothing was printed: " + MessageText(report.error));
             return 1;
         }
         if (!ReportRunProblems(report, options.strict)) return 1;

@@ -2,7 +2,6 @@
 
 #include "common/settings_keys.h"
 #include "engine/symbologies.h"
-#include "job/measurement.h"
 #include "shell/command_ids.h"
 #include "shell/options_dialog.h"
 #include "shell/quillmark_doc.h"
@@ -191,16 +190,6 @@ QIcon CommandIcon(int id) {
     return {};
 }
 
-// Text typed in the window as the engine's single-byte text: characters outside Latin-1 are
-// dropped.
-std::string ToLatin1(const QString& text) {
-    std::string out;
-    out.reserve(static_cast<size_t>(text.size()));
-    for (QChar c : text)
-        if (c.unicode() <= 0xFF) out.push_back(static_cast<char>(c.unicode()));
-    return out;
-}
-
 QString FromLatin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -241,6 +230,7 @@ CMainFrame::CMainFrame(CQuillmarkDoc& doc, CCmdTarget& app) : m_doc(doc), m_app(
     UpdateWindowTitle();
     connect(m_view, &CQuillmarkView::ContextMenuRequested, this, &CMainFrame::ShowContextMenu);
     connect(m_view, &CQuillmarkView::Note, m_message, &QLabel::setText);
+    connect(&m_doc, &CQuillmarkDoc::Note, this, &CMainFrame::ShowNote);
 
     resize(620, 490);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -539,22 +529,10 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void CMainFrame::ApplyTypedData(const QString& typed, bool toHistory) {
-    CBarcode* bc = m_doc.m_pBarcode.get();
-    if (!bc || typed.isEmpty()) return;
-    const std::string latin1 = ToLatin1(typed);
-    const CBarcode::CDataCheck check = bc->CheckData(latin1);
-    m_doc.ApplyData(check.input);
-    // What the symbol carries, and why it is not what was typed, without a box to click away.
-    const std::size_t dropped = static_cast<std::size_t>(typed.size()) - latin1.size();
-    QString change = QString::fromStdString(check.change);
-    if (dropped > 0)
-        change = Quillmark::tr("%1 %2 outside the Latin-1 alphabet removed%3")
-                     .arg(dropped)
-                     .arg(dropped == 1 ? "character" : "characters")
-                     .arg(change.isEmpty() ? QString() : "; " + change);
-    if (!change.isEmpty()) ShowDataCheck(*bc, change);
+    if (!m_doc.GetBarcode() || typed.isEmpty()) return;
+    m_doc.ApplyTypedData(typed);
     // The box shows the data the symbol carries; the history keeps it when there is any.
-    const QString encoded = FromLatin1(bc->m_strData);
+    const QString encoded = FromLatin1(m_doc.GetBarcode()->m_strData);
     if (toHistory && !encoded.isEmpty() && m_dataBox->findText(encoded, Qt::MatchFixedString) < 0)
         m_dataBox->addItem(encoded);
     if (toHistory) {
@@ -564,11 +542,8 @@ void CMainFrame::ApplyTypedData(const QString& typed, bool toHistory) {
     m_dataBox->setEditText(encoded);
 }
 
-void CMainFrame::ShowDataCheck(const CBarcode& barcode, const QString& change) {
-    const std::string reads = barcode.CheckData(barcode.m_strData).reads;
-    m_message->setText(reads.empty()
-                           ? Quillmark::tr("Nothing encoded: %1").arg(change)
-                           : Quillmark::tr("Encoded %1: %2").arg(FromLatin1(reads), change));
+void CMainFrame::ShowNote(const QString& note) {
+    m_message->setText(note.isEmpty() ? Quillmark::tr("Ready") : note);
 }
 
 void CMainFrame::OnDataReturn() {
@@ -584,17 +559,9 @@ void CMainFrame::CommitPendingEdits() {
     OnHeightReturn();
 }
 
-namespace {
-
-CMeasurement ReadHeight(const QString& text) {
-    return ParseMeasurement(ToLatin1(text), settings::Get(settings::kUnit));
-}
-
-} // namespace
-
 void CMainFrame::OnHeightReturn() {
     const QString typed = m_heightBox->currentText();
-    if (!m_doc.ApplyHeight(ReadHeight(typed))) return;
+    if (!m_doc.ApplyTypedHeight(typed).applied) return;
     if (m_heightBox->findText(typed, Qt::MatchFixedString) < 0) {
         m_heightBox->addItem(typed);
         m_heightBox->setCurrentIndex(m_heightBox->count() - 1);
@@ -603,7 +570,7 @@ void CMainFrame::OnHeightReturn() {
 }
 
 void CMainFrame::OnHeightChosen(const QString& text) {
-    m_doc.ApplyHeight(ReadHeight(text));
+    m_doc.ApplyTypedHeight(text);
 }
 
 void CMainFrame::OnSymbologyChosen(const QString& text) {
@@ -612,17 +579,7 @@ void CMainFrame::OnSymbologyChosen(const QString& text) {
 }
 
 void CMainFrame::OnOptionChosen(int index) {
-    CBarcode* bc = m_doc.m_pBarcode.get();
-    if (!bc || !bc->GetOption() || index == bc->GetOptionValue()) return;
-    bc->SetOptionValue(index);
-    if (bc->GetOptionValue() != index) return;
-    m_doc.SetModifiedFlag(true);
-    m_doc.UpdateAllViews();
-    // Data that fitted may not fit another choice (a higher level, the rectangular shape).
-    const std::string change = bc->CheckData(bc->m_strData).change;
-    m_message->setText(
-        change.empty() ? Quillmark::tr("Ready")
-                       : Quillmark::tr("Nothing encoded: %1").arg(QString::fromStdString(change)));
+    m_doc.ApplyOption(index);
 }
 
 void CMainFrame::OnShowTextClicked(bool checked) {
@@ -691,7 +648,7 @@ void CMainFrame::OnIdleUpdate() {
         if (action->isEnabled() != ui.enabled) action->setEnabled(ui.enabled);
         if (ui.checked && action->isChecked() != *ui.checked) action->setChecked(*ui.checked);
     }
-    const CBarcode* bc = m_doc.m_pBarcode.get();
+    const CBarcode* bc = m_doc.GetBarcode();
     const SymbologyInfo* symbology = bc ? FindSymbology(bc->GetRuntimeClass()) : nullptr;
     const auto set = [this](int pane, const QString& text) {
         if (m_panes[pane]->text() != text) m_panes[pane]->setText(text);
@@ -716,7 +673,7 @@ void CMainFrame::OnBarcodeReplaced() {
 }
 
 void CMainFrame::UpdateBarcodeControls() {
-    const CBarcode* bc = m_doc.m_pBarcode.get();
+    const CBarcode* bc = m_doc.GetBarcode();
     if (!bc) return;
     SelectOrAppend(m_dataBox, FromLatin1(bc->m_strData));
     SelectOrAppend(m_heightBox,
@@ -733,7 +690,7 @@ void CMainFrame::UpdateBarcodeControls() {
 }
 
 void CMainFrame::UpdateOptionList() {
-    const CBarcode* bc = m_doc.m_pBarcode.get();
+    const CBarcode* bc = m_doc.GetBarcode();
     const CBarcode::COption* option = bc ? bc->GetOption() : nullptr;
     m_optionAction->setVisible(option != nullptr);
     if (!option) return;

@@ -96,15 +96,13 @@ private:
     void CreateStatusBar();
     QComboBox* CreateCombo(int id, int width, bool editable, QToolBar* bar);
     QComboBox* ComboOf(QObject* watched) const;
-    // Applies typed data through the symbology's rules, shows what was encoded and why in the
-    // status bar, and shows the encoded data in the box.
+    // Hands typed data to the document and shows the encoded data in the box.
     void ApplyTypedData(const QString& typed, bool toHistory);
     void OnBarcodeReplaced();
+    // The document's note of an edit in the message pane; "Ready" for none.
+    void ShowNote(const QString& note);
     // Fills the option list with the barcode's choices and shows it, or hides it.
     void UpdateOptionList();
-    // "Encoded <what a reader reads>: <why that is not what was typed>", or "Nothing encoded:
-    // <why>" when no symbol is drawn.
-    void ShowDataCheck(const CBarcode& barcode, const QString& change);
     void UpdateWindowTitle();
     void OnOptions();
     void ShowContextMenu(const QPoint& globalPos);

@@ -5,7 +5,9 @@
 #include "engine/primitives.h"
 #include "labels/label_database.h"
 #include "labels/printer_settings.h"
+#include "output/export.h"
 #include "ui/message_box.h"
+#include "ui/shown_message.h"
 #include "ui/translation.h"
 
 #include <QCoreApplication>
@@ -26,29 +28,6 @@
 
 namespace {
 
-constexpr double kMilsPerThousandthCm = 0.39370078740157477;
-
-QString Utf8(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
-bool OnSheet(const CPrintSettings& s) {
-    return s.useLabel != 0 && s.fullPage != 1;
-}
-
-// What each label is measured against: the label in mils, on label sheets only.
-CRunCheck JobCheck(const CPrintJob& job) {
-    CRunCheck check;
-    check.prototype = job.barcode;
-    const CLabelGeometry& g = job.settings.geometry;
-    if (job.settings.useLabel != 0)
-        check.label = {static_cast<int>(g.width * kMilsPerThousandthCm),
-                       static_cast<int>(g.height * kMilsPerThousandthCm)};
-    const CSymbolView view = job.view;
-    check.measure = [view](const CBarcode& barcode) { return SymbolPaperSize(barcode, view); };
-    return check;
-}
-
 // The printer's own message, or the job's first refusal: labels smaller than a dot, a start off
 // the sheet, outlines without a sheet. Empty when the job can go ahead.
 QString Refusal(const QPrinter& printer, const CPrintJob& job) {
@@ -63,25 +42,24 @@ QString Refusal(const QPrinter& printer, const CPrintJob& job) {
             check.reads.empty())
             return Quillmark::tr("There is nothing to print: %1.")
                 .arg(check.change.empty() ? Quillmark::tr("the data is empty")
-                                          : Utf8(check.change));
+                                          : ShownMessages(check.change));
     if (job.outlines && job.settings.useLabel == 0)
         return Quillmark::tr("The label outlines need a label sheet: choose one in the Print "
                              "dialog, or name one with --label.");
     CRunSheet sheet;
-    if (const std::string wrong = JobSheet(job, sheet); !wrong.empty())
-        return Quillmark::tr("The labels cannot start there: %1.").arg(Utf8(wrong));
+    if (const CMessage wrong = JobSheet(job, sheet); !wrong.Empty())
+        return Quillmark::tr("The labels cannot start there: %1.").arg(ShownMessage(wrong));
     return {};
 }
 
 } // namespace
 
-CPrintJob StoredPrintJob(const CBarcode* barcode, const CSymbolView& view) {
-    CPrintJob job;
-    job.barcode = barcode;
-    job.view = view;
-    job.settings = CPrintSettings::FromStore();
-    job.run = ReadRunChoice();
-    return job;
+CSymbolMeasure PrintMeasure(const CSymbolView& view) {
+    return [view](const CBarcode& barcode) { return SymbolPaperSize(barcode, view); };
+}
+
+CRunReport CheckPrintJob(const CPrintJob& job, bool whole) {
+    return CheckPrintJob(job, PrintMeasure(job.view), whole);
 }
 
 int QueueResolution(const QString& queue) {
@@ -147,82 +125,44 @@ CPrinterFacts PrinterFacts(const QPrinter& printer, const CPrintJob& job) {
     return f;
 }
 
-std::string JobSheet(const CPrintJob& job, CRunSheet& sheet) {
-    sheet = {};
-    if (!OnSheet(job.settings)) return {};
-    const CLabelGeometry& g = job.settings.geometry;
-    // No page holds more labels than a page is laid out with.
-    sheet.perSheet = std::min<std::int64_t>(
-        std::int64_t{std::max(g.numberAcross, 1)} * std::max(g.numberDown, 1), kMaxLabelsPerPage);
-    return StartIndex(job.run, g, sheet.start);
-}
-
-CRunReport CheckPrintJob(const CPrintJob& job, bool whole) {
-    CRunSheet sheet;
-    if (std::string wrong = JobSheet(job, sheet); !wrong.empty()) {
-        CRunReport report;
-        report.error = "the labels cannot start there: " + wrong;
-        return report;
-    }
-    return CheckRun(job.run, sheet, JobCheck(job), whole);
-}
-
 int PaintJob(QPainter& painter, QPrinter& printer, const CPrintJob& job, bool preview,
-             std::string& error) {
-    error.clear();
+             CMessage& error) {
+    error = {};
     if (!job.barcode) return 0;
     const CPrinterFacts facts = PrinterFacts(printer, job);
     if (job.outlines) {
         PaintOutlinePage(painter, facts, job.settings);
         return 1;
     }
-    CRunSheet sheet;
-    error = JobSheet(job, sheet);
-    if (!error.empty()) return 0;
-    COpenedRun opened = OpenRun(job.run, sheet, job.barcode->m_strData);
-    if (!opened.source) {
-        error = opened.error;
-        return 0;
-    }
-    const std::unique_ptr<CBarcode> working = CopyBarcode(*job.barcode);
-    const CRunCheck check = JobCheck(job);
-    CRunEntry entry;
-    const CLabelFeed next = [&]() -> const CBarcode* {
-        while (opened.source->Next(entry)) {
-            if (job.skipProblems && !EntryProblem(*working, entry, check).why.empty()) continue;
-            if (entry.document) return job.barcode;
-            working->SetData(entry.data);
-            return working.get();
-        }
-        return nullptr;
-    };
+    CJobLabels labels(job, PrintMeasure(job.view));
+    if (error = labels.Error(); !error.Empty()) return 0;
     const int pages = PaintRunPages(
-        painter, facts, job.settings, sheet.start, job.view, next,
+        painter, facts, job.settings, labels.FirstIndex(), [&labels] { return labels.Next(); },
         [&printer] { return printer.newPage(); }, preview);
-    error = opened.source->Error();
+    error = labels.Error();
     return pages;
 }
 
 bool PrintPage(QPrinter& printer, const CPrintJob& job) {
-    UseQueueResolution(printer);
     if (const QString refusal = Refusal(printer, job); !refusal.isEmpty()) {
         QmMessageBox(refusal);
         return false;
     }
-    if (!job.title.isEmpty()) printer.setDocName(job.title);
+    if (!job.title.empty()) printer.setDocName(QString::fromStdString(job.title));
     QPainter painter;
     if (!printer.isValid() || !painter.begin(&printer)) {
         QmMessageBox(Quillmark::tr("Could not start print job."));
         return false;
     }
-    std::string error;
+    CMessage error;
     const int pages = PaintJob(painter, printer, job, false, error);
-    if (!error.empty() || pages == 0) {
+    if (!error.Empty() || pages == 0) {
         // Whatever was spooled is withdrawn: half a run is not what was asked for.
         printer.abort();
         painter.end();
-        QmMessageBox(error.empty() ? Quillmark::tr("No label was left to print.")
-                                   : Quillmark::tr("Nothing was printed: %1.").arg(Utf8(error)));
+        QmMessageBox(error.Empty()
+                         ? Quillmark::tr("No label was left to print.")
+                         : Quillmark::tr("Nothing was printed: %1.").arg(ShownMessage(error)));
         return false;
     }
     return painter.end();
@@ -255,7 +195,7 @@ bool PrintDirect(const CPrintJob& job, const QString& printerName,
     }
     // A printer whose dots cannot make the module well is said before anything prints.
     UseQueueResolution(printer);
-    if (const std::string warning = engine::ModuleWarning(printer.resolution()); !warning.empty())
+    if (const CMessage warning = engine::ModuleWarning(printer.resolution()); !warning.Empty())
         ReportError(warning);
     return PrintPage(printer, job);
 }

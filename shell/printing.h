@@ -2,7 +2,7 @@
 // Printing on a printer or into a PDF file: the pages as the print settings and the run lay
 // them out, with or without the window (the command line prints without one).
 
-#include "job/label_run.h"
+#include "job/print_job.h"
 #include "labels/printer_settings.h"
 #include "output/print_page.h"
 
@@ -15,41 +15,26 @@
 
 class QPrinter;
 
-// What one print shows and where.
-struct CPrintJob {
-    const CBarcode* barcode = nullptr;
-    CSymbolView view;
-    QString title; // what the print queue calls the job: the document's name
-    // The label sheet and how it is used, and the run.
-    CPrintSettings settings;
-    CLabelRunChoice run;
-    bool skipProblems = false;    // labels that would not print as given are left out
-    bool outlines = false;        // the sheet's outlines and label centres, no symbols
-    std::optional<CPoint> offset; // in place of the printer's own, thousandths of a centimetre
-};
-// The job for `barcode` with the label sheet and the run of the "Print" settings.
-CPrintJob StoredPrintJob(const CBarcode* barcode, const CSymbolView& view);
+// How printing measures a symbol against its label: its marks as a printer draws them.
+CSymbolMeasure PrintMeasure(const CSymbolView& view);
 
 // The printer's resolution, its printable area within the paper in device dots, and the
 // calibration stored for it (none for a PDF file); the job's offset replaces the stored one.
 CPrinterFacts PrinterFacts(const QPrinter& printer);
 CPrinterFacts PrinterFacts(const QPrinter& printer, const CPrintJob& job);
 
-// How the job's run lies on its paper: the labels of a sheet and the first one printed; the
-// error when the start is not on the sheet.
-std::string JobSheet(const CPrintJob& job, CRunSheet& sheet);
-// What the job's run holds and what would not print as given: the whole run, or its first
-// labels (`whole` false).
+// What the job's run holds and what would not print as given (CheckPrintJob with printing's
+// measure): the whole run, or its first labels (`whole` false).
 CRunReport CheckPrintJob(const CPrintJob& job, bool whole);
 
 // Paints every page of the job on `painter`, which paints on `printer`; the preview also draws
 // label outlines. Returns the pages painted, and in `error` why the run could not be read to its
 // end.
 int PaintJob(QPainter& painter, QPrinter& printer, const CPrintJob& job, bool preview,
-             std::string& error);
-// Prints the job on `printer`; false after a message when nothing could be printed ("Could
-// not start print job." when it cannot begin). A run that cannot be read to its end is
-// cancelled.
+             CMessage& error);
+// Prints the job on `printer`, which has the resolution it prints at (UseQueueResolution);
+// false after a message when nothing could be printed ("Could not start print job." when it
+// cannot begin). A run that cannot be read to its end is cancelled.
 bool PrintPage(QPrinter& printer, const CPrintJob& job);
 
 // The dots per inch a print queue prints at: the resolution chosen for the queue, else the

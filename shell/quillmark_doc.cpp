@@ -3,6 +3,8 @@
 #include "common/atomic_file.h"
 #include "common/file_io.h"
 #include "common/install_layout.h"
+#include "common/latin1.h"
+#include "common/settings_keys.h"
 #include "engine/barcode_file.h"
 #include "engine/code39.h"
 #include "engine/symbologies.h"
@@ -10,6 +12,7 @@
 #include "shell/command_ids.h"
 #include "shell/file_errors.h"
 #include "shell/user_guide.h"
+#include "ui/shown_message.h"
 #include "ui/translation.h"
 
 #include <QApplication>
@@ -22,11 +25,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::unique_ptr<CBarcode> CreateBarcode(const CRuntimeClass* cls) {
-    std::unique_ptr<CObject> obj = cls->CreateObject();
-    return std::unique_ptr<CBarcode>(static_cast<CBarcode*>(obj.release()));
-}
 
 // The wait cursor for as long as a load or save runs.
 class WaitCursor {
@@ -47,8 +45,19 @@ private:
 
 void CQuillmarkDoc::InstallBarcode(std::unique_ptr<CBarcode> barcode) {
     m_pBarcode = std::move(barcode);
+    m_typedData.clear();
+    m_typedFor.clear();
     emit Changed();
     emit BarcodeReplaced();
+}
+
+CEditResult CQuillmarkDoc::Finish(CEditResult result) {
+    if (result.applied) {
+        SetModifiedFlag(true);
+        emit Changed();
+    }
+    emit Note(result.note.Empty() ? QString() : ShownMessage(result.note));
+    return result;
 }
 
 bool CQuillmarkDoc::OnNewDocument() {
@@ -64,11 +73,11 @@ CDocument::OpenResult CQuillmarkDoc::OnOpenDocument(const QString& path) {
         ReadDocumentFile(QFile::encodeName(path).toStdString(), path.toStdString());
     switch (read.result) {
     case CDocumentFile::Result::NotOpened:
-        QmMessageBox(QString::fromStdString(read.message));
+        QmMessageBox(ShownMessage(read.message));
         return OpenResult::NotOpened;
     case CDocumentFile::Result::FailedToLoad:
         // The file was read into a barcode of its own: the document keeps its contents.
-        QmMessageBox(QString::fromStdString(read.message));
+        QmMessageBox(ShownMessage(read.message));
         return OpenResult::FailedToLoad;
     case CDocumentFile::Result::Ok:
         break;
@@ -105,31 +114,39 @@ bool CQuillmarkDoc::OnSaveDocument(const QString& path) {
 void CQuillmarkDoc::SwitchSymbology(int command) {
     const SymbologyInfo* symbology = FindSymbologyByCommand(command);
     if (!symbology || (m_pBarcode && m_pBarcode->GetRuntimeClass() == symbology->cls)) return;
-    // The new symbology's own rules decide what is left of the data.
-    auto next =
-        m_pBarcode ? ConvertBarcode(*m_pBarcode, symbology->cls) : CreateBarcode(symbology->cls);
+    if (!m_pBarcode) {
+        InstallBarcode(CreateBarcode(symbology->cls));
+        return;
+    }
+    // The new symbology's own rules decide what is left of what was typed.
+    const bool typedHolds = !m_typedData.empty() && m_pBarcode->m_strData == m_typedFor;
+    const std::string typed = typedHolds ? m_typedData : Latin1ToUtf8(m_pBarcode->m_strData);
+    CSymbologySwitch next = ::SwitchSymbology(*m_pBarcode, symbology->cls, typed);
+    if (!next.barcode) return;
     SetModifiedFlag(true);
-    InstallBarcode(std::move(next));
+    InstallBarcode(std::move(next.barcode));
+    m_typedData = typed;
+    m_typedFor = m_pBarcode->m_strData;
+    emit Note(next.result.note.Empty() ? QString() : ShownMessage(next.result.note));
 }
 
-bool CQuillmarkDoc::ApplyData(std::string_view latin1) {
-    if (!m_pBarcode || latin1.empty() || latin1 == m_pBarcode->m_strData) return false;
-    m_pBarcode->SetData(latin1);
-    SetModifiedFlag(true);
-    emit Changed();
-    return true;
+CEditResult CQuillmarkDoc::ApplyTypedData(const QString& typed) {
+    if (!m_pBarcode || typed.isEmpty()) return {};
+    m_typedData = typed.toStdString();
+    CEditResult result = ::ApplyTypedData(*m_pBarcode, m_typedData);
+    m_typedFor = m_pBarcode->m_strData;
+    return Finish(std::move(result));
 }
 
-bool CQuillmarkDoc::ApplyHeight(const CMeasurement& height) {
-    // A value of 0 means no height was given, whatever unit came with it.
-    if (!m_pBarcode || height.value == 0 ||
-        (height.value == m_pBarcode->m_nHeight && height.unit == m_pBarcode->m_nHeightUnit))
-        return false;
-    m_pBarcode->m_nHeight = height.value;
-    m_pBarcode->m_nHeightUnit = height.unit;
-    SetModifiedFlag(true);
-    emit Changed();
-    return true;
+CEditResult CQuillmarkDoc::ApplyTypedHeight(const QString& typed) {
+    if (!m_pBarcode) return {};
+    return Finish(
+        ::ApplyTypedHeight(*m_pBarcode, typed.toStdString(), settings::Get(settings::kUnit)));
+}
+
+CEditResult CQuillmarkDoc::ApplyOption(int index) {
+    if (!m_pBarcode) return {};
+    return Finish(::ApplyOption(*m_pBarcode, index));
 }
 
 void CQuillmarkDoc::ApplyFont(const QString& name, const QString& sizeText) {

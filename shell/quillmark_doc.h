@@ -3,7 +3,7 @@
 // owns the barcode; every change goes through it, and it says when the barcode changed.
 
 #include "engine/barcode.h"
-#include "job/measurement.h"
+#include "job/document_edit.h"
 #include "shell/document.h"
 
 #include <memory>
@@ -15,19 +15,26 @@ class CQuillmarkDoc : public CDocument {
 public:
     std::unique_ptr<CBarcode> m_pBarcode;
 
+    // The barcode as the frame and the view read it; every change goes through the edits below.
+    const CBarcode* GetBarcode() const { return m_pBarcode.get(); }
+
     // A Code 39 barcode with the data "HALVERN", not modified.
     bool OnNewDocument() override;
     OpenResult OnOpenDocument(const QString& path) override;
     bool OnSaveDocument(const QString& path) override;
 
-    // Replaces the barcode with one of the symbology command's class, carrying data, font and
-    // height over; nothing happens when the barcode already is of that class.
+    // Replaces the barcode with one of the symbology command's class, carrying font and height
+    // over and the data the user last typed through the new symbology's rules (so that
+    // switching back gives back what was typed); nothing happens when the barcode already is of
+    // that class.
     void SwitchSymbology(int command);
-    // Edits from the toolbars. Data: the typed text through the symbology's rules, ignored when
-    // empty or equal to the data. Height: ignored when no height was given or it is unchanged.
-    // Font: the font lists' texts, the size read from the leading digits of its text.
-    bool ApplyData(std::string_view latin1);
-    bool ApplyHeight(const CMeasurement& height);
+    // Edits from the toolbars, by the rules of job/document_edit.h; each that is tried says what
+    // became of it (Note). Data: typed text, ignored when empty. Height: a height as typed.
+    // Option: the symbology's own choice. Font: the font lists' texts, the size read from the
+    // leading digits of its text.
+    CEditResult ApplyTypedData(const QString& typed);
+    CEditResult ApplyTypedHeight(const QString& typed);
+    CEditResult ApplyOption(int index);
     void ApplyFont(const QString& name, const QString& sizeText);
 
     bool OnCommand(int id) override;
@@ -37,8 +44,19 @@ signals:
     // A new barcode took the old one's place (New, Open, another symbology): everything shown
     // of it is to be loaded afresh. Changed() comes first.
     void BarcodeReplaced();
+    // What an edit made of what was given, in the user's language; empty when there is nothing
+    // to say of it (the note of an earlier edit no longer holds).
+    void Note(const QString& text);
 
 private:
     void InstallBarcode(std::unique_ptr<CBarcode> barcode);
+    // Marks the document modified and tells of the change when the edit changed the barcode;
+    // says the edit's note in any case.
+    CEditResult Finish(CEditResult result);
+
+    // What the user last typed as the data (UTF-8), and the data the symbol carried for it: a
+    // switch of symbology starts from what was typed while the symbol still carries that.
+    std::string m_typedData;
+    std::string m_typedFor;
     void OnUserGuide();
 };

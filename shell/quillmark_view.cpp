@@ -11,6 +11,7 @@
 #include "shell/file_dialog.h"
 #include "shell/file_errors.h"
 #include "shell/quillmark_doc.h"
+#include "ui/shown_message.h"
 #include "ui/translation.h"
 
 #include <QApplication>
@@ -41,35 +42,31 @@ CQuillmarkDoc* CQuillmarkView::GetDoc() const {
     return static_cast<CQuillmarkDoc*>(m_pDocument);
 }
 
-void CQuillmarkView::OnPrepareDC(CMappedSurface& surface, const CPrintInfo* print) const {
+void CQuillmarkView::OnPrepareDC(CMappedSurface& surface) const {
     surface.SetWindowExt({1000, 1000});
     surface.SetWindowOrg({0, 0});
-    if (print) {
-        surface.SetViewportExt({print->dpiX, print->dpiY});
-        surface.SetViewportOrg({print->printableWidth / 2, print->printableHeight / 2});
-    } else {
-        // In device pixels: Qt's logical dots per inch stay at the desktop's nominal value
-        // under scaling, and the device pixel ratio makes up the rest.
-        const double ratio = devicePixelRatioF();
-        const auto device = [ratio](double logical) {
-            return static_cast<int>(std::lround(logical * ratio));
-        };
-        surface.SetViewportExt({device(m_nZoom * logicalDpiX()), device(m_nZoom * logicalDpiY())});
-        surface.SetViewportOrg({device(width()) / 2, device(height()) / 2});
-    }
+    // In device pixels: Qt's logical dots per inch stay at the desktop's nominal value under
+    // scaling, and the device pixel ratio makes up the rest.
+    const double ratio = devicePixelRatioF();
+    const auto device = [ratio](double logical) {
+        return static_cast<int>(std::lround(logical * ratio));
+    };
+    surface.SetViewportExt({device(m_nZoom * logicalDpiX()), device(m_nZoom * logicalDpiY())});
+    surface.SetViewportOrg({device(width()) / 2, device(height()) / 2});
+}
+
+CLabelContent CQuillmarkView::Label() const {
+    const CQuillmarkDoc* doc = GetDoc();
+    return {doc ? doc->GetBarcode() : nullptr, {m_nRotation, m_bShowText}};
 }
 
 CSize CQuillmarkView::GetSymbolSize() const {
-    const CQuillmarkDoc* doc = GetDoc();
-    if (!doc || !doc->m_pBarcode) return {};
-    return SymbolPaperSize(*doc->m_pBarcode, {m_nRotation, m_bShowText});
+    return LabelPaperSize(Label());
 }
 
 void CQuillmarkView::OnDraw(CMappedSurface& surface) {
     surface.SetBkModeOpaque(true);
-    const CQuillmarkDoc* doc = GetDoc();
-    if (!doc || !doc->m_pBarcode) return;
-    DrawSymbolCentred(*doc->m_pBarcode, surface, {m_nRotation, m_bShowText});
+    DrawLabel(Label(), surface);
 }
 
 QString CQuillmarkView::SizeReadout() const {
@@ -83,8 +80,8 @@ QString CQuillmarkView::ModuleReadout() const {
     const int screenDpi =
         static_cast<int>(std::lround(logicalDpiX() * devicePixelRatioF() * m_nZoom));
     return Quillmark::tr("On screen: %1. Images: %2.")
-        .arg(QString::fromStdString(engine::DescribeModule(screenDpi)),
-             QString::fromStdString(engine::DescribeModule(ExportOptions(0).dpi)));
+        .arg(ShownMessage(engine::DescribeModule(screenDpi)),
+             ShownMessage(engine::DescribeModule(ExportOptions(0).dpi)));
 }
 
 void CQuillmarkView::paintEvent(QPaintEvent*) {
@@ -167,8 +164,8 @@ CExportOptions CQuillmarkView::ExportOptions(int dpi) const {
 
 bool CQuillmarkView::CreateMetafile(const QString& path) {
     const CQuillmarkDoc* doc = GetDoc();
-    if (!doc || !doc->m_pBarcode) return false;
-    const std::vector<std::uint8_t> bytes = RecordMetafile(*doc->m_pBarcode, ExportOptions(0));
+    if (!doc || !doc->GetBarcode()) return false;
+    const std::vector<std::uint8_t> bytes = RecordMetafile(*doc->GetBarcode(), ExportOptions(0));
     if (bytes.empty()) {
         QmMessageBox(ExportErrorMessage({ExportError::PictureTooLarge}, path));
         return false;
@@ -186,8 +183,8 @@ bool CQuillmarkView::CreateMetafile(const QString& path) {
 
 std::string CQuillmarkView::CreateSvg() {
     const CQuillmarkDoc* doc = GetDoc();
-    if (!doc || !doc->m_pBarcode) return {};
-    return RecordSvg(*doc->m_pBarcode, ExportOptions(0));
+    if (!doc || !doc->GetBarcode()) return {};
+    return RecordSvg(*doc->GetBarcode(), ExportOptions(0));
 }
 
 void CQuillmarkView::OnEditCopy() {
@@ -224,10 +221,10 @@ void CQuillmarkView::OnFileExport() {
     // What the images' module will measure: a whole number of the image's dots.
     const int dpi = ExportOptions(0).dpi;
     request.note = Quillmark::tr("Images: %1. Pictures (wmf, emf, svg, pdf): X = %2 mil.")
-                       .arg(QString::fromStdString(engine::DescribeModule(dpi)))
+                       .arg(ShownMessage(engine::DescribeModule(dpi)))
                        .arg(engine::ModuleOnDevice(0).requestedMils);
-    if (const std::string warning = engine::ModuleWarning(dpi); !warning.empty())
-        request.note += QLatin1Char('\n') + QString::fromStdString(warning);
+    if (const CMessage warning = engine::ModuleWarning(dpi); !warning.Empty())
+        request.note += QLatin1Char('\n') + ShownMessage(warning);
     const auto path = QmFileDialog(request);
     if (!path) return;
     ExportToFile(*path);
@@ -239,12 +236,12 @@ bool CQuillmarkView::ExportToFile(const QString& path, int dpi) {
     const std::string native = QFile::encodeName(path).toStdString();
     // A copy of the document goes through the document, which words its own failures.
     if (FileExtensionIs(native, "qmx")) return doc->OnSaveDocument(path);
-    if (!doc->m_pBarcode) return false;
+    if (!doc->GetBarcode()) return false;
     const CExportOptions options = ExportOptions(dpi);
     if (!IsVectorExtension(native))
-        if (const std::string warning = engine::ModuleWarning(options.dpi); !warning.empty())
-            emit Note(QString::fromStdString(warning));
-    if (const CExportResult result = ExportSymbol(*doc->m_pBarcode, native, options); !result) {
+        if (const CMessage warning = engine::ModuleWarning(options.dpi); !warning.Empty())
+            emit Note(ShownMessage(warning));
+    if (const CExportResult result = ExportSymbol(*doc->GetBarcode(), native, options); !result) {
         QmMessageBox(ExportErrorMessage(result, path));
         return false;
     }
@@ -253,9 +250,8 @@ bool CQuillmarkView::ExportToFile(const QString& path, int dpi) {
 
 CPrintJob CQuillmarkView::PrintJob() const {
     const CQuillmarkDoc* doc = GetDoc();
-    CPrintJob job =
-        StoredPrintJob(doc ? doc->m_pBarcode.get() : nullptr, {m_nRotation, m_bShowText});
-    if (doc) job.title = doc->GetTitle();
+    CPrintJob job = StoredPrintJob(doc ? doc->GetBarcode() : nullptr, {m_nRotation, m_bShowText});
+    if (doc) job.title = doc->GetTitle().toStdString();
     job.skipProblems = m_skipProblems;
     job.outlines = m_printOutlines;
     return job;
@@ -264,11 +260,7 @@ CPrintJob CQuillmarkView::PrintJob() const {
 CRunReport CQuillmarkView::InspectRun(const CLabelRunChoice& run,
                                       const std::optional<CLabelGeometry>& sheet, bool singleLabel,
                                       bool whole) const {
-    CPrintJob job = PrintJob();
-    job.run = run;
-    job.settings.useLabel = sheet ? 1 : 0;
-    job.settings.fullPage = singleLabel ? 1 : 0;
-    if (sheet) job.settings.geometry = *sheet;
+    const CPrintJob job = JobWithChoice(PrintJob(), run, sheet, singleLabel);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     CRunReport report = CheckPrintJob(job, whole);
     QApplication::restoreOverrideCursor();
@@ -297,9 +289,8 @@ void CQuillmarkView::OnFilePrint() {
     if (m_printer) m_printer(printer);
     if (OnPreparePrinting(printer)) {
         UseQueueResolution(printer);
-        if (const std::string warning = engine::ModuleWarning(printer.resolution());
-            !warning.empty())
-            emit Note(QString::fromStdString(warning));
+        if (const CMessage warning = engine::ModuleWarning(printer.resolution()); !warning.Empty())
+            emit Note(ShownMessage(warning));
         PrintPage(printer);
     }
     m_skipProblems = m_printOutlines = false;
@@ -311,9 +302,9 @@ bool CQuillmarkView::OnFilePrintDirect(const QString& printerName) {
 
 void CQuillmarkView::OnFilePrintPreview() {
     // A run that cannot be made is said before a preview of nothing is shown.
-    if (const CRunReport report = CheckPrintJob(PrintJob(), false); !report.error.empty()) {
-        QmMessageBox(Quillmark::tr("The labels cannot be shown: %1.")
-                         .arg(QString::fromStdString(report.error)));
+    if (const CRunReport report = CheckPrintJob(PrintJob(), false); !report.error.Empty()) {
+        QmMessageBox(
+            Quillmark::tr("The labels cannot be shown: %1.").arg(ShownMessage(report.error)));
         return;
     }
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -339,7 +330,7 @@ void CQuillmarkView::OnFilePrintPreview() {
     // Every page of the run, each as it will print.
     connect(page, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* p) {
         QPainter painter(p);
-        std::string error;
+        CMessage error;
         PaintJob(painter, *p, PrintJob(), true, error);
     });
     bool printAfter = false;

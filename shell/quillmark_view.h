@@ -16,12 +16,6 @@ class CQuillmarkDoc;
 class QPainter;
 class QPrinter;
 
-// What a printer tells the view about its page.
-struct CPrintInfo {
-    int dpiX = 600, dpiY = 600;
-    int printableWidth = 0, printableHeight = 0; // device pixels
-};
-
 class CQuillmarkView : public CView {
     Q_OBJECT
 public:
@@ -37,10 +31,11 @@ public:
 
     // 1000 logical units per inch times the zoom on the screen (the widget's logical dots per
     // inch times its device pixel ratio, in device pixels: the painter is scaled to them),
-    // centred on the client area; on a printer the zoom is 1 and the centre is the printable
-    // area's.
-    void OnPrepareDC(CMappedSurface& surface, const CPrintInfo* print = nullptr) const;
+    // centred on the client area. Printing lays its pages out itself (output/print_page.h).
+    void OnPrepareDC(CMappedSurface& surface) const;
     void OnDraw(CMappedSurface& surface);
+    // What the view shows: the document's symbol in the view's rotation, with or without text.
+    CLabelContent Label() const;
     // The symbol's size on paper in mils, as drawn in the view's rotation with or without its
     // text: the same at every zoom.
     CSize GetSymbolSize() const;

@@ -1,6 +1,7 @@
 #include "engine/barcode.h"
 #include "engine/code39.h"
 #include "tests/support/barcode_helpers.h"
+#include "tests/support/messages.h"
 #include "tests/support/recording_surface.h"
 #include "tests/support/settings_fixture.h"
 
@@ -255,29 +256,55 @@ TEST_F(BarcodeTest, CheckDataSaysWhatIsEncodedAndWhy) {
         const char* typed;
         const char* input; // what SetData is given
         const char* reads; // what a reader reads back
-        const char* change;
+        CMessages change;
     } cases[] = {
-        {"CEAN13Barcode", "5901234123458", "590123412345", "5901234123457",
-         "the check digit 8 was replaced by 7"},
-        {"CEAN13Barcode", "5901234123457", "590123412345", "5901234123457", ""},
-        {"CEAN13Barcode", "590-123-412-345-7", "590123412345", "5901234123457",
-         "4 characters that EAN 13 cannot encode were removed"},
-        {"CEAN13Barcode", "59012341234", "590123412340", "5901234123402",
-         "1 zero was added to make 12 digits"},
-        {"CEAN13Barcode", "59012341234512", "590123412345", "5901234123457",
-         "the digits after the first 12 were left out"},
+        {"CEAN13Barcode",
+         "5901234123458",
+         "590123412345",
+         "5901234123457",
+         {MakeMessage(Msg::CheckDigitReplaced, "8", "7")}},
+        {"CEAN13Barcode", "5901234123457", "590123412345", "5901234123457", {}},
+        {"CEAN13Barcode",
+         "590-123-412-345-7",
+         "590123412345",
+         "5901234123457",
+         {MakeMessage(Msg::CharactersRemoved, "4", "EAN 13")}},
+        {"CEAN13Barcode",
+         "59012341234",
+         "590123412340",
+         "5901234123402",
+         {MakeMessage(Msg::ZeroAddedToLength, "12")}},
+        {"CEAN13Barcode",
+         "59012341234512",
+         "590123412345",
+         "5901234123457",
+         {MakeMessage(Msg::DigitsAfterLeftOut, "12")}},
         // UPC-E in its eight-digit printed form stands for its six digits.
-        {"CUPCEBarcode", "01234565", "123456", "01234565", ""},
-        {"CUPCEBarcode", "01234569", "123456", "01234565", "the check digit 9 was replaced by 5"},
-        {"CUPCABarcode", "036000291452", "03600029145", "036000291452", ""},
-        {"CEAN8Barcode", "96385070", "9638507", "96385074", "the check digit 0 was replaced by 4"},
-        {"C39Barcode", "abc-12", "abc-12", "-12",
-         "3 characters that Code 39 cannot encode were removed"},
-        {"C128Barcode", "ab1", "ab1", "AB1", "lower-case letters were changed to capitals"},
-        {"CI25Barcode", "123", "123", "1230", "a 0 was added to make whole pairs of digits"},
-        {"CPostnetBarcode", "12345-6789", "12345-6789", "123456789",
-         "1 character that Postnet cannot encode was removed"},
-        {"C93Barcode", "any text", "any text", "any text", ""},
+        {"CUPCEBarcode", "01234565", "123456", "01234565", {}},
+        {"CUPCEBarcode",
+         "01234569",
+         "123456",
+         "01234565",
+         {MakeMessage(Msg::CheckDigitReplaced, "9", "5")}},
+        {"CUPCABarcode", "036000291452", "03600029145", "036000291452", {}},
+        {"CEAN8Barcode",
+         "96385070",
+         "9638507",
+         "96385074",
+         {MakeMessage(Msg::CheckDigitReplaced, "0", "4")}},
+        {"C39Barcode",
+         "abc-12",
+         "abc-12",
+         "-12",
+         {MakeMessage(Msg::CharactersRemoved, "3", "Code 39")}},
+        {"C128Barcode", "ab1", "ab1", "AB1", {MakeMessage(Msg::LettersMadeCapitals)}},
+        {"CI25Barcode", "123", "123", "1230", {MakeMessage(Msg::ZeroAddedForPairs)}},
+        {"CPostnetBarcode",
+         "12345-6789",
+         "12345-6789",
+         "123456789",
+         {MakeMessage(Msg::CharacterRemoved, "Postnet")}},
+        {"C93Barcode", "any text", "any text", "any text", {}},
     };
     for (const auto& c : cases) {
         const auto bc = Create(c.className);

@@ -53,7 +53,7 @@ TEST_F(Gs1Test, CheckDataSaysWhatIsEncodedAndWhy) {
         const CBarcode::CDataCheck check = bc->CheckData(c.typed);
         EXPECT_EQ(check.input, c.typed);
         EXPECT_EQ(check.reads, c.reads);
-        EXPECT_EQ(check.change, c.change);
+        EXPECT_EQ(MessageText(check.change), c.change);
         // What SetData keeps is what a reader reads, and the text under the bars.
         bc->SetData(c.typed);
         EXPECT_EQ(bc->m_strData, c.reads);

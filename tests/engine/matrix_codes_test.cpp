@@ -165,7 +165,7 @@ TEST_F(MatrixCodesTest, CheckDataSaysWhyNoSymbolHoldsTheData) {
         bc->SetOptionValue(c.choice);
         const CBarcode::CDataCheck check = bc->CheckData(c.typed);
         EXPECT_EQ(check.input, c.typed);
-        EXPECT_EQ(check.change, c.change);
+        EXPECT_EQ(MessageText(check.change), c.change);
         // Read back: the data itself, or nothing when no symbol is drawn.
         EXPECT_EQ(check.reads, check.change.empty() ? c.typed : "");
         bc->SetData(c.typed);

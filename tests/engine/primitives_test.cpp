@@ -1,4 +1,5 @@
 #include "engine/primitives.h"
+#include "tests/support/messages.h"
 #include "tests/support/recording_surface.h"
 #include "tests/support/settings_fixture.h"
 
@@ -117,17 +118,19 @@ TEST(Primitives, ValuesFromDamagedInputNeverOverflow) {
 TEST(ModuleOnDeviceTest, SnappedModuleAndWarnings) {
     TempEnv env;
     SettingsStore().WriteInt("Options", "Density", 10);
-    EXPECT_EQ(engine::DescribeModule(203), "X = 9.85 mil at 203 dpi");
-    EXPECT_EQ(engine::DescribeModule(300), "X = 10.00 mil at 300 dpi");
-    EXPECT_EQ(engine::DescribeModule(96), "X = 10.42 mil at 96 dpi");
-    EXPECT_EQ(engine::ModuleWarning(96), ""); // 0.96 dots: one dot, 4 % off
-    EXPECT_EQ(engine::ModuleWarning(203), "");
+    EXPECT_EQ(engine::DescribeModule(203), MakeMessage(Msg::ModuleReadout, "9.85", "203"));
+    EXPECT_EQ(engine::DescribeModule(300), MakeMessage(Msg::ModuleReadout, "10.00", "300"));
+    EXPECT_EQ(engine::DescribeModule(96), MakeMessage(Msg::ModuleReadout, "10.42", "96"));
+    EXPECT_EQ(MessageText(engine::DescribeModule(203)), "X = 9.85 mil at 203 dpi");
+    EXPECT_TRUE(engine::ModuleWarning(96).Empty()); // 0.96 dots: one dot, 4 % off
+    EXPECT_TRUE(engine::ModuleWarning(203).Empty());
     // 10 mils at 150 dpi: 1.5 dots round to 2 (13.33 mil), 33 % larger.
-    EXPECT_NE(engine::ModuleWarning(150).find("33 % larger"), std::string::npos)
-        << engine::ModuleWarning(150);
-    // 10 mils at 40 dpi: 0.4 dots, drawn as one.
-    EXPECT_NE(engine::ModuleWarning(40).find("less than one dot"), std::string::npos);
+    EXPECT_EQ(engine::ModuleWarning(150),
+              MakeMessage(Msg::ModuleTooLarge, "150", "10", "2", "13.33", "33"));
+    // 10 mils at 40 dpi: 0.4 dots, drawn as one (25 mil, 150 % larger).
+    EXPECT_EQ(engine::ModuleWarning(40),
+              MakeMessage(Msg::ModuleBelowOneDot, "40", "10", "25.00", "150"));
     SettingsStore().WriteInt("Options", "SnapToDots", 0);
-    EXPECT_EQ(engine::ModuleWarning(150), ""); // exact widths: nothing to say
-    EXPECT_EQ(engine::DescribeModule(150), "X = 10.00 mil at 150 dpi");
+    EXPECT_TRUE(engine::ModuleWarning(150).Empty()); // exact widths: nothing to say
+    EXPECT_EQ(engine::DescribeModule(150), MakeMessage(Msg::ModuleReadout, "10.00", "150"));
 }

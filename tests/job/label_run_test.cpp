@@ -4,6 +4,7 @@
 #include "job/data_file.h"
 #include "job/label_run.h"
 #include "tests/support/barcode_helpers.h"
+#include "tests/support/messages.h"
 #include "tests/support/settings_fixture.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,7 @@ CLabelRunChoice Numbered(std::string first, std::string last, std::string step =
 // Every label of a run as "where=data", and the error that ended it (empty when none).
 struct Expanded {
     std::vector<std::string> labels;
-    std::string error;
+    CMessage error;
 };
 Expanded Expand(const CLabelRunChoice& run, CRunSheet sheet = {}, std::string same = "SAME") {
     Expanded out;
@@ -39,7 +40,7 @@ Expanded Expand(const CLabelRunChoice& run, CRunSheet sheet = {}, std::string sa
     }
     CRunEntry e;
     while (opened.source->Next(e))
-        out.labels.push_back(e.Where() + "=" + e.data);
+        out.labels.push_back(MessageText(e.Where()) + "=" + e.data);
     out.error = opened.source->Error();
     return out;
 }
@@ -119,7 +120,7 @@ TEST(LabelRun, NumberedRuns) {
     };
     for (const auto& c : cases) {
         const Expanded e = Expand(c.run);
-        ASSERT_EQ(e.error, "") << c.lastLabel;
+        ASSERT_TRUE(e.error.Empty()) << c.lastLabel;
         ASSERT_EQ(e.labels.size(), c.count) << c.lastLabel;
         for (std::size_t i = 0; i < c.firstLabels.size(); ++i)
             EXPECT_EQ(e.labels[i], c.firstLabels[i]);
@@ -130,28 +131,27 @@ TEST(LabelRun, NumberedRuns) {
 TEST(LabelRun, NumbersThatMakeNoRunSayWhy) {
     const struct {
         CLabelRunChoice run;
-        const char* error;
+        CMessage error;
     } cases[] = {
-        {Numbered("1", "10", "0"), "the step is 0"},
-        {Numbered("1", "10", "-1"), "a step of -1 never reaches 10 from 1"},
-        {Numbered("1x", "10"),
-         "the first number \"1x\" is not a whole number of at most 18 digits"},
+        {Numbered("1", "10", "0"), MakeMessage(Msg::RunStepZero)},
+        {Numbered("1", "10", "-1"), MakeMessage(Msg::RunStepNeverReaches, "-1", "10", "1")},
+        {Numbered("1x", "10"), MakeMessage(Msg::RunFirstNotNumber, "1x", "18")},
         {Numbered("1", "1234567890123456789"),
-         "the last number \"1234567890123456789\" is not a whole number of at most 18 digits"},
-        {Numbered("1", ""), "the last number \"\" is not a whole number of at most 18 digits"},
-        {Numbered("1", "1000001"), "a run prints at most 1,000,000 labels, not 1,000,001"},
+         MakeMessage(Msg::RunLastNotNumber, "1234567890123456789", "18")},
+        {Numbered("1", ""), MakeMessage(Msg::RunLastNotNumber, "", "18")},
+        {Numbered("1", "1000001"), MakeMessage(Msg::RunTooManyLabelsNot, "1,000,000", "1,000,001")},
         {[] {
              CLabelRunChoice r = Numbered("999999999999999990", "");
              r.numbers = "11";
              return r;
          }(),
-         "the last number would have more than 18 digits"},
+         MakeMessage(Msg::RunLastTooLong, "18")},
         {[] {
              CLabelRunChoice r = Numbered("1", "");
              r.numbers = "0";
              return r;
          }(),
-         "the count \"0\" is not a number of labels"},
+         MakeMessage(Msg::RunCountNotNumber, "0")},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Expand(c.run).error, c.error);
@@ -168,7 +168,9 @@ TEST(LabelRun, TheSameSymbolFillsSheetsFromTheStart) {
     run.count = 7;
     EXPECT_EQ(Expand(run, {30, 10}).labels.size(), 7u);
     run.count = 2'000'000;
-    EXPECT_EQ(Expand(run).error, "a run prints at most 1,000,000 labels, not 2,000,000");
+    EXPECT_EQ(Expand(run).error, MakeMessage(Msg::RunTooManyLabelsNot, "1,000,000", "2,000,000"));
+    EXPECT_EQ(MessageText(Expand(run).error),
+              "a run prints at most 1,000,000 labels, not 2,000,000");
 }
 
 TEST(LabelRun, StartByRowAndColumnOrByNumber) {
@@ -177,18 +179,18 @@ TEST(LabelRun, StartByRowAndColumnOrByNumber) {
         int row, column;
         std::int64_t number;
         std::int64_t index;
-        const char* error;
+        CMessage error;
     } cases[] = {
-        {1, 1, 0, 0, ""},   // top left
-        {1, 3, 0, 2, ""},   // top right
-        {10, 1, 0, 27, ""}, // bottom left
-        {10, 3, 0, 29, ""}, // bottom right
-        {4, 2, 0, 10, ""},
-        {0, 0, 5, 4, ""}, // the fifth label, counting across
-        {0, 0, 30, 29, ""},
-        {11, 1, 0, -1, "the sheet has 10 rows, no row 11"},
-        {1, 4, 0, -1, "the sheet has 3 columns, no column 4"},
-        {1, 1, 31, -1, "the sheet has 30 labels, no label 31"},
+        {1, 1, 0, 0, {}},   // top left
+        {1, 3, 0, 2, {}},   // top right
+        {10, 1, 0, 27, {}}, // bottom left
+        {10, 3, 0, 29, {}}, // bottom right
+        {4, 2, 0, 10, {}},
+        {0, 0, 5, 4, {}}, // the fifth label, counting across
+        {0, 0, 30, 29, {}},
+        {11, 1, 0, -1, MakeMessage(Msg::RunNoSuchRowN, "10", "11")},
+        {1, 4, 0, -1, MakeMessage(Msg::RunNoSuchColumnN, "3", "4")},
+        {1, 1, 31, -1, MakeMessage(Msg::RunNoSuchLabel, "30", "31")},
     };
     for (const auto& c : cases) {
         CLabelRunChoice run;
@@ -213,7 +215,7 @@ TEST(DelimitedFile, QuotesAsSpreadsheetsWriteThem) {
                 joined += (i ? "|" : "") + fields[i];
             out.push_back(joined);
         }
-        if (!reader.Error().empty()) out.push_back("error: " + reader.Error());
+        if (!reader.Error().Empty()) out.push_back("error: " + MessageText(reader.Error()));
         return out;
     };
     using V = std::vector<std::string>;
@@ -279,25 +281,25 @@ TEST_F(RunFileTest, OneLabelPerRowOfTheChosenColumnWithCopies) {
 TEST_F(RunFileTest, RowsThatCannotBeReadEndTheRunWithTheirLine) {
     const struct {
         CLabelRunChoice run;
-        std::string error;
+        CMessage error;
     } cases[] = {
-        {File("a,1\nb\n", "2"), "line 2 has 1 column, no column 2"},
+        {File("a,1\nb\n", "2"), MakeMessage(Msg::RunRowMissingColumn, "2", "1", "2")},
         {[&] {
              CLabelRunChoice r = File("a,1\nb,x\n");
              r.copiesColumn = "2";
              return r;
          }(),
-         "line 2: the copies \"x\" are not a number from 0 to 1,000,000"},
-        {File("a,b\n", "code"), "the column \"code\" is a name, which needs a header line"},
+         MakeMessage(Msg::RunBadCopies, "2", "x", "1,000,000")},
+        {File("a,b\n", "code"), MakeMessage(Msg::RunColumnNeedsHeader, "code")},
         {File("Code,Qty\n1,2\n", "Name", true),
-         "the header line names no column \"Name\" (it has \"Code\", \"Qty\")"},
-        {File("", "1", true), "the data file \"" + (env.Root() / "data5").string() + "\" is empty"},
+         MakeMessage(Msg::RunNoColumnNamed, "Name", "\"Code\", \"Qty\"")},
+        {File("", "1", true), MakeMessage(Msg::RunFileEmpty, (env.Root() / "data5").string())},
         {[&] {
              CLabelRunChoice r = File("x\n\"open\n");
              r.separator = CLabelRunChoice::Separator::Comma;
              return r;
          }(),
-         "the quote opened on line 2 is never closed"},
+         MakeMessage(Msg::RunUnclosedQuote, "2")},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Expand(c.run).error, c.error);
@@ -305,7 +307,7 @@ TEST_F(RunFileTest, RowsThatCannotBeReadEndTheRunWithTheirLine) {
     missing.kind = Kind::FromFile;
     missing.file = (env.Root() / "absent.csv").string();
     EXPECT_EQ(Expand(missing).error,
-              "the data file \"" + missing.file + "\" cannot be read: No such file or directory");
+              MakeMessage(Msg::RunFileUnreadable, missing.file, "No such file or directory"));
 }
 
 TEST_F(RunFileTest, CheckingListsWhatTheSymbologyWouldChange) {
@@ -316,31 +318,36 @@ TEST_F(RunFileTest, CheckingListsWhatTheSymbologyWouldChange) {
                                "590123412345\n");
     CRunCheck check{ean.get(), {}, {}};
     CRunReport whole = CheckRun(run, {}, check, true);
-    EXPECT_EQ(whole.error, "");
+    EXPECT_TRUE(whole.error.Empty());
     EXPECT_EQ(whole.labels, 4);
-    EXPECT_EQ(whole.preview.front(), "line 1: 5901234123457");
+    EXPECT_EQ(whole.preview.front().where, MakeMessage(Msg::WhereLine, "1"));
+    EXPECT_EQ(whole.preview.front().reads, "5901234123457");
     ASSERT_EQ(whole.problemCount, 3);
     ASSERT_EQ(whole.problems.size(), 3u);
-    EXPECT_EQ(whole.problems[0].where, "line 2");
+    EXPECT_EQ(whole.problems[0].where, MakeMessage(Msg::WhereLine, "2"));
     EXPECT_EQ(whole.problems[0].ordinal, 1);
-    EXPECT_EQ(whole.problems[0].why, "the check digit 8 was replaced by 7");
-    EXPECT_EQ(whole.problems[1].why,
-              "1 character that EAN 13 cannot encode was removed; 1 zero was added to make 12 "
-              "digits");
+    EXPECT_EQ(whole.problems[0].why, CMessages{MakeMessage(Msg::CheckDigitReplaced, "8", "7")});
+    EXPECT_EQ(whole.problems[1].why, (CMessages{MakeMessage(Msg::CharacterRemoved, "EAN 13"),
+                                                MakeMessage(Msg::ZeroAddedToLength, "12")}));
     EXPECT_EQ(whole.problems[2].data, "590123412345");
-    EXPECT_EQ(whole.problems[2].why, "\"\xE2\x82\xAC\" outside Latin-1 was left out");
+    EXPECT_EQ(whole.problems[2].why,
+              CMessages{MakeMessage(Msg::LabelOutsideLatin1, "\xE2\x82\xAC")});
     // The same of text typed before numbers, on every label.
     CLabelRunChoice euro = Numbered("1", "2");
     euro.prefix = "\xE2\x82\xAC";
     const CRunReport prefixed = CheckRun(euro, {}, {ean.get(), {}, {}}, true);
     ASSERT_EQ(prefixed.problemCount, 2);
-    EXPECT_EQ(prefixed.problems[1].why.substr(0, 35),
-              "\"\xE2\x82\xAC\" outside Latin-1 was left out;");
+    ASSERT_FALSE(prefixed.problems[1].why.empty());
+    EXPECT_EQ(prefixed.problems[1].why.front(),
+              MakeMessage(Msg::LabelOutsideLatin1, "\xE2\x82\xAC"));
 
     // Numbered article numbers: each gets its own check digit, none is a problem.
     const CRunReport numbered = CheckRun(Numbered("590123412345", "590123412347"), {}, check, true);
     EXPECT_EQ(numbered.problemCount, 0);
-    EXPECT_EQ(numbered.preview,
+    std::vector<std::string> previewed;
+    for (const CRunPreviewLine& line : numbered.preview)
+        previewed.push_back(MessageText(line.where) + ": " + line.reads);
+    EXPECT_EQ(previewed,
               (std::vector<std::string>{"label 1: 5901234123457", "label 2: 5901234123464",
                                         "label 3: 5901234123471"}));
 }
@@ -355,18 +362,18 @@ TEST_F(RunFileTest, ASymbolLargerThanItsLabelIsAProblem) {
     CLabelRunChoice run = Numbered("8", "12");
     run.prefix = "N";
     const CRunReport report = CheckRun(run, {}, {code39.get(), {250, 1000}, measure}, true);
-    EXPECT_EQ(report.tooLarge, "");
+    EXPECT_TRUE(report.tooLarge.Empty());
     ASSERT_EQ(report.problemCount, 3); // N10, N11, N12
-    EXPECT_EQ(report.problems[0].where, "label 3");
-    EXPECT_EQ(report.problems[0].why,
-              "the symbol, 0.30 x 0.50 in, is larger than the label, 0.25 x 1.00 in");
+    EXPECT_EQ(report.problems[0].where, MakeMessage(Msg::WhereLabel, "3"));
+    const CMessage tooLarge =
+        MakeMessage(Msg::LabelSymbolTooLarge, "0.30 x 0.50 in", "0.25 x 1.00 in");
+    EXPECT_EQ(report.problems[0].why, CMessages{tooLarge});
     // The preview looks at the first labels only, and says so of the first one.
     run.first = "10";
     run.last = "1000000";
     const CRunReport preview = CheckRun(run, {}, {code39.get(), {250, 1000}, measure}, false);
     EXPECT_EQ(preview.labels, kPreviewLabels);
-    EXPECT_EQ(preview.tooLarge,
-              "the symbol, 0.30 x 0.50 in, is larger than the label, 0.25 x 1.00 in");
+    EXPECT_EQ(preview.tooLarge, tooLarge);
 }
 
 TEST_F(RunFileTest, TheRunKeptInTheSettingsComesBackAsWritten) {

@@ -867,8 +867,9 @@ TEST_P(PrintLabelDialogTest, APreviewOfTheFirstLabelsAndWhatIsWrongWithThem) {
         asked.emplace_back(run, whole);
         sheetAsked = sheet;
         CRunReport report;
-        report.preview = {"line 2: B-104", "line 3: N-7"};
-        report.tooLarge = "the symbol, 3.10 x 0.60 in, is larger than the label, 2.62 x 1.00 in";
+        report.preview = {{MakeMessage(Msg::WhereLine, "2"), "B-104"},
+                          {MakeMessage(Msg::WhereLine, "3"), "N-7"}};
+        report.tooLarge = MakeMessage(Msg::LabelSymbolTooLarge, "3.10 x 0.60 in", "2.62 x 1.00 in");
         return report;
     });
     Click(d->FromFileRadio());
@@ -897,10 +898,14 @@ TEST_P(PrintLabelDialogTest, OkAsksAboutLabelsThatWouldNotPrintAsGiven) {
     CRunReport problems;
     problems.labels = 4;
     problems.problemCount = 2;
-    problems.problems = {{1, "line 2", "lower", "lower-case letters were changed to capitals"},
-                         {3, "line 4", "5", "\"\xE2\x82\xAC\" outside Latin-1 was left out"}};
+    problems.problems = {
+        {1, MakeMessage(Msg::WhereLine, "2"), "lower", {MakeMessage(Msg::LettersMadeCapitals)}},
+        {3,
+         MakeMessage(Msg::WhereLine, "4"),
+         "5",
+         {MakeMessage(Msg::LabelOutsideLatin1, "\xE2\x82\xAC")}}};
     CRunReport broken;
-    broken.error = "line 7 has 1 column, no column 2";
+    broken.error = MakeMessage(Msg::RunRowMissingColumn, "7", "1", "2");
     const struct {
         CRunReport report;
         int answer;
@@ -920,7 +925,7 @@ TEST_P(PrintLabelDialogTest, OkAsksAboutLabelsThatWouldNotPrintAsGiven) {
         MessageCatcher catcher(c.answer);
         Click(d->OkButton());
         ASSERT_EQ(catcher.texts.size(), 1u);
-        if (c.report.error.empty())
+        if (c.report.error.Empty())
             EXPECT_EQ(catcher.texts[0],
                       QString::fromUtf8("2 of the 4 labels would not print as given:\n\n"
                                         "line 2 \"lower\": lower-case letters were changed to "
@@ -970,7 +975,7 @@ TEST_P(PrintLabelDialogTest, EachPrinterKeepsItsCalibration) {
     d->SetRunInspector(
         [](const CLabelRunChoice&, const std::optional<CLabelGeometry>&, bool, bool whole) {
             CRunReport report;
-            if (whole) report.error = "not to be asked";
+            if (whole) report.error = MakeMessage(Msg::RunNoLabels);
             return report;
         });
     Click(d->OutlinesButton());

@@ -306,10 +306,11 @@ TEST(PrintRun, PagesBreakWhereTheSheetsEnd) {
         std::vector<int> breaks;
         page.fill(Qt::white);
         QPainter painter(&page);
+        const CLabelContent label{barcode.get(), {}};
         const int pages = PaintRunPages(
-            painter, printer, s, first, {},
-            [&]() -> const CBarcode* {
-                return handed < labels ? (++handed, barcode.get()) : nullptr;
+            painter, printer, s, first,
+            [&]() -> const CLabelContent* {
+                return handed < labels ? (++handed, &label) : nullptr;
             },
             [&] {
                 breaks.push_back(handed - 1); // the label pending goes on the new page

@@ -288,9 +288,10 @@ TEST_F(PrintRunTest, ASymbolLargerThanItsLabelIsFoundBeforePrinting) {
     job.run.digits = 12;
     const CRunReport report = CheckPrintJob(job, true);
     ASSERT_EQ(report.problemCount, 3);
-    EXPECT_NE(report.tooLarge.find("is larger than the label, 2.62 x 1.00 in"), std::string::npos)
-        << report.tooLarge;
-    EXPECT_EQ(report.problems[2].where, "label 3");
+    ASSERT_EQ(report.tooLarge.id, Msg::LabelSymbolTooLarge);
+    ASSERT_EQ(report.tooLarge.args.size(), 2u);
+    EXPECT_EQ(report.tooLarge.args[1].text, "2.62 x 1.00 in");
+    EXPECT_EQ(report.problems[2].where, MakeMessage(Msg::WhereLabel, "3"));
 }
 
 TEST_F(PrintRunTest, TheDialogPrintsOneLabelPerRowFromTheFifthLabel) {

@@ -1,0 +1,96 @@
+#include "job/document_edit.h"
+
+#include "common/latin1.h"
+#include "job/data_file.h"
+#include "job/measurement.h"
+
+#include <algorithm>
+
+namespace {
+
+// `typed` as the engine's Latin-1 text, and what had to be left out of it.
+std::string TypedToLatin1(std::string_view typed, CMessages& changes) {
+    std::string outside;
+    std::string latin1 = ToLatin1(typed, DetectEncoding(typed), outside);
+    // Characters, not bytes: every UTF-8 byte but the continuation bytes starts one.
+    const auto left =
+        std::count_if(outside.begin(), outside.end(), [](char c) { return (c & 0xC0) != 0x80; });
+    if (left == 1) changes.push_back(MakeMessage(Msg::OutsideLatin1Removed));
+    if (left > 1) changes.push_back(MakeMessage(Msg::OutsideLatin1RemovedN, std::to_string(left)));
+    return latin1;
+}
+
+// Gives `barcode` the Latin-1 `data` through its rules; `changes` gains what they made of it.
+bool TakeData(CBarcode& barcode, std::string_view data, CMessages& changes) {
+    CBarcode::CDataCheck check = barcode.CheckData(data);
+    changes.insert(changes.end(), check.change.begin(), check.change.end());
+    if (check.input == barcode.m_strData) return false;
+    barcode.SetData(check.input);
+    return true;
+}
+
+} // namespace
+
+CMessage DataNote(const CBarcode& barcode, const CMessages& changes) {
+    const std::string reads = barcode.CheckData(barcode.m_strData).reads;
+    if (reads.empty())
+        return MakeMessage(Msg::NothingEncoded,
+                           changes.empty() ? CMessages{MakeMessage(Msg::NoDataToEncode)} : changes);
+    if (changes.empty()) return {};
+    return MakeMessage(Msg::EncodedAs, Latin1ToUtf8(reads), changes);
+}
+
+CEditResult ApplyTypedData(CBarcode& barcode, std::string_view typed) {
+    CEditResult result;
+    if (typed.empty()) return result;
+    const std::string latin1 = TypedToLatin1(typed, result.changes);
+    result.applied = TakeData(barcode, latin1, result.changes);
+    result.note = DataNote(barcode, result.changes);
+    return result;
+}
+
+CEditResult ApplyTypedHeight(CBarcode& barcode, std::string_view typed, int optionsUnit) {
+    CEditResult result;
+    const CMeasurement height = ParseMeasurement(typed, optionsUnit);
+    if (height.value <= 0) {
+        result.refused = true;
+        result.note = MakeMessage(Msg::NotABarHeight, typed);
+        return result;
+    }
+    if (height.value == barcode.m_nHeight && height.unit == barcode.m_nHeightUnit) return result;
+    barcode.m_nHeight = height.value;
+    barcode.m_nHeightUnit = height.unit;
+    result.applied = true;
+    return result;
+}
+
+CEditResult ApplyOption(CBarcode& barcode, int index) {
+    CEditResult result;
+    if (!barcode.GetOption() || index == barcode.GetOptionValue()) return result;
+    barcode.SetOptionValue(index);
+    if (barcode.GetOptionValue() != index) {
+        result.refused = true;
+        return result;
+    }
+    result.applied = true;
+    result.changes = barcode.CheckData(barcode.m_strData).change;
+    result.note = DataNote(barcode, result.changes);
+    return result;
+}
+
+CSymbologySwitch SwitchSymbology(const CBarcode& from, const CRuntimeClass* cls,
+                                 std::string_view typed) {
+    CSymbologySwitch out;
+    out.barcode = CreateBarcode(cls);
+    if (!out.barcode) return out;
+    out.barcode->m_strFontName = from.m_strFontName;
+    out.barcode->m_nFontSize = from.m_nFontSize;
+    out.barcode->m_nHeight = from.m_nHeight;
+    out.barcode->m_nHeightUnit = from.m_nHeightUnit;
+    CEditResult& result = out.result;
+    const std::string latin1 = TypedToLatin1(typed, result.changes);
+    TakeData(*out.barcode, latin1, result.changes);
+    result.applied = true;
+    result.note = DataNote(*out.barcode, result.changes);
+    return out;
+}

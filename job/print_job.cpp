@@ -1,0 +1,87 @@
+#include "job/print_job.h"
+
+#include "common/units.h"
+
+#include <algorithm>
+
+CPrintJob StoredPrintJob(const CBarcode* barcode, const CSymbolView& view) {
+    CPrintJob job;
+    job.barcode = barcode;
+    job.view = view;
+    job.settings = CPrintSettings::FromStore();
+    job.run = ReadRunChoice();
+    return job;
+}
+
+CPrintJob JobWithChoice(CPrintJob job, const CLabelRunChoice& run,
+                        const std::optional<CLabelGeometry>& sheet, bool singleLabel) {
+    job.run = run;
+    job.settings.useLabel = sheet ? 1 : 0;
+    job.settings.fullPage = singleLabel ? 1 : 0;
+    if (sheet) job.settings.geometry = *sheet;
+    return job;
+}
+
+CMessage JobSheet(const CPrintJob& job, CRunSheet& sheet) {
+    sheet = {};
+    if (!OnSheet(job.settings)) return {};
+    const CLabelGeometry& g = job.settings.geometry;
+    // No page holds more labels than a page is laid out with.
+    sheet.perSheet = std::min<std::int64_t>(
+        std::int64_t{std::max(g.numberAcross, 1)} * std::max(g.numberDown, 1), kMaxLabelsPerPage);
+    return StartIndex(job.run, g, sheet.start);
+}
+
+CRunCheck JobCheck(const CPrintJob& job, CSymbolMeasure measure) {
+    CRunCheck check;
+    check.prototype = job.barcode;
+    const CLabelGeometry& g = job.settings.geometry;
+    // Sizes matter on label sheets only.
+    if (job.settings.useLabel != 0)
+        check.label = {units::ThousandthsCmToMils(g.width), units::ThousandthsCmToMils(g.height)};
+    check.measure = std::move(measure);
+    return check;
+}
+
+CRunReport CheckPrintJob(const CPrintJob& job, const CSymbolMeasure& measure, bool whole) {
+    CRunSheet sheet;
+    if (CMessage wrong = JobSheet(job, sheet); !wrong.Empty()) {
+        CRunReport report;
+        report.error = MakeMessage(Msg::RunCannotStartThere, std::move(wrong));
+        return report;
+    }
+    return CheckRun(job.run, sheet, JobCheck(job, measure), whole);
+}
+
+CJobLabels::CJobLabels(const CPrintJob& job, CSymbolMeasure measure)
+    : m_job(job), m_check(JobCheck(job, std::move(measure))) {
+    m_content.view = job.view;
+    if (!job.barcode) return;
+    m_error = JobSheet(job, m_sheet);
+    if (!m_error.Empty()) return;
+    m_run = OpenRun(job.run, m_sheet, job.barcode->m_strData);
+    if (!m_run.source) {
+        m_error = m_run.error;
+        return;
+    }
+    m_working = CloneBarcode(*job.barcode);
+}
+
+const CMessage& CJobLabels::Error() const {
+    return m_error.Empty() && m_run.source ? m_run.source->Error() : m_error;
+}
+
+const CLabelContent* CJobLabels::Next() {
+    if (!m_working) return nullptr;
+    while (m_run.source->Next(m_entry)) {
+        if (m_job.skipProblems && !EntryProblem(*m_working, m_entry, m_check).why.empty()) continue;
+        if (m_entry.document) {
+            m_content.symbol = m_job.barcode;
+        } else {
+            m_working->SetData(m_entry.data);
+            m_content.symbol = m_working.get();
+        }
+        return &m_content;
+    }
+    return nullptr;
+}
