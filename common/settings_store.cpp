@@ -1,5 +1,6 @@
 #include "common/settings_store.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
@@ -131,10 +132,64 @@ void Forget(const std::string& path) {
     Cache().erase(path);
 }
 
+} // namespace
+
+// ---- writes gathered by a batch ----
+
+struct SettingsWriteBatch::Pending {
+    enum class Kind { Set, RemoveKey, RemoveSection };
+    struct Op {
+        std::string path;
+        Kind kind;
+        std::string section, key, encoded;
+    };
+    std::vector<Op> ops;
+};
+
+namespace {
+
+thread_local SettingsWriteBatch::Pending* t_batch = nullptr;
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && Lowered(a) == Lowered(b);
+}
+
+// Records an edit when a batch gathers them; false when none does.
+bool Gather(const std::string& path, SettingsWriteBatch::Pending::Kind kind,
+            std::string_view section, std::string_view key = {}, std::string encoded = {}) {
+    if (!t_batch) return false;
+    t_batch->ops.push_back(
+        {path, kind, std::string(section), std::string(key), std::move(encoded)});
+    return true;
+}
+
+// What the batch has gathered for the value: found (with the value) or removed; nothing when
+// it holds no edit of it.
+enum class Gathered { None, Found, Removed };
+Gathered GatheredValue(const std::string& path, std::string_view section, std::string_view key,
+                       Value& value) {
+    if (!t_batch) return Gathered::None;
+    using Kind = SettingsWriteBatch::Pending::Kind;
+    for (auto it = t_batch->ops.rbegin(); it != t_batch->ops.rend(); ++it) {
+        if (it->path != path || !SameName(it->section, section)) continue;
+        if (it->kind == Kind::RemoveSection) return Gathered::Removed;
+        if (!SameName(it->key, key)) continue;
+        if (it->kind == Kind::RemoveKey) return Gathered::Removed;
+        value = ParseValue(it->encoded);
+        return Gathered::Found;
+    }
+    return Gathered::None;
+}
+
 // Calls use(const Value&) with the stored value if there is one; returns whether it did.
 template <class Use>
 bool WithValue(const std::string& path, std::string_view section, std::string_view key, Use&& use) {
     if (path.empty() || !IsStorableName(section, false) || !IsStorableName(key, true)) return false;
+    if (Value gathered; t_batch) {
+        const Gathered g = GatheredValue(path, section, key, gathered);
+        if (g == Gathered::Found) use(gathered);
+        if (g != Gathered::None) return g == Gathered::Found;
+    }
     const LookupKey lookup(section, key);
     const auto find = [&](const Index& index) {
         const auto it = index.find(lookup.View());
@@ -259,6 +314,8 @@ bool SettingsStore::WriteInt(std::string_view section, std::string_view key, int
     try {
         if (!IsStorableName(section, false) || !IsStorableName(key, true)) return false;
         const std::string encoded = EncodeInt(value);
+        if (Gather(m_path, SettingsWriteBatch::Pending::Kind::Set, section, key, encoded))
+            return true;
         return EditStore(m_path, [&](std::vector<Line>& lines) {
             return SetValue(lines, section, key, encoded);
         });
@@ -272,6 +329,8 @@ bool SettingsStore::WriteString(std::string_view section, std::string_view key,
     try {
         if (!IsStorableName(section, false) || !IsStorableName(key, true)) return false;
         const std::string encoded = EncodeString(value);
+        if (Gather(m_path, SettingsWriteBatch::Pending::Kind::Set, section, key, encoded))
+            return true;
         return EditStore(m_path, [&](std::vector<Line>& lines) {
             return SetValue(lines, section, key, encoded);
         });
@@ -283,6 +342,7 @@ bool SettingsStore::WriteString(std::string_view section, std::string_view key,
 bool SettingsStore::DeleteKey(std::string_view section, std::string_view key) {
     try {
         if (!IsStorableName(section, false) || !IsStorableName(key, true)) return false;
+        if (Gather(m_path, SettingsWriteBatch::Pending::Kind::RemoveKey, section, key)) return true;
         // Nothing to delete from a store that does not exist, and no reason to create its folder.
         struct stat st {};
         if (!m_path.empty() && ::lstat(m_path.c_str(), &st) != 0 && errno == ENOENT) return true;
@@ -296,6 +356,7 @@ bool SettingsStore::DeleteKey(std::string_view section, std::string_view key) {
 bool SettingsStore::DeleteSection(std::string_view section) {
     try {
         if (!IsStorableName(section, false)) return false;
+        if (Gather(m_path, SettingsWriteBatch::Pending::Kind::RemoveSection, section)) return true;
         struct stat st {};
         if (!m_path.empty() && ::lstat(m_path.c_str(), &st) != 0 && errno == ENOENT) return true;
         return EditStore(m_path,
@@ -303,4 +364,46 @@ bool SettingsStore::DeleteSection(std::string_view section) {
     } catch (...) {
         return false;
     }
+}
+
+SettingsWriteBatch::SettingsWriteBatch() {
+    if (t_batch) return;
+    m_pending = std::make_unique<Pending>();
+    t_batch = m_pending.get();
+}
+
+SettingsWriteBatch::~SettingsWriteBatch() {
+    Commit();
+}
+
+bool SettingsWriteBatch::Commit() {
+    if (!m_pending) return true;
+    t_batch = nullptr;
+    std::vector<Pending::Op> ops = std::move(m_pending->ops);
+    m_pending.reset();
+    bool ok = true;
+    // One rewrite per file, its edits in the order they were made.
+    std::vector<std::string> paths;
+    for (const Pending::Op& op : ops)
+        if (std::find(paths.begin(), paths.end(), op.path) == paths.end()) paths.push_back(op.path);
+    for (const std::string& path : paths) {
+        try {
+            ok = !path.empty() && EditStore(path, [&](std::vector<Line>& lines) {
+                bool changed = false;
+                for (const Pending::Op& op : ops) {
+                    if (op.path != path) continue;
+                    if (op.kind == Pending::Kind::Set)
+                        changed = SetValue(lines, op.section, op.key, op.encoded) || changed;
+                    else if (op.kind == Pending::Kind::RemoveKey)
+                        changed = RemoveKey(lines, op.section, op.key) || changed;
+                    else
+                        changed = RemoveSection(lines, op.section) || changed;
+                }
+                return changed;
+            }) && ok;
+        } catch (...) {
+            ok = false;
+        }
+    }
+    return ok;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The per-user settings store: named sections of 32-bit integers and strings in one text file.
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -37,4 +38,26 @@ public:
 
 private:
     std::string m_path;
+};
+
+// Gathers the writes and deletions this thread makes to any store while it lives and makes them
+// in one locked rewrite of each file (Commit, or when it ends uncommitted): a dialog storing
+// thirty values locks and rewrites the store once, not thirty times. Until then the thread's own
+// reads see the gathered values; other processes see all of them or none. Inside another batch
+// it gathers into that one.
+class SettingsWriteBatch {
+public:
+    SettingsWriteBatch();
+    ~SettingsWriteBatch();
+    SettingsWriteBatch(const SettingsWriteBatch&) = delete;
+    SettingsWriteBatch& operator=(const SettingsWriteBatch&) = delete;
+
+    // Writes what was gathered; false when a file could not be written (none of its values
+    // is). An inner batch leaves it to the outermost and says true.
+    bool Commit();
+
+    struct Pending;
+
+private:
+    std::unique_ptr<Pending> m_pending; // null for a batch inside another
 };

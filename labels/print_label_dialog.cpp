@@ -133,16 +133,19 @@ QString LabelPrintFault(const CLabelGeometry& g) {
 }
 
 bool StorePrintLabelChoice(const PrintLabelChoice& choice) {
-    // Every value is written even when an earlier one fails.
+    // One rewrite of the store for all of them, every value given even when an earlier one fails.
+    SettingsWriteBatch batch;
     bool ok = settings::Set(settings::kUseLabelDialog, choice.useLabel);
     ok = settings::Set(settings::kFullPage, choice.fullPage) && ok;
     ok = settings::Set(settings::kRow, static_cast<int>(choice.row)) && ok;
     ok = settings::Set(settings::kColumn, static_cast<int>(choice.column)) && ok;
     ok = WriteRunChoice(choice.run, choice.product ? choice.product->geometry.numberAcross : 0) &&
          ok;
-    if (!choice.product) return ok;
-    ok = settings::Set(settings::kSavedLabelId, choice.product->id) && ok;
-    return WritePrintGeometry(choice.product->geometry) && ok;
+    if (choice.product) {
+        ok = settings::Set(settings::kSavedLabelId, choice.product->id) && ok;
+        ok = WritePrintGeometry(choice.product->geometry) && ok;
+    }
+    return batch.Commit() && ok;
 }
 
 double OffsetShown(int thousandthsCm, int unit) {

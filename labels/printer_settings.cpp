@@ -1,6 +1,7 @@
 #include "labels/printer_settings.h"
 
 #include "common/settings_keys.h"
+#include "common/settings_store.h"
 #include "labels/label_lengths.h"
 
 #include <QPrinter>
@@ -61,16 +62,19 @@ QString StoredPrinterName() {
 }
 
 bool StorePrinterChoice(const QString& printerName, const QPageLayout& page) {
+    SettingsWriteBatch batch;
     bool ok = settings::Set(settings::kPrinter, printerName.toStdString());
     // A print without a printer (to a file) has no printer to remember a page for.
-    if (printerName.isEmpty()) return ok;
-    const std::string section = PrinterSection(printerName);
-    ok = settings::Set(InPrinter(settings::kPrinterPaperSize, section),
-                       page.pageSize().key().toStdString()) &&
-         ok;
-    return settings::Set(InPrinter(settings::kPrinterOrientation, section),
-                         page.orientation() == QPageLayout::Landscape ? 1 : 0) &&
-           ok;
+    if (!printerName.isEmpty()) {
+        const std::string section = PrinterSection(printerName);
+        ok = settings::Set(InPrinter(settings::kPrinterPaperSize, section),
+                           page.pageSize().key().toStdString()) &&
+             ok;
+        ok = settings::Set(InPrinter(settings::kPrinterOrientation, section),
+                           page.orientation() == QPageLayout::Landscape ? 1 : 0) &&
+             ok;
+    }
+    return batch.Commit() && ok;
 }
 
 PrinterCalibration StoredCalibration(const QString& printerName) {
@@ -86,10 +90,12 @@ PrinterCalibration StoredCalibration(const QString& printerName) {
 bool StoreCalibration(const QString& printerName, const PrinterCalibration& c) {
     if (printerName.isEmpty()) return false;
     const std::string section = PrinterSection(printerName);
+    SettingsWriteBatch batch;
     bool ok = settings::Set(InPrinter(settings::kPrinterOffsetAcross, section), c.offsetAcross);
     ok = settings::Set(InPrinter(settings::kPrinterOffsetDown, section), c.offsetDown) && ok;
-    return settings::Set(InPrinter(settings::kPrinterBarReduction, section), c.barWidthReduction) &&
-           ok;
+    ok = settings::Set(InPrinter(settings::kPrinterBarReduction, section), c.barWidthReduction) &&
+         ok;
+    return batch.Commit() && ok;
 }
 
 std::optional<QPageSize> PaperFromName(const QString& name, const QList<QPageSize>& printerPapers) {

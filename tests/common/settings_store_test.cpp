@@ -187,6 +187,45 @@ TEST(SettingsStore, IntegersAndStringsRoundTrip) {
     EXPECT_EQ(store.GetInt("Options", "Density", kNoInt), INT_MIN);
 }
 
+// A batch writes every value in one rewrite when it is committed; until then the file is as it
+// was and this thread reads the gathered values.
+TEST(SettingsStore, ABatchWritesEverythingInOneRewrite) {
+    TempEnv env;
+    SettingsStore store;
+    ASSERT_TRUE(store.WriteInt("Print", "Row", 1));
+    ASSERT_TRUE(store.WriteString("Print", "Gone", "x"));
+    const std::string before = ReadAll(env.SettingsFile());
+    const auto fileText = [&] { return ReadAll(env.SettingsFile()); };
+    {
+        SettingsWriteBatch batch;
+        for (int i = 0; i < 30; ++i)
+            ASSERT_TRUE(store.WriteInt("Print", "Key" + std::to_string(i), i));
+        ASSERT_TRUE(store.WriteString("Printer Office", "Paper", "A4"));
+        ASSERT_TRUE(store.DeleteKey("Print", "Gone"));
+        {
+            SettingsWriteBatch inner; // gathers into the outer batch
+            ASSERT_TRUE(store.WriteInt("Print", "Row", 3));
+            EXPECT_TRUE(inner.Commit());
+        }
+        EXPECT_EQ(fileText(), before) << "nothing is written before the commit";
+        EXPECT_EQ(store.GetInt("print", "key29", kNoInt), 29);
+        EXPECT_EQ(store.GetInt("Print", "Row", kNoInt), 3);
+        EXPECT_EQ(store.GetString("Print", "Gone", kNoString), kNoString);
+        ASSERT_TRUE(batch.Commit());
+    }
+    EXPECT_EQ(SettingsStore().GetInt("Print", "Key17", kNoInt), 17);
+    EXPECT_EQ(SettingsStore().GetInt("Print", "Row", kNoInt), 3);
+    EXPECT_EQ(SettingsStore().GetString("Printer Office", "Paper", kNoString), "A4");
+    EXPECT_EQ(SettingsStore().GetString("Print", "Gone", kNoString), kNoString);
+    // A store that cannot be written: the batch says so and nothing of it is kept.
+    fs::remove(env.SettingsFile());
+    fs::create_directories(env.SettingsFile()); // a folder in the file's place
+    SettingsWriteBatch failing;
+    ASSERT_TRUE(store.WriteInt("Print", "Row", 4));
+    EXPECT_FALSE(failing.Commit());
+    EXPECT_EQ(store.GetInt("Print", "Row", kNoInt), kNoInt);
+}
+
 TEST(SettingsStore, NamesIgnoreCaseAndKeepTheirFirstSpelling) {
     TempEnv env;
     SettingsStore store;
