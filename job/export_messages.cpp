@@ -13,9 +13,11 @@ std::string ExportErrorText(const CExportResult& result, const std::string& path
                std::to_string(kMaxPictureBytes >> 20) + " MB; shorten its data.";
     if (ec == ExportError::UnknownFormat) {
         std::string known;
-        const std::size_t n = std::size(kExportExtensions);
-        for (std::size_t i = 0; i < n; ++i)
-            known += (i == 0 ? "" : i + 1 == n ? " or " : ", ") + std::string(kExportExtensions[i]);
+        const std::span<const std::string_view> listed = ListedExportExtensions();
+        for (std::size_t i = 0; i < listed.size(); ++i) {
+            if (i > 0) known += i + 1 == listed.size() ? " or " : ", ";
+            known += listed[i];
+        }
         return "Quillmark does not write files of the type of " + path + "; use " + known + ".";
     }
     if (ec == ExportError::PdfNotMade)
