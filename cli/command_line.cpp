@@ -2,8 +2,12 @@
 
 #include "cli/batch_export.h"
 #include "engine/symbologies.h"
+#include "render/export_formats.h"
 
+#include <algorithm>
 #include <charconv>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -196,23 +200,51 @@ std::string ShownArgument(std::string_view arg, std::size_t maxLength) {
 
 namespace {
 
-// The symbology names, wrapped under the option's description column.
-std::string SymbologyNamesHelp() {
-    constexpr std::size_t kIndent = 33, kWidth = 51;
-    std::vector<std::string> words;
-    for (const SymbologyInfo& s : Symbologies())
-        words.push_back(std::string(s.cliName) + ',');
-    words.back().pop_back();
-    words.emplace_back("(letter case ignored)");
+constexpr std::size_t kHelpIndent = 33; // where the options' descriptions start
+
+// Words filled into lines of the options' description column, every line ended; the first
+// line is not indented, as it follows an option.
+std::string Wrapped(const std::vector<std::string>& words) {
+    constexpr std::size_t kWidth = 51;
     std::string text, line;
     for (const std::string& word : words) {
         if (!line.empty() && line.size() + 1 + word.size() > kWidth) {
-            text += line + '\n' + std::string(kIndent, ' ');
+            text += line + '\n' + std::string(kHelpIndent, ' ');
             line.clear();
         }
         line += (line.empty() ? "" : " ") + word;
     }
     return text + line + '\n';
+}
+
+std::vector<std::string> Words(std::string_view text) {
+    std::vector<std::string> words;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find(' ', at), text.size());
+        if (end > at) words.emplace_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return words;
+}
+
+// The symbology names, each kept whole on a line.
+std::string SymbologyNamesHelp() {
+    std::vector<std::string> words;
+    for (const SymbologyInfo& s : Symbologies())
+        words.push_back(std::string(s.cliName) + ',');
+    words.back().pop_back();
+    words.emplace_back("(letter case ignored)");
+    return Wrapped(words);
+}
+
+// What the export form does, with the extensions of every format it writes.
+std::string ExportFormHelp() {
+    std::string extensions;
+    for (std::string_view extension : ListedExportExtensions())
+        extensions += (extensions.empty() ? "" : ", ") + std::string(extension);
+    return std::string(kHelpIndent, ' ') +
+           Wrapped(Words("write OUTPUT by its extension (" + extensions +
+                         ") and end; without a display too"));
 }
 
 } // namespace
@@ -227,12 +259,8 @@ std::string CommandLineUsage() {
            "  quillmark --pdf OUTPUT.pdf FILE.qmx\n"
            "                                 print it into a PDF file instead of a printer\n"
            "  quillmark -Unregister          remove the file type and the settings\n"
-           "  quillmark --export OUTPUT [FILE.qmx] [options]\n"
-           "                                 write OUTPUT by its extension (wmf, emf, svg, pdf,\n"
-           "                                 bmp, gif, tif, png, pcx, jpg, qmx) and end; without\n"
-           "                                 a display too\n"
-           "      --symbology NAME           " +
-           SymbologyNamesHelp() +
+           "  quillmark --export OUTPUT [FILE.qmx] [options]\n" +
+           ExportFormHelp() + "      --symbology NAME           " + SymbologyNamesHelp() +
            "      --data TEXT                the data\n"
            "      --height TEXT              the bar height, as the height box reads it (2 cm)\n"
            "      --rotation 0..3            quarter turns anticlockwise\n"

@@ -4,6 +4,7 @@
 #include "cli/command_line.h"
 #include "cli/export_run.h"
 #include "common/settings_store.h"
+#include "render/export_formats.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -53,8 +54,10 @@ int Run(int argc, char** argv) {
         std::fprintf(stderr, "quillmark: %s\n%s", info.error.c_str(), CommandLineUsage().c_str());
         return 2;
     case CCommandLineInfo::Export:
-        // Vector pictures need the window program's fonts and painter.
-        if (IsVectorExtension(info.output)) break;
+        // The formats the table marks as needing Qt are the window program's to write.
+        if (const ExportFormat* format = FindExportFormat(info.output);
+            format && !format->withoutQt)
+            break;
         {
             // The settings as they are now, and one font lookup, for every file of a batch.
             SettingsStore::KeepFirstRead();

@@ -1,15 +1,15 @@
 // Feeds arbitrary bytes to the ".qmx" loader and draws whatever it accepted the way every
-// output does: into a raster image encoded in each format, on the one-bit surface, as a metafile
-// and as an SVG picture, in all four rotations, under one of a table of extreme settings and field
-// values chosen by the input. A damaged file must be refused, drawn or refused with a message,
-// never crash, overflow or run away.
+// output does: into every format of the export's table (raster images from the one-bit surface,
+// the vector pictures, the document) and with the painter, in all four rotations, under one of a
+// table of extreme settings and field values chosen by the input. A damaged file must be
+// refused, drawn or refused with a message, never crash, overflow or run away.
 
 #include "common/settings_store.h"
 #include "engine/barcode_file.h"
 #include "output/export.h"
 #include "output/qimage_mono.h"
 #include "output/raster.h"
-#include "render/image_encoders.h"
+#include "render/export_formats.h"
 #include "render/raster_image.h"
 
 #include <QGuiApplication>
@@ -52,12 +52,6 @@ std::vector<std::string> g_configs; // one settings folder per variant
 constexpr std::int64_t kMaxDrawnPixels = 1 << 21;
 
 void Render(const CBarcode& barcode, int rotation, int dpi) {
-    CExportOptions options;
-    options.view = {rotation, true};
-    options.dpi = dpi;
-    // Vector pictures stop at their size cap; both must come back whole or empty.
-    (void)RecordMetafile(barcode, options).size();
-    (void)RecordSvg(barcode, options).size();
     const CSymbolView view{rotation, true};
     const CSize quietZones = barcode.GetQuietZones();
     const int quiet = std::max(quietZones.cx, quietZones.cy);
@@ -68,19 +62,23 @@ void Render(const CBarcode& barcode, int rotation, int dpi) {
     static CFontLocator fonts;
     const CImagePlan plan =
         PlanSymbolImage(MeasureSymbolMono(barcode, dpi, view, &fonts), quiet, rotation, dpi);
-    if (!plan.Drawable() || plan.width * plan.height > kMaxDrawnPixels) return;
-    const QImage image = RenderSymbolImage(barcode, dpi, view);
-    if (image.isNull()) return;
-    const MonoImage mono = MonoImageFromQImage(image);
-    std::vector<std::uint8_t> out;
-    for (ImageFileType type : {ImageFileType::Bmp, ImageFileType::Gif, ImageFileType::Pcx,
-                               ImageFileType::Png, ImageFileType::Tiff}) {
-        out.clear();
-        (void)EncodeImage(type, mono, dpi, out);
+    const bool drawImages = plan.Drawable() && plan.width * plan.height <= kMaxDrawnPixels;
+    CExportOptions options;
+    options.view = view;
+    options.dpi = dpi;
+    options.fonts = &fonts;
+    // Every format the export writes, into memory. Vector pictures stop at their size cap;
+    // each must come back whole or with an error.
+    std::vector<std::uint8_t> bytes;
+    for (const ExportFormat& format : ExportFormats()) {
+        if (format.kind == ExportKind::Raster && !drawImages) continue;
+        bytes.clear();
+        (void)EncodeExport(barcode, &format, options, bytes);
     }
-    out.clear();
-    (void)EncodeJpeg(ToGreyscale(mono), dpi, out);
-    (void)RenderSymbolMono(barcode, dpi, view, &fonts);
+    if (!drawImages) return;
+    // The painter's image, as printing draws it, taken to one bit per pixel.
+    const QImage image = RenderSymbolImage(barcode, dpi, view);
+    if (!image.isNull()) (void)MonoImageFromQImage(image);
 }
 
 } // namespace

@@ -12,9 +12,11 @@ CMessage ExportFailure(const CExportResult& result, const std::string& path) {
         return MakeMessage(Msg::ExportPictureTooLarge, std::to_string(kMaxPictureBytes >> 20));
     if (ec == ExportError::UnknownFormat) {
         std::string known;
-        const std::size_t n = std::size(kExportExtensions);
-        for (std::size_t i = 0; i < n; ++i)
-            known += (i == 0 ? "" : i + 1 == n ? " or " : ", ") + std::string(kExportExtensions[i]);
+        const std::span<const std::string_view> listed = ListedExportExtensions();
+        for (std::size_t i = 0; i < listed.size(); ++i) {
+            if (i > 0) known += i + 1 == listed.size() ? " or " : ", ";
+            known += listed[i];
+        }
         return MakeMessage(Msg::ExportUnknownFormat, path, known);
     }
     if (ec == ExportError::PdfNotMade) return MakeMessage(Msg::ExportPdfNotMade, path);

@@ -1,7 +1,6 @@
 #include "output/export.h"
 
 #include "common/atomic_file.h"
-#include "common/file_io.h"
 #include "common/settings_keys.h"
 #include "engine/barcode_file.h"
 #include "engine/primitives.h"
@@ -20,7 +19,6 @@
 #include <QPdfWriter>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 namespace {
@@ -53,8 +51,7 @@ void DrawPicture(const CBarcode& barcode, Surface& surface, const CExportOptions
 
 // One PDF page as large as the raster image would be at 1000 dpi (the symbol with its quiet
 // zones and a tenth as margin), the bars as filled rectangles and the text with its font.
-bool WritePdf(const CBarcode& barcode, const std::string& path, const CSymbolView& view,
-              std::error_code& ec) {
+bool RecordPdf(const CBarcode& barcode, const CSymbolView& view, std::vector<std::uint8_t>& out) {
     constexpr int kPdfDpi = 1200;
     const CSize quiet = barcode.GetQuietZones();
     const CImagePlan plan = PlanSymbolImage(MeasureSymbolAt(barcode, 1000, view),
@@ -82,9 +79,29 @@ bool WritePdf(const CBarcode& barcode, const std::string& path, const CSymbolVie
         painter.end();
     }
     const QByteArray& bytes = buffer.data();
-    ec = WriteFileAtomically(path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                             static_cast<std::size_t>(bytes.size())));
+    out.assign(bytes.begin(), bytes.end());
     return true;
+}
+
+// The writer of each vector format of the export's table.
+std::error_code EncodePicture(const CBarcode& barcode, ExportWriter writer,
+                              const CExportOptions& options, std::vector<std::uint8_t>& out) {
+    switch (writer) {
+    case ExportWriter::Metafile:
+        out = RecordMetafile(barcode, options);
+        return out.empty() ? ExportError::PictureTooLarge : std::error_code();
+    case ExportWriter::Svg: {
+        const std::string svg = RecordSvg(barcode, options);
+        out.assign(svg.begin(), svg.end());
+        return svg.empty() ? ExportError::PictureTooLarge : std::error_code();
+    }
+    case ExportWriter::Pdf:
+        return RecordPdf(barcode, options.view, out) ? std::error_code() : ExportError::PdfNotMade;
+    case ExportWriter::Image:
+    case ExportWriter::Store:
+        break;
+    }
+    return ExportError::UnknownFormat;
 }
 
 } // namespace
@@ -92,10 +109,6 @@ bool WritePdf(const CBarcode& barcode, const std::string& path, const CSymbolVie
 int ExportResolution() {
     const int r = settings::Get(settings::kCopyResolution);
     return r > 0 ? std::max(r, 10) : CReferenceScreen::Primary().dpiX;
-}
-
-bool FileExtensionIs(std::string_view path, std::string_view lowerExtension) {
-    return ExportExtension(path) == lowerExtension;
 }
 
 CSize LabelPaperSize(const CLabelContent& content) {
@@ -118,37 +131,36 @@ std::string RecordSvg(const CBarcode& barcode, const CExportOptions& options) {
     return surface.Document();
 }
 
+CExportResult EncodeExport(const CBarcode& barcode, const ExportFormat* format,
+                           const CExportOptions& options, std::vector<std::uint8_t>& bytes) {
+    if (!format || format->kind != ExportKind::Vector)
+        return EncodeImageOrDocument(barcode, format, options.view, options.dpi, options.fonts,
+                                     bytes);
+    CExportResult result;
+    // A picture of nothing is no export: the symbology cannot encode the data.
+    if (MeasureSymbolAt(barcode, 1000, options.view).marks.empty)
+        result.error = ExportError::NothingToDraw;
+    else
+        result.error = EncodePicture(barcode, format->writer, options, bytes);
+    return result;
+}
+
 CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
                            const CExportOptions& options) {
+    const ExportFormat* format = FindExportFormat(path);
     CExportResult result;
-    const std::string ext = ExportExtension(path);
-    if (options.strictExtension && !IsKnownExportExtension(path)) {
+    if (options.strictExtension && !format) {
         result.error = ExportError::UnknownFormat;
         return result;
     }
-    // A picture of nothing is no export: the symbology cannot encode the data.
-    if (IsVectorExtension(path) && MeasureSymbolAt(barcode, 1000, options.view).marks.empty) {
-        result.error = ExportError::NothingToDraw;
-        return result;
-    }
-    if (ext == "svg") {
-        const std::string svg = RecordSvg(barcode, options);
-        result.error = svg.empty() ? make_error_code(ExportError::PictureTooLarge)
-                                   : WriteFileAtomically(path, AsBytes(svg));
-        return result;
-    }
-    if (ext == "pdf") {
-        if (!WritePdf(barcode, path, options.view, result.error))
-            result.error = ExportError::PdfNotMade;
-        return result;
-    }
-    if (ext == "wmf" || ext == "emf") {
-        const std::vector<std::uint8_t> bytes = RecordMetafile(barcode, options);
-        if (bytes.empty())
-            result.error = ExportError::PictureTooLarge;
-        else if (WriteFileAtomically(path, bytes))
-            result.error = ExportError::MetafileNotWritten;
-        return result;
-    }
-    return ExportImageOrDocument(barcode, path, options.view, options.dpi);
+    if (!format || format->kind != ExportKind::Vector)
+        return ExportImageOrDocument(barcode, path, options.view, options.dpi, {}, options.fonts);
+    std::vector<std::uint8_t> bytes;
+    result = EncodeExport(barcode, format, options, bytes);
+    if (result.error) return result;
+    result.error = WriteFileAtomically(path, bytes);
+    // The metafile's failure to be written is told in its own words.
+    if (result.error && format->writer == ExportWriter::Metafile)
+        result.error = ExportError::MetafileNotWritten;
+    return result;
 }

@@ -23,13 +23,12 @@ struct CExportOptions {
     bool strictExtension = false;
     // The vector picture's reference device.
     CReferenceScreen screen;
+    // The font lookup of raster images; null: a lookup of their own.
+    CFontLocator* fonts = nullptr;
 };
 
 // The resolution of raster exports: "Options"/"CopyResolution", or the screen's when it is 0.
 int ExportResolution();
-
-// Whether the extension of `path` is `lowerExtension`, letter case ignored.
-bool FileExtensionIs(std::string_view path, std::string_view lowerExtension);
 
 // The label's size on paper in mils, as the size read-out gives it: the width and height of
 // its marks measured on a painter at a resolution fine enough (1000 dpi) that no zoom or device
@@ -43,8 +42,15 @@ CSize SymbolPaperSize(const CBarcode& barcode, const CSymbolView& view);
 std::vector<std::uint8_t> RecordMetafile(const CBarcode& barcode, const CExportOptions& options);
 std::string RecordSvg(const CBarcode& barcode, const CExportOptions& options);
 
-// Writes `path` by its extension (letter case ignored): "wmf" and "emf" the metafile, "svg" the
-// SVG picture, "pdf" one PDF page the size of the symbol with its quiet zones (vector bars, the
-// font embedded), and everything else as ExportImageOrDocument writes it.
+// The bytes of a file in `format` (see ExportFormats(); null: a BMP image), nothing written: a
+// vector picture through its writer, a raster image or the document as EncodeImageOrDocument
+// makes them.
+CExportResult EncodeExport(const CBarcode& barcode, const ExportFormat* format,
+                           const CExportOptions& options, std::vector<std::uint8_t>& bytes);
+
+// Writes `path` in the format of its extension (letter case ignored; see ExportFormats()): the
+// metafile under "wmf" and "emf", the SVG picture, one PDF page the size of the symbol with its
+// quiet zones (vector bars, the font embedded), and everything else as ExportImageOrDocument
+// writes it.
 CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
                            const CExportOptions& options);

@@ -5,9 +5,6 @@
 #include "render/image_encoders.h"
 #include "render/raster_image.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace {
 
 class ExportCategory : public std::error_category {
@@ -43,40 +40,12 @@ std::error_code make_error_code(ExportError e) {
     return {static_cast<int>(e), category};
 }
 
-std::string ExportExtension(std::string_view path) {
-    std::string ext = FileExtension(path);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (ext == "jpeg") return "jpg";
-    if (ext == "tiff") return "tif";
-    return ext;
-}
-
-bool IsKnownExportExtension(std::string_view path) {
-    const std::string ext = ExportExtension(path);
-    return std::find(std::begin(kExportExtensions), std::end(kExportExtensions), ext) !=
-           std::end(kExportExtensions);
-}
-
-bool IsVectorExtension(std::string_view path) {
-    const std::string ext = ExportExtension(path);
-    return ext == "wmf" || ext == "emf" || ext == "svg" || ext == "pdf";
-}
-
-CExportResult ExportImageOrDocument(const CBarcode& barcode, const std::string& path,
-                                    const CSymbolView& view, int dpi,
-                                    const CFileWriteOptions& write, CFontLocator* fonts) {
+CExportResult EncodeImageOrDocument(const CBarcode& barcode, const ExportFormat* format,
+                                    const CSymbolView& view, int dpi, CFontLocator* fonts,
+                                    std::vector<std::uint8_t>& bytes) {
     CExportResult result;
-    AtomicWriteOptions options;
-    options.sync = write.sync;
-    options.manyFiles = write.manyFiles;
-    const std::string ext = ExportExtension(path);
-    const auto writeBytes = [&](std::vector<std::uint8_t> bytes) {
-        return write.sink ? write.sink->Write(path, std::move(bytes), options)
-                          : WriteFileAtomically(path, bytes, options);
-    };
-    if (ext == "qmx") {
-        result.error = writeBytes(StoreBarcode(&barcode));
+    if (format && format->writer == ExportWriter::Store) {
+        bytes = StoreBarcode(&barcode);
         return result;
     }
     const CMonoRaster raster = RenderSymbolMono(barcode, dpi, view, fonts);
@@ -97,10 +66,23 @@ CExportResult ExportImageOrDocument(const CBarcode& barcode, const std::string& 
         result.error = ExportError::ImageNotMade;
         return result;
     }
-    const ImageFileType type = ImageFileTypeForExtension(ext);
+    const bool image = format && format->writer == ExportWriter::Image;
+    result.error =
+        EncodeImage(image ? format->image : ImageFileType::Bmp, raster.image, dpi, bytes);
+    return result;
+}
+
+CExportResult ExportImageOrDocument(const CBarcode& barcode, const std::string& path,
+                                    const CSymbolView& view, int dpi,
+                                    const CFileWriteOptions& write, CFontLocator* fonts) {
     std::vector<std::uint8_t> bytes;
-    result.error = type == ImageFileType::Jpeg ? EncodeJpeg(ToGreyscale(raster.image), dpi, bytes)
-                                               : EncodeImage(type, raster.image, dpi, bytes);
-    if (!result.error) result.error = writeBytes(std::move(bytes));
+    CExportResult result =
+        EncodeImageOrDocument(barcode, FindExportFormat(path), view, dpi, fonts, bytes);
+    if (result.error) return result;
+    AtomicWriteOptions options;
+    options.sync = write.sync;
+    options.manyFiles = write.manyFiles;
+    result.error = write.sink ? write.sink->Write(path, std::move(bytes), options)
+                              : WriteFileAtomically(path, bytes, options);
     return result;
 }

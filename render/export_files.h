@@ -5,6 +5,7 @@
 
 #include "common/queued_file_writer.h"
 #include "engine/barcode.h"
+#include "render/export_formats.h"
 #include "render/font_locator.h"
 #include "render/symbol_drawing.h"
 
@@ -15,6 +16,7 @@
 #include <string_view>
 #include <system_error>
 #include <type_traits>
+#include <vector>
 
 // A vector picture stops recording beyond this size: no real symbol comes near it, and a
 // damaged document's megabytes of data would otherwise take gigabytes.
@@ -55,17 +57,6 @@ struct CExportResult {
     explicit operator bool() const { return !error; }
 };
 
-// The extensions the program writes, as the command line lists them.
-inline constexpr const char* kExportExtensions[] = {"wmf", "emf", "svg", "pdf", "bmp", "gif",
-                                                    "tif", "png", "pcx", "jpg", "qmx"};
-
-// The extension of `path` in lower case, the long spellings ("jpeg", "tiff") as the short ones.
-std::string ExportExtension(std::string_view path);
-// Whether the program writes the extension at all.
-bool IsKnownExportExtension(std::string_view path);
-// Whether `path` names a vector picture (wmf, emf, svg, pdf).
-bool IsVectorExtension(std::string_view path);
-
 struct CFileWriteOptions {
     bool sync = true;       // each file reaches the disk before the call returns
     bool manyFiles = false; // without sync: one of a batch that SyncFolder ends
@@ -74,8 +65,15 @@ struct CFileWriteOptions {
     CFileSink* sink = nullptr;
 };
 
-// Writes "qmx" as the document's bytes and every other extension as a raster image at `dpi`
-// (see ImageFileTypeForExtension; an unknown one as BMP). Not for vector pictures.
+// The bytes of `format` (a raster image or the document; null or any other: a BMP image) with
+// the image's planned size; nothing is written.
+CExportResult EncodeImageOrDocument(const CBarcode& barcode, const ExportFormat* format,
+                                    const CSymbolView& view, int dpi, CFontLocator* fonts,
+                                    std::vector<std::uint8_t>& bytes);
+
+// Writes a document copy as the document's bytes and every other extension as a raster image
+// at `dpi` (an unknown one as BMP), as EncodeImageOrDocument makes them. Not for vector
+// pictures.
 CExportResult ExportImageOrDocument(const CBarcode& barcode, const std::string& path,
                                     const CSymbolView& view, int dpi,
                                     const CFileWriteOptions& write = {},

@@ -2,6 +2,7 @@
 
 #include "common/atomic_file.h"
 #include "common/shared_library.h"
+#include "render/export_formats.h"
 
 #include <algorithm>
 #include <array>
@@ -580,11 +581,9 @@ ImageFileType ImageFileTypeForExtension(std::string_view extension) {
     std::string ext(extension);
     for (char& c : ext)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (ext == "gif") return ImageFileType::Gif;
-    if (ext == "jpg") return ImageFileType::Jpeg;
-    if (ext == "pcx") return ImageFileType::Pcx;
-    if (ext == "png") return ImageFileType::Png;
-    if (ext == "tif") return ImageFileType::Tiff;
+    for (const ExportFormat& f : ExportFormats())
+        if (f.writer == ExportWriter::Image && (ext == f.extensions[0] || ext == f.extensions[1]))
+            return f.image;
     return ImageFileType::Bmp;
 }
 

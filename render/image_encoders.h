@@ -44,8 +44,8 @@ enum class ImageFileType { Bmp, Gif, Jpeg, Pcx, Png, Tiff };
 // dot; empty when there is none.
 std::string FileExtension(std::string_view path);
 
-// The format the export writes for an extension, letter case ignored: gif, bmp, pcx, png and
-// tif by name, jpg as JPEG, anything else (jpeg and tiff included) or nothing as BMP. The
+// The raster format of an extension, letter case ignored: that of its raster row in the
+// export's table (export_formats.h); anything else, an alias ("jpeg") or nothing as BMP. The
 // document and vector extensions (qmx, wmf) are the caller's to handle before this.
 ImageFileType ImageFileTypeForExtension(std::string_view extension);
 

@@ -32,6 +32,38 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The export dialog's filters: each format the table offers there, by its translated name and
+// its extensions as patterns.
+QStringList ExportFilters() {
+    QStringList filters;
+    for (const ExportFormat& format : ExportFormats()) {
+        if (!format.filter) continue;
+        QStringList patterns;
+        for (std::string_view extension : format.extensions)
+            if (!extension.empty()) patterns << QStringLiteral("*.") + Latin1(extension);
+        filters << ShownText(format.filter) + QStringLiteral(" (") + patterns.join(' ') + ')';
+    }
+    return filters;
+}
+
+// The extensions of the vector pictures, which keep their size in mils at any resolution.
+QString PictureExtensions() {
+    QStringList extensions;
+    for (const ExportFormat& format : ExportFormats())
+        if (format.kind == ExportKind::Vector)
+            for (std::string_view extension : format.extensions)
+                if (!extension.empty()) extensions << Latin1(extension);
+    return extensions.join(QStringLiteral(", "));
+}
+
+} // namespace
+
 CQuillmarkView::CQuillmarkView(QWidget* parent) : CView(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
@@ -208,20 +240,13 @@ void CQuillmarkView::OnFileExport() {
     FileDialogRequest request;
     request.open = false;
     request.title = Quillmark::tr("Export");
-    request.filters = {Quillmark::tr("Windows MetaFile (*.wmf *.emf)"),
-                       Quillmark::tr("Bitmap Files (*.bmp)"),
-                       Quillmark::tr("GIF Files (*.gif)"),
-                       Quillmark::tr("TIFF files (*.tif)"),
-                       Quillmark::tr("PNG Files (*.png)"),
-                       Quillmark::tr("PCX files (*.pcx)"),
-                       Quillmark::tr("JPEG Files (*.jpg)"),
-                       Quillmark::tr("SVG Pictures (*.svg)"),
-                       Quillmark::tr("PDF Documents (*.pdf)")};
-    request.defaultSuffix = QStringLiteral("wmf");
+    request.filters = ExportFilters();
+    request.defaultSuffix = Latin1(ExportFormats().front().extensions[0]);
     // What the images' module will measure: a whole number of the image's dots.
     const int dpi = ExportOptions(0).dpi;
-    request.note = Quillmark::tr("Images: %1. Pictures (wmf, emf, svg, pdf): X = %2 mil.")
+    request.note = Quillmark::tr("Images: %1. Pictures (%2): X = %3 mil.")
                        .arg(ShownMessage(engine::DescribeModule(dpi)))
+                       .arg(PictureExtensions())
                        .arg(engine::ModuleOnDevice(0).requestedMils);
     if (const CMessage warning = engine::ModuleWarning(dpi); !warning.Empty())
         request.note += QLatin1Char('\n') + ShownMessage(warning);
@@ -235,7 +260,9 @@ bool CQuillmarkView::ExportToFile(const QString& path, int dpi) {
     if (!doc) return false;
     const std::string native = QFile::encodeName(path).toStdString();
     // A copy of the document goes through the document, which words its own failures.
-    if (FileExtensionIs(native, "qmx")) return doc->OnSaveDocument(path);
+    if (const ExportFormat* format = FindExportFormat(native);
+        format && format->kind == ExportKind::Document)
+        return doc->OnSaveDocument(path);
     if (!doc->GetBarcode()) return false;
     const CExportOptions options = ExportOptions(dpi);
     if (!IsVectorExtension(native))

@@ -5,13 +5,23 @@
 
 namespace {
 
-// The texts of the symbologies' options, which the template cannot find where they are written
-// (the engine knows nothing of translation); a choice such as "L 7%" is a name and stays as it is.
+// The texts of the symbologies' options and the export formats' names in the export dialog,
+// which the template cannot find where they are written (the engine and the export's table know
+// nothing of translation); a choice such as "L 7%" is a name and stays as it is.
 [[maybe_unused]] constexpr const char* kShownTexts[] = {
     QT_TRANSLATE_NOOP("Quillmark", "Error correction"),
     QT_TRANSLATE_NOOP("Quillmark", "Shape"),
     QT_TRANSLATE_NOOP("Quillmark", "Square"),
     QT_TRANSLATE_NOOP("Quillmark", "Rectangle"),
+    QT_TRANSLATE_NOOP("Quillmark", "Windows MetaFile"),
+    QT_TRANSLATE_NOOP("Quillmark", "Bitmap Files"),
+    QT_TRANSLATE_NOOP("Quillmark", "GIF Files"),
+    QT_TRANSLATE_NOOP("Quillmark", "TIFF files"),
+    QT_TRANSLATE_NOOP("Quillmark", "PNG Files"),
+    QT_TRANSLATE_NOOP("Quillmark", "PCX files"),
+    QT_TRANSLATE_NOOP("Quillmark", "JPEG Files"),
+    QT_TRANSLATE_NOOP("Quillmark", "SVG Pictures"),
+    QT_TRANSLATE_NOOP("Quillmark", "PDF Documents"),
 };
 
 } // namespace

@@ -18,7 +18,7 @@ class Quillmark {
 };
 
 // A text the Qt-free layers hand the window to show as it is (a symbology's option and its
-// choices), in the user's language where the translation has it.
+// choices, an export format's name), in the user's language where the translation has it.
 QString ShownText(const char* text);
 
 // Installs the program's translation for `locale` (quillmark_<language>.qm, from the first of

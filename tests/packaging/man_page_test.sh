@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The manual page and "quillmark --help" name the same options, and the page renders without
-# a warning.
+# The manual page and "quillmark --help" name the same options, the page names every format
+# the export form writes (--help lists them from the program's table of formats), and the page
+# renders without a warning.
 #   man_page_test.sh QUILLMARK QUILLMARK.1
 set -euo pipefail
 program=$1
@@ -12,7 +13,8 @@ options() { grep -oE '(^|[^[:alnum:]-])--?[[:alpha:]][[:alnum:]-]*' | sed -E 's/
 
 help_options=$("$program" --help | options)
 # The page's text: troff's escaped dashes and font changes undone, its comments left out.
-page_options=$(grep -v '^\.\\"' "$page" | sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g' | options)
+page_text=$(grep -v '^\.\\"' "$page" | sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g')
+page_options=$(options <<<"$page_text")
 
 status=0
 if [[ $help_options != "$page_options" ]]; then
@@ -21,6 +23,18 @@ if [[ $help_options != "$page_options" ]]; then
     status=1
 fi
 [[ -n $help_options ]] || { echo "quillmark --help names no option"; status=1; }
+
+# "write OUTPUT by its extension (wmf, emf, ...)", its lines joined.
+formats=$("$program" --help | tr -s ' \n' ' ' |
+    sed -nE 's/.*by its extension \(([^)]*)\).*/\1/p' | tr -d ',')
+[[ -n $formats ]] || { echo "quillmark --help lists no export format"; status=1; }
+for format in $formats; do
+    # As the page gives an extension: ".B .png", ".BR .png ," and the like.
+    if ! grep -qE "(^|[[:space:]])\.${format}([[:space:],]|\$)" <<<"$page_text"; then
+        echo "$page does not name the export format .$format"
+        status=1
+    fi
+done
 
 warnings=$(groff -man -Tutf8 -ww -z "$page" 2>&1 || true)
 if [[ -n $warnings ]]; then

@@ -2,6 +2,7 @@
 // and installed for its locale changes what the window shows; the build's template holds the
 // texts of the menus, dialogs, tables and messages, so none is left out of translation.
 
+#include "render/export_formats.h"
 #include "shell/app.h"
 #include "shell/main_frame.h"
 #include "tests/support/settings_fixture.h"
@@ -100,5 +101,21 @@ TEST(TranslationTemplate, HoldsTheTextsOfMenusDialogsTablesAndMessages) {
          })
         EXPECT_TRUE(ts.contains(QStringLiteral("<source>%1</source>").arg(QString::fromUtf8(text))))
             << text;
+#endif
+}
+
+// The export dialog's format names come from a table the template's tool cannot read; each is
+// listed for translation beside the window's texts.
+TEST(TranslationTemplate, HoldsTheDialogNameOfEveryExportFormat) {
+#ifndef QM_TRANSLATION_TEMPLATE
+    GTEST_SKIP() << "Qt's translation tools are not installed";
+#else
+    const QString ts = ReadAll(QStringLiteral(QM_TRANSLATION_TEMPLATE));
+    ASSERT_FALSE(ts.isEmpty()) << QM_TRANSLATION_TEMPLATE;
+    for (const ExportFormat& format : ExportFormats()) {
+        if (!format.filter) continue;
+        EXPECT_TRUE(ts.contains(QStringLiteral("<source>%1</source>").arg(format.filter)))
+            << format.filter;
+    }
 #endif
 }
