@@ -260,8 +260,8 @@ void CBarCursor::Space(Width w) {
 
 void CBarCursor::Modules(std::string_view pattern, int length) {
     // On a device grid neighbouring dark modules are one bar: a bar-width reduction takes its
-    // dots off the bar once, not off each module (which would open gaps inside it). Elsewhere
-    // each module is a line of its own, as pictures have always recorded them.
+    // dots off the bar once, not off each module (which would open gaps inside it). Without a
+    // grid each module is a line of its own.
     for (std::size_t i = 0; i < pattern.size();) {
         std::size_t end = i + 1;
         while (m_dpi > 0 && end < pattern.size() && (pattern[end] == 'b') == (pattern[i] == 'b'))

@@ -1,10 +1,30 @@
 #include "shell/file_dialog.h"
 
+#include "ui/message_box.h"
 #include "ui/translation.h"
 
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+
+namespace {
+
+FileDialogHandler& FileHandler() {
+    static FileDialogHandler handler;
+    return handler;
+}
+
+} // namespace
+
+std::optional<QString> QmFileDialog(const FileDialogRequest& request) {
+    if (FileHandler()) return FileHandler()(request);
+    CBWFileDialog dialog(request, DialogParent());
+    return dialog.Run();
+}
+
+void SetFileDialogHandler(FileDialogHandler handler) {
+    FileHandler() = std::move(handler);
+}
 
 CBWFileDialog::CBWFileDialog(const FileDialogRequest& request, QWidget* parent)
     : QFileDialog(parent, request.title), m_open(request.open) {

@@ -1,11 +1,27 @@
 #pragma once
-// The program's open and save file dialog.
-
-#include "shell/framework.h"
+// The program's open and save file dialog, and the one function every file dialog is asked
+// through (replaceable by tests).
 
 #include <QFileDialog>
+#include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <optional>
+
+struct FileDialogRequest {
+    bool open = true;
+    QString title;         // "Open" or "Save As"
+    QString fileName;      // proposed name (save)
+    QStringList filters;   // in the platform's "Name (*.ext)" form, first one selected
+    QString defaultSuffix; // appended when the typed name has none
+    QString note;          // a line shown under the file type, when not empty
+};
+using FileDialogHandler = std::function<std::optional<QString>(const FileDialogRequest&)>;
+
+// Asks for a file name; nothing when the user cancels.
+std::optional<QString> QmFileDialog(const FileDialogRequest& request);
+void SetFileDialogHandler(FileDialogHandler handler);
 
 // Opening requires an existing file; saving requires an existing folder and asks before
 // overwriting. The default extension is appended to a name typed without one.

@@ -1,30 +1,9 @@
 #include "shell/framework.h"
 
-#include "shell/file_dialog.h"
-
 #include "common/settings_keys.h"
 
 #include <QFileInfo>
 #include <QFontDatabase>
-
-namespace {
-
-FileDialogHandler& FileHandler() {
-    static FileDialogHandler handler;
-    return handler;
-}
-
-} // namespace
-
-std::optional<QString> QmFileDialog(const FileDialogRequest& request) {
-    if (FileHandler()) return FileHandler()(request);
-    CBWFileDialog dialog(request, DialogParent());
-    return dialog.Run();
-}
-
-void SetFileDialogHandler(FileDialogHandler handler) {
-    FileHandler() = std::move(handler);
-}
 
 QString DefaultFontName() {
     return QString::fromLatin1(settings::kFontName.def.data(),

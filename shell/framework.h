@@ -1,6 +1,7 @@
 #pragma once
-// The small document/view framework: command routing targets, the idle-time command state,
-// and the one function for file dialogs (replaceable by tests). Message boxes are the toolkit's.
+// The small document/view framework: command routing targets and the idle-time command state.
+// Message boxes are the toolkit's; the file dialog and its replaceable function are
+// shell/file_dialog.h.
 
 #include "ui/message_box.h"
 
@@ -11,20 +12,6 @@
 #include <optional>
 
 class QWidget;
-
-struct FileDialogRequest {
-    bool open = true;
-    QString title;         // "Open" or "Save As"
-    QString fileName;      // proposed name (save)
-    QStringList filters;   // in the platform's "Name (*.ext)" form, first one selected
-    QString defaultSuffix; // appended when the typed name has none
-    QString note;          // a line shown under the file type, when not empty
-};
-using FileDialogHandler = std::function<std::optional<QString>(const FileDialogRequest&)>;
-
-// Asks for a file name; nothing when the user cancels.
-std::optional<QString> QmFileDialog(const FileDialogRequest& request);
-void SetFileDialogHandler(FileDialogHandler handler);
 
 // The state of one command as its targets see it when the program is idle.
 struct CCmdUI {

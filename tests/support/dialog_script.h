@@ -2,6 +2,7 @@
 // Stands in for the program's message boxes and file dialogs: records what they would have
 // shown and gives scripted answers.
 
+#include "shell/file_dialog.h"
 #include "shell/framework.h"
 
 #include <deque>
