@@ -144,6 +144,12 @@ private:
 
     std::size_t ColumnIndex(const QString& column) const;
     std::vector<Row> ReadRows(const QString& where, const QVariant& key) const;
+    // The columns an edit wrote and their values, the key left out.
+    std::pair<QStringList, std::vector<QVariant>> WrittenColumns(const Edit& edit) const;
+    // Saves a new row and makes the row as stored (key and defaults) the current one.
+    void InsertRow(const QStringList& names, const std::vector<QVariant>& values);
+    // Saves the written columns of the current row.
+    void UpdateRow(const Edit& edit, const QStringList& names, const std::vector<QVariant>& values);
     void RebuildView();
     const Row& CurrentRow() const;
     Row& CurrentRow();

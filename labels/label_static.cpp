@@ -195,6 +195,71 @@ LogicalRect FirstLabelRect(const LabelSheetGeometry& props) {
     return r;
 }
 
+namespace {
+
+// The captions and arrows of the diagram, in the sheet's logical units.
+struct PreviewMarks {
+    Diagram& d;
+    const LabelSheetGeometry& props; // as given (the counts decide which pitches are shown)
+    long long tm, sm, vp, hp;        // of the sheet drawn
+    long long x2, y2;                // the drawn corner's extent
+    long long cy, h;                 // a caption's height, and half of it
+};
+
+// The label's width and height across the first label.
+void MarkLabelSize(const PreviewMarks& m) {
+    const LogicalRect f = FirstLabelRect(m.props);
+    const long long l = f.left, t = f.top, r = f.right, b = f.bottom;
+    const long long yw = t + (b - t) / 3;
+    m.d.DoubleArrow({l, yw}, {r, yw});
+    m.d.Text({l + (r - l) / 4, yw - m.h}, Quillmark::tr("Width"), false);
+    const long long xh = l + 3 * (r - l) / 4;
+    m.d.DoubleArrow({xh, t}, {xh, b});
+    m.d.Text({xh, t + 3 * (b - t) / 4}, Quillmark::tr("Height"), false);
+}
+
+// The counts, the horizontal pitch and the side margin, around the corner.
+void MarkCountsAndAcross(const PreviewMarks& m) {
+    Diagram& d = m.d;
+    d.SingleArrow({0, m.y2 - 500}, {m.x2, m.y2 - 500});
+    d.Text({m.x2 / 4, m.y2 - 500 - m.h}, Quillmark::tr("Number across"), false);
+    d.SingleArrow({m.x2 + 500, 0}, {m.x2 + 500, m.y2});
+    d.Text({m.x2 + 500, (2 * m.y2) / 4}, Quillmark::tr("Number"), false);
+    d.Text({m.x2 + 500, (2 * m.y2) / 4 - m.cy}, Quillmark::tr("down"), false);
+    const long long l = FirstLabelRect(m.props).left;
+    long long e = m.cy;
+    if (m.props.labels.numberAcross > 1) {
+        d.DoubleArrow({l, 500}, {l + m.hp, 500});
+        d.Text({l + m.hp / 2, 500 - m.h}, Quillmark::tr("Horizontal pitch"), false);
+        d.Line({l, 100 - m.tm}, {l, 700});
+        d.Line({l + m.hp, 100 - m.tm}, {l + m.hp, 700});
+        e = 700;
+    }
+    d.SingleArrow({m.sm / 2, 1200}, {m.sm / 2, 200});
+    d.Text({m.sm / 2, 1200}, Quillmark::tr("Side margins"), true);
+    d.Line({0, 100}, {0, e});
+}
+
+// The vertical pitch and the top margin, left of the sheet.
+void MarkDown(const PreviewMarks& m) {
+    Diagram& d = m.d;
+    const long long l = FirstLabelRect(m.props).left, tm = m.tm, vp = m.vp;
+    long long x = 0;
+    if (m.props.labels.numberDown > 1) {
+        d.DoubleArrow({-1200, -tm - vp}, {-1200, -tm});
+        d.Text({-1200, -tm - vp + (2 * vp) / 4}, Quillmark::tr("Vertical pitch"), true);
+        d.Line({l - 100, -tm - vp}, {-1400, -tm - vp});
+        d.Line({l - 100, -tm}, {-1400, -tm});
+        x = -1400;
+    }
+    d.Line({-100, 0}, {x, 0});
+    d.Text({x, 0}, Quillmark::tr("Top margin"), false);
+    d.Line({x - 200, 0}, {x - 200, -tm / 2});
+    d.SingleArrow({x - 200, -tm / 2}, {x + 400, -tm / 2});
+}
+
+} // namespace
+
 void DrawLabelPreview(CPreviewCanvas& canvas, const LabelSheetGeometry& props, const QRect& client,
                       double dpiX, double dpiY) {
     canvas.FrameClient(client);
@@ -213,58 +278,14 @@ void DrawLabelPreview(CPreviewCanvas& canvas, const LabelSheetGeometry& props, c
     canvas.Sheet(d.DevRect(0, 0, g.paperWidth, -static_cast<long long>(g.paperHeight)));
     DrawLabels(canvas, map, g, double(x2), double(y2));
 
-    const LogicalRect f = FirstLabelRect(props);
-    const long long l = f.left, t = f.top, r = f.right, b = f.bottom;
     const QSize extent = canvas.TextExtent(Quillmark::tr("Width"));
-    const long long cx = std::llround(extent.width() / map.Scale());
     const long long cy = std::llround(extent.height() / map.Scale());
-    (void)cx;
-    const long long h = cy / 2;
-
-    const long long yw = t + (b - t) / 3;
-    d.DoubleArrow({l, yw}, {r, yw});
-    d.Text({l + (r - l) / 4, yw - h}, Quillmark::tr("Width"), false);
-
-    const long long xh = l + 3 * (r - l) / 4;
-    d.DoubleArrow({xh, t}, {xh, b});
-    d.Text({xh, t + 3 * (b - t) / 4}, Quillmark::tr("Height"), false);
-
+    const PreviewMarks marks{d, props, tm, sm, vp, hp, x2, y2, cy, cy / 2};
+    MarkLabelSize(marks);
     // The remaining marks lie around the corner, outside it.
     canvas.SetClip(client);
-
-    d.SingleArrow({0, y2 - 500}, {x2, y2 - 500});
-    d.Text({x2 / 4, y2 - 500 - h}, Quillmark::tr("Number across"), false);
-
-    d.SingleArrow({x2 + 500, 0}, {x2 + 500, y2});
-    d.Text({x2 + 500, (2 * y2) / 4}, Quillmark::tr("Number"), false);
-    d.Text({x2 + 500, (2 * y2) / 4 - cy}, Quillmark::tr("down"), false);
-
-    long long e = cy;
-    if (props.labels.numberAcross > 1) {
-        d.DoubleArrow({l, 500}, {l + hp, 500});
-        d.Text({l + hp / 2, 500 - h}, Quillmark::tr("Horizontal pitch"), false);
-        d.Line({l, 100 - tm}, {l, 700});
-        d.Line({l + hp, 100 - tm}, {l + hp, 700});
-        e = 700;
-    }
-
-    d.SingleArrow({sm / 2, 1200}, {sm / 2, 200});
-    d.Text({sm / 2, 1200}, Quillmark::tr("Side margins"), true);
-    d.Line({0, 100}, {0, e});
-
-    long long x = 0;
-    if (props.labels.numberDown > 1) {
-        d.DoubleArrow({-1200, -tm - vp}, {-1200, -tm});
-        d.Text({-1200, -tm - vp + (2 * vp) / 4}, Quillmark::tr("Vertical pitch"), true);
-        d.Line({l - 100, -tm - vp}, {-1400, -tm - vp});
-        d.Line({l - 100, -tm}, {-1400, -tm});
-        x = -1400;
-    }
-
-    d.Line({-100, 0}, {x, 0});
-    d.Text({x, 0}, Quillmark::tr("Top margin"), false);
-    d.Line({x - 200, 0}, {x - 200, -tm / 2});
-    d.SingleArrow({x - 200, -tm / 2}, {x + 400, -tm / 2});
+    MarkCountsAndAcross(marks);
+    MarkDown(marks);
     canvas.SetClip(std::nullopt);
 }
 

@@ -274,39 +274,30 @@ CSize CEmfSurface::GetTextExtent(std::string_view text) {
     return Metrics().Extent(FromLatin1(text));
 }
 
-void CEmfSurface::TextOut(CPoint at, std::string_view text) {
-    if (text.empty() || OutOfRoom()) return;
-    SyncState();
-
-    int escapement = 0;
-    if (!m_fonts.empty()) {
-        Font& font = m_fonts.back();
-        escapement = font.desc.escapement;
-        if (!font.handle) {
-            font.handle = NewHandle();
-            const std::u16string face = ToUtf16(font.desc.faceName.substr(0, 31));
-            Record(kEmrExtCreateFontIndirectW)
-                .U32(*font.handle)
-                .I32(-font.desc.height) // negative: the character (em) height
-                .I32(0)
-                .I32(font.desc.escapement)
-                .I32(font.desc.escapement) // orientation follows the escapement
-                .I32(font.desc.weight)
-                .Zeros(8) // italic, underline, strike-out, charset, precisions, quality, pitch
-                .Text16(face, 32)
-                .Text16(face, 64) // full name
-                .Zeros(64 + 36)   // style, version to panose: unknown
-                .AppendTo(m_records, m_recordCount);
-            Record(kEmrSelectObject).U32(*font.handle).AppendTo(m_records, m_recordCount);
-        }
+int CEmfSurface::RealizeFont() {
+    if (m_fonts.empty()) return 0;
+    Font& font = m_fonts.back();
+    if (!font.handle) {
+        font.handle = NewHandle();
+        const std::u16string face = ToUtf16(font.desc.faceName.substr(0, 31));
+        Record(kEmrExtCreateFontIndirectW)
+            .U32(*font.handle)
+            .I32(-font.desc.height) // negative: the character (em) height
+            .I32(0)
+            .I32(font.desc.escapement)
+            .I32(font.desc.escapement) // orientation follows the escapement
+            .I32(font.desc.weight)
+            .Zeros(8) // italic, underline, strike-out, charset, precisions, quality, pitch
+            .Text16(face, 32)
+            .Text16(face, 64) // full name
+            .Zeros(64 + 36)   // style, version to panose: unknown
+            .AppendTo(m_records, m_recordCount);
+        Record(kEmrSelectObject).U32(*font.handle).AppendTo(m_records, m_recordCount);
     }
+    return font.desc.escapement;
+}
 
-    const CScreenTextMetrics metrics = Metrics();
-    const QString qtext = FromLatin1(text);
-    const CSize extent = metrics.Extent(qtext);
-    const std::vector<int> positions = metrics.Positions(qtext);
-    const std::u16string chars = ToUtf16(text);
-
+std::array<std::int32_t, 4> CEmfSurface::CellOnDevice(CPoint at, CSize extent, int escapement) {
     const auto corners = TextCellCorners(at, extent, escapement);
     double dx0 = 0, dy0 = 0, dx1 = 0, dy1 = 0;
     for (std::size_t i = 0; i < corners.size(); ++i) {
@@ -319,11 +310,25 @@ void CEmfSurface::TextOut(CPoint at, std::string_view text) {
         AddToBounds(corners[i].first, corners[i].second);
     }
     const InclusiveRect cell = Inclusive(dx0, dy0, dx1, dy1);
+    return {cell.left, cell.top, cell.right, cell.bottom};
+}
+
+void CEmfSurface::TextOut(CPoint at, std::string_view text) {
+    if (text.empty() || OutOfRoom()) return;
+    SyncState();
+    const int escapement = RealizeFont();
+
+    const CScreenTextMetrics metrics = Metrics();
+    const QString qtext = FromLatin1(text);
+    const CSize extent = metrics.Extent(qtext);
+    const std::vector<int> positions = metrics.Positions(qtext);
+    const std::u16string chars = ToUtf16(text);
+    const auto [left, top, right, bottom] = CellOnDevice(at, extent, escapement);
 
     constexpr std::uint32_t kFixedPart = 76;
     const std::uint32_t stringBytes = static_cast<std::uint32_t>((chars.size() * 2 + 3) / 4 * 4);
     Record r(kEmrExtTextOutW);
-    r.Rect(cell.left, cell.top, cell.right, cell.bottom)
+    r.Rect(left, top, right, bottom)
         .U32(kGmCompatible)
         .F32(static_cast<float>(2540.0 / m_screen.dpiX)) // .01 mm per device unit
         .F32(static_cast<float>(2540.0 / m_screen.dpiY))

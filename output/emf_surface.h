@@ -5,6 +5,7 @@
 #include "output/vector_common.h"
 #include "render/mapped_surface.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -64,6 +65,11 @@ private:
     void SyncState();
     static void AppendStateRecords(const CMapping& mapping, bool opaque, DeviceState& state,
                                    std::vector<std::uint8_t>& out, std::uint32_t& count);
+    // Records the selected font's creation and selection the first time text uses it; its
+    // escapement (0 without a font).
+    int RealizeFont();
+    // The text cell's corners on the device as a rectangle, each corner taken into the bounds.
+    std::array<std::int32_t, 4> CellOnDevice(CPoint at, CSize extent, int escapement);
     std::uint32_t NewHandle();
     void FreeHandle(std::uint32_t handle);
     void AddToBounds(double lx, double ly);

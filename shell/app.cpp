@@ -122,6 +122,62 @@ bool ReportRunProblems(const CRunReport& report, bool strict) {
 
 } // namespace
 
+namespace {
+
+// The label product of --label on the job, with the page its sheet prints on; the stored
+// sheet's page when none is named. False, after a message, when the product cannot print.
+bool TakeLabelOption(const CRunOptions& options, CPrintJob& job, std::optional<SheetPage>& page) {
+    if (options.labelId <= 0) {
+        if (job.settings.useLabel != 0) page = StoredSheetPage();
+        return true;
+    }
+    const std::optional<LabelRecord> label = ReadLabelProduct(options.labelId);
+    if (!label) return false;
+    if (const QString fault = LabelPrintFault(label->geometry); !fault.isEmpty()) {
+        QmMessageBox(Quillmark::tr("The label \"%1 - %2\" cannot be printed: %3.")
+                         .arg(label->name1, label->name2, fault));
+        return false;
+    }
+    job.settings.useLabel = 1;
+    job.settings.geometry = label->geometry;
+    page = PageForSheet(label->geometry.paperSize);
+    return true;
+}
+
+// The run, the outline page and the offset the options give; false, after a message, for an
+// offset beyond the printer's calibration.
+bool TakeRunOptions(const CRunOptions& options, CPrintJob& job) {
+    if (options.runGiven) {
+        // A run given here fills sheets from its start, whatever the dialog last chose.
+        job.run = options.run;
+        job.settings.fullPage = 0;
+    }
+    job.outlines = options.outlines;
+    if (!options.offset) return true;
+    const int unit = settings::Get(settings::kUnit);
+    const CPoint offset{LengthInThousandthsCm(options.offset->across, unit),
+                        LengthInThousandthsCm(options.offset->down, unit)};
+    if (std::abs(offset.x) > kMaxPrinterOffset || std::abs(offset.y) > kMaxPrinterOffset) {
+        ReportError("--offset moves the print at most 10 mm (0.39 in) each way");
+        return false;
+    }
+    job.offset = offset;
+    return true;
+}
+
+// Looks through the whole run before anything prints; false when nothing is to print.
+bool CheckBeforePrinting(const CPrintJob& job, bool strict) {
+    if (job.outlines) return true;
+    const CRunReport report = CheckPrintJob(job, true);
+    if (!report.error.Empty()) {
+        ReportError("nothing was printed: " + MessageText(report.error));
+        return false;
+    }
+    return ReportRunProblems(report, strict);
+}
+
+} // namespace
+
 int CQuillmarkApp::PrintFromCommandLine(const CCommandLineInfo& info) {
     // Print without the dialog, then end; a script hears of failures on standard error. The
     // file is read by the name's own bytes.
@@ -137,60 +193,21 @@ int CQuillmarkApp::PrintFromCommandLine(const CCommandLineInfo& info) {
     const std::unique_ptr<CBarcode> fresh = read.barcode ? nullptr : NewDocumentBarcode();
     CPrintJob job = StoredPrintJob(read.barcode ? read.barcode.get() : fresh.get(), {});
     job.title = QFileInfo(QFile::decodeName(path.c_str())).fileName().toStdString();
-
-    const CRunOptions& options = info.run;
     std::optional<SheetPage> page;
-    if (options.labelId > 0) {
-        const std::optional<LabelRecord> label = ReadLabelProduct(options.labelId);
-        if (!label) return 1;
-        if (const QString fault = LabelPrintFault(label->geometry); !fault.isEmpty()) {
-            QmMessageBox(Quillmark::tr("The label \"%1 - %2\" cannot be printed: %3.")
-                             .arg(label->name1, label->name2, fault));
-            return 1;
-        }
-        job.settings.useLabel = 1;
-        job.settings.geometry = label->geometry;
-        page = PageForSheet(label->geometry.paperSize);
-    } else if (job.settings.useLabel != 0) {
-        page = StoredSheetPage();
-    }
-    if (options.runGiven) {
-        // A run given here fills sheets from its start, whatever the dialog last chose.
-        job.run = options.run;
-        job.settings.fullPage = 0;
-    }
-    job.outlines = options.outlines;
-    if (options.offset) {
-        const int unit = settings::Get(settings::kUnit);
-        const CPoint offset{LengthInThousandthsCm(options.offset->across, unit),
-                            LengthInThousandthsCm(options.offset->down, unit)};
-        if (std::abs(offset.x) > kMaxPrinterOffset || std::abs(offset.y) > kMaxPrinterOffset) {
-            ReportError("--offset moves the print at most 10 mm (0.39 in) each way");
-            return 2;
-        }
-        job.offset = offset;
-    }
-    if (!job.outlines) {
-        const CRunReport report = CheckPrintJob(job, true);
-        if (!report.error.Empty()) {
-            ReportError("nothing was printed: " + MessageText(report.error));
-            return 1;
-        }
-        if (!ReportRunProblems(report, options.strict)) return 1;
-    }
+    if (!TakeLabelOption(info.run, job, page)) return 1;
+    if (!TakeRunOptions(info.run, job)) return 2;
+    if (!CheckBeforePrinting(job, info.run.strict)) return 1;
+    bool printed = false;
     if (info.kind == CCommandLineInfo::PrintPdf) {
         const SheetPage paper = page.value_or(SheetPage{DefaultPaper(), QPageLayout::Portrait});
-        return PrintToPdf(job, QFile::decodeName(info.pdf.c_str()), paper.size, paper.orientation)
-                   ? 0
-                   : 1;
+        printed =
+            PrintToPdf(job, QFile::decodeName(info.pdf.c_str()), paper.size, paper.orientation);
+    } else {
+        const bool named = info.kind == CCommandLineInfo::PrintTo;
+        printed = PrintDirect(job, named ? QString::fromLocal8Bit(info.printer.c_str()) : QString(),
+                              page);
     }
-    return PrintDirect(job,
-                       info.kind == CCommandLineInfo::PrintTo
-                           ? QString::fromLocal8Bit(info.printer.c_str())
-                           : QString(),
-                       page)
-               ? 0
-               : 1;
+    return printed ? 0 : 1;
 }
 
 void CQuillmarkApp::ExitInstance() {
