@@ -2,17 +2,14 @@
 
 #include "common/file_errors.h"
 #include "job/export_messages.h"
-#include "output/export.h"
-#include "render/image_encoders.h"
-
-#include <QStringList>
+#include "ui/shown_message.h"
 
 QString FileErrorMessage(std::error_code ec, const QString& path) {
     const QByteArray utf8 = path.toUtf8();
-    return QString::fromStdString(::FileErrorMessage(
-        ec, std::string_view(utf8.data(), static_cast<std::size_t>(utf8.size()))));
+    return ShownMessage(
+        FileError(ec, std::string_view(utf8.data(), static_cast<std::size_t>(utf8.size()))));
 }
 
 QString ExportErrorMessage(const CExportResult& result, const QString& path) {
-    return QString::fromStdString(ExportErrorText(result, path.toStdString()));
+    return ShownMessage(ExportFailure(result, path.toStdString()));
 }

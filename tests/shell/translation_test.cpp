@@ -6,6 +6,7 @@
 #include "shell/app.h"
 #include "shell/main_frame.h"
 #include "tests/support/settings_fixture.h"
+#include "ui/shown_message.h"
 #include "ui/translation.h"
 
 #include <QFile>
@@ -41,6 +42,8 @@ TEST_F(TranslationTest, ATranslationForTheUsersLanguageIsWhatTheWindowShows) {
 <message><source>Ready</source><translation>Prêt</translation></message>
 <message><source>&amp;Export...</source><translation>E&amp;xporter...</translation></message>
 <message><source>Untitled</source><translation>Sans titre</translation></message>
+<message><source>line %1</source><translation>ligne %1</translation></message>
+<message><source>the check digit %1 was replaced by %2</source><translation>le chiffre de contrôle %1 a été remplacé par %2</translation></message>
 </context>
 </TS>
 )");
@@ -69,6 +72,12 @@ TEST_F(TranslationTest, ATranslationForTheUsersLanguageIsWhatTheWindowShows) {
         EXPECT_TRUE(items.contains("E&xporter...")) << items.join('|').toStdString();
         // A text without a translation stays as it is.
         EXPECT_TRUE(items.contains("&Open...")) << items.join('|').toStdString();
+        // A message of the layers below the window, with a message as one of its arguments.
+        const CMessage line = MakeMessage(Msg::WhereLine, "7");
+        EXPECT_EQ(
+            ShownMessage(MakeMessage(Msg::RunProblem, line,
+                                     CMessages{MakeMessage(Msg::CheckDigitReplaced, "8", "7")})),
+            QString::fromUtf8("ligne 7: le chiffre de contrôle 8 a été remplacé par 7"));
     }
     for (QTranslator* t : installed) {
         QCoreApplication::removeTranslator(t);
@@ -101,6 +110,28 @@ TEST(TranslationTemplate, HoldsTheTextsOfMenusDialogsTablesAndMessages) {
          })
         EXPECT_TRUE(ts.contains(QStringLiteral("<source>%1</source>").arg(QString::fromUtf8(text))))
             << text;
+#endif
+}
+
+// Every message the layers below the window give is in the template, from their one table, and a
+// translation of it is what the window shows.
+TEST(TranslationTemplate, HoldsEveryMessageOfTheLowerLayers) {
+#ifndef QM_TRANSLATION_TEMPLATE
+    GTEST_SKIP() << "Qt's translation tools are not installed";
+#else
+    const QString ts = ReadAll(QStringLiteral(QM_TRANSLATION_TEMPLATE));
+    ASSERT_FALSE(ts.isEmpty()) << QM_TRANSLATION_TEMPLATE;
+    const auto escaped = [](QString text) {
+        return text.replace('&', "&amp;")
+            .replace('<', "&lt;")
+            .replace('>', "&gt;")
+            .replace('"', "&quot;");
+    };
+    for (int id = 1; id < static_cast<int>(Msg::Count); ++id) {
+        const QString text = QString::fromUtf8(MessageTemplate(static_cast<Msg>(id)));
+        EXPECT_TRUE(ts.contains(QStringLiteral("<source>%1</source>").arg(escaped(text))))
+            << text.toStdString();
+    }
 #endif
 }
 
