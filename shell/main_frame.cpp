@@ -187,6 +187,9 @@ QComboBox* CMainFrame::CreateCombo(int id, int width, bool editable, QToolBar* b
     // A list, never a menu as tall as the screen, whatever the style prefers.
     box->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     if (editable) box->setInsertPolicy(QComboBox::NoInsert);
+    // A turn of the wheel gives no focus: the wheel over a list the user is not in is meant for
+    // the window, and the event filter can only tell so while the list has not taken focus.
+    box->setFocusPolicy(Qt::StrongFocus);
     const QAction* action = Action(id);
     if (action) {
         box->setToolTip(action->toolTip());
@@ -339,8 +342,10 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* e) {
         return true;
     }
     // With its list open, the list takes Enter and Esc before they are pressed (as a shortcut
-    // override) to choose its highlighted item: they are answered here first.
-    const bool listKey = e->type() == QEvent::ShortcutOverride && watched == box->view();
+    // override) to choose its highlighted item. A box the user types in (data, height) answers
+    // them here first with what was typed; the other lists choose their highlighted item.
+    const bool listKey =
+        box->isEditable() && e->type() == QEvent::ShortcutOverride && watched == box->view();
     if (e->type() != QEvent::KeyPress && !listKey) return QMainWindow::eventFilter(watched, e);
     const auto* key = static_cast<QKeyEvent*>(e);
     if (listKey && key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter &&
@@ -350,6 +355,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* e) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Escape: {
+        if (!box->isEditable()) break;
         // Enter or Esc closes the list and applies the box's text, never the item the list
         // has highlighted; the key goes no further.
         const QString typed = box->currentText();
