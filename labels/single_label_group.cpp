@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -43,10 +44,14 @@ CSingleLabelGroup::CSingleLabelGroup(QWidget* parent) : QGroupBox(Quillmark::tr(
     m_pColumnSpin = new CSpinButton(this);
     const QFontMetrics fm(font());
     const int fieldWidth = fm.horizontalAdvance(QStringLiteral("000000")) + 12;
-    int column = 0;
-    for (auto [caption, field, spin] :
-         {std::tuple{QT_TRANSLATE_NOOP("Quillmark", "Row:"), m_pRow, m_pRowSpin},
-          std::tuple{QT_TRANSLATE_NOOP("Quillmark", "Column:"), m_pColumn, m_pColumnSpin}}) {
+    // "Row" and "Column" as printing has always taken them, each said in words that cannot be
+    // read the other way: Row is the label's place across the sheet, Column its place down.
+    int row = 2;
+    for (auto [caption, meaning, field, spin] :
+         {std::tuple{QT_TRANSLATE_NOOP("Quillmark", "Row:"),
+                     QT_TRANSLATE_NOOP("Quillmark", "label across"), m_pRow, m_pRowSpin},
+          std::tuple{QT_TRANSLATE_NOOP("Quillmark", "Column:"),
+                     QT_TRANSLATE_NOOP("Quillmark", "label down"), m_pColumn, m_pColumnSpin}}) {
         field->SetAllowMinus(false);
         spin->SetRange(kSpinLower, kSpinUpper);
         field->setFixedWidth(fieldWidth);
@@ -56,9 +61,13 @@ CSingleLabelGroup::CSingleLabelGroup(QWidget* parent) : QGroupBox(Quillmark::tr(
         pair->setSpacing(0);
         pair->addWidget(field);
         pair->addWidget(spin);
-        printGrid->addWidget(new QLabel(Quillmark::tr(caption), this), 2, column);
-        printGrid->addLayout(pair, 2, column + 1, Qt::AlignLeft);
-        column += 2;
+        for (auto [text, column] : {std::pair{caption, 0}, std::pair{meaning, 2}}) {
+            auto* label = new QLabel(Quillmark::tr(text), this);
+            label->setBuddy(field);
+            printGrid->addWidget(label, row, column);
+        }
+        printGrid->addLayout(pair, row, 1, Qt::AlignLeft);
+        ++row;
     }
     printGrid->setColumnStretch(3, 1);
 

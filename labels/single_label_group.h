@@ -1,6 +1,7 @@
 #pragma once
 // The print dialog's "Print" group: a full page of the same label, or a single label at the
-// place its Row field (across) and Column field (down) give, each field with up-down arrows.
+// place its Row field (the label across) and Column field (the label down) give, each field with
+// up-down arrows.
 
 #include "labels/sheet_preview.h"
 

@@ -16,12 +16,14 @@
 CStartLabelPart::CStartLabelPart(QWidget* parent)
     : QGroupBox(Quillmark::tr("Start at Label"), parent) {
     auto* grid = new QGridLayout(this);
-    m_pStartRow = new QSpinBox(this);
+    // Across, then down, in the words of the single label's fields: the run's start is kept by
+    // row (down) and column (across), names that would read the other way beside them.
     m_pStartColumn = new QSpinBox(this);
+    m_pStartRow = new QSpinBox(this);
     m_pStartNumber = new QSpinBox(this);
     const std::tuple<const char*, QSpinBox*> fields[] = {
-        {QT_TRANSLATE_NOOP("Quillmark", "Star&t at row:"), m_pStartRow},
-        {QT_TRANSLATE_NOOP("Quillmark", "column:"), m_pStartColumn},
+        {QT_TRANSLATE_NOOP("Quillmark", "Star&t at label across:"), m_pStartColumn},
+        {QT_TRANSLATE_NOOP("Quillmark", "label down:"), m_pStartRow},
         {QT_TRANSLATE_NOOP("Quillmark", "or label number:"), m_pStartNumber}};
     int column = 0;
     for (const auto& [text, box] : fields) {
@@ -31,9 +33,7 @@ CStartLabelPart::CStartLabelPart(QWidget* parent)
         grid->addWidget(box, 0, column + 1);
         column += 2;
     }
-    auto* hint = new QLabel(Quillmark::tr("Rows count down, columns across; label numbers "
-                                          "count across from the top left."),
-                            this);
+    auto* hint = new QLabel(Quillmark::tr("Label numbers count across from the top left."), this);
     hint->setWordWrap(true);
     grid->addWidget(hint, 1, 0, 1, 6);
 

@@ -1,6 +1,6 @@
 #pragma once
-// The print dialog's "Start at Label": the label of the sheet a run starts on, by its row and
-// column or by its number, held to the chosen sheet.
+// The print dialog's "Start at Label": the label of the sheet a run starts on, across and down
+// or by its number, held to the chosen sheet.
 
 #include "common/label_geometry.h"
 #include "labels/sheet_preview.h"
