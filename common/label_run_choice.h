@@ -69,8 +69,11 @@ struct CRunProblem {
 
 // What looking through a run found.
 struct CRunReport {
-    std::string error;                 // the run cannot be printed, and why; empty when it can
-    std::int64_t labels = 0;           // the labels looked at (all of them for a whole check)
+    std::string error;       // the run cannot be printed, and why; empty when it can
+    std::int64_t labels = 0; // the labels looked at (all of them for a whole check)
+    // Every label the run prints, also when only its first were looked at; -1 when that is not
+    // known: the run cannot be made, or a row past those looked at cannot be read.
+    std::int64_t total = -1;
     std::vector<std::string> preview;  // the first few labels: where from, and what they read
     std::vector<CRunProblem> problems; // the first kMaxListedProblems of them
     std::int64_t problemCount = 0;

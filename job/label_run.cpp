@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -71,6 +72,11 @@ public:
         entry = {++m_made, false, true, m_data, {}};
         return true;
     }
+    std::int64_t CountRest() override {
+        const std::int64_t rest = m_count - m_made;
+        m_made = m_count;
+        return rest;
+    }
 
 private:
     std::string m_data;
@@ -96,6 +102,11 @@ public:
         ++m_made;
         entry = {m_made, false, false, FormatRunNumber(n, m_digits, m_prefix, m_suffix), m_outside};
         return true;
+    }
+    std::int64_t CountRest() override {
+        const std::int64_t rest = m_plan.count - m_made;
+        m_made = m_plan.count;
+        return rest;
     }
 
 private:
@@ -235,6 +246,17 @@ public:
         }
         entry = m_entry;
         return true;
+    }
+
+    std::int64_t CountRest() override {
+        // Only the copies column of each row is read.
+        std::int64_t rest = m_copiesLeft;
+        m_copiesLeft = 0;
+        while (m_error.empty() && ReadRow()) {
+            rest += std::exchange(m_copiesLeft, 0);
+            if (m_made + rest > kMaxRunLabels) m_error = TooManyLabels();
+        }
+        return m_error.empty() ? rest : -1;
     }
 
 private:
@@ -477,5 +499,9 @@ CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CR
     }
     if (!opened.source->Error().empty()) report.error = opened.source->Error();
     if (report.error.empty() && whole && report.labels == 0) report.error = "the run has no labels";
+    if (!report.error.empty()) return report;
+    // The preview stopped early: the rest is counted, not looked at.
+    const std::int64_t rest = whole ? 0 : opened.source->CountRest();
+    report.total = rest < 0 ? -1 : report.labels + rest;
     return report;
 }

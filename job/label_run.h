@@ -70,6 +70,9 @@ public:
     // The next label; false at the end of the run, or at a row that cannot be read (Error()
     // then says why).
     virtual bool Next(CRunEntry& entry) = 0;
+    // The labels still to come, counted without making them; -1 when they cannot be counted
+    // (a row that cannot be read, more than kMaxRunLabels in all). Ends the run.
+    virtual std::int64_t CountRest() = 0;
     const std::string& Error() const { return m_error; }
 
 protected:
@@ -108,6 +111,6 @@ struct CEntryProblem {
 CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRunCheck& check);
 
 // Looks through the run: the whole of it, or only its first kPreviewLabels labels (`whole`
-// false), for the dialog's preview.
+// false), for the dialog's preview, which still counts them all.
 CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CRunCheck& check,
                     bool whole);

@@ -33,7 +33,40 @@ QLabel* Caption(const char* text, QWidget* parent, QWidget* buddy) {
     return label;
 }
 
+QString LabelsText(std::int64_t n) {
+    return n == 1 ? Quillmark::tr("1 label") : Quillmark::tr("%1 labels").arg(n);
+}
+
+QString SheetsText(std::int64_t n, bool labelSheet) {
+    if (labelSheet) return n == 1 ? Quillmark::tr("1 sheet") : Quillmark::tr("%1 sheets").arg(n);
+    return n == 1 ? Quillmark::tr("1 page") : Quillmark::tr("%1 pages").arg(n);
+}
+
 } // namespace
+
+std::int64_t RunSheets(std::int64_t labels, const RunPaper& paper) {
+    if (labels <= 0) return 0;
+    if (!paper.labelSheet || paper.singleLabel) return labels;
+    const std::int64_t perSheet = std::max<std::int64_t>(paper.perSheet, 1);
+    return (paper.start + labels + perSheet - 1) / perSheet;
+}
+
+QString RunExtentText(std::int64_t labels, const RunPaper& paper) {
+    if (labels < 0) return {};
+    if (labels == 0) return Quillmark::tr("The run has no labels.");
+    const std::int64_t sheets = RunSheets(labels, paper);
+    QString text =
+        Quillmark::tr("%1 on %2").arg(LabelsText(labels), SheetsText(sheets, paper.labelSheet));
+    if (paper.copies > 1)
+        text += Quillmark::tr(", each printed %1 times: %2 in all")
+                    .arg(paper.copies)
+                    .arg(SheetsText(sheets * paper.copies, paper.labelSheet));
+    text += u'.';
+    if (paper.labelSheet && paper.singleLabel && labels > 1)
+        text +=
+            u' ' + Quillmark::tr("A single label is chosen: each label takes a sheet of its own.");
+    return text;
+}
 
 CLabelRunPart::CLabelRunPart(QWidget* parent)
     : QGroupBox(Quillmark::tr("Labels to Print"), parent) {
@@ -68,7 +101,6 @@ CLabelRunPart::CLabelRunPart(QWidget* parent)
     grid->addLayout(previewColumn, 0, 2);
     m_pRunNote = new QLabel(this);
     m_pRunNote->setWordWrap(true);
-    m_pRunNote->setStyleSheet(QStringLiteral("QLabel { color: #b00000; }"));
     grid->addWidget(m_pRunNote, 1, 0, 1, 3);
     grid->setColumnStretch(1, 1);
     ConnectFields();
@@ -245,22 +277,26 @@ void CLabelRunPart::SetFileChooser(FileChooser chooser) {
     m_chooseFile = std::move(chooser);
 }
 
-void CLabelRunPart::ShowReport(const CRunReport& report) {
+void CLabelRunPart::ShowReport(const CRunReport& report, const QString& extent, bool warn) {
     m_pRunPreview->clear();
     for (const std::string& label : report.preview)
         m_pRunPreview->addItem(QString::fromStdString(label));
-    QString note;
+    QString wrong;
     if (!report.error.empty())
-        note = Quillmark::tr("These labels cannot be printed: %1.")
-                   .arg(QString::fromStdString(report.error));
+        wrong = Quillmark::tr("These labels cannot be printed: %1.")
+                    .arg(QString::fromStdString(report.error));
     else if (!report.tooLarge.empty())
-        note = Quillmark::tr("The symbol is cut by its label: %1.")
-                   .arg(QString::fromStdString(report.tooLarge));
+        wrong = Quillmark::tr("The symbol is cut by its label: %1.")
+                    .arg(QString::fromStdString(report.tooLarge));
     else if (!report.problems.empty())
-        note = Quillmark::tr("%1 would not print as given: %2.")
-                   .arg(QString::fromStdString(report.problems.front().where),
-                        QString::fromStdString(report.problems.front().why));
-    m_pRunNote->setText(note);
+        wrong = Quillmark::tr("%1 would not print as given: %2.")
+                    .arg(QString::fromStdString(report.problems.front().where),
+                         QString::fromStdString(report.problems.front().why));
+    m_pRunNote->setText(extent.isEmpty() || wrong.isEmpty() ? extent + wrong
+                                                            : extent + u' ' + wrong);
+    // Red for what needs the user's eye; a plain count reads as the dialog's other texts.
+    m_pRunNote->setStyleSheet(
+        warn || !wrong.isEmpty() ? QStringLiteral("QLabel { color: #b00000; }") : QString());
 }
 
 void CLabelRunPart::OnBrowse() {

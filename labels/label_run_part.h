@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 
+#include <cstdint>
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -20,6 +22,21 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QStackedWidget;
+
+// How a run lies on its paper, for telling how much it prints.
+struct RunPaper {
+    bool labelSheet = false;   // label sheets; plain pages take one symbol each
+    bool singleLabel = false;  // one label to a sheet, where the single label's fields say
+    std::int64_t perSheet = 1; // the labels of a full sheet
+    std::int64_t start = 0;    // the run's first label on the first sheet, from 0
+    int copies = 1;            // the printer prints every page so many times
+};
+// The sheets (or pages) `labels` labels of a run take, copies aside.
+std::int64_t RunSheets(std::int64_t labels, const RunPaper& paper);
+// What the run prints, for its note: "300 labels on 10 sheets.", with the copies when there
+// are more than one, and that each label takes a sheet of its own when a single label is
+// chosen. Empty when the count is not known (-1).
+QString RunExtentText(std::int64_t labels, const RunPaper& paper);
 
 class CLabelRunPart : public QGroupBox {
     Q_OBJECT
@@ -35,9 +52,10 @@ public:
     // The run as the fields show it, starting on the first label.
     CLabelRunChoice Choice() const;
     void SetFileChooser(FileChooser chooser);
-    // The preview list shows the report's first labels and the note what keeps them from
-    // printing as given; an empty report clears both.
-    void ShowReport(const CRunReport& report);
+    // The preview list shows the report's first labels, and the note `extent` (what the run
+    // prints) and what keeps its labels from printing as given; an empty report and extent clear
+    // both. The note is red when something is wrong, or when `warn` says the extent is a warning.
+    void ShowReport(const CRunReport& report, const QString& extent = {}, bool warn = false);
 
     QRadioButton& SameRadio() const { return *m_pSame; }
     QRadioButton& NumberedRadio() const { return *m_pNumbered; }

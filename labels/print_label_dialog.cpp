@@ -14,10 +14,12 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 namespace {
@@ -133,6 +135,8 @@ void CBWPrintLabelDialog::ConnectParts() {
     const auto later = [this] { m_previewTimer->start(); };
     connect(m_pRunPart, &CLabelRunPart::Changed, this, later);
     connect(m_pUseLabel, &QCheckBox::clicked, this, later);
+    // The note counts the sheets with their copies.
+    connect(&CopiesBox(), &QSpinBox::valueChanged, this, later);
 
     CSingleLabelGroup& placement = m_pProductPart->Placement();
     connect(&placement, &CSingleLabelGroup::SingleLabelToggled, this,
@@ -182,10 +186,48 @@ void CBWPrintLabelDialog::SetFileChooser(FileChooser chooser) {
 
 void CBWPrintLabelDialog::RefreshRunPreview() {
     m_previewTimer->stop();
-    m_pRunPart->ShowReport(m_inspectRun
-                               ? m_inspectRun(RunChoice(), ChosenSheet(),
-                                              m_pProductPart->Placement().SingleLabel(), false)
-                               : CRunReport{});
+    if (!m_inspectRun) {
+        m_pRunPart->ShowReport({});
+        return;
+    }
+    const CRunReport report =
+        m_inspectRun(RunChoice(), ChosenSheet(), m_pProductPart->Placement().SingleLabel(), false);
+    m_pRunPart->ShowReport(report, RunExtentText(report.total, PaperOfRun()),
+                           SheetForEachLabel(report.total));
+}
+
+RunPaper CBWPrintLabelDialog::PaperOfRun() const {
+    RunPaper paper;
+    paper.copies = CopiesBox().value();
+    const std::optional<CLabelGeometry> sheet = ChosenSheet();
+    if (!sheet) return paper;
+    paper.labelSheet = true;
+    paper.singleLabel = m_pProductPart->Placement().SingleLabel();
+    // As printing lays a run out: no page holds more than kMaxLabelsPerPage labels.
+    const std::int64_t across = std::max(sheet->numberAcross, 1);
+    paper.perSheet =
+        std::min<std::int64_t>(across * std::max(sheet->numberDown, 1), kMaxLabelsPerPage);
+    if (!paper.singleLabel)
+        paper.start = (m_pStartPart->Row() - 1) * across + (m_pStartPart->Column() - 1);
+    return paper;
+}
+
+bool CBWPrintLabelDialog::SheetForEachLabel(std::int64_t labels) const {
+    // The same symbol counted in sheets is one label on each of them, as asked.
+    const CLabelRunChoice run = m_pRunPart->Choice();
+    return labels > 1 && ChosenSheet() && m_pProductPart->Placement().SingleLabel() &&
+           !(run.kind == CLabelRunChoice::Kind::Same && run.countSheets);
+}
+
+bool CBWPrintLabelDialog::ConfirmSheetForEachLabel(std::int64_t labels) {
+    const QString question =
+        Quillmark::tr("\"Single label\" is chosen, so each of the %1 labels prints on a sheet of "
+                      "its own: %2 sheets.\n\nPrint them so?")
+            .arg(labels)
+            .arg(RunSheets(labels, PaperOfRun()));
+    if (QmMessageBox(question, MsgIcon::Question, MsgButtons::YesNo, this) == IDYES) return true;
+    FullPageRadio().setFocus();
+    return false;
 }
 
 void CBWPrintLabelDialog::OnProductChanged() {
@@ -240,6 +282,7 @@ bool CBWPrintLabelDialog::ConfirmRun() {
                      MsgIcon::Exclamation, MsgButtons::Ok, this);
         return false;
     }
+    if (SheetForEachLabel(report.labels) && !ConfirmSheetForEachLabel(report.labels)) return false;
     if (report.problemCount == 0) return true;
     // The first of them, with their lines; the rest counted.
     constexpr std::size_t kListed = 12;

@@ -20,6 +20,7 @@
 #include <QSize>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 
@@ -199,7 +200,13 @@ private:
     void OnSingleLabelToggled(bool single);
     // The chosen sheet, none for plain paper.
     std::optional<CLabelGeometry> ChosenSheet() const;
-    // Asks what to do with labels that would not print as given; false to stay in the dialog.
+    // How the run lies on the chosen paper, and whether a single label makes it take a sheet
+    // for each of its `labels` labels (the same symbol counted in sheets aside).
+    RunPaper PaperOfRun() const;
+    bool SheetForEachLabel(std::int64_t labels) const;
+    bool ConfirmSheetForEachLabel(std::int64_t labels);
+    // Asks about a run whose single label takes a sheet for each label, then what to do with
+    // labels that would not print as given; false to stay in the dialog.
     bool ConfirmRun();
     void OnOutlines();
     // OK, or "Print Outline Pa&ge" (`outlines`): checks, stores and ends the dialog.

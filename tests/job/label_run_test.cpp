@@ -369,6 +369,43 @@ TEST_F(RunFileTest, ASymbolLargerThanItsLabelIsAProblem) {
               "the symbol, 0.30 x 0.50 in, is larger than the label, 0.25 x 1.00 in");
 }
 
+TEST_F(RunFileTest, ThePreviewCountsEveryLabelOfTheRun) {
+    const std::unique_ptr<CBarcode> code39 = CreateBarcode("C39Barcode");
+    ASSERT_TRUE(code39);
+    const CRunCheck check{code39.get(), {}, {}};
+    CLabelRunChoice sheets; // the same symbol on 3 sheets of 30, the first from its 11th label
+    sheets.count = 3;
+    CLabelRunChoice copies = File("A,2\nB,0\nC,1\nD,1\nE,1\nF,4\nG,3\n");
+    copies.copiesColumn = "2";
+    CLabelRunChoice broken = File("A\nB\nC\nD\nE\nF\nG,1\n", "1");
+    broken.copiesColumn = "2"; // line 1 has no copies column: the run cannot be made
+    CLabelRunChoice lateBreak = File("A,1\nB,1\nC,1\nD,1\nE,1\nF,1\nG\n");
+    lateBreak.copiesColumn = "2";
+    const struct {
+        CLabelRunChoice run;
+        CRunSheet sheet;
+        std::int64_t total;
+    } cases[] = {
+        {Numbered("10", "1000000"), {}, 999'991},
+        {sheets, {30, 10}, 80},
+        {copies, {}, 12}, // 2 + 0 + 1 + 1 + 1 + 4 + 3: the preview stops at the fifth label
+        {broken, {}, -1},
+        {lateBreak, {}, -1}, // line 7, past the preview, has no copies column
+        {Numbered("3", "1"), {}, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.total);
+        const CRunReport preview = CheckRun(c.run, c.sheet, check, false);
+        EXPECT_LE(preview.labels, kPreviewLabels) << "only the first labels are looked at";
+        EXPECT_EQ(preview.total, c.total);
+        const CRunReport whole = CheckRun(c.run, c.sheet, check, true);
+        EXPECT_EQ(whole.total, whole.error.empty() ? whole.labels : -1);
+        if (c.total >= 0) {
+            EXPECT_EQ(whole.labels, c.total);
+        }
+    }
+}
+
 TEST_F(RunFileTest, TheRunKeptInTheSettingsComesBackAsWritten) {
     CLabelRunChoice run = Numbered("590123412345", "590123412399", "-2", 3);
     run.numbers = "12";

@@ -121,4 +121,94 @@ TEST_F(PrintDialogFaultsTest, BothPlacesOfALabelSayAcrossAndDownAlike) {
     EXPECT_EQ(Stored("StartColumn"), 3);
 }
 
+TEST(PrintDialogFaults, WhatARunPrintsIsToldInLabelsAndSheets) {
+    const RunPaper sheet{.labelSheet = true, .perSheet = 30};
+    const RunPaper used{.labelSheet = true, .perSheet = 30, .start = 4};
+    const RunPaper lastLabel{.labelSheet = true, .perSheet = 30, .start = 29};
+    const RunPaper copies{.labelSheet = true, .perSheet = 30, .copies = 3};
+    const RunPaper single{.labelSheet = true, .singleLabel = true, .perSheet = 30, .start = 4};
+    const RunPaper plain{};
+    const struct {
+        std::int64_t labels;
+        RunPaper paper;
+        const char* text;
+    } cases[] = {
+        {300, sheet, "300 labels on 10 sheets."},
+        {300, used, "300 labels on 11 sheets."}, // 4 used + 300 = 10 sheets and 4 labels
+        {1, lastLabel, "1 label on 1 sheet."},
+        {2, lastLabel, "2 labels on 2 sheets."},
+        {300, copies, "300 labels on 10 sheets, each printed 3 times: 30 sheets in all."},
+        {5, plain, "5 labels on 5 pages."},
+        {5, single,
+         "5 labels on 5 sheets. A single label is chosen: each label takes a sheet of its own."},
+        {1, single, "1 label on 1 sheet."},
+        {0, sheet, "The run has no labels."},
+        {-1, sheet, ""}, // not known
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RunExtentText(c.labels, c.paper), c.text) << c.labels;
+}
+
+TEST_F(PrintDialogFaultsTest, TheNoteSaysHowManyLabelsOnHowManySheets) {
+    auto d = Open(); // A1: 30 labels a sheet
+    std::int64_t total = 300;
+    d->SetRunInspector(
+        [&total](const CLabelRunChoice&, const std::optional<CLabelGeometry>&, bool, bool whole) {
+            CRunReport report;
+            report.labels = whole ? total : std::min<std::int64_t>(total, 5);
+            report.total = total;
+            return report;
+        });
+    EXPECT_EQ(d->RunNote().text(), "300 labels on 10 sheets.");
+    d->StartNumberBox().setValue(5); // four labels of the first sheet are used
+    d->RefreshRunPreview();
+    EXPECT_EQ(d->RunNote().text(), "300 labels on 11 sheets.");
+    d->CopiesBox().setValue(2);
+    d->RefreshRunPreview();
+    EXPECT_EQ(d->RunNote().text(),
+              "300 labels on 11 sheets, each printed 2 times: 22 sheets in all.");
+    d->CopiesBox().setValue(1);
+
+    // A single label takes a sheet of its own for each label of the run: the note says so, and
+    // OK asks.
+    total = 3;
+    Click(d->NumberedRadio());
+    Click(d->SingleLabelRadio());
+    d->RefreshRunPreview();
+    EXPECT_EQ(
+        d->RunNote().text(),
+        "3 labels on 3 sheets. A single label is chosen: each label takes a sheet of its own.");
+    const QString question = "\"Single label\" is chosen, so each of the 3 labels prints on a "
+                             "sheet of its own: 3 sheets.\n\nPrint them so?";
+    {
+        QuestionCatcher asked(IDNO);
+        Click(d->OkButton());
+        EXPECT_EQ(asked.texts, QStringList({question}));
+    }
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(Stored("FullPage"), kAbsent) << "nothing is stored";
+    {
+        QuestionCatcher asked(IDYES);
+        Click(d->OkButton());
+        EXPECT_EQ(asked.texts, QStringList({question}));
+    }
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_EQ(Stored("FullPage"), 1);
+
+    // The same symbol on so many sheets is one label on each, as asked: nothing to ask.
+    d = Open();
+    d->SetRunInspector(
+        [](const CLabelRunChoice&, const std::optional<CLabelGeometry>&, bool, bool) {
+            CRunReport report;
+            report.labels = report.total = 3;
+            return report;
+        });
+    Click(d->SameRadio());
+    d->CountBox().setValue(3);
+    MessageCatcher none;
+    Click(d->OkButton());
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_TRUE(none.texts.isEmpty()) << none.texts.join('|').toStdString();
+}
+
 } // namespace
