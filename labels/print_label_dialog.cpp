@@ -315,13 +315,29 @@ bool CBWPrintLabelDialog::ConfirmRun() {
     return true;
 }
 
+void CBWPrintLabelDialog::SetOutlinePrinter(OutlinePrinter print) {
+    m_printOutlines = std::move(print);
+}
+
 void CBWPrintLabelDialog::OnOutlines() {
     if (!ChosenSheet()) {
         QmMessageBox(Quillmark::tr("Choose the label sheet whose outlines to print."),
                      MsgIcon::Exclamation, MsgButtons::Ok, this);
         return;
     }
-    Finish(true);
+    if (!m_printOutlines) {
+        Finish(true);
+        return;
+    }
+    std::optional<LabelRecord> product;
+    if (!ReadPrintableProduct(product) || !product) return;
+    const std::optional<SheetPage> page = PageForSheet(product->geometry.paperSize);
+    if (page && !m_pPrinterPart->ConfirmPaper(*page, product->geometry.paperSize,
+                                              m_pProductPart->SelectedText()))
+        return;
+    m_printOutlines({SelectedPrinterName(), page, product->geometry, m_pCalibrationPart->Shown()});
+    // The dialog stays: the offsets read off the page go in next.
+    OffsetAcrossBox().setFocus();
 }
 
 void CBWPrintLabelDialog::RecordSizes() {
@@ -420,19 +436,21 @@ std::optional<PrintLabelChoice> CBWPrintLabelDialog::ReadChoice() {
     choice.useLabel = m_pUseLabel->isChecked() ? 1 : 0;
     choice.fullPage = m_pProductPart->Placement().SingleLabel() ? 1 : 0;
     choice.run = RunChoice();
-    if (!m_pProductPart->ReadSelected(choice.product)) return std::nullopt;
-    if (choice.product) {
-        const QString fault = LabelPrintFault(choice.product->geometry);
-        if (!fault.isEmpty()) {
-            QmMessageBox(Quillmark::tr("The label \"%1\" cannot be printed: %2. Choose another "
-                                       "label or correct it with Details.")
-                             .arg(m_pProductPart->SelectedText(), fault),
-                         MsgIcon::Exclamation, MsgButtons::Ok, this);
-            ProductList().setFocus();
-            return std::nullopt;
-        }
-    }
+    if (!ReadPrintableProduct(choice.product)) return std::nullopt;
     return choice;
+}
+
+bool CBWPrintLabelDialog::ReadPrintableProduct(std::optional<LabelRecord>& product) {
+    if (!m_pProductPart->ReadSelected(product)) return false;
+    if (!product) return true;
+    const QString fault = LabelPrintFault(product->geometry);
+    if (fault.isEmpty()) return true;
+    QmMessageBox(Quillmark::tr("The label \"%1\" cannot be printed: %2. Choose another label or "
+                               "correct it with Details.")
+                     .arg(m_pProductPart->SelectedText(), fault),
+                 MsgIcon::Exclamation, MsgButtons::Ok, this);
+    ProductList().setFocus();
+    return false;
 }
 
 bool CBWPrintLabelDialog::StoreChoice(const PrintLabelChoice& choice) {

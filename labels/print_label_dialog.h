@@ -45,6 +45,16 @@ struct PrintLabelChoice {
 // be written.
 bool StorePrintLabelChoice(const PrintLabelChoice& choice);
 
+// What "Print Outline Pa&ge" asks the dialog's owner to print while the dialog stays open: the
+// outlines of `sheet` on the printer chosen, on the sheet's paper (none: the printer's own),
+// moved by the calibration as the fields show it, stored or not.
+struct OutlineRequest {
+    QString printer;
+    std::optional<SheetPage> page;
+    CLabelGeometry sheet;
+    PrinterCalibration calibration;
+};
+
 class CBWPrintLabelDialog : public QDialog {
     Q_OBJECT
 public:
@@ -97,11 +107,18 @@ public:
     using FileChooser = CLabelRunPart::FileChooser;
     void SetFileChooser(FileChooser chooser);
 
+    // How "Print Outline Pa&ge" prints the outline page while the dialog stays open, so that
+    // the offsets read off it can be typed at once. Without one the button ends the dialog as
+    // OK does, and the outlines are printed in place of the symbols (OutlinesRequested).
+    using OutlinePrinter = std::function<void(const OutlineRequest& request)>;
+    void SetOutlinePrinter(OutlinePrinter print);
+
     // The run as the fields show it now.
     CLabelRunChoice RunChoice() const;
     // After OK: the labels that would not print as given are to be left out (the user said so).
     bool SkipProblems() const { return m_skipProblems; }
-    // After "Print &Outlines": the label outlines are to be printed, not the symbol.
+    // After "Print Outline Pa&ge" ended the dialog (no outline printer is set): the label
+    // outlines are to be printed, not the symbol.
     bool OutlinesRequested() const { return m_outlines; }
 
     // The values as read at construction and taken over by the last successful Save or OK.
@@ -222,6 +239,9 @@ private:
     // The choices below the line after checking them (a message says what is wrong); none
     // when they cannot be stored.
     std::optional<PrintLabelChoice> ReadChoice();
+    // The selected product, none when none is selected; false after a message when it cannot
+    // be read or cannot be printed.
+    bool ReadPrintableProduct(std::optional<LabelRecord>& product);
     bool StoreChoice(const PrintLabelChoice& choice);
     bool SaveSettings();
 
@@ -237,6 +257,7 @@ private:
 
     DatabaseLocator m_locateDatabase;
     RunInspector m_inspectRun;
+    OutlinePrinter m_printOutlines;
     CLabelRunChoice m_run;
     bool m_skipProblems = false;
     bool m_outlines = false;

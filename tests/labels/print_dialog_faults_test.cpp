@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -209,6 +210,46 @@ TEST_F(PrintDialogFaultsTest, TheNoteSaysHowManyLabelsOnHowManySheets) {
     Click(d->OkButton());
     EXPECT_EQ(d->result(), QDialog::Accepted);
     EXPECT_TRUE(none.texts.isEmpty()) << none.texts.join('|').toStdString();
+}
+
+TEST_F(PrintDialogFaultsTest, TheOutlinePagePrintsWhileTheDialogStaysOpen) {
+    ASSERT_TRUE(SettingsStore().WriteInt("Options", "Unit", 1)); // offsets in millimetres
+    auto d = Open();
+    std::vector<OutlineRequest> printed;
+    d->SetOutlinePrinter([&printed](const OutlineRequest& request) { printed.push_back(request); });
+    d->OffsetAcrossBox().setValue(1.5);
+    d->OffsetDownBox().setValue(-0.5);
+    Click(d->OutlinesButton());
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_EQ(printed[0].printer, "Labels");
+    EXPECT_EQ(printed[0].sheet, Stock()[0].geometry);
+    ASSERT_TRUE(printed[0].page);
+    EXPECT_EQ(printed[0].page->size.id(), QPageSize::Letter) << "the sheet's own paper";
+    EXPECT_EQ(printed[0].calibration, (PrinterCalibration{150, -50, 0})) << "as typed, unsaved";
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_FALSE(d->OutlinesRequested());
+    EXPECT_EQ(d->focusWidget(), &d->OffsetAcrossBox()) << "ready for the offset read off the page";
+    EXPECT_EQ(StoredCalibration("Labels"), PrinterCalibration{});
+    EXPECT_EQ(Stored("UseLabel"), kAbsent) << "nothing is stored before OK";
+
+    // The offsets read off the page are typed at once, and a second page shows them.
+    d->OffsetAcrossBox().setValue(1.2);
+    Click(d->OutlinesButton());
+    ASSERT_EQ(printed.size(), 2u);
+    EXPECT_EQ(printed[1].calibration, (PrinterCalibration{120, -50, 0}));
+    // No sheet, no outlines.
+    Click(d->UseLabelBox());
+    {
+        MessageCatcher messages;
+        Click(d->OutlinesButton());
+        EXPECT_EQ(messages.texts, QStringList({"Choose the label sheet whose outlines to print."}));
+    }
+    EXPECT_EQ(printed.size(), 2u);
+    Click(d->UseLabelBox());
+    Click(d->OkButton());
+    EXPECT_EQ(d->result(), QDialog::Accepted);
+    EXPECT_FALSE(d->OutlinesRequested()) << "the symbols are printed";
+    EXPECT_EQ(StoredCalibration("Labels"), (PrinterCalibration{120, -50, 0}));
 }
 
 } // namespace

@@ -35,6 +35,8 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -360,6 +362,46 @@ TEST_F(PrintRunTest, TheDialogPrintsOneLabelPerRowFromTheFifthLabel) {
     const std::vector<std::string> printed = {"AD-1", "CI-3"};
     ExpectRun(
         Pages(), 4, 2, [&printed](int i) { return printed[i]; }, {}, address->geometry);
+}
+
+TEST_F(PrintRunTest, TheDialogPrintsTheOutlinePageAndStaysOpen) {
+    const QString database = QFileInfo(QStringLiteral(QM_QUILLMARK_EXE)).dir().filePath("data.dat");
+    ASSERT_TRUE(SettingsStore().WriteString("Print", "LabelDBConnectionString",
+                                            "Driver=SQLite;DBQ=" + database.toStdString()));
+    CQuillmarkApp app;
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.OnFileNew());
+    CQuillmarkView* view = app.GetMainFrame()->GetActiveView();
+    view->SetPrinterHook([this](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+    });
+    std::optional<CLabelGeometry> sheet;
+    std::vector<QImage> pages;
+    bool stayedOpen = false;
+    view->SetPrintDialogHook([&](CBWPrintLabelDialog& d) {
+        d.SetPrinters({{"PDF file"}, "PDF file"});
+        QTimer::singleShot(0, &d, [&] {
+            sheet = d.SheetPreview().Sheet();
+            QTest::mouseClick(&d.OutlinesButton(), Qt::LeftButton);
+            stayedOpen = d.isVisible();
+            if (QFile::exists(pdf)) pages = Pages();
+            QTest::mouseClick(&d.CancelButton(), Qt::LeftButton);
+        });
+    });
+    DialogScript dialogs;
+    view->OnFilePrint();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().toStdString();
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_TRUE(sheet);
+    ASSERT_EQ(pages.size(), 1u) << "the outline page, and nothing after Cancel";
+    // A cross at each label's centre, its arms inside the label.
+    for (const auto& [row, column] : {std::pair{0, 0}, std::pair{sheet->numberDown - 1, 0}}) {
+        const LabelSeen seen = Look(pages[0], *sheet, row, column);
+        EXPECT_FALSE(seen.blank) << row;
+        EXPECT_LT(std::hypot(seen.dx, seen.dy), 0.25) << row;
+    }
+    EXPECT_EQ(SettingsStore().GetInt("Print", "SavedLabelID", -1), -1) << "Cancel stores nothing";
 }
 
 TEST_F(PrintRunTest, TheOutlinePageShowsEveryLabelAndItsCentreWhereTheOffsetPutsThem) {
