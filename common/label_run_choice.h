@@ -61,10 +61,12 @@ bool WriteRunChoice(const CLabelRunChoice& run, int across);
 
 // A label of a run that would not print as given.
 struct CRunProblem {
-    std::int64_t ordinal = 0; // the label's place in the run, from 0
+    std::int64_t ordinal = 0; // the place in the run of its first label, from 0
     std::string where;        // "line 7" of a file, "label 12" of a numbered run
     std::string data;         // as given (Latin-1)
     std::string why;          // what the symbology or the label would make of it
+    // The labels it concerns: a row's copies, or every label of the same symbol.
+    std::int64_t labels = 1;
 };
 
 // What looking through a run found.
@@ -75,8 +77,8 @@ struct CRunReport {
     // known: the run cannot be made, or a row past those looked at cannot be read.
     std::int64_t total = -1;
     std::vector<std::string> preview;  // the first few labels: where from, and what they read
-    std::vector<CRunProblem> problems; // the first kMaxListedProblems of them
-    std::int64_t problemCount = 0;
+    std::vector<CRunProblem> problems; // the first kMaxListedProblems of them, each once
+    std::int64_t problemCount = 0;     // the labels they concern, listed or not
     // The first label's symbol is larger than the label: "2.10 in x 1.20 in" against the label's
     // size, empty when it fits (or on plain paper).
     std::string tooLarge;

@@ -464,6 +464,54 @@ CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRun
     return problem;
 }
 
+namespace {
+
+// The problems of a run as its labels come. A label that repeats the one before it (every label
+// of the same symbol, each copy of a row) is the same problem again: counted with it, and
+// neither looked at nor listed anew.
+class ProblemTally {
+public:
+    ProblemTally(CRunReport& report, const CRunCheck& check, bool sameSymbol)
+        : m_report(report), m_check(check), m_working(CopyBarcode(*check.prototype)),
+          m_sameSymbol(sameSymbol) {}
+
+    CBarcode& Working() { return *m_working; }
+
+    void Add(const CRunEntry& entry, std::int64_t ordinal) {
+        const bool repeat =
+            m_sameSymbol ? ordinal > 0 : entry.fromFile && entry.source == m_lastLine;
+        m_lastLine = entry.fromFile ? entry.source : -1;
+        if (repeat) {
+            if (!m_lastWrong) return;
+            ++m_report.problemCount;
+            if (m_lastListed) ++m_report.problems.back().labels;
+            return;
+        }
+        CEntryProblem problem = EntryProblem(*m_working, entry, m_check);
+        m_lastWrong = !problem.why.empty();
+        m_lastListed = false;
+        if (!m_lastWrong) return;
+        if (ordinal == 0) m_report.tooLarge = problem.tooLarge;
+        if (m_report.problems.size() < CRunReport::kMaxListedProblems) {
+            m_report.problems.push_back(
+                {ordinal, entry.Where(), Latin1ToUtf8(entry.data), std::move(problem.why)});
+            m_lastListed = true;
+        }
+        ++m_report.problemCount;
+    }
+
+private:
+    CRunReport& m_report;
+    const CRunCheck& m_check;
+    std::unique_ptr<CBarcode> m_working; // the prototype, given each label's data
+    bool m_sameSymbol;
+    std::int64_t m_lastLine = -1; // the file line of the label before
+    bool m_lastWrong = false;
+    bool m_lastListed = false;
+};
+
+} // namespace
+
 CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CRunCheck& check,
                     bool whole) {
     CRunReport report;
@@ -476,26 +524,15 @@ CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CR
         report.error = opened.error;
         return report;
     }
-    const std::unique_ptr<CBarcode> working = CopyBarcode(*check.prototype);
+    const bool same = run.kind == CLabelRunChoice::Kind::Same;
+    ProblemTally tally(report, check, same);
     CRunEntry entry;
     while ((whole || report.labels < kPreviewLabels) && opened.source->Next(entry)) {
         const std::int64_t ordinal = report.labels++;
-        if (ordinal < kPreviewLabels && (run.kind != CLabelRunChoice::Kind::Same || ordinal == 0))
+        if (ordinal < kPreviewLabels && (!same || ordinal == 0))
             report.preview.push_back(entry.Where() + ": " +
-                                     Latin1ToUtf8(working->CheckData(entry.data).reads));
-        // The same symbol on every label is the same problem on every label: one look is
-        // enough, and it is told as the run's.
-        if (run.kind == CLabelRunChoice::Kind::Same && ordinal > 0) {
-            if (report.problemCount > 0) ++report.problemCount;
-            continue;
-        }
-        CEntryProblem problem = EntryProblem(*working, entry, check);
-        if (problem.why.empty()) continue;
-        if (ordinal == 0) report.tooLarge = problem.tooLarge;
-        if (report.problems.size() < CRunReport::kMaxListedProblems)
-            report.problems.push_back(
-                {ordinal, entry.Where(), Latin1ToUtf8(entry.data), std::move(problem.why)});
-        ++report.problemCount;
+                                     Latin1ToUtf8(tally.Working().CheckData(entry.data).reads));
+        tally.Add(entry, ordinal);
     }
     if (!opened.source->Error().empty()) report.error = opened.source->Error();
     if (report.error.empty() && whole && report.labels == 0) report.error = "the run has no labels";

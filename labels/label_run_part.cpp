@@ -44,6 +44,21 @@ QString SheetsText(std::int64_t n, bool labelSheet) {
 
 } // namespace
 
+QString ProblemPlace(const CRunProblem& problem) {
+    const QString where = QString::fromStdString(problem.where);
+    return problem.labels > 1 ? Quillmark::tr("%1 (%2 labels)").arg(where).arg(problem.labels)
+                              : where;
+}
+
+QString ProblemLine(const CRunProblem& problem) {
+    QString line =
+        QStringLiteral("%1 \"%2\": %3")
+            .arg(QString::fromStdString(problem.where), QString::fromStdString(problem.data),
+                 QString::fromStdString(problem.why));
+    if (problem.labels > 1) line += u' ' + Quillmark::tr("(%1 labels)").arg(problem.labels);
+    return line;
+}
+
 std::int64_t RunSheets(std::int64_t labels, const RunPaper& paper) {
     if (labels <= 0) return 0;
     if (!paper.labelSheet || paper.singleLabel) return labels;
@@ -290,7 +305,7 @@ void CLabelRunPart::ShowReport(const CRunReport& report, const QString& extent, 
                     .arg(QString::fromStdString(report.tooLarge));
     else if (!report.problems.empty())
         wrong = Quillmark::tr("%1 would not print as given: %2.")
-                    .arg(QString::fromStdString(report.problems.front().where),
+                    .arg(ProblemPlace(report.problems.front()),
                          QString::fromStdString(report.problems.front().why));
     m_pRunNote->setText(extent.isEmpty() || wrong.isEmpty() ? extent + wrong
                                                             : extent + u' ' + wrong);

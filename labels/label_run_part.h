@@ -38,6 +38,11 @@ std::int64_t RunSheets(std::int64_t labels, const RunPaper& paper);
 // chosen. Empty when the count is not known (-1).
 QString RunExtentText(std::int64_t labels, const RunPaper& paper);
 
+// Where a problem of a run lies, for the note: "line 7", "line 7 (3 labels)" for a row's copies.
+QString ProblemPlace(const CRunProblem& problem);
+// A problem as the list on OK shows it: where, the data as given, why, and how many labels.
+QString ProblemLine(const CRunProblem& problem);
+
 class CLabelRunPart : public QGroupBox {
     Q_OBJECT
 public:

@@ -284,18 +284,16 @@ bool CBWPrintLabelDialog::ConfirmRun() {
     }
     if (SheetForEachLabel(report.labels) && !ConfirmSheetForEachLabel(report.labels)) return false;
     if (report.problemCount == 0) return true;
-    // The first of them, with their lines; the rest counted.
+    // The first of them, each once with its line; the labels of the rest counted.
     constexpr std::size_t kListed = 12;
     QString listed;
+    std::int64_t listedLabels = 0;
     for (std::size_t i = 0; i < report.problems.size() && i < kListed; ++i) {
-        const CRunProblem& p = report.problems[i];
-        listed += QStringLiteral("%1 \"%2\": %3\n")
-                      .arg(QString::fromStdString(p.where), QString::fromStdString(p.data),
-                           QString::fromStdString(p.why));
+        listed += ProblemLine(report.problems[i]) + u'\n';
+        listedLabels += report.problems[i].labels;
     }
-    const std::int64_t more =
-        report.problemCount - static_cast<std::int64_t>(std::min(report.problems.size(), kListed));
-    if (more > 0) listed += Quillmark::tr("and %1 more\n").arg(more);
+    if (const std::int64_t more = report.problemCount - listedLabels; more > 0)
+        listed += Quillmark::tr("and %1 more\n").arg(more);
     const int answer = QmMessageBox(
         Quillmark::tr("%1 of the %2 labels would not print as given:\n\n%3\nYes prints them as "
                       "the symbology makes them, No leaves them out, Cancel goes back to the "

@@ -115,13 +115,15 @@ std::optional<LabelRecord> ReadLabelProduct(int id) {
 // Lists on standard error the labels that would not print as given; true when there are none.
 bool ReportRunProblems(const CRunReport& report, bool strict) {
     if (report.problemCount == 0) return true;
-    for (const CRunProblem& p : report.problems)
-        ReportError(p.where + " \"" + p.data + "\": " + p.why);
-    if (report.problemCount > static_cast<std::int64_t>(report.problems.size()))
-        ReportError("... and " +
-                    std::to_string(report.problemCount -
-                                   static_cast<std::int64_t>(report.problems.size())) +
-                    " more");
+    // Each problem once, with the labels it concerns; the labels of problems not listed counted.
+    std::int64_t listed = 0;
+    for (const CRunProblem& p : report.problems) {
+        ReportError(p.where + " \"" + p.data + "\": " + p.why +
+                    (p.labels > 1 ? " (" + std::to_string(p.labels) + " labels)" : ""));
+        listed += p.labels;
+    }
+    if (report.problemCount > listed)
+        ReportError("... and " + std::to_string(report.problemCount - listed) + " more");
     const std::string counted = std::to_string(report.problemCount) + " of " +
                                 std::to_string(report.labels) + " labels would not print as given";
     ReportError(strict ? counted + "; nothing was printed (--strict)"

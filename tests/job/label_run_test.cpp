@@ -345,6 +345,41 @@ TEST_F(RunFileTest, CheckingListsWhatTheSymbologyWouldChange) {
                                         "label 3: 5901234123471"}));
 }
 
+TEST_F(RunFileTest, AProblemOfARowIsListedOnceWithItsCopies) {
+    const std::unique_ptr<CBarcode> ean = CreateBarcode("CEAN13Barcode");
+    ASSERT_TRUE(ean);
+    // A wrong check digit on 3 copies, a fine row, letters on 2 copies, then the wrong digit
+    // again on a line of its own.
+    CLabelRunChoice run = File("5901234123458,3\n590123412345,1\n59012341234x,2\n"
+                               "5901234123458,1\n");
+    run.copiesColumn = "2";
+    const CRunReport report = CheckRun(run, {}, {ean.get(), {}, {}}, true);
+    EXPECT_EQ(report.labels, 7);
+    EXPECT_EQ(report.problemCount, 6);
+    ASSERT_EQ(report.problems.size(), 3u);
+    const struct {
+        const char* where;
+        std::int64_t ordinal, labels;
+    } expected[] = {{"line 1", 0, 3}, {"line 3", 4, 2}, {"line 4", 6, 1}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(report.problems[i].where, expected[i].where);
+        EXPECT_EQ(report.problems[i].ordinal, expected[i].ordinal) << "its first label";
+        EXPECT_EQ(report.problems[i].labels, expected[i].labels) << expected[i].where;
+    }
+
+    // The same symbol on every label is one problem of all of them.
+    const std::unique_ptr<CBarcode> code39 = CreateBarcode("C39Barcode");
+    ASSERT_TRUE(code39);
+    const CSymbolMeasure tooWide = [](const CBarcode&) { return CSize{3000, 500}; };
+    CLabelRunChoice same;
+    same.count = 4;
+    same.countSheets = false;
+    const CRunReport sameReport = CheckRun(same, {}, {code39.get(), {250, 1000}, tooWide}, true);
+    EXPECT_EQ(sameReport.problemCount, 4);
+    ASSERT_EQ(sameReport.problems.size(), 1u);
+    EXPECT_EQ(sameReport.problems[0].labels, 4);
+}
+
 TEST_F(RunFileTest, ASymbolLargerThanItsLabelIsAProblem) {
     const std::unique_ptr<CBarcode> code39 = CreateBarcode("C39Barcode");
     ASSERT_TRUE(code39);

@@ -252,4 +252,37 @@ TEST_F(PrintDialogFaultsTest, TheOutlinePagePrintsWhileTheDialogStaysOpen) {
     EXPECT_EQ(StoredCalibration("Labels"), (PrinterCalibration{120, -50, 0}));
 }
 
+TEST_F(PrintDialogFaultsTest, EachProblemIsToldOnceWithTheLabelsItConcerns) {
+    CRunReport report;
+    report.labels = report.total = 5;
+    report.problemCount = 4;
+    report.problems = {{0, "line 1", "lower", "lower-case letters were changed to capitals", 3},
+                       {4, "line 3", "x", "the data is empty", 1}};
+    auto d = Open();
+    d->SetRunInspector([&report](const CLabelRunChoice&, const std::optional<CLabelGeometry>&, bool,
+                                 bool) { return report; });
+    EXPECT_EQ(d->RunNote().text(), "5 labels on 1 sheet. line 1 (3 labels) would not print as "
+                                   "given: lower-case letters were changed to capitals.");
+    {
+        MessageCatcher asked(IDCANCEL);
+        Click(d->OkButton());
+        EXPECT_EQ(asked.texts,
+                  QStringList({"4 of the 5 labels would not print as given:\n\n"
+                               "line 1 \"lower\": lower-case letters were changed to capitals "
+                               "(3 labels)\n"
+                               "line 3 \"x\": the data is empty\n\n"
+                               "Yes prints them as the symbology makes them, No leaves them out, "
+                               "Cancel goes back to the dialog."}));
+    }
+    // Twelve problems are listed; the labels of the rest are counted.
+    report.labels = report.total = 40;
+    report.problemCount = 30;
+    report.problems.assign(13, {0, "line 2", "lower", "lower-case letters were changed", 2});
+    MessageCatcher asked(IDCANCEL);
+    Click(d->OkButton());
+    ASSERT_EQ(asked.texts.size(), 1);
+    EXPECT_EQ(asked.texts[0].count("(2 labels)"), 12);
+    EXPECT_TRUE(asked.texts[0].contains("\nand 6 more\n")) << asked.texts[0].toStdString();
+}
+
 } // namespace

@@ -235,6 +235,20 @@ TEST_F(PrintRunTest, LabelsThatWouldNotPrintAsGivenAreListedWithTheirLines) {
     EXPECT_EQ(after.readAll(), before);
 }
 
+TEST_F(PrintRunTest, ARowsProblemIsListedOnceWithItsCopies) {
+    const QString csv = Path("copies.txt");
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("OK-1,1\nlower,3\nOK-3,2\n");
+    file.close();
+    const Finished done = Run({"--pdf", pdf, doc, "--data-file", csv, "--copies-column", "2"});
+    ASSERT_EQ(done.status, 0) << done.errors;
+    EXPECT_EQ(done.errors, "quillmark: line 2 \"lower\": lower-case letters were changed to "
+                           "capitals (3 labels)\n"
+                           "quillmark: 3 of 6 labels would not print as given; they were printed "
+                           "as the symbology makes them\n");
+}
+
 TEST_F(PrintRunTest, RunsThatCannotPrintSayWhyAndWriteNothing) {
     const struct {
         QStringList args;
