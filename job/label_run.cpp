@@ -1,6 +1,7 @@
 #include "job/label_run.h"
 
 #include "common/file_io.h"
+#include "common/length_text.h"
 #include "common/settings_keys.h"
 #include "engine/barcode_file.h"
 #include "job/data_file.h"
@@ -52,14 +53,11 @@ std::string TooManyLabels() {
     return "a run prints at most " + WithThousands(kMaxRunLabels) + " labels";
 }
 
-// A size in mils as the size read-out shows it, by the unit of the options.
-std::string SizeText(CSize mils) {
-    char text[64];
-    if (settings::Get(settings::kUnit) != 0)
-        std::snprintf(text, sizeof text, "%.2f x %.2f cm", mils.cx * 0.00254, mils.cy * 0.00254);
-    else
-        std::snprintf(text, sizeof text, "%.2f x %.2f in", mils.cx * 0.001, mils.cy * 0.001);
-    return text;
+// A size in thousandths of a centimetre as every length is shown, by the unit of the options.
+std::string SizeText(double width, double height) {
+    const bool centimetres = settings::Get(settings::kUnit) != 0;
+    return LengthNumber(width, centimetres) + " x " + LengthNumber(height, centimetres) +
+           (centimetres ? " cm" : " in");
 }
 
 // --- The same symbol on every label -------------------------------------------------------
@@ -456,8 +454,15 @@ CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRun
         if (!entry.document) working.SetData(entry.data);
         const CSize size = check.measure(entry.document ? *check.prototype : working);
         if (size.cx > check.label.cx || size.cy > check.label.cy) {
-            problem.tooLarge = "the symbol, " + SizeText(size) + ", is larger than the label, " +
-                               SizeText(check.label);
+            // The label as its product gives it: its size in mils is rounded.
+            const bool exact = check.labelSize.cx > 0 && check.labelSize.cy > 0;
+            problem.tooLarge =
+                "the symbol, " +
+                SizeText(MilsInThousandthsCm(size.cx), MilsInThousandthsCm(size.cy)) +
+                ", is larger than the label, " +
+                (exact ? SizeText(check.labelSize.cx, check.labelSize.cy)
+                       : SizeText(MilsInThousandthsCm(check.label.cx),
+                                  MilsInThousandthsCm(check.label.cy)));
             add(problem.tooLarge);
         }
     }

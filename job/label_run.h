@@ -96,6 +96,9 @@ struct CRunCheck {
     const CBarcode* prototype = nullptr; // the document's symbol, which each label's data replaces
     CSize label;                         // the label in mils; 0 × 0 on plain paper
     CSymbolMeasure measure;              // none: sizes are not checked
+    // The label in thousandths of a centimetre, to say its size as its read-out does; 0 × 0:
+    // said from `label`.
+    CSize labelSize = {};
 };
 
 // A copy of `barcode`: symbology, font, height and every setting of its own.

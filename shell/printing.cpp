@@ -41,9 +41,11 @@ CRunCheck JobCheck(const CPrintJob& job) {
     CRunCheck check;
     check.prototype = job.barcode;
     const CLabelGeometry& g = job.settings.geometry;
-    if (job.settings.useLabel != 0)
+    if (job.settings.useLabel != 0) {
         check.label = {static_cast<int>(g.width * kMilsPerThousandthCm),
                        static_cast<int>(g.height * kMilsPerThousandthCm)};
+        check.labelSize = {g.width, g.height};
+    }
     const CSymbolView view = job.view;
     check.measure = [view](const CBarcode& barcode) { return SymbolPaperSize(barcode, view); };
     return check;

@@ -1,6 +1,7 @@
 #include "shell/quillmark_view.h"
 
 #include "common/atomic_file.h"
+#include "common/length_text.h"
 #include "common/settings_keys.h"
 #include "engine/primitives.h"
 #include "labels/print_label_dialog.h"
@@ -74,9 +75,11 @@ void CQuillmarkView::OnDraw(CMappedSurface& surface) {
 
 QString CQuillmarkView::SizeReadout() const {
     const CSize size = GetSymbolSize();
-    if (settings::Get(settings::kUnit) != 0)
-        return QString::asprintf("%0.2fcm x %0.2fcm", size.cx * 0.00254, size.cy * 0.00254);
-    return QString::asprintf("%0.2fin x %0.2fin", size.cx * 0.001, size.cy * 0.001);
+    const bool centimetres = settings::Get(settings::kUnit) != 0;
+    const QString unit = centimetres ? QStringLiteral("cm") : QStringLiteral("in");
+    return QStringLiteral("%1%3 x %2%3")
+        .arg(QString::fromStdString(LengthNumber(MilsInThousandthsCm(size.cx), centimetres)),
+             QString::fromStdString(LengthNumber(MilsInThousandthsCm(size.cy), centimetres)), unit);
 }
 
 QString CQuillmarkView::ModuleReadout() const {

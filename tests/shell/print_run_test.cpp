@@ -304,9 +304,53 @@ TEST_F(PrintRunTest, ASymbolLargerThanItsLabelIsFoundBeforePrinting) {
     job.run.digits = 12;
     const CRunReport report = CheckPrintJob(job, true);
     ASSERT_EQ(report.problemCount, 3);
-    EXPECT_NE(report.tooLarge.find("is larger than the label, 2.62 x 1.00 in"), std::string::npos)
+    // 2.625 inches, as the label's read-out shows it.
+    EXPECT_NE(report.tooLarge.find("is larger than the label, 2.63 x 1.00 in"), std::string::npos)
         << report.tooLarge;
     EXPECT_EQ(report.problems[2].where, "label 3");
+}
+
+TEST_F(PrintRunTest, ALengthReadsTheSameWhereverItIsShown) {
+    // Every product of the program's own label database.
+    const QString database = QFileInfo(QStringLiteral(QM_QUILLMARK_EXE)).dir().filePath("data.dat");
+    std::vector<LabelRecord> labels;
+    {
+        CLabelDatabase db(ParseLabelConnectionString("Driver=SQLite;DBQ=" + database, {}));
+        for (const LabelMaker& maker : db.ListMakers())
+            for (const LabelProduct& product : db.ListProducts(maker.bookmark))
+                if (LabelRecord label = db.ReadLabel(product.bookmark);
+                    LabelPrintFault(label.geometry).isEmpty())
+                    labels.push_back(std::move(label));
+    }
+    ASSERT_GT(labels.size(), 1000u);
+    CQuillmarkApp app;
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.OnFileNew());
+    // Bars a foot high: larger than every label, so that each check says both sizes.
+    app.GetDocument().m_pBarcode->m_nHeight = 12000;
+    const CQuillmarkView* view = app.GetMainFrame()->GetActiveView();
+    for (const int unit : {0, 1}) {
+        ASSERT_TRUE(SettingsStore().WriteInt("Options", "Unit", unit));
+        const QString u = unit == 0 ? "in" : "cm";
+        // The status bar's "1.44in x 12.30in" is the symbol's size in the message.
+        const QString symbol = view->SizeReadout().replace(u, "") + ' ' + u;
+        QStringList differing;
+        for (const LabelRecord& label : labels) {
+            CPrintJob job = view->PrintJob();
+            job.settings.useLabel = 1;
+            job.settings.fullPage = 0;
+            job.settings.geometry = label.geometry;
+            job.run = {};
+            const LabelReadouts shown = MakeLabelReadouts(label, unit != 0);
+            const QString expected = "the symbol, " + symbol + ", is larger than the label, " +
+                                     shown.width.chopped(3) + " x " + shown.height;
+            const QString said = QString::fromStdString(CheckPrintJob(job, false).tooLarge);
+            if (said != expected) differing << label.name1 + ": " + said + " | " + expected;
+        }
+        EXPECT_TRUE(differing.isEmpty())
+            << differing.size() << " of " << labels.size() << " in " << u.toStdString()
+            << ", such as " << differing.mid(0, 3).join("; ").toStdString();
+    }
 }
 
 TEST_F(PrintRunTest, TheDialogPrintsOneLabelPerRowFromTheFifthLabel) {
