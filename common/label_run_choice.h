@@ -62,10 +62,12 @@ bool WriteRunChoice(const CLabelRunChoice& run, int across);
 
 // A label of a run that would not print as given.
 struct CRunProblem {
-    std::int64_t ordinal = 0; // the label's place in the run, from 0
+    std::int64_t ordinal = 0; // the place in the run of its first label, from 0
     CMessage where;           // "line 7" of a file, "label 12" of a numbered run
     std::string data;         // as given (UTF-8)
     CMessages why;            // what the symbology or the label would make of it
+    // The labels it concerns: a row's copies, or every label of the same symbol.
+    std::int64_t labels = 1;
 };
 
 // One of the first labels of a run, for a preview: where it comes from and what it reads.
@@ -76,11 +78,14 @@ struct CRunPreviewLine {
 
 // What looking through a run found.
 struct CRunReport {
-    CMessage error;                       // the run cannot be printed, and why; empty when it can
-    std::int64_t labels = 0;              // the labels looked at (all of them for a whole check)
+    CMessage error;          // the run cannot be printed, and why; empty when it can
+    std::int64_t labels = 0; // the labels looked at (all of them for a whole check)
+    // Every label the run prints, also when only its first were looked at; -1 when that is not
+    // known: the run cannot be made, or a row past those looked at cannot be read.
+    std::int64_t total = -1;
     std::vector<CRunPreviewLine> preview; // the first few labels
-    std::vector<CRunProblem> problems;    // the first kMaxListedProblems of them
-    std::int64_t problemCount = 0;
+    std::vector<CRunProblem> problems;    // the first kMaxListedProblems of them, each once
+    std::int64_t problemCount = 0;        // the labels they concern, listed or not
     // The first label's symbol is larger than the label (the sizes of both), empty when it fits
     // (or on plain paper).
     CMessage tooLarge;

@@ -135,6 +135,9 @@ constexpr MessageRow kMessages[] = {
     {Msg::RunUnclosedQuote, QM_TEXT("Quillmark", "the quote opened on line %1 is never closed")},
     {Msg::RunProblemWithData, QM_TEXT("Quillmark", "%1 \"%2\": %3")},
     {Msg::RunProblem, QM_TEXT("Quillmark", "%1: %2")},
+    {Msg::RunProblemWithDataN, QM_TEXT("Quillmark", "%1 \"%2\": %3 (%4 labels)")},
+    {Msg::RunProblemN, QM_TEXT("Quillmark", "%1: %2 (%3 labels)")},
+    {Msg::WhereWithLabels, QM_TEXT("Quillmark", "%1 (%2 labels)")},
     {Msg::RunMoreProblems, QM_TEXT("Quillmark", "... and %1 more")},
     {Msg::RunProblemsPrinted,
      QM_TEXT("Quillmark", "%1 of %2 labels would not print as given; they were printed as the "

@@ -96,6 +96,9 @@ enum class Msg : std::uint16_t {
     RunUnclosedQuote,
     RunProblemWithData,
     RunProblem,
+    RunProblemWithDataN,
+    RunProblemN,
+    WhereWithLabels,
     RunMoreProblems,
     RunProblemsPrinted,
     RunProblemsNotPrinted,
@@ -147,8 +150,9 @@ struct CMessageArg {
     CMessageArg(std::string t) : text(std::move(t)) {}
     CMessageArg(const char* t) : text(t) {}
     CMessageArg(std::string_view t) : text(t) {}
-    CMessageArg(CMessage m);
-    CMessageArg(CMessages m) : said(std::move(m)) {}
+    // Explicit, so that comparing a message with a text does not compile.
+    explicit CMessageArg(CMessage m);
+    explicit CMessageArg(CMessages m) : said(std::move(m)) {}
     friend bool operator==(const CMessageArg&, const CMessageArg&);
 };
 

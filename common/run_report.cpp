@@ -3,16 +3,31 @@
 #include <string>
 
 CMessage ProblemLine(const CRunProblem& problem) {
-    if (problem.data.empty()) return MakeMessage(Msg::RunProblem, problem.where, problem.why);
-    return MakeMessage(Msg::RunProblemWithData, problem.where, problem.data, problem.why);
+    const std::string labels = std::to_string(problem.labels);
+    if (problem.data.empty())
+        return problem.labels > 1
+                   ? MakeMessage(Msg::RunProblemN, problem.where, problem.why, labels)
+                   : MakeMessage(Msg::RunProblem, problem.where, problem.why);
+    return problem.labels > 1
+               ? MakeMessage(Msg::RunProblemWithDataN, problem.where, problem.data, problem.why,
+                             labels)
+               : MakeMessage(Msg::RunProblemWithData, problem.where, problem.data, problem.why);
+}
+
+CMessage ProblemPlace(const CRunProblem& problem) {
+    if (problem.labels <= 1) return problem.where;
+    return MakeMessage(Msg::WhereWithLabels, problem.where, std::to_string(problem.labels));
 }
 
 CMessages RunProblemReport(const CRunReport& report, RunOutcome outcome) {
     CMessages lines;
     if (report.problemCount == 0) return lines;
-    for (const CRunProblem& p : report.problems)
+    // Each problem once, with the labels it concerns; the labels of problems not listed counted.
+    std::int64_t listed = 0;
+    for (const CRunProblem& p : report.problems) {
         lines.push_back(ProblemLine(p));
-    const auto listed = static_cast<std::int64_t>(report.problems.size());
+        listed += p.labels;
+    }
     if (report.problemCount > listed)
         lines.push_back(
             MakeMessage(Msg::RunMoreProblems, std::to_string(report.problemCount - listed)));

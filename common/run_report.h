@@ -6,8 +6,11 @@
 #include "common/label_run_choice.h"
 #include "common/message.h"
 
-// 'line 3 "be-2": why', or 'line 3: why' for a label without data.
+// 'line 3 "be-2": why', or 'line 3: why' for a label without data, with "(3 labels)" when it
+// concerns more than one label (a row's copies, the same symbol on every label).
 CMessage ProblemLine(const CRunProblem& problem);
+// Where a problem lies: "line 7", or "line 7 (3 labels)".
+CMessage ProblemPlace(const CRunProblem& problem);
 
 // What a run does with labels that would not print as given.
 enum class RunOutcome {

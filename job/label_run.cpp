@@ -2,6 +2,7 @@
 
 #include "common/file_io.h"
 #include "common/latin1.h"
+#include "common/length_text.h"
 #include "common/settings_keys.h"
 #include "engine/barcode_file.h"
 #include "job/data_file.h"
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -41,14 +43,11 @@ CMessage TooManyLabels(std::int64_t count) {
                        WithThousands(count));
 }
 
-// A size in mils as the size read-out shows it, by the unit of the options.
-std::string SizeText(CSize mils) {
-    char text[64];
-    if (settings::Get(settings::kUnit) != 0)
-        std::snprintf(text, sizeof text, "%.2f x %.2f cm", mils.cx * 0.00254, mils.cy * 0.00254);
-    else
-        std::snprintf(text, sizeof text, "%.2f x %.2f in", mils.cx * 0.001, mils.cy * 0.001);
-    return text;
+// A size in thousandths of a centimetre as every length is shown, by the unit of the options.
+std::string SizeText(double width, double height) {
+    const bool centimetres = settings::Get(settings::kUnit) != 0;
+    return LengthNumber(width, centimetres) + " x " + LengthNumber(height, centimetres) +
+           (centimetres ? " cm" : " in");
 }
 
 // --- The same symbol on every label -------------------------------------------------------
@@ -60,6 +59,11 @@ public:
         if (m_made >= m_count) return false;
         entry = {++m_made, false, true, m_data, {}};
         return true;
+    }
+    std::int64_t CountRest() override {
+        const std::int64_t rest = m_count - m_made;
+        m_made = m_count;
+        return rest;
     }
 
 private:
@@ -86,6 +90,11 @@ public:
         ++m_made;
         entry = {m_made, false, false, FormatRunNumber(n, m_digits, m_prefix, m_suffix), m_outside};
         return true;
+    }
+    std::int64_t CountRest() override {
+        const std::int64_t rest = m_plan.count - m_made;
+        m_made = m_plan.count;
+        return rest;
     }
 
 private:
@@ -226,6 +235,17 @@ public:
         }
         entry = m_entry;
         return true;
+    }
+
+    std::int64_t CountRest() override {
+        // Only the copies column of each row is read.
+        std::int64_t rest = m_copiesLeft;
+        m_copiesLeft = 0;
+        while (m_error.Empty() && ReadRow()) {
+            rest += std::exchange(m_copiesLeft, 0);
+            if (m_made + rest > kMaxRunLabels) m_error = TooManyLabels();
+        }
+        return m_error.Empty() ? rest : -1;
     }
 
 private:
@@ -416,13 +436,67 @@ CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRun
         if (!entry.document) working.SetData(entry.data);
         const CSize size = check.measure(entry.document ? *check.prototype : working);
         if (size.cx > check.label.cx || size.cy > check.label.cy) {
-            problem.tooLarge =
-                MakeMessage(Msg::LabelSymbolTooLarge, SizeText(size), SizeText(check.label));
+            // The label as its product gives it: its size in mils is rounded.
+            const bool exact = check.labelSize.cx > 0 && check.labelSize.cy > 0;
+            const std::string label = exact ? SizeText(check.labelSize.cx, check.labelSize.cy)
+                                            : SizeText(MilsInThousandthsCm(check.label.cx),
+                                                       MilsInThousandthsCm(check.label.cy));
+            problem.tooLarge = MakeMessage(
+                Msg::LabelSymbolTooLarge,
+                SizeText(MilsInThousandthsCm(size.cx), MilsInThousandthsCm(size.cy)), label);
             why.push_back(problem.tooLarge);
         }
     }
     return problem;
 }
+
+namespace {
+
+// The problems of a run as its labels come. A label that repeats the one before it (every label
+// of the same symbol, each copy of a row) is the same problem again: counted with it, and
+// neither looked at nor listed anew.
+class ProblemTally {
+public:
+    ProblemTally(CRunReport& report, const CRunCheck& check, bool sameSymbol)
+        : m_report(report), m_check(check), m_working(CloneBarcode(*check.prototype)),
+          m_sameSymbol(sameSymbol) {}
+
+    CBarcode& Working() { return *m_working; }
+
+    void Add(const CRunEntry& entry, std::int64_t ordinal) {
+        const bool repeat =
+            m_sameSymbol ? ordinal > 0 : entry.fromFile && entry.source == m_lastLine;
+        m_lastLine = entry.fromFile ? entry.source : -1;
+        if (repeat) {
+            if (!m_lastWrong) return;
+            ++m_report.problemCount;
+            if (m_lastListed) ++m_report.problems.back().labels;
+            return;
+        }
+        CEntryProblem problem = EntryProblem(*m_working, entry, m_check);
+        m_lastWrong = !problem.why.empty();
+        m_lastListed = false;
+        if (!m_lastWrong) return;
+        if (ordinal == 0) m_report.tooLarge = problem.tooLarge;
+        if (m_report.problems.size() < CRunReport::kMaxListedProblems) {
+            m_report.problems.push_back(
+                {ordinal, entry.Where(), Latin1ToUtf8(entry.data), std::move(problem.why)});
+            m_lastListed = true;
+        }
+        ++m_report.problemCount;
+    }
+
+private:
+    CRunReport& m_report;
+    const CRunCheck& m_check;
+    std::unique_ptr<CBarcode> m_working; // the prototype, given each label's data
+    bool m_sameSymbol;
+    std::int64_t m_lastLine = -1; // the file line of the label before
+    bool m_lastWrong = false;
+    bool m_lastListed = false;
+};
+
+} // namespace
 
 CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CRunCheck& check,
                     bool whole) {
@@ -436,29 +510,22 @@ CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CR
         report.error = opened.error;
         return report;
     }
-    const std::unique_ptr<CBarcode> working = CloneBarcode(*check.prototype);
+    const bool same = run.kind == CLabelRunChoice::Kind::Same;
+    ProblemTally tally(report, check, same);
     CRunEntry entry;
     while ((whole || report.labels < kPreviewLabels) && opened.source->Next(entry)) {
         const std::int64_t ordinal = report.labels++;
-        if (ordinal < kPreviewLabels && (run.kind != CLabelRunChoice::Kind::Same || ordinal == 0))
+        if (ordinal < kPreviewLabels && (!same || ordinal == 0))
             report.preview.push_back(
-                {entry.Where(), Latin1ToUtf8(working->CheckData(entry.data).reads)});
-        // The same symbol on every label is the same problem on every label: one look is
-        // enough, and it is told as the run's.
-        if (run.kind == CLabelRunChoice::Kind::Same && ordinal > 0) {
-            if (report.problemCount > 0) ++report.problemCount;
-            continue;
-        }
-        CEntryProblem problem = EntryProblem(*working, entry, check);
-        if (problem.why.empty()) continue;
-        if (ordinal == 0) report.tooLarge = problem.tooLarge;
-        if (report.problems.size() < CRunReport::kMaxListedProblems)
-            report.problems.push_back(
-                {ordinal, entry.Where(), Latin1ToUtf8(entry.data), std::move(problem.why)});
-        ++report.problemCount;
+                {entry.Where(), Latin1ToUtf8(tally.Working().CheckData(entry.data).reads)});
+        tally.Add(entry, ordinal);
     }
     if (!opened.source->Error().Empty()) report.error = opened.source->Error();
     if (report.error.Empty() && whole && report.labels == 0)
         report.error = MakeMessage(Msg::RunNoLabels);
+    if (!report.error.Empty()) return report;
+    // The preview stopped early: the rest is counted, not looked at.
+    const std::int64_t rest = whole ? 0 : opened.source->CountRest();
+    report.total = rest < 0 ? -1 : report.labels + rest;
     return report;
 }

@@ -69,6 +69,9 @@ public:
     // The next label; false at the end of the run, or at a row that cannot be read (Error()
     // then says why).
     virtual bool Next(CRunEntry& entry) = 0;
+    // The labels still to come, counted without making them; -1 when they cannot be counted
+    // (a row that cannot be read, more than kMaxRunLabels in all). Ends the run.
+    virtual std::int64_t CountRest() = 0;
     const CMessage& Error() const { return m_error; }
 
 protected:
@@ -92,6 +95,9 @@ struct CRunCheck {
     const CBarcode* prototype = nullptr; // the document's symbol, which each label's data replaces
     CSize label;                         // the label in mils; 0 × 0 on plain paper
     CSymbolMeasure measure;              // none: sizes are not checked
+    // The label in thousandths of a centimetre, to say its size as its read-out does; 0 × 0:
+    // said from `label`.
+    CSize labelSize = {};
 };
 
 // What would keep one label from printing as given (`why` empty when nothing would), and of
@@ -104,6 +110,6 @@ struct CEntryProblem {
 CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRunCheck& check);
 
 // Looks through the run: the whole of it, or only its first kPreviewLabels labels (`whole`
-// false), for the dialog's preview.
+// false), for the dialog's preview, which still counts them all.
 CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CRunCheck& check,
                     bool whole);

@@ -37,8 +37,10 @@ CRunCheck JobCheck(const CPrintJob& job, CSymbolMeasure measure) {
     check.prototype = job.barcode;
     const CLabelGeometry& g = job.settings.geometry;
     // Sizes matter on label sheets only.
-    if (job.settings.useLabel != 0)
+    if (job.settings.useLabel != 0) {
         check.label = {units::ThousandthsCmToMils(g.width), units::ThousandthsCmToMils(g.height)};
+        check.labelSize = {g.width, g.height};
+    }
     check.measure = std::move(measure);
     return check;
 }

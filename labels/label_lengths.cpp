@@ -1,5 +1,6 @@
 #include "labels/label_lengths.h"
 
+#include "common/length_text.h"
 #include "ui/translation.h"
 
 #include <algorithm>
@@ -37,6 +38,6 @@ int DisplayThousandths(int stored, bool centimetres) {
 }
 
 QString FormatLength(int stored, bool centimetres) {
-    return QString::number(stored * 0.001 / UnitFactor(centimetres), 'f', 2) +
+    return QString::fromStdString(LengthNumber(stored, centimetres)) +
            (centimetres ? Quillmark::tr(" cm") : Quillmark::tr(" in"));
 }

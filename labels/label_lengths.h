@@ -45,5 +45,6 @@ inline double UnitFactor(bool centimetres) {
 int StoredLength(double displayValue, bool centimetres);
 // A stored length in thousandths of the display unit, as the label setting dialog takes it.
 int DisplayThousandths(int stored, bool centimetres);
-// A stored length for a read-out: two decimals and " cm" or " in".
+// A stored length for a read-out: two decimals as every length is shown (LengthNumber), and
+// " cm" or " in".
 QString FormatLength(int stored, bool centimetres);

@@ -1,5 +1,6 @@
 #include "shell/main_frame.h"
 
+#include "common/length_text.h"
 #include "common/settings_keys.h"
 #include "engine/symbologies.h"
 #include "shell/command_ids.h"
@@ -531,9 +532,12 @@ void CMainFrame::UpdateBarcodeControls() {
     const CBarcode* bc = m_doc.GetBarcode();
     if (!bc) return;
     SelectOrAppend(m_dataBox, FromLatin1(bc->m_strData));
+    // Mils, or thousandths of a centimetre.
+    const bool centimetres = bc->m_nHeightUnit != 0;
+    const double height = centimetres ? bc->m_nHeight : MilsInThousandthsCm(bc->m_nHeight);
     SelectOrAppend(m_heightBox,
-                   QString::asprintf(bc->m_nHeightUnit == 0 ? "%0.2f inch" : "%0.2f cm",
-                                     bc->m_nHeight * 0.001));
+                   QString::fromStdString(LengthNumber(height, centimetres)) +
+                       (centimetres ? QStringLiteral(" cm") : QStringLiteral(" inch")));
     int font = m_fontName->findText(FromLatin1(bc->m_strFontName), Qt::MatchFixedString);
     if (font < 0) font = m_fontName->findText(DefaultFontName());
     m_fontName->setCurrentIndex(font);

@@ -1,6 +1,7 @@
 #include "shell/quillmark_view.h"
 
 #include "common/atomic_file.h"
+#include "common/length_text.h"
 #include "common/settings_keys.h"
 #include "engine/primitives.h"
 #include "labels/print_label_dialog.h"
@@ -103,9 +104,11 @@ void CQuillmarkView::OnDraw(CMappedSurface& surface) {
 
 QString CQuillmarkView::SizeReadout() const {
     const CSize size = GetSymbolSize();
-    if (settings::Get(settings::kUnit) != 0)
-        return QString::asprintf("%0.2fcm x %0.2fcm", size.cx * 0.00254, size.cy * 0.00254);
-    return QString::asprintf("%0.2fin x %0.2fin", size.cx * 0.001, size.cy * 0.001);
+    const bool centimetres = settings::Get(settings::kUnit) != 0;
+    const QString unit = centimetres ? QStringLiteral("cm") : QStringLiteral("in");
+    return QStringLiteral("%1%3 x %2%3")
+        .arg(QString::fromStdString(LengthNumber(MilsInThousandthsCm(size.cx), centimetres)),
+             QString::fromStdString(LengthNumber(MilsInThousandthsCm(size.cy), centimetres)), unit);
 }
 
 QString CQuillmarkView::ModuleReadout() const {
@@ -300,6 +303,7 @@ bool CQuillmarkView::OnPreparePrinting(QPrinter& printer) {
         [this](const CLabelRunChoice& run, const std::optional<CLabelGeometry>& sheet,
                bool singleLabel,
                bool whole) { return InspectRun(run, sheet, singleLabel, whole); });
+    dialog.SetOutlinePrinter([this](const OutlineRequest& request) { PrintOutlinePage(request); });
     if (m_prepareDialog) m_prepareDialog(dialog);
     const bool ok = dialog.exec() == QDialog::Accepted;
     m_skipProblems = ok && dialog.SkipProblems();
@@ -309,6 +313,32 @@ bool CQuillmarkView::OnPreparePrinting(QPrinter& printer) {
 
 bool CQuillmarkView::PrintPage(QPrinter& printer) {
     return ::PrintPage(printer, PrintJob());
+}
+
+bool CQuillmarkView::PrintOutlinePage(const OutlineRequest& request) {
+    QPrinter printer(QPrinter::HighResolution);
+    if (m_printer) m_printer(printer);
+    if (!request.printer.isEmpty()) {
+        if (printer.printerName() != request.printer) printer.setPrinterName(request.printer);
+        ApplyStoredPage(printer, request.printer);
+    }
+    if (request.page) {
+        printer.setPageSize(request.page->size);
+        printer.setPageOrientation(request.page->orientation);
+    }
+    CPrintJob job = PrintJob();
+    job.outlines = true;
+    job.skipProblems = false;
+    job.settings.useLabel = 1;
+    job.settings.fullPage = 0;
+    job.settings.geometry = request.sheet;
+    // The outlines start nowhere in particular: the stored run's start may not fit this sheet.
+    job.run = {};
+    // The offsets as the dialog shows them, tried before they are stored; a PDF file is no
+    // printer, and takes none.
+    if (printer.outputFormat() == QPrinter::NativeFormat)
+        job.offset = CPoint{request.calibration.offsetAcross, request.calibration.offsetDown};
+    return ::PrintPage(printer, job);
 }
 
 void CQuillmarkView::OnFilePrint() {

@@ -14,6 +14,7 @@
 
 class CQuillmarkDoc;
 class QPainter;
+struct OutlineRequest;
 class QPrinter;
 
 class CQuillmarkView : public CView {
@@ -72,6 +73,9 @@ public:
     CRunReport InspectRun(const CLabelRunChoice& run, const std::optional<CLabelGeometry>& sheet,
                           bool singleLabel, bool whole) const;
     bool PrintPage(QPrinter& printer);
+    // The outline page the print dialog asks for while it stays open: on a printer of its own
+    // (one copy), the sheet's outlines moved by the offsets the dialog shows.
+    bool PrintOutlinePage(const OutlineRequest& request);
     void OnFilePrint();
     bool OnFilePrintDirect(const QString& printerName = QString());
     void OnFilePrintPreview();

@@ -352,6 +352,41 @@ TEST_F(RunFileTest, CheckingListsWhatTheSymbologyWouldChange) {
                                         "label 3: 5901234123471"}));
 }
 
+TEST_F(RunFileTest, AProblemOfARowIsListedOnceWithItsCopies) {
+    const std::unique_ptr<CBarcode> ean = CreateBarcode("CEAN13Barcode");
+    ASSERT_TRUE(ean);
+    // A wrong check digit on 3 copies, a fine row, letters on 2 copies, then the wrong digit
+    // again on a line of its own.
+    CLabelRunChoice run = File("5901234123458,3\n590123412345,1\n59012341234x,2\n"
+                               "5901234123458,1\n");
+    run.copiesColumn = "2";
+    const CRunReport report = CheckRun(run, {}, {ean.get(), {}, {}}, true);
+    EXPECT_EQ(report.labels, 7);
+    EXPECT_EQ(report.problemCount, 6);
+    ASSERT_EQ(report.problems.size(), 3u);
+    const struct {
+        const char* where;
+        std::int64_t ordinal, labels;
+    } expected[] = {{"line 1", 0, 3}, {"line 3", 4, 2}, {"line 4", 6, 1}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(MessageText(report.problems[i].where), expected[i].where);
+        EXPECT_EQ(report.problems[i].ordinal, expected[i].ordinal) << "its first label";
+        EXPECT_EQ(report.problems[i].labels, expected[i].labels) << expected[i].where;
+    }
+
+    // The same symbol on every label is one problem of all of them.
+    const std::unique_ptr<CBarcode> code39 = CreateBarcode("C39Barcode");
+    ASSERT_TRUE(code39);
+    const CSymbolMeasure tooWide = [](const CBarcode&) { return CSize{3000, 500}; };
+    CLabelRunChoice same;
+    same.count = 4;
+    same.countSheets = false;
+    const CRunReport sameReport = CheckRun(same, {}, {code39.get(), {250, 1000}, tooWide}, true);
+    EXPECT_EQ(sameReport.problemCount, 4);
+    ASSERT_EQ(sameReport.problems.size(), 1u);
+    EXPECT_EQ(sameReport.problems[0].labels, 4);
+}
+
 TEST_F(RunFileTest, ASymbolLargerThanItsLabelIsAProblem) {
     const std::unique_ptr<CBarcode> code39 = CreateBarcode("C39Barcode");
     ASSERT_TRUE(code39);
@@ -374,6 +409,43 @@ TEST_F(RunFileTest, ASymbolLargerThanItsLabelIsAProblem) {
     const CRunReport preview = CheckRun(run, {}, {code39.get(), {250, 1000}, measure}, false);
     EXPECT_EQ(preview.labels, kPreviewLabels);
     EXPECT_EQ(preview.tooLarge, tooLarge);
+}
+
+TEST_F(RunFileTest, ThePreviewCountsEveryLabelOfTheRun) {
+    const std::unique_ptr<CBarcode> code39 = CreateBarcode("C39Barcode");
+    ASSERT_TRUE(code39);
+    const CRunCheck check{code39.get(), {}, {}};
+    CLabelRunChoice sheets; // the same symbol on 3 sheets of 30, the first from its 11th label
+    sheets.count = 3;
+    CLabelRunChoice copies = File("A,2\nB,0\nC,1\nD,1\nE,1\nF,4\nG,3\n");
+    copies.copiesColumn = "2";
+    CLabelRunChoice broken = File("A\nB\nC\nD\nE\nF\nG,1\n", "1");
+    broken.copiesColumn = "2"; // line 1 has no copies column: the run cannot be made
+    CLabelRunChoice lateBreak = File("A,1\nB,1\nC,1\nD,1\nE,1\nF,1\nG\n");
+    lateBreak.copiesColumn = "2";
+    const struct {
+        CLabelRunChoice run;
+        CRunSheet sheet;
+        std::int64_t total;
+    } cases[] = {
+        {Numbered("10", "1000000"), {}, 999'991},
+        {sheets, {30, 10}, 80},
+        {copies, {}, 12}, // 2 + 0 + 1 + 1 + 1 + 4 + 3: the preview stops at the fifth label
+        {broken, {}, -1},
+        {lateBreak, {}, -1}, // line 7, past the preview, has no copies column
+        {Numbered("3", "1"), {}, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.total);
+        const CRunReport preview = CheckRun(c.run, c.sheet, check, false);
+        EXPECT_LE(preview.labels, kPreviewLabels) << "only the first labels are looked at";
+        EXPECT_EQ(preview.total, c.total);
+        const CRunReport whole = CheckRun(c.run, c.sheet, check, true);
+        EXPECT_EQ(whole.total, whole.error.Empty() ? whole.labels : -1);
+        if (c.total >= 0) {
+            EXPECT_EQ(whole.labels, c.total);
+        }
+    }
 }
 
 TEST_F(RunFileTest, TheRunKeptInTheSettingsComesBackAsWritten) {

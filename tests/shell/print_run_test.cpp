@@ -35,6 +35,8 @@
 #include <cmath>
 #include <functional>
 #include <map>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -233,6 +235,20 @@ TEST_F(PrintRunTest, LabelsThatWouldNotPrintAsGivenAreListedWithTheirLines) {
     EXPECT_EQ(after.readAll(), before);
 }
 
+TEST_F(PrintRunTest, ARowsProblemIsListedOnceWithItsCopies) {
+    const QString csv = Path("copies.txt");
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("OK-1,1\nlower,3\nOK-3,2\n");
+    file.close();
+    const Finished done = Run({"--pdf", pdf, doc, "--data-file", csv, "--copies-column", "2"});
+    ASSERT_EQ(done.status, 0) << done.errors;
+    EXPECT_EQ(done.errors, "quillmark: line 2 \"lower\": lower-case letters were changed to "
+                           "capitals (3 labels)\n"
+                           "quillmark: 3 of 6 labels would not print as given; they were printed "
+                           "as the symbology makes them\n");
+}
+
 TEST_F(PrintRunTest, RunsThatCannotPrintSayWhyAndWriteNothing) {
     const struct {
         QStringList args;
@@ -290,8 +306,53 @@ TEST_F(PrintRunTest, ASymbolLargerThanItsLabelIsFoundBeforePrinting) {
     ASSERT_EQ(report.problemCount, 3);
     ASSERT_EQ(report.tooLarge.id, Msg::LabelSymbolTooLarge);
     ASSERT_EQ(report.tooLarge.args.size(), 2u);
-    EXPECT_EQ(report.tooLarge.args[1].text, "2.62 x 1.00 in");
+    // 2.625 inches, as the label's read-out shows it.
+    EXPECT_EQ(report.tooLarge.args[1].text, "2.63 x 1.00 in");
     EXPECT_EQ(report.problems[2].where, MakeMessage(Msg::WhereLabel, "3"));
+}
+
+TEST_F(PrintRunTest, ALengthReadsTheSameWhereverItIsShown) {
+    // Every product of the program's own label database.
+    const QString database = QFileInfo(QStringLiteral(QM_QUILLMARK_EXE)).dir().filePath("data.dat");
+    std::vector<LabelRecord> labels;
+    {
+        CLabelDatabase db(ParseLabelConnectionString("Driver=SQLite;DBQ=" + database, {}));
+        for (const LabelMaker& maker : db.ListMakers())
+            for (const LabelProduct& product : db.ListProducts(maker.bookmark))
+                if (LabelRecord label = db.ReadLabel(product.bookmark);
+                    LabelPrintFault(label.geometry).isEmpty())
+                    labels.push_back(std::move(label));
+    }
+    ASSERT_GT(labels.size(), 1000u);
+    CQuillmarkApp app;
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.OnFileNew());
+    // Bars a foot high: larger than every label, so that each check says both sizes.
+    app.GetDocument().m_pBarcode->m_nHeight = 12000;
+    const CQuillmarkView* view = app.GetMainFrame()->GetActiveView();
+    for (const int unit : {0, 1}) {
+        ASSERT_TRUE(SettingsStore().WriteInt("Options", "Unit", unit));
+        const QString u = unit == 0 ? "in" : "cm";
+        // The status bar's "1.44in x 12.30in" is the symbol's size in the message.
+        const QString symbol = view->SizeReadout().replace(u, "") + ' ' + u;
+        QStringList differing;
+        for (const LabelRecord& label : labels) {
+            CPrintJob job = view->PrintJob();
+            job.settings.useLabel = 1;
+            job.settings.fullPage = 0;
+            job.settings.geometry = label.geometry;
+            job.run = {};
+            const LabelReadouts shown = MakeLabelReadouts(label, unit != 0);
+            const QString expected = "the symbol, " + symbol + ", is larger than the label, " +
+                                     shown.width.chopped(3) + " x " + shown.height;
+            const QString said =
+                QString::fromStdString(MessageText(CheckPrintJob(job, false).tooLarge));
+            if (said != expected) differing << label.name1 + ": " + said + " | " + expected;
+        }
+        EXPECT_TRUE(differing.isEmpty())
+            << differing.size() << " of " << labels.size() << " in " << u.toStdString()
+            << ", such as " << differing.mid(0, 3).join("; ").toStdString();
+    }
 }
 
 TEST_F(PrintRunTest, TheDialogPrintsOneLabelPerRowFromTheFifthLabel) {
@@ -361,6 +422,46 @@ TEST_F(PrintRunTest, TheDialogPrintsOneLabelPerRowFromTheFifthLabel) {
     const std::vector<std::string> printed = {"AD-1", "CI-3"};
     ExpectRun(
         Pages(), 4, 2, [&printed](int i) { return printed[i]; }, {}, address->geometry);
+}
+
+TEST_F(PrintRunTest, TheDialogPrintsTheOutlinePageAndStaysOpen) {
+    const QString database = QFileInfo(QStringLiteral(QM_QUILLMARK_EXE)).dir().filePath("data.dat");
+    ASSERT_TRUE(SettingsStore().WriteString("Print", "LabelDBConnectionString",
+                                            "Driver=SQLite;DBQ=" + database.toStdString()));
+    CQuillmarkApp app;
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.OnFileNew());
+    CQuillmarkView* view = app.GetMainFrame()->GetActiveView();
+    view->SetPrinterHook([this](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+    });
+    std::optional<CLabelGeometry> sheet;
+    std::vector<QImage> pages;
+    bool stayedOpen = false;
+    view->SetPrintDialogHook([&](CBWPrintLabelDialog& d) {
+        d.SetPrinters({{"PDF file"}, "PDF file"});
+        QTimer::singleShot(0, &d, [&] {
+            sheet = d.SheetPreview().Sheet();
+            QTest::mouseClick(&d.OutlinesButton(), Qt::LeftButton);
+            stayedOpen = d.isVisible();
+            if (QFile::exists(pdf)) pages = Pages();
+            QTest::mouseClick(&d.CancelButton(), Qt::LeftButton);
+        });
+    });
+    DialogScript dialogs;
+    view->OnFilePrint();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().toStdString();
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_TRUE(sheet);
+    ASSERT_EQ(pages.size(), 1u) << "the outline page, and nothing after Cancel";
+    // A cross at each label's centre, its arms inside the label.
+    for (const auto& [row, column] : {std::pair{0, 0}, std::pair{sheet->numberDown - 1, 0}}) {
+        const LabelSeen seen = Look(pages[0], *sheet, row, column);
+        EXPECT_FALSE(seen.blank) << row;
+        EXPECT_LT(std::hypot(seen.dx, seen.dy), 0.25) << row;
+    }
+    EXPECT_EQ(SettingsStore().GetInt("Print", "SavedLabelID", -1), -1) << "Cancel stores nothing";
 }
 
 TEST_F(PrintRunTest, TheOutlinePageShowsEveryLabelAndItsCentreWhereTheOffsetPutsThem) {
