@@ -20,9 +20,8 @@ bool StartsLikeADocument(std::span<const std::uint8_t> head) {
     if (head.size() < 6 || head[0] != 0xFF || head[1] != 0xFF) return false;
     const std::size_t length = head[4] | (head[5] << 8);
     if (length > CArchive::kMaxClassNameLength || head.size() < 6 + length) return false;
-    const CRuntimeClass* cls = CRuntimeClass::FromName(
-        std::string_view(reinterpret_cast<const char*>(head.data() + 6), length));
-    return cls && cls->IsDerivedFrom(RUNTIME_CLASS(CBarcode));
+    return IsDocumentClass(CRuntimeClass::FromName(
+        std::string_view(reinterpret_cast<const char*>(head.data() + 6), length)));
 }
 
 // The first bytes of a file; empty when it cannot be read.
@@ -58,7 +57,9 @@ CDocumentFile ReadDocumentFile(const std::string& nativePath, const std::string&
     // An empty file holds nothing to read.
     if (bytes.empty()) return read;
     try {
-        read.barcode = LoadBarcode(bytes);
+        CLoadedDocument loaded = LoadDocument(bytes);
+        read.barcode = std::move(loaded.barcode);
+        read.design = std::move(loaded.design);
     } catch (const CArchiveException&) {
         read.result = Result::FailedToLoad;
         read.message = notADocument;

@@ -4,6 +4,7 @@
 
 #include "common/message.h"
 #include "engine/barcode.h"
+#include "job/label_design.h"
 
 #include <cstddef>
 #include <memory>
@@ -20,6 +21,7 @@ struct CDocumentFile {
     };
     Result result = Result::Ok;
     std::unique_ptr<CBarcode> barcode; // null for an empty file
+    CLabelDesign design;               // the lines of the label beside the symbol
     CMessage message;                  // for the two failures
 };
 
