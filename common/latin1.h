@@ -7,3 +7,19 @@
 
 // Each byte 0 to 255 as the character of that code point, in UTF-8.
 std::string Latin1ToUtf8(std::string_view latin1);
+
+// The code point of the UTF-8 sequence at `at` and its length in bytes; a length of 0 when the
+// bytes there are not well-formed UTF-8 (overlong forms, surrogates and values past U+10FFFF
+// included).
+struct CDecodedUtf8 {
+    char32_t code = 0;
+    std::size_t length = 0;
+};
+CDecodedUtf8 DecodeUtf8At(std::string_view text, std::size_t at);
+
+// The characters of UTF-8 text; a byte that starts no well-formed sequence is taken as the
+// Latin-1 character of its value.
+std::u32string Utf8ToCodePoints(std::string_view text);
+
+// The characters of UTF-8 text that Latin-1 holds, one byte each; the others are left out.
+std::string Utf8ToLatin1Lossy(std::string_view text);

@@ -2,6 +2,7 @@
 // All the engine asks of a drawing surface, in logical units (mils, y down).
 
 #include "common/geometry.h"
+#include "common/latin1.h"
 
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@ struct CFontSpec {
     int height = 0;
     int weight = 400;
     int escapement = 0;
+    bool italic = false; // a label's line may be set in italic; symbols never are
     friend bool operator==(const CFontSpec&, const CFontSpec&) = default;
 };
 
@@ -43,6 +45,18 @@ public:
     virtual CTextInk GetTextInk(std::string_view text) {
         const CSize cell = GetTextExtent(text);
         return {0, 0, cell.cx, cell.cy};
+    }
+
+    // Text in UTF-8, for a label's lines, which may hold any character: measured, its ink and
+    // drawn as the Latin-1 methods do. The defaults draw what Latin-1 holds of it.
+    virtual CSize GetTextExtentUtf8(std::string_view utf8) {
+        return GetTextExtent(Utf8ToLatin1Lossy(utf8));
+    }
+    virtual CTextInk GetTextInkUtf8(std::string_view utf8) {
+        return GetTextInk(Utf8ToLatin1Lossy(utf8));
+    }
+    virtual void TextOutUtf8(CPoint at, std::string_view utf8) {
+        TextOut(at, Utf8ToLatin1Lossy(utf8));
     }
 
     virtual int GridDotsPerInch(int orientation) const {

@@ -8,17 +8,13 @@
 #include "common/archive.h"
 #include "common/object.h"
 #include "engine/barcode.h"
+#include "render/label_drawing.h"
 
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
-
-// Where a line stands against the symbol.
-enum class LinePlace : std::int32_t { Above = 0, Below = 1, Left = 2, Right = 3 };
-// How a line lies within the width it has.
-enum class LineAlign : std::int32_t { Left = 0, Centre = 1, Right = 2 };
 
 struct CDesignLine {
     std::string text = "{data}"; // UTF-8, with fields (job/label_fields.h)

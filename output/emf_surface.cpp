@@ -68,6 +68,10 @@ public:
         std::memcpy(&bits, &v, sizeof bits);
         return U32(bits);
     }
+    Record& U8(std::uint8_t v) {
+        m_data.push_back(v);
+        return *this;
+    }
     Record& U16(std::uint16_t v) {
         m_data.push_back(static_cast<std::uint8_t>(v));
         m_data.push_back(static_cast<std::uint8_t>(v >> 8));
@@ -287,7 +291,8 @@ int CEmfSurface::RealizeFont() {
             .I32(font.desc.escapement)
             .I32(font.desc.escapement) // orientation follows the escapement
             .I32(font.desc.weight)
-            .Zeros(8) // italic, underline, strike-out, charset, precisions, quality, pitch
+            .U8(font.desc.italic ? 1 : 0)
+            .Zeros(7) // underline, strike-out, charset, precisions, quality, pitch
             .Text16(face, 32)
             .Text16(face, 64) // full name
             .Zeros(64 + 36)   // style, version to panose: unknown
@@ -314,15 +319,31 @@ std::array<std::int32_t, 4> CEmfSurface::CellOnDevice(CPoint at, CSize extent, i
 }
 
 void CEmfSurface::TextOut(CPoint at, std::string_view text) {
-    if (text.empty() || OutOfRoom()) return;
+    if (!text.empty()) DrawText(at, FromLatin1(text));
+}
+
+void CEmfSurface::TextOutUtf8(CPoint at, std::string_view utf8) {
+    if (!utf8.empty())
+        DrawText(at, QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+CSize CEmfSurface::GetTextExtentUtf8(std::string_view utf8) {
+    return Metrics().Extent(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+CTextInk CEmfSurface::GetTextInkUtf8(std::string_view utf8) {
+    return Metrics().Ink(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+void CEmfSurface::DrawText(CPoint at, const QString& qtext) {
+    if (OutOfRoom()) return;
     SyncState();
     const int escapement = RealizeFont();
 
     const CScreenTextMetrics metrics = Metrics();
-    const QString qtext = FromLatin1(text);
     const CSize extent = metrics.Extent(qtext);
     const std::vector<int> positions = metrics.Positions(qtext);
-    const std::u16string chars = ToUtf16(text);
+    const std::u16string chars = qtext.toStdU16String();
     const auto [left, top, right, bottom] = CellOnDevice(at, extent, escapement);
 
     constexpr std::uint32_t kFixedPart = 76;

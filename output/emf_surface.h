@@ -29,6 +29,9 @@ public:
     CSize GetTextExtent(std::string_view text) override;
     CTextInk GetTextInk(std::string_view text) override { return Metrics().Ink(FromLatin1(text)); }
     void TextOut(CPoint at, std::string_view text) override;
+    CSize GetTextExtentUtf8(std::string_view utf8) override;
+    CTextInk GetTextInkUtf8(std::string_view utf8) override;
+    void TextOutUtf8(CPoint at, std::string_view utf8) override;
 
     int DeviceDpiX() const override { return m_screen.dpiX; }
     int DeviceDpiY() const override { return m_screen.dpiY; }
@@ -68,6 +71,8 @@ private:
     // Records the selected font's creation and selection the first time text uses it; its
     // escapement (0 without a font).
     int RealizeFont();
+    // The text's cell and its glyphs, with the advances the screen measures.
+    void DrawText(CPoint at, const QString& text);
     // The text cell's corners on the device as a rectangle, each corner taken into the bounds.
     std::array<std::int32_t, 4> CellOnDevice(CPoint at, CSize extent, int escapement);
     std::uint32_t NewHandle();

@@ -28,11 +28,10 @@ namespace {
 // frame says. The frame takes in all the marks, a matrix symbol's quiet zone with them, though
 // that draws nothing.
 template <class Surface>
-void DrawPicture(const CBarcode& barcode, Surface& surface, const CExportOptions& options) {
+void DrawPicture(const CLabelContent& label, Surface& surface, const CExportOptions& options) {
     surface.SetWindowExt({1000, 1000});
     surface.SetWindowOrg({0, 0});
     surface.SetViewportExt({options.screen.dpiX, options.screen.dpiY});
-    const CLabelContent label{&barcode, options.view};
     const CDrawnExtent extent = MeasureLabel(label, surface);
     const CExtentRect& marks = extent.marks;
     const auto half = [](double logical, int dpi) {
@@ -51,11 +50,18 @@ void DrawPicture(const CBarcode& barcode, Surface& surface, const CExportOptions
 
 // One PDF page as large as the raster image would be at 1000 dpi (the symbol with its quiet
 // zones and a tenth as margin), the bars as filled rectangles and the text with its font.
-bool RecordPdf(const CBarcode& barcode, const CSymbolView& view, std::vector<std::uint8_t>& out) {
+CImagePlan PdfPlan(const CLabelContent& label) {
+    if (!label.lines.empty() && label.label.cx > 0 && label.label.cy > 0)
+        return {label.label.cx, label.label.cy};
+    const CDrawnExtent extent = MeasureLabelAt(label, 1000);
+    const CSize quiet =
+        label.symbol && label.lines.empty() ? label.symbol->GetQuietZones() : CSize{};
+    return PlanSymbolImage(extent, std::max(quiet.cx, quiet.cy), label.view.rotation, 1000);
+}
+
+bool RecordPdf(const CLabelContent& label, std::vector<std::uint8_t>& out) {
     constexpr int kPdfDpi = 1200;
-    const CSize quiet = barcode.GetQuietZones();
-    const CImagePlan plan = PlanSymbolImage(MeasureSymbolAt(barcode, 1000, view),
-                                            std::max(quiet.cx, quiet.cy), view.rotation, 1000);
+    const CImagePlan plan = PdfPlan(label);
     if (!plan.Drawable() || plan.width > 200'000 || plan.height > 200'000) return false;
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -75,7 +81,7 @@ bool RecordPdf(const CBarcode& barcode, const CSymbolView& view, std::vector<std
         surface.SetViewportExt({kPdfDpi, kPdfDpi});
         surface.SetViewportOrg({engine::ClampToInt(plan.width * kPdfDpi / 2000),
                                 engine::ClampToInt(plan.height * kPdfDpi / 2000)});
-        DrawLabel({&barcode, view}, surface);
+        DrawLabel(label, surface);
         painter.end();
     }
     const QByteArray& bytes = buffer.data();
@@ -84,19 +90,19 @@ bool RecordPdf(const CBarcode& barcode, const CSymbolView& view, std::vector<std
 }
 
 // The writer of each vector format of the export's table.
-std::error_code EncodePicture(const CBarcode& barcode, ExportWriter writer,
+std::error_code EncodePicture(const CLabelContent& label, ExportWriter writer,
                               const CExportOptions& options, std::vector<std::uint8_t>& out) {
     switch (writer) {
     case ExportWriter::Metafile:
-        out = RecordMetafile(barcode, options);
+        out = RecordMetafile(label, options);
         return out.empty() ? ExportError::PictureTooLarge : std::error_code();
     case ExportWriter::Svg: {
-        const std::string svg = RecordSvg(barcode, options);
+        const std::string svg = RecordSvg(label, options);
         out.assign(svg.begin(), svg.end());
         return svg.empty() ? ExportError::PictureTooLarge : std::error_code();
     }
     case ExportWriter::Pdf:
-        return RecordPdf(barcode, options.view, out) ? std::error_code() : ExportError::PdfNotMade;
+        return RecordPdf(label, out) ? std::error_code() : ExportError::PdfNotMade;
     case ExportWriter::Image:
     case ExportWriter::Store:
         break;
@@ -116,37 +122,51 @@ CSize LabelPaperSize(const CLabelContent& content) {
 }
 
 CSize SymbolPaperSize(const CBarcode& barcode, const CSymbolView& view) {
-    return LabelPaperSize({&barcode, view});
+    return LabelPaperSize(CLabelContent::Of(&barcode, view));
 }
 
-std::vector<std::uint8_t> RecordMetafile(const CBarcode& barcode, const CExportOptions& options) {
+std::vector<std::uint8_t> RecordMetafile(const CLabelContent& label,
+                                         const CExportOptions& options) {
     CEmfSurface surface(options.screen);
-    DrawPicture(barcode, surface, options);
+    DrawPicture(label, surface, options);
     return surface.Bytes();
 }
 
-std::string RecordSvg(const CBarcode& barcode, const CExportOptions& options) {
+std::string RecordSvg(const CLabelContent& label, const CExportOptions& options) {
     CSvgSurface surface(options.screen);
-    DrawPicture(barcode, surface, options);
+    DrawPicture(label, surface, options);
     return surface.Document();
+}
+
+std::vector<std::uint8_t> RecordMetafile(const CBarcode& barcode, const CExportOptions& options) {
+    return RecordMetafile(CLabelContent::Of(&barcode, options.view), options);
+}
+
+std::string RecordSvg(const CBarcode& barcode, const CExportOptions& options) {
+    return RecordSvg(CLabelContent::Of(&barcode, options.view), options);
+}
+
+CExportResult EncodeExport(const CLabelContent& label, const ExportFormat* format,
+                           const CExportOptions& options, std::vector<std::uint8_t>& bytes) {
+    if (!format || format->kind != ExportKind::Vector)
+        return EncodeImageOrDocument(label, format, options.dpi, options.fonts, bytes,
+                                     options.document);
+    CExportResult result;
+    // A picture of nothing is no export: the symbology cannot encode the data.
+    if (MeasureLabelAt(label, 1000).marks.empty)
+        result.error = ExportError::NothingToDraw;
+    else
+        result.error = EncodePicture(label, format->writer, options, bytes);
+    return result;
 }
 
 CExportResult EncodeExport(const CBarcode& barcode, const ExportFormat* format,
                            const CExportOptions& options, std::vector<std::uint8_t>& bytes) {
-    if (!format || format->kind != ExportKind::Vector)
-        return EncodeImageOrDocument(barcode, format, options.view, options.dpi, options.fonts,
-                                     bytes);
-    CExportResult result;
-    // A picture of nothing is no export: the symbology cannot encode the data.
-    if (MeasureSymbolAt(barcode, 1000, options.view).marks.empty)
-        result.error = ExportError::NothingToDraw;
-    else
-        result.error = EncodePicture(barcode, format->writer, options, bytes);
-    return result;
+    return EncodeExport(CLabelContent::Of(&barcode, options.view), format, options, bytes);
 }
 
-CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
-                           const CExportOptions& options) {
+CExportResult ExportLabel(const CLabelContent& label, const std::string& path,
+                          const CExportOptions& options) {
     const ExportFormat* format = FindExportFormat(path);
     CExportResult result;
     if (options.strictExtension && !format) {
@@ -154,13 +174,18 @@ CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
         return result;
     }
     if (!format || format->kind != ExportKind::Vector)
-        return ExportImageOrDocument(barcode, path, options.view, options.dpi, {}, options.fonts);
+        return ExportImageOrDocument(label, path, options.dpi, {}, options.fonts, options.document);
     std::vector<std::uint8_t> bytes;
-    result = EncodeExport(barcode, format, options, bytes);
+    result = EncodeExport(label, format, options, bytes);
     if (result.error) return result;
     result.error = WriteFileAtomically(path, bytes);
     // The metafile's failure to be written is told in its own words.
     if (result.error && format->writer == ExportWriter::Metafile)
         result.error = ExportError::MetafileNotWritten;
     return result;
+}
+
+CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
+                           const CExportOptions& options) {
+    return ExportLabel(CLabelContent::Of(&barcode, options.view), path, options);
 }

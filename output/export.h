@@ -25,6 +25,8 @@ struct CExportOptions {
     CReferenceScreen screen;
     // The font lookup of raster images; null: a lookup of their own.
     CFontLocator* fonts = nullptr;
+    // A document copy's bytes (a document with a label design); null: the barcode alone.
+    const std::vector<std::uint8_t>* document = nullptr;
 };
 
 // The resolution of raster exports: "Options"/"CopyResolution", or the screen's when it is 0.
@@ -54,3 +56,12 @@ CExportResult EncodeExport(const CBarcode& barcode, const ExportFormat* format,
 // writes it.
 CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
                            const CExportOptions& options);
+
+// The same for a label with its lines (the options' view is the label's): pictures and images of
+// the label, at its size when it has one.
+std::vector<std::uint8_t> RecordMetafile(const CLabelContent& label, const CExportOptions& options);
+std::string RecordSvg(const CLabelContent& label, const CExportOptions& options);
+CExportResult EncodeExport(const CLabelContent& label, const ExportFormat* format,
+                           const CExportOptions& options, std::vector<std::uint8_t>& bytes);
+CExportResult ExportLabel(const CLabelContent& label, const std::string& path,
+                          const CExportOptions& options);

@@ -124,19 +124,43 @@ QFont CPainterSurface::CurrentFont() const {
 }
 
 CSize CPainterSurface::GetTextExtent(std::string_view text) {
+    return ExtentOf(FromLatin1(text));
+}
+
+CSize CPainterSurface::GetTextExtentUtf8(std::string_view utf8) {
+    return ExtentOf(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+CTextInk CPainterSurface::GetTextInk(std::string_view text) {
+    return InkOf(FromLatin1(text));
+}
+
+CTextInk CPainterSurface::GetTextInkUtf8(std::string_view utf8) {
+    return InkOf(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+void CPainterSurface::TextOut(CPoint at, std::string_view text) {
+    DrawString(at, FromLatin1(text));
+}
+
+void CPainterSurface::TextOutUtf8(CPoint at, std::string_view utf8) {
+    DrawString(at, QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+CSize CPainterSurface::ExtentOf(const QString& text) const {
     const QFontMetricsF fm(CurrentFont());
     const double sx = std::abs(m_mapping.ScaleX()), sy = std::abs(m_mapping.ScaleY());
     if (sx == 0 || sy == 0) return {};
     // Measured unrotated, as a device context measures, and given back in logical units.
-    return {RoundEdge(fm.horizontalAdvance(FromLatin1(text)) / sx), RoundEdge(fm.height() / sy)};
+    return {RoundEdge(fm.horizontalAdvance(text) / sx), RoundEdge(fm.height() / sy)};
 }
 
-CTextInk CPainterSurface::GetTextInk(std::string_view text) {
+CTextInk CPainterSurface::InkOf(const QString& text) const {
     const QFontMetricsF fm(CurrentFont());
     const double sx = std::abs(m_mapping.ScaleX()), sy = std::abs(m_mapping.ScaleY());
-    if (sx == 0 || sy == 0 || text.empty()) return {};
+    if (sx == 0 || sy == 0 || text.isEmpty()) return {};
     // Relative to the baseline's start; the cell's top lies the ascent above it.
-    const QRectF ink = fm.tightBoundingRect(FromLatin1(text));
+    const QRectF ink = fm.tightBoundingRect(text);
     if (ink.isEmpty()) return {};
     const double top = ink.top() + fm.ascent();
     return {static_cast<int>(std::floor(ink.left() / sx)), static_cast<int>(std::floor(top / sy)),
@@ -144,10 +168,9 @@ CTextInk CPainterSurface::GetTextInk(std::string_view text) {
             static_cast<int>(std::ceil((top + ink.height()) / sy))};
 }
 
-void CPainterSurface::TextOut(CPoint at, std::string_view text) {
+void CPainterSurface::DrawString(CPoint at, const QString& s) {
     const QFont font = CurrentFont();
     const QFontMetricsF fm(font);
-    const QString s = FromLatin1(text);
     const double escapement = m_fonts.empty() ? 0 : m_fonts.back().escapement;
 
     m_painter.save();

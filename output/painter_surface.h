@@ -23,6 +23,9 @@ public:
     CSize GetTextExtent(std::string_view text) override;
     CTextInk GetTextInk(std::string_view text) override;
     void TextOut(CPoint at, std::string_view text) override;
+    CSize GetTextExtentUtf8(std::string_view utf8) override;
+    CTextInk GetTextInkUtf8(std::string_view utf8) override;
+    void TextOutUtf8(CPoint at, std::string_view utf8) override;
 
     int DeviceDpiX() const override;
     int DeviceDpiY() const override;
@@ -45,6 +48,9 @@ public:
 
 private:
     QFont CurrentFont() const;
+    CSize ExtentOf(const QString& text) const;
+    CTextInk InkOf(const QString& text) const;
+    void DrawString(CPoint at, const QString& text);
     // The device pixels [lo, hi) of `count` dots from the dot `fromDot` on, counted from the
     // device edge nearest to `start` in the direction of advance of `direction` (0 to 3).
     std::pair<int, int> GridSpan(CPoint start, int direction, int fromDot, int count) const;

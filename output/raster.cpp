@@ -18,7 +18,7 @@ CDrawnExtent MeasureLabelAt(const CLabelContent& content, int dpi) {
 }
 
 CDrawnExtent MeasureSymbolAt(const CBarcode& barcode, int dpi, const CSymbolView& view) {
-    return MeasureLabelAt({&barcode, view}, dpi);
+    return MeasureLabelAt(CLabelContent::Of(&barcode, view), dpi);
 }
 
 QImage RenderSymbolImage(const CBarcode& barcode, int dpi, const CSymbolView& view) {

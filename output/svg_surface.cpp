@@ -1,5 +1,7 @@
 #include "output/svg_surface.h"
 
+#include "common/latin1.h"
+
 #include "common/atomic_file.h"
 
 #include <algorithm>
@@ -49,8 +51,13 @@ void AppendEscaped(std::string& out, char32_t c) {
     } else if (c < 0x800) {
         out.push_back(static_cast<char>(0xC0 | (c >> 6)));
         out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
+    } else if (c < 0x10000) {
         out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
         out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
     }
@@ -61,6 +68,14 @@ std::string XmlText(std::string_view latin1) {
     std::string out;
     for (char c : latin1)
         AppendEscaped(out, static_cast<unsigned char>(c));
+    return out;
+}
+
+// UTF-8 text as escaped UTF-8 text.
+std::string XmlTextUtf8(std::string_view utf8) {
+    std::string out;
+    for (const char32_t c : Utf8ToCodePoints(utf8))
+        AppendEscaped(out, c);
     return out;
 }
 
@@ -165,10 +180,29 @@ CSize CSvgSurface::GetTextExtent(std::string_view text) {
     return Metrics().Extent(FromLatin1(text));
 }
 
+CSize CSvgSurface::GetTextExtentUtf8(std::string_view utf8) {
+    return Metrics().Extent(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
+CTextInk CSvgSurface::GetTextInkUtf8(std::string_view utf8) {
+    return Metrics().Ink(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+}
+
 void CSvgSurface::TextOut(CPoint at, std::string_view text) {
-    if (text.empty() || OutOfRoom()) return;
+    if (text.empty()) return;
+    DrawText(at, FromLatin1(text), XmlText(text));
+}
+
+void CSvgSurface::TextOutUtf8(CPoint at, std::string_view utf8) {
+    if (utf8.empty()) return;
+    DrawText(at, QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())),
+             XmlTextUtf8(utf8));
+}
+
+void CSvgSurface::DrawText(CPoint at, const QString& text, const std::string& escaped) {
+    if (OutOfRoom()) return;
     const CScreenTextMetrics metrics = Metrics();
-    const CSize extent = metrics.Extent(FromLatin1(text));
+    const CSize extent = metrics.Extent(text);
     const CFontSpec* font = m_fonts.empty() ? nullptr : &m_fonts.back();
     const int escapement = font ? font->escapement : 0;
     const double size = font && font->height != 0 ? std::abs(static_cast<double>(font->height))
@@ -189,8 +223,9 @@ void CSvgSurface::TextOut(CPoint at, std::string_view text) {
     m_body += "<text x=\"0\" y=\"" + Num(metrics.Ascent()) + "\" font-family=\"" +
               FamilyAttribute(font ? font->faceName : std::string()) + "\" font-size=\"" +
               Num(size) + "\" font-weight=\"" + std::to_string(CssWeight(font ? font->weight : 0)) +
+              (font && font->italic ? "\" font-style=\"italic" : "") +
               "\" fill=\"#000000\" textLength=\"" + Num(extent.cx) + "\" xml:space=\"preserve\">" +
-              XmlText(text) + "</text>\n</g>\n";
+              escaped + "</text>\n</g>\n";
 
     for (const auto& [x, y] : TextCellCorners(at, extent, escapement))
         Include(x, y);

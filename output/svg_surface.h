@@ -24,6 +24,9 @@ public:
     CSize GetTextExtent(std::string_view text) override;
     CTextInk GetTextInk(std::string_view text) override { return Metrics().Ink(FromLatin1(text)); }
     void TextOut(CPoint at, std::string_view text) override;
+    CSize GetTextExtentUtf8(std::string_view utf8) override;
+    CTextInk GetTextInkUtf8(std::string_view utf8) override;
+    void TextOutUtf8(CPoint at, std::string_view utf8) override;
 
     int DeviceDpiX() const override { return m_screen.dpiX; }
     int DeviceDpiY() const override { return m_screen.dpiY; }
@@ -44,6 +47,8 @@ private:
     double ToSvgY(double logicalY) const;
     void Include(double logicalX, double logicalY);
     CScreenTextMetrics Metrics() const;
+    // The text's cell and its glyphs, measured as `text` and written as `escaped`.
+    void DrawText(CPoint at, const QString& text, const std::string& escaped);
     // True once the recording is too large, which frees what it held.
     bool OutOfRoom();
 

@@ -46,6 +46,7 @@ QFont MakeDeviceFont(const CFontSpec& font, double scaleY, bool antialiased) {
     const double em = font.height == 0 ? 12.0 / sy : std::abs(static_cast<double>(font.height));
     f.setPixelSize(std::clamp(RoundEdge(em * sy), 1, 100000));
     if (font.weight > 0) f.setWeight(static_cast<QFont::Weight>(std::clamp(font.weight, 1, 1000)));
+    f.setItalic(font.italic);
     f.setStyleStrategy(antialiased ? QFont::PreferDefault : QFont::NoAntialias);
     return f;
 }

@@ -40,21 +40,24 @@ std::error_code make_error_code(ExportError e) {
     return {static_cast<int>(e), category};
 }
 
-CExportResult EncodeImageOrDocument(const CBarcode& barcode, const ExportFormat* format,
-                                    const CSymbolView& view, int dpi, CFontLocator* fonts,
-                                    std::vector<std::uint8_t>& bytes) {
+CExportResult EncodeImageOrDocument(const CLabelContent& label, const ExportFormat* format, int dpi,
+                                    CFontLocator* fonts, std::vector<std::uint8_t>& bytes,
+                                    const std::vector<std::uint8_t>* document) {
     CExportResult result;
     if (format && format->writer == ExportWriter::Store) {
-        bytes = StoreBarcode(&barcode);
+        bytes = document ? *document : StoreBarcode(label.symbol);
         return result;
     }
-    const CMonoRaster raster = RenderSymbolMono(barcode, dpi, view, fonts);
+    const CMonoRaster raster = RenderLabelMono(label, dpi, fonts);
     result.imageWidth = raster.plan.width;
     result.imageHeight = raster.plan.height;
     if (raster.plan.width <= 0 || raster.plan.height <= 0) {
         // No pixels: a resolution too low, or no marks at all (data the symbology cannot
         // encode), which no resolution mends.
-        const bool nothing = MeasureSymbolMono(barcode, 1000, view, fonts).marks.empty;
+        const bool nothing =
+            !label.symbol ||
+            (label.lines.empty() &&
+             MeasureSymbolMono(*label.symbol, 1000, label.view, fonts).marks.empty);
         result.error = nothing ? ExportError::NothingToDraw : ExportError::ImageEmpty;
         return result;
     }
@@ -72,12 +75,24 @@ CExportResult EncodeImageOrDocument(const CBarcode& barcode, const ExportFormat*
     return result;
 }
 
+CExportResult EncodeImageOrDocument(const CBarcode& barcode, const ExportFormat* format,
+                                    const CSymbolView& view, int dpi, CFontLocator* fonts,
+                                    std::vector<std::uint8_t>& bytes) {
+    return EncodeImageOrDocument(CLabelContent::Of(&barcode, view), format, dpi, fonts, bytes);
+}
+
 CExportResult ExportImageOrDocument(const CBarcode& barcode, const std::string& path,
                                     const CSymbolView& view, int dpi,
                                     const CFileWriteOptions& write, CFontLocator* fonts) {
+    return ExportImageOrDocument(CLabelContent::Of(&barcode, view), path, dpi, write, fonts);
+}
+
+CExportResult ExportImageOrDocument(const CLabelContent& label, const std::string& path, int dpi,
+                                    const CFileWriteOptions& write, CFontLocator* fonts,
+                                    const std::vector<std::uint8_t>* document) {
     std::vector<std::uint8_t> bytes;
     CExportResult result =
-        EncodeImageOrDocument(barcode, FindExportFormat(path), view, dpi, fonts, bytes);
+        EncodeImageOrDocument(label, FindExportFormat(path), dpi, fonts, bytes, document);
     if (result.error) return result;
     AtomicWriteOptions options;
     options.sync = write.sync;

@@ -7,6 +7,7 @@
 #include "engine/barcode.h"
 #include "render/export_formats.h"
 #include "render/font_locator.h"
+#include "render/label_drawing.h"
 #include "render/symbol_drawing.h"
 
 #include <algorithm>
@@ -66,7 +67,11 @@ struct CFileWriteOptions {
 };
 
 // The bytes of `format` (a raster image or the document; null or any other: a BMP image) with
-// the image's planned size; nothing is written.
+// the image's planned size; nothing is written. A document copy is `document` where given (a
+// document with a label design), else the symbol's barcode alone.
+CExportResult EncodeImageOrDocument(const CLabelContent& label, const ExportFormat* format, int dpi,
+                                    CFontLocator* fonts, std::vector<std::uint8_t>& bytes,
+                                    const std::vector<std::uint8_t>* document = nullptr);
 CExportResult EncodeImageOrDocument(const CBarcode& barcode, const ExportFormat* format,
                                     const CSymbolView& view, int dpi, CFontLocator* fonts,
                                     std::vector<std::uint8_t>& bytes);
@@ -78,3 +83,7 @@ CExportResult ExportImageOrDocument(const CBarcode& barcode, const std::string& 
                                     const CSymbolView& view, int dpi,
                                     const CFileWriteOptions& write = {},
                                     CFontLocator* fonts = nullptr);
+CExportResult ExportImageOrDocument(const CLabelContent& label, const std::string& path, int dpi,
+                                    const CFileWriteOptions& write = {},
+                                    CFontLocator* fonts = nullptr,
+                                    const std::vector<std::uint8_t>* document = nullptr);

@@ -2,6 +2,7 @@
 
 #include "render/cache_stamp.h"
 #include "render/text_raster.h"
+#include "render/unicode_text.h"
 
 #include "common/shared_library.h"
 
@@ -297,6 +298,11 @@ CFontLocator::~CFontLocator() = default;
 CTextRaster& CFontLocator::Text() {
     if (!m_text) m_text = std::make_unique<CTextRaster>(*this);
     return *m_text;
+}
+
+CUnicodeText& CFontLocator::Unicode() {
+    if (!m_unicode) m_unicode = std::make_unique<CUnicodeText>();
+    return *m_unicode;
 }
 
 std::uint64_t CFontLocator::Fingerprint() {

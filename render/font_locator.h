@@ -42,6 +42,7 @@ std::filesystem::path DefaultFontCacheFolder();
 // they were. A cache file that is damaged, stale or for another request is ignored and
 // replaced; a cache that cannot be written only costs the next start a resolver call.
 class CTextRaster;
+class CUnicodeText;
 
 class CFontLocator {
 public:
@@ -57,6 +58,8 @@ public:
     // The text drawer of every surface that finds its fonts here: each face opened, and each
     // glyph hinted, once for all the symbols of a batch.
     CTextRaster& Text();
+    // The drawer of text beyond Latin-1 and in italic (a label's lines), kept the same way.
+    CUnicodeText& Unicode();
 
     // The cache file of one request.
     std::filesystem::path CacheFile(const std::string& family, bool bold) const;
@@ -74,4 +77,5 @@ private:
     std::optional<std::uint64_t> m_fingerprint; // taken once, at the first look-up
     std::map<std::pair<std::string, bool>, std::optional<CFontFile>> m_found;
     std::unique_ptr<CTextRaster> m_text;
+    std::unique_ptr<CUnicodeText> m_unicode;
 };

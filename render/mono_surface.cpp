@@ -299,3 +299,87 @@ void CMonoSurface::TextOut(CPoint at, std::string_view text) {
         m_text->Draw(c, RoundEdge(static_cast<double>(pen) / 64.0), baseline, clip, sink);
     });
 }
+
+// ---- text beyond Latin-1, and italic ----
+
+class CMonoSurface::DeviceSink final : public CPixelRunSink {
+public:
+    DeviceSink(CMonoSurface& s, std::int64_t x, std::int64_t y, int turns)
+        : m_surface(s), m_px(x), m_py(y), m_q(turns) {}
+    void Run(std::int64_t y, std::int64_t x0, std::int64_t x1) override {
+        m_surface.Fill(TextToDevice(m_px, m_py, m_q, {x0, y, x1, y + 1}), true);
+    }
+
+private:
+    CMonoSurface& m_surface;
+    std::int64_t m_px, m_py;
+    int m_q;
+};
+
+bool CMonoSurface::NeedsUnicode(std::string_view utf8) const {
+    if (!m_fonts.empty() && m_fonts.back().italic) return true;
+    const std::u32string text = Utf8ToCodePoints(utf8);
+    return std::any_of(text.begin(), text.end(), [](char32_t c) { return c > 0xFF; });
+}
+
+CUnicodeText* CMonoSurface::PrepareUnicodeFont() {
+    if (!m_locator) {
+        m_ownLocator = std::make_unique<CFontLocator>();
+        m_locator = m_ownLocator.get();
+    }
+    CUnicodeText& text = m_locator->Unicode();
+    const CFontSpec font = m_fonts.empty() ? CFontSpec{} : m_fonts.back();
+    const double sy = std::max(std::abs(m_mapping.ScaleY()), 1e-9);
+    const double em = font.height == 0 ? 12.0 / sy : std::abs(static_cast<double>(font.height));
+    const int pixels = std::clamp(RoundEdge(em * sy), 1, 100000);
+    return text.Select(Latin1ToUtf8(font.faceName), font.weight >= 600, font.italic, pixels)
+               ? &text
+               : nullptr;
+}
+
+CSize CMonoSurface::GetTextExtentUtf8(std::string_view utf8) {
+    if (!NeedsUnicode(utf8)) return GetTextExtent(Utf8ToLatin1Lossy(utf8));
+    const double sx = std::abs(m_mapping.ScaleX()), sy = std::abs(m_mapping.ScaleY());
+    CUnicodeText* text = sx == 0 || sy == 0 ? nullptr : PrepareUnicodeFont();
+    if (!text) return {};
+    const std::int64_t width = text->Width(Utf8ToCodePoints(utf8));
+    const std::int64_t height = text->Ascent() + text->Descent();
+    return {RoundEdge(static_cast<double>(width) / 64.0 / sx),
+            RoundEdge(static_cast<double>(height) / 64.0 / sy)};
+}
+
+CTextInk CMonoSurface::GetTextInkUtf8(std::string_view utf8) {
+    if (!NeedsUnicode(utf8)) return GetTextInk(Utf8ToLatin1Lossy(utf8));
+    const double sx = std::abs(m_mapping.ScaleX()), sy = std::abs(m_mapping.ScaleY());
+    CUnicodeText* text = sx == 0 || sy == 0 ? nullptr : PrepareUnicodeFont();
+    CPixelRect box;
+    if (!text || !text->InkBox(Utf8ToCodePoints(utf8), box)) return {};
+    const double baseline = static_cast<double>(text->Ascent()) / 64.0;
+    const auto down = [](double v) { return engine::TruncToInt(std::floor(v)); };
+    const auto up = [](double v) { return engine::TruncToInt(std::ceil(v)); };
+    return {
+        down(static_cast<double>(box.x0) / sx), down((baseline + static_cast<double>(box.y0)) / sy),
+        up(static_cast<double>(box.x1) / sx), up((baseline + static_cast<double>(box.y1)) / sy)};
+}
+
+void CMonoSurface::TextOutUtf8(CPoint at, std::string_view utf8) {
+    if (!NeedsUnicode(utf8)) {
+        TextOut(at, Utf8ToLatin1Lossy(utf8));
+        return;
+    }
+    CUnicodeText* text = PrepareUnicodeFont();
+    if (!text) return;
+    const std::u32string chars = Utf8ToCodePoints(utf8);
+    const int q = QuarterTurns(m_fonts.empty() ? 0 : m_fonts.back().escapement);
+    const std::int64_t px = RoundEdge(m_mapping.ToDeviceX(at.x));
+    const std::int64_t py = RoundEdge(m_mapping.ToDeviceY(at.y));
+    if (m_opaque) {
+        const CPixelRect cell{
+            0, 0, RoundEdge(static_cast<double>(text->Width(chars)) / 64.0),
+            RoundEdge(static_cast<double>(text->Ascent() + text->Descent()) / 64.0)};
+        Fill(TextToDevice(px, py, q, cell), false);
+    }
+    DeviceSink sink(*this, px, py, q);
+    const CPixelRect clip = DeviceToText(px, py, q, m_image.width, m_image.height);
+    text->Draw(chars, 0, RoundEdge(static_cast<double>(text->Ascent()) / 64.0), clip, sink);
+}

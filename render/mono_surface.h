@@ -7,6 +7,7 @@
 #include "render/image_encoders.h"
 #include "render/mapped_surface.h"
 #include "render/text_raster.h"
+#include "render/unicode_text.h"
 
 #include <cstdint>
 #include <functional>
@@ -33,6 +34,11 @@ public:
     CSize GetTextExtent(std::string_view text) override;
     CTextInk GetTextInk(std::string_view text) override;
     void TextOut(CPoint at, std::string_view text) override;
+    // Text all in Latin-1 and upright is measured and drawn as TextOut does; other text through
+    // FreeType with fontconfig's fallback faces (render/unicode_text.h).
+    CSize GetTextExtentUtf8(std::string_view utf8) override;
+    CTextInk GetTextInkUtf8(std::string_view utf8) override;
+    void TextOutUtf8(CPoint at, std::string_view utf8) override;
 
     int DeviceDpiX() const override { return m_dpi; }
     int DeviceDpiY() const override { return m_dpi; }
@@ -69,6 +75,13 @@ private:
     void FillSlanted(CPoint from, CPoint to, int penWidth);
     // Chooses the current font in the text raster; false when there is none to draw with.
     bool PrepareFont();
+    // The same in the drawer of any text.
+    CUnicodeText* PrepareUnicodeFont();
+    // Whether the text needs that drawer: a character beyond Latin-1, or italic type.
+    bool NeedsUnicode(std::string_view utf8) const;
+    // Each black run of text drawn with its cell's top-left corner at device pixel (px, py),
+    // turned `q` quarter turns, onto the image.
+    class DeviceSink;
     // Hands each character of `text` with where its glyph starts along the line, in 1/64 pixel:
     // the pen moves by the exact advances and kerning.
     void PlaceGlyphs(std::string_view text,

@@ -47,7 +47,7 @@ CDrawnExtent MeasureSymbolMono(const CBarcode& barcode, int dpi, const CSymbolVi
     scratch.Allocate(1, 1);
     CMonoSurface surface(scratch, dpi, fonts);
     CentreMapping(surface, dpi, scratch);
-    return MeasureLabel({&barcode, view}, surface);
+    return MeasureLabel(CLabelContent::Of(&barcode, view), surface);
 }
 
 CMapping DrawSymbolMono(const CBarcode& barcode, MonoImage& image, int dpi, const CSymbolView& view,
@@ -55,7 +55,7 @@ CMapping DrawSymbolMono(const CBarcode& barcode, MonoImage& image, int dpi, cons
     CMonoSurface surface(image, dpi, fonts);
     CentreMapping(surface, dpi, image);
     surface.SetBarWidthReduction(settings::Get(settings::kImageBarReduction));
-    DrawLabel({&barcode, view}, surface);
+    DrawLabel(CLabelContent::Of(&barcode, view), surface);
     return surface.Mapping();
 }
 
@@ -71,5 +71,45 @@ CMonoRaster RenderSymbolMono(const CBarcode& barcode, int dpi, const CSymbolView
         !out.image.Allocate(static_cast<int>(plan.width), static_cast<int>(plan.height)))
         return out;
     out.mapping = DrawSymbolMono(barcode, out.image, dpi, view, fonts);
+    return out;
+}
+
+namespace {
+
+// The image around a label with lines: the label itself when it has a size, else its block and
+// a tenth of it each way; even sides, so that the centre is a pixel corner.
+CImagePlan PlanLabelImage(const CLabelContent& content, int dpi, CFontLocator* fonts) {
+    const auto pixels = [dpi](double mils) {
+        const double p = std::ceil(mils * dpi / 2000.0 - 1e-9);
+        return p > 4e18 ? std::int64_t{1} << 61 : 2 * static_cast<std::int64_t>(std::max(p, 0.0));
+    };
+    if (content.label.cx > 0 && content.label.cy > 0)
+        return {pixels(content.label.cx), pixels(content.label.cy)};
+    MonoImage scratch;
+    scratch.Allocate(1, 1);
+    CMonoSurface surface(scratch, dpi, fonts);
+    CentreMapping(surface, dpi, scratch);
+    const CExtentRect block = MeasureLabel(content, surface).marks;
+    if (block.empty) return {};
+    return {pixels(block.Width() * 1.2), pixels(block.Height() * 1.2)};
+}
+
+} // namespace
+
+CMonoRaster RenderLabelMono(const CLabelContent& content, int dpi, CFontLocator* fonts) {
+    if (content.lines.empty())
+        return content.symbol ? RenderSymbolMono(*content.symbol, dpi, content.view, fonts)
+                              : CMonoRaster{};
+    if (dpi <= 0) return {};
+    CMonoRaster out;
+    out.plan = PlanLabelImage(content, dpi, fonts);
+    if (!out.plan.Drawable() ||
+        !out.image.Allocate(static_cast<int>(out.plan.width), static_cast<int>(out.plan.height)))
+        return out;
+    CMonoSurface surface(out.image, dpi, fonts);
+    CentreMapping(surface, dpi, out.image);
+    surface.SetBarWidthReduction(settings::Get(settings::kImageBarReduction));
+    DrawLabel(content, surface);
+    out.mapping = surface.Mapping();
     return out;
 }

@@ -6,6 +6,7 @@
 #include "engine/barcode.h"
 #include "render/font_locator.h"
 #include "render/image_encoders.h"
+#include "render/label_drawing.h"
 #include "render/mapped_surface.h"
 #include "render/symbol_drawing.h"
 
@@ -46,3 +47,7 @@ struct CMonoRaster {
 // Measures, plans and draws.
 CMonoRaster RenderSymbolMono(const CBarcode& barcode, int dpi, const CSymbolView& view,
                              CFontLocator* fonts = nullptr);
+// A label: with lines, an image of the label's own size at `dpi` (as it lies on the sheet) with
+// its content centred, or of the block the lines and symbol make with a tenth as margin when the
+// content names no label; without lines, as RenderSymbolMono draws its symbol.
+CMonoRaster RenderLabelMono(const CLabelContent& content, int dpi, CFontLocator* fonts = nullptr);

@@ -22,10 +22,12 @@ CPoint CentredStart(const CDrawnExtent& extent) {
 }
 
 void DrawSymbolCentred(const CBarcode& barcode, CMappedSurface& surface, const CSymbolView& view,
-                       const CDrawnExtent* measured) {
+                       const CDrawnExtent* measured, CPoint at) {
     surface.SetBkModeOpaque(true);
     surface.SetWindowOrg({0, 0});
     CPoint start = CentredStart(measured ? *measured : MeasureSymbol(barcode, surface, view));
+    start = {engine::ClampToInt(std::int64_t{start.x} + at.x),
+             engine::ClampToInt(std::int64_t{start.y} + at.y)};
     barcode.Draw(surface, start, barcode.GetBarHeightMils(), view.showText,
                  engine::NormalizeOrientation(view.rotation));
 }

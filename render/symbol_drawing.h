@@ -21,7 +21,7 @@ CSize ExtentSize(const CExtentRect& rect);
 
 // The start point that puts the centre of the marks on the logical origin.
 CPoint CentredStart(const CDrawnExtent& extent);
-// Draws the symbol with the centre of its marks on the logical origin; `measured`, when given,
-// is MeasureSymbol's answer for this surface and view, which is then not measured again.
+// Draws the symbol with the centre of its marks on the logical point `at`; `measured`, when
+// given, is MeasureSymbol's answer for this surface and view, which is then not measured again.
 void DrawSymbolCentred(const CBarcode& barcode, CMappedSurface& surface, const CSymbolView& view,
-                       const CDrawnExtent* measured = nullptr);
+                       const CDrawnExtent* measured = nullptr, CPoint at = {});

@@ -90,7 +90,7 @@ void CQuillmarkView::OnPrepareDC(CMappedSurface& surface) const {
 
 CLabelContent CQuillmarkView::Label() const {
     const CQuillmarkDoc* doc = GetDoc();
-    return {doc ? doc->GetBarcode() : nullptr, {m_nRotation, m_bShowText}};
+    return CLabelContent::Of(doc ? doc->GetBarcode() : nullptr, {m_nRotation, m_bShowText});
 }
 
 CSize CQuillmarkView::GetSymbolSize() const {

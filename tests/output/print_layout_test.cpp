@@ -306,7 +306,7 @@ TEST(PrintRun, PagesBreakWhereTheSheetsEnd) {
         std::vector<int> breaks;
         page.fill(Qt::white);
         QPainter painter(&page);
-        const CLabelContent label{barcode.get(), {}};
+        const CLabelContent label = CLabelContent::Of(barcode.get(), {});
         const int pages = PaintRunPages(
             painter, printer, s, first,
             [&]() -> const CLabelContent* {
