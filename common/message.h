@@ -4,6 +4,7 @@
 // language (ui/shown_message.h). Both take the words from the one table of templates in
 // message.cpp, which the translation template reads too.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -68,6 +69,8 @@ enum class Msg : std::uint16_t {
     RunFileTooLarge,
     RunFileReadFailed,
     RunFileEmpty,
+    RunFileIsFolder,
+    RunFileUtf16WithoutMark,
     RunRowMissingColumn,
     RunRowMissingColumnN,
     RunRowMissingCopies,
@@ -101,6 +104,8 @@ enum class Msg : std::uint16_t {
     RunProblemsNotPrinted,
     RunProblemsMade,
     RunProblemsNotMade,
+    BatchLabelNotMade,
+    BatchNameTooLong,
     LabelOutsideLatin1,
     LabelOutsideLatin1N,
     LabelDataEmpty,
@@ -109,6 +114,7 @@ enum class Msg : std::uint16_t {
     DocumentTooLarge,
     DocumentFailedToOpen,
     ExportMetafileNotWritten,
+    ExportMetafileNotWrittenBecause,
     ExportPictureTooLarge,
     ExportUnknownFormat,
     ExportPdfNotMade,
@@ -130,6 +136,8 @@ enum class Msg : std::uint16_t {
     FileLockingViolation,
     FileDiskFull,
     FileNotRegular,
+    FileIsFolder,
+    FileTooManyLinks,
     FileUnknownError,
     Count
 };
@@ -175,6 +183,16 @@ const char* MessageTemplate(Msg id);
 // `pattern` with each "%1" to "%9" replaced by its argument in one pass: an argument that
 // itself holds "%2" stays as it is.
 std::string FillTemplate(std::string_view pattern, const std::vector<std::string>& args);
+// A text from outside the program (a line of data, a header's names, a file's name) as a message
+// shows it: control characters (C0, DEL and, in UTF-8, C1) escaped as \xNN, so that a terminal
+// never takes them for commands, and whatever lies past maxBytes left out ("..."), cut where a
+// character starts.
+inline constexpr std::size_t kShownTextBytes = 100;
+inline constexpr std::size_t kShownPathBytes = 1024; // a file's name, shown whole where it can be
+std::string ShownText(std::string_view text, std::size_t maxBytes = kShownTextBytes);
+// The message with every text argument, and those of the messages it holds, shown so.
+CMessage WithShownTexts(const CMessage& message);
+
 // In English.
 std::string MessageText(const CMessage& message);
 std::string MessageText(const CMessages& messages);
