@@ -158,9 +158,7 @@ CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,
     std::vector<std::uint8_t> bytes;
     result = EncodeExport(barcode, format, options, bytes);
     if (result.error) return result;
+    // The file system's cause is kept, the metafile's included (job/export_messages.h words it).
     result.error = WriteFileAtomically(path, bytes);
-    // The metafile's failure to be written is told in its own words.
-    if (result.error && format->writer == ExportWriter::Metafile)
-        result.error = ExportError::MetafileNotWritten;
     return result;
 }
