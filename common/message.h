@@ -152,11 +152,12 @@ struct CMessageArg {
     std::string text;
     CMessages said; // when not empty, the argument is these, not `text`
 
-    CMessageArg(std::string t) : text(std::move(t)) {}
-    CMessageArg(const char* t) : text(t) {}
-    CMessageArg(std::string_view t) : text(t) {}
+    // Defined once CMessage is complete: each may destroy `said`, a vector of them.
+    CMessageArg(std::string t);
+    CMessageArg(const char* t);
+    CMessageArg(std::string_view t);
     CMessageArg(CMessage m);
-    CMessageArg(CMessages m) : said(std::move(m)) {}
+    CMessageArg(CMessages m);
     friend bool operator==(const CMessageArg&, const CMessageArg&);
 };
 
@@ -168,7 +169,11 @@ struct CMessage {
     friend bool operator==(const CMessage&, const CMessage&) = default;
 };
 
+inline CMessageArg::CMessageArg(std::string t) : text(std::move(t)) {}
+inline CMessageArg::CMessageArg(const char* t) : text(t) {}
+inline CMessageArg::CMessageArg(std::string_view t) : text(t) {}
 inline CMessageArg::CMessageArg(CMessage m) : said{std::move(m)} {}
+inline CMessageArg::CMessageArg(CMessages m) : said(std::move(m)) {}
 inline bool operator==(const CMessageArg& a, const CMessageArg& b) {
     return a.text == b.text && a.said == b.said;
 }
