@@ -9,6 +9,7 @@
 #include "job/label_run.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <filesystem>
 #include <set>
@@ -40,61 +41,107 @@ std::string FileName(std::string_view pattern, const CRunEntry& entry) {
     return name;
 }
 
+// Why a label's file could not take its name, if so: a part of the name longer than a folder
+// entry may be, or the whole longer than a path.
+CMessage NameProblem(const CRunEntry& entry, const std::string& name) {
+    std::size_t longest = 0;
+    for (std::size_t start = 0; start <= name.size();) {
+        const std::size_t slash = std::min(name.find('/', start), name.size());
+        longest = std::max(longest, slash - start);
+        start = slash + 1;
+    }
+    if (longest <= NAME_MAX && name.size() < PATH_MAX) return {};
+    const std::size_t limit = longest > NAME_MAX ? NAME_MAX : PATH_MAX - 1;
+    return MakeMessage(Msg::BatchNameTooLong, entry.Where(), ShownText(name),
+                       std::to_string(limit));
+}
+
+// What was found looking through a batch before anything is written.
+struct CBatchCheck {
+    CRunReport report;
+    std::set<std::string> folders; // where the files go
+    std::string refusal;           // why no file can be written at all (English)
+    // Only a name without {n} can repeat; the names are kept only then.
+    bool namesMayRepeat = false;
+    std::unordered_map<std::string, std::string> madeBy;
+    bool drawn = true; // the files are images or pictures of the symbol, not document copies
+};
+
+// Looks at one label of the batch: its file's name, which must differ from every other label's
+// and be one a folder can hold, and whether the symbology makes anything of its data.
+void CheckBatchEntry(const CRunEntry& entry, const std::string& name, CBarcode& working,
+                     CBatchCheck& check) {
+    CRunReport& report = check.report;
+    const std::int64_t ordinal = report.labels++;
+    check.folders.insert(std::filesystem::path(name).parent_path().string());
+    if (const CMessage wrong = NameProblem(entry, name); !wrong.Empty()) {
+        check.refusal = MessageText(wrong);
+        return;
+    }
+    if (check.namesMayRepeat) {
+        const auto [it, fresh] = check.madeBy.emplace(name, MessageText(entry.Where()));
+        if (!fresh) {
+            check.refusal = MessageText(entry.Where()) + " would write " + ShownText(name) +
+                            " over the file of " + it->second +
+                            "; put {n} in the name to keep both";
+            return;
+        }
+    }
+    const CEntryProblem problem = EntryProblem(working, entry, {});
+    if (problem.why.empty()) return;
+    const CRunProblem listed = ListedProblem(ordinal, entry, problem.why);
+    // An image of a symbol that draws nothing cannot be written: found now, not after the files
+    // before it are.
+    if (check.drawn && problem.drawsNothing) {
+        check.refusal =
+            MessageText(MakeMessage(Msg::BatchLabelNotMade, listed.where, listed.data, listed.why));
+        return;
+    }
+    if (report.problems.size() < CRunReport::kMaxListedProblems) report.problems.push_back(listed);
+    ++report.problemCount;
+}
+
 // The run looked through before anything is written: each label's problems, and the file each
-// one makes, which must differ from every other label's. Returns the exit status: 0 to go on.
+// one makes. Returns the exit status: 0 to go on.
 int CheckBatch(const CCommandLineInfo& info, const CBarcode& prototype, const std::string& output,
-               std::set<std::string>& folders) {
-    COpenedRun opened = OpenRun(info.run.run, CRunSheet{}, prototype.m_strData);
+               const std::shared_ptr<const CDataText>& data, std::set<std::string>& folders) {
+    COpenedRun opened = OpenRun(info.run.run, CRunSheet{}, prototype.m_strData, data);
     if (!opened.source) {
         ReportError(opened.error);
         return 1;
     }
     const std::unique_ptr<CBarcode> working = CloneBarcode(prototype);
-    const CRunCheck check{&prototype, {}, {}};
-    // Only a name without {n} can repeat; the names are kept only then.
-    const bool namesMayRepeat = output.find(kNumberField) == std::string::npos;
-    std::unordered_map<std::string, std::string> madeBy;
-    CRunReport report;
+    CBatchCheck check;
+    check.namesMayRepeat = output.find(kNumberField) == std::string::npos;
+    const ExportFormat* format = FindExportFormat(output);
+    check.drawn = !format || format->writer != ExportWriter::Store;
     CRunEntry entry;
-    while (opened.source->Next(entry)) {
-        const std::int64_t ordinal = report.labels++;
-        const std::string name = FileName(output, entry);
-        folders.insert(std::filesystem::path(name).parent_path().string());
-        if (namesMayRepeat) {
-            const auto [it, fresh] = madeBy.emplace(name, MessageText(entry.Where()));
-            if (!fresh) {
-                ReportError(MessageText(entry.Where()) + " would write " + name +
-                            " over the file of " + it->second +
-                            "; put {n} in the name to keep both");
-                return 1;
-            }
-        }
-        CEntryProblem problem = EntryProblem(*working, entry, check);
-        if (problem.why.empty()) continue;
-        if (report.problems.size() < CRunReport::kMaxListedProblems)
-            report.problems.push_back(
-                {ordinal, entry.Where(), Latin1ToUtf8(entry.data), std::move(problem.why)});
-        ++report.problemCount;
+    while (check.refusal.empty() && opened.source->Next(entry))
+        CheckBatchEntry(entry, FileName(output, entry), *working, check);
+    if (!check.refusal.empty()) {
+        ReportError(check.refusal);
+        return 1;
     }
     if (!opened.source->Error().Empty()) {
         ReportError(opened.source->Error());
         return 1;
     }
-    if (report.labels == 0) {
+    if (check.report.labels == 0) {
         ReportError(MakeMessage(Msg::RunNoLabels));
         return 1;
     }
     // The files go into folders that are there: one that is not is said once, before any file.
-    for (const std::string& folder : folders) {
+    for (const std::string& folder : check.folders) {
         std::error_code ec;
         if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
             ReportError("the folder " + folder + " does not exist; nothing was written");
             return 1;
         }
     }
+    folders = std::move(check.folders);
     ReportErrors(
-        RunProblemReport(report, info.run.strict ? RunOutcome::NotMade : RunOutcome::Made));
-    return report.problemCount > 0 && info.run.strict ? 1 : 0;
+        RunProblemReport(check.report, info.run.strict ? RunOutcome::NotMade : RunOutcome::Made));
+    return check.report.problemCount > 0 && info.run.strict ? 1 : 0;
 }
 
 } // namespace
@@ -136,9 +183,17 @@ std::string SafeFileNamePart(std::string_view data) {
 
 int RunBatchExport(const CCommandLineInfo& info, const CBarcode& prototype,
                    const std::string& output, const CSymbolWriter& write, int dpi) {
+    // A data file is read once, and both passes go through its text: a pipe or standard input
+    // serves them as a file does.
+    CReadDataFile read = ReadRunData(info.run.run);
+    if (!read.error.Empty()) {
+        ReportError(read.error);
+        return 1;
+    }
     std::set<std::string> folders;
-    if (const int status = CheckBatch(info, prototype, output, folders); status != 0) return status;
-    COpenedRun opened = OpenRun(info.run.run, CRunSheet{}, prototype.m_strData);
+    if (const int status = CheckBatch(info, prototype, output, read.text, folders); status != 0)
+        return status;
+    COpenedRun opened = OpenRun(info.run.run, CRunSheet{}, prototype.m_strData, read.text);
     if (!opened.source) {
         ReportError(opened.error);
         return 1;

@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "cli/batch_export.h"
+#include "common/message.h"
 #include "engine/symbologies.h"
 #include "render/export_formats.h"
 
@@ -182,20 +183,7 @@ CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string ShownArgument(std::string_view arg, std::size_t maxLength) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string shown;
-    for (std::size_t i = 0; i < arg.size() && i < maxLength; ++i) {
-        const auto c = static_cast<unsigned char>(arg[i]);
-        if (c < 0x20 || c == 0x7F) {
-            shown += "\\x";
-            shown += kHex[c >> 4];
-            shown += kHex[c & 15];
-        } else {
-            shown += static_cast<char>(c);
-        }
-    }
-    if (arg.size() > maxLength) shown += "...";
-    return shown;
+    return ShownText(arg, maxLength);
 }
 
 namespace {

@@ -24,14 +24,6 @@ constexpr int kTemporaryRandomLength = 10;
 // it right after, so one untouched for this long belongs to a save that was killed.
 constexpr std::chrono::seconds kStaleAge(60);
 
-bool IsDefaultTemporaryName(std::string_view name) {
-    if (name.size() != kTemporaryPrefix.size() + kTemporaryRandomLength + kTemporarySuffix.size() ||
-        !name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix))
-        return false;
-    const std::string_view random = name.substr(kTemporaryPrefix.size(), kTemporaryRandomLength);
-    return random.find_first_not_of(kTemporaryChars) == std::string_view::npos;
-}
-
 // Whether the folder has gone unsearched for stale files long enough to search it again; a batch
 // writing thousands of files into one folder must not read the whole folder for each of them.
 bool DueForSearch(const std::string& folder) {
@@ -63,7 +55,7 @@ void RemoveStaleTemporaries(const std::string& folder) {
     }
     std::vector<std::string> candidates;
     while (const dirent* e = ::readdir(dir))
-        if (IsDefaultTemporaryName(e->d_name)) candidates.emplace_back(e->d_name);
+        if (IsTemporaryName(e->d_name)) candidates.emplace_back(e->d_name);
     ::closedir(dir);
 
     timespec now{};
@@ -78,19 +70,25 @@ void RemoveStaleTemporaries(const std::string& folder) {
     }
 }
 
+// The most links a chain may have before it counts as a loop, as the system's own path lookup
+// has it.
+constexpr int kMaxLinkHops = 40;
+
 // Follows a chain of symbolic links to the file they name, so that replacing the file keeps
-// the links. A dangling link names the file to create.
-std::string ResolveLinks(std::string path) {
-    for (int hops = 0; hops < 40; ++hops) {
+// the links. A dangling link names the file to create. A chain longer than the system follows
+// is refused with ELOOP, as opening it would be, rather than having its last link replaced.
+std::error_code ResolveLinks(std::string& path) {
+    for (int hops = 0;; ++hops) {
         struct stat st;
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return {};
+        if (hops == kMaxLinkHops)
+            return std::make_error_code(std::errc::too_many_symbolic_link_levels);
         std::string target(PATH_MAX, '\0');
         const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
-        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return path;
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size()) return {};
         target.resize(static_cast<std::size_t>(n));
         path = target.front() == '/' ? target : FolderOf(path) + "/" + target;
     }
-    return path;
 }
 
 // Writes over the file itself, for a file that cannot or must not be replaced: one with other
@@ -127,24 +125,23 @@ std::error_code KeepOwner(int fd, const struct stat& existing) {
 }
 
 // A fresh temporary name in the target's folder: prefix, random letters or digits, suffix.
-std::string TemporaryName(const std::string& folder, const AtomicWriteOptions& options) {
+std::string TemporaryName(const std::string& folder) {
     // Seeded once: opening the system's random source costs more than writing a small file.
     static thread_local std::mt19937 rng{std::random_device{}()};
     std::uniform_int_distribution<std::size_t> pick(0, kTemporaryChars.size() - 1);
     std::string name = folder;
     name += '/';
-    name += options.temporaryPrefix;
+    name += kTemporaryPrefix;
     for (int i = 0; i < kTemporaryRandomLength; ++i)
         name.push_back(kTemporaryChars[pick(rng)]);
-    name += options.temporarySuffix;
+    name += kTemporarySuffix;
     return name;
 }
 
 // A fresh name in the target's folder, created exclusively with `mode` (through the umask).
-UniqueFd CreateTemporary(const std::string& folder, const AtomicWriteOptions& options, mode_t mode,
-                         std::string& name) {
+UniqueFd CreateTemporary(const std::string& folder, mode_t mode, std::string& name) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = TemporaryName(folder, options);
+        name = TemporaryName(folder);
         UniqueFd fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
         if (fd.Valid() || errno != EEXIST) return fd;
     }
@@ -224,10 +221,11 @@ std::optional<std::error_code> WriteUnnamedThenLink(const std::string& folder,
 // file's data at once, so a batch leaves all of it to its one sync at the end. A kill leaves the
 // target old or new, never partial; at worst the old file stays behind under a temporary name,
 // which a later write removes as stale. Nothing when the file system cannot exchange names.
-std::optional<std::error_code>
-WriteUnnamedThenExchange(const std::string& folder, const std::string& path,
-                         std::span<const std::uint8_t> bytes, const AtomicWriteOptions& options,
-                         const struct stat& existing, mode_t finalMode) {
+std::optional<std::error_code> WriteUnnamedThenExchange(const std::string& folder,
+                                                        const std::string& path,
+                                                        std::span<const std::uint8_t> bytes,
+                                                        const struct stat& existing,
+                                                        mode_t finalMode) {
     UniqueFd fd(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, finalMode & 0777));
     if (!fd.Valid()) return std::nullopt;
     if (auto ec = TakeOwnerAndMode(fd.Get(), &existing, true, finalMode)) return ec;
@@ -235,7 +233,7 @@ WriteUnnamedThenExchange(const std::string& folder, const std::string& path,
     const std::string self = "/proc/self/fd/" + std::to_string(fd.Get());
     std::string temporary;
     for (int attempt = 0; attempt < 100 && temporary.empty(); ++attempt) {
-        std::string name = TemporaryName(folder, options);
+        std::string name = TemporaryName(folder);
         if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
             temporary = std::move(name);
         else if (errno != EEXIST)
@@ -255,11 +253,28 @@ WriteUnnamedThenExchange(const std::string& folder, const std::string& path,
 
 } // namespace
 
+bool IsTemporaryName(std::string_view name) {
+    if (name.size() != kTemporaryPrefix.size() + kTemporaryRandomLength + kTemporarySuffix.size() ||
+        !name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix))
+        return false;
+    const std::string_view random = name.substr(kTemporaryPrefix.size(), kTemporaryRandomLength);
+    return random.find_first_not_of(kTemporaryChars) == std::string_view::npos;
+}
+
+std::error_code CreateTemporaryFile(const std::string& folder, mode_t mode, std::string& name) {
+    RemoveStaleTemporaries(folder);
+    UniqueFd fd = CreateTemporary(folder, mode, name);
+    if (!fd.Valid()) return LastError();
+    return fd.Close();
+}
+
 std::error_code WriteFileAtomically(const std::string& requested,
                                     std::span<const std::uint8_t> bytes,
                                     const AtomicWriteOptions& options) {
     if (requested.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
-    const std::string path = options.followSymlinks ? ResolveLinks(requested) : requested;
+    std::string path = requested;
+    if (options.followSymlinks)
+        if (const std::error_code ec = ResolveLinks(path)) return ec;
 
     // Without following, a link at the path is no file of ours: the new file takes its place.
     struct stat existing;
@@ -296,10 +311,10 @@ std::error_code WriteFileAtomically(const std::string& requested,
             return *done;
     if (exists && !options.sync && options.manyFiles)
         if (std::optional<std::error_code> done =
-                WriteUnnamedThenExchange(folder, path, bytes, options, existing, finalMode))
+                WriteUnnamedThenExchange(folder, path, bytes, existing, finalMode))
             return *done;
     std::string temporary;
-    UniqueFd fd = CreateTemporary(folder, options, finalMode & 0777, temporary);
+    UniqueFd fd = CreateTemporary(folder, finalMode & 0777, temporary);
     if (!fd.Valid()) {
         // A folder the user may not write into can still hold a file they may write.
         if (errno == EACCES && exists) return WriteInPlace(path, bytes, options);

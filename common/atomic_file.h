@@ -12,10 +12,14 @@
 
 #include "common/file_io.h"
 
-// The writer's temporary files are named this prefix, ten random lowercase letters or digits, and
-// this suffix, unless the caller names them otherwise.
+// Every temporary file the program writes beside a target is named this prefix, ten random
+// lowercase letters or digits, and this suffix, so that one a killed writer left behind is known
+// for what it is wherever it lies.
 inline constexpr std::string_view kTemporaryPrefix = ".~qm";
 inline constexpr std::string_view kTemporarySuffix = ".tmp";
+
+// Whether a file's name is one of the program's temporary names.
+bool IsTemporaryName(std::string_view name);
 
 struct AtomicWriteOptions {
     // The written file's permissions, exactly (the umask does not apply). Without them a new file
@@ -35,9 +39,6 @@ struct AtomicWriteOptions {
     // false replaces it all the same where its folder allows (a file the program owns, whatever
     // mode it was left with).
     bool refuseReadOnly = true;
-    // The temporary file beside the target is named prefix, ten random letters or digits, suffix.
-    std::string_view temporaryPrefix = kTemporaryPrefix;
-    std::string_view temporarySuffix = kTemporarySuffix;
 };
 
 // A new file is written unnamed in the target's folder and linked to its name when whole.
@@ -48,18 +49,24 @@ struct AtomicWriteOptions {
 //
 // Errors carry errno's cause in the generic category (ENOENT for a missing folder, EACCES,
 // ENOSPC, ...), so the caller can word the message. A folder gives EISDIR, a link chain that
-// loops ELOOP, and anything else that is neither a regular file nor a new name (a pipe, a socket,
-// a device, or a link chain ending in one) ENXIO, without being opened.
+// loops or has more than 40 links ELOOP, and anything else that is neither a regular file nor a new
+// name (a pipe, a socket, a device, or a link chain ending in one) ENXIO, without being opened.
 //
 // Two kinds of file are written in place instead, truncated to the new length, and so not
 // atomically: one with other hard links, so that every link sees the new contents, and one in a
 // folder where no temporary file may be created (EACCES) although the file itself may be written.
 //
 // Before it writes into a folder the writer removes what saves killed midway left there:
-// files of the default temporary naming that are regular, the user's own, and untouched for
-// over a minute. A folder is searched at most once a minute.
+// files of the temporary naming that are regular, the user's own, and untouched for over a
+// minute. A folder is searched at most once a minute.
 std::error_code WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                                     const AtomicWriteOptions& options = {});
+
+// A new, empty file of the temporary naming in `folder`, created exclusively with `mode` (through
+// the umask), for a writer that fills a file by its name (the printer's PDF, a database) and then
+// renames it over its target; `name` is its path. The folder's stale temporary files are removed
+// first, as WriteFileAtomically does.
+std::error_code CreateTemporaryFile(const std::string& folder, mode_t mode, std::string& name);
 
 // Makes everything written so far on the folder's file system durable: the data of files written
 // with options.sync off and the folder entries of their renames. For a batch of files that syncs

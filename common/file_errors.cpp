@@ -11,7 +11,6 @@ Msg Cause(int err) {
         return Msg::FileNotFound;
     case ENOTDIR:
     case ENAMETOOLONG:
-    case ELOOP:
     case EINVAL:
     case EILSEQ:
         return Msg::FileInvalidPath;
@@ -21,8 +20,11 @@ Msg Cause(int err) {
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR:
         return Msg::FileAccessDenied;
+    case EISDIR:
+        return Msg::FileIsFolder;
+    case ELOOP:
+        return Msg::FileTooManyLinks;
     case EBADF:
         return Msg::FileBadHandle;
     case ESPIPE:

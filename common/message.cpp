@@ -1,5 +1,6 @@
 #include "common/message.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 
@@ -102,6 +103,11 @@ constexpr MessageRow kMessages[] = {
     {Msg::RunFileReadFailed,
      QM_TEXT("Quillmark", "the data file \"%1\" could not be read to its end")},
     {Msg::RunFileEmpty, QM_TEXT("Quillmark", "the data file \"%1\" is empty")},
+    {Msg::RunFileIsFolder, QM_TEXT("Quillmark", "the data file \"%1\" is a folder")},
+    {Msg::RunFileUtf16WithoutMark,
+     QM_TEXT("Quillmark", "the data file \"%1\" looks like UTF-16 text without a byte-order "
+                          "mark, which cannot be read for certain; save it as UTF-8, or as "
+                          "UTF-16 with its byte-order mark")},
     {Msg::RunRowMissingColumn, QM_TEXT("Quillmark", "line %1 has %2 column, no column %3")},
     {Msg::RunRowMissingColumnN, QM_TEXT("Quillmark", "line %1 has %2 columns, no column %3")},
     {Msg::RunRowMissingCopies, QM_TEXT("Quillmark", "line %1 has %2 column, no copies column %3")},
@@ -151,6 +157,11 @@ constexpr MessageRow kMessages[] = {
     {Msg::RunProblemsNotMade,
      QM_TEXT("Quillmark", "%1 of %2 labels would not be made as given; nothing was written "
                           "(--strict)")},
+    {Msg::BatchLabelNotMade,
+     QM_TEXT("Quillmark", "%1 \"%2\" cannot be made: %3; nothing was written")},
+    {Msg::BatchNameTooLong,
+     QM_TEXT("Quillmark", "%1 would be written as %2, a name longer than the %3 bytes a file "
+                          "name may have; nothing was written")},
     {Msg::LabelOutsideLatin1, QM_TEXT("Quillmark", "\"%1\" outside Latin-1 was left out")},
     {Msg::LabelOutsideLatin1N, QM_TEXT("Quillmark", "\"%1\" outside Latin-1 were left out")},
     {Msg::LabelDataEmpty, QM_TEXT("Quillmark", "the data is empty")},
@@ -162,6 +173,8 @@ constexpr MessageRow kMessages[] = {
              "%1 is too large to be a Quillmark document (documents are at most %2 MB).")},
     {Msg::DocumentFailedToOpen, QM_TEXT("Quillmark", "Failed to open document.\n%1")},
     {Msg::ExportMetafileNotWritten, QM_TEXT("Quillmark", "Unable to create Windows Metafile.")},
+    {Msg::ExportMetafileNotWrittenBecause,
+     QM_TEXT("Quillmark", "Unable to create Windows Metafile. %1")},
     {Msg::ExportPictureTooLarge,
      QM_TEXT("Quillmark",
              "The picture of this symbol would be larger than %1 MB; shorten its data.")},
@@ -201,6 +214,9 @@ constexpr MessageRow kMessages[] = {
      QM_TEXT("Quillmark", "A locking violation occurred while accessing %1.")},
     {Msg::FileDiskFull, QM_TEXT("Quillmark", "Disk full while accessing %1.")},
     {Msg::FileNotRegular, QM_TEXT("Quillmark", "%1 is not a regular file.")},
+    {Msg::FileIsFolder, QM_TEXT("Quillmark", "%1 is a folder.")},
+    {Msg::FileTooManyLinks,
+     QM_TEXT("Quillmark", "%1 cannot be reached: too many levels of symbolic links.")},
     {Msg::FileUnknownError, QM_TEXT("Quillmark", "An unknown error occurred while accessing %1.")},
 };
 static_assert(std::size(kMessages) == static_cast<std::size_t>(Msg::Count));
@@ -233,6 +249,53 @@ std::string FillTemplate(std::string_view pattern, const std::vector<std::string
         }
     }
     return out;
+}
+
+std::string ShownText(std::string_view text, std::size_t maxBytes) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const auto escape = [](std::string& out, unsigned char c) {
+        out += "\\x";
+        out += kHex[c >> 4];
+        out += kHex[c & 15];
+    };
+    std::size_t end = std::min(text.size(), maxBytes);
+    // Not inside a character: back to where the cut one starts.
+    if (end < text.size())
+        while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+            --end;
+    std::string shown;
+    shown.reserve(end + 3);
+    for (std::size_t i = 0; i < end; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < end ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (c < 0x20 || c == 0x7F) {
+            escape(shown, c);
+        } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            // U+0080 to U+009F, which some terminals obey as commands.
+            escape(shown, c);
+            escape(shown, next);
+            ++i;
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    if (end < text.size()) shown += "...";
+    return shown;
+}
+
+CMessage WithShownTexts(const CMessage& message) {
+    CMessage shown{message.id, {}};
+    for (const CMessageArg& a : message.args) {
+        if (a.said.empty()) {
+            shown.args.emplace_back(ShownText(a.text));
+            continue;
+        }
+        CMessages said;
+        for (const CMessage& m : a.said)
+            said.push_back(WithShownTexts(m));
+        shown.args.emplace_back(std::move(said));
+    }
+    return shown;
 }
 
 std::string MessageText(const CMessage& message) {

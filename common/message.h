@@ -4,6 +4,7 @@
 // language (ui/shown_message.h). Both take the words from the one table of templates in
 // message.cpp, which the translation template reads too.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -68,6 +69,8 @@ enum class Msg : std::uint16_t {
     RunFileTooLarge,
     RunFileReadFailed,
     RunFileEmpty,
+    RunFileIsFolder,
+    RunFileUtf16WithoutMark,
     RunRowMissingColumn,
     RunRowMissingColumnN,
     RunRowMissingCopies,
@@ -104,6 +107,8 @@ enum class Msg : std::uint16_t {
     RunProblemsNotPrinted,
     RunProblemsMade,
     RunProblemsNotMade,
+    BatchLabelNotMade,
+    BatchNameTooLong,
     LabelOutsideLatin1,
     LabelOutsideLatin1N,
     LabelDataEmpty,
@@ -112,6 +117,7 @@ enum class Msg : std::uint16_t {
     DocumentTooLarge,
     DocumentFailedToOpen,
     ExportMetafileNotWritten,
+    ExportMetafileNotWrittenBecause,
     ExportPictureTooLarge,
     ExportUnknownFormat,
     ExportPdfNotMade,
@@ -133,6 +139,8 @@ enum class Msg : std::uint16_t {
     FileLockingViolation,
     FileDiskFull,
     FileNotRegular,
+    FileIsFolder,
+    FileTooManyLinks,
     FileUnknownError,
     Count
 };
@@ -147,12 +155,13 @@ struct CMessageArg {
     std::string text;
     CMessages said; // when not empty, the argument is these, not `text`
 
-    CMessageArg(std::string t) : text(std::move(t)) {}
-    CMessageArg(const char* t) : text(t) {}
-    CMessageArg(std::string_view t) : text(t) {}
-    // Explicit, so that comparing a message with a text does not compile.
+    // Defined once CMessage is complete: each may destroy `said`, a vector of them. Explicit
+    // from messages, so that comparing a message with a text does not compile.
+    CMessageArg(std::string t);
+    CMessageArg(const char* t);
+    CMessageArg(std::string_view t);
     explicit CMessageArg(CMessage m);
-    explicit CMessageArg(CMessages m) : said(std::move(m)) {}
+    explicit CMessageArg(CMessages m);
     friend bool operator==(const CMessageArg&, const CMessageArg&);
 };
 
@@ -164,7 +173,11 @@ struct CMessage {
     friend bool operator==(const CMessage&, const CMessage&) = default;
 };
 
+inline CMessageArg::CMessageArg(std::string t) : text(std::move(t)) {}
+inline CMessageArg::CMessageArg(const char* t) : text(t) {}
+inline CMessageArg::CMessageArg(std::string_view t) : text(t) {}
 inline CMessageArg::CMessageArg(CMessage m) : said{std::move(m)} {}
+inline CMessageArg::CMessageArg(CMessages m) : said(std::move(m)) {}
 inline bool operator==(const CMessageArg& a, const CMessageArg& b) {
     return a.text == b.text && a.said == b.said;
 }
@@ -179,6 +192,16 @@ const char* MessageTemplate(Msg id);
 // `pattern` with each "%1" to "%9" replaced by its argument in one pass: an argument that
 // itself holds "%2" stays as it is.
 std::string FillTemplate(std::string_view pattern, const std::vector<std::string>& args);
+// A text from outside the program (a line of data, a header's names, a file's name) as a message
+// shows it: control characters (C0, DEL and, in UTF-8, C1) escaped as \xNN, so that a terminal
+// never takes them for commands, and whatever lies past maxBytes left out ("..."), cut where a
+// character starts.
+inline constexpr std::size_t kShownTextBytes = 100;
+inline constexpr std::size_t kShownPathBytes = 1024; // a file's name, shown whole where it can be
+std::string ShownText(std::string_view text, std::size_t maxBytes = kShownTextBytes);
+// The message with every text argument, and those of the messages it holds, shown so.
+CMessage WithShownTexts(const CMessage& message);
+
 // In English.
 std::string MessageText(const CMessage& message);
 std::string MessageText(const CMessages& messages);

@@ -62,8 +62,9 @@ bool LockExclusive(int fd) {
 }
 
 // Only called with the lock held: every writer removes its own temporary file before it lets go,
-// so any that is still there belongs to a writer that died.
-void RemoveStaleTemps(int dirFd, std::string_view prefix) {
+// so any left in the store's folder, which holds no other file the program writes, belongs to a
+// writer that died. They go at once rather than after the minute the atomic writer waits.
+void RemoveStaleTemps(int dirFd) {
     const int scanFd = ::dup(dirFd);
     if (scanFd < 0) return;
     DIR* dir = ::fdopendir(scanFd);
@@ -74,7 +75,7 @@ void RemoveStaleTemps(int dirFd, std::string_view prefix) {
     ::rewinddir(dir);
     std::vector<std::string> stale;
     while (const dirent* e = ::readdir(dir)) {
-        if (std::string_view(e->d_name).starts_with(prefix)) stale.emplace_back(e->d_name);
+        if (IsTemporaryName(e->d_name)) stale.emplace_back(e->d_name);
     }
     ::closedir(dir);
     for (const std::string& name : stale)
@@ -83,22 +84,15 @@ void RemoveStaleTemps(int dirFd, std::string_view prefix) {
 
 // Writes content beside target and renames it into place, so a reader or a crash sees either the
 // old file or the new one, never a mixture.
-bool ReplaceFile(const std::string& target, std::string_view content) {
-    const std::string dir = FolderOf(target);
-    // Built piecewise: GCC 12 at -O3 misreports "literal" + std::string as an overlapping copy.
-    std::string tempPrefix = ".";
-    tempPrefix += BaseName(target);
-    tempPrefix += ".tmp";
-    UniqueFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!dirFd.Valid()) return false;
-    RemoveStaleTemps(dirFd.Get(), tempPrefix);
+std::error_code ReplaceFile(const std::string& target, std::string_view content) {
+    UniqueFd dirFd(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dirFd.Valid()) return LastError();
+    RemoveStaleTemps(dirFd.Get());
     // The store is the user's own business: private whatever mode it was left with.
     AtomicWriteOptions options;
     options.mode = 0600;
     options.refuseReadOnly = false;
-    options.temporaryPrefix = tempPrefix;
-    options.temporarySuffix = "";
-    return !WriteFileAtomically(target, AsBytes(content), options);
+    return WriteFileAtomically(target, AsBytes(content), options);
 }
 
 } // namespace
@@ -132,35 +126,38 @@ LoadResult LoadFile(const std::string& path, Loaded& out) {
 // The lock is a separate file beside the store: the store itself is replaced by rename on every
 // write so its inode cannot carry a lock, and a lock on a directory cannot be taken over NFS,
 // where flock needs a file open for writing.
-bool ModifyFile(const std::string& path,
-                const std::function<std::optional<std::string>(std::string_view)>& edit) {
-    if (path.empty()) return false;
+std::error_code
+ModifyFile(const std::string& path,
+           const std::function<std::optional<std::string>(std::string_view)>& edit) {
+    if (path.empty()) return std::make_error_code(std::errc::no_such_file_or_directory);
     const std::string dir = FolderOf(path);
     MakeDirs(dir);
     UniqueFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!dirFd.Valid()) return false;
+    if (!dirFd.Valid()) return LastError();
     std::string lockName = ".";
     lockName += BaseName(path);
     lockName += ".lock";
     UniqueFd lockFd(
         ::openat(dirFd.Get(), lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (!lockFd.Valid() || !LockExclusive(lockFd.Get())) return false;
+    if (!lockFd.Valid()) return LastError();
+    if (!LockExclusive(lockFd.Get())) return std::make_error_code(std::errc::no_lock_available);
 
     // A store that is a link (a dotfile manager's, say) stays a link: the write goes to its target.
     std::string target = path;
     struct stat lst {};
     if (::lstat(path.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
         char* resolved = ::realpath(path.c_str(), nullptr);
-        if (!resolved) return false;
+        if (!resolved) return LastError();
         target = resolved;
         std::free(resolved);
     }
 
     // Whatever we cannot read we must not overwrite, or its contents would be lost.
     Loaded current;
-    if (LoadFile(target, current) == LoadResult::Failed) return false;
+    if (LoadFile(target, current) == LoadResult::Failed)
+        return std::make_error_code(std::errc::permission_denied);
     const std::optional<std::string> changed = edit(current.Text());
-    if (!changed) return true;
+    if (!changed) return {};
     return ReplaceFile(target, *changed);
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include <sys/stat.h>
@@ -51,8 +52,9 @@ LoadResult LoadFile(const std::string& path, Loaded& out);
 
 // Calls edit with the file's current text (empty when there is none) while holding the writers'
 // lock, and replaces the file with the text it returns; std::nullopt means nothing changed.
-// Returns whether the store now holds the edit. Creates the folders down to the file (0700).
-bool ModifyFile(const std::string& path,
-                const std::function<std::optional<std::string>(std::string_view)>& edit);
+// Returns why the store does not hold the edit (errno's cause, ENOLCK when another writer held
+// the lock too long), nothing when it does. Creates the folders down to the file (0700).
+std::error_code ModifyFile(const std::string& path,
+                           const std::function<std::optional<std::string>(std::string_view)>& edit);
 
 } // namespace settings

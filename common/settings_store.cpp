@@ -98,15 +98,33 @@ private:
 
 void Forget(const std::string& path);
 
+std::mutex g_failureMutex;
+SettingsStore::WriteFailureHandler& FailureHandler() {
+    // Never destroyed, so a write from a thread still running at exit finds it intact.
+    static auto* handler = new SettingsStore::WriteFailureHandler();
+    return *handler;
+}
+
+void ReportWriteFailure(const std::string& path, std::error_code cause) {
+    SettingsStore::WriteFailureHandler handler;
+    {
+        std::lock_guard lock(g_failureMutex);
+        handler = FailureHandler();
+    }
+    if (handler) handler(path, cause);
+}
+
 // Runs the edit on the store's lines under the writers' lock and saves them if it changed any.
 bool EditStore(const std::string& path, const std::function<bool(std::vector<Line>&)>& edit) {
-    const bool saved = ModifyFile(path, [&](std::string_view text) -> std::optional<std::string> {
-        std::vector<Line> lines = SplitLines(text);
-        if (!edit(lines)) return std::nullopt;
-        return Serialize(lines);
-    });
+    const std::error_code ec =
+        ModifyFile(path, [&](std::string_view text) -> std::optional<std::string> {
+            std::vector<Line> lines = SplitLines(text);
+            if (!edit(lines)) return std::nullopt;
+            return Serialize(lines);
+        });
     Forget(path);
-    return saved;
+    if (ec) ReportWriteFailure(path, ec);
+    return !ec;
 }
 
 // ---- the process-wide cache ----
@@ -364,6 +382,11 @@ bool SettingsStore::DeleteSection(std::string_view section) {
     } catch (...) {
         return false;
     }
+}
+
+void SettingsStore::SetWriteFailureHandler(WriteFailureHandler handler) {
+    std::lock_guard lock(g_failureMutex);
+    FailureHandler() = std::move(handler);
 }
 
 SettingsWriteBatch::SettingsWriteBatch() {

@@ -1,9 +1,11 @@
 #pragma once
 // The per-user settings store: named sections of 32-bit integers and strings in one text file.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 // Lives in $XDG_CONFIG_HOME/Halvern/Quillmark.conf (default ~/.config). Section and key names
 // are matched without regard to case; the spelling first written is kept. Every call reads the
@@ -31,6 +33,12 @@ public:
     // at the file again (its own writes still read back): for a command-line batch, whose
     // every symbol is drawn with the same settings and should not ask the disk each time.
     static void KeepFirstRead();
+
+    // Called each time a write (or a batch's rewrite) does not reach the file, with the file and
+    // errno's cause (ENOSPC on a full disk), on the thread that wrote; the window tells the user.
+    // None until one is set.
+    using WriteFailureHandler = std::function<void(const std::string& path, std::error_code)>;
+    static void SetWriteFailureHandler(WriteFailureHandler handler);
 
     // The file behind the store, for start-up's unregister and for tests; empty when there is
     // no home folder, in which case reads give their defaults and writes fail.

@@ -1,12 +1,15 @@
 // Feeds arbitrary bytes to the ".qmx" loader and draws whatever it accepted the way every
 // output does: into every format of the export's table (raster images from the one-bit surface,
-// the vector pictures, the document) and with the painter, in all four rotations, under one of a
+// the vector pictures, the document), with the painter, in all four rotations, and printed
+// into a PDF file as the print path prints (which its check must find whole), under one of a
 // table of extreme settings and field values chosen by the input. A damaged file must be
 // refused, drawn or refused with a message, never crash, overflow or run away.
 
 #include "common/settings_store.h"
+#include "common/written_pdf.h"
 #include "engine/barcode_file.h"
 #include "output/export.h"
+#include "output/print_page.h"
 #include "output/qimage_mono.h"
 #include "output/raster.h"
 #include "render/export_formats.h"
@@ -14,6 +17,9 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
 
 #include <algorithm>
 #include <array>
@@ -48,6 +54,8 @@ constexpr Variant kVariants[] = {
 
 std::vector<std::string> g_configs; // one settings folder per variant
 
+std::string g_pdf; // the print path's PDF file, written again for every input
+
 // Images larger than this are only planned, not drawn: drawing them shows nothing new.
 constexpr std::int64_t kMaxDrawnPixels = 1 << 21;
 
@@ -81,6 +89,34 @@ void Render(const CBarcode& barcode, int rotation, int dpi) {
     if (!image.isNull()) (void)MonoImageFromQImage(image);
 }
 
+// The symbol printed as the print path prints it into a PDF file: a run of three labels on
+// plain pages, painted by the page routine. The file Qt's writer leaves must pass the check that
+// puts a printed PDF in place: whatever was drawn, a whole file is never taken for a cut one.
+void PrintPdf(const CBarcode& barcode) {
+    {
+        QPdfWriter writer(QString::fromStdString(g_pdf));
+        writer.setResolution(600);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+                                         QMarginsF(0, 0, 0, 0)));
+        QPainter painter;
+        if (!painter.begin(&writer)) std::abort();
+        CPrinterFacts facts;
+        facts.lpx = writer.logicalDpiX();
+        facts.lpy = writer.logicalDpiY();
+        const QRect paint = writer.pageLayout().paintRectPixels(writer.resolution());
+        facts.printableWidth = paint.width();
+        facts.printableHeight = paint.height();
+        const CLabelContent label{&barcode, {0, true}};
+        int labels = 0;
+        PaintRunPages(
+            painter, facts, CPrintSettings{}, 0,
+            [&]() -> const CLabelContent* { return labels++ < 3 ? &label : nullptr; },
+            [&writer] { return writer.newPage(); }, false);
+        painter.end();
+    }
+    if (CheckWrittenPdf(g_pdf)) std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
@@ -88,6 +124,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static std::string dir = (std::filesystem::temp_directory_path() / "qmrender-XXXXXX").string();
     if (!mkdtemp(dir.data())) std::abort();
     setenv("XDG_CACHE_HOME", dir.c_str(), 1); // the font lookup's cache
+    g_pdf = dir + "/print.pdf";
     for (std::size_t i = 0; i < std::size(kVariants); ++i) {
         const std::string config = dir + "/" + std::to_string(i);
         setenv("XDG_CONFIG_HOME", config.c_str(), 1);
@@ -123,5 +160,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int dpi = size % 2 ? 72 : 150;
     for (int rotation = 0; rotation < 4; ++rotation)
         Render(*barcode, rotation, dpi);
+    PrintPdf(*barcode);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "job/export_messages.h"
 
 #include "common/file_errors.h"
+#include "render/export_formats.h"
 #include "render/image_encoders.h"
 
 CMessage ExportFailure(const CExportResult& result, const std::string& path) {
@@ -27,6 +28,11 @@ CMessage ExportFailure(const CExportResult& result, const std::string& path) {
     if (ec == ImageEncodeError::TooLarge) return MakeMessage(Msg::ExportTooLargeForFormat, size);
     if (ec == ImageEncodeError::EncoderFailed || ec == ImageEncodeError::EmptyImage)
         return MakeMessage(Msg::ExportEncoderFailed, path, size);
+    // A metafile says it is one, and then the file system's cause as every other format does.
+    if (const ExportFormat* format = FindExportFormat(path);
+        format && format->writer == ExportWriter::Metafile &&
+        ec.category() == std::generic_category())
+        return MakeMessage(Msg::ExportMetafileNotWrittenBecause, FileError(ec, path));
     return FileError(ec, path);
 }
 

@@ -140,88 +140,112 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-// The column's index from 0, or the reason it names none. `copies`: the copies column.
-CMessage FindColumn(const std::string& given, bool copies, bool header,
-                    const std::vector<std::string>& names, std::size_t& index) {
+// The label's text as the engine takes it, from its field of the data file: Latin-1, and the
+// characters Latin-1 cannot hold kept aside to be said. Every label of a file gets its text here.
+void SetLabelText(CRunEntry& entry, std::string_view field, TextEncoding encoding) {
+    entry.outside.clear();
+    entry.data = ToLatin1(field, encoding, entry.outside);
+}
+
+// A column as a run names it: a number from 1, or a name of the header line.
+struct CColumnName {
+    std::string given;
+    bool copies = false; // the copies column, for the messages
+};
+
+// The column's index from 0 when it is given by number; nothing when it is a name to look for in
+// the header line; the reason when it can be neither.
+CMessage ColumnByNumber(const CColumnName& column, bool header, std::optional<std::size_t>& index) {
     std::int64_t number = 0;
-    const std::string text = Trimmed(given);
+    const std::string text = Trimmed(column.given);
     const char* end = text.data() + text.size();
+    const bool copies = column.copies;
     if (!text.empty() && std::from_chars(text.data(), end, number).ptr == end) {
         if (number < 1 || number > 100'000)
             return MakeMessage(copies ? Msg::RunNotACopiesColumnNumber : Msg::RunNotAColumnNumber,
-                               text);
+                               ShownText(text));
         index = static_cast<std::size_t>(number - 1);
         return {};
     }
     if (text.empty()) return MakeMessage(copies ? Msg::RunCopiesColumnEmpty : Msg::RunColumnEmpty);
     if (!header)
         return MakeMessage(copies ? Msg::RunCopiesColumnNeedsHeader : Msg::RunColumnNeedsHeader,
-                           text);
-    for (std::size_t i = 0; i < names.size(); ++i)
-        if (SameName(names[i], text)) {
-            index = i;
-            return {};
-        }
-    std::string listed;
-    for (const std::string& name : names)
-        listed += (listed.empty() ? "" : ", ") + Quoted(Trimmed(name));
-    return MakeMessage(Msg::RunNoColumnNamed, text, listed);
+                           ShownText(text));
+    return {};
+}
+
+// Goes through the header line a name at a time, finding the columns given by name, and keeps
+// the first names, escaped, for a message: a header of millions of names is never held.
+class HeaderTaker : public CFieldTaker {
+public:
+    HeaderTaker(const std::vector<CColumnName>& columns,
+                std::vector<std::optional<std::size_t>>& found, TextEncoding encoding)
+        : m_columns(columns), m_found(found), m_encoding(encoding) {}
+    bool Wants(std::size_t) const override { return true; }
+    void Take(std::size_t column, std::string&& name) override {
+        const std::string shown = ToUtf8(name, m_encoding);
+        for (std::size_t k = 0; k < m_columns.size(); ++k)
+            if (!m_found[k] && SameName(shown, m_columns[k].given)) m_found[k] = column;
+        if (m_cut) return;
+        m_cut = m_listed.size() >= kMaxListed;
+        m_listed += (m_listed.empty() ? "" : ", ");
+        m_listed += m_cut ? "..." : Quoted(ShownText(Trimmed(shown)));
+    }
+    const std::string& Listed() const { return m_listed; }
+
+private:
+    static constexpr std::size_t kMaxListed = 2 * kShownTextBytes;
+    const std::vector<CColumnName>& m_columns;
+    std::vector<std::optional<std::size_t>>& m_found;
+    TextEncoding m_encoding;
+    std::string m_listed;
+    bool m_cut = false;
+};
+
+// Builds the fields of the columns a run uses, each into its place in `values` (a column may be
+// used twice), and none of the others.
+class ColumnTaker : public CFieldTaker {
+public:
+    ColumnTaker(const std::vector<std::size_t>& columns, std::vector<std::string>& values)
+        : m_columns(columns), m_values(values) {}
+    bool Wants(std::size_t column) const override {
+        return std::find(m_columns.begin(), m_columns.end(), column) != m_columns.end();
+    }
+    void Take(std::size_t column, std::string&& field) override {
+        for (std::size_t k = 0; k < m_columns.size(); ++k)
+            if (m_columns[k] == column) m_values[k] = field;
+    }
+
+private:
+    const std::vector<std::size_t>& m_columns;
+    std::vector<std::string>& m_values;
+};
+
+// A row's copies as the copies column gives them; none when they are not a number from 0 to
+// kMaxRunLabels.
+std::optional<std::int64_t> CopiesOf(const std::string& field) {
+    const std::string text = Trimmed(field);
+    std::int64_t copies = -1;
+    const char* end = text.data() + text.size();
+    if (text.empty() || std::from_chars(text.data(), end, copies).ptr != end || copies < 0 ||
+        copies > kMaxRunLabels)
+        return std::nullopt;
+    return copies;
 }
 
 class FileSource : public CLabelRunSource {
 public:
-    // Reads the file and its header line; `error` says why the run cannot be made.
-    FileSource(const CLabelRunChoice& run, CMessage& error) {
-        if (run.file.empty()) {
-            error = MakeMessage(Msg::RunNoDataFile);
-            return;
-        }
-        const std::string& shown = run.file;
-        FILE* f = std::fopen(run.file.c_str(), "rb");
-        if (!f) {
-            error = MakeMessage(Msg::RunFileUnreadable, shown, std::strerror(errno));
-            return;
-        }
-        char buffer[1 << 16];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-            if (static_cast<std::int64_t>(m_bytes.size() + n) > kMaxRunFileBytes) {
-                std::fclose(f);
-                error = MakeMessage(Msg::RunFileTooLarge, shown,
-                                    std::to_string(kMaxRunFileBytes >> 20));
-                return;
-            }
-            m_bytes.append(buffer, n);
-        }
-        const bool failed = std::ferror(f) != 0;
-        std::fclose(f);
-        if (failed) {
-            error = MakeMessage(Msg::RunFileReadFailed, shown);
-            return;
-        }
-        m_encoding = DetectEncoding(m_bytes);
-        const std::string_view text = WithoutByteOrderMark(m_bytes);
-        m_reader.emplace(text, SeparatorOf(run.separator, text));
-
-        std::vector<std::string> names;
-        if (run.header) {
-            std::int64_t line = 0;
-            if (!m_reader->Next(names, line)) {
-                error = m_reader->Error().Empty() ? MakeMessage(Msg::RunFileEmpty, shown)
-                                                  : m_reader->Error();
-                return;
-            }
-            for (std::string& name : names) {
-                std::string outside;
-                name = Latin1ToUtf8(ToLatin1(name, m_encoding, outside));
-            }
-        }
-        error = FindColumn(run.column, false, run.header, names, m_column);
-        if (error.Empty() && !run.copiesColumn.empty()) {
-            std::size_t copies = 0;
-            error = FindColumn(run.copiesColumn, true, run.header, names, copies);
-            m_copiesColumn = copies;
-        }
+    // Works from the file's text, read once; `error` says why the run cannot be made. With
+    // `whole`, the labels of all rows are counted first, so a run of too many is refused at once.
+    FileSource(const CLabelRunChoice& run, std::shared_ptr<const CDataText> data, bool whole,
+               CMessage& error)
+        : m_data(std::move(data)),
+          m_reader(m_data->text, SeparatorOf(run.separator, m_data->text)) {
+        std::vector<CColumnName> columns = {{run.column, false}};
+        if (!run.copiesColumn.empty()) columns.push_back({run.copiesColumn, true});
+        error = FindColumns(run, columns);
+        m_values.resize(m_columns.size());
+        if (error.Empty() && whole) error = CountLabels();
     }
 
     bool Next(CRunEntry& entry) override {
@@ -249,46 +273,92 @@ public:
     }
 
 private:
+    // The columns the run uses, by index: those given by number at once, those given by name
+    // from the header line.
+    CMessage FindColumns(const CLabelRunChoice& run, const std::vector<CColumnName>& columns) {
+        std::vector<std::optional<std::size_t>> found(columns.size());
+        std::string listed;
+        if (run.header) {
+            HeaderTaker header(columns, found, m_data->encoding);
+            std::int64_t line = 0;
+            std::size_t count = 0;
+            if (!m_reader.NextRow(header, line, count))
+                return m_reader.Error().Empty()
+                           ? MakeMessage(Msg::RunFileEmpty, ShownText(run.file, kShownPathBytes))
+                           : m_reader.Error();
+            listed = header.Listed();
+        }
+        for (std::size_t k = 0; k < columns.size(); ++k) {
+            std::optional<std::size_t> index;
+            if (CMessage wrong = ColumnByNumber(columns[k], run.header, index); !wrong.Empty())
+                return wrong;
+            if (!index) index = found[k];
+            if (!index)
+                return MakeMessage(Msg::RunNoColumnNamed, ShownText(Trimmed(columns[k].given)),
+                                   listed);
+            m_columns.push_back(*index);
+        }
+        return {};
+    }
+
+    // Goes through every row's copies (or counts the rows) from where the rows begin, and says
+    // when the run's labels add up past kMaxRunLabels, with their total. Rows that cannot be read
+    // are left for the labels to meet in their place.
+    CMessage CountLabels() {
+        CDelimitedReader counter = m_reader;
+        const bool copies = m_columns.size() > 1;
+        const std::vector<std::size_t> wanted = {copies ? m_columns[1] : m_columns[0]};
+        std::vector<std::string> value(1);
+        ColumnTaker taker(wanted, value);
+        std::int64_t total = 0, line = 0;
+        std::size_t count = 0;
+        while (counter.NextRow(taker, line, count)) {
+            std::optional<std::int64_t> n = 1;
+            if (copies) n = count > wanted[0] ? CopiesOf(value[0]) : std::nullopt;
+            if (!n) break;
+            total += *n;
+        }
+        return total > kMaxRunLabels ? TooManyLabels(total) : CMessage{};
+    }
+
     bool ReadRow() {
         std::int64_t line = 0;
-        if (!m_reader->Next(m_fields, line)) {
-            m_error = m_reader->Error();
+        std::size_t count = 0;
+        ColumnTaker taker(m_columns, m_values);
+        if (!m_reader.NextRow(taker, line, count)) {
+            m_error = m_reader.Error();
             return false;
         }
         const auto missing = [&](std::size_t column, bool copies) {
-            const bool one = m_fields.size() == 1;
+            const bool one = count == 1;
             const Msg id = copies ? (one ? Msg::RunRowMissingCopies : Msg::RunRowMissingCopiesN)
                                   : (one ? Msg::RunRowMissingColumn : Msg::RunRowMissingColumnN);
-            m_error = MakeMessage(id, std::to_string(line), std::to_string(m_fields.size()),
+            m_error = MakeMessage(id, std::to_string(line), std::to_string(count),
                                   std::to_string(column + 1));
             return false;
         };
-        if (m_column >= m_fields.size()) return missing(m_column, false);
+        if (m_columns[0] >= count) return missing(m_columns[0], false);
         m_copiesLeft = 1;
-        if (m_copiesColumn) {
-            if (*m_copiesColumn >= m_fields.size()) return missing(*m_copiesColumn, true);
-            const std::string text = Trimmed(m_fields[*m_copiesColumn]);
-            std::int64_t copies = -1;
-            const char* end = text.data() + text.size();
-            if (text.empty() || std::from_chars(text.data(), end, copies).ptr != end ||
-                copies < 0 || copies > kMaxRunLabels) {
-                m_error = MakeMessage(Msg::RunBadCopies, std::to_string(line), Latin1ToUtf8(text),
+        if (m_columns.size() > 1) {
+            if (m_columns[1] >= count) return missing(m_columns[1], true);
+            const std::optional<std::int64_t> copies = CopiesOf(m_values[1]);
+            if (!copies) {
+                m_error = MakeMessage(Msg::RunBadCopies, std::to_string(line),
+                                      ShownText(ToUtf8(Trimmed(m_values[1]), m_data->encoding)),
                                       WithThousands(kMaxRunLabels));
                 return false;
             }
-            m_copiesLeft = copies;
+            m_copiesLeft = *copies;
         }
         m_entry = {line, true, false, {}, {}};
-        m_entry.data = ToLatin1(m_fields[m_column], m_encoding, m_entry.outside);
+        SetLabelText(m_entry, m_values[0], m_data->encoding);
         return true;
     }
 
-    std::string m_bytes;
-    TextEncoding m_encoding = TextEncoding::Utf8;
-    std::optional<CDelimitedReader> m_reader;
-    std::size_t m_column = 0;
-    std::optional<std::size_t> m_copiesColumn;
-    std::vector<std::string> m_fields;
+    std::shared_ptr<const CDataText> m_data;
+    CDelimitedReader m_reader;
+    std::vector<std::size_t> m_columns; // the data column, then the copies column if any
+    std::vector<std::string> m_values;  // the current row's fields of those columns
     CRunEntry m_entry;
     std::int64_t m_copiesLeft = 0;
     std::int64_t m_made = 0;
@@ -378,8 +448,13 @@ CMessage CRunEntry::Where() const {
     return MakeMessage(fromFile ? Msg::WhereLine : Msg::WhereLabel, std::to_string(source));
 }
 
-COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet,
-                   const std::string& sameData) {
+CReadDataFile ReadRunData(const CLabelRunChoice& run) {
+    if (run.kind != CLabelRunChoice::Kind::FromFile) return {};
+    return ReadDataFile(run.file, kMaxRunFileBytes);
+}
+
+COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet, const std::string& sameData,
+                   std::shared_ptr<const CDataText> data, bool whole) {
     COpenedRun opened;
     switch (run.kind) {
     case CLabelRunChoice::Kind::Same: {
@@ -407,7 +482,13 @@ COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet,
         return opened;
     }
     case CLabelRunChoice::Kind::FromFile: {
-        auto file = std::make_unique<FileSource>(run, opened.error);
+        if (!data) {
+            CReadDataFile read = ReadRunData(run);
+            opened.error = read.error;
+            data = std::move(read.text);
+        }
+        if (!data) return opened;
+        auto file = std::make_unique<FileSource>(run, std::move(data), whole, opened.error);
         if (opened.error.Empty()) opened.source = std::move(file);
         return opened;
     }
@@ -431,6 +512,7 @@ CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRun
         CBarcode::CDataCheck data = working.CheckData(entry.data);
         for (CMessage& m : data.change)
             why.push_back(std::move(m));
+        problem.drawsNothing = data.reads.empty();
     }
     if (check.measure && check.label.cx > 0 && check.label.cy > 0) {
         if (!entry.document) working.SetData(entry.data);
@@ -447,6 +529,13 @@ CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRun
             why.push_back(problem.tooLarge);
         }
     }
+    return problem;
+}
+
+CRunProblem ListedProblem(std::int64_t ordinal, const CRunEntry& entry, const CMessages& why) {
+    CRunProblem problem{ordinal, entry.Where(), ShownText(Latin1ToUtf8(entry.data)), {}};
+    for (const CMessage& m : why)
+        problem.why.push_back(WithShownTexts(m));
     return problem;
 }
 
@@ -479,8 +568,7 @@ public:
         if (!m_lastWrong) return;
         if (ordinal == 0) m_report.tooLarge = problem.tooLarge;
         if (m_report.problems.size() < CRunReport::kMaxListedProblems) {
-            m_report.problems.push_back(
-                {ordinal, entry.Where(), Latin1ToUtf8(entry.data), std::move(problem.why)});
+            m_report.problems.push_back(ListedProblem(ordinal, entry, problem.why));
             m_lastListed = true;
         }
         ++m_report.problemCount;
@@ -499,13 +587,13 @@ private:
 } // namespace
 
 CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CRunCheck& check,
-                    bool whole) {
+                    bool whole, std::shared_ptr<const CDataText> data) {
     CRunReport report;
     if (!check.prototype) {
         report.error = MakeMessage(Msg::RunNoSymbol);
         return report;
     }
-    COpenedRun opened = OpenRun(run, sheet, check.prototype->m_strData);
+    COpenedRun opened = OpenRun(run, sheet, check.prototype->m_strData, std::move(data), whole);
     if (!opened.source) {
         report.error = opened.error;
         return report;
@@ -517,7 +605,8 @@ CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CR
         const std::int64_t ordinal = report.labels++;
         if (ordinal < kPreviewLabels && (!same || ordinal == 0))
             report.preview.push_back(
-                {entry.Where(), Latin1ToUtf8(tally.Working().CheckData(entry.data).reads)});
+                {entry.Where(),
+                 ShownText(Latin1ToUtf8(tally.Working().CheckData(entry.data).reads))});
         tally.Add(entry, ordinal);
     }
     if (!opened.source->Error().Empty()) report.error = opened.source->Error();

@@ -5,13 +5,15 @@
 // and the command line print the same runs.
 //
 // Nothing holds a run's labels at once: a numbered run makes each number as it is reached,
-// and a file's rows are read as they are reached (its bytes are held, not its rows), so a run
-// of a million labels needs no more memory than one of ten.
+// and a file's rows are read as they are reached (its text is held, not its rows, and of each
+// row only the fields the run uses), so a run of a million labels needs no more memory than one
+// of ten.
 
 #include "common/geometry.h"
 #include "common/label_geometry.h"
 #include "common/label_run_choice.h"
 #include "engine/barcode.h"
+#include "job/data_file.h"
 
 #include <cstdint>
 #include <functional>
@@ -78,14 +80,23 @@ protected:
     CMessage m_error;
 };
 
-// The run's labels, `sameData` on each for the same symbol. None, with the reason, when the
-// run cannot be made (a file that cannot be read, numbers that make no run, more than
-// kMaxRunLabels labels known at once).
+// The data file of a run from a file, read once (at most kMaxRunFileBytes of it) for every pass
+// over the run: the check and the printing or the files work from the same text, so a pipe or
+// standard input ("-") serves them all. Nothing for the other kinds of run.
+CReadDataFile ReadRunData(const CLabelRunChoice& run);
+
+// The run's labels, `sameData` on each for the same symbol; a run from a file works from `data`
+// (ReadRunData's), or reads its file itself without it. Of a file's rows only the columns the
+// run uses are built: the data column and the copies column. With `whole` the run is to be gone
+// through to its end, and one whose labels add up past kMaxRunLabels is refused at once, with
+// their total. None, with the reason, when the run cannot be made (a file that cannot be read,
+// numbers that make no run, more than kMaxRunLabels labels known at once).
 struct COpenedRun {
     std::unique_ptr<CLabelRunSource> source;
     CMessage error;
 };
-COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet, const std::string& sameData);
+COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet, const std::string& sameData,
+                   std::shared_ptr<const CDataText> data = nullptr, bool whole = true);
 
 // The symbol's width and height in mils, as printing draws it.
 using CSymbolMeasure = std::function<CSize(const CBarcode&)>;
@@ -106,10 +117,17 @@ struct CRunCheck {
 struct CEntryProblem {
     CMessages why;
     CMessage tooLarge;
+    bool drawsNothing = false; // the symbology cannot encode the label's data at all
 };
 CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRunCheck& check);
 
+// A label's problem as a run's report lists it: its data and the reasons escaped and cut short
+// (common/message.h ShownText), so that a row of control bytes or of megabytes reaches neither a
+// terminal nor a dialog as it is.
+CRunProblem ListedProblem(std::int64_t ordinal, const CRunEntry& entry, const CMessages& why);
+
 // Looks through the run: the whole of it, or only its first kPreviewLabels labels (`whole`
-// false), for the dialog's preview, which still counts them all.
+// false), for the dialog's preview, which still counts them all; a run from a file from `data`
+// when given (see OpenRun).
 CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CRunCheck& check,
-                    bool whole);
+                    bool whole, std::shared_ptr<const CDataText> data = nullptr);

@@ -22,6 +22,12 @@ CPrintJob JobWithChoice(CPrintJob job, const CLabelRunChoice& run,
     return job;
 }
 
+CMessage ReadJobData(CPrintJob& job) {
+    CReadDataFile read = ReadRunData(job.run);
+    job.runData = std::move(read.text);
+    return read.error;
+}
+
 CMessage JobSheet(const CPrintJob& job, CRunSheet& sheet) {
     sheet = {};
     if (!OnSheet(job.settings)) return {};
@@ -52,7 +58,7 @@ CRunReport CheckPrintJob(const CPrintJob& job, const CSymbolMeasure& measure, bo
         report.error = MakeMessage(Msg::RunCannotStartThere, std::move(wrong));
         return report;
     }
-    return CheckRun(job.run, sheet, JobCheck(job, measure), whole);
+    return CheckRun(job.run, sheet, JobCheck(job, measure), whole, job.runData);
 }
 
 CJobLabels::CJobLabels(const CPrintJob& job, CSymbolMeasure measure)
@@ -61,7 +67,7 @@ CJobLabels::CJobLabels(const CPrintJob& job, CSymbolMeasure measure)
     if (!job.barcode) return;
     m_error = JobSheet(job, m_sheet);
     if (!m_error.Empty()) return;
-    m_run = OpenRun(job.run, m_sheet, job.barcode->m_strData);
+    m_run = OpenRun(job.run, m_sheet, job.barcode->m_strData, job.runData);
     if (!m_run.source) {
         m_error = m_run.error;
         return;

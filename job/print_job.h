@@ -26,7 +26,14 @@ struct CPrintJob {
     bool skipProblems = false;    // labels that would not print as given are left out
     bool outlines = false;        // the sheet's outlines and label centres, no symbols
     std::optional<CPoint> offset; // in place of the printer's own, thousandths of a centimetre
+    // The run's data file, read once (ReadJobData) for the check and the printing alike; null:
+    // each reads the file itself.
+    std::shared_ptr<const CDataText> runData;
 };
+
+// Reads the data file of the job's run, when it is from a file, into the job, so that checking
+// and printing read the same text and a pipe is read once; empty, or why it cannot be read.
+CMessage ReadJobData(CPrintJob& job);
 
 // The job for `barcode` with the label sheet and the run of the "Print" settings.
 CPrintJob StoredPrintJob(const CBarcode* barcode, const CSymbolView& view);

@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstdint>
@@ -273,14 +272,15 @@ QString KeepDamaged(const QString& path) {
     return kept;
 }
 
-// A new name beside `path` for building its replacement.
+// A new file beside `path` for building its replacement, under the program's temporary naming,
+// so that one a killed repair left behind is removed by a later write into the folder.
 QString FreshName(const QString& path) {
-    QTemporaryFile file(path + QStringLiteral(".new-XXXXXX"));
-    file.setAutoRemove(false);
-    if (!file.open())
+    std::string name;
+    const std::string native = QFile::encodeName(path).toStdString();
+    if (const std::error_code ec = CreateTemporaryFile(FolderOf(native), 0644, name))
         Fail(Quillmark::tr("No new copy of the label database could be made beside \"%1\": %2")
-                 .arg(path, file.errorString()));
-    return file.fileName();
+                 .arg(path, QString::fromStdString(ec.message())));
+    return QFile::decodeName(name.c_str());
 }
 
 void RemoveDatabaseFile(const QString& path) {

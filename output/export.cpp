@@ -178,10 +178,8 @@ CExportResult ExportLabel(const CLabelContent& label, const std::string& path,
     std::vector<std::uint8_t> bytes;
     result = EncodeExport(label, format, options, bytes);
     if (result.error) return result;
+    // The file system's cause is kept, the metafile's included (job/export_messages.h words it).
     result.error = WriteFileAtomically(path, bytes);
-    // The metafile's failure to be written is told in its own words.
-    if (result.error && format->writer == ExportWriter::Metafile)
-        result.error = ExportError::MetafileNotWritten;
     return result;
 }
 

@@ -395,6 +395,9 @@ void CFontLocator::WriteCache(const std::string& family, bool bold, const CFontF
     if (ec) return;
     AtomicWriteOptions options;
     options.sync = false; // a cache file lost to a crash is only looked up again
+    // The cache is the program's own: one left read-only (or by another user, through sudo) is
+    // replaced where its folder allows, or every start would pay the look-up again.
+    options.refuseReadOnly = false;
     (void)WriteFileAtomically(
         path.string(), AsBytes(CacheText(Fingerprint(), family, bold, file, stamp)), options);
 }

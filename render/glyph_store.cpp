@@ -5,6 +5,7 @@
 #include "common/atomic_file.h"
 #include "common/file_io.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -148,6 +149,52 @@ bool ReadFacts(CReader& r, CFaceFacts& f) {
     return r.AtEnd();
 }
 
+// How far from its origin anything of a glyph may reach, in pixels: many times the em, as no
+// real face's glyphs come near (the text drawer widens the face's box by an eighth of the em and
+// two pixels), and never less than the reach it gives a face without a box.
+std::int64_t FaceLimit(int pixelSize) {
+    constexpr std::int64_t kEms = 16;
+    return std::max<std::int64_t>(kEms * pixelSize + 2 + pixelSize / 8, 65536);
+}
+
+bool Within(std::int64_t v, std::int64_t limit) {
+    return v >= -limit && v <= limit;
+}
+
+bool RectWithin(const CPixelRect& r, const CPixelRect& outer) {
+    return r.x0 >= outer.x0 && r.y0 >= outer.y0 && r.x1 <= outer.x1 && r.y1 <= outer.y1;
+}
+
+// Whether every size and metric of the facts is one the face can have at this pixel size: the
+// line and the advances and kerning within the face's limit, every ink box and kept glyph inside
+// the face's reach. A store whose digest fits but whose numbers do not (written by hand, or by a
+// program gone wrong) would otherwise plan images of billions of pixels.
+bool InFaceLimits(const CFaceFacts& f, int pixelSize) {
+    const std::int64_t limit = FaceLimit(pixelSize), limit64 = limit * 64;
+    const CPixelRect& reach = f.reach;
+    if (!Within(f.ascent, limit64) || !Within(f.descent, limit64) || reach.x0 > reach.x1 ||
+        reach.y0 > reach.y1 || !RectWithin(reach, {-limit, -limit, limit, limit}))
+        return false;
+    for (std::size_t c = 0; c < 256; ++c) {
+        if (f.measured[c] && !Within(f.advance[c], limit64)) return false;
+        const CPixelRect& ink = f.ink[c];
+        if (f.boxed[c] &&
+            (f.inked[c] ? ink.x0 >= ink.x1 || ink.y0 >= ink.y1 || !RectWithin(ink, reach)
+                        : ink.x0 != ink.x1 || ink.y0 != ink.y1))
+            return false;
+        if (const CGlyphBitmap* g = f.glyphs[c].get()) {
+            if (!Within(g->left, limit) || !Within(g->top, limit)) return false;
+            const CPixelRect box{g->left, g->top, g->left + g->width, g->top + g->rows};
+            if (g->outline ? g->width == 0 || g->rows == 0 || !RectWithin(box, reach)
+                           : g->width != 0 || g->rows != 0)
+                return false;
+        }
+    }
+    for (const auto& [pair, value] : f.kerning)
+        if (!Within(value, limit64)) return false;
+    return true;
+}
+
 void WriteFacts(CWriter& w, const CFaceFacts& f) {
     w.Put(f.ascent);
     w.Put(f.descent);
@@ -232,7 +279,7 @@ std::optional<CFaceFacts> ReadGlyphStore(const fs::path& file, const CFontFile& 
         searchPath != LibrarySearchPath())
         return std::nullopt;
     CFaceFacts facts;
-    if (!ReadFacts(r, facts)) return std::nullopt;
+    if (!ReadFacts(r, facts) || !InFaceLimits(facts, pixelSize)) return std::nullopt;
     return facts;
 }
 
@@ -256,6 +303,7 @@ void WriteGlyphStore(const fs::path& file, const CFontFile& font, int pixelSize,
     fs::create_directories(file.parent_path(), ec);
     if (ec) return;
     AtomicWriteOptions options;
-    options.sync = false; // a store lost to a crash is only learned again
+    options.sync = false;           // a store lost to a crash is only learned again
+    options.refuseReadOnly = false; // the program's own, whatever mode it was left with
     (void)WriteFileAtomically(file.string(), AsBytes(w.Bytes()), options);
 }

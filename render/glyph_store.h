@@ -3,8 +3,9 @@
 // kerning pairs and the bitmaps of glyphs small enough to keep), kept in a file beside the font
 // cache so that a later start draws the glyphs it has drawn before without loading FreeType or
 // opening the font. The file names the font file and the FreeType library it was learned from,
-// each with its size and modification time, and ends with a digest: a file that is damaged, or
-// whose font or library has changed since, is not used, and is written again.
+// each with its size and modification time, and ends with a digest: a file that is damaged,
+// whose font or library has changed since, or whose sizes and metrics are none the face could
+// have at its size, is not used, and is written again.
 
 #include "render/font_locator.h"
 #include "render/text_raster.h"

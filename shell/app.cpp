@@ -2,6 +2,7 @@
 
 #include "cli/command_line.h"
 #include "cli/export_run.h"
+#include "common/file_errors.h"
 #include "common/run_report.h"
 #include "common/settings_keys.h"
 #include "common/settings_store.h"
@@ -28,15 +29,42 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <optional>
+
+namespace {
+
+// Settings that cannot be saved (a full disk, a folder the user may not write) are said once a
+// session, not at every write: the program goes on with them as they are. Said from the event
+// loop, never in the middle of the write that failed, and from whatever thread wrote.
+void SayOnceWhenSettingsAreNotSaved() {
+    auto said = std::make_shared<std::atomic<bool>>(false);
+    SettingsStore::SetWriteFailureHandler([said](const std::string& path, std::error_code ec) {
+        if (said->exchange(true) || !qApp) return;
+        const QString cause = ShownMessage(FileError(ec, path));
+        QMetaObject::invokeMethod(
+            qApp,
+            [cause] {
+                QmMessageBox(Quillmark::tr("Your settings could not be saved: %1 Settings changed "
+                                           "from now on may be lost when Quillmark ends.")
+                                 .arg(cause));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+} // namespace
 
 CQuillmarkApp::CQuillmarkApp() {
     connect(&m_doc, &CDocument::FileNamed, this, &CQuillmarkApp::AddToRecentFileList);
+    SayOnceWhenSettingsAreNotSaved();
 }
 
 CQuillmarkApp::~CQuillmarkApp() {
+    SettingsStore::SetWriteFailureHandler({});
     // The frame's view shows the document; let it go first.
     m_frame.reset();
 }
@@ -165,9 +193,14 @@ bool TakeRunOptions(const CRunOptions& options, CPrintJob& job) {
     return true;
 }
 
-// Looks through the whole run before anything prints; false when nothing is to print.
-bool CheckBeforePrinting(const CPrintJob& job, bool strict) {
+// Looks through the whole run before anything prints; false when nothing is to print. The data
+// file is read once, for the check and the printing alike (from a pipe too).
+bool CheckBeforePrinting(CPrintJob& job, bool strict) {
     if (job.outlines) return true;
+    if (const CMessage unread = ReadJobData(job); !unread.Empty()) {
+        ReportError("nothing was printed: " + MessageText(unread));
+        return false;
+    }
     const CRunReport report = CheckPrintJob(job, true);
     if (!report.error.Empty()) {
         ReportError("nothing was printed: " + MessageText(report.error));

@@ -1,7 +1,10 @@
 #include "shell/printing.h"
 
 #include "cli/export_run.h"
+#include "common/atomic_file.h"
+#include "common/file_errors.h"
 #include "common/settings_keys.h"
+#include "common/written_pdf.h"
 #include "engine/primitives.h"
 #include "labels/label_database.h"
 #include "labels/printer_settings.h"
@@ -17,14 +20,13 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPrinter>
-#include <QTemporaryFile>
 
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 
 #include <cups/cups.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -143,7 +145,10 @@ int PaintJob(QPainter& painter, QPrinter& printer, const CPrintJob& job, bool pr
     return pages;
 }
 
-bool PrintPage(QPrinter& printer, const CPrintJob& job) {
+namespace {
+
+// Prints the job on `printer` as it is set up: PrintPage without the care a PDF file needs.
+bool PrintPages(QPrinter& printer, const CPrintJob& job) {
     if (const QString refusal = Refusal(printer, job); !refusal.isEmpty()) {
         QmMessageBox(refusal);
         return false;
@@ -166,6 +171,14 @@ bool PrintPage(QPrinter& printer, const CPrintJob& job) {
         return false;
     }
     return painter.end();
+}
+
+} // namespace
+
+bool PrintPage(QPrinter& printer, const CPrintJob& job) {
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        return PrintIntoPdfFile(printer, job);
+    return PrintPages(printer, job);
 }
 
 QString EnvironmentPrinter() {
@@ -200,44 +213,60 @@ bool PrintDirect(const CPrintJob& job, const QString& printerName,
     return PrintPage(printer, job);
 }
 
-bool PrintToPdf(const CPrintJob& job, const QString& path, const QPageSize& page,
-                QPageLayout::Orientation orientation) {
-    // Written beside the file under a name of its own, then put in its place: a failed job
-    // leaves an earlier file of that name as it was.
-    const QFileInfo target(path);
-    QTemporaryFile reserve(QDir(target.absolutePath())
-                               .filePath(QStringLiteral(".%1.XXXXXX.part").arg(target.fileName())));
-    if (!reserve.open()) {
-        QmMessageBox(Quillmark::tr("The PDF file \"%1\" could not be written: %2.")
-                         .arg(path, reserve.errorString()));
-        return false;
-    }
-    const QString scratch = reserve.fileName();
-    reserve.setAutoRemove(false);
-    reserve.close();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(scratch);
-    printer.setCreator(QStringLiteral("Quillmark"));
-    printer.setPageLayout(QPageLayout(page, orientation, QMarginsF(0, 0, 0, 0)));
-    if (!PrintPage(printer, job)) {
-        QFile::remove(scratch);
-        return false;
-    }
+namespace {
+
+// Says why the PDF file `path` was not written, in the program's file error words.
+void ReportPdfError(std::error_code ec, const QString& path) {
+    QmMessageBox(ShownMessage(FileError(ec, QFile::encodeName(path).toStdString())));
+}
+
+// Puts the finished scratch file in the place of `target`, once its bytes are known to be on
+// the disk whole: Qt's PDF writer says nothing of writes that failed.
+std::error_code PutPdfInPlace(const std::string& scratch, const std::string& target) {
+    if (const std::error_code ec = CheckWrittenPdf(scratch)) return ec;
     // The scratch file was made for the owner alone; the PDF gets what a new file gets.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    ::chmod(QFile::encodeName(scratch).constData(), 0666 & ~mask);
-    std::error_code ec;
-    std::filesystem::rename(QFile::encodeName(scratch).toStdString(),
-                            QFile::encodeName(target.absoluteFilePath()).toStdString(), ec);
-    if (ec) {
-        QFile::remove(scratch);
-        QmMessageBox(Quillmark::tr("The PDF file \"%1\" could not be written: %2.")
-                         .arg(path, QString::fromLocal8Bit(ec.message().c_str())));
+    if (::chmod(scratch.c_str(), 0666 & ~mask) != 0) return LastError();
+    if (::rename(scratch.c_str(), target.c_str()) != 0) return LastError();
+    return {};
+}
+
+} // namespace
+
+bool PrintIntoPdfFile(QPrinter& printer, const CPrintJob& job) {
+    // Written beside the file under a temporary name, then put in its place: a failed job
+    // leaves an earlier file of that name as it was, and a killed one a file that the next
+    // write into the folder removes.
+    const QString path = printer.outputFileName();
+    const std::string target = QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString();
+    if (QFileInfo(path).isDir()) {
+        ReportPdfError(std::make_error_code(std::errc::is_a_directory), path);
         return false;
     }
-    return true;
+    std::string scratch;
+    if (const std::error_code ec = CreateTemporaryFile(FolderOf(target), 0600, scratch)) {
+        ReportPdfError(ec, path);
+        return false;
+    }
+    printer.setOutputFileName(QFile::decodeName(scratch.c_str()));
+    const bool printed = PrintPages(printer, job);
+    printer.setOutputFileName(path);
+    std::error_code ec;
+    if (printed) ec = PutPdfInPlace(scratch, target);
+    if (!printed || ec) ::unlink(scratch.c_str());
+    if (ec) ReportPdfError(ec, path);
+    return printed && !ec;
+}
+
+bool PrintToPdf(const CPrintJob& job, const QString& path, const QPageSize& page,
+                QPageLayout::Orientation orientation) {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setCreator(QStringLiteral("Quillmark"));
+    printer.setPageLayout(QPageLayout(page, orientation, QMarginsF(0, 0, 0, 0)));
+    return PrintIntoPdfFile(printer, job);
 }
 
 std::optional<SheetPage> StoredSheetPage() {

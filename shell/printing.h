@@ -34,8 +34,14 @@ int PaintJob(QPainter& painter, QPrinter& printer, const CPrintJob& job, bool pr
              CMessage& error);
 // Prints the job on `printer`, which has the resolution it prints at (UseQueueResolution);
 // false after a message when nothing could be printed ("Could not start print job." when it
-// cannot begin). A run that cannot be read to its end is cancelled.
+// cannot begin). A run that cannot be read to its end is cancelled. A printer that writes a PDF
+// file prints through PrintIntoPdfFile.
 bool PrintPage(QPrinter& printer, const CPrintJob& job);
+// Prints the job into the PDF file `printer` writes: into a scratch file beside it, which takes
+// the file's place only once it is known to be whole on the disk (Qt's PDF writer reports no
+// failed writes); false after a message (the file error, "Disk full" for a file cut short)
+// otherwise, the earlier file left as it was.
+bool PrintIntoPdfFile(QPrinter& printer, const CPrintJob& job);
 
 // The dots per inch a print queue prints at: the resolution chosen for the queue, else the
 // printer's default; 0 when the print system does not say.

@@ -209,8 +209,9 @@ bool CQuillmarkView::CreateMetafile(const QString& path) {
     // never followed.
     AtomicWriteOptions options;
     options.followSymlinks = false;
-    if (WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes, options)) {
-        QmMessageBox(ExportErrorMessage({ExportError::MetafileNotWritten}, path));
+    if (const std::error_code ec =
+            WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes, options)) {
+        QmMessageBox(ExportErrorMessage({ec}, path));
         return false;
     }
     return true;
@@ -284,14 +285,22 @@ CPrintJob CQuillmarkView::PrintJob() const {
     if (doc) job.title = doc->GetTitle().toStdString();
     job.skipProblems = m_skipProblems;
     job.outlines = m_printOutlines;
+    if (job.run.kind == CLabelRunChoice::Kind::FromFile && job.run.file == m_runDataFile)
+        job.runData = m_runData.text;
     return job;
 }
 
 CRunReport CQuillmarkView::InspectRun(const CLabelRunChoice& run,
                                       const std::optional<CLabelGeometry>& sheet, bool singleLabel,
                                       bool whole) const {
-    const CPrintJob job = JobWithChoice(PrintJob(), run, sheet, singleLabel);
+    CPrintJob job = JobWithChoice(PrintJob(), run, sheet, singleLabel);
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The whole run's look reads its file afresh, and the print after it works from that text.
+    if (whole && run.kind == CLabelRunChoice::Kind::FromFile) {
+        m_runData = ReadRunData(run);
+        m_runDataFile = run.file;
+        job.runData = m_runData.text;
+    }
     CRunReport report = CheckPrintJob(job, whole);
     QApplication::restoreOverrideCursor();
     return report;
@@ -351,6 +360,8 @@ void CQuillmarkView::OnFilePrint() {
         PrintPage(printer);
     }
     m_skipProblems = m_printOutlines = false;
+    m_runData = {};
+    m_runDataFile.clear();
 }
 
 bool CQuillmarkView::OnFilePrintDirect(const QString& printerName) {

@@ -105,6 +105,10 @@ private:
 
     bool m_skipProblems = false;
     bool m_printOutlines = false;
+    // The data file as the print dialog's last look through the whole run read it, for the
+    // print that follows to work from the same text.
+    mutable CReadDataFile m_runData;
+    mutable std::string m_runDataFile;
     std::function<void(class CBWPrintLabelDialog&)> m_prepareDialog;
     std::function<void(QPrinter&)> m_printer;
 };

@@ -538,7 +538,7 @@ TEST(WriteFileAtomically, RemovesOnlyItsOwnStaleTemporaryFiles) {
     file(".~qmabcdefghijk.tmp", old);                    // one letter long
     file(".~qmabcdefghij.tmp.bak", old);
     file("x.~qmabcdefghij.tmp", old);
-    file(".Quillmark.conf.tmpabcdefghij", old); // the settings store clears its own
+    file(".Quillmark.conf.tmpabcdefghij", old); // not a name the program makes
     file("notes.txt", old);
     WriteRaw(env.Root() / "elsewhere.txt", "kept");
     fs::create_symlink(env.Root() / "elsewhere.txt", dir / ".~qmlinklinkl.tmp");

@@ -1,3 +1,4 @@
+#include "common/atomic_file.h"
 #include "common/settings_store.h"
 
 #include <chrono>
@@ -66,7 +67,7 @@ bool KeepsLinesInOrder(const std::string& before, const std::string& after) {
 std::vector<std::string> TempFilesIn(const fs::path& dir) {
     std::vector<std::string> found;
     for (const auto& e : fs::directory_iterator(dir))
-        if (e.path().filename().string().starts_with(".Quillmark.conf.tmp"))
+        if (IsTemporaryName(e.path().filename().string()))
             found.push_back(e.path().filename().string());
     return found;
 }

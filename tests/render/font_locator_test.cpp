@@ -11,6 +11,7 @@
 
 #include <fstream>
 #include <string>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -121,6 +122,37 @@ TEST_F(FontLocatorTest, DamagedCacheFileIsIgnoredAndReplaced) {
         Locator().Find("Courier New", false);
         EXPECT_EQ(calls, 1) << "cache not rewritten";
     }
+}
+
+// A stale cache file the user may not write (left read-only, or by a run through sudo) is
+// replaced all the same: otherwise every start would ask fontconfig again. Run as root, the
+// test looks as another user would.
+TEST_F(FontLocatorTest, AStaleCacheTheUserCannotWriteIsReplaced) {
+    constexpr uid_t kOther = 65534;
+    WriteFont("first face");
+    Locator().Find("Courier New", false);
+    const fs::path cache = Locator().CacheFile("Courier New", false);
+    fs::permissions(cache, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fingerprint += 1; // fontconfig's configuration changed since
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        fs::permissions(env.Root(), fs::perms::owner_all | fs::perms::group_read |
+                                        fs::perms::group_exec | fs::perms::others_read |
+                                        fs::perms::others_exec);
+        ASSERT_EQ(::chown(Folder().c_str(), kOther, kOther), 0);
+        // Real and effective ids both, as a user's own process has them; root stays the saved
+        // one, to come back to.
+        ASSERT_EQ(::setresgid(kOther, kOther, 0), 0);
+        ASSERT_EQ(::setresuid(kOther, kOther, 0), 0);
+    }
+    calls = 0;
+    Locator().Find("Courier New", false);
+    Locator().Find("Courier New", false);
+    if (root) {
+        EXPECT_EQ(::setresuid(0, 0, 0), 0);
+        EXPECT_EQ(::setresgid(0, 0, 0), 0);
+    }
+    EXPECT_EQ(calls, 1) << "the stale cache was not replaced";
 }
 
 TEST_F(FontLocatorTest, FingerprintFollowsFontconfigsConfiguration) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -136,5 +137,70 @@ TEST_F(GlyphStore, EveryCutOfAWellSealedStoreIsRefused) {
         sealed.append(reinterpret_cast<const char*>(&digest.value), sizeof digest.value);
         std::ofstream(store, std::ios::binary | std::ios::trunc) << sealed;
         EXPECT_FALSE(ReadGlyphStore(store, file, pixelSize)) << "cut at " << cut;
+    }
+}
+
+namespace {
+
+// The FreeType library a store names, as the store's writer lays it out after the font's part:
+// the header, the font's path, its index, boldness and pixel size, its stamp, then the library.
+std::string StoredLibrary(const std::string& bytes, const std::string& fontPath) {
+    const std::size_t at = std::string_view("quillmark glyph store 1\n").size() + 4 +
+                           fontPath.size() + 4 + 1 + 4 + 3 * 8;
+    std::uint32_t size = 0;
+    if (bytes.size() < at + 4) return {};
+    std::memcpy(&size, bytes.data() + at, 4);
+    return bytes.substr(at + 4, size);
+}
+
+} // namespace
+
+TEST_F(GlyphStore, AStoreWithSizesNoFaceHasIsLearnedAgain) {
+    const Drawn cold = Draw("HALVERN 128");
+    ASSERT_EQ(StoreFiles().size(), 1u);
+    const fs::path store = StoreFiles().front();
+    std::ifstream in(store, std::ios::binary);
+    const std::string library =
+        StoredLibrary(std::string(std::istreambuf_iterator<char>(in), {}), font.string());
+    ASSERT_TRUE(fs::exists(library)) << library;
+    const CFontFile file{font.string(), 0, false};
+    const int pixelSize = 40;
+    const unsigned char h = 'H';
+    const struct {
+        const char* what;
+        std::function<void(CFaceFacts&)> craft;
+    } cases[] = {
+        {"an advance of a billion pixels", [](CFaceFacts& f) { f.advance[h] = 64'000'000'000; }},
+        {"a negative advance", [](CFaceFacts& f) { f.advance[h] = -64'000'000'000; }},
+        {"an ascent past the face", [](CFaceFacts& f) { f.ascent = std::int64_t{1} << 40; }},
+        {"a reach of a million ems", [](CFaceFacts& f) { f.reach.x1 = 40'000'000; }},
+        {"a reach turned inside out", [](CFaceFacts& f) { std::swap(f.reach.x0, f.reach.x1); }},
+        {"ink outside the reach",
+         [](CFaceFacts& f) {
+             f.boxed[h] = f.inked[h] = true;
+             f.ink[h] = {0, 0, f.reach.x1 + 1, 1};
+         }},
+        {"an empty ink box that inks",
+         [](CFaceFacts& f) {
+             f.boxed[h] = f.inked[h] = true;
+             f.ink[h] = {1, 1, 1, 1};
+         }},
+        {"a kept glyph far from its origin",
+         [](CFaceFacts& f) { f.glyphs[h]->left = std::int64_t{1} << 62; }},
+        {"a kept glyph outside the reach", [](CFaceFacts& f) { f.glyphs[h]->top -= 1000; }},
+        {"kerning of a billion pixels",
+         [](CFaceFacts& f) { f.kerning[static_cast<std::uint16_t>('A' << 8 | 'V')] = 1LL << 40; }},
+    };
+    for (const auto& c : cases) {
+        std::optional<CFaceFacts> facts = ReadGlyphStore(store, file, pixelSize);
+        ASSERT_TRUE(facts && facts->glyphs[h]) << c.what;
+        c.craft(*facts);
+        // Sealed with a digest that fits, as the program itself would have written it.
+        WriteGlyphStore(store, file, pixelSize, library, *facts);
+        EXPECT_FALSE(ReadGlyphStore(store, file, pixelSize)) << c.what;
+        const Drawn again = Draw("HALVERN 128");
+        EXPECT_TRUE(again.usedFreeType) << c.what;
+        EXPECT_EQ(again.bits, cold.bits) << c.what;
+        EXPECT_FALSE(Draw("HALVERN 128").usedFreeType) << c.what << ": not written again";
     }
 }

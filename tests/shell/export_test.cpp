@@ -115,9 +115,14 @@ TEST_F(ExportTest, AFailedExportIsReportedAndLeavesNoFile) {
     EXPECT_EQ(dialogs.messages[0], Path("missing/a.png") + " was not found.");
     QDir().mkdir(Path("taken.png"));
     EXPECT_FALSE(view->ExportToFile(Path("taken.png")));
-    EXPECT_EQ(dialogs.messages.back(), "Access to " + Path("taken.png") + " was denied.");
+    EXPECT_EQ(dialogs.messages.back(), Path("taken.png") + " is a folder.");
+    // A metafile that cannot be written names its cause as every other format does.
     EXPECT_FALSE(view->ExportToFile(Path("missing/a.wmf")));
-    EXPECT_EQ(dialogs.messages.back(), "Unable to create Windows Metafile.");
+    EXPECT_EQ(dialogs.messages.back(),
+              "Unable to create Windows Metafile. " + Path("missing/a.wmf") + " was not found.");
+    EXPECT_FALSE(view->ExportToFile(Path("missing/a.emf")));
+    EXPECT_EQ(dialogs.messages.back(),
+              "Unable to create Windows Metafile. " + Path("missing/a.emf") + " was not found.");
 }
 
 TEST_F(ExportTest, ExportCommandUsesTheDialogWithTheExportFilters) {

@@ -273,7 +273,7 @@ TEST_F(PrintRunTest, RunsThatCannotPrintSayWhyAndWriteNothing) {
         EXPECT_EQ(done.errors, c.error);
         EXPECT_FALSE(QFile::exists(pdf)) << c.error;
         EXPECT_TRUE(QDir(QString::fromStdString(env.Root().string()))
-                        .entryList({".run.pdf*"}, QDir::Hidden | QDir::Files)
+                        .entryList({".run.pdf*", ".~qm*"}, QDir::Hidden | QDir::Files)
                         .isEmpty())
             << "no scratch file left behind";
     }
