@@ -70,7 +70,7 @@ struct CBatchCheck {
 // Looks at one label of the batch: its file's name, which must differ from every other label's
 // and be one a folder can hold, and whether the symbology makes anything of its data.
 void CheckBatchEntry(const CRunEntry& entry, const std::string& name, CBarcode& working,
-                     CBatchCheck& check) {
+                     const CRunCheck& runCheck, CBatchCheck& check) {
     CRunReport& report = check.report;
     const std::int64_t ordinal = report.labels++;
     check.folders.insert(std::filesystem::path(name).parent_path().string());
@@ -87,7 +87,7 @@ void CheckBatchEntry(const CRunEntry& entry, const std::string& name, CBarcode& 
             return;
         }
     }
-    const CEntryProblem problem = EntryProblem(working, entry, {});
+    const CEntryProblem problem = EntryProblem(working, entry, runCheck, ordinal + 1);
     if (problem.why.empty()) return;
     const CRunProblem listed = ListedProblem(ordinal, entry, problem.why);
     // An image of a symbol that draws nothing cannot be written: found now, not after the files
@@ -103,21 +103,26 @@ void CheckBatchEntry(const CRunEntry& entry, const std::string& name, CBarcode& 
 
 // The run looked through before anything is written: each label's problems, and the file each
 // one makes. Returns the exit status: 0 to go on.
-int CheckBatch(const CCommandLineInfo& info, const CBarcode& prototype, const std::string& output,
+int CheckBatch(const CCommandLineInfo& info, const CExportSymbol& symbol, const std::string& output,
                const std::shared_ptr<const CDataText>& data, std::set<std::string>& folders) {
-    COpenedRun opened = OpenRun(info.run.run, CRunSheet{}, prototype.m_strData, data);
+    const CBarcode& prototype = *symbol.barcode;
+    COpenedRun opened = OpenRun(info.run.run, CRunSheet{}, prototype.m_strData, data, true,
+                                RunFieldsOf(&symbol.design));
     if (!opened.source) {
         ReportError(opened.error);
         return 1;
     }
     const std::unique_ptr<CBarcode> working = CloneBarcode(prototype);
+    CRunCheck runCheck{&prototype, symbol.label, {}};
+    runCheck.design = &symbol.design;
+    runCheck.view = {info.rotation, !info.noText};
     CBatchCheck check;
     check.namesMayRepeat = output.find(kNumberField) == std::string::npos;
     const ExportFormat* format = FindExportFormat(output);
     check.drawn = !format || format->writer != ExportWriter::Store;
     CRunEntry entry;
     while (check.refusal.empty() && opened.source->Next(entry))
-        CheckBatchEntry(entry, FileName(output, entry), *working, check);
+        CheckBatchEntry(entry, FileName(output, entry), *working, runCheck, check);
     if (!check.refusal.empty()) {
         ReportError(check.refusal);
         return 1;
@@ -181,8 +186,9 @@ std::string SafeFileNamePart(std::string_view data) {
     return Latin1ToUtf8(latin1);
 }
 
-int RunBatchExport(const CCommandLineInfo& info, const CBarcode& prototype,
+int RunBatchExport(const CCommandLineInfo& info, const CExportSymbol& symbol,
                    const std::string& output, const CSymbolWriter& write, int dpi) {
+    const CBarcode& prototype = *symbol.barcode;
     // A data file is read once, and both passes go through its text: a pipe or standard input
     // serves them as a file does.
     CReadDataFile read = ReadRunData(info.run.run);
@@ -191,9 +197,10 @@ int RunBatchExport(const CCommandLineInfo& info, const CBarcode& prototype,
         return 1;
     }
     std::set<std::string> folders;
-    if (const int status = CheckBatch(info, prototype, output, read.text, folders); status != 0)
+    if (const int status = CheckBatch(info, symbol, output, read.text, folders); status != 0)
         return status;
-    COpenedRun opened = OpenRun(info.run.run, CRunSheet{}, prototype.m_strData, read.text);
+    COpenedRun opened = OpenRun(info.run.run, CRunSheet{}, prototype.m_strData, read.text, true,
+                                RunFieldsOf(&symbol.design));
     if (!opened.source) {
         ReportError(opened.error);
         return 1;
@@ -211,11 +218,19 @@ int RunBatchExport(const CCommandLineInfo& info, const CBarcode& prototype,
     };
     CRunEntry entry;
     int status = 0;
+    std::int64_t place = 0;
+    CFileWriteOptions options = batch;
+    std::vector<std::uint8_t> document;
     while (status == 0 && opened.source->Next(entry)) {
-        working->SetData(entry.data);
+        const CLabelContent label =
+            EntryLabel(prototype, *working, entry, &symbol.design, view, symbol.label, ++place);
+        if (!symbol.design.Empty()) {
+            document = StoreDocument(label.symbol, symbol.design);
+            options.document = &document;
+        }
         const std::string name = FileName(output, entry);
         files.SetTag(MessageText(entry.Where()));
-        if (const CExportResult result = write(*working, name, view, dpi, batch); !result) {
+        if (const CExportResult result = write(label, name, dpi, options); !result) {
             // The failure may be that of a file taken earlier.
             if (const auto failed = files.Finish())
                 reportFailedFile(*failed);

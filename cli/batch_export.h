@@ -24,5 +24,5 @@ std::string SafeFileNamePart(std::string_view data);
 
 // The whole batch; returns the exit status. Problems with labels go to standard error with
 // their lines; with --strict they are an error and nothing is written.
-int RunBatchExport(const CCommandLineInfo& info, const CBarcode& prototype,
+int RunBatchExport(const CCommandLineInfo& info, const CExportSymbol& prototype,
                    const std::string& output, const CSymbolWriter& write, int dpi);

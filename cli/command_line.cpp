@@ -1,6 +1,7 @@
 #include "cli/command_line.h"
 
 #include "cli/batch_export.h"
+#include "cli/line_options.h"
 #include "common/message.h"
 #include "engine/symbologies.h"
 #include "render/export_formats.h"
@@ -98,6 +99,7 @@ CCommandLineInfo ParseExport(const std::vector<std::string>& args) {
         } else if (a == "--no-text") {
             info.noText = true;
         } else if (ReadRunOption(args, i, info.run, complaint)) {
+        } else if (ReadLineOption(args, i, info.lines, complaint)) {
         } else {
             complaint = "unknown option " + ShownArgument(a);
         }
@@ -131,7 +133,8 @@ CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {
             pdf = true;
             continue;
         }
-        if (ReadRunOption(args, i, info.run, complaint)) {
+        if (ReadRunOption(args, i, info.run, complaint) ||
+            ReadLineOption(args, i, info.lines, complaint)) {
             if (!complaint.empty()) return Invalid(complaint);
             continue;
         }
@@ -177,6 +180,9 @@ CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {
                           info.kind == CCommandLineInfo::PrintPdf;
     if (!info.run.named.empty() && !printing)
         return Invalid(info.run.named.front() + " is for printing: use it with -p, -pt or --pdf");
+    if (!info.lines.empty() && !printing)
+        return Invalid(
+            "--line is for printing or --export: use it with -p, -pt, --pdf or --export");
     if (printing && info.file.empty()) return Invalid("the document's name is empty");
     if (std::string wrong = CheckRunOptions(info.run); !wrong.empty()) return Invalid(wrong);
     return info;
@@ -260,5 +266,5 @@ std::string CommandLineUsage() {
            "                                 'out/{n}.png'; with the run options that make\n"
            "                                 the labels, --strict among them\n"
            "  run options of -p, -pt and --pdf:\n" +
-           RunOptionsUsage() + "  quillmark --help               this text\n";
+           RunOptionsUsage() + LineOptionsUsage() + "  quillmark --help               this text\n";
 }

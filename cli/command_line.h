@@ -3,6 +3,7 @@
 // they are, whatever their encoding).
 
 #include "cli/run_options.h"
+#include "job/label_design.h"
 
 #include <string>
 #include <string_view>
@@ -25,6 +26,8 @@ struct CCommandLineInfo {
 
     // The run options of the print forms and the export form.
     CRunOptions run;
+    // The label's lines (--line and the options that set each); none given: the document's own.
+    std::vector<CDesignLine> lines;
 };
 
 // `args` without the program name. A flag starts with "-" or "/": "p" and "pt" match with

@@ -4,12 +4,14 @@
 #include "common/atomic_file.h"
 #include "common/latin1.h"
 #include "common/settings_keys.h"
+#include "common/units.h"
 #include "engine/primitives.h"
 #include "engine/symbologies.h"
 #include "job/data_file.h"
 #include "job/document_edit.h"
 #include "job/document_file.h"
 #include "job/export_messages.h"
+#include "job/print_layout.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -36,6 +38,19 @@ void ReportErrors(const CMessages& messages) {
         ReportError(m);
 }
 
+namespace {
+
+// A design with lines is drawn on the label product of the print settings, at its size; none
+// without lines or on plain paper.
+CSize ExportLabelSize(const CLabelDesign& design) {
+    const CPrintSettings settings = CPrintSettings::FromStore();
+    if (design.lines.empty() || settings.useLabel == 0) return {};
+    return {units::ThousandthsCmToMils(settings.geometry.width),
+            units::ThousandthsCmToMils(settings.geometry.height)};
+}
+
+} // namespace
+
 CExportSymbol MakeExportSymbol(const CCommandLineInfo& info) {
     CExportSymbol out;
     out.barcode = NewDocumentBarcode(); // what an empty file leaves in place
@@ -48,7 +63,13 @@ CExportSymbol MakeExportSymbol(const CCommandLineInfo& info) {
             return out;
         }
         if (read.barcode) out.barcode = std::move(read.barcode);
+        out.design = std::move(read.design);
     }
+    if (!info.lines.empty()) out.design.lines = info.lines;
+    // In a run, data that holds fields is each label's data with them filled in.
+    const bool dataTemplate =
+        info.run.run.kind != CLabelRunChoice::Kind::Same && HasFields(info.data);
+    if (dataTemplate) out.design.dataTemplate = info.data;
     const auto note = [&out](const CEditResult& edit) {
         if (!edit.note.Empty()) out.notes.push_back(edit.note);
     };
@@ -68,7 +89,8 @@ CExportSymbol MakeExportSymbol(const CCommandLineInfo& info) {
         }
     }
     // Typed in a terminal, the data is UTF-8 (or Latin-1 where it is not well-formed UTF-8).
-    if (!info.data.empty()) note(ApplyTypedData(*out.barcode, info.data));
+    if (!info.data.empty() && !dataTemplate) note(ApplyTypedData(*out.barcode, info.data));
+    out.label = ExportLabelSize(out.design);
     if (!info.height.empty()) {
         const CEditResult height =
             ApplyTypedHeight(*out.barcode, info.height, settings::Get(settings::kUnit));
@@ -107,11 +129,20 @@ int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defa
         if (const CMessage warning = engine::ModuleWarning(dpi); !warning.Empty())
             ReportError(warning);
     if (info.run.run.kind != CLabelRunChoice::Kind::Same)
-        return RunBatchExport(info, *symbol.barcode, output, write, dpi);
+        return RunBatchExport(info, symbol, output, write, dpi);
+    CLabelContent label = CLabelContent::Of(symbol.barcode.get(), {info.rotation, !info.noText});
+    if (!symbol.design.lines.empty()) {
+        label.lines =
+            FilledLines(symbol.design, {Latin1ToUtf8(symbol.barcode->m_strData), 1, {}, {}, 0});
+        label.label = symbol.label;
+    }
+    // A document copy holds the design with its fields as they are.
+    const std::vector<std::uint8_t> document = StoreDocument(symbol.barcode.get(), symbol.design);
+    CFileWriteOptions single{false};
+    single.document = &document;
     // The file is written whole and renamed into place, then made durable with one sync of its
     // file system rather than a sync of the file and another of its folder.
-    const CExportResult result = write(*symbol.barcode, output, {info.rotation, !info.noText}, dpi,
-                                       CFileWriteOptions{false});
+    const CExportResult result = write(label, output, dpi, single);
     if (!result) {
         ReportError(ExportErrorText(result, output));
         return 1;

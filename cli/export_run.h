@@ -4,16 +4,16 @@
 // vector pictures.
 
 #include "cli/command_line.h"
+#include "job/label_design.h"
 #include "render/export_files.h"
 
 #include <functional>
 #include <memory>
 #include <string>
 
-// Writes one file of `barcode` as `view` shows it at `dpi`.
-using CSymbolWriter =
-    std::function<CExportResult(const CBarcode& barcode, const std::string& path,
-                                const CSymbolView& view, int dpi, const CFileWriteOptions& write)>;
+// Writes one file of a label (its symbol as the view shows it, and its lines) at `dpi`.
+using CSymbolWriter = std::function<CExportResult(
+    const CLabelContent& label, const std::string& path, int dpi, const CFileWriteOptions& write)>;
 
 // The document the export form names (or a new one) with its symbology, data and height
 // options applied by the window's rules (job/document_edit.h); on failure the exit status and
@@ -24,6 +24,11 @@ struct CExportSymbol {
     int status = 0;
     std::string message;
     CMessages notes;
+    // The label's lines (the document's, or those of --line) and, with lines, the label's size
+    // in mils from the print settings' label product (none on plain paper); a run's data
+    // template when --data holds fields.
+    CLabelDesign design;
+    CSize label;
 };
 CExportSymbol MakeExportSymbol(const CCommandLineInfo& info);
 

@@ -64,9 +64,9 @@ int Run(int argc, char** argv) {
             CFontLocator fonts;
             return RunExport(
                 info,
-                [&fonts](const CBarcode& barcode, const std::string& path, const CSymbolView& view,
-                         int dpi, const CFileWriteOptions& write) {
-                    return ExportImageOrDocument(barcode, path, view, dpi, write, &fonts);
+                [&fonts](const CLabelContent& label, const std::string& path, int dpi,
+                         const CFileWriteOptions& write) {
+                    return ExportImageOrDocument(label, path, dpi, write, &fonts, write.document);
                 },
                 96);
         }

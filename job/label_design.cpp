@@ -118,3 +118,12 @@ bool IsDocumentClass(const CRuntimeClass* cls) {
     return cls && (cls->IsDerivedFrom(RUNTIME_CLASS(CBarcode)) ||
                    cls == RUNTIME_CLASS(CLabelDesignRecord));
 }
+
+std::vector<CLabelLine> FilledLines(const CLabelDesign& design, const CFieldValues& values,
+                                    std::vector<std::string>* unknown) {
+    std::vector<CLabelLine> lines;
+    for (const CDesignLine& d : design.lines)
+        lines.push_back({FillFields(d.text, values, unknown), d.face, static_cast<double>(d.points),
+                         d.bold, d.italic, d.align, d.place});
+    return lines;
+}

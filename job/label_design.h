@@ -8,6 +8,7 @@
 #include "common/archive.h"
 #include "common/object.h"
 #include "engine/barcode.h"
+#include "job/label_fields.h"
 #include "render/label_drawing.h"
 
 #include <cstdint>
@@ -55,6 +56,11 @@ struct CLoadedDocument {
 // document (a truncated design, more than kMaxLines lines, an unknown place or alignment, a
 // later version).
 CLoadedDocument LoadDocument(std::span<const std::uint8_t> bytes);
+
+// The design's lines with the label's fields filled in; the fields that name no column of the
+// label's row are added to `unknown`.
+std::vector<CLabelLine> FilledLines(const CLabelDesign& design, const CFieldValues& values,
+                                    std::vector<std::string>* unknown = nullptr);
 
 // Whether `cls` is a class a document file starts with: a barcode or the design record.
 bool IsDocumentClass(const CRuntimeClass* cls);

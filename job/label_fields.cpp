@@ -1,7 +1,6 @@
 #include "job/label_fields.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace {
 
@@ -28,19 +27,12 @@ std::string Today(std::string_view format, std::time_t today) {
     return std::string(text, n);
 }
 
-// A column of the row by its number from 1 or by its header name; false when there is none.
+// A column of the row by the name the field gives it; false when the row has none such.
 bool Column(std::string_view name, const CFieldValues& v, std::string& out) {
-    std::size_t index = 0;
-    const char* end = name.data() + name.size();
-    if (std::from_chars(name.data(), end, index).ptr == end && !name.empty()) {
-        if (index < 1 || index > v.row.size()) return false;
-        out = v.row[index - 1];
-        return true;
-    }
     const std::string wanted = Lower(Trimmed(name));
-    for (std::size_t i = 0; i < v.columnNames.size() && i < v.row.size(); ++i)
-        if (Lower(Trimmed(v.columnNames[i])) == wanted) {
-            out = v.row[i];
+    for (const auto& [given, value] : v.columns)
+        if (Lower(Trimmed(given)) == wanted) {
+            out = value;
             return true;
         }
     return false;
@@ -106,6 +98,11 @@ std::vector<std::string> FieldNames(std::string_view text) {
         },
         [](std::string_view) {});
     return names;
+}
+
+bool IsLabelField(std::string_view name) {
+    return name == "data" || name == "n" || name == "number" || name == "date" ||
+           name.starts_with("date:");
 }
 
 bool HasFields(std::string_view text) {

@@ -9,16 +9,18 @@
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // What one label fills its fields with. Texts are UTF-8.
 struct CFieldValues {
     std::string data;
     std::int64_t n = 0;
-    std::string number;                  // empty but in a numbered run
-    std::vector<std::string> row;        // the data file's fields of the label's row
-    std::vector<std::string> columnNames; // the header line's names; empty without one
-    std::time_t today = 0;               // 0: now
+    std::string number; // empty but in a numbered run
+    // The data file's fields of the label's row that the fields name: the name as a field
+    // writes it ("sku", "2") and the row's value.
+    std::vector<std::pair<std::string, std::string>> columns;
+    std::time_t today = 0; // 0: now
 };
 
 // `text` with every field filled in. A field it cannot fill (a name the header does not have, a
@@ -28,6 +30,9 @@ std::string FillFields(std::string_view text, const CFieldValues& values,
 
 // The fields `text` names, in order, each once: "data", "sku", "2", "date:%Y".
 std::vector<std::string> FieldNames(std::string_view text);
+// Whether a field's name is one of a label's own ({data}, {n}, {number}, {date}) rather than a
+// column of the data file.
+bool IsLabelField(std::string_view name);
 
 // Whether `text` has any field at all.
 bool HasFields(std::string_view text);

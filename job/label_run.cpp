@@ -6,6 +6,7 @@
 #include "common/settings_keys.h"
 #include "engine/barcode_file.h"
 #include "job/data_file.h"
+#include "render/mono_surface.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -44,6 +45,13 @@ CMessage TooManyLabels(std::int64_t count) {
 }
 
 // A size in thousandths of a centimetre as every length is shown, by the unit of the options.
+// A size in points as a message gives it: "4", "7.5".
+std::string FormatPoints(double points) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", points);
+    return text;
+}
+
 std::string SizeText(double width, double height) {
     const bool centimetres = settings::Get(settings::kUnit) != 0;
     return LengthNumber(width, centimetres) + " x " + LengthNumber(height, centimetres) +
@@ -57,7 +65,7 @@ public:
     SameSource(std::string data, std::int64_t count) : m_data(std::move(data)), m_count(count) {}
     bool Next(CRunEntry& entry) override {
         if (m_made >= m_count) return false;
-        entry = {++m_made, false, true, m_data, {}};
+        entry = {++m_made, false, true, m_data, {}, {}, {}};
         return true;
     }
     std::int64_t CountRest() override {
@@ -88,7 +96,9 @@ public:
         if (m_made >= m_plan.count) return false;
         const std::int64_t n = m_plan.first + m_made * m_plan.step;
         ++m_made;
-        entry = {m_made, false, false, FormatRunNumber(n, m_digits, m_prefix, m_suffix), m_outside};
+        entry = {m_made,    false, false, FormatRunNumber(n, m_digits, m_prefix, m_suffix),
+                 m_outside, {},    {}};
+        entry.number = Latin1ToUtf8(entry.data);
         return true;
     }
     std::int64_t CountRest() override {
@@ -102,6 +112,36 @@ private:
     int m_digits;
     std::string m_prefix, m_suffix, m_outside;
     std::int64_t m_made = 0;
+};
+
+// --- Labels whose data is a template of fields -------------------------------------------
+
+class TemplatedSource : public CLabelRunSource {
+public:
+    TemplatedSource(std::unique_ptr<CLabelRunSource> inner, std::string dataTemplate)
+        : m_inner(std::move(inner)), m_template(std::move(dataTemplate)) {}
+    bool Next(CRunEntry& entry) override {
+        if (!m_inner->Next(entry)) {
+            m_error = m_inner->Error();
+            return false;
+        }
+        const std::string filled = FillFields(m_template, FieldValuesOf(entry, ++m_place));
+        std::string outside = entry.outside;
+        entry.data = ToLatin1(filled, TextEncoding::Utf8, outside);
+        entry.outside = outside;
+        entry.document = false;
+        return true;
+    }
+    std::int64_t CountRest() override {
+        const std::int64_t rest = m_inner->CountRest();
+        m_error = m_inner->Error();
+        return rest;
+    }
+
+private:
+    std::unique_ptr<CLabelRunSource> m_inner;
+    std::string m_template;
+    std::int64_t m_place = 0;
 };
 
 // --- One label per row of a file ----------------------------------------------------------
@@ -150,8 +190,12 @@ void SetLabelText(CRunEntry& entry, std::string_view field, TextEncoding encodin
 // A column as a run names it: a number from 1, or a name of the header line.
 struct CColumnName {
     std::string given;
-    bool copies = false; // the copies column, for the messages
+    bool copies = false;   // the copies column, for the messages
+    bool optional = false; // a label design's field: a column the file lacks is no error
 };
+
+// The index of a column a row does not have, for a design's field the file lacks.
+constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
 
 // The column's index from 0 when it is given by number; nothing when it is a name to look for in
 // the header line; the reason when it can be neither.
@@ -238,11 +282,13 @@ public:
     // Works from the file's text, read once; `error` says why the run cannot be made. With
     // `whole`, the labels of all rows are counted first, so a run of too many is refused at once.
     FileSource(const CLabelRunChoice& run, std::shared_ptr<const CDataText> data, bool whole,
-               CMessage& error)
-        : m_data(std::move(data)),
-          m_reader(m_data->text, SeparatorOf(run.separator, m_data->text)) {
-        std::vector<CColumnName> columns = {{run.column, false}};
-        if (!run.copiesColumn.empty()) columns.push_back({run.copiesColumn, true});
+               const std::vector<std::string>& fieldColumns, CMessage& error)
+        : m_data(std::move(data)), m_reader(m_data->text, SeparatorOf(run.separator, m_data->text)),
+          m_hasCopies(!run.copiesColumn.empty()), m_fieldNames(fieldColumns) {
+        std::vector<CColumnName> columns = {{run.column, false, false}};
+        if (m_hasCopies) columns.push_back({run.copiesColumn, true, false});
+        for (const std::string& name : fieldColumns)
+            columns.push_back({name, false, true});
         error = FindColumns(run, columns);
         m_values.resize(m_columns.size());
         if (error.Empty() && whole) error = CountLabels();
@@ -290,9 +336,13 @@ private:
         }
         for (std::size_t k = 0; k < columns.size(); ++k) {
             std::optional<std::size_t> index;
-            if (CMessage wrong = ColumnByNumber(columns[k], run.header, index); !wrong.Empty())
-                return wrong;
+            CMessage wrong = ColumnByNumber(columns[k], run.header, index);
             if (!index) index = found[k];
+            if (columns[k].optional) {
+                m_columns.push_back(wrong.Empty() && index ? *index : kNoColumn);
+                continue;
+            }
+            if (!wrong.Empty()) return wrong;
             if (!index)
                 return MakeMessage(Msg::RunNoColumnNamed, ShownText(Trimmed(columns[k].given)),
                                    listed);
@@ -306,7 +356,7 @@ private:
     // are left for the labels to meet in their place.
     CMessage CountLabels() {
         CDelimitedReader counter = m_reader;
-        const bool copies = m_columns.size() > 1;
+        const bool copies = m_hasCopies;
         const std::vector<std::size_t> wanted = {copies ? m_columns[1] : m_columns[0]};
         std::vector<std::string> value(1);
         ColumnTaker taker(wanted, value);
@@ -339,7 +389,7 @@ private:
         };
         if (m_columns[0] >= count) return missing(m_columns[0], false);
         m_copiesLeft = 1;
-        if (m_columns.size() > 1) {
+        if (m_hasCopies) {
             if (m_columns[1] >= count) return missing(m_columns[1], true);
             const std::optional<std::int64_t> copies = CopiesOf(m_values[1]);
             if (!copies) {
@@ -350,15 +400,25 @@ private:
             }
             m_copiesLeft = *copies;
         }
-        m_entry = {line, true, false, {}, {}};
+        m_entry = {line, true, false, {}, {}, {}, {}};
         SetLabelText(m_entry, m_values[0], m_data->encoding);
+        // The design's fields the row has.
+        const std::size_t first = m_hasCopies ? 2 : 1;
+        for (std::size_t k = 0; k < m_fieldNames.size(); ++k)
+            if (m_columns[first + k] != kNoColumn && m_columns[first + k] < count)
+                m_entry.fields.emplace_back(m_fieldNames[k],
+                                            ToUtf8(m_values[first + k], m_data->encoding));
         return true;
     }
 
     std::shared_ptr<const CDataText> m_data;
     CDelimitedReader m_reader;
-    std::vector<std::size_t> m_columns; // the data column, then the copies column if any
-    std::vector<std::string> m_values;  // the current row's fields of those columns
+    bool m_hasCopies;
+    std::vector<std::string> m_fieldNames; // the design's fields that name columns
+    // The data column, then the copies column if any, then the design's fields (kNoColumn for
+    // one the file does not have).
+    std::vector<std::size_t> m_columns;
+    std::vector<std::string> m_values; // the current row's fields of those columns
     CRunEntry m_entry;
     std::int64_t m_copiesLeft = 0;
     std::int64_t m_made = 0;
@@ -453,8 +513,11 @@ CReadDataFile ReadRunData(const CLabelRunChoice& run) {
     return ReadDataFile(run.file, kMaxRunFileBytes);
 }
 
-COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet, const std::string& sameData,
-                   std::shared_ptr<const CDataText> data, bool whole) {
+namespace {
+
+COpenedRun OpenRunOf(const CLabelRunChoice& run, const CRunSheet& sheet,
+                     const std::string& sameData, std::shared_ptr<const CDataText> data, bool whole,
+                     const std::vector<std::string>& fieldColumns) {
     COpenedRun opened;
     switch (run.kind) {
     case CLabelRunChoice::Kind::Same: {
@@ -488,7 +551,8 @@ COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet, const std
             data = std::move(read.text);
         }
         if (!data) return opened;
-        auto file = std::make_unique<FileSource>(run, std::move(data), whole, opened.error);
+        auto file =
+            std::make_unique<FileSource>(run, std::move(data), whole, fieldColumns, opened.error);
         if (opened.error.Empty()) opened.source = std::move(file);
         return opened;
     }
@@ -497,7 +561,91 @@ COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet, const std
     return opened;
 }
 
-CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRunCheck& check) {
+} // namespace
+
+CRunFields RunFieldsOf(const std::vector<std::string>& texts, const std::string& dataTemplate) {
+    CRunFields fields;
+    fields.dataTemplate = dataTemplate;
+    std::vector<std::string> all = texts;
+    all.push_back(dataTemplate);
+    for (const std::string& text : all)
+        for (std::string& name : FieldNames(text))
+            if (!IsLabelField(name) && std::find(fields.columns.begin(), fields.columns.end(),
+                                                 name) == fields.columns.end())
+                fields.columns.push_back(std::move(name));
+    return fields;
+}
+
+CRunFields RunFieldsOf(const CLabelDesign* design) {
+    if (!design) return {};
+    std::vector<std::string> texts;
+    for (const CDesignLine& line : design->lines)
+        texts.push_back(line.text);
+    return RunFieldsOf(texts, design->dataTemplate);
+}
+
+CFieldValues FieldValuesOf(const CRunEntry& entry, std::int64_t place) {
+    CFieldValues values;
+    values.data = Latin1ToUtf8(entry.data);
+    values.n = place;
+    values.number = entry.number;
+    values.columns = entry.fields;
+    return values;
+}
+
+COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet, const std::string& sameData,
+                   std::shared_ptr<const CDataText> data, bool whole, const CRunFields& fields) {
+    COpenedRun opened = OpenRunOf(run, sheet, sameData, std::move(data), whole, fields.columns);
+    if (opened.source && !fields.dataTemplate.empty())
+        opened.source =
+            std::make_unique<TemplatedSource>(std::move(opened.source), fields.dataTemplate);
+    return opened;
+}
+
+CLabelContent EntryLabel(const CBarcode& document, CBarcode& working, const CRunEntry& entry,
+                         const CLabelDesign* design, const CSymbolView& view, CSize label,
+                         std::int64_t place, std::vector<std::string>* unknown) {
+    if (!entry.document) working.SetData(entry.data);
+    CLabelContent content = CLabelContent::Of(entry.document ? &document : &working, view);
+    if (design && !design->lines.empty()) {
+        content.lines = FilledLines(*design, FieldValuesOf(entry, place), unknown);
+        content.label = label;
+    }
+    return content;
+}
+
+namespace {
+
+// What keeps a label's lines from printing as given: fields the run cannot fill, lines too wide
+// for the label even set smaller, a design taller than the label. Laid out as the one-bit
+// surface at 1000 dpi measures it.
+void LineProblems(CBarcode& working, const CRunEntry& entry, const CRunCheck& check,
+                  std::int64_t place, CMessages& why) {
+    if (!check.design || check.design->lines.empty()) return;
+    std::vector<std::string> unknown;
+    const CLabelContent content = EntryLabel(*check.prototype, working, entry, check.design,
+                                             check.view, check.label, place, &unknown);
+    for (const std::string& field : unknown)
+        why.push_back(MakeMessage(Msg::LabelUnknownField, ShownText(field)));
+    if (check.label.cx <= 0 || check.label.cy <= 0) return;
+    // Kept for the process's life, as the fonts it found are.
+    static CFontLocator& fonts = *new CFontLocator();
+    MonoImage scratch;
+    scratch.Allocate(1, 1);
+    CMonoSurface surface(scratch, 1000, &fonts);
+    surface.SetWindowExt({1000, 1000});
+    surface.SetViewportExt({1000, 1000});
+    const CLabelLayout layout = LayOutLabel(content, surface);
+    for (const std::size_t i : layout.tooLong)
+        why.push_back(MakeMessage(Msg::LabelLineTooLong, std::to_string(i + 1),
+                                  ShownText(content.lines[i].text), FormatPoints(kMinLinePoints)));
+    if (layout.tooTall) why.push_back(MakeMessage(Msg::LabelTooTall));
+}
+
+} // namespace
+
+CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRunCheck& check,
+                           std::int64_t place) {
     CEntryProblem problem;
     CMessages& why = problem.why;
     if (!entry.outside.empty()) {
@@ -529,6 +677,7 @@ CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRun
             why.push_back(problem.tooLarge);
         }
     }
+    LineProblems(working, entry, check, place, why);
     return problem;
 }
 
@@ -562,7 +711,7 @@ public:
             if (m_lastListed) ++m_report.problems.back().labels;
             return;
         }
-        CEntryProblem problem = EntryProblem(*m_working, entry, m_check);
+        CEntryProblem problem = EntryProblem(*m_working, entry, m_check, ordinal + 1);
         m_lastWrong = !problem.why.empty();
         m_lastListed = false;
         if (!m_lastWrong) return;
@@ -593,7 +742,8 @@ CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CR
         report.error = MakeMessage(Msg::RunNoSymbol);
         return report;
     }
-    COpenedRun opened = OpenRun(run, sheet, check.prototype->m_strData, std::move(data), whole);
+    COpenedRun opened = OpenRun(run, sheet, check.prototype->m_strData, std::move(data), whole,
+                                RunFieldsOf(check.design));
     if (!opened.source) {
         report.error = opened.error;
         return report;

@@ -14,6 +14,8 @@
 #include "common/label_run_choice.h"
 #include "engine/barcode.h"
 #include "job/data_file.h"
+#include "job/label_design.h"
+#include "job/label_fields.h"
 
 #include <cstdint>
 #include <functional>
@@ -60,6 +62,10 @@ struct CRunEntry {
     bool document = false; // the document's own data: the symbol printed as it is
     std::string data;      // Latin-1, as the engine takes it
     std::string outside;   // characters of the file outside Latin-1, left out of `data` (UTF-8)
+    // The row's fields that a label design names, with the name it gives each (UTF-8); a
+    // column the file does not have is missing here.
+    std::vector<std::pair<std::string, std::string>> fields;
+    std::string number; // a numbered run's number as formatted (UTF-8)
 
     // "line 7" or "label 12", for messages.
     CMessage Where() const;
@@ -95,8 +101,24 @@ struct COpenedRun {
     std::unique_ptr<CLabelRunSource> source;
     CMessage error;
 };
+// What a label design asks of a run: the columns its fields name (besides a label's own fields)
+// and where each label's data comes from.
+struct CRunFields {
+    std::vector<std::string> columns; // as the fields write them: "sku", "2"
+    std::string dataTemplate;         // UTF-8 with fields; empty: the run's own data
+};
+// The fields a design's lines and data template name that are columns of a data file.
+CRunFields RunFieldsOf(const std::vector<std::string>& texts, const std::string& dataTemplate);
+// Those of a design (none for none).
+CRunFields RunFieldsOf(const CLabelDesign* design);
+
 COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet, const std::string& sameData,
-                   std::shared_ptr<const CDataText> data = nullptr, bool whole = true);
+                   std::shared_ptr<const CDataText> data = nullptr, bool whole = true,
+                   const CRunFields& fields = {});
+
+// What a label of the run fills its fields with: its data, its place in the run (from 1), its
+// number and its row's fields.
+CFieldValues FieldValuesOf(const CRunEntry& entry, std::int64_t place);
 
 // The symbol's width and height in mils, as printing draws it.
 using CSymbolMeasure = std::function<CSize(const CBarcode&)>;
@@ -109,6 +131,10 @@ struct CRunCheck {
     // The label in thousandths of a centimetre, to say its size as its read-out does; 0 × 0:
     // said from `label`.
     CSize labelSize = {};
+    // The lines of the labels beside the symbol (none: the symbol alone) and how the symbol is
+    // shown: lines that do not fit the label, and fields the run cannot fill, are problems.
+    const CLabelDesign* design = nullptr;
+    CSymbolView view = {};
 };
 
 // What would keep one label from printing as given (`why` empty when nothing would), and of
@@ -119,7 +145,14 @@ struct CEntryProblem {
     CMessage tooLarge;
     bool drawsNothing = false; // the symbology cannot encode the label's data at all
 };
-CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRunCheck& check);
+CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRunCheck& check,
+                           std::int64_t place = 0);
+// The label one entry of a run makes with the design: the symbol (the document's own, or
+// `working` given the entry's data), the design's lines with their fields filled in, and the
+// label's size; the fields that name no column of the row are added to `unknown`.
+CLabelContent EntryLabel(const CBarcode& document, CBarcode& working, const CRunEntry& entry,
+                         const CLabelDesign* design, const CSymbolView& view, CSize label,
+                         std::int64_t place, std::vector<std::string>* unknown = nullptr);
 
 // A label's problem as a run's report lists it: its data and the reasons escaped and cut short
 // (common/message.h ShownText), so that a row of control bytes or of megabytes reaches neither a

@@ -48,6 +48,8 @@ CRunCheck JobCheck(const CPrintJob& job, CSymbolMeasure measure) {
         check.labelSize = {g.width, g.height};
     }
     check.measure = std::move(measure);
+    check.design = &job.design;
+    check.view = job.view;
     return check;
 }
 
@@ -67,7 +69,8 @@ CJobLabels::CJobLabels(const CPrintJob& job, CSymbolMeasure measure)
     if (!job.barcode) return;
     m_error = JobSheet(job, m_sheet);
     if (!m_error.Empty()) return;
-    m_run = OpenRun(job.run, m_sheet, job.barcode->m_strData, job.runData);
+    m_run = OpenRun(job.run, m_sheet, job.barcode->m_strData, job.runData, true,
+                    RunFieldsOf(&job.design));
     if (!m_run.source) {
         m_error = m_run.error;
         return;
@@ -82,13 +85,11 @@ const CMessage& CJobLabels::Error() const {
 const CLabelContent* CJobLabels::Next() {
     if (!m_working) return nullptr;
     while (m_run.source->Next(m_entry)) {
-        if (m_job.skipProblems && !EntryProblem(*m_working, m_entry, m_check).why.empty()) continue;
-        if (m_entry.document) {
-            m_content.symbol = m_job.barcode;
-        } else {
-            m_working->SetData(m_entry.data);
-            m_content.symbol = m_working.get();
-        }
+        ++m_place;
+        if (m_job.skipProblems && !EntryProblem(*m_working, m_entry, m_check, m_place).why.empty())
+            continue;
+        m_content = EntryLabel(*m_job.barcode, *m_working, m_entry, &m_job.design, m_job.view,
+                               m_check.label, m_place);
         return &m_content;
     }
     return nullptr;

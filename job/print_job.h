@@ -29,6 +29,8 @@ struct CPrintJob {
     // The run's data file, read once (ReadJobData) for the check and the printing alike; null:
     // each reads the file itself.
     std::shared_ptr<const CDataText> runData;
+    // The lines of each label beside the symbol, and where a run takes its data from.
+    CLabelDesign design;
 };
 
 // Reads the data file of the job's run, when it is from a file, into the job, so that checking
@@ -72,5 +74,6 @@ private:
     COpenedRun m_run;
     std::unique_ptr<CBarcode> m_working;
     CRunEntry m_entry;
+    std::int64_t m_place = 0;
     CLabelContent m_content;
 };

@@ -27,7 +27,8 @@ void PaintLabelOutlines(QPainter& painter, const CPrinterFacts& printer,
 // resolution, every bar a whole number of dots, narrowed by the printer's reduction.
 class PrintSurface {
 public:
-    PrintSurface(QPainter& painter, const CPrinterFacts& printer) : m_surface(painter) {
+    PrintSurface(QPainter& painter, const CPrinterFacts& printer)
+        : m_painter(painter), m_printer(printer), m_surface(painter) {
         m_surface.SetDeviceGrid(true);
         m_surface.SetBarWidthReduction(printer.barWidthReduction);
         m_surface.SetWindowExt({1000, 1000});
@@ -35,11 +36,25 @@ public:
         m_surface.SetViewportExt({printer.lpx, printer.lpy});
         m_middle = {printer.printableWidth / 2, printer.printableHeight / 2};
     }
-    // The label centred on `centre` (device dots), or on the middle of the printable area.
+    // The label centred on `centre` (device dots), or on the middle of the printable area. A
+    // label with lines prints nothing past its own edges, whatever does not fit it.
     void Draw(const CLabelContent& label) { Draw(label, m_middle); }
-    void Draw(const CLabelContent& label, CPoint centre) { DrawLabelAt(label, m_surface, centre); }
+    void Draw(const CLabelContent& label, CPoint centre) {
+        const bool clip = !label.lines.empty() && label.label.cx > 0 && label.label.cy > 0;
+        if (clip) {
+            m_painter.save();
+            const double w = label.label.cx * m_printer.lpx / 1000.0;
+            const double h = label.label.cy * m_printer.lpy / 1000.0;
+            m_painter.setClipRect(QRectF(centre.x - w / 2, centre.y - h / 2, w, h),
+                                  Qt::IntersectClip);
+        }
+        DrawLabelAt(label, m_surface, centre);
+        if (clip) m_painter.restore();
+    }
 
 private:
+    QPainter& m_painter;
+    CPrinterFacts m_printer;
     CPainterSurface m_surface;
     CPoint m_middle;
 };

@@ -64,6 +64,8 @@ struct CFileWriteOptions {
     // Takes the finished file's bytes to write, perhaps later; without one the file is written
     // before the call returns.
     CFileSink* sink = nullptr;
+    // A document copy's bytes (a document with a label design); null: the barcode alone.
+    const std::vector<std::uint8_t>* document = nullptr;
 };
 
 // The bytes of `format` (a raster image or the document; null or any other: a BMP image) with

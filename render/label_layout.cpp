@@ -111,7 +111,22 @@ struct Fitter {
             l.points = points;
         }
     }
+    // Sets every line a tenth smaller at a time while the block is taller than `room`.
+    void FitHeight(int room) {
+        for (int step = 0; step < 20 && Height() > room; ++step) {
+            bool smaller = false;
+            for (Column* c : {&above, &below, &left, &right})
+                for (auto& l : c->lines) {
+                    if (l.points <= kMinLinePoints) continue;
+                    l.points = std::max(kMinLinePoints, std::floor(l.points * 9) / 10);
+                    l.cell = MeasureLine(surface, content.lines[l.index], l.points);
+                    smaller = true;
+                }
+            if (!smaller) return;
+        }
+    }
     void Fit(CSize room) {
+        FitHeight(room.cy);
         for (int pass = 0; pass < 2; ++pass) {
             Shrink(above, room.cx - left.Width() - SideGap(left) - right.Width() - SideGap(right));
             Shrink(below, room.cx - left.Width() - SideGap(left) - right.Width() - SideGap(right));

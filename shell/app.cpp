@@ -226,6 +226,8 @@ int CQuillmarkApp::PrintFromCommandLine(const CCommandLineInfo& info) {
     const std::unique_ptr<CBarcode> fresh = read.barcode ? nullptr : NewDocumentBarcode();
     CPrintJob job = StoredPrintJob(read.barcode ? read.barcode.get() : fresh.get(), {});
     job.title = QFileInfo(QFile::decodeName(path.c_str())).fileName().toStdString();
+    job.design = std::move(read.design);
+    if (!info.lines.empty()) job.design.lines = info.lines;
     std::optional<SheetPage> page;
     if (!TakeLabelOption(info.run, job, page)) return 1;
     if (!TakeRunOptions(info.run, job)) return 2;

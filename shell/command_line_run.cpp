@@ -16,14 +16,15 @@ int RunCommandLineExport(const CCommandLineInfo& info) {
     const CReferenceScreen screen = CReferenceScreen::Primary();
     return RunExport(
         info,
-        [&screen](const CBarcode& barcode, const std::string& path, const CSymbolView& view,
-                  int dpi, const CFileWriteOptions&) {
+        [&screen](const CLabelContent& label, const std::string& path, int dpi,
+                  const CFileWriteOptions& write) {
             CExportOptions options;
-            options.view = view;
+            options.view = label.view;
             options.dpi = dpi;
             options.screen = screen;
             options.strictExtension = true;
-            return ExportSymbol(barcode, path, options);
+            options.document = write.document;
+            return ExportLabel(label, path, options);
         },
         ExportResolution());
 }

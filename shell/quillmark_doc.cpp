@@ -60,8 +60,16 @@ CEditResult CQuillmarkDoc::Finish(CEditResult result) {
     return result;
 }
 
+void CQuillmarkDoc::SetDesign(const CLabelDesign& design) {
+    if (design == m_design) return;
+    m_design = design;
+    SetModifiedFlag(true);
+    emit Changed();
+}
+
 bool CQuillmarkDoc::OnNewDocument() {
     m_strPathName.clear();
+    m_design = {};
     SetModifiedFlag(false);
     InstallBarcode(NewDocumentBarcode());
     return true;
@@ -83,6 +91,7 @@ CDocument::OpenResult CQuillmarkDoc::OnOpenDocument(const QString& path) {
         break;
     }
     SetModifiedFlag(false);
+    m_design = std::move(read.design);
     if (read.barcode) {
         InstallBarcode(std::move(read.barcode));
     } else {
@@ -97,7 +106,7 @@ bool CQuillmarkDoc::OnSaveDocument(const QString& path) {
     WaitCursor wait;
     std::vector<std::uint8_t> bytes;
     try {
-        bytes = StoreBarcode(m_pBarcode.get());
+        bytes = StoreDocument(m_pBarcode.get(), m_design);
     } catch (const std::exception&) {
         QmMessageBox(Quillmark::tr("Failed to save document."));
         return false;

@@ -4,6 +4,7 @@
 
 #include "engine/barcode.h"
 #include "job/document_edit.h"
+#include "job/label_design.h"
 #include "shell/document.h"
 
 #include <memory>
@@ -17,6 +18,10 @@ public:
 
     // The barcode as the frame and the view read it; every change goes through the edits below.
     const CBarcode* GetBarcode() const { return m_pBarcode.get(); }
+    // The label's lines beside the symbol, and where a run takes its data from.
+    const CLabelDesign& GetDesign() const { return m_design; }
+    // Replaces the design; the document is modified when it changed.
+    void SetDesign(const CLabelDesign& design);
 
     // A Code 39 barcode with the data "HALVERN", not modified.
     bool OnNewDocument() override;
@@ -58,5 +63,6 @@ private:
     // switch of symbology starts from what was typed while the symbol still carries that.
     std::string m_typedData;
     std::string m_typedFor;
+    CLabelDesign m_design;
     void OnUserGuide();
 };

@@ -282,7 +282,10 @@ bool CQuillmarkView::ExportToFile(const QString& path, int dpi) {
 CPrintJob CQuillmarkView::PrintJob() const {
     const CQuillmarkDoc* doc = GetDoc();
     CPrintJob job = StoredPrintJob(doc ? doc->GetBarcode() : nullptr, {m_nRotation, m_bShowText});
-    if (doc) job.title = doc->GetTitle().toStdString();
+    if (doc) {
+        job.title = doc->GetTitle().toStdString();
+        job.design = doc->GetDesign();
+    }
     job.skipProblems = m_skipProblems;
     job.outlines = m_printOutlines;
     if (job.run.kind == CLabelRunChoice::Kind::FromFile && job.run.file == m_runDataFile)

@@ -12,8 +12,8 @@ namespace {
 
 CLabelDesign TwoLines() {
     CLabelDesign design;
-    design.lines.push_back({"{name}", "Liberation Serif", 14, true, false, LineAlign::Left,
-                            LinePlace::Above});
+    design.lines.push_back(
+        {"{name}", "Liberation Serif", 14, true, false, LineAlign::Left, LinePlace::Above});
     design.lines.push_back({"Preis {price} \xE2\x82\xAC \xE6\x9D\xB1\xE4\xBA\xAC", "DejaVu Sans", 8,
                             false, true, LineAlign::Right, LinePlace::Below});
     design.dataTemplate = "{sku}-{lot}";
@@ -77,8 +77,7 @@ TEST(LabelFields, EachFieldIsFilledFromTheLabel) {
     v.data = "5901234123457";
     v.n = 12;
     v.number = "INV-00012";
-    v.columnNames = {"sku", "Name", "price"};
-    v.row = {"A-1", "Widget, large", "9.95"};
+    v.columns = {{"sku", "A-1"}, {"NAME", "Widget, large"}, {"3", "9.95"}};
     v.today = 1'780'000'000; // 2026-05-28 in every time zone around noon UTC
     const struct {
         const char* text;
@@ -89,7 +88,7 @@ TEST(LabelFields, EachFieldIsFilledFromTheLabel) {
         {"No. {n}: {number}", "No. 12: INV-00012", {}},
         {"{NAME} ({sku}) {3}", "Widget, large (A-1) 9.95", {}},
         {"{sku}-{lot}", "A-1-{lot}", {"lot"}},
-        {"{4}{0}", "{4}{0}", {"4", "0"}},
+        {"{4}{price}", "{4}{price}", {"4", "price"}},
         {"{{braces}} {", "{braces} {", {}},
         {"{date:%Y}", "2026", {}},
         {"", "", {}},

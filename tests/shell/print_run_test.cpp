@@ -12,6 +12,7 @@
 #include "shell/quillmark_view.h"
 #include "tests/support/dialog_script.h"
 #include "tests/support/image_scan.h"
+#include "tests/support/pdf_pages.h"
 #include "tests/support/settings_fixture.h"
 
 #include <QApplication>
@@ -84,22 +85,6 @@ LabelSeen Look(const QImage& page, const CLabelGeometry& sheet, int row, int col
     const ScanResult read = ScanImage(label);
     if (read.ok) seen.text = read.text;
     return seen;
-}
-
-// The PDF's pages at 300 dpi, read in grey by poppler into `dir` and removed from it again.
-std::vector<QImage> RasterisePdf(const QString& pdf, const QString& dir) {
-    const QString base = QDir(dir).filePath("page");
-    QProcess p;
-    p.start(QStringLiteral("pdftoppm"), {"-r", "300", "-gray", "-png", pdf, base});
-    EXPECT_TRUE(p.waitForFinished(300000));
-    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    std::vector<QImage> pages;
-    const QDir folder(dir);
-    for (const QString& name : folder.entryList({"page-*.png"}, QDir::Files, QDir::Name)) {
-        pages.emplace_back(folder.filePath(name));
-        QFile::remove(folder.filePath(name));
-    }
-    return pages;
 }
 
 } // namespace

@@ -125,7 +125,8 @@ TEST(TranslationTemplate, HoldsEveryMessageOfTheLowerLayers) {
         return text.replace('&', "&amp;")
             .replace('<', "&lt;")
             .replace('>', "&gt;")
-            .replace('"', "&quot;");
+            .replace('"', "&quot;")
+            .replace('\'', "&apos;");
     };
     for (int id = 1; id < static_cast<int>(Msg::Count); ++id) {
         const QString text = QString::fromUtf8(MessageTemplate(static_cast<Msg>(id)));
