@@ -54,8 +54,11 @@ constexpr int kShowText = 32797;
 constexpr int kFontPicture = 32799;
 constexpr int kSymbologyList = 32814;
 
-// Bound to keys but handled by nothing
+// Edit
 constexpr int kEditUndo = 57643;
+constexpr int kEditRedo = 57644;
+
+// Bound to keys but handled by nothing
 constexpr int kEditCut = 57635;
 constexpr int kEditPaste = 57637;
 constexpr int kNextPane = 57680;

@@ -92,7 +92,14 @@ const std::vector<CommandText>& Commands() {
          "",
          QT_TRANSLATE_NOOP("Quillmark", "Save the active document with a new name\nSave As"),
          {}},
-        {cmd::kEditUndo, "", "", {QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}},
+        {cmd::kEditUndo,
+         QT_TRANSLATE_NOOP("Quillmark", "&Undo"),
+         QT_TRANSLATE_NOOP("Quillmark", "Undo the last change of the symbol or its label\nUndo"),
+         {QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}},
+        {cmd::kEditRedo,
+         QT_TRANSLATE_NOOP("Quillmark", "&Redo"),
+         QT_TRANSLATE_NOOP("Quillmark", "Redo the change last undone\nRedo"),
+         {QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}},
         {cmd::kEditCut, "", "", {QKeySequence("Ctrl+X"), QKeySequence("Shift+Del")}},
         {cmd::kEditPaste, "", "", {QKeySequence("Ctrl+V"), QKeySequence("Shift+Ins")}},
         {cmd::kNextPane, "", "", {QKeySequence("F6")}},
@@ -145,4 +152,3 @@ QIcon CommandIcon(int id) {
                                 : QIcon(i.own);
     return {};
 }
-

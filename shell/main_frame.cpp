@@ -5,6 +5,7 @@
 #include "engine/symbologies.h"
 #include "shell/command_ids.h"
 #include "shell/command_table.h"
+#include "shell/label_panel.h"
 #include "shell/options_dialog.h"
 #include "shell/quillmark_doc.h"
 #include "shell/quillmark_view.h"
@@ -74,6 +75,15 @@ CMainFrame::CMainFrame(CQuillmarkDoc& doc, CCmdTarget& app) : m_doc(doc), m_app(
     CreateContextMenu();
     CreateToolBars();
     CreateStatusBar();
+    // The label's lines beside the view: shown by Tools > Label Lines, and for a document that
+    // has lines.
+    m_labelPanel = new CLabelPanel(m_doc, this);
+    addDockWidget(Qt::RightDockWidgetArea, m_labelPanel);
+    m_labelPanel->hide();
+    QAction* lines = m_labelPanel->toggleViewAction();
+    lines->setText(Quillmark::tr("Label Li&nes"));
+    lines->setStatusTip(Quillmark::tr("Show the lines of text the label holds beside the symbol"));
+    m_tools->insertAction(m_tools->actions().value(0), lines);
 
     connect(&m_doc, &CQuillmarkDoc::BarcodeReplaced, this, &CMainFrame::OnBarcodeReplaced);
     connect(&m_doc, &CDocument::TitleChanged, this, &CMainFrame::UpdateWindowTitle);
@@ -143,11 +153,15 @@ void CMainFrame::CreateMenus() {
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(Action(cmd::kAppExit));
 
+    QMenu* edit = menuBar()->addMenu(Quillmark::tr("&Edit"));
+    edit->addAction(Action(cmd::kEditUndo));
+    edit->addAction(Action(cmd::kEditRedo));
+
     QMenu* symbology = menuBar()->addMenu(Quillmark::tr("&Symbology"));
     for (const SymbologyInfo& s : Symbologies())
         symbology->addAction(Action(s.command));
 
-    QMenu* tools = menuBar()->addMenu(Quillmark::tr("&Tools"));
+    QMenu* tools = m_tools = menuBar()->addMenu(Quillmark::tr("&Tools"));
     tools->addAction(Action(cmd::kEditCopy));
     tools->addSeparator();
     tools->addAction(Action(cmd::kRotateLeft));
@@ -525,6 +539,7 @@ void CMainFrame::UpdateWindowTitle() {
 
 void CMainFrame::OnBarcodeReplaced() {
     UpdateBarcodeControls();
+    if (!m_doc.GetDesign().lines.empty()) m_labelPanel->show();
     m_showText->setChecked(m_view->m_bShowText);
 }
 

@@ -11,6 +11,7 @@
 #include <map>
 #include <vector>
 
+class CLabelPanel;
 class CQuillmarkDoc;
 class CQuillmarkView;
 class CBarcode;
@@ -51,6 +52,8 @@ public:
     QComboBox* OptionList() const { return m_option; }
     QCheckBox* ShowTextBox() const { return m_showText; }
     QToolBar* StandardBar() const { return m_standardBar; }
+    // The panel where the label's lines are edited.
+    CLabelPanel* LabelPanel() const { return m_labelPanel; }
     QToolBar* FormatBar() const { return m_formatBar; }
     QString MessagePaneText() const;
     QString PaneText(int pane) const;
@@ -125,5 +128,7 @@ private:
     QAction* m_optionAction = nullptr; // shows and hides the option list on the toolbar
     QCheckBox* m_showText = nullptr;
     QLabel* m_message = nullptr;
+    CLabelPanel* m_labelPanel = nullptr;
+    QMenu* m_tools = nullptr;
     std::map<int, QLabel*> m_panes;
 };

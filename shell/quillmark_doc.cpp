@@ -60,16 +60,45 @@ CEditResult CQuillmarkDoc::Finish(CEditResult result) {
     return result;
 }
 
-void CQuillmarkDoc::SetDesign(const CLabelDesign& design) {
+void CQuillmarkDoc::SetDesign(const CLabelDesign& design, const std::string& mergeKey) {
     if (design == m_design) return;
+    m_history.Record(Snapshot(), mergeKey);
     m_design = design;
     SetModifiedFlag(true);
     emit Changed();
 }
 
+CDocumentState CQuillmarkDoc::Snapshot() const {
+    return {m_pBarcode ? CloneBarcode(*m_pBarcode) : nullptr, m_design, m_typedData, m_typedFor};
+}
+
+void CQuillmarkDoc::Restore(CDocumentState state) {
+    m_design = std::move(state.design);
+    InstallBarcode(std::move(state.barcode));
+    m_typedData = std::move(state.typed);
+    m_typedFor = std::move(state.typedFor);
+    SetModifiedFlag(true);
+    emit Note(QString());
+}
+
+bool CQuillmarkDoc::Undo() {
+    std::optional<CDocumentState> back = m_history.Undo(Snapshot());
+    if (!back) return false;
+    Restore(std::move(*back));
+    return true;
+}
+
+bool CQuillmarkDoc::Redo() {
+    std::optional<CDocumentState> again = m_history.Redo(Snapshot());
+    if (!again) return false;
+    Restore(std::move(*again));
+    return true;
+}
+
 bool CQuillmarkDoc::OnNewDocument() {
     m_strPathName.clear();
     m_design = {};
+    m_history.Clear();
     SetModifiedFlag(false);
     InstallBarcode(NewDocumentBarcode());
     return true;
@@ -92,6 +121,7 @@ CDocument::OpenResult CQuillmarkDoc::OnOpenDocument(const QString& path) {
     }
     SetModifiedFlag(false);
     m_design = std::move(read.design);
+    m_history.Clear();
     if (read.barcode) {
         InstallBarcode(std::move(read.barcode));
     } else {
@@ -132,6 +162,7 @@ void CQuillmarkDoc::SwitchSymbology(int command) {
     const std::string typed = typedHolds ? m_typedData : Latin1ToUtf8(m_pBarcode->m_strData);
     CSymbologySwitch next = ::SwitchSymbology(*m_pBarcode, symbology->cls, typed);
     if (!next.barcode) return;
+    m_history.Record(Snapshot());
     SetModifiedFlag(true);
     InstallBarcode(std::move(next.barcode));
     m_typedData = typed;
@@ -141,25 +172,34 @@ void CQuillmarkDoc::SwitchSymbology(int command) {
 
 CEditResult CQuillmarkDoc::ApplyTypedData(const QString& typed) {
     if (!m_pBarcode || typed.isEmpty()) return {};
+    CDocumentState before = Snapshot();
     m_typedData = typed.toStdString();
     CEditResult result = ::ApplyTypedData(*m_pBarcode, m_typedData);
     m_typedFor = m_pBarcode->m_strData;
+    if (result.applied) m_history.Record(std::move(before));
     return Finish(std::move(result));
 }
 
 CEditResult CQuillmarkDoc::ApplyTypedHeight(const QString& typed) {
     if (!m_pBarcode) return {};
-    return Finish(
-        ::ApplyTypedHeight(*m_pBarcode, typed.toStdString(), settings::Get(settings::kUnit)));
+    CDocumentState before = Snapshot();
+    CEditResult result =
+        ::ApplyTypedHeight(*m_pBarcode, typed.toStdString(), settings::Get(settings::kUnit));
+    if (result.applied) m_history.Record(std::move(before));
+    return Finish(std::move(result));
 }
 
 CEditResult CQuillmarkDoc::ApplyOption(int index) {
     if (!m_pBarcode) return {};
-    return Finish(::ApplyOption(*m_pBarcode, index));
+    CDocumentState before = Snapshot();
+    CEditResult result = ::ApplyOption(*m_pBarcode, index);
+    if (result.applied) m_history.Record(std::move(before));
+    return Finish(std::move(result));
 }
 
 void CQuillmarkDoc::ApplyFont(const QString& name, const QString& sizeText) {
     if (!m_pBarcode) return;
+    CDocumentState before = Snapshot();
     // The leading digits of the size list's text.
     int size = 0, i = 0;
     while (i < sizeText.size() && sizeText[i].isDigit() && size < 100000)
@@ -173,6 +213,9 @@ void CQuillmarkDoc::ApplyFont(const QString& name, const QString& sizeText) {
         m_pBarcode->m_strFontName = name.toLatin1().toStdString();
         SetModifiedFlag(true);
     }
+    if (before.barcode && (before.barcode->m_nFontSize != m_pBarcode->m_nFontSize ||
+                           before.barcode->m_strFontName != m_pBarcode->m_strFontName))
+        m_history.Record(std::move(before));
     if (IsModified()) emit Changed();
 }
 
@@ -192,10 +235,14 @@ bool CQuillmarkDoc::OnCommand(int id) {
         OnUserGuide();
         return true;
     }
+    if (id == cmd::kEditUndo) return Undo() || true;
+    if (id == cmd::kEditRedo) return Redo() || true;
     return CDocument::OnCommand(id);
 }
 
 void CQuillmarkDoc::OnUpdateCommand(CCmdUI& ui) {
+    if (ui.id == cmd::kEditUndo) ui.Enable(m_history.CanUndo());
+    if (ui.id == cmd::kEditRedo) ui.Enable(m_history.CanRedo());
     if (const SymbologyInfo* symbology = FindSymbologyByCommand(ui.id)) {
         ui.Enable(true);
         ui.SetCheck(m_pBarcode && m_pBarcode->GetRuntimeClass() == symbology->cls);

@@ -6,6 +6,7 @@
 #include "job/document_edit.h"
 #include "job/label_design.h"
 #include "shell/document.h"
+#include "shell/edit_history.h"
 
 #include <memory>
 #include <string>
@@ -20,8 +21,13 @@ public:
     const CBarcode* GetBarcode() const { return m_pBarcode.get(); }
     // The label's lines beside the symbol, and where a run takes its data from.
     const CLabelDesign& GetDesign() const { return m_design; }
-    // Replaces the design; the document is modified when it changed.
-    void SetDesign(const CLabelDesign& design);
+    // Replaces the design; the document is modified when it changed. Changes with the same
+    // `mergeKey` in a row are undone as one (the keys typed into one line).
+    void SetDesign(const CLabelDesign& design, const std::string& mergeKey = {});
+
+    // Edit > Undo and Redo, of the barcode's and the design's edits; false when there was none.
+    bool Undo();
+    bool Redo();
 
     // A Code 39 barcode with the data "HALVERN", not modified.
     bool OnNewDocument() override;
@@ -64,5 +70,8 @@ private:
     std::string m_typedData;
     std::string m_typedFor;
     CLabelDesign m_design;
+    CEditHistory m_history;
     void OnUserGuide();
+    CDocumentState Snapshot() const;
+    void Restore(CDocumentState state);
 };

@@ -1,8 +1,10 @@
 #include "shell/quillmark_view.h"
 
 #include "common/atomic_file.h"
+#include "common/latin1.h"
 #include "common/length_text.h"
 #include "common/settings_keys.h"
+#include "common/units.h"
 #include "engine/primitives.h"
 #include "labels/print_label_dialog.h"
 #include "labels/printer_settings.h"
@@ -90,7 +92,20 @@ void CQuillmarkView::OnPrepareDC(CMappedSurface& surface) const {
 
 CLabelContent CQuillmarkView::Label() const {
     const CQuillmarkDoc* doc = GetDoc();
-    return CLabelContent::Of(doc ? doc->GetBarcode() : nullptr, {m_nRotation, m_bShowText});
+    CLabelContent content =
+        CLabelContent::Of(doc ? doc->GetBarcode() : nullptr, {m_nRotation, m_bShowText});
+    if (!doc || !content.symbol || doc->GetDesign().lines.empty()) return content;
+    // The lines as the first label of a run would show them, on the label product chosen for
+    // printing.
+    CFieldValues values;
+    values.data = Latin1ToUtf8(content.symbol->m_strData);
+    values.n = 1;
+    content.lines = FilledLines(doc->GetDesign(), values);
+    const CPrintSettings print = CPrintSettings::FromStore();
+    if (print.useLabel != 0)
+        content.label = {units::ThousandthsCmToMils(print.geometry.width),
+                         units::ThousandthsCmToMils(print.geometry.height)};
+    return content;
 }
 
 CSize CQuillmarkView::GetSymbolSize() const {
@@ -122,6 +137,7 @@ QString CQuillmarkView::ModuleReadout() const {
 void CQuillmarkView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
+    PaintLabelOutline(painter);
     // The bars snap to the screen's own pixels, not to logical pixels scaled up: the painter
     // works in device pixels (see OnPrepareDC).
     const double ratio = devicePixelRatioF();
@@ -200,7 +216,7 @@ CExportOptions CQuillmarkView::ExportOptions(int dpi) const {
 bool CQuillmarkView::CreateMetafile(const QString& path) {
     const CQuillmarkDoc* doc = GetDoc();
     if (!doc || !doc->GetBarcode()) return false;
-    const std::vector<std::uint8_t> bytes = RecordMetafile(*doc->GetBarcode(), ExportOptions(0));
+    const std::vector<std::uint8_t> bytes = RecordMetafile(Label(), ExportOptions(0));
     if (bytes.empty()) {
         QmMessageBox(ExportErrorMessage({ExportError::PictureTooLarge}, path));
         return false;
@@ -220,7 +236,7 @@ bool CQuillmarkView::CreateMetafile(const QString& path) {
 std::string CQuillmarkView::CreateSvg() {
     const CQuillmarkDoc* doc = GetDoc();
     if (!doc || !doc->GetBarcode()) return {};
-    return RecordSvg(*doc->GetBarcode(), ExportOptions(0));
+    return RecordSvg(Label(), ExportOptions(0));
 }
 
 void CQuillmarkView::OnEditCopy() {
@@ -272,7 +288,7 @@ bool CQuillmarkView::ExportToFile(const QString& path, int dpi) {
     if (!IsVectorExtension(native))
         if (const CMessage warning = engine::ModuleWarning(options.dpi); !warning.Empty())
             emit Note(ShownMessage(warning));
-    if (const CExportResult result = ExportSymbol(*doc->GetBarcode(), native, options); !result) {
+    if (const CExportResult result = ExportLabel(Label(), native, options); !result) {
         QmMessageBox(ExportErrorMessage(result, path));
         return false;
     }
@@ -415,4 +431,19 @@ void CQuillmarkView::OnFilePrintPreview() {
     preview.exec();
     // "Print..." leaves the preview and prints with the dialog.
     if (printAfter) OnFilePrint();
+}
+
+void CQuillmarkView::PaintLabelOutline(QPainter& painter) const {
+    const CLabelContent label = Label();
+    if (label.lines.empty() || label.label.cx <= 0 || label.label.cy <= 0) return;
+    // The label at true size times the zoom, as it lies on the sheet, round the view's centre.
+    const double w = label.label.cx * m_nZoom * logicalDpiX() / 1000.0;
+    const double h = label.label.cy * m_nZoom * logicalDpiY() / 1000.0;
+    const QRectF outline(width() / 2.0 - w / 2, height() / 2.0 - h / 2, w, h);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(QColor(150, 150, 150), 1, Qt::DashLine));
+    const double corner = std::min(w, h) / 16;
+    painter.drawRoundedRect(outline, corner, corner);
+    painter.restore();
 }

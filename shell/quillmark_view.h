@@ -97,6 +97,9 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // The outline of the label the lines are laid out on, when the document has lines and a
+    // label product is chosen for printing.
+    void PaintLabelOutline(QPainter& painter) const;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
