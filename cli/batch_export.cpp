@@ -1,5 +1,7 @@
 #include "cli/batch_export.h"
 
+#include "job/document_edit.h"
+
 #include "common/atomic_file.h"
 #include "common/latin1.h"
 #include "common/queued_file_writer.h"
@@ -44,7 +46,8 @@ std::string FileName(std::string_view pattern, const CRunEntry& entry) {
 // one makes, which must differ from every other label's. Returns the exit status: 0 to go on.
 int CheckBatch(const CCommandLineInfo& info, const CBarcode& prototype, const std::string& output,
                std::set<std::string>& folders) {
-    COpenedRun opened = OpenRun(info.run.run, CRunSheet{}, prototype.m_strData);
+    COpenedRun opened =
+        OpenRun(info.run.run, CRunSheet{}, prototype.HoldsUtf8(), prototype.m_strData);
     if (!opened.source) {
         ReportError(opened.error);
         return 1;
@@ -72,8 +75,9 @@ int CheckBatch(const CCommandLineInfo& info, const CBarcode& prototype, const st
         CEntryProblem problem = EntryProblem(*working, entry, check);
         if (problem.why.empty()) continue;
         if (report.problems.size() < CRunReport::kMaxListedProblems)
-            report.problems.push_back(
-                {ordinal, entry.Where(), Latin1ToUtf8(entry.data), std::move(problem.why)});
+            report.problems.push_back({ordinal, entry.Where(),
+                                       EngineTextAsUtf8(prototype, entry.data),
+                                       std::move(problem.why)});
         ++report.problemCount;
     }
     if (!opened.source->Error().Empty()) {
@@ -138,7 +142,8 @@ int RunBatchExport(const CCommandLineInfo& info, const CBarcode& prototype,
                    const std::string& output, const CSymbolWriter& write, int dpi) {
     std::set<std::string> folders;
     if (const int status = CheckBatch(info, prototype, output, folders); status != 0) return status;
-    COpenedRun opened = OpenRun(info.run.run, CRunSheet{}, prototype.m_strData);
+    COpenedRun opened =
+        OpenRun(info.run.run, CRunSheet{}, prototype.HoldsUtf8(), prototype.m_strData);
     if (!opened.source) {
         ReportError(opened.error);
         return 1;

@@ -61,7 +61,8 @@ CExportSymbol MakeExportSymbol(const CCommandLineInfo& info) {
         }
         // The document's data through the new symbology's rules, unless new data follows.
         if (out.barcode->GetRuntimeClass() != symbology->cls) {
-            const std::string kept = info.data.empty() ? Latin1ToUtf8(out.barcode->m_strData) : "";
+            const std::string kept =
+                info.data.empty() ? EngineTextAsUtf8(*out.barcode, out.barcode->m_strData) : "";
             CSymbologySwitch next = SwitchSymbology(*out.barcode, symbology->cls, kept);
             out.barcode = std::move(next.barcode);
             if (!kept.empty()) note(next.result);

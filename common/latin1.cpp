@@ -13,3 +13,64 @@ std::string Latin1ToUtf8(std::string_view latin1) {
     }
     return out;
 }
+
+namespace {
+
+// The character starting at `at` and its length in bytes; length 0 when the bytes there are
+// not well-formed UTF-8.
+struct Utf8Char {
+    char32_t code = 0;
+    std::size_t length = 0;
+};
+
+Utf8Char DecodeAt(std::string_view s, std::size_t at) {
+    const auto byte = [&s](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) return {lead, 1};
+    std::size_t length = 0;
+    char32_t code = 0, least = 0;
+    if ((lead & 0xE0) == 0xC0)
+        length = 2, code = lead & 0x1F, least = 0x80;
+    else if ((lead & 0xF0) == 0xE0)
+        length = 3, code = lead & 0x0F, least = 0x800;
+    else if ((lead & 0xF8) == 0xF0)
+        length = 4, code = lead & 0x07, least = 0x10000;
+    else
+        return {};
+    if (at + length > s.size()) return {};
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80) return {};
+        code = code << 6 | (byte(at + i) & 0x3F);
+    }
+    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {};
+    return {code, length};
+}
+
+} // namespace
+
+std::string Utf8ToLatin1(std::string_view utf8, std::size_t* outside) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const Utf8Char c = DecodeAt(utf8, i);
+        if (c.length == 0) {
+            out.push_back(utf8[i++]);
+            continue;
+        }
+        if (c.code <= 0xFF)
+            out.push_back(static_cast<char>(c.code));
+        else if (outside)
+            ++*outside;
+        i += c.length;
+    }
+    return out;
+}
+
+bool Utf8FitsLatin1(std::string_view utf8) {
+    for (std::size_t i = 0; i < utf8.size();) {
+        const Utf8Char c = DecodeAt(utf8, i);
+        if (c.length == 0 || c.code > 0xFF) return false;
+        i += c.length;
+    }
+    return true;
+}

@@ -7,3 +7,9 @@
 
 // Each byte 0 to 255 as the character of that code point, in UTF-8.
 std::string Latin1ToUtf8(std::string_view latin1);
+// UTF-8 as Latin-1: each character up to U+00FF as its byte, each beyond it left out and
+// counted in `outside` (when given); a byte that starts no well-formed character is kept as
+// the Latin-1 character it is.
+std::string Utf8ToLatin1(std::string_view utf8, std::size_t* outside = nullptr);
+// Whether every character of the UTF-8 text is in Latin-1 (U+0000 to U+00FF).
+bool Utf8FitsLatin1(std::string_view utf8);

@@ -20,7 +20,15 @@ std::string TypedToLatin1(std::string_view typed, CMessages& changes) {
     return latin1;
 }
 
-// Gives `barcode` the Latin-1 `data` through its rules; `changes` gains what they made of it.
+// `typed` as `barcode` holds text: UTF-8 for a symbology that carries any text (bytes that are
+// not UTF-8 taken as Latin-1), else Latin-1 with what had to be left out.
+std::string TypedToEngineText(const CBarcode& barcode, std::string_view typed, CMessages& changes) {
+    if (!barcode.HoldsUtf8()) return TypedToLatin1(typed, changes);
+    return DetectEncoding(typed) == TextEncoding::Utf8 ? std::string(WithoutByteOrderMark(typed))
+                                                       : Latin1ToUtf8(typed);
+}
+
+// Gives `barcode` the engine text `data` through its rules; `changes` gains what they made of it.
 bool TakeData(CBarcode& barcode, std::string_view data, CMessages& changes) {
     CBarcode::CDataCheck check = barcode.CheckData(data);
     changes.insert(changes.end(), check.change.begin(), check.change.end());
@@ -31,20 +39,24 @@ bool TakeData(CBarcode& barcode, std::string_view data, CMessages& changes) {
 
 } // namespace
 
+std::string EngineTextAsUtf8(const CBarcode& barcode, std::string_view text) {
+    return barcode.HoldsUtf8() ? std::string(text) : Latin1ToUtf8(text);
+}
+
 CMessage DataNote(const CBarcode& barcode, const CMessages& changes) {
     const std::string reads = barcode.CheckData(barcode.m_strData).reads;
     if (reads.empty())
         return MakeMessage(Msg::NothingEncoded,
                            changes.empty() ? CMessages{MakeMessage(Msg::NoDataToEncode)} : changes);
     if (changes.empty()) return {};
-    return MakeMessage(Msg::EncodedAs, Latin1ToUtf8(reads), changes);
+    return MakeMessage(Msg::EncodedAs, EngineTextAsUtf8(barcode, reads), changes);
 }
 
 CEditResult ApplyTypedData(CBarcode& barcode, std::string_view typed) {
     CEditResult result;
     if (typed.empty()) return result;
-    const std::string latin1 = TypedToLatin1(typed, result.changes);
-    result.applied = TakeData(barcode, latin1, result.changes);
+    const std::string text = TypedToEngineText(barcode, typed, result.changes);
+    result.applied = TakeData(barcode, text, result.changes);
     result.note = DataNote(barcode, result.changes);
     return result;
 }
@@ -88,8 +100,8 @@ CSymbologySwitch SwitchSymbology(const CBarcode& from, const CRuntimeClass* cls,
     out.barcode->m_nHeight = from.m_nHeight;
     out.barcode->m_nHeightUnit = from.m_nHeightUnit;
     CEditResult& result = out.result;
-    const std::string latin1 = TypedToLatin1(typed, result.changes);
-    TakeData(*out.barcode, latin1, result.changes);
+    const std::string text = TypedToEngineText(*out.barcode, typed, result.changes);
+    TakeData(*out.barcode, text, result.changes);
     result.applied = true;
     result.note = DataNote(*out.barcode, result.changes);
     return out;

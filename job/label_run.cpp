@@ -1,5 +1,7 @@
 #include "job/label_run.h"
 
+#include "job/document_edit.h"
+
 #include "common/file_io.h"
 #include "common/latin1.h"
 #include "common/settings_keys.h"
@@ -70,15 +72,24 @@ private:
 
 // --- Numbered labels ----------------------------------------------------------------------
 
+// Text of a run as the symbol takes it: UTF-8 for a symbology that holds any text, else
+// Latin-1 with what it cannot hold in `outside`.
+std::string ToEngineText(std::string_view text, TextEncoding encoding, bool utf8,
+                         std::string& outside) {
+    if (!utf8) return ToLatin1(text, encoding, outside);
+    return encoding == TextEncoding::Utf8 ? std::string(text) : Latin1ToUtf8(text);
+}
+
 class NumberSource : public CLabelRunSource {
 public:
     // The text before and after the numbers is typed text (UTF-8, or Latin-1 where it is not
-    // UTF-8); what Latin-1 cannot hold is left out of every label, and said of each.
-    NumberSource(const CLabelRunChoice& run, const CNumberPlan& plan)
+    // UTF-8); what Latin-1 cannot hold is left out of every label, and said of each, unless the
+    // symbology holds any text (`utf8`).
+    NumberSource(const CLabelRunChoice& run, const CNumberPlan& plan, bool utf8)
         : m_plan(plan), m_digits(run.digits) {
         const TextEncoding encoding = DetectEncoding(run.prefix + run.suffix);
-        m_prefix = ToLatin1(run.prefix, encoding, m_outside);
-        m_suffix = ToLatin1(run.suffix, encoding, m_outside);
+        m_prefix = ToEngineText(run.prefix, encoding, utf8, m_outside);
+        m_suffix = ToEngineText(run.suffix, encoding, utf8, m_outside);
     }
     bool Next(CRunEntry& entry) override {
         if (m_made >= m_plan.count) return false;
@@ -162,7 +173,7 @@ CMessage FindColumn(const std::string& given, bool copies, bool header,
 class FileSource : public CLabelRunSource {
 public:
     // Reads the file and its header line; `error` says why the run cannot be made.
-    FileSource(const CLabelRunChoice& run, CMessage& error) {
+    FileSource(const CLabelRunChoice& run, CMessage& error, bool utf8) : m_utf8(utf8) {
         if (run.file.empty()) {
             error = MakeMessage(Msg::RunNoDataFile);
             return;
@@ -259,11 +270,12 @@ private:
             m_copiesLeft = copies;
         }
         m_entry = {line, true, false, {}, {}};
-        m_entry.data = ToLatin1(m_fields[m_column], m_encoding, m_entry.outside);
+        m_entry.data = ToEngineText(m_fields[m_column], m_encoding, m_utf8, m_entry.outside);
         return true;
     }
 
     std::string m_bytes;
+    bool m_utf8 = false; // the symbology holds any text as UTF-8
     TextEncoding m_encoding = TextEncoding::Utf8;
     std::optional<CDelimitedReader> m_reader;
     std::size_t m_column = 0;
@@ -358,7 +370,7 @@ CMessage CRunEntry::Where() const {
     return MakeMessage(fromFile ? Msg::WhereLine : Msg::WhereLabel, std::to_string(source));
 }
 
-COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet,
+COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet, bool utf8,
                    const std::string& sameData) {
     COpenedRun opened;
     switch (run.kind) {
@@ -383,11 +395,11 @@ COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet,
     case CLabelRunChoice::Kind::Numbered: {
         CNumberPlan plan;
         opened.error = PlanNumbers(run, plan);
-        if (opened.error.Empty()) opened.source = std::make_unique<NumberSource>(run, plan);
+        if (opened.error.Empty()) opened.source = std::make_unique<NumberSource>(run, plan, utf8);
         return opened;
     }
     case CLabelRunChoice::Kind::FromFile: {
-        auto file = std::make_unique<FileSource>(run, opened.error);
+        auto file = std::make_unique<FileSource>(run, opened.error, utf8);
         if (opened.error.Empty()) opened.source = std::move(file);
         return opened;
     }
@@ -431,7 +443,8 @@ CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CR
         report.error = MakeMessage(Msg::RunNoSymbol);
         return report;
     }
-    COpenedRun opened = OpenRun(run, sheet, check.prototype->m_strData);
+    COpenedRun opened =
+        OpenRun(run, sheet, check.prototype->HoldsUtf8(), check.prototype->m_strData);
     if (!opened.source) {
         report.error = opened.error;
         return report;
@@ -442,7 +455,7 @@ CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CR
         const std::int64_t ordinal = report.labels++;
         if (ordinal < kPreviewLabels && (run.kind != CLabelRunChoice::Kind::Same || ordinal == 0))
             report.preview.push_back(
-                {entry.Where(), Latin1ToUtf8(working->CheckData(entry.data).reads)});
+                {entry.Where(), EngineTextAsUtf8(*working, working->CheckData(entry.data).reads)});
         // The same symbol on every label is the same problem on every label: one look is
         // enough, and it is told as the run's.
         if (run.kind == CLabelRunChoice::Kind::Same && ordinal > 0) {
@@ -453,8 +466,9 @@ CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CR
         if (problem.why.empty()) continue;
         if (ordinal == 0) report.tooLarge = problem.tooLarge;
         if (report.problems.size() < CRunReport::kMaxListedProblems)
-            report.problems.push_back(
-                {ordinal, entry.Where(), Latin1ToUtf8(entry.data), std::move(problem.why)});
+            report.problems.push_back({ordinal, entry.Where(),
+                                       EngineTextAsUtf8(*working, entry.data),
+                                       std::move(problem.why)});
         ++report.problemCount;
     }
     if (!opened.source->Error().Empty()) report.error = opened.source->Error();

@@ -56,8 +56,8 @@ struct CRunEntry {
     std::int64_t source = 0; // the file's line, or the label's place in the run, from 1
     bool fromFile = false;
     bool document = false; // the document's own data: the symbol printed as it is
-    std::string data;      // Latin-1, as the engine takes it
-    std::string outside;   // characters of the file outside Latin-1, left out of `data` (UTF-8)
+    std::string data;      // as the symbol takes it: Latin-1, or UTF-8 (CBarcode::HoldsUtf8)
+    std::string outside;   // characters outside Latin-1 left out of Latin-1 `data` (UTF-8)
 
     // "line 7" or "label 12", for messages.
     CMessage Where() const;
@@ -75,14 +75,16 @@ protected:
     CMessage m_error;
 };
 
-// The run's labels, `sameData` on each for the same symbol. None, with the reason, when the
-// run cannot be made (a file that cannot be read, numbers that make no run, more than
+// The run's labels, `sameData` on each for the same symbol, their text as the symbol holds it
+// (UTF-8 where `utf8`, the symbology holding any text; else Latin-1). None, with the reason,
+// when the run cannot be made (a file that cannot be read, numbers that make no run, more than
 // kMaxRunLabels labels known at once).
 struct COpenedRun {
     std::unique_ptr<CLabelRunSource> source;
     CMessage error;
 };
-COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet, const std::string& sameData);
+COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet, bool utf8,
+                   const std::string& sameData);
 
 // The symbol's width and height in mils, as printing draws it.
 using CSymbolMeasure = std::function<CSize(const CBarcode&)>;

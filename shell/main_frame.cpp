@@ -2,6 +2,7 @@
 
 #include "common/settings_keys.h"
 #include "engine/symbologies.h"
+#include "job/document_edit.h"
 #include "shell/command_ids.h"
 #include "shell/options_dialog.h"
 #include "shell/quillmark_doc.h"
@@ -188,6 +189,12 @@ QIcon CommandIcon(int id) {
             return desktopTheme ? QIcon::fromTheme(QString::fromLatin1(i.theme), QIcon(i.own))
                                 : QIcon(i.own);
     return {};
+}
+
+// The symbol's data as the user reads it: UTF-8 for the symbologies that hold any text, else
+// Latin-1.
+QString DataText(const CBarcode& barcode) {
+    return QString::fromStdString(EngineTextAsUtf8(barcode, barcode.m_strData));
 }
 
 QString FromLatin1(const std::string& text) {
@@ -532,7 +539,7 @@ void CMainFrame::ApplyTypedData(const QString& typed, bool toHistory) {
     if (!m_doc.GetBarcode() || typed.isEmpty()) return;
     m_doc.ApplyTypedData(typed);
     // The box shows the data the symbol carries; the history keeps it when there is any.
-    const QString encoded = FromLatin1(m_doc.GetBarcode()->m_strData);
+    const QString encoded = DataText(*m_doc.GetBarcode());
     if (toHistory && !encoded.isEmpty() && m_dataBox->findText(encoded, Qt::MatchFixedString) < 0)
         m_dataBox->addItem(encoded);
     if (toHistory) {
@@ -675,7 +682,7 @@ void CMainFrame::OnBarcodeReplaced() {
 void CMainFrame::UpdateBarcodeControls() {
     const CBarcode* bc = m_doc.GetBarcode();
     if (!bc) return;
-    SelectOrAppend(m_dataBox, FromLatin1(bc->m_strData));
+    SelectOrAppend(m_dataBox, DataText(*bc));
     SelectOrAppend(m_heightBox,
                    QString::asprintf(bc->m_nHeightUnit == 0 ? "%0.2f inch" : "%0.2f cm",
                                      bc->m_nHeight * 0.001));

@@ -8,6 +8,7 @@
 #include "engine/barcode_file.h"
 #include "engine/code39.h"
 #include "engine/symbologies.h"
+#include "job/document_edit.h"
 #include "job/document_file.h"
 #include "shell/command_ids.h"
 #include "shell/file_errors.h"
@@ -120,7 +121,8 @@ void CQuillmarkDoc::SwitchSymbology(int command) {
     }
     // The new symbology's own rules decide what is left of what was typed.
     const bool typedHolds = !m_typedData.empty() && m_pBarcode->m_strData == m_typedFor;
-    const std::string typed = typedHolds ? m_typedData : Latin1ToUtf8(m_pBarcode->m_strData);
+    const std::string typed =
+        typedHolds ? m_typedData : EngineTextAsUtf8(*m_pBarcode, m_pBarcode->m_strData);
     CSymbologySwitch next = ::SwitchSymbology(*m_pBarcode, symbology->cls, typed);
     if (!next.barcode) return;
     SetModifiedFlag(true);
