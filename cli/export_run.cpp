@@ -68,6 +68,16 @@ CExportSymbol MakeExportSymbol(const CCommandLineInfo& info) {
             if (!kept.empty()) note(next.result);
         }
     }
+    // The symbology's options, before the data, whose fit the note then tells.
+    for (const std::string& option : info.options) {
+        const CEditResult applied = ApplyNamedOption(*out.barcode, option);
+        if (applied.refused) {
+            out.status = 2;
+            out.message = MessageText(applied.note);
+            return out;
+        }
+        if (info.data.empty()) note(applied);
+    }
     // Typed in a terminal, the data is UTF-8 (or Latin-1 where it is not well-formed UTF-8).
     if (!info.data.empty()) note(ApplyTypedData(*out.barcode, info.data));
     if (!info.height.empty()) {

@@ -65,6 +65,9 @@ constexpr MessageRow kMessages[] = {
                           "stand for its function and code-set characters")},
     {Msg::DataCompleted,
      QM_TEXT("Quillmark", "%3 completes \"%1\" as \"%2\" (identifier and check digits)")},
+    {Msg::OptionUnknown, QM_TEXT("Quillmark", "%2 has no option \"%1\" (its options: %3)")},
+    {Msg::OptionNoSuchChoice,
+     QM_TEXT("Quillmark", "\"%1\" is not a choice of %2 (the choices: %3)")},
     {Msg::Gs1SpacesLeftOut, QM_TEXT("Quillmark", "spaces were left out")},
     {Msg::Gs1NeedsIdentifiers,
      QM_TEXT("Quillmark", "GS1-128 data is written as application identifiers in parentheses, each "

@@ -44,6 +44,8 @@ enum class Msg : std::uint16_t {
     Gs1TooManyCharacters,
     Code128ControlCharacter,
     DataCompleted,
+    OptionUnknown,
+    OptionNoSuchChoice,
     Gs1SpacesLeftOut,
     Gs1NeedsIdentifiers,
     Gs1TextBeforeLeftOut,

@@ -33,8 +33,14 @@ CEditResult ApplyTypedData(CBarcode& barcode, std::string_view typed);
 CEditResult ApplyTypedHeight(CBarcode& barcode, std::string_view typed, int optionsUnit);
 
 // The symbology's own choice (QR Code's level, Data Matrix's shape) by its index; data that
-// fitted one choice may not fit another, which the note says.
+// fitted one choice may not fit another, which the note says. The first form sets the first
+// option (CBarcode::GetOption).
 CEditResult ApplyOption(CBarcode& barcode, int index);
+CEditResult ApplyOption(CBarcode& barcode, std::size_t option, int value);
+// An option as the command line gives it, "KEY=VALUE": the key of one of the symbology's
+// options and one of its choices, whole or its first word ("ecc=Q", "size=144 x 144",
+// "quiet=off"), letter case ignored. Refused, with what there is to choose from, otherwise.
+CEditResult ApplyNamedOption(CBarcode& barcode, std::string_view assignment);
 
 // A barcode of class `cls` taking `from`'s font and height and `typed` (what the user typed, in
 // UTF-8) through its own rules, with what it made of it. `barcode` is null for a class that is

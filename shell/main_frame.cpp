@@ -7,6 +7,7 @@
 #include "shell/options_dialog.h"
 #include "shell/quillmark_doc.h"
 #include "shell/quillmark_view.h"
+#include "shell/symbol_options_dialog.h"
 #include "ui/translation.h"
 
 #include <algorithm>
@@ -106,6 +107,10 @@ const std::vector<CommandText>& Commands() {
         {cmd::kOptions,
          QT_TRANSLATE_NOOP("Quillmark", "&Options..."),
          QT_TRANSLATE_NOOP("Quillmark", "Change the options\nOptions"),
+         {}},
+        {cmd::kSymbolOptions,
+         QT_TRANSLATE_NOOP("Quillmark", "Symbol O&ptions..."),
+         QT_TRANSLATE_NOOP("Quillmark", "Choose the options of the symbology\nSymbol Options"),
          {}},
         {cmd::kUserGuide,
          QT_TRANSLATE_NOOP("Quillmark", "&Open the PDF User's Guide"),
@@ -300,9 +305,14 @@ void CMainFrame::CreateMenus() {
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(Action(cmd::kAppExit));
 
+    // A submenu per group of the symbology table, in the table's order within each.
     QMenu* symbology = menuBar()->addMenu(Quillmark::tr("&Symbology"));
-    for (const SymbologyInfo& s : Symbologies())
-        symbology->addAction(Action(s.command));
+    for (int g = 0; g < static_cast<int>(SymbologyGroup::Count); ++g) {
+        const auto group = static_cast<SymbologyGroup>(g);
+        QMenu* submenu = symbology->addMenu(ShownText(GroupName(group)));
+        for (const SymbologyInfo& s : Symbologies())
+            if (s.group == group) submenu->addAction(Action(s.command));
+    }
 
     QMenu* tools = menuBar()->addMenu(Quillmark::tr("&Tools"));
     tools->addAction(Action(cmd::kEditCopy));
@@ -314,6 +324,7 @@ void CMainFrame::CreateMenus() {
     tools->addAction(Action(cmd::kZoomOut));
     tools->addSeparator();
     tools->addAction(Action(cmd::kOptions));
+    tools->addAction(Action(cmd::kSymbolOptions));
 
     QMenu* help = menuBar()->addMenu(Quillmark::tr("&Help"));
     help->addAction(Action(cmd::kUserGuide));
@@ -427,6 +438,7 @@ void CMainFrame::CreateFormatBar() {
     m_option = CreateCombo(0, 60, false, m_formatBar);
     m_optionAction = m_formatBar->actions().back();
     m_optionAction->setVisible(false);
+    m_formatBar->addAction(Action(cmd::kSymbolOptions));
     addToolBar(Qt::TopToolBarArea, m_formatBar);
 }
 
@@ -634,7 +646,30 @@ bool CMainFrame::OnCommand(int id) {
         OnOptions();
         return true;
     }
+    if (id == cmd::kSymbolOptions) {
+        OnSymbolOptions();
+        return true;
+    }
     return false;
+}
+
+void CMainFrame::OnUpdateCommand(CCmdUI& ui) {
+    if (ui.id != cmd::kSymbolOptions) return;
+    const CBarcode* bc = m_doc.GetBarcode();
+    ui.Enable(bc && !bc->GetOptions().empty());
+}
+
+void CMainFrame::OnSymbolOptions() {
+    const CBarcode* bc = m_doc.GetBarcode();
+    if (!bc || bc->GetOptions().empty()) return;
+    CSymbolOptionsDialog dialog(*bc, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    // Each changed option through the document, which says what became of the data.
+    const std::vector<int> chosen = dialog.Choices();
+    for (std::size_t i = 0; i < chosen.size(); ++i)
+        if (m_doc.GetBarcode() && chosen[i] != m_doc.GetBarcode()->GetOptionValue(i))
+            m_doc.ApplyOption(i, chosen[i]);
+    UpdateOptionList();
 }
 
 void CMainFrame::OnOptions() {

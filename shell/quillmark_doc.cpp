@@ -151,6 +151,11 @@ CEditResult CQuillmarkDoc::ApplyOption(int index) {
     return Finish(::ApplyOption(*m_pBarcode, index));
 }
 
+CEditResult CQuillmarkDoc::ApplyOption(std::size_t option, int value) {
+    if (!m_pBarcode) return {};
+    return Finish(::ApplyOption(*m_pBarcode, option, value));
+}
+
 void CQuillmarkDoc::ApplyFont(const QString& name, const QString& sizeText) {
     if (!m_pBarcode) return;
     // The leading digits of the size list's text.
