@@ -16,7 +16,9 @@
 
 namespace {
 
-// The application identifiers the program knows, with their fields.
+// Application identifiers whose fields the messages describe in the program's own words (the
+// encoder's rules decide what is valid): their lengths, and which end in a check digit that a
+// field one digit short is given.
 struct AiRule {
     std::string_view ai; // the identifier; with `decimals`, its first three digits
     bool decimals;       // a fourth digit 0 to 5 says where the field's decimal point lies

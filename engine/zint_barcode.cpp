@@ -189,26 +189,35 @@ ZintRequest CZintBarcode::Request(std::string_view data) const {
 }
 
 ZintSymbol CZintBarcode::EncodeData(std::string_view data) const {
+    return *EncodeShared(data);
+}
+
+std::shared_ptr<const ZintSymbol> CZintBarcode::EncodeShared(std::string_view data) const {
     ZintRequest request = Request(data);
     // A rectangular Data Matrix of no chosen size: the smallest rectangle that holds the data.
     const bool rectangle = Spec().id == BARCODE_DATAMATRIX &&
                            (Spec().options & ZintOptions({ZintOption::DmShape})) &&
                            Choice(ZintOption::DmShape) == 1 && Choice(ZintOption::DmSize) == 0;
-    if (!rectangle) return ZintEncode(request);
-    ZintSymbol last;
+    if (!rectangle) return ZintEncodeKept(request);
+    std::shared_ptr<const ZintSymbol> last;
     for (const int size : kDataMatrixRectangles) {
         request.option2 = size;
-        last = ZintEncode(request);
-        if (last.Ok() || last.status != ZINT_ERROR_TOO_LONG) return last;
+        last = ZintEncodeKept(request);
+        if (last->Ok() || last->status != ZINT_ERROR_TOO_LONG) return last;
     }
     return last;
 }
 
 std::shared_ptr<const ZintSymbol> CZintBarcode::Encoded() const {
+    return EncodedFor(m_strData);
+}
+
+std::shared_ptr<const ZintSymbol> CZintBarcode::EncodedFor(std::string_view data) const {
+    // What CheckData encodes for typed data is what the symbol draws once it takes it.
     const std::lock_guard guard(m_cache->lock);
-    if (!m_cache->symbol || m_cache->data != m_strData || m_cache->options != m_options) {
-        m_cache->symbol = std::make_shared<const ZintSymbol>(EncodeData(m_strData));
-        m_cache->data = m_strData;
+    if (!m_cache->symbol || m_cache->data != data || m_cache->options != m_options) {
+        m_cache->symbol = EncodeShared(data);
+        m_cache->data = data;
         m_cache->options = m_options;
     }
     return m_cache->symbol;
@@ -272,7 +281,8 @@ CBarcode::CDataCheck CZintBarcode::CheckData(std::string_view typed) const {
         check.reads.clear();
         return check;
     }
-    const ZintSymbol s = EncodeData(typed);
+    const std::shared_ptr<const ZintSymbol> encoded = EncodedFor(typed);
+    const ZintSymbol& s = *encoded;
     if (!s.Ok()) {
         check.change.push_back(WhyNotEncodable(typed, s));
         check.reads.clear();

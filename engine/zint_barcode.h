@@ -112,8 +112,12 @@ public:
     ZintRequest Request(std::string_view data) const;
     // The encoded symbol of the data, kept until the data or an option changes.
     std::shared_ptr<const ZintSymbol> Encoded() const;
-    // Encodes `data` with the options in force, without keeping it.
+    // The encoded symbol of `data` with the options in force, kept as Encoded keeps its own.
+    std::shared_ptr<const ZintSymbol> EncodedFor(std::string_view data) const;
+    // Encodes `data` with the options in force (the library's symbols are kept a while: see
+    // ZintEncodeKept).
     ZintSymbol EncodeData(std::string_view data) const;
+    std::shared_ptr<const ZintSymbol> EncodeShared(std::string_view data) const;
     // The human-readable text drawn under a linear symbol (Latin-1), empty for none.
     std::string HumanText(const ZintSymbol& symbol) const;
 

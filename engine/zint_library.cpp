@@ -6,7 +6,10 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <list>
 #include <memory>
+#include <mutex>
+#include <unordered_map>
 
 namespace {
 
@@ -103,4 +106,64 @@ ZintSymbol ZintEncode(const ZintRequest& request) {
     }
     TakeRows(*s, out);
     return out;
+}
+
+namespace {
+
+// The symbols kept by ZintEncodeKept: most recently asked for first, found by their request.
+class CKeptSymbols {
+public:
+    std::shared_ptr<const ZintSymbol> Find(const std::string& key) {
+        const auto it = m_index.find(key);
+        if (it == m_index.end()) return nullptr;
+        m_order.splice(m_order.begin(), m_order, it->second);
+        return it->second->symbol;
+    }
+    void Keep(const std::string& key, std::shared_ptr<const ZintSymbol> symbol) {
+        if (m_index.count(key)) return;
+        const std::size_t bytes = key.size() + symbol->dark.size() +
+                                  symbol->rowHeights.size() * sizeof(float) + symbol->text.size();
+        m_order.push_front({key, std::move(symbol), bytes});
+        m_index.emplace(key, m_order.begin());
+        m_bytes += bytes;
+        while (m_bytes > kMostBytes && m_order.size() > 1) {
+            m_bytes -= m_order.back().bytes;
+            m_index.erase(m_order.back().key);
+            m_order.pop_back();
+        }
+    }
+
+private:
+    static constexpr std::size_t kMostBytes = 32u << 20;
+    struct Entry {
+        std::string key;
+        std::shared_ptr<const ZintSymbol> symbol;
+        std::size_t bytes;
+    };
+    std::list<Entry> m_order;
+    std::unordered_map<std::string, std::list<Entry>::iterator> m_index;
+    std::size_t m_bytes = 0;
+};
+
+std::string KeyOf(const ZintRequest& r) {
+    std::string key;
+    for (const int n : {r.symbology, r.inputMode, r.option1, r.option2, r.option3, r.eci})
+        key += std::to_string(n) + ',';
+    return key + r.data;
+}
+
+} // namespace
+
+std::shared_ptr<const ZintSymbol> ZintEncodeKept(const ZintRequest& request) {
+    static std::mutex lock;
+    static CKeptSymbols* const kept = new CKeptSymbols(); // outlives whatever draws at exit
+    const std::string key = KeyOf(request);
+    {
+        const std::lock_guard guard(lock);
+        if (auto symbol = kept->Find(key)) return symbol;
+    }
+    auto symbol = std::make_shared<const ZintSymbol>(ZintEncode(request));
+    const std::lock_guard guard(lock);
+    kept->Keep(key, symbol);
+    return symbol;
 }

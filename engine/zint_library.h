@@ -4,6 +4,7 @@
 // itself. Nothing here draws.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,11 @@ struct ZintSymbol {
 // cannot be loaded (then `reason` says why and `errorNumber` is -1). Warnings are refusals:
 // a symbol the library calls non-compliant is not made.
 ZintSymbol ZintEncode(const ZintRequest& request);
+
+// The same, kept for later asks of the same request: a run that checks every label before it
+// draws them encodes each once. The symbols kept are held to a bounded size, the least
+// recently asked for given up first.
+std::shared_ptr<const ZintSymbol> ZintEncodeKept(const ZintRequest& request);
 
 // Whether the library can be loaded, and if not, why.
 bool ZintAvailable(std::string* why = nullptr);

@@ -432,8 +432,12 @@ void CMainFrame::CreateFormatBar() {
         symbologyWidth =
             std::max(symbologyWidth, QFontMetrics(font()).horizontalAdvance(s.listName) + 26);
     m_symbology = CreateCombo(cmd::kSymbologyList, symbologyWidth, false, m_formatBar);
-    for (const SymbologyInfo& s : Symbologies())
+    // Each with what it is for, as its tool tip.
+    for (const SymbologyInfo& s : Symbologies()) {
         m_symbology->addItem(QString::fromLatin1(s.listName));
+        m_symbology->setItemData(m_symbology->count() - 1, QString::fromUtf8(s.help),
+                                 Qt::ToolTipRole);
+    }
     m_symbology->view()->setMinimumWidth(150);
     m_option = CreateCombo(0, 60, false, m_formatBar);
     m_optionAction = m_formatBar->actions().back();

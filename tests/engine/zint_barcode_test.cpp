@@ -3,6 +3,7 @@
 // symbols take them, as files hold them (those of earlier versions included) and as they are
 // drawn; the table's rows.
 #include "common/latin1.h"
+#include "engine/extent.h"
 #include "engine/symbologies.h"
 #include "engine/zint_barcode.h"
 #include "engine/zint_options.h"
@@ -301,4 +302,34 @@ TEST_F(MatrixCodesTest, EveryRowOfTheTableIsItsOwnAndDraws) {
             EXPECT_TRUE(keys.insert(o.key).second) << o.key;
     }
     EXPECT_GE(Symbologies().size(), 50u);
+}
+
+// A 2D symbol has no text line, shown or not: what it draws, and so the size read-out, images
+// and pictures, is the symbol with its quiet zone, whatever its data (2,700 digits of Data
+// Matrix are a square of 1.44 inches at X = 10 mil, not a line of 180 inches).
+TEST_F(MatrixCodesTest, A2DSymbolDrawsNoTextAndMeasuresAsTheSymbol) {
+    SetDensityRatio(10, 25);
+    for (const char* name :
+         {"CDataMatrixBarcode", "CQRBarcode", "CPDF417Barcode", "CAztecBarcode"}) {
+        SCOPED_TRACE(name);
+        auto bc = CreateBarcode(name);
+        bc->SetData(std::string(2700, '7'));
+        EXPECT_FALSE(bc->HasText());
+        RecordingSurface like;
+        const CDrawnExtent shown = MeasureDrawnExtent(*bc, like, 750, true, 0);
+        const CDrawnExtent hidden = MeasureDrawnExtent(*bc, like, 750, false, 0);
+        EXPECT_EQ(shown.marks.Width(), hidden.marks.Width());
+        EXPECT_EQ(shown.marks.Height(), hidden.marks.Height());
+        EXPECT_NEAR(shown.marks.Width(), bc->GetWidth(), 1.0);
+        RecordingSurface surface;
+        CPoint origin{0, 0};
+        bc->Draw(surface, origin, 750, true, 0);
+        EXPECT_TRUE(surface.Texts().empty());
+    }
+    auto dm = CreateBarcode("CDataMatrixBarcode");
+    dm->SetData(std::string(2700, '7'));
+    RecordingSurface like;
+    const CDrawnExtent e = MeasureDrawnExtent(*dm, like, 750, true, 0);
+    EXPECT_EQ(e.marks.Width(), (144 + 2) * 10); // 144 modules and one on either side
+    EXPECT_EQ(e.marks.Height(), (144 + 2) * 10);
 }
