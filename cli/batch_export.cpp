@@ -32,7 +32,7 @@ std::string FileName(std::string_view pattern, const CRunEntry& entry) {
             name += std::to_string(entry.source);
             i += kNumberField.size();
         } else if (pattern.substr(i).starts_with(kDataField)) {
-            name += SafeFileNamePart(entry.data);
+            name += SafeFileNamePart(entry.DataAsUtf8());
             i += kDataField.size();
         } else {
             name += pattern[i++];
@@ -106,8 +106,8 @@ void CheckBatchEntry(const CRunEntry& entry, const std::string& name, CBarcode& 
 int CheckBatch(const CCommandLineInfo& info, const CExportSymbol& symbol, const std::string& output,
                const std::shared_ptr<const CDataText>& data, std::set<std::string>& folders) {
     const CBarcode& prototype = *symbol.barcode;
-    COpenedRun opened = OpenRun(info.run.run, CRunSheet{}, prototype.m_strData, data, true,
-                                RunFieldsOf(&symbol.design));
+    COpenedRun opened = OpenRun(info.run.run, CRunSheet{}, prototype.HoldsUtf8(),
+                                prototype.m_strData, data, true, RunFieldsOf(&symbol.design));
     if (!opened.source) {
         ReportError(opened.error);
         return 1;
@@ -174,16 +174,29 @@ std::string CheckBatchOptions(const CCommandLineInfo& info) {
 }
 
 std::string SafeFileNamePart(std::string_view data) {
-    std::string latin1;
-    for (char c : data.substr(0, kMaxDataInName)) {
-        const auto u = static_cast<unsigned char>(c);
-        const bool refused = u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0) ||
-                             std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos;
-        latin1 += refused ? '_' : c;
+    std::string name;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < data.size() && characters < kMaxDataInName; ++characters) {
+        const CDecodedUtf8 c = DecodeUtf8At(data, i);
+        if (c.length == 0) { // not UTF-8: the byte as the Latin-1 character it would be
+            const auto u = static_cast<unsigned char>(data[i++]);
+            name += u < 0xA0 ? "_" : Latin1ToUtf8(std::string(1, static_cast<char>(u)));
+            continue;
+        }
+        const char32_t u = c.code;
+        const bool refused =
+            u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0) ||
+            (u < 0x80 &&
+             std::string_view("/\\:*?\"<>|").find(static_cast<char>(u)) != std::string_view::npos);
+        if (refused)
+            name += '_';
+        else
+            name.append(data.substr(i, c.length));
+        i += c.length;
     }
     // Not hidden, not an option, never "." or "..".
-    if (latin1.empty() || latin1.front() == '.' || latin1.front() == '-') latin1.insert(0, "_");
-    return Latin1ToUtf8(latin1);
+    if (name.empty() || name.front() == '.' || name.front() == '-') name.insert(0, "_");
+    return name;
 }
 
 int RunBatchExport(const CCommandLineInfo& info, const CExportSymbol& symbol,
@@ -199,8 +212,8 @@ int RunBatchExport(const CCommandLineInfo& info, const CExportSymbol& symbol,
     std::set<std::string> folders;
     if (const int status = CheckBatch(info, symbol, output, read.text, folders); status != 0)
         return status;
-    COpenedRun opened = OpenRun(info.run.run, CRunSheet{}, prototype.m_strData, read.text, true,
-                                RunFieldsOf(&symbol.design));
+    COpenedRun opened = OpenRun(info.run.run, CRunSheet{}, prototype.HoldsUtf8(),
+                                prototype.m_strData, read.text, true, RunFieldsOf(&symbol.design));
     if (!opened.source) {
         ReportError(opened.error);
         return 1;

@@ -18,8 +18,8 @@ bool IsBatchPattern(std::string_view output);
 // only mean something on a sheet, and a run whose files would all have one name.
 std::string CheckBatchOptions(const CCommandLineInfo& info);
 
-// `data` (Latin-1) as a part of a file name: UTF-8, without "/", control characters or the
-// characters other systems refuse in names, not hidden, and at most 100 bytes.
+// A label's data (UTF-8) as a part of a file name: without "/", control characters or the
+// characters other systems refuse in names, not hidden, and at most 100 characters.
 std::string SafeFileNamePart(std::string_view data);
 
 // The whole batch; returns the exit status. Problems with labels go to standard error with

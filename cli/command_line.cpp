@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -98,6 +100,11 @@ CCommandLineInfo ParseExport(const std::vector<std::string>& args) {
                 complaint = "--dpi needs a resolution from 10 to 3000";
         } else if (a == "--no-text") {
             info.noText = true;
+        } else if (a == "--option") {
+            complaint = value("KEY=VALUE", v);
+            if (complaint.empty() && v.find('=') == std::string::npos)
+                complaint = "--option needs KEY=VALUE, not " + ShownArgument(v);
+            info.options.push_back(v);
         } else if (ReadRunOption(args, i, info.run, complaint)) {
         } else if (ReadLineOption(args, i, info.lines, complaint)) {
         } else {
@@ -231,6 +238,43 @@ std::string SymbologyNamesHelp() {
     return Wrapped(words);
 }
 
+// "Automatic, 1, 2, ..., 40": a long list by its ends.
+std::string ChoicesHelp(std::span<const char* const> choices) {
+    std::string out;
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        if (choices.size() > 6 && i >= 3 && i + 1 < choices.size()) {
+            if (i == 3) out += ", ...";
+            continue;
+        }
+        out += (i ? ", " : "") + std::string(choices[i]);
+    }
+    return out;
+}
+
+// Each option of the symbologies' with its choices and the symbologies that offer it, from the
+// symbology table: "ecc (L 7%, M 15%, Q 25%, H 30%): QR Code, GS1 QR Code".
+std::string OptionsHelp() {
+    std::vector<std::pair<std::string, std::string>> lines; // option, symbologies
+    for (const SymbologyInfo& s : Symbologies()) {
+        const std::unique_ptr<CBarcode> bc = CreateBarcode(s.cls);
+        for (const CBarcode::COption& o :
+             bc ? bc->GetOptions() : std::span<const CBarcode::COption>{}) {
+            const std::string option =
+                std::string(o.key) + " (" + o.name + ": " + ChoicesHelp(o.choices) + ")";
+            auto it = std::find_if(lines.begin(), lines.end(),
+                                   [&option](const auto& l) { return l.first == option; });
+            if (it == lines.end())
+                lines.emplace_back(option, s.cliName);
+            else
+                it->second += std::string(", ") + s.cliName;
+        }
+    }
+    std::string out;
+    for (const auto& [option, names] : lines)
+        out += std::string(kHelpIndent, ' ') + Wrapped(Words(option + " of " + names));
+    return out;
+}
+
 // What the export form does, with the extensions of every format it writes.
 std::string ExportFormHelp() {
     std::string extensions;
@@ -256,6 +300,10 @@ std::string CommandLineUsage() {
            "  quillmark --export OUTPUT [FILE.qmx] [options]\n" +
            ExportFormHelp() + "      --symbology NAME           " + SymbologyNamesHelp() +
            "      --data TEXT                the data\n"
+           "      --option KEY=VALUE         one of the symbology's options, as many as wanted\n"
+           "                                 (a choice whole or its first word, letter case\n"
+           "                                 ignored):\n" +
+           OptionsHelp() +
            "      --height TEXT              the bar height, as the height box reads it (2 cm)\n"
            "      --rotation 0..3            quarter turns anticlockwise\n"
            "      --no-text                  without the human-readable text\n"

@@ -20,6 +20,7 @@ struct CCommandLineInfo {
     // The export form: quillmark --export OUTPUT [FILE.qmx] [options]
     std::string output;
     std::string symbology, data, height; // empty: not given
+    std::vector<std::string> options;    // --option KEY=VALUE, in the order given
     int rotation = 0;
     bool noText = false;
     int dpi = 0; // 0: the setting's resolution

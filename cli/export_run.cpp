@@ -82,11 +82,22 @@ CExportSymbol MakeExportSymbol(const CCommandLineInfo& info) {
         }
         // The document's data through the new symbology's rules, unless new data follows.
         if (out.barcode->GetRuntimeClass() != symbology->cls) {
-            const std::string kept = info.data.empty() ? Latin1ToUtf8(out.barcode->m_strData) : "";
+            const std::string kept =
+                info.data.empty() ? EngineTextAsUtf8(*out.barcode, out.barcode->m_strData) : "";
             CSymbologySwitch next = SwitchSymbology(*out.barcode, symbology->cls, kept);
             out.barcode = std::move(next.barcode);
             if (!kept.empty()) note(next.result);
         }
+    }
+    // The symbology's options, before the data, whose fit the note then tells.
+    for (const std::string& option : info.options) {
+        const CEditResult applied = ApplyNamedOption(*out.barcode, option);
+        if (applied.refused) {
+            out.status = 2;
+            out.message = MessageText(applied.note);
+            return out;
+        }
+        if (info.data.empty()) note(applied);
     }
     // Typed in a terminal, the data is UTF-8 (or Latin-1 where it is not well-formed UTF-8).
     if (!info.data.empty() && !dataTemplate) note(ApplyTypedData(*out.barcode, info.data));

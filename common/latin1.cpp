@@ -54,9 +54,29 @@ std::u32string Utf8ToCodePoints(std::string_view text) {
     return out;
 }
 
-std::string Utf8ToLatin1Lossy(std::string_view text) {
+std::string Utf8ToLatin1(std::string_view utf8, std::size_t* outside) {
     std::string out;
-    for (const char32_t c : Utf8ToCodePoints(text))
-        if (c <= 0xFF) out.push_back(static_cast<char>(c));
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const CDecodedUtf8 c = DecodeUtf8At(utf8, i);
+        if (c.length == 0) {
+            out.push_back(utf8[i++]);
+            continue;
+        }
+        if (c.code <= 0xFF)
+            out.push_back(static_cast<char>(c.code));
+        else if (outside)
+            ++*outside;
+        i += c.length;
+    }
     return out;
+}
+
+bool Utf8FitsLatin1(std::string_view utf8) {
+    for (std::size_t i = 0; i < utf8.size();) {
+        const CDecodedUtf8 c = DecodeUtf8At(utf8, i);
+        if (c.length == 0 || c.code > 0xFF) return false;
+        i += c.length;
+    }
+    return true;
 }

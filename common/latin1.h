@@ -21,5 +21,9 @@ CDecodedUtf8 DecodeUtf8At(std::string_view text, std::size_t at);
 // Latin-1 character of its value.
 std::u32string Utf8ToCodePoints(std::string_view text);
 
-// The characters of UTF-8 text that Latin-1 holds, one byte each; the others are left out.
-std::string Utf8ToLatin1Lossy(std::string_view text);
+// UTF-8 as Latin-1: each character up to U+00FF as its byte, each beyond it left out and
+// counted in `outside` (when given); a byte that starts no well-formed character is kept as
+// the Latin-1 character it is.
+std::string Utf8ToLatin1(std::string_view utf8, std::size_t* outside = nullptr);
+// Whether every character of the UTF-8 text is in Latin-1 (U+0000 to U+00FF).
+bool Utf8FitsLatin1(std::string_view utf8);

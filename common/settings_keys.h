@@ -42,8 +42,8 @@ inline constexpr IntSetting kSnapToDots{"Options", "SnapToDots", 1, 0, 1};
 inline constexpr IntSetting kImageBarReduction{"Options", "BarWidthReduction", 0, 0, 3};
 // New QR Code symbols: the error-correction level, 0 L (7 %), 1 M (15 %), 2 Q (25 %), 3 H (30 %).
 inline constexpr IntSetting kQrErrorCorrection{"Options", "QRErrorCorrection", 1, 0, 3};
-// New Data Matrix symbols: 0 square, 1 rectangular.
-inline constexpr IntSetting kDataMatrixShape{"Options", "DataMatrixShape", 0, 0, 1};
+// New Data Matrix symbols: 0 square, 1 rectangular, 2 any shape with the DMRE rectangles.
+inline constexpr IntSetting kDataMatrixShape{"Options", "DataMatrixShape", 0, 0, 2};
 
 // Print: the print dialog's choices, which printing reads.
 // The dialog shows label printing on until told otherwise; printing without the dialog prints

@@ -78,3 +78,17 @@ void CBarcode::DrawTextCentred(CDrawSurface& surface, CPoint first, CPoint last,
     surface.TextOut(at, text);
     surface.RestoreFont();
 }
+
+int CBarcode::FindOption(std::string_view key) const {
+    const std::span<const COption> options = GetOptions();
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        const std::string_view k = options[i].key;
+        if (k.size() == key.size() &&
+            std::equal(k.begin(), k.end(), key.begin(), [](char a, char b) {
+                const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+                return lower(a) == lower(b);
+            }))
+            return static_cast<int>(i);
+    }
+    return -1;
+}

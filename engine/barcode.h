@@ -68,19 +68,40 @@ public:
     // None for the linear symbologies, whose quiet zones lie outside their extent.
     virtual int GetQuietModules() const { return 0; }
 
-    // A symbology's own choice beyond the common fields (QR Code's error-correction level, Data
-    // Matrix's shape), as the Format toolbar and the Options dialog offer it.
+    // A symbology's own choices beyond the common fields (QR Code's error-correction level and
+    // version, Data Matrix's shape and size, PDF417's columns, quiet zones, ...), as the Format
+    // toolbar, the Options dialog and the command line offer them.
     struct COption {
         const char* name;                     // "Error correction"
+        const char* key;                      // on the command line: "ecc"
         std::span<const char* const> choices; // the values 0, 1, ... as the lists show them
-        const IntSetting* preset;             // the choice of new symbols
+        const IntSetting* preset;             // the choice of new symbols; null: the first
     };
-    // Null for a symbology without one.
-    virtual const COption* GetOption() const { return nullptr; }
+    // None for a symbology without choices of its own.
+    virtual std::span<const COption> GetOptions() const { return {}; }
     // The choice the symbol is drawn with (a value a file gave that is not among the choices
     // reads as the preset's default); setting a value outside the choices changes nothing.
-    virtual int GetOptionValue() const { return 0; }
-    virtual void SetOptionValue(int value) { (void)value; }
+    virtual int GetOptionValue(std::size_t option) const {
+        (void)option;
+        return 0;
+    }
+    virtual void SetOptionValue(std::size_t option, int value) { (void)option, (void)value; }
+    // The first of the options (null when there is none), and its value.
+    const COption* GetOption() const {
+        const std::span<const COption> options = GetOptions();
+        return options.empty() ? nullptr : &options.front();
+    }
+    int GetOptionValue() const { return GetOptionValue(std::size_t{0}); }
+    void SetOptionValue(int value) { SetOptionValue(std::size_t{0}, value); }
+    // The index of the option whose command-line key is `key` (ASCII letter case ignored), or
+    // -1.
+    int FindOption(std::string_view key) const;
+
+    // Whether the data is Unicode text held as UTF-8 (the symbologies that carry any text);
+    // else it is Latin-1, one byte a character.
+    virtual bool HoldsUtf8() const { return false; }
+    // Whether the symbol has a human-readable text line at all (the 2D symbols have none).
+    virtual bool HasText() const { return true; }
 
 protected:
     // The text shared by every symbology but UPC/EAN: the object's font, centred on the bars

@@ -1,5 +1,6 @@
 #include "engine/code128.h"
 
+#include "common/latin1.h"
 #include "engine/primitives.h"
 
 #include <array>
@@ -57,11 +58,86 @@ constexpr bool EveryCharacterIsElevenModulesOfThreeBars() {
 }
 static_assert(EveryCharacterIsElevenModulesOfThreeBars());
 
+// The function and code-set characters the data's codes 195 to 206 stand for in set A.
+constexpr const char* kControlNames[] = {"US",   "FNC3", "FNC2",    "SHIFT",   "CODE C",  "CODE B",
+                                         "FNC4", "FNC1", "Start A", "Start B", "Start C", "Stop"};
+
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// The value of a seven-bit character in set A (0) or B (1), DEL included (value 95 of set B);
+// -1 when that set has none.
+int SevenBitValue(int c, int set) {
+    if (set == 1 && c == 127) return 95;
+    return Code128Value(static_cast<unsigned char>(c), set);
+}
+
+// A character without a value in the running set A or B (ISO/IEC 15417): one above 127 as FNC4
+// and the character of its low seven bits, and a character of the other set behind SHIFT, so
+// that a reader reads the character as typed.
+void EncodeOutsideSet(unsigned char c, int set, std::vector<int>& values) {
+    int low = c;
+    if (c >= 128) {
+        values.push_back(set == 0 ? kCode128CodeA : kCode128CodeB); // FNC4 in that set
+        low = c - 128;
+    }
+    const int v = SevenBitValue(low, set);
+    if (v >= 0) {
+        values.push_back(v);
+        return;
+    }
+    values.push_back(kCode128Shift);
+    values.push_back(SevenBitValue(low, 1 - set));
+}
+
+// The character of value `v` in set A (0) or B (1).
+char SetCharacter(int v, int set) {
+    if (set == 0) return static_cast<char>(v < 64 ? v + 32 : v - 64);
+    return static_cast<char>(v + 32);
+}
+
 } // namespace
+
+std::string Code128Reading(const Code128Symbol& symbol) {
+    std::string text;
+    int set = symbol.start - kCode128StartA;
+    bool shift = false, fnc4Next = false, fnc4All = false;
+    for (std::size_t k = 0; k < symbol.values.size(); ++k) {
+        const int v = symbol.values[k];
+        const int in = shift ? 1 - set : set;
+        shift = false;
+        if (set == 2 && v < 100) {
+            text += static_cast<char>('0' + v / 10);
+            text += static_cast<char>('0' + v % 10);
+            continue;
+        }
+        if (v == kCode128Fnc1) {
+            // A reader gives FNC1 after the first position as the group separator.
+            if (k > 0) text += '\x1D';
+            continue;
+        }
+        if (set != 2 && v < 96) {
+            const int c = static_cast<unsigned char>(SetCharacter(v, in));
+            text += static_cast<char>(fnc4All != fnc4Next ? c + 128 : c);
+            fnc4Next = false;
+            continue;
+        }
+        if (v == kCode128CodeC)
+            set = 2;
+        else if (v == kCode128Shift && set != 2)
+            shift = true;
+        else if ((v == kCode128CodeA && set == 0) || (v == kCode128CodeB && set == 1)) {
+            // FNC4: the next character 128 higher; twice, every character until two more.
+            if (fnc4Next) fnc4All = !fnc4All;
+            fnc4Next = !fnc4Next;
+        } else if (v == kCode128CodeA)
+            set = 0;
+        else if (v == kCode128CodeB)
+            set = 1;
+    }
+    return text;
+}
 
 std::string_view Code128Pattern(int value) {
     if (value < 0 || value >= static_cast<int>(kCode128Table.size())) return {};
@@ -116,7 +192,11 @@ Code128Symbol Code128Encode(std::string_view data, int codeSet) {
         const int v = Code128Value(c, set);
         ++i;
         // A start or stop character inside the data would end the symbol for every reader.
-        if (v < 0 || v >= kCode128StartA) continue;
+        if (v >= kCode128StartA) continue;
+        if (v < 0) {
+            EncodeOutsideSet(c, set, symbol.values);
+            continue;
+        }
         symbol.values.push_back(v);
         // CODE A/B/C switch sets; SHIFT is drawn but changes nothing here.
         if (v == kCode128CodeC)
@@ -174,6 +254,26 @@ std::string Code128Text(std::string_view data) {
     return text;
 }
 
+CBarcode::CDataCheck C128Barcode::CheckData(std::string_view typed) const {
+    CDataCheck check{std::string(typed), {}, {}};
+    C128Barcode probe;
+    probe.SetData(typed);
+    check.reads = Code128Reading(Code128Encode(probe.m_strData, probe.m_nCodeSet));
+    if (check.reads == typed) return check;
+    // The codes 195 to 206 are the data's function and code-set characters, not letters.
+    for (const char c : typed) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code >= 195 && code <= 206) {
+            check.change.push_back(MakeMessage(Msg::Code128ControlCharacter,
+                                               Latin1ToUtf8(std::string(1, c)),
+                                               kControlNames[code - 195]));
+            return check;
+        }
+    }
+    check.change = engine::DescribeChange(typed, check.reads, SymbologyName());
+    return check;
+}
+
 std::string C128Barcode::GetPattern(int value) const {
     return std::string(Code128Pattern(value));
 }
@@ -183,7 +283,10 @@ void C128Barcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, boo
     const engine::CBarCursor bars = DrawCode128Symbol(
         surface, origin, barHeight, orientation, Code128Encode(m_strData, m_nCodeSet),
         [this](int value) { return GetPattern(value); });
-    if (showText) DrawHumanText(surface, bars, barHeight, Code128Text(m_strData));
+    // The text is what a reader reads from the bars.
+    if (showText)
+        DrawHumanText(surface, bars, barHeight,
+                      Code128Reading(Code128Encode(m_strData, m_nCodeSet)));
 }
 
 engine::CBarCursor DrawCode128Symbol(CDrawSurface& surface, CPoint& origin, int barHeight,

@@ -26,8 +26,12 @@ public:
     int GetWidth() const override;
     // Ten modules on either side.
     CSize GetQuietZones() const override;
+    // The text below is what a reader reads (Code128Reading).
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
+    // What a reader reads, and why that is not what was typed: a code of 195 to 206 is a
+    // function or code-set character, not the letter it is in Latin-1.
+    CDataCheck CheckData(std::string_view typed) const override;
 
     // The module string of a symbol value 0 to 106; empty for any other value.
     virtual std::string GetPattern(int value) const;
@@ -58,14 +62,19 @@ struct Code128Symbol {
 // reads.
 std::string Code128Text(std::string_view data);
 
+// What a reader reads from the symbol: its characters with FNC4 and SHIFT applied, FNC1 after
+// the first position as the group separator (29), the other function characters as nothing.
+std::string Code128Reading(const Code128Symbol& symbol);
+
 // Draws the symbol from `origin` (left past it): the start, the values, the check and the stop,
 // each value's modules as `pattern` gives them. The cursor is given back for the text.
 engine::CBarCursor DrawCode128Symbol(CDrawSurface& surface, CPoint& origin, int barHeight,
                                      int orientation, const Code128Symbol& symbol,
                                      const std::function<std::string(int)>& pattern);
 
-// Reads the data from the start set `codeSet`. A character without a value in the running
-// set, a start or stop character (codes 203 to 206), and a set-C pair that is not two digits
-// (or a lone last digit) are skipped: not drawn and adding nothing to the check sum, so the
-// check value always matches the bars and the symbol stays readable.
+// Reads the data from the start set `codeSet`. A character without a value in the running set
+// A or B is encoded as ISO/IEC 15417 allows: above 127 as FNC4 and its low seven bits, one of
+// the other set behind SHIFT. A start or stop character (codes 203 to 206) and a set-C pair
+// that is not two digits (or a lone last digit) are skipped: not drawn and adding nothing to
+// the check sum, so the check value always matches the bars and the symbol stays readable.
 Code128Symbol Code128Encode(std::string_view data, int codeSet);

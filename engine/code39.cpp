@@ -266,6 +266,12 @@ int C39Mod43Barcode::GetWidth() const {
     return engine::ClampToInt(static_cast<std::int64_t>(CharacterWidth()) + C39Barcode::GetWidth());
 }
 
+CBarcode::CDataCheck C39Mod43Barcode::CheckData(std::string_view typed) const {
+    CDataCheck check = C39Barcode::CheckData(typed);
+    check.reads += Code39Mod43Check(check.reads);
+    return check;
+}
+
 void C39Mod43Barcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
                            int orientation) const {
     const char check = Code39Mod43Check(m_strData);

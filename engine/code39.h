@@ -33,6 +33,8 @@ class C39Mod43Barcode : public C39Barcode {
 
 public:
     int GetWidth() const override;
+    // A reader reads the check character after the data, as the text shows it.
+    CDataCheck CheckData(std::string_view typed) const override;
     void Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bool showText,
               int orientation) const override;
 };

@@ -50,13 +50,13 @@ public:
     // Text in UTF-8, for a label's lines, which may hold any character: measured, its ink and
     // drawn as the Latin-1 methods do. The defaults draw what Latin-1 holds of it.
     virtual CSize GetTextExtentUtf8(std::string_view utf8) {
-        return GetTextExtent(Utf8ToLatin1Lossy(utf8));
+        return GetTextExtent(Utf8ToLatin1(utf8));
     }
     virtual CTextInk GetTextInkUtf8(std::string_view utf8) {
-        return GetTextInk(Utf8ToLatin1Lossy(utf8));
+        return GetTextInk(Utf8ToLatin1(utf8));
     }
     virtual void TextOutUtf8(CPoint at, std::string_view utf8) {
-        TextOut(at, Utf8ToLatin1Lossy(utf8));
+        TextOut(at, Utf8ToLatin1(utf8));
     }
 
     virtual int GridDotsPerInch(int orientation) const {

@@ -2,13 +2,23 @@
 
 #include "common/latin1.h"
 #include "engine/primitives.h"
+#include "engine/zint_library.h"
+
+#include <zint.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
+#include <iterator>
+#include <map>
+#include <mutex>
+#include <optional>
 
 namespace {
 
-// The application identifiers the program knows, with their fields.
+// Application identifiers whose fields the messages describe in the program's own words (the
+// encoder's rules decide what is valid): their lengths, and which end in a check digit that a
+// field one digit short is given.
 struct AiRule {
     std::string_view ai; // the identifier; with `decimals`, its first three digits
     bool decimals;       // a fourth digit 0 to 5 says where the field's decimal point lies
@@ -114,44 +124,142 @@ CMessage TakesLength(const std::string& id, const AiRule& r) {
                        hi);
 }
 
-// Checks one field against its identifier; the element to encode, or nothing with the reason.
+// Fields of a predefined length need no FNC1 after them (GS1 General Specifications, figure
+// 7.8.5-2: identifiers starting 00 to 04, 11 to 20, 31 to 36 and 41).
+bool PredefinedLength(std::string_view ai) {
+    static constexpr std::string_view kPrefixes[] = {"00", "01", "02", "03", "04", "11", "12", "13",
+                                                     "14", "15", "16", "17", "18", "19", "20", "31",
+                                                     "32", "33", "34", "35", "36", "41"};
+    return ai.size() >= 2 && std::find(std::begin(kPrefixes), std::end(kPrefixes),
+                                       ai.substr(0, 2)) != std::end(kPrefixes);
+}
+
+// The encoder's verdict on one element string.
+ZintSymbol EncoderCheck(const std::string& ai, const std::string& data) {
+    ZintRequest request;
+    request.symbology = BARCODE_GS1_128;
+    request.inputMode = GS1_MODE;
+    request.data = "[" + ai + "]" + data;
+    return ZintEncode(request);
+}
+
+// The lengths the encoder takes for a field of `ai` that no rule of ours describes: a rule made
+// of what it accepts ('1's of each length; a wrong check digit or a date it rejects still tells
+// the length is right), and whether it takes digits only. Found once per identifier.
+std::optional<AiRule> EncoderRule(const std::string& ai) {
+    static std::mutex lock;
+    static std::map<std::string, std::optional<AiRule>> found;
+    const std::lock_guard guard(lock);
+    if (const auto it = found.find(ai); it != found.end()) return it->second;
+    std::optional<AiRule> rule;
+    for (int n = 1; n <= 90; ++n) {
+        const ZintSymbol z = EncoderCheck(ai, std::string(static_cast<std::size_t>(n), '1'));
+        if (z.errorNumber == 259 || z.errorNumber == 258) continue;
+        if (!rule) rule = AiRule{"", false, n, n, false, false, true};
+        rule->maxLength = n;
+    }
+    if (rule) {
+        const ZintSymbol letter =
+            EncoderCheck(ai, "A" + std::string(static_cast<std::size_t>(rule->minLength - 1), '1'));
+        rule->numeric = letter.reason.find("Non-numeric") != std::string::npos;
+    }
+    found.emplace(ai, rule);
+    return rule;
+}
+
+// "AI (01) position 14: Bad checksum '4', expected '3'": the position (from 1) and the digit
+// expected there; position 0 when the text says neither.
+std::pair<std::size_t, char> ExpectedCheckDigit(const std::string& reason) {
+    const std::size_t at = reason.find("position ");
+    const std::size_t expected = reason.find("expected '");
+    if (at == std::string::npos || expected == std::string::npos ||
+        reason.find("Bad checksum") == std::string::npos)
+        return {0, 0};
+    return {static_cast<std::size_t>(std::atoi(reason.c_str() + at + 9)), reason[expected + 10]};
+}
+
+// What the encoder says of the field, without the identifier it names.
+std::string FieldReason(const std::string& reason) {
+    const std::size_t colon = reason.find("): ");
+    return reason.rfind("AI (", 0) == 0 && colon != std::string::npos ? reason.substr(colon + 3)
+                                                                      : reason;
+}
+
+// Checks one field against its identifier through the encoder's rules (every identifier it
+// knows, the field's length, characters, dates and check digits); the element to encode, or
+// nothing with the reason. A missing check digit is added and a wrong one replaced.
 bool CheckField(Gs1Element& e, CMessages& changes) {
     const std::string id = "(" + e.ai + ")";
-    const AiRule* rule = FindRule(e.ai);
-    if (!rule) {
-        changes.push_back(MakeMessage(Msg::Gs1UnknownIdentifier, id));
-        return false;
-    }
     const auto leftOut = [&](CMessage why) {
         changes.push_back(MakeMessage(Msg::Gs1FieldLeftOut,
                                       Latin1ToUtf8(e.data.empty() ? id : id + Quoted(e.data)),
                                       std::move(why)));
         return false;
     };
-    if (rule->numeric && !std::all_of(e.data.begin(), e.data.end(), IsDigit))
-        return leftOut(MakeMessage(Msg::Gs1DigitsOnly, id));
-    if (!rule->numeric) {
-        const auto bad = std::find_if_not(e.data.begin(), e.data.end(), IsGs1Character);
-        if (bad != e.data.end())
-            return leftOut(MakeMessage(Msg::Gs1NotAFieldCharacter, Latin1ToUtf8({&*bad, 1})));
-    }
+    std::optional<AiRule> rule;
+    if (const AiRule* ours = FindRule(e.ai)) rule = *ours;
     const auto length = static_cast<int>(e.data.size());
-    if (rule->checkDigit && length == rule->maxLength - 1) {
+    if (rule && rule->checkDigit && length == rule->maxLength - 1 &&
+        std::all_of(e.data.begin(), e.data.end(), IsDigit)) {
         const char check = Gs1CheckDigit(e.data);
         e.data.push_back(check);
         changes.push_back(MakeMessage(Msg::Gs1CheckDigitAdded, std::string(1, check), id));
-    } else if (length < rule->minLength || length > rule->maxLength) {
-        return leftOut(TakesLength(id, *rule));
-    } else if (rule->checkDigit) {
-        const char check = Gs1CheckDigit(std::string_view(e.data).substr(0, e.data.size() - 1));
-        if (e.data.back() != check) {
-            changes.push_back(MakeMessage(Msg::Gs1CheckDigitReplaced, std::string(1, e.data.back()),
-                                          id, std::string(1, check)));
-            e.data.back() = check;
-        }
     }
-    e.separated = rule->separated;
-    return true;
+    // A field with more than one check digit is put right one at a time.
+    for (std::size_t attempt = 0; attempt <= e.data.size(); ++attempt) {
+        const ZintSymbol z = EncoderCheck(e.ai, e.data);
+        if (z.Ok()) {
+            e.separated = !PredefinedLength(e.ai);
+            return true;
+        }
+        switch (z.errorNumber) {
+        case -1:
+            return leftOut(MakeMessage(Msg::LibraryNotLoaded, "GS1", z.reason));
+        case 256:
+        case 260:
+            changes.push_back(MakeMessage(Msg::Gs1UnknownIdentifier, id));
+            return false;
+        case 258:
+        case 259:
+            if (!rule) rule = EncoderRule(e.ai);
+            return leftOut(rule ? TakesLength(id, *rule)
+                                : MakeMessage(Msg::EncoderSays, FieldReason(z.reason)));
+        default:
+            break;
+        }
+        const auto [position, digit] = ExpectedCheckDigit(z.reason);
+        if (position == 0 || position > e.data.size()) {
+            if (z.reason.find("Non-numeric") != std::string::npos)
+                return leftOut(MakeMessage(Msg::Gs1DigitsOnly, id));
+            const auto bad = std::find_if_not(e.data.begin(), e.data.end(), IsGs1Character);
+            if (bad != e.data.end())
+                return leftOut(MakeMessage(Msg::Gs1NotAFieldCharacter, Latin1ToUtf8({&*bad, 1})));
+            return leftOut(MakeMessage(Msg::EncoderSays, FieldReason(z.reason)));
+        }
+        char& wrong = e.data[position - 1];
+        changes.push_back(MakeMessage(Msg::Gs1CheckDigitReplaced, std::string(1, wrong), id,
+                                      std::string(1, digit)));
+        wrong = digit;
+    }
+    return leftOut(MakeMessage(Msg::EncoderSays, "check digits"));
+}
+
+// GS1 limits a symbol to 48 data characters: the identifiers, their fields and the FNC1s that
+// end fields. Elements beyond are left out, and said.
+void KeepWithinLimit(Gs1Data& out) {
+    constexpr std::size_t kMostCharacters = 48;
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < out.elements.size(); ++i) {
+        const Gs1Element& e = out.elements[i];
+        count += e.ai.size() + e.data.size() + (i > 0 && out.elements[i - 1].separated ? 1 : 0);
+        if (count <= kMostCharacters) continue;
+        for (std::size_t k = i; k < out.elements.size(); ++k)
+            out.changes.push_back(
+                MakeMessage(Msg::Gs1TooManyCharacters,
+                            Latin1ToUtf8("(" + out.elements[k].ai + ")" + out.elements[k].data)));
+        out.elements.resize(i);
+        return;
+    }
 }
 
 } // namespace
@@ -199,6 +307,7 @@ Gs1Data ParseGs1(std::string_view typed) {
         if (CheckField(e, out.changes)) out.elements.push_back(std::move(e));
         open = next;
     }
+    KeepWithinLimit(out);
     return out;
 }
 

@@ -15,7 +15,8 @@ class CGS1128Barcode : public CBarcode {
 
 public:
     // Stores the fields the symbol can carry, in parentheses: a wrong check digit corrected,
-    // a missing one added, spaces and fields that cannot be encoded left out.
+    // a missing one added, spaces, fields that cannot be encoded and fields past the 48 data
+    // characters of one symbol left out.
     void SetData(std::string_view text) override;
     // The symbol's exact length: 11 modules for each symbol character (start, FNC1s, data,
     // code-set switches, check) and 13 for the stop, times X; 0 when no field can be encoded.
@@ -43,8 +44,9 @@ struct Gs1Data {
     // "(01)09501101530003(10)ABC123"
     std::string Text() const;
 };
-// Reads parenthesised element strings, checking each field against its identifier's length,
-// characters and check digit.
+// Reads parenthesised element strings, checking each field through the encoder library's GS1
+// rules (every application identifier it knows, the field's length, characters, dates and
+// check digits), and keeps to the 48 data characters GS1 allows in one symbol.
 Gs1Data ParseGs1(std::string_view text);
 
 // The Code 128 symbol of the elements in the fewest symbol characters: FNC1 first, FNC1 after

@@ -5,20 +5,29 @@
 
 #include "common/object.h"
 #include "engine/barcode.h"
+#include "engine/zint_barcode.h"
 
 #include <memory>
 
 #include <span>
 #include <string_view>
 
+// The Symbology menu's submenus.
+enum class SymbologyGroup : std::uint8_t { Linear, Retail, Gs1, TwoD, Postal, Count };
+// The submenu's name as the menu shows it ("Linear", "2D", ...).
+const char* GroupName(SymbologyGroup group);
+
 struct SymbologyInfo {
     const CRuntimeClass* cls;
     int command;          // the Symbology menu's command number
-    const char* listName; // the toolbar's symbology list
+    const char* listName; // the toolbar's symbology list, the user's guide, the package texts
     const char* menuText; // the Symbology menu
     const char* prompt;   // status-bar prompt, a line break, then the tool tip
     const char* paneName; // the status bar's symbology pane
     const char* cliName;  // --symbology on the command line (letter case ignored)
+    SymbologyGroup group = SymbologyGroup::Linear; // the Symbology menu's submenu
+    const char* help = "";                         // what it is for, in one line (--help, guide)
+    ZintSpec zint{};                               // the encoder's part; id 0 for our own engine
 };
 
 // In the order of the toolbar list and the Symbology menu.

@@ -70,7 +70,7 @@ void CheckShown(const std::string& text) {
 
 void CheckRunOf(std::shared_ptr<const CDataText> data, const CLabelRunChoice& run,
                 CBarcode& working) {
-    COpenedRun opened = OpenRun(run, {}, "", std::move(data), true);
+    COpenedRun opened = OpenRun(run, {}, false, "", std::move(data), true);
     if (!opened.source) {
         CheckShown(MessageText(opened.error));
         return;

@@ -23,7 +23,9 @@ struct CEditResult {
 };
 
 // Typed data (UTF-8; text that is not well-formed UTF-8 is taken as Latin-1) through the
-// symbology's rules. Characters outside Latin-1 are left out and said; no data changes nothing.
+// symbology's rules. A symbology that carries any text (CBarcode::HoldsUtf8) keeps every
+// character; for the others characters outside Latin-1 are left out and said. No data changes
+// nothing.
 CEditResult ApplyTypedData(CBarcode& barcode, std::string_view typed);
 
 // A bar height as typed ("2 inches", "1.5 cm", "25mm", a bare number in the unit of the options,
@@ -31,8 +33,14 @@ CEditResult ApplyTypedData(CBarcode& barcode, std::string_view typed);
 CEditResult ApplyTypedHeight(CBarcode& barcode, std::string_view typed, int optionsUnit);
 
 // The symbology's own choice (QR Code's level, Data Matrix's shape) by its index; data that
-// fitted one choice may not fit another, which the note says.
+// fitted one choice may not fit another, which the note says. The first form sets the first
+// option (CBarcode::GetOption).
 CEditResult ApplyOption(CBarcode& barcode, int index);
+CEditResult ApplyOption(CBarcode& barcode, std::size_t option, int value);
+// An option as the command line gives it, "KEY=VALUE": the key of one of the symbology's
+// options and one of its choices, whole or its first word ("ecc=Q", "size=144 x 144",
+// "quiet=off"), letter case ignored. Refused, with what there is to choose from, otherwise.
+CEditResult ApplyNamedOption(CBarcode& barcode, std::string_view assignment);
 
 // A barcode of class `cls` taking `from`'s font and height and `typed` (what the user typed, in
 // UTF-8) through its own rules, with what it made of it. `barcode` is null for a class that is
@@ -43,6 +51,10 @@ struct CSymbologySwitch {
 };
 CSymbologySwitch SwitchSymbology(const CBarcode& from, const CRuntimeClass* cls,
                                  std::string_view typed);
+
+// Text of the engine's for `barcode` (its data, what a reader reads) as UTF-8: as it is for a
+// symbology that holds UTF-8, else from Latin-1.
+std::string EngineTextAsUtf8(const CBarcode& barcode, std::string_view text);
 
 // The note for data that the symbol carries as `barcode` has it now, after `changes`: "Encoded
 // <what a reader reads>: <changes>", or "Nothing encoded: <why>" when nothing is drawn; empty

@@ -1,5 +1,7 @@
 #include "job/label_run.h"
 
+#include "job/document_edit.h"
+
 #include "common/file_io.h"
 #include "common/latin1.h"
 #include "common/length_text.h"
@@ -62,10 +64,12 @@ std::string SizeText(double width, double height) {
 
 class SameSource : public CLabelRunSource {
 public:
-    SameSource(std::string data, std::int64_t count) : m_data(std::move(data)), m_count(count) {}
+    SameSource(std::string data, std::int64_t count, bool utf8)
+        : m_data(std::move(data)), m_count(count), m_utf8(utf8) {}
     bool Next(CRunEntry& entry) override {
         if (m_made >= m_count) return false;
         entry = {++m_made, false, true, m_data, {}, {}, {}};
+        entry.utf8 = m_utf8;
         return true;
     }
     std::int64_t CountRest() override {
@@ -77,20 +81,30 @@ public:
 private:
     std::string m_data;
     std::int64_t m_count;
+    bool m_utf8;
     std::int64_t m_made = 0;
 };
 
 // --- Numbered labels ----------------------------------------------------------------------
 
+// Text of a run as the symbol takes it: UTF-8 for a symbology that holds any text, else
+// Latin-1 with what it cannot hold in `outside`.
+std::string ToEngineText(std::string_view text, TextEncoding encoding, bool utf8,
+                         std::string& outside) {
+    if (!utf8) return ToLatin1(text, encoding, outside);
+    return ToUtf8(text, encoding);
+}
+
 class NumberSource : public CLabelRunSource {
 public:
     // The text before and after the numbers is typed text (UTF-8, or Latin-1 where it is not
-    // UTF-8); what Latin-1 cannot hold is left out of every label, and said of each.
-    NumberSource(const CLabelRunChoice& run, const CNumberPlan& plan)
-        : m_plan(plan), m_digits(run.digits) {
+    // UTF-8); what Latin-1 cannot hold is left out of every label, and said of each, unless the
+    // symbology holds any text (`utf8`).
+    NumberSource(const CLabelRunChoice& run, const CNumberPlan& plan, bool utf8)
+        : m_plan(plan), m_digits(run.digits), m_utf8(utf8) {
         const TextEncoding encoding = DetectEncoding(run.prefix + run.suffix);
-        m_prefix = ToLatin1(run.prefix, encoding, m_outside);
-        m_suffix = ToLatin1(run.suffix, encoding, m_outside);
+        m_prefix = ToEngineText(run.prefix, encoding, utf8, m_outside);
+        m_suffix = ToEngineText(run.suffix, encoding, utf8, m_outside);
     }
     bool Next(CRunEntry& entry) override {
         if (m_made >= m_plan.count) return false;
@@ -98,7 +112,8 @@ public:
         ++m_made;
         entry = {m_made,    false, false, FormatRunNumber(n, m_digits, m_prefix, m_suffix),
                  m_outside, {},    {}};
-        entry.number = Latin1ToUtf8(entry.data);
+        entry.utf8 = m_utf8;
+        entry.number = entry.DataAsUtf8();
         return true;
     }
     std::int64_t CountRest() override {
@@ -110,6 +125,7 @@ public:
 private:
     CNumberPlan m_plan;
     int m_digits;
+    bool m_utf8;
     std::string m_prefix, m_suffix, m_outside;
     std::int64_t m_made = 0;
 };
@@ -127,7 +143,7 @@ public:
         }
         const std::string filled = FillFields(m_template, FieldValuesOf(entry, ++m_place));
         std::string outside = entry.outside;
-        entry.data = ToLatin1(filled, TextEncoding::Utf8, outside);
+        entry.data = ToEngineText(filled, TextEncoding::Utf8, entry.utf8, outside);
         entry.outside = outside;
         entry.document = false;
         return true;
@@ -180,11 +196,13 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-// The label's text as the engine takes it, from its field of the data file: Latin-1, and the
-// characters Latin-1 cannot hold kept aside to be said. Every label of a file gets its text here.
-void SetLabelText(CRunEntry& entry, std::string_view field, TextEncoding encoding) {
+// The label's text as the engine takes it, from its field of the data file: UTF-8 where the
+// symbology holds any text (`utf8`), else Latin-1 with the characters Latin-1 cannot hold kept
+// aside to be said. Every label of a file gets its text here.
+void SetLabelText(CRunEntry& entry, std::string_view field, TextEncoding encoding, bool utf8) {
     entry.outside.clear();
-    entry.data = ToLatin1(field, encoding, entry.outside);
+    entry.utf8 = utf8;
+    entry.data = ToEngineText(field, encoding, utf8, entry.outside);
 }
 
 // A column as a run names it: a number from 1, or a name of the header line.
@@ -282,9 +300,9 @@ public:
     // Works from the file's text, read once; `error` says why the run cannot be made. With
     // `whole`, the labels of all rows are counted first, so a run of too many is refused at once.
     FileSource(const CLabelRunChoice& run, std::shared_ptr<const CDataText> data, bool whole,
-               const std::vector<std::string>& fieldColumns, CMessage& error)
+               const std::vector<std::string>& fieldColumns, bool utf8, CMessage& error)
         : m_data(std::move(data)), m_reader(m_data->text, SeparatorOf(run.separator, m_data->text)),
-          m_hasCopies(!run.copiesColumn.empty()), m_fieldNames(fieldColumns) {
+          m_hasCopies(!run.copiesColumn.empty()), m_utf8(utf8), m_fieldNames(fieldColumns) {
         std::vector<CColumnName> columns = {{run.column, false, false}};
         if (m_hasCopies) columns.push_back({run.copiesColumn, true, false});
         for (const std::string& name : fieldColumns)
@@ -401,7 +419,7 @@ private:
             m_copiesLeft = *copies;
         }
         m_entry = {line, true, false, {}, {}, {}, {}};
-        SetLabelText(m_entry, m_values[0], m_data->encoding);
+        SetLabelText(m_entry, m_values[0], m_data->encoding, m_utf8);
         // The design's fields the row has.
         const std::size_t first = m_hasCopies ? 2 : 1;
         for (std::size_t k = 0; k < m_fieldNames.size(); ++k)
@@ -414,6 +432,7 @@ private:
     std::shared_ptr<const CDataText> m_data;
     CDelimitedReader m_reader;
     bool m_hasCopies;
+    bool m_utf8;                           // the symbology holds any text as UTF-8
     std::vector<std::string> m_fieldNames; // the design's fields that name columns
     // The data column, then the copies column if any, then the design's fields (kNoColumn for
     // one the file does not have).
@@ -504,6 +523,10 @@ CMessage StartIndex(const CLabelRunChoice& run, const CLabelGeometry& sheet, std
     return {};
 }
 
+std::string CRunEntry::DataAsUtf8() const {
+    return utf8 ? data : Latin1ToUtf8(data);
+}
+
 CMessage CRunEntry::Where() const {
     return MakeMessage(fromFile ? Msg::WhereLine : Msg::WhereLabel, std::to_string(source));
 }
@@ -515,7 +538,7 @@ CReadDataFile ReadRunData(const CLabelRunChoice& run) {
 
 namespace {
 
-COpenedRun OpenRunOf(const CLabelRunChoice& run, const CRunSheet& sheet,
+COpenedRun OpenRunOf(const CLabelRunChoice& run, const CRunSheet& sheet, bool utf8,
                      const std::string& sameData, std::shared_ptr<const CDataText> data, bool whole,
                      const std::vector<std::string>& fieldColumns) {
     COpenedRun opened;
@@ -535,13 +558,13 @@ COpenedRun OpenRunOf(const CLabelRunChoice& run, const CRunSheet& sheet,
             opened.error = TooManyLabels(count);
             return opened;
         }
-        opened.source = std::make_unique<SameSource>(sameData, count);
+        opened.source = std::make_unique<SameSource>(sameData, count, utf8);
         return opened;
     }
     case CLabelRunChoice::Kind::Numbered: {
         CNumberPlan plan;
         opened.error = PlanNumbers(run, plan);
-        if (opened.error.Empty()) opened.source = std::make_unique<NumberSource>(run, plan);
+        if (opened.error.Empty()) opened.source = std::make_unique<NumberSource>(run, plan, utf8);
         return opened;
     }
     case CLabelRunChoice::Kind::FromFile: {
@@ -551,8 +574,8 @@ COpenedRun OpenRunOf(const CLabelRunChoice& run, const CRunSheet& sheet,
             data = std::move(read.text);
         }
         if (!data) return opened;
-        auto file =
-            std::make_unique<FileSource>(run, std::move(data), whole, fieldColumns, opened.error);
+        auto file = std::make_unique<FileSource>(run, std::move(data), whole, fieldColumns, utf8,
+                                                 opened.error);
         if (opened.error.Empty()) opened.source = std::move(file);
         return opened;
     }
@@ -586,16 +609,18 @@ CRunFields RunFieldsOf(const CLabelDesign* design) {
 
 CFieldValues FieldValuesOf(const CRunEntry& entry, std::int64_t place) {
     CFieldValues values;
-    values.data = Latin1ToUtf8(entry.data);
+    values.data = entry.DataAsUtf8();
     values.n = place;
     values.number = entry.number;
     values.columns = entry.fields;
     return values;
 }
 
-COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet, const std::string& sameData,
-                   std::shared_ptr<const CDataText> data, bool whole, const CRunFields& fields) {
-    COpenedRun opened = OpenRunOf(run, sheet, sameData, std::move(data), whole, fields.columns);
+COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet, bool utf8,
+                   const std::string& sameData, std::shared_ptr<const CDataText> data, bool whole,
+                   const CRunFields& fields) {
+    COpenedRun opened =
+        OpenRunOf(run, sheet, utf8, sameData, std::move(data), whole, fields.columns);
     if (opened.source && !fields.dataTemplate.empty())
         opened.source =
             std::make_unique<TemplatedSource>(std::move(opened.source), fields.dataTemplate);
@@ -682,7 +707,7 @@ CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRun
 }
 
 CRunProblem ListedProblem(std::int64_t ordinal, const CRunEntry& entry, const CMessages& why) {
-    CRunProblem problem{ordinal, entry.Where(), ShownText(Latin1ToUtf8(entry.data)), {}};
+    CRunProblem problem{ordinal, entry.Where(), ShownText(entry.DataAsUtf8()), {}};
     for (const CMessage& m : why)
         problem.why.push_back(WithShownTexts(m));
     return problem;
@@ -742,8 +767,9 @@ CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CR
         report.error = MakeMessage(Msg::RunNoSymbol);
         return report;
     }
-    COpenedRun opened = OpenRun(run, sheet, check.prototype->m_strData, std::move(data), whole,
-                                RunFieldsOf(check.design));
+    COpenedRun opened =
+        OpenRun(run, sheet, check.prototype->HoldsUtf8(), check.prototype->m_strData,
+                std::move(data), whole, RunFieldsOf(check.design));
     if (!opened.source) {
         report.error = opened.error;
         return report;
@@ -756,7 +782,8 @@ CRunReport CheckRun(const CLabelRunChoice& run, const CRunSheet& sheet, const CR
         if (ordinal < kPreviewLabels && (!same || ordinal == 0))
             report.preview.push_back(
                 {entry.Where(),
-                 ShownText(Latin1ToUtf8(tally.Working().CheckData(entry.data).reads))});
+                 ShownText(EngineTextAsUtf8(tally.Working(),
+                                            tally.Working().CheckData(entry.data).reads))});
         tally.Add(entry, ordinal);
     }
     if (!opened.source->Error().Empty()) report.error = opened.source->Error();

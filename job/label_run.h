@@ -60,12 +60,15 @@ struct CRunEntry {
     std::int64_t source = 0; // the file's line, or the label's place in the run, from 1
     bool fromFile = false;
     bool document = false; // the document's own data: the symbol printed as it is
-    std::string data;      // Latin-1, as the engine takes it
-    std::string outside;   // characters of the file outside Latin-1, left out of `data` (UTF-8)
+    std::string data;      // as the symbol takes it: Latin-1, or UTF-8 where `utf8`
+    std::string outside;   // characters outside Latin-1 left out of Latin-1 `data` (UTF-8)
     // The row's fields that a label design names, with the name it gives each (UTF-8); a
     // column the file does not have is missing here.
     std::vector<std::pair<std::string, std::string>> fields;
     std::string number; // a numbered run's number as formatted (UTF-8)
+    bool utf8 = false;  // `data` is UTF-8: the symbology holds any text (CBarcode::HoldsUtf8)
+
+    std::string DataAsUtf8() const;
 
     // "line 7" or "label 12", for messages.
     CMessage Where() const;
@@ -91,9 +94,10 @@ protected:
 // standard input ("-") serves them all. Nothing for the other kinds of run.
 CReadDataFile ReadRunData(const CLabelRunChoice& run);
 
-// The run's labels, `sameData` on each for the same symbol; a run from a file works from `data`
-// (ReadRunData's), or reads its file itself without it. Of a file's rows only the columns the
-// run uses are built: the data column and the copies column. With `whole` the run is to be gone
+// The run's labels, `sameData` on each for the same symbol, their text as the symbol holds it
+// (UTF-8 where `utf8`, the symbology holding any text; else Latin-1); a run from a file works from
+// `data` (ReadRunData's), or reads its file itself without it. Of a file's rows only the columns
+// the run uses are built: the data column and the copies column. With `whole` the run is to be gone
 // through to its end, and one whose labels add up past kMaxRunLabels is refused at once, with
 // their total. None, with the reason, when the run cannot be made (a file that cannot be read,
 // numbers that make no run, more than kMaxRunLabels labels known at once).
@@ -112,9 +116,9 @@ CRunFields RunFieldsOf(const std::vector<std::string>& texts, const std::string&
 // Those of a design (none for none).
 CRunFields RunFieldsOf(const CLabelDesign* design);
 
-COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet, const std::string& sameData,
-                   std::shared_ptr<const CDataText> data = nullptr, bool whole = true,
-                   const CRunFields& fields = {});
+COpenedRun OpenRun(const CLabelRunChoice& run, const CRunSheet& sheet, bool utf8,
+                   const std::string& sameData, std::shared_ptr<const CDataText> data = nullptr,
+                   bool whole = true, const CRunFields& fields = {});
 
 // What a label of the run fills its fields with: its data, its place in the run (from 1), its
 // number and its row's fields.

@@ -69,8 +69,8 @@ CJobLabels::CJobLabels(const CPrintJob& job, CSymbolMeasure measure)
     if (!job.barcode) return;
     m_error = JobSheet(job, m_sheet);
     if (!m_error.Empty()) return;
-    m_run = OpenRun(job.run, m_sheet, job.barcode->m_strData, job.runData, true,
-                    RunFieldsOf(&job.design));
+    m_run = OpenRun(job.run, m_sheet, job.barcode->HoldsUtf8(), job.barcode->m_strData, job.runData,
+                    true, RunFieldsOf(&job.design));
     if (!m_run.source) {
         m_error = m_run.error;
         return;

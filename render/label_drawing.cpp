@@ -37,7 +37,7 @@ void DrawLines(const CLabelContent& content, const CLabelLayout& layout, CDrawSu
     const int o = engine::NormalizeOrientation(content.view.rotation);
     for (const CLabelLayout::Line& placed : layout.lines) {
         const CLabelLine& line = content.lines[placed.index];
-        surface.SelectFont({Utf8ToLatin1Lossy(line.face),
+        surface.SelectFont({Utf8ToLatin1(line.face),
                             engine::ClampToInt(std::llround(placed.points * 1000.0 / 72.0)),
                             line.bold ? 700 : 400, engine::Escapement(o), line.italic});
         surface.TextOutUtf8(Turned(placed.topLeft, o), line.text);

@@ -18,7 +18,7 @@ int PointsToMils(double points) {
 }
 
 CFontSpec LineFont(const CLabelLine& line, double points, int orientation) {
-    return {Utf8ToLatin1Lossy(line.face), PointsToMils(points), line.bold ? 700 : 400,
+    return {Utf8ToLatin1(line.face), PointsToMils(points), line.bold ? 700 : 400,
             engine::Escapement(orientation), line.italic};
 }
 

@@ -338,7 +338,7 @@ CUnicodeText* CMonoSurface::PrepareUnicodeFont() {
 }
 
 CSize CMonoSurface::GetTextExtentUtf8(std::string_view utf8) {
-    if (!NeedsUnicode(utf8)) return GetTextExtent(Utf8ToLatin1Lossy(utf8));
+    if (!NeedsUnicode(utf8)) return GetTextExtent(Utf8ToLatin1(utf8));
     const double sx = std::abs(m_mapping.ScaleX()), sy = std::abs(m_mapping.ScaleY());
     CUnicodeText* text = sx == 0 || sy == 0 ? nullptr : PrepareUnicodeFont();
     if (!text) return {};
@@ -349,7 +349,7 @@ CSize CMonoSurface::GetTextExtentUtf8(std::string_view utf8) {
 }
 
 CTextInk CMonoSurface::GetTextInkUtf8(std::string_view utf8) {
-    if (!NeedsUnicode(utf8)) return GetTextInk(Utf8ToLatin1Lossy(utf8));
+    if (!NeedsUnicode(utf8)) return GetTextInk(Utf8ToLatin1(utf8));
     const double sx = std::abs(m_mapping.ScaleX()), sy = std::abs(m_mapping.ScaleY());
     CUnicodeText* text = sx == 0 || sy == 0 ? nullptr : PrepareUnicodeFont();
     CPixelRect box;
@@ -364,7 +364,7 @@ CTextInk CMonoSurface::GetTextInkUtf8(std::string_view utf8) {
 
 void CMonoSurface::TextOutUtf8(CPoint at, std::string_view utf8) {
     if (!NeedsUnicode(utf8)) {
-        TextOut(at, Utf8ToLatin1Lossy(utf8));
+        TextOut(at, Utf8ToLatin1(utf8));
         return;
     }
     CUnicodeText* text = PrepareUnicodeFont();

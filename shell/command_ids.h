@@ -38,6 +38,7 @@ constexpr int kRotateRight = 32800;
 constexpr int kZoomIn = 32793;
 constexpr int kZoomOut = 32796;
 constexpr int kOptions = 32804;
+constexpr int kSymbolOptions = 32901; // every option of the symbol's symbology
 
 // Help
 constexpr int kUserGuide = 32812;

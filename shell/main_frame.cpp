@@ -3,12 +3,14 @@
 #include "common/length_text.h"
 #include "common/settings_keys.h"
 #include "engine/symbologies.h"
+#include "job/document_edit.h"
 #include "shell/command_ids.h"
 #include "shell/command_table.h"
 #include "shell/label_panel.h"
 #include "shell/options_dialog.h"
 #include "shell/quillmark_doc.h"
 #include "shell/quillmark_view.h"
+#include "shell/symbol_options_dialog.h"
 #include "ui/translation.h"
 
 #include <algorithm>
@@ -40,6 +42,12 @@
 #include <QToolButton>
 
 namespace {
+
+// The symbol's data as the user reads it: UTF-8 for the symbologies that hold any text, else
+// Latin-1.
+QString DataText(const CBarcode& barcode) {
+    return QString::fromStdString(EngineTextAsUtf8(barcode, barcode.m_strData));
+}
 
 QString FromLatin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -92,10 +100,13 @@ CMainFrame::CMainFrame(CQuillmarkDoc& doc, CCmdTarget& app) : m_doc(doc), m_app(
     connect(m_view, &CQuillmarkView::Note, m_message, &QLabel::setText);
     connect(&m_doc, &CQuillmarkDoc::Note, this, &CMainFrame::ShowNote);
 
-    resize(620, 490);
+    // Wide enough for the whole Format bar, whose symbology list holds long names: nothing of it
+    // is tucked away behind the bar's overflow button at first.
+    const int width = std::max(620, m_formatBar->sizeHint().width() + 16);
+    resize(width, 490);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
-        move(area.width() / 2 - 310, area.height() / 2 - 245);
+        move(area.width() / 2 - width / 2, area.height() / 2 - 245);
     }
     // Check marks and status panes follow the document whenever the event loop has nothing
     // else to do.
@@ -157,9 +168,14 @@ void CMainFrame::CreateMenus() {
     edit->addAction(Action(cmd::kEditUndo));
     edit->addAction(Action(cmd::kEditRedo));
 
+    // A submenu per group of the symbology table, in the table's order within each.
     QMenu* symbology = menuBar()->addMenu(Quillmark::tr("&Symbology"));
-    for (const SymbologyInfo& s : Symbologies())
-        symbology->addAction(Action(s.command));
+    for (int g = 0; g < static_cast<int>(SymbologyGroup::Count); ++g) {
+        const auto group = static_cast<SymbologyGroup>(g);
+        QMenu* submenu = symbology->addMenu(ShownText(GroupName(group)));
+        for (const SymbologyInfo& s : Symbologies())
+            if (s.group == group) submenu->addAction(Action(s.command));
+    }
 
     QMenu* tools = m_tools = menuBar()->addMenu(Quillmark::tr("&Tools"));
     tools->addAction(Action(cmd::kEditCopy));
@@ -171,6 +187,7 @@ void CMainFrame::CreateMenus() {
     tools->addAction(Action(cmd::kZoomOut));
     tools->addSeparator();
     tools->addAction(Action(cmd::kOptions));
+    tools->addAction(Action(cmd::kSymbolOptions));
 
     QMenu* help = menuBar()->addMenu(Quillmark::tr("&Help"));
     help->addAction(Action(cmd::kUserGuide));
@@ -281,12 +298,17 @@ void CMainFrame::CreateFormatBar() {
         symbologyWidth =
             std::max(symbologyWidth, QFontMetrics(font()).horizontalAdvance(s.listName) + 26);
     m_symbology = CreateCombo(cmd::kSymbologyList, symbologyWidth, false, m_formatBar);
-    for (const SymbologyInfo& s : Symbologies())
+    // Each with what it is for, as its tool tip.
+    for (const SymbologyInfo& s : Symbologies()) {
         m_symbology->addItem(QString::fromLatin1(s.listName));
+        m_symbology->setItemData(m_symbology->count() - 1, QString::fromUtf8(s.help),
+                                 Qt::ToolTipRole);
+    }
     m_symbology->view()->setMinimumWidth(150);
     m_option = CreateCombo(0, 60, false, m_formatBar);
     m_optionAction = m_formatBar->actions().back();
     m_optionAction->setVisible(false);
+    m_formatBar->addAction(Action(cmd::kSymbolOptions));
     addToolBar(Qt::TopToolBarArea, m_formatBar);
 }
 
@@ -402,7 +424,7 @@ void CMainFrame::ApplyTypedData(const QString& typed, bool toHistory) {
     if (!m_doc.GetBarcode() || typed.isEmpty()) return;
     m_doc.ApplyTypedData(typed);
     // The box shows the data the symbol carries; the history keeps it when there is any.
-    const QString encoded = FromLatin1(m_doc.GetBarcode()->m_strData);
+    const QString encoded = DataText(*m_doc.GetBarcode());
     if (toHistory && !encoded.isEmpty() && m_dataBox->findText(encoded, Qt::MatchFixedString) < 0)
         m_dataBox->addItem(encoded);
     if (toHistory) {
@@ -497,7 +519,30 @@ bool CMainFrame::OnCommand(int id) {
         OnOptions();
         return true;
     }
+    if (id == cmd::kSymbolOptions) {
+        OnSymbolOptions();
+        return true;
+    }
     return false;
+}
+
+void CMainFrame::OnUpdateCommand(CCmdUI& ui) {
+    if (ui.id != cmd::kSymbolOptions) return;
+    const CBarcode* bc = m_doc.GetBarcode();
+    ui.Enable(bc && !bc->GetOptions().empty());
+}
+
+void CMainFrame::OnSymbolOptions() {
+    const CBarcode* bc = m_doc.GetBarcode();
+    if (!bc || bc->GetOptions().empty()) return;
+    CSymbolOptionsDialog dialog(*bc, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    // Each changed option through the document, which says what became of the data.
+    const std::vector<int> chosen = dialog.Choices();
+    for (std::size_t i = 0; i < chosen.size(); ++i)
+        if (m_doc.GetBarcode() && chosen[i] != m_doc.GetBarcode()->GetOptionValue(i))
+            m_doc.ApplyOption(i, chosen[i]);
+    UpdateOptionList();
 }
 
 void CMainFrame::OnOptions() {
@@ -546,7 +591,7 @@ void CMainFrame::OnBarcodeReplaced() {
 void CMainFrame::UpdateBarcodeControls() {
     const CBarcode* bc = m_doc.GetBarcode();
     if (!bc) return;
-    SelectOrAppend(m_dataBox, FromLatin1(bc->m_strData));
+    SelectOrAppend(m_dataBox, DataText(*bc));
     // Mils, or thousandths of a centimetre.
     const bool centimetres = bc->m_nHeightUnit != 0;
     const double height = centimetres ? bc->m_nHeight : MilsInThousandthsCm(bc->m_nHeight);

@@ -71,6 +71,7 @@ public:
     void CommitPendingEdits();
 
     bool OnCommand(int id) override;
+    void OnUpdateCommand(CCmdUI& ui) override;
 
     // The recent-file entries in the File menu (shortened paths); empty: "Recent File" disabled.
     void SetRecentFiles(const QStringList& paths);
@@ -108,6 +109,7 @@ private:
     void UpdateOptionList();
     void UpdateWindowTitle();
     void OnOptions();
+    void OnSymbolOptions();
     void ShowContextMenu(const QPoint& globalPos);
 
     CQuillmarkDoc& m_doc;

@@ -159,22 +159,24 @@ QGroupBox* COptionsDialog::BuildBarcodeGroup() {
 QGroupBox* COptionsDialog::BuildPresetGroup() {
     auto* box = new QGroupBox(Quillmark::tr("New Symbols"), this);
     auto* layout = new QGridLayout(box);
-    // A row for each symbology with a choice of its own, in the order of the symbology list.
+    // A row for each choice of new symbols that the settings keep, in the order of the
+    // symbology list; a choice that several symbologies share is listed with the first.
     for (const SymbologyInfo& s : Symbologies()) {
-        const std::unique_ptr<CObject> object = s.cls->CreateObject();
-        const auto* barcode = static_cast<const CBarcode*>(object.get());
-        const CBarcode::COption* option = barcode ? barcode->GetOption() : nullptr;
-        if (!option) continue;
-        auto* list = new QComboBox(box);
-        for (const char* choice : option->choices)
-            list->addItem(ShownText(choice));
-        auto* caption = new QLabel(
-            Quillmark::tr("%1 %2:").arg(s.listName, ShownText(option->name).toLower()), box);
-        caption->setBuddy(list);
-        const int row = layout->rowCount();
-        layout->addWidget(caption, row, 0);
-        layout->addWidget(list, row, 1);
-        m_presets.emplace_back(option->preset, list);
+        const std::unique_ptr<CBarcode> barcode = CreateBarcode(s.cls);
+        if (!barcode) continue;
+        for (const CBarcode::COption& option : barcode->GetOptions()) {
+            if (!option.preset || PresetList(*option.preset)) continue;
+            auto* list = new QComboBox(box);
+            for (const char* choice : option.choices)
+                list->addItem(ShownText(choice));
+            auto* caption = new QLabel(
+                Quillmark::tr("%1 %2:").arg(s.listName, ShownText(option.name).toLower()), box);
+            caption->setBuddy(list);
+            const int row = layout->rowCount();
+            layout->addWidget(caption, row, 0);
+            layout->addWidget(list, row, 1);
+            m_presets.emplace_back(option.preset, list);
+        }
     }
     layout->setColumnStretch(1, 1);
     return box;

@@ -8,6 +8,7 @@
 #include "engine/barcode_file.h"
 #include "engine/code39.h"
 #include "engine/symbologies.h"
+#include "job/document_edit.h"
 #include "job/document_file.h"
 #include "shell/command_ids.h"
 #include "shell/file_errors.h"
@@ -159,7 +160,8 @@ void CQuillmarkDoc::SwitchSymbology(int command) {
     }
     // The new symbology's own rules decide what is left of what was typed.
     const bool typedHolds = !m_typedData.empty() && m_pBarcode->m_strData == m_typedFor;
-    const std::string typed = typedHolds ? m_typedData : Latin1ToUtf8(m_pBarcode->m_strData);
+    const std::string typed =
+        typedHolds ? m_typedData : EngineTextAsUtf8(*m_pBarcode, m_pBarcode->m_strData);
     CSymbologySwitch next = ::SwitchSymbology(*m_pBarcode, symbology->cls, typed);
     if (!next.barcode) return;
     m_history.Record(Snapshot());
@@ -195,6 +197,11 @@ CEditResult CQuillmarkDoc::ApplyOption(int index) {
     CEditResult result = ::ApplyOption(*m_pBarcode, index);
     if (result.applied) m_history.Record(std::move(before));
     return Finish(std::move(result));
+}
+
+CEditResult CQuillmarkDoc::ApplyOption(std::size_t option, int value) {
+    if (!m_pBarcode) return {};
+    return Finish(::ApplyOption(*m_pBarcode, option, value));
 }
 
 void CQuillmarkDoc::ApplyFont(const QString& name, const QString& sizeText) {

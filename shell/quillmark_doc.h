@@ -46,6 +46,7 @@ public:
     CEditResult ApplyTypedData(const QString& typed);
     CEditResult ApplyTypedHeight(const QString& typed);
     CEditResult ApplyOption(int index);
+    CEditResult ApplyOption(std::size_t option, int value); // any of the symbology's options
     void ApplyFont(const QString& name, const QString& sizeText);
 
     bool OnCommand(int id) override;

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # What the command loads: a PNG export of a linear symbol loads neither Qt nor the window program,
-# nor the JPEG, TIFF and GIF libraries, nor the QR Code and Data Matrix encoders, nor fontconfig
-# once the font cache knows the font, nor FreeType once the glyph store holds the text's
-# characters; new characters load FreeType, a TIFF export and a QR Code load their library when
-# they need it, and each writes what was asked.
+# nor the JPEG, TIFF and GIF libraries, nor the encoder library of the symbologies beyond the
+# program's own engine, nor fontconfig once the font cache knows the font, nor FreeType once the
+# glyph store holds the text's characters; new characters load FreeType, a TIFF export and a QR
+# Code, a PDF417 and a DataBar load their library when they need it, a linear symbol of the
+# program's own engine (EAN 13) never loads the encoder, and each writes what was asked.
 #   lean_start_test.sh QUILLMARK
 set -uo pipefail
 quillmark=$1
@@ -24,7 +25,7 @@ png=$(loaded "$work/lean.png")
 [[ -s $work/lean.png ]] || { echo "FAIL: no PNG written"; status=1; }
 # The sanitizer build links the JPEG library (its leak checker cannot scan a late-loaded one).
 linked=$(ldd "$quillmark")
-unloaded=(libQt6 libtiff libgif libqrencode libdmtx libfontconfig libfreetype)
+unloaded=(libQt6 libtiff libgif libzint libfontconfig libfreetype)
 grep -q libasan <<<"$linked" || unloaded+=(libjpeg)
 for library in "${unloaded[@]}"; do
     if grep -q "$library" <<<"$png"; then
@@ -39,9 +40,20 @@ grep -q libfreetype <<<"$fresh" ||
 tiff=$(loaded "$work/lean.tif")
 grep -q libtiff <<<"$tiff" || { echo "FAIL: a TIFF export did not load the TIFF library"; status=1; }
 [[ $(head -c 2 "$work/lean.tif") == II ]] || { echo "FAIL: no TIFF image written"; status=1; }
-qr=$(loaded "$work/qr.png" --symbology "QR Code")
-grep -q libqrencode <<<"$qr" || { echo "FAIL: a QR Code export did not load its encoder"; status=1; }
-[[ -s $work/qr.png ]] || { echo "FAIL: no QR Code written"; status=1; }
+ean=$(LD_DEBUG=files "$quillmark" --export "$work/ean.png" --symbology "EAN 13" \
+    --data 590123412345 2>&1 >/dev/null | sed -n 's/.*calling init: \(.*\)/\1/p')
+grep -q libzint <<<"$ean" && { echo "FAIL: an EAN 13 export loads the encoder library"; status=1; }
+[[ -s $work/ean.png ]] || { echo "FAIL: no EAN 13 written"; status=1; }
+for symbology in "QR Code" "PDF417" "Data Matrix"; do
+    made=$(loaded "$work/$symbology.png" --symbology "$symbology")
+    grep -q libzint <<<"$made" ||
+        { echo "FAIL: a $symbology export did not load its encoder"; status=1; }
+    [[ -s "$work/$symbology.png" ]] || { echo "FAIL: no $symbology written"; status=1; }
+done
+databar=$(LD_DEBUG=files "$quillmark" --export "$work/databar.png" \
+    --symbology "GS1 DataBar Omnidirectional" --data 0950110153000 2>&1 >/dev/null |
+    sed -n 's/.*calling init: \(.*\)/\1/p')
+grep -q libzint <<<"$databar" || { echo "FAIL: a DataBar export did not load its encoder"; status=1; }
 ((status == 0)) && echo "ok: $(wc -l <<<"$png") libraries for a PNG export, FreeType only for new" \
-    "characters, the TIFF library only for TIFF, the QR Code encoder only for QR Code"
+    "characters, the TIFF library only for TIFF, the encoder only for its symbologies"
 exit $status

@@ -30,13 +30,24 @@ struct ClassCase {
     size_t extraBytes;
 };
 const ClassCase kClasses[] = {
-    {"C39Barcode", "CBarcode", 0},         {"C39Mod43Barcode", "C39Barcode", 0},
-    {"C39ExtBarcode", "C39Barcode", 0},    {"C93Barcode", "CBarcode", 0},
-    {"C128Barcode", "CBarcode", 4},        {"CI25Barcode", "CBarcode", 0},
-    {"CPostnetBarcode", "CBarcode", 0},    {"CUPCABarcode", "CBarcode", 0},
-    {"CUPCEBarcode", "CBarcode", 0},       {"CEAN13Barcode", "CBarcode", 0},
-    {"CEAN8Barcode", "CBarcode", 0},       {"CQRBarcode", "CBarcode", 4},
-    {"CDataMatrixBarcode", "CBarcode", 4}, {"CGS1128Barcode", "CBarcode", 0},
+    {"C39Barcode", "CBarcode", 0},
+    {"C39Mod43Barcode", "C39Barcode", 0},
+    {"C39ExtBarcode", "C39Barcode", 0},
+    {"C93Barcode", "CBarcode", 0},
+    {"C128Barcode", "CBarcode", 4},
+    {"CI25Barcode", "CBarcode", 0},
+    {"CPostnetBarcode", "CBarcode", 0},
+    {"CUPCABarcode", "CBarcode", 0},
+    {"CUPCEBarcode", "CBarcode", 0},
+    {"CEAN13Barcode", "CBarcode", 0},
+    {"CEAN8Barcode", "CBarcode", 0},
+    {"CGS1128Barcode", "CBarcode", 0},
+    // The encoder's symbologies: QR Code's and Data Matrix's choice as earlier versions stored
+    // it, then every option as the number of them and (key, value) pairs.
+    {"CQRBarcode", "CZintBarcode", 4 + 4 + (1 + 3 + 4) + (1 + 7 + 4) + (1 + 5 + 4)},
+    {"CDataMatrixBarcode", "CZintBarcode", 4 + 4 + (1 + 5 + 4) + (1 + 4 + 4) + (1 + 5 + 4)},
+    {"CPDF417Barcode", "CZintBarcode", 4 + (1 + 3 + 4) + (1 + 7 + 4) + (1 + 5 + 4)},
+    {"CCodabarBarcode", "CZintBarcode", 4},
 };
 
 } // namespace

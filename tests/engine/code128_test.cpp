@@ -87,28 +87,35 @@ TEST(Code128Tables, ReadsDataIntoValuesAndCheck) {
         {std::string{kCodeB} + "`{", 0, 103, {100, 64, 91}, 89},
         {std::string("12") + kCodeB + "`", 2, 105, {12, 100, 64}, 97},
         {std::string{kCodeA} + "\x01", 1, 104, {101, 65}, 26},
-        // SHIFT is drawn but the next character is still read in set A, where '`' has none.
-        {std::string{kShift} + "`", 0, 103, {98}, 98},
+        // SHIFT is drawn but the next character is still read in set A, where '`' has none:
+        // it goes behind a SHIFT of its own. 103 + 98 + 98·2 + 64·3 = 589 ≡ 74.
+        {std::string{kShift} + "`", 0, 103, {98, 98, 64}, 74},
         // FNC1 keeps set C.
         {std::string{kFnc1} + "12", 2, 105, {102, 12}, 25},
         {std::string("AB") + kFnc1 + "C", 0, 103, {33, 34, 102, 35}, 32},
         // Weights past 103: 103 + (1 + 2 + ... + 104) = 5563 ≡ 1.
         {std::string(104, '!'), 0, 103, std::vector<int>(104, 1), 1},
-        // Skipped: no value in the running set, or a set-C pair that is not two digits. They
-        // take no weight, so the rest reads as without them.
+        // No value in the running set: above 127 as FNC4 and the low seven bits, one of the
+        // other set behind SHIFT (ISO/IEC 15417), so that a reader reads it as it is.
+        // 103 + 33 + 101·2 + 64·3 + 98·4 + 65·5 + 98·6 + 95·7 + 34·8 + 35·9 = 3087 ≡ 100.
         {"A\x80"
          "a\x7f"
          "BC",
          0,
          103,
-         {33, 34, 35},
-         0},
+         {33, 101, 64, 98, 65, 98, 95, 34, 35},
+         100},
+        // 104 + 98 + 65·2 + 33·3 + 34·4 = 567 ≡ 52.
         {"\x01"
          "AB",
          1,
          104,
-         {33, 34},
-         102},
+         {98, 65, 33, 34},
+         52},
+        // Ü (220) in set A: FNC4, then 92 ('\\', value 60). 103 + 101 + 60·2 = 324 ≡ 15.
+        {"\xDC", 0, 103, {101, 60}, 15},
+        // ü (252) in set A: FNC4, then '|' behind SHIFT. 103 + 101 + 98·2 + 92·3 = 676 ≡ 58.
+        {"\xFC", 0, 103, {101, 98, 92}, 58},
         {"1A"
          "-5"
          " 5"
@@ -285,7 +292,18 @@ TEST_F(Code128Test, SymbolsScan) {
          "CD"}, // FNC1 inside reads as GS
         {std::string("A\x80"
                      "B"),
-         0, "AB"}, // skipped, check still matches
+         0,
+         "A\xC2\x80"
+         "B"}, // FNC4 and NUL
+        // Latin-1 letters scan as typed (the reader gives UTF-8).
+        {"M\xDCNCHEN", 0,
+         "M\xC3\x9C"
+         "NCHEN"},
+        {"Gr\xFC\xDF"
+         "e",
+         1,
+         "Gr\xC3\xBC\xC3\x9F"
+         "e"},
     };
     const struct { int density, milsPerPixel, barHeight; } sizes[] = {{10, 5, 1000}, {7, 1, 300}};
     for (const auto& size : sizes) {
@@ -307,4 +325,23 @@ TEST_F(Code128Test, SymbolsScan) {
             }
         }
     }
+}
+
+// What CheckData says a reader reads: Latin-1 letters as typed (FNC4 with the low seven bits),
+// and a code of 195 to 206, which the data uses for a function character, said to be one.
+TEST_F(Code128Test, CheckDataReadsLatin1AsTypedAndNamesFunctionCharacters) {
+    C128Barcode bc;
+    const CBarcode::CDataCheck munich = bc.CheckData("M\xDCNCHEN");
+    EXPECT_EQ(munich.reads, "M\xDCNCHEN");
+    EXPECT_TRUE(munich.change.empty());
+    // É (201) is FNC4 in set A: the '-' after it reads as the soft hyphen (173).
+    const CBarcode::CDataCheck cafe = bc.CheckData("CAF\xC9-9");
+    EXPECT_EQ(cafe.reads, "CAF\xAD"
+                          "9");
+    ASSERT_EQ(cafe.change.size(), 1u);
+    EXPECT_EQ(cafe.change.front().id, Msg::Code128ControlCharacter);
+    EXPECT_EQ(MessageText(cafe.change.front()),
+              "\"É\" is read as FNC4: in Code 128 the characters Ã to Î stand for its function "
+              "and code-set characters");
+    EXPECT_EQ(bc.CheckData("halvern").change.front().id, Msg::LettersMadeCapitals);
 }

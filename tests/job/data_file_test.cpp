@@ -50,7 +50,7 @@ protected:
     }
     // Every label as "where=data", or the error that kept or ended the run.
     std::vector<std::string> Labels(const CLabelRunChoice& run) {
-        COpenedRun opened = OpenRun(run, {}, "SAME");
+        COpenedRun opened = OpenRun(run, {}, false, "SAME");
         if (!opened.source) return {"error: " + MessageText(opened.error)};
         std::vector<std::string> labels;
         CRunEntry e;
@@ -141,7 +141,7 @@ TEST_F(DataFileTest, TheFileIsReadOnceAndItsTextServesEveryPass) {
     run.kind = Kind::FromFile;
     run.file = path;
     for (int pass = 0; pass < 2; ++pass) {
-        COpenedRun opened = OpenRun(run, {}, "", read.text);
+        COpenedRun opened = OpenRun(run, {}, false, "", read.text);
         ASSERT_TRUE(opened.source) << MessageText(opened.error);
         CRunEntry e;
         std::string labels;
@@ -200,7 +200,7 @@ TEST_F(DataFileTest, CopiesAddingUpPastTheLimitAreRefusedAtOnceWithTheirTotal) {
     EXPECT_EQ(Labels(Run(rows)), std::vector<std::string>{"error: a run prints at most "
                                                           "1,000,000 labels, not 1,000,001"});
     // Only a whole run is counted first: the preview's first labels are read at once.
-    COpenedRun preview = OpenRun(Run(rows), {}, "", nullptr, false);
+    COpenedRun preview = OpenRun(Run(rows), {}, false, "", nullptr, false);
     EXPECT_TRUE(preview.source);
 }
 

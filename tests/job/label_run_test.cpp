@@ -33,7 +33,7 @@ struct Expanded {
 };
 Expanded Expand(const CLabelRunChoice& run, CRunSheet sheet = {}, std::string same = "SAME") {
     Expanded out;
-    COpenedRun opened = OpenRun(run, sheet, same);
+    COpenedRun opened = OpenRun(run, sheet, false, same);
     if (!opened.source) {
         out.error = opened.error;
         return out;

@@ -1,7 +1,8 @@
 // QR Code and Data Matrix drawn into one-bit images as every image export draws them and read
 // back by a real reader in all four rotations at three resolutions: QR Code with each kind of
-// content at each error-correction level, Data Matrix on both sides of every step up in size.
-#include "engine/matrix_codes.h"
+// content (any Unicode text) at each error-correction level, Data Matrix on both sides of every
+// step up in size, the 144 x 144 one and 3,000 digits included.
+#include "engine/zint_barcode.h"
 #include "output/export.h"
 #include "output/qimage_mono.h"
 #include "output/raster.h"
@@ -49,13 +50,6 @@ QImage AimedAtTheSymbol(const CBarcode& bc, int dpi, const CSymbolView& view) {
     return image.copy(around & image.rect());
 }
 
-// Latin-1 bytes as the UTF-8 a reader gives back.
-std::string Utf8(const std::string& latin1) {
-    return QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size()))
-        .toUtf8()
-        .toStdString();
-}
-
 } // namespace
 
 class MatrixScanTest : public SettingsTest, public ::testing::WithParamInterface<Raster> {
@@ -65,13 +59,15 @@ protected:
     // Reads the symbol in each rotation: the reader's format, the text, upright (not mirrored),
     // and for QR Code the level it was made with.
     void ExpectReads(const CBarcode& bc, const char* format, const std::string& expected,
-                     const std::string& ecLevel = {}) {
+                     const std::string& ecLevel = {}, ScanMode mode = ScanMode::Plain) {
         for (int rotation = 0; rotation < 4; ++rotation) {
             SCOPED_TRACE("rotation " + std::to_string(rotation) + " at " +
                          std::to_string(GetParam().dpi) + " dpi");
-            const QImage img = AimedAtTheSymbol(bc, GetParam().dpi, {rotation, true});
+            QImage img = AimedAtTheSymbol(bc, GetParam().dpi, {rotation, true});
             ASSERT_FALSE(img.isNull());
-            const ScanResult r = ScanImage(img);
+            // The pure-image mode reads a symbol upright only: the image is turned back first.
+            if (mode == ScanMode::Pure) img = img.transformed(QTransform().rotate(90.0 * rotation));
+            const ScanResult r = ScanImage(img, mode);
             EXPECT_TRUE(r.ok);
             EXPECT_EQ(r.format, format);
             EXPECT_EQ(r.text, expected);
@@ -88,8 +84,8 @@ TEST_P(MatrixScanTest, QrCodeReadsBackEveryKindOfContentAtEveryLevel) {
         "0123456789012345678901234567890",      // numeric
         "HALVERN QUILLMARK $%*+-./: 2026",      // alphanumeric
         "Quillmark labels {ok} & <fine>; yes!", // bytes
-        "Gr\xFC\xDF"
-        "e aus K\xF6ln \xA9 \xBD \xFF", // Latin-1 beyond ASCII
+        "Grüße aus Köln © ½ ÿ",                 // Latin-1 beyond ASCII
+        "Grüße 東京 Ωμέγα ✓",                   // beyond Latin-1: UTF-8 after its ECI
     };
     for (const std::string& data : cases) {
         for (int level = 0; level < 4; ++level) {
@@ -98,64 +94,83 @@ TEST_P(MatrixScanTest, QrCodeReadsBackEveryKindOfContentAtEveryLevel) {
             ASSERT_NE(bc, nullptr);
             bc->SetData(data);
             bc->SetOptionValue(level);
-            ExpectReads(*bc, "QRCode", Utf8(data), std::string(1, "LMQH"[level]));
+            ExpectReads(*bc, "QRCode", data, std::string(1, "LMQH"[level]));
         }
     }
 }
 
 TEST_P(MatrixScanTest, DataMatrixReadsBackOnBothSidesOfEveryStepInSize) {
-    // Letters, one codeword each: the lengths at which the symbol grows are found from the
-    // encoder, then read on both sides.
+    // Letters: the lengths at which the symbol grows are found from the encoder, then read on
+    // both sides, the 144 x 144 symbol included (in the reader's pure-image mode).
     std::string letters;
-    while (letters.size() < 1600)
+    while (letters.size() < 4000) // more than any Data Matrix holds
         letters += "QuillmarkHalvernLabels";
-    for (const bool rectangular : {false, true}) {
-        std::vector<std::size_t> steps;
-        int rows = 0, cols = 0;
-        for (std::size_t n = 1;; ++n) {
-            const engine::CModuleMatrix m = EncodeDataMatrix(letters.substr(0, n), rectangular);
-            if (m.Empty()) break;
-            if (m.rows != rows || m.cols != cols) {
-                steps.push_back(n);
-                EXPECT_GT(m.rows * m.cols, rows * cols) << n; // never smaller for more data
-            }
-            rows = m.rows, cols = m.cols;
-        }
-        // ECC 200 has 24 square sizes and 6 rectangular ones.
-        EXPECT_EQ(steps.size(), rectangular ? 6u : 24u);
+    for (const int shape : {0, 1}) {
         auto bc = CreateBarcode("CDataMatrixBarcode");
         ASSERT_NE(bc, nullptr);
-        bc->SetOptionValue(rectangular ? 1 : 0);
-        for (const std::size_t n : steps) {
-            for (const std::size_t length : {n - 1, n}) {
-                // This reader reads no 144 × 144 symbol, not even one its own writer makes
-                // (its ten interleaved blocks are not all of one length): the largest square
-                // size is left out.
-                if (length == 0 ||
-                    EncodeDataMatrix(letters.substr(0, length), rectangular).rows == 144)
-                    continue;
-                SCOPED_TRACE((rectangular ? "rectangular, " : "square, ") + std::to_string(length) +
+        bc->SetOptionValue(shape);
+        const auto& dm = static_cast<const CZintBarcode&>(*bc);
+        // The symbol's area for the first n letters (0: none holds them), which never falls as
+        // n grows: each step up is found by halving.
+        const auto area = [&dm, &letters](std::size_t n) {
+            const ZintSymbol m = dm.EncodeData(letters.substr(0, n));
+            return m.Ok() ? m.rows * m.width : 0;
+        };
+        std::vector<std::size_t> steps{1};
+        int rows = 0;
+        std::size_t n = 1;
+        for (int a = area(1); a > 0;) {
+            std::size_t lo = steps.back(), hi = letters.size(); // area(lo) == a != area(hi)
+            ASSERT_EQ(area(hi), 0);
+            while (hi - lo > 1) {
+                const std::size_t mid = (lo + hi) / 2;
+                (area(mid) == a ? lo : hi) = mid;
+            }
+            const int next = area(hi);
+            EXPECT_TRUE(next > a || next == 0) << hi; // never smaller for more data
+            n = hi;
+            if (next == 0) break;
+            steps.push_back(hi);
+            a = next;
+        }
+        rows = dm.EncodeData(letters.substr(0, n - 1)).rows;
+        // ECC 200 has 24 square sizes and 6 rectangular ones.
+        EXPECT_EQ(steps.size(), shape == 1 ? 6u : 24u);
+        if (shape == 0) {
+            EXPECT_EQ(rows, 144); // the largest holds the most
+        }
+        for (const std::size_t step : steps) {
+            for (const std::size_t length : {step - 1, step}) {
+                if (length == 0) continue;
+                SCOPED_TRACE((shape ? "rectangular, " : "square, ") + std::to_string(length) +
                              " letters");
                 bc->SetData(letters.substr(0, length));
-                ExpectReads(*bc, "DataMatrix", letters.substr(0, length));
+                ExpectReads(*bc, "DataMatrix", letters.substr(0, length), {}, ScanMode::Pure);
             }
         }
         // One past the last step holds nothing: nothing is drawn, and CheckData says why.
-        const std::string tooLong = letters.substr(0, 1600);
-        bc->SetData(tooLong);
+        bc->SetData(letters.substr(0, n));
         EXPECT_TRUE(RenderSymbolImage(*bc, GetParam().dpi, {0, true}).isNull());
+        EXPECT_FALSE(bc->CheckData(bc->m_strData).change.empty());
     }
+}
+
+TEST_P(MatrixScanTest, DataMatrixOf3000DigitsReadsBack) {
+    std::string digits;
+    for (int i = 0; i < 3000; ++i)
+        digits += static_cast<char>('0' + (i * 7 + i / 10) % 10);
+    auto bc = CreateBarcode("CDataMatrixBarcode");
+    bc->SetData(digits);
+    ExpectReads(*bc, "DataMatrix", digits, {}, ScanMode::Pure);
 }
 
 TEST_P(MatrixScanTest, DataMatrixCarriesLatin1AndDigits) {
     for (const bool rectangular : {false, true}) {
-        for (const std::string data : {"Gr\xFC\xDF"
-                                       "e \xA9 \xBD",
-                                       "0123456789012345"}) {
+        for (const std::string data : {"Grüße © ½", "0123456789012345", "Grüße 東京"}) {
             auto bc = CreateBarcode("CDataMatrixBarcode");
             bc->SetOptionValue(rectangular ? 1 : 0);
             bc->SetData(data);
-            ExpectReads(*bc, "DataMatrix", Utf8(data));
+            ExpectReads(*bc, "DataMatrix", data);
         }
     }
 }
@@ -173,7 +188,12 @@ TEST_F(MatrixRasterTest, EveryModuleIsTheSameWholeNumberOfPixels) {
         for (const char* name : {"CQRBarcode", "CDataMatrixBarcode"}) {
             auto bc = CreateBarcode(name);
             bc->SetData("Halvern 2026");
-            const engine::CModuleMatrix m = static_cast<CMatrixBarcode&>(*bc).Encode();
+            const ZintSymbol z = *static_cast<const CZintBarcode&>(*bc).Encoded();
+            const struct {
+                int rows, cols;
+                bool Dark(int r, int c) const { return symbol.Dark(r, c); }
+                const ZintSymbol& symbol;
+            } m{z.rows, z.width, z};
             for (const int rotation : {0, 1, 2, 3}) {
                 SCOPED_TRACE(std::string(name) + " at " + std::to_string(dpi) + " dpi, rotation " +
                              std::to_string(rotation));
@@ -222,11 +242,7 @@ TEST_F(MatrixRasterTest, SvgAndPdfExportsReadBack) {
         std::string data;
         std::string reads;
     } cases[] = {
-        {"CQRBarcode",
-         "Gr\xFC\xDF"
-         "e aus K\xF6ln",
-         Utf8("Gr\xFC\xDF"
-              "e aus K\xF6ln")},
+        {"CQRBarcode", "Grüße aus Köln 東京", "Grüße aus Köln 東京"},
         {"CDataMatrixBarcode", "Halvern 2026", "Halvern 2026"},
         {"CGS1128Barcode", "(01)09501101530003(10)ABC123",
          "0109501101530003"

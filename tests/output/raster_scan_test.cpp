@@ -103,8 +103,6 @@ std::vector<ScanCase> Cases() {
         {"CGS1128Barcode", "(01)09501101530003(10)ABC123", "Code128",
          "0109501101530003"
          "10ABC123"},
-        {"CQRBarcode", "HALVERN 2026", "QRCode", "HALVERN 2026"},
-        {"CDataMatrixBarcode", "Halvern 2026", "DataMatrix", "Halvern 2026"},
     };
     // Every first digit of EAN-13 selects another parity pattern.
     for (char first = '0'; first <= '9'; ++first) {
@@ -155,8 +153,11 @@ TEST_P(RasterScanTest, EverySymbologyScansInEveryRotation) {
             EXPECT_EQ(d.text, c.expected) << c.className << " rotation " << rotation;
         }
     }
+    // The encoder's symbologies are read back by symbology_scan_test.cpp.
     for (const SymbologyInfo& info : Symbologies())
-        EXPECT_TRUE(covered.count(info.cls->m_lpszClassName)) << info.cls->m_lpszClassName;
+        if (info.zint.id == 0) {
+            EXPECT_TRUE(covered.count(info.cls->m_lpszClassName)) << info.cls->m_lpszClassName;
+        }
 }
 
 TEST_P(RasterScanTest, PostnetBarsReadBackAsDigitsAndCheckDigit) {

@@ -221,9 +221,16 @@ TEST_F(CommandLineExportTest, WritesWithoutADisplayAndReportsWhatWasWrong) {
     EXPECT_EQ(Decode(QImage(Path("cli.png"))), "CLI 7");
     // Data typed in a UTF-8 terminal is read as the characters it shows.
     Run typed = Quillmark({"--export", Path("typed.png"), "--symbology", "QR Code", "--data",
-                           QStringLiteral("Grüße"), "--dpi", "300"});
+                           QStringLiteral("Grüße 東京"), "--dpi", "300"});
     EXPECT_EQ(typed.code, 0) << typed.err.toStdString();
-    EXPECT_EQ(Decode(QImage(Path("typed.png"))), "Grüße");
+    EXPECT_EQ(typed.err, "");
+    EXPECT_EQ(Decode(QImage(Path("typed.png"))), "Grüße 東京");
+    // A symbology's options, named by their keys.
+    Run options = Quillmark({"--export", Path("pdf417.png"), "--symbology", "PDF417", "--data",
+                             QStringLiteral("Ωμέγα 417"), "--option", "columns=3", "--option",
+                             "ecc=5", "--dpi", "300"});
+    EXPECT_EQ(options.code, 0) << options.err.toStdString();
+    EXPECT_EQ(Decode(QImage(Path("pdf417.png"))), "Ωμέγα 417");
 
     const struct {
         QStringList args;
@@ -239,6 +246,24 @@ TEST_F(CommandLineExportTest, WritesWithoutADisplayAndReportsWhatWasWrong) {
          1,
          "Encoded 10: 1 character outside the Latin-1 alphabet removed"},
         {{"--export"}, 2, "needs an output file name"},
+        // Options and data a symbology cannot take, in the window's words.
+        {{"--export", Path("x.png"), "--symbology", "QR Code", "--option", "ecc=Z"},
+         2,
+         "\"Z\" is not a choice of ecc (the choices: L 7%, M 15%, Q 25%, H 30%)"},
+        {{"--export", Path("x.png"), "--option", "ecc=H"}, 2, "Code 39 has no option \"ecc\""},
+        {{"--export", Path("x.png"), "--option", "ecc"}, 2, "--option needs KEY=VALUE"},
+        {{"--export", Path("x.png"), "--symbology", "QR Code", "--option", "ecc=H", "--data",
+          QString(3500, '7')},
+         1,
+         "Nothing encoded: the data is too long for a QR Code at error-correction level H "
+         "(level Q holds it)"},
+        {{"--export", Path("x.png"), "--symbology", "GS1-128", "--data", "(01)123"},
+         1,
+         "(01)\"123\" was left out: (01) takes 14 digits"},
+        {{"--export", Path("x.png"), "--symbology", "GS1-128", "--data", "(01)09501101530004",
+          "--strict"},
+         1,
+         "the check digit 4 of (01) was replaced by 3"},
         // The command line writes only what it names; a script hears of anything else.
         {{"--export", Path("x.eps")}, 1, "does not write files of the type of"},
     };

@@ -4,6 +4,7 @@
 #include "shell/command_ids.h"
 #include "shell/main_frame.h"
 #include "shell/quillmark_view.h"
+#include "shell/symbol_options_dialog.h"
 #include "tests/support/dialog_script.h"
 #include "tests/support/settings_fixture.h"
 
@@ -88,7 +89,14 @@ protected:
 
 TEST_F(FrameTest, WindowIsTitledSizedAndHasItsBars) {
     EXPECT_EQ(frame->windowTitle(), "Untitled[*] - Bellwick Quillmark");
-    EXPECT_EQ(frame->size(), QSize(620, 490));
+    EXPECT_EQ(frame->height(), 490);
+    EXPECT_GE(frame->width(), 620);
+    // Every control of the Format bar in the bar itself, none behind its overflow button.
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    EXPECT_TRUE(frame->SymbologyList()->isVisible());
+    EXPECT_TRUE(frame->Action(cmd::kSymbolOptions)->isVisible());
+    EXPECT_LE(frame->FormatBar()->sizeHint().width(), frame->FormatBar()->width());
     EXPECT_EQ(frame->StandardBar()->windowTitle(), "Standard");
     EXPECT_EQ(frame->FormatBar()->windowTitle(), "Format");
     EXPECT_EQ(frame->toolBarArea(frame->StandardBar()), Qt::TopToolBarArea);
@@ -222,6 +230,52 @@ TEST_F(FrameTest, OptionListFollowsTheSymbologyAndEditsTheDocument) {
     EXPECT_EQ(Barcode().GetOptionValue(), 1);
     Choose(frame->SymbologyList(), "GS1-128");
     EXPECT_FALSE(shown->isVisible());
+}
+
+// The Symbology menu has a submenu per group of the table, each symbology in its own group;
+// Symbol Options offers every option of the symbology, and its choices are edits of the
+// document, saved with it.
+TEST_F(FrameTest, SymbologyMenuIsGroupedAndSymbolOptionsEditTheDocument) {
+    QMenu* symbology = nullptr;
+    for (QAction* menu : frame->menuBar()->actions())
+        if (menu->text() == "&Symbology") symbology = menu->menu();
+    ASSERT_NE(symbology, nullptr);
+    QStringList groups;
+    int listed = 0;
+    for (QAction* sub : symbology->actions()) {
+        ASSERT_NE(sub->menu(), nullptr) << sub->text().toStdString();
+        groups << sub->text();
+        for (QAction* item : sub->menu()->actions()) {
+            const auto s = std::find_if(
+                Symbologies().begin(), Symbologies().end(),
+                [&](const SymbologyInfo& info) { return frame->Action(info.command) == item; });
+            ASSERT_NE(s, Symbologies().end()) << item->text().toStdString();
+            EXPECT_EQ(GroupName(s->group), sub->text()) << s->listName;
+            ++listed;
+        }
+    }
+    EXPECT_EQ(groups, (QStringList{"Linear", "Retail", "GS1", "2D", "Postal"}));
+    EXPECT_EQ(listed, static_cast<int>(Symbologies().size()));
+
+    const auto offered = [this] {
+        CCmdUI ui;
+        ui.id = cmd::kSymbolOptions;
+        frame->OnUpdateCommand(ui);
+        return ui.enabled;
+    };
+    EXPECT_FALSE(offered()); // Code 39 has no options
+    Choose(frame->SymbologyList(), "PDF417");
+    EXPECT_TRUE(offered());
+    frame->OnDataChosen(QStringLiteral("Ωμέγα"));
+    CSymbolOptionsDialog dialog(Barcode(), frame);
+    ASSERT_EQ(dialog.Choices().size(), 3u); // error correction, columns, quiet zone
+    EXPECT_EQ(dialog.List(1)->count(), 31);
+    dialog.List(1)->setCurrentIndex(4);
+    EXPECT_EQ(dialog.Choices(), (std::vector<int>{0, 4, 0}));
+    app.GetDocument().ApplyOption(1, 4);
+    EXPECT_EQ(Barcode().GetOptionValue(1), 4);
+    EXPECT_EQ(Barcode().m_strData, "Ωμέγα");
+    EXPECT_TRUE(app.GetDocument().IsModified());
 }
 
 // Data no symbol can hold is kept as typed and the status bar says why nothing is drawn, also

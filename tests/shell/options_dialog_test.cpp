@@ -25,7 +25,7 @@ TEST_F(SymbologyPresetTest, ListsShowStoreAndResetTheChoiceOfNewSymbols) {
         const char* chosen;
         int value;
     } cases[] = {{settings::kQrErrorCorrection, "CQRBarcode", 4, "Q 25%", 2},
-                 {settings::kDataMatrixShape, "CDataMatrixBarcode", 2, "Rectangle", 1}};
+                 {settings::kDataMatrixShape, "CDataMatrixBarcode", 3, "Any, DMRE included", 2}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.className);
         ASSERT_TRUE(settings::Set(c.setting, 99));

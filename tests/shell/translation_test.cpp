@@ -2,6 +2,7 @@
 // and installed for its locale changes what the window shows; the build's template holds the
 // texts of the menus, dialogs, tables and messages, so none is left out of translation.
 
+#include "engine/symbologies.h"
 #include "render/export_formats.h"
 #include "shell/app.h"
 #include "shell/main_frame.h"
@@ -15,6 +16,9 @@
 #include <QTranslator>
 
 #include <gtest/gtest.h>
+
+#include <cctype>
+#include <string>
 
 namespace {
 
@@ -132,6 +136,34 @@ TEST(TranslationTemplate, HoldsEveryMessageOfTheLowerLayers) {
         const QString text = QString::fromUtf8(MessageTemplate(static_cast<Msg>(id)));
         EXPECT_TRUE(ts.contains(QStringLiteral("<source>%1</source>").arg(escaped(text))))
             << text.toStdString();
+    }
+#endif
+}
+
+// The symbologies' option names and the Symbology menu's submenus come from the engine's
+// tables; each is listed for translation.
+TEST(TranslationTemplate, HoldsEveryOptionNameAndSymbologyGroup) {
+#ifndef QM_TRANSLATION_TEMPLATE
+    GTEST_SKIP() << "Qt's translation tools are not installed";
+#else
+    const QString ts = ReadAll(QStringLiteral(QM_TRANSLATION_TEMPLATE));
+    ASSERT_FALSE(ts.isEmpty()) << QM_TRANSLATION_TEMPLATE;
+    const auto listed = [&ts](const char* text) {
+        return ts.contains(QStringLiteral("<source>%1</source>").arg(QString::fromUtf8(text)));
+    };
+    for (const SymbologyInfo& s : Symbologies()) {
+        EXPECT_TRUE(listed(GroupName(s.group))) << GroupName(s.group);
+        const std::unique_ptr<CBarcode> bc = CreateBarcode(s.cls);
+        for (const CBarcode::COption& o : bc->GetOptions()) {
+            EXPECT_TRUE(listed(o.name)) << o.name;
+            // Numbers, sizes, versions (M1) and levels ("L 7%") are names, not words.
+            for (const std::string choice : o.choices)
+                if (!std::isdigit(static_cast<unsigned char>(choice[0])) &&
+                    choice.find('%') == std::string::npos &&
+                    !(choice[0] == 'M' && std::isdigit(static_cast<unsigned char>(choice[1])))) {
+                    EXPECT_TRUE(listed(choice.c_str())) << choice;
+                }
+        }
     }
 #endif
 }

@@ -31,6 +31,9 @@ ScanResult ScanGrey(const std::uint8_t* pixels, int width, int height, int strid
     hints.setTryRotate(true);
     hints.setTryCode39ExtendedMode(mode == ScanMode::Code39Extended);
     hints.setValidateCode39CheckSum(mode == ScanMode::Code39CheckDigit);
+    hints.setIsPure(mode == ScanMode::Pure);
+    hints.setReturnCodabarStartEnd(true);
+    if (mode == ScanMode::AddOn) hints.setEanAddOnSymbol(ZXing::EanAddOnSymbol::Require);
     const ZXing::ImageView view(pixels, width, height, ZXing::ImageFormat::Lum, stride);
     return FromResult(ZXing::ReadBarcode(view, hints));
 }

@@ -18,7 +18,9 @@ struct ScanResult {
     std::string ecLevel;    // QR Code's error-correction level as read
 };
 
-enum class ScanMode { Plain, Code39Extended, Code39CheckDigit };
+// Plain reads any symbol; Pure reads a clean image holding one symbol and nothing else (the
+// reader's pure-image mode: the largest Data Matrix, MaxiCode); AddOn reads EAN/UPC add-ons.
+enum class ScanMode { Plain, Code39Extended, Code39CheckDigit, Pure, AddOn };
 
 // One symbol from 8-bit grey pixels (0 black), any orientation.
 ScanResult ScanGrey(const std::uint8_t* pixels, int width, int height, int stride,

@@ -1,7 +1,12 @@
-// QR Code and Data Matrix in the engine: where the modules and the text go in every orientation,
-// with and without a device grid; what CheckData says of data no symbol holds; the choice of
-// each (level, shape) as new symbols take it, as files hold it and as it is drawn.
-#include "engine/matrix_codes.h"
+// The encoder's symbologies in the engine: where the modules go in every orientation, with and
+// without a device grid; what CheckData says of data no symbol holds; the options as new
+// symbols take them, as files hold them (those of earlier versions included) and as they are
+// drawn; the table's rows.
+#include "common/latin1.h"
+#include "engine/extent.h"
+#include "engine/symbologies.h"
+#include "engine/zint_barcode.h"
+#include "engine/zint_options.h"
 #include "tests/support/barcode_helpers.h"
 #include "tests/support/recording_surface.h"
 #include "tests/support/settings_fixture.h"
@@ -11,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <set>
 #include <string>
 
 namespace {
@@ -61,13 +67,15 @@ int Logical(int k, int dpi) {
 
 class MatrixCodesTest : public SettingsTest {};
 
-// Every run of dark modules is one line, on whole modules from the start corner of the quiet
-// zone: X mils each without a grid, whole dots on a grid (round(X × dpi / 1000) along each
-// axis at its own resolution). Put back together the runs give the encoder's matrix upright in
-// every orientation, and the text lies below the quiet zone, centred on the modules.
+// Every run of dark modules (repeated unchanged in the rows below: one rectangle) is one line,
+// on whole modules from the start corner of the quiet zone: X mils each without a grid, whole
+// dots on a grid (round(X × dpi / 1000) along each axis at its own resolution). Put back
+// together the runs give the encoder's modules upright in every orientation; a 2D symbol has
+// no text.
 TEST_F(MatrixCodesTest, RunsLieOnWholeModulesAndRebuildTheMatrixInEveryOrientation) {
     SetDensityRatio(13, 25);
-    for (const char* name : {"CQRBarcode", "CDataMatrixBarcode"}) {
+    for (const char* name :
+         {"CQRBarcode", "CDataMatrixBarcode", "CAztecBarcode", "CRMQRBarcode", "CHanXinBarcode"}) {
         for (const bool grid : {false, true}) {
             for (int o = 0; o < 4; ++o) {
                 SCOPED_TRACE(std::string(name) + (grid ? " on a grid" : "") + ", orientation " +
@@ -75,8 +83,12 @@ TEST_F(MatrixCodesTest, RunsLieOnWholeModulesAndRebuildTheMatrixInEveryOrientati
                 auto bc = CreateBarcode(name);
                 ASSERT_NE(bc, nullptr);
                 bc->SetData("Halvern 2026");
-                const engine::CModuleMatrix m = static_cast<CMatrixBarcode&>(*bc).Encode();
-                ASSERT_FALSE(m.Empty());
+                const auto symbol = static_cast<const CZintBarcode&>(*bc).Encoded();
+                ASSERT_TRUE(symbol->Ok());
+                const struct {
+                    int rows, cols;
+                    const std::vector<std::uint8_t>& dark;
+                } m{symbol->rows, symbol->width, symbol->dark};
                 const int q = bc->GetQuietModules();
                 // Dots per inch along the advance and along the bars, and a module in dots.
                 const int dpiU = grid ? (o % 2 == 0 ? 300 : 600) : 0;
@@ -100,32 +112,32 @@ TEST_F(MatrixCodesTest, RunsLieOnWholeModulesAndRebuildTheMatrixInEveryOrientati
                         std::lround(grid ? u.lo * dpiU / 1000.0 / a : u.lo / double(a)));
                     const int c1 = static_cast<int>(
                         std::lround(grid ? u.hi * dpiU / 1000.0 / a : u.hi / double(a)));
-                    const int r = static_cast<int>(
+                    const int r0 = static_cast<int>(
                         std::lround(grid ? v.lo * dpiV / 1000.0 / b : v.lo / double(b)));
+                    const int r1 = static_cast<int>(
+                        std::lround(grid ? v.hi * dpiV / 1000.0 / b : v.hi / double(b)));
                     ASSERT_EQ(u.lo, Logical(c0 * a, dpiU));
                     ASSERT_EQ(u.hi, Logical(c1 * a, dpiU));
-                    ASSERT_EQ(v.lo, Logical(r * b, dpiV));
-                    ASSERT_EQ(v.hi, Logical((r + 1) * b, dpiV));
+                    ASSERT_EQ(v.lo, Logical(r0 * b, dpiV));
+                    ASSERT_EQ(v.hi, Logical(r1 * b, dpiV));
                     ASSERT_GE(c0, q);
                     ASSERT_LE(c1, q + m.cols);
-                    ASSERT_GE(r, q);
-                    ASSERT_LT(r, q + m.rows);
-                    for (int c = c0; c < c1; ++c)
-                        rebuilt[static_cast<std::size_t>(r - q) * m.cols + (c - q)] = 1;
+                    ASSERT_GE(r0, q);
+                    ASSERT_LE(r1, q + m.rows);
+                    for (int r = r0; r < r1; ++r)
+                        for (int c = c0; c < c1; ++c) {
+                            std::uint8_t& cell =
+                                rebuilt[static_cast<std::size_t>(r - q) * m.cols + (c - q)];
+                            ASSERT_EQ(cell, 0) << "drawn twice";
+                            cell = 1;
+                        }
                 }
                 EXPECT_EQ(rebuilt, m.dark);
                 // Past the quiet zone after the last column.
                 EXPECT_EQ(U(origin, start, o), Logical((m.cols + 2 * q) * a, dpiU));
                 EXPECT_EQ(V(origin, start, o), 0);
 
-                const std::vector<RecordedText> texts = surface.Texts();
-                ASSERT_EQ(texts.size(), 1u);
-                EXPECT_EQ(texts[0].text, "Halvern 2026");
-                const int cx =
-                    static_cast<int>(texts[0].text.size()) * texts[0].font.height * 6 / 10;
-                const int first = Logical(q * a, dpiU), last = Logical((q + m.cols) * a, dpiU);
-                EXPECT_EQ(U(texts[0].at, start, o), first + (last - first - cx) / 2);
-                EXPECT_EQ(V(texts[0].at, start, o), Logical((m.rows + 2 * q) * b, dpiV));
+                EXPECT_TRUE(surface.Texts().empty());
             }
         }
     }
@@ -186,7 +198,7 @@ TEST_F(MatrixCodesTest, ChoiceComesFromTheOptionsAndAnyStoredValueIsKept) {
         const IntSetting& setting;
         std::size_t choices;
     } cases[] = {{"CQRBarcode", settings::kQrErrorCorrection, 4},
-                 {"CDataMatrixBarcode", settings::kDataMatrixShape, 2}};
+                 {"CDataMatrixBarcode", settings::kDataMatrixShape, 3}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.className);
         auto fresh = CreateBarcode(c.className);
@@ -204,15 +216,120 @@ TEST_F(MatrixCodesTest, ChoiceComesFromTheOptionsAndAnyStoredValueIsKept) {
 
         // A file's out-of-range value survives a load and a store, and draws as the default.
         later->SetData("Halvern 2026");
-        auto& matrix = static_cast<CMatrixBarcode&>(*later);
         later->SetOptionValue(c.setting.def);
-        const engine::CModuleMatrix asDefault = matrix.Encode();
-        std::vector<std::uint8_t> bytes = StoreObject(*later);
-        bytes[bytes.size() - 4] = 0x39; // the choice is the last field: 57
+        const auto asDefault = static_cast<const CZintBarcode&>(*later).Encoded();
+        auto bytes = StoreObject(*later);
+        auto odd = CreateBarcode(c.className);
+        ASSERT_EQ(odd->FindOption(odd->GetOption()->key), 0);
+        // The options follow the legacy choice as (count, key, value) from the end: the first
+        // option's value is the last int32 of its pair, found by its key.
+        const std::string key = odd->GetOption()->key;
+        const auto at = std::search(bytes.begin(), bytes.end(), key.begin(), key.end());
+        ASSERT_NE(at, bytes.end());
+        at[static_cast<std::ptrdiff_t>(key.size())] = 0x39; // 57
         auto loaded = LoadBarcode(bytes);
         EXPECT_EQ(StoreObject(*loaded), bytes);
         EXPECT_EQ(loaded->GetOptionValue(), c.setting.def);
-        EXPECT_EQ(static_cast<CMatrixBarcode&>(*loaded).Encode().dark, asDefault.dark);
+        EXPECT_EQ(static_cast<const CZintBarcode&>(*loaded).Encoded()->dark, asDefault->dark);
     }
     EXPECT_EQ(CreateBarcode("C128Barcode")->GetOption(), nullptr);
+}
+
+// A document of an earlier version holds QR Code's level or Data Matrix's shape as the last
+// field and its data as Latin-1: it opens with that choice and the same characters (held as
+// UTF-8 now), and is stored again in the form that names its options.
+TEST_F(MatrixCodesTest, DocumentsOfEarlierVersionsOpenWithTheirChoiceAndText) {
+    for (const auto& [className, choice] :
+         {std::pair{"CQRBarcode", 3}, std::pair{"CDataMatrixBarcode", 1}}) {
+        SCOPED_TRACE(className);
+        std::vector<std::uint8_t> bytes;
+        CArchive ar(bytes);
+        ar.WriteUInt16(CArchive::kNewClassTag);
+        ar.WriteUInt16(256);
+        const std::string name = className;
+        ar.WriteUInt16(static_cast<std::uint16_t>(name.size()));
+        ar.WriteBytes(name.data(), name.size());
+        ar << std::string("Gr\xFC\xDF"
+                          "e 2026")
+           << std::string("Arial") << std::int32_t{8} << std::int32_t{750} << std::int32_t{0}
+           << std::int32_t{choice};
+        auto loaded = LoadBarcode(bytes);
+        ASSERT_NE(loaded, nullptr);
+        EXPECT_EQ(loaded->m_strData, "Grüße 2026");
+        EXPECT_EQ(loaded->GetOptionValue(), choice);
+        const auto again = LoadBarcode(StoreObject(*loaded));
+        EXPECT_EQ(again->m_strData, "Grüße 2026");
+        EXPECT_EQ(again->GetOptionValue(), choice);
+        EXPECT_TRUE(static_cast<const CZintBarcode&>(*again).Encoded()->Ok());
+    }
+}
+
+// The encoder numbers Data Matrix's sizes 1 to 48; the Size list names each by what it makes.
+TEST_F(MatrixCodesTest, DataMatrixSizeChoicesAreTheSizesTheEncoderMakes) {
+    auto bc = CreateBarcode("CDataMatrixBarcode");
+    const int size = bc->FindOption("size");
+    ASSERT_GE(size, 0);
+    const auto& choices = bc->GetOptions()[static_cast<std::size_t>(size)].choices;
+    ASSERT_EQ(choices.size(), 49u);
+    bc->SetData("1");
+    for (int n = 1; n <= 48; ++n) {
+        bc->SetOptionValue(static_cast<std::size_t>(size), n);
+        const auto symbol = static_cast<const CZintBarcode&>(*bc).Encoded();
+        ASSERT_TRUE(symbol->Ok()) << n;
+        EXPECT_EQ(std::to_string(symbol->rows) + " x " + std::to_string(symbol->width),
+                  choices[static_cast<std::size_t>(n)]);
+        EXPECT_EQ(DataMatrixSizeOf(n).rows, symbol->rows);
+    }
+}
+
+// One row per symbology: every name and command is its own, every class is found by its name,
+// every row of the encoder makes a symbol of ordinary data, and every option's key is unique
+// within its row.
+TEST_F(MatrixCodesTest, EveryRowOfTheTableIsItsOwnAndDraws) {
+    std::set<std::string> names, cliNames;
+    std::set<int> commands;
+    for (const SymbologyInfo& s : Symbologies()) {
+        SCOPED_TRACE(s.listName);
+        EXPECT_TRUE(names.insert(s.listName).second);
+        EXPECT_TRUE(cliNames.insert(s.cliName).second);
+        EXPECT_TRUE(commands.insert(s.command).second);
+        EXPECT_EQ(CRuntimeClass::FromName(s.cls->m_lpszClassName), s.cls);
+        EXPECT_NE(std::string(s.help), "");
+        auto bc = CreateBarcode(s.cls);
+        ASSERT_NE(bc, nullptr);
+        std::set<std::string> keys;
+        for (const CBarcode::COption& o : bc->GetOptions())
+            EXPECT_TRUE(keys.insert(o.key).second) << o.key;
+    }
+    EXPECT_GE(Symbologies().size(), 50u);
+}
+
+// A 2D symbol has no text line, shown or not: what it draws, and so the size read-out, images
+// and pictures, is the symbol with its quiet zone, whatever its data (2,700 digits of Data
+// Matrix are a square of 1.44 inches at X = 10 mil, not a line of 180 inches).
+TEST_F(MatrixCodesTest, A2DSymbolDrawsNoTextAndMeasuresAsTheSymbol) {
+    SetDensityRatio(10, 25);
+    for (const char* name :
+         {"CDataMatrixBarcode", "CQRBarcode", "CPDF417Barcode", "CAztecBarcode"}) {
+        SCOPED_TRACE(name);
+        auto bc = CreateBarcode(name);
+        bc->SetData(std::string(2700, '7'));
+        EXPECT_FALSE(bc->HasText());
+        RecordingSurface like;
+        const CDrawnExtent shown = MeasureDrawnExtent(*bc, like, 750, true, 0);
+        const CDrawnExtent hidden = MeasureDrawnExtent(*bc, like, 750, false, 0);
+        EXPECT_EQ(shown.marks.Width(), hidden.marks.Width());
+        EXPECT_EQ(shown.marks.Height(), hidden.marks.Height());
+        EXPECT_NEAR(shown.marks.Width(), bc->GetWidth(), 1.0);
+        RecordingSurface surface;
+        CPoint origin{0, 0};
+        bc->Draw(surface, origin, 750, true, 0);
+        EXPECT_TRUE(surface.Texts().empty());
+    }
+    auto dm = CreateBarcode("CDataMatrixBarcode");
+    dm->SetData(std::string(2700, '7'));
+    RecordingSurface like;
+    const CDrawnExtent e = MeasureDrawnExtent(*dm, like, 750, true, 0);
+    EXPECT_EQ(e.marks.Width(), (144 + 2) * 10); // 144 modules and one on either side
+    EXPECT_EQ(e.marks.Height(), (144 + 2) * 10);
 }
