@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,38 @@ constexpr ValueOption kValueOptions[] = {
     {"--data", &CCommandLineInfo::data, "a text"},
     {"--height", &CCommandLineInfo::height, "a height"},
 };
+
+// The toolkit's own options, which the window program takes out of its arguments before it
+// reads them: the command passes them on. Each may be written with one dash or two, and those
+// with a value as "-style Fusion" or "-style=Fusion".
+struct ToolkitOption {
+    const char* name;
+    bool value;
+};
+constexpr ToolkitOption kToolkitOptions[] = {
+    {"platform", true},        {"platformpluginpath", true},
+    {"platformtheme", true},   {"plugin", true},
+    {"qwindowgeometry", true}, {"qwindowicon", true},
+    {"qwindowtitle", true},    {"session", true},
+    {"display", true},         {"geometry", true},
+    {"style", true},           {"stylesheet", true},
+    {"qmljsdebugger", true},   {"reverse", false},
+    {"widgetcount", false},    {"nograb", false},
+    {"dograb", false},         {"sync", false},
+};
+
+// The arguments a toolkit option at args[i] takes (itself and any value), 0 for anything else.
+std::size_t ToolkitOptionLength(const std::vector<std::string>& args, std::size_t i) {
+    std::string_view a = args[i];
+    if (!a.starts_with('-')) return 0;
+    a.remove_prefix(a.starts_with("--") ? 2 : 1);
+    for (const ToolkitOption& o : kToolkitOptions) {
+        if (a == o.name) return o.value && i + 1 < args.size() ? 2 : 1;
+        if (o.value && a.starts_with(o.name) && a.substr(std::strlen(o.name)).starts_with('='))
+            return 1;
+    }
+    return 0;
+}
 
 CCommandLineInfo ParseExport(const std::vector<std::string>& args) {
     CCommandLineInfo info;
@@ -121,20 +154,29 @@ CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {
     }
     CCommandLineInfo info;
     bool pdf = false;
+    bool optionsEnd = false; // after "--" every argument is a name
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string complaint;
-        if (args[i] == "--pdf") {
+        if (!optionsEnd && args[i] == "--") {
+            optionsEnd = true;
+            continue;
+        }
+        if (const std::size_t toolkit = optionsEnd ? 0 : ToolkitOptionLength(args, i)) {
+            i += toolkit - 1;
+            continue;
+        }
+        if (args[i] == "--pdf" && !optionsEnd) {
             if (i + 1 >= args.size() || args[i + 1].empty())
                 return Invalid("--pdf needs a PDF file to print into");
             info.pdf = args[++i];
             pdf = true;
             continue;
         }
-        if (ReadRunOption(args, i, info.run, complaint)) {
+        if (!optionsEnd && ReadRunOption(args, i, info.run, complaint)) {
             if (!complaint.empty()) return Invalid(complaint);
             continue;
         }
-        const std::string flag = FlagName(args[i]);
+        const std::string flag = optionsEnd ? std::string() : FlagName(args[i]);
         if (flag.empty()) {
             if (info.kind == CCommandLineInfo::New) {
                 if (args[i].empty()) return Invalid("the document's name is empty");
@@ -157,13 +199,10 @@ CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {
             info.port = args[++i];
         } else if (EqualNoCase(flag, "Unregister") || EqualNoCase(flag, "Unregserver")) {
             info.kind = CCommandLineInfo::Unregister;
-        } else if (args[i].starts_with("--") &&
-                   (pdf || info.kind == CCommandLineInfo::Print ||
-                    info.kind == CCommandLineInfo::PrintTo || !info.run.named.empty())) {
-            // Among the print options a misspelt one must not be passed over.
+        } else {
+            // A misspelt option must not be passed over (nor handed to the window program).
             return Invalid("unknown option " + ShownArgument(args[i]));
         }
-        // Other flags are not the program's: they are passed over.
     }
     if (pdf) {
         if (info.kind == CCommandLineInfo::Print || info.kind == CCommandLineInfo::PrintTo)
