@@ -219,6 +219,10 @@ std::string CheckRunOptions(const CRunOptions& o) {
     return {};
 }
 
+std::string SheetOnlyRunOption(const CRunOptions& options) {
+    return Named(options, "--start") ? "--start" : "";
+}
+
 std::string RunOptionsUsage() {
     return "    the label sheet:\n"
            "      --label ID                 a product of the label database, by its number\n"

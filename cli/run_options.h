@@ -56,5 +56,9 @@ bool ReadRunOption(const std::vector<std::string>& args, std::size_t& i, CRunOpt
 // parts of one kind of run given with another kind, a column name without a header line.
 std::string CheckRunOptions(const CRunOptions& options);
 
+// The first option given that places labels on a label sheet (--start), empty when none is:
+// on plain paper it has nothing to place.
+std::string SheetOnlyRunOption(const CRunOptions& options);
+
 // The run options' lines of "--help".
 std::string RunOptionsUsage();

@@ -145,8 +145,15 @@ bool TakeLabelOption(const CRunOptions& options, CPrintJob& job, std::optional<S
 }
 
 // The run, the outline page and the offset the options give; false, after a message, for an
-// offset beyond the printer's calibration.
+// offset beyond the printer's calibration or a sheet's option without a sheet.
 bool TakeRunOptions(const CRunOptions& options, CPrintJob& job) {
+    // A start on plain paper would be passed over, each label printing on a page of its own.
+    if (const std::string sheetOnly = SheetOnlyRunOption(options);
+        !sheetOnly.empty() && job.settings.useLabel == 0) {
+        ReportError(sheetOnly + " is for label sheets, and the print settings have none: name one "
+                                "with --label ID (quillmark --list-labels finds its ID)");
+        return false;
+    }
     if (options.runGiven) {
         // A run given here fills sheets from its start, whatever the dialog last chose.
         job.run = options.run;

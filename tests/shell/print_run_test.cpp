@@ -279,6 +279,33 @@ TEST_F(PrintRunTest, RunsThatCannotPrintSayWhyAndWriteNothing) {
     }
 }
 
+// On plain paper there is no sheet to start on: a start is refused, naming how to choose a
+// sheet, instead of printing a page per label from the top.
+TEST_F(PrintRunTest, AStartOnPlainPaperIsRefusedNamingTheLabelOption) {
+    ASSERT_TRUE(SettingsStore().WriteInt("Print", "UseLabel", 0));
+    const QStringList runs[] = {
+        {"--pdf", pdf, doc, "--numbered", "1:300", "--digits", "5", "--prefix", "INV-", "--start",
+         "5"},
+        {"--pdf", pdf, doc, "--start", "99,99"},
+        {"-p", doc, "--count", "3", "--start", "2"},
+    };
+    for (const QStringList& args : runs) {
+        const Finished done = Run(args);
+        EXPECT_EQ(done.status, 2) << args.join(' ').toStdString();
+        EXPECT_EQ(done.errors, "quillmark: --start is for label sheets, and the print settings "
+                               "have none: name one with --label ID (quillmark --list-labels "
+                               "finds its ID)\n");
+        EXPECT_FALSE(QFile::exists(pdf));
+    }
+    // With a sheet named, the same run prints from its fifth label.
+    const Finished named =
+        Run({"--pdf", pdf, doc, "--label", "106", "--numbered", "1:3", "--start", "5"});
+    ASSERT_EQ(named.status, 0) << named.errors;
+    constexpr CLabelGeometry kAvery5160{0, 6668, 2540, 1270, 397, 7064, 2540, 3, 10};
+    ExpectRun(
+        Pages(), 4, 3, [](int i) { return std::to_string(i + 1); }, {}, kAvery5160);
+}
+
 // A symbol that draws nothing (data a QR Code cannot hold) prints no blank pages.
 TEST_F(PrintRunTest, ASymbolThatDrawsNothingIsNotPrinted) {
     const QString empty = Path("too-long.qmx");
