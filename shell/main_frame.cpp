@@ -8,6 +8,7 @@
 #include "shell/options_dialog.h"
 #include "shell/quillmark_doc.h"
 #include "shell/quillmark_view.h"
+#include "shell/status_note.h"
 #include "ui/translation.h"
 
 #include <algorithm>
@@ -79,7 +80,7 @@ CMainFrame::CMainFrame(CQuillmarkDoc& doc, CCmdTarget& app) : m_doc(doc), m_app(
     connect(&m_doc, &CDocument::TitleChanged, this, &CMainFrame::UpdateWindowTitle);
     UpdateWindowTitle();
     connect(m_view, &CQuillmarkView::ContextMenuRequested, this, &CMainFrame::ShowContextMenu);
-    connect(m_view, &CQuillmarkView::Note, m_message, &QLabel::setText);
+    connect(m_view, &CQuillmarkView::Note, this, &CMainFrame::ShowNote);
     connect(&m_doc, &CQuillmarkDoc::Note, this, &CMainFrame::ShowNote);
 
     resize(620, 490);
@@ -293,7 +294,8 @@ void CMainFrame::ConnectToolbarControls() {
 }
 
 void CMainFrame::CreateStatusBar() {
-    m_message = new QLabel(Quillmark::tr("Ready"));
+    m_message = new CStatusNote;
+    m_message->SetNote(Quillmark::tr("Ready"));
     statusBar()->addWidget(m_message, 1);
     const QFontMetrics fm(statusBar()->font());
     for (const auto& [id, sample] :
@@ -308,7 +310,11 @@ void CMainFrame::CreateStatusBar() {
 }
 
 QString CMainFrame::MessagePaneText() const {
-    return m_message->text();
+    return m_message->Note();
+}
+
+const QLabel* CMainFrame::MessagePane() const {
+    return m_message;
 }
 
 QString CMainFrame::PaneText(int pane) const {
@@ -320,7 +326,7 @@ bool CMainFrame::event(QEvent* e) {
     // Prompts of the highlighted command in the message pane; "Ready" when none is.
     if (e->type() == QEvent::StatusTip) {
         const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
-        m_message->setText(tip.isEmpty() ? Quillmark::tr("Ready") : tip);
+        ShowNote(tip);
         return true;
     }
     return QMainWindow::event(e);
@@ -399,7 +405,7 @@ void CMainFrame::ApplyTypedData(const QString& typed, bool toHistory) {
 }
 
 void CMainFrame::ShowNote(const QString& note) {
-    m_message->setText(note.isEmpty() ? Quillmark::tr("Ready") : note);
+    m_message->SetNote(note.isEmpty() ? Quillmark::tr("Ready") : note);
 }
 
 void CMainFrame::OnDataReturn() {

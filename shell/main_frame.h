@@ -18,6 +18,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class CStatusNote;
 class QMenu;
 class QToolBar;
 
@@ -52,7 +53,9 @@ public:
     QCheckBox* ShowTextBox() const { return m_showText; }
     QToolBar* StandardBar() const { return m_standardBar; }
     QToolBar* FormatBar() const { return m_formatBar; }
+    // The whole note of the message pane, and the pane (which may show it shortened).
     QString MessagePaneText() const;
+    const QLabel* MessagePane() const;
     QString PaneText(int pane) const;
 
     // Enter or Esc in the data box or the height box; a choice from one of the lists.
@@ -124,6 +127,6 @@ private:
     QComboBox* m_option = nullptr;
     QAction* m_optionAction = nullptr; // shows and hides the option list on the toolbar
     QCheckBox* m_showText = nullptr;
-    QLabel* m_message = nullptr;
+    CStatusNote* m_message = nullptr;
     std::map<int, QLabel*> m_panes;
 };

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -244,6 +245,29 @@ TEST_F(FrameTest, StatusBarSaysWhyNothingIsEncoded) {
     frame->OnDataChosen("(17)2612");
     EXPECT_EQ(frame->MessagePaneText(),
               "Nothing encoded: (17)\"2612\" was left out: (17) takes 6 digits");
+}
+
+// A note longer than the message pane is shown cut short with "…" and whole in its tool tip,
+// without widening the window; the next edit's note replaces it.
+TEST_F(FrameTest, ALongNoteIsShortenedAndWholeInItsToolTip) {
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    Choose(frame->SymbologyList(), "GS1-128");
+    frame->OnDataChosen("(01)09501101530004(17)2612(10)ABC123(21)12345678901234567890XYZ");
+    const QString note = frame->MessagePaneText();
+    ASSERT_TRUE(note.startsWith("Encoded (01)09501101530003(10)ABC123")) << note.toStdString();
+    ASSERT_GT(frame->fontMetrics().horizontalAdvance(note), frame->width());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frame->width(), 620);
+    const QLabel* pane = frame->MessagePane();
+    EXPECT_TRUE(pane->text().endsWith(QChar(0x2026))) << pane->text().toStdString();
+    EXPECT_LE(pane->fontMetrics().horizontalAdvance(pane->text()), pane->contentsRect().width());
+    EXPECT_EQ(pane->toolTip().toStdString(), note.toStdString());
+    // A note that fits is shown whole, without a tool tip.
+    frame->OnDataChosen("(01)09501101530003");
+    EXPECT_EQ(frame->MessagePaneText(), "Ready");
+    EXPECT_EQ(pane->text().toStdString(), "Ready");
+    EXPECT_EQ(pane->toolTip().toStdString(), "");
 }
 
 TEST_F(FrameTest, FontListsChangeOnlyTheCurrentBarcode) {
