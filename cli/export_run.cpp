@@ -51,6 +51,8 @@ CExportSymbol MakeExportSymbol(const CCommandLineInfo& info) {
     }
     const auto note = [&out](const CEditResult& edit) {
         if (!edit.note.Empty()) out.notes.push_back(edit.note);
+        out.why = out.barcode->CheckData(out.barcode->m_strData).reads.empty() ? edit.changes
+                                                                               : CMessages{};
     };
     if (!info.symbology.empty()) {
         const SymbologyInfo* symbology = FindSymbologyByCliName(info.symbology);
@@ -87,8 +89,13 @@ int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defa
         ReportError(symbol.message);
         return symbol.status != 0 ? symbol.status : 1;
     }
-    // What the symbol carries where it is not what was given, as the window says it.
+    // What the symbol carries where it is not what was given, as the window says it; and why
+    // it carries nothing, also when its data comes from the document as it is.
     ReportErrors(symbol.notes);
+    if (symbol.notes.empty())
+        if (const CBarcode::CDataCheck check = symbol.barcode->CheckData(symbol.barcode->m_strData);
+            check.reads.empty())
+            ReportError(DataNote(*symbol.barcode, check.change));
     if (info.run.strict && !symbol.notes.empty()) {
         ReportError("the symbol would not carry the data as given; nothing was written (--strict)");
         return 1;
@@ -110,8 +117,9 @@ int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defa
         return RunBatchExport(info, *symbol.barcode, output, write, dpi);
     // The file is written whole and renamed into place, then made durable with one sync of its
     // file system rather than a sync of the file and another of its folder.
-    const CExportResult result = write(*symbol.barcode, output, {info.rotation, !info.noText}, dpi,
-                                       CFileWriteOptions{false});
+    CExportResult result = write(*symbol.barcode, output, {info.rotation, !info.noText}, dpi,
+                                 CFileWriteOptions{false});
+    if (result.error == ExportError::NothingToDraw && !symbol.why.empty()) result.why = symbol.why;
     if (!result) {
         ReportError(ExportErrorText(result, output));
         return 1;

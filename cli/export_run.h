@@ -24,6 +24,9 @@ struct CExportSymbol {
     int status = 0;
     std::string message;
     CMessages notes;
+    // Why the data as given encodes nothing (empty while it encodes something): the symbol's
+    // own data may say less, a symbology having left out what it cannot take.
+    CMessages why;
 };
 CExportSymbol MakeExportSymbol(const CCommandLineInfo& info);
 

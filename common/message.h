@@ -118,6 +118,7 @@ enum class Msg : std::uint16_t {
     ExportImageTooLarge,
     ExportImageEmpty,
     ExportNothingToDraw,
+    ExportNothingEncoded,
     ExportNoMemory,
     ExportTooLargeForFormat,
     ExportEncoderFailed,

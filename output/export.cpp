@@ -136,12 +136,10 @@ CExportResult EncodeExport(const CBarcode& barcode, const ExportFormat* format,
     if (!format || format->kind != ExportKind::Vector)
         return EncodeImageOrDocument(barcode, format, options.view, options.dpi, options.fonts,
                                      bytes);
-    CExportResult result;
     // A picture of nothing is no export: the symbology cannot encode the data.
-    if (MeasureSymbolAt(barcode, 1000, options.view).marks.empty)
-        result.error = ExportError::NothingToDraw;
-    else
-        result.error = EncodePicture(barcode, format->writer, options, bytes);
+    if (MeasureSymbolAt(barcode, 1000, options.view).marks.empty) return NothingToDraw(barcode);
+    CExportResult result;
+    result.error = EncodePicture(barcode, format->writer, options, bytes);
     return result;
 }
 

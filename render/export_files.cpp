@@ -40,6 +40,20 @@ std::error_code make_error_code(ExportError e) {
     return {static_cast<int>(e), category};
 }
 
+CExportResult ExportFailed(ExportError error) {
+    CExportResult result;
+    result.error = error;
+    return result;
+}
+
+CExportResult NothingToDraw(const CBarcode& barcode) {
+    CExportResult result;
+    result.error = ExportError::NothingToDraw;
+    result.why = barcode.CheckData(barcode.m_strData).change;
+    if (result.why.empty()) result.why.push_back(MakeMessage(Msg::NoDataToEncode));
+    return result;
+}
+
 CExportResult EncodeImageOrDocument(const CBarcode& barcode, const ExportFormat* format,
                                     const CSymbolView& view, int dpi, CFontLocator* fonts,
                                     std::vector<std::uint8_t>& bytes) {
@@ -54,8 +68,13 @@ CExportResult EncodeImageOrDocument(const CBarcode& barcode, const ExportFormat*
     if (raster.plan.width <= 0 || raster.plan.height <= 0) {
         // No pixels: a resolution too low, or no marks at all (data the symbology cannot
         // encode), which no resolution mends.
-        const bool nothing = MeasureSymbolMono(barcode, 1000, view, fonts).marks.empty;
-        result.error = nothing ? ExportError::NothingToDraw : ExportError::ImageEmpty;
+        if (MeasureSymbolMono(barcode, 1000, view, fonts).marks.empty) {
+            CExportResult nothing = NothingToDraw(barcode);
+            nothing.imageWidth = result.imageWidth;
+            nothing.imageHeight = result.imageHeight;
+            return nothing;
+        }
+        result.error = ExportError::ImageEmpty;
         return result;
     }
     if (!raster.plan.Drawable()) {

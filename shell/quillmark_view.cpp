@@ -202,7 +202,7 @@ bool CQuillmarkView::CreateMetafile(const QString& path) {
     if (!doc || !doc->GetBarcode()) return false;
     const std::vector<std::uint8_t> bytes = RecordMetafile(*doc->GetBarcode(), ExportOptions(0));
     if (bytes.empty()) {
-        QmMessageBox(ExportErrorMessage({ExportError::PictureTooLarge}, path));
+        QmMessageBox(ExportErrorMessage(ExportFailed(ExportError::PictureTooLarge), path));
         return false;
     }
     // The scratch file lies in the shared temporary folder: a link planted there is replaced,
@@ -210,7 +210,7 @@ bool CQuillmarkView::CreateMetafile(const QString& path) {
     AtomicWriteOptions options;
     options.followSymlinks = false;
     if (WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes, options)) {
-        QmMessageBox(ExportErrorMessage({ExportError::MetafileNotWritten}, path));
+        QmMessageBox(ExportErrorMessage(ExportFailed(ExportError::MetafileNotWritten), path));
         return false;
     }
     return true;

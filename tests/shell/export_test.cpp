@@ -252,6 +252,39 @@ TEST_F(CommandLineExportTest, WritesWithoutADisplayAndReportsWhatWasWrong) {
     EXPECT_EQ(Decode(QImage(Path("said.png"))), "10");
 }
 
+// Data no symbol can carry writes nothing, and the command says why in the symbology's own
+// words: too long, or not in its format; first as the window's note, also for a document's own
+// data, then as the reason nothing was written.
+TEST_F(CommandLineExportTest, NothingWrittenSaysWhyTheDataCannotBeEncoded) {
+    const std::string tooLong = "the data is too long for a QR Code at error-correction level M "
+                                "or any lower level";
+    const std::string format = "GS1-128 data is written as application identifiers in "
+                               "parentheses, each followed by its field, such as "
+                               "(01)09501101530003(10)ABC123";
+    const QString longQr = Path("long.qmx");
+    ASSERT_EQ(
+        Quillmark({"--export", longQr, "--symbology", "QR Code", "--data", QString(5000, 'A')})
+            .code,
+        0);
+    const struct {
+        QStringList args;
+        QString output;
+        std::string why;
+    } cases[] = {
+        {{"--symbology", "QR Code", "--data", QString(5000, 'A')}, Path("q.png"), tooLong},
+        {{longQr}, Path("d.svg"), tooLong},
+        {{"--symbology", "GS1-128", "--data", "hello"}, Path("g.pdf"), format},
+    };
+    for (const auto& c : cases) {
+        const Run r = Quillmark(QStringList{"--export", c.output} + c.args);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.err.toStdString(), "quillmark: Nothing encoded: " + c.why +
+                                           "\nquillmark: Nothing was written to " +
+                                           c.output.toStdString() + ": " + c.why + ".\n");
+        EXPECT_FALSE(QFile::exists(c.output));
+    }
+}
+
 // A run exported as files: one per number or per line of a data file, each named by its place
 // or its data and each scanning as what it was given; problems named by line before anything is
 // written; and a run that cannot be made writes nothing.
