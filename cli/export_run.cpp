@@ -83,7 +83,7 @@ CExportSymbol MakeExportSymbol(const CCommandLineInfo& info) {
     return out;
 }
 
-int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defaultDpi) {
+int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int screenDpi) {
     const CExportSymbol symbol = MakeExportSymbol(info);
     if (!symbol.barcode || symbol.status != 0) {
         ReportError(symbol.message);
@@ -108,7 +108,9 @@ int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defa
         return 1;
     }
     const int stored = settings::Get(settings::kCopyResolution);
-    const int dpi = info.dpi > 0 ? info.dpi : stored > 0 ? std::max(stored, 10) : defaultDpi;
+    const int dpi = info.dpi > 0 ? info.dpi
+                    : stored > 0 ? std::max(stored, 10)
+                                 : engine::DefaultImageResolution(screenDpi);
     // A raster image whose module cannot be drawn well is made all the same, with a warning.
     if (!IsVectorExtension(output))
         if (const CMessage warning = engine::ModuleWarning(dpi); !warning.Empty())

@@ -30,9 +30,9 @@ struct CExportSymbol {
 };
 CExportSymbol MakeExportSymbol(const CCommandLineInfo& info);
 
-// The whole export form; returns the exit status. `defaultDpi` applies when the command line
-// names none and the settings hold none.
-int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defaultDpi);
+// The whole export form; returns the exit status. When the command line names no resolution
+// and the settings hold none, images take engine::DefaultImageResolution of `screenDpi`.
+int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int screenDpi);
 
 // A path made absolute from the working folder, without . and .. parts.
 std::string AbsolutePath(const std::string& path);

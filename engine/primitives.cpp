@@ -204,6 +204,27 @@ CMessage ModuleWarning(int dpi) {
                        Fixed(m.actualMils, 2), Fixed(std::abs(change) * 100, 0));
 }
 
+int DefaultImageResolution(int screenDpi, int xMils, bool snap) {
+    constexpr int kMaxDpi = 3000; // the most an export takes
+    const int screen = screenDpi > 0 ? std::min(screenDpi, kMaxDpi) : 96;
+    const int x = std::max(xMils, 1);
+    int twoDots = 0; // the first multiple with two dots, should none be close enough to X
+    for (int dpi = screen; dpi <= kMaxDpi; dpi += screen) {
+        const double exact = x * dpi / 1000.0;
+        const double dots =
+            snap ? static_cast<double>(std::max<std::int64_t>(1, ToDots(x, dpi))) : exact;
+        if (dots < 2) continue;
+        if (twoDots == 0) twoDots = dpi;
+        if (std::abs(dots - exact) <= 0.15 * exact) return dpi;
+    }
+    return twoDots > 0 ? twoDots : kMaxDpi;
+}
+
+int DefaultImageResolution(int screenDpi) {
+    return DefaultImageResolution(screenDpi, ReadDensity(),
+                                  settings::Get(settings::kSnapToDots) != 0);
+}
+
 CBarCursor::CBarCursor(CDrawSurface& surface, CPoint start, int orientation)
     : m_surface(surface), m_start(start), m_orientation(NormalizeOrientation(orientation)),
       m_dpi(settings::Get(settings::kSnapToDots) != 0

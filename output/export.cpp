@@ -108,7 +108,8 @@ std::error_code EncodePicture(const CBarcode& barcode, ExportWriter writer,
 
 int ExportResolution() {
     const int r = settings::Get(settings::kCopyResolution);
-    return r > 0 ? std::max(r, 10) : CReferenceScreen::Primary().dpiX;
+    return r > 0 ? std::max(r, 10)
+                 : engine::DefaultImageResolution(CReferenceScreen::Primary().dpiX);
 }
 
 CSize LabelPaperSize(const CLabelContent& content) {

@@ -27,7 +27,8 @@ struct CExportOptions {
     CFontLocator* fonts = nullptr;
 };
 
-// The resolution of raster exports: "Options"/"CopyResolution", or the screen's when it is 0.
+// The resolution of raster exports: "Options"/"CopyResolution", or when it is 0 the default
+// chosen from the screen's (engine::DefaultImageResolution).
 int ExportResolution();
 
 // The label's size on paper in mils, as the size read-out gives it: the width and height of

@@ -25,5 +25,5 @@ int RunCommandLineExport(const CCommandLineInfo& info) {
             options.strictExtension = true;
             return ExportSymbol(barcode, path, options);
         },
-        ExportResolution());
+        screen.dpiX);
 }

@@ -134,3 +134,26 @@ TEST(ModuleOnDeviceTest, SnappedModuleAndWarnings) {
     EXPECT_TRUE(engine::ModuleWarning(150).Empty()); // exact widths: nothing to say
     EXPECT_EQ(engine::DescribeModule(150), MakeMessage(Msg::ModuleReadout, "10.00", "150"));
 }
+
+// The resolution of an image export that names none: the first whole multiple of the screen's
+// with at least two dots per module within 15 % of X.
+TEST(ModuleOnDeviceTest, DefaultImageResolutionGivesTwoDotsCloseToX) {
+    const struct {
+        int screen, x;
+        bool snap;
+        int dpi;
+    } cases[] = {
+        {96, 10, true, 192},  // 1.92 dots: 2 (10.42 mil, 4 % off)
+        {96, 7, true, 288},   // 192 gives 1.34 dots, 1; 288 gives 2.02, 2
+        {96, 8, true, 288},   // 192 gives 2 dots of 10.42 mil, 30 % off; 288 gives 2 of 6.94
+        {96, 13, true, 288},  // 192 gives 2 dots of 10.42 mil, 20 % off; 288 gives 4 of 13.89
+        {96, 20, true, 96},   // 1.92 dots: 2
+        {72, 10, true, 216},  // 144 gives 1.44 dots, 1
+        {96, 13, false, 192}, // exact widths: 2.5 dots are two
+        {0, 10, true, 192},   // no screen known: taken as 96 dpi
+        {3000, 7, true, 3000},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(engine::DefaultImageResolution(c.screen, c.x, c.snap), c.dpi)
+            << c.screen << " dpi, X = " << c.x << (c.snap ? "" : " unsnapped");
+}
