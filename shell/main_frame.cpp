@@ -9,6 +9,7 @@
 #include "shell/quillmark_doc.h"
 #include "shell/quillmark_view.h"
 #include "shell/status_note.h"
+#include "shell/window_placement.h"
 #include "ui/translation.h"
 
 #include <algorithm>
@@ -87,6 +88,7 @@ CMainFrame::CMainFrame(CQuillmarkDoc& doc, CCmdTarget& app) : m_doc(doc), m_app(
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
         move(area.width() / 2 - 310, area.height() / 2 - 245);
+        KeepOnScreen(*this);
     }
     // Check marks and status panes follow the document whenever the event loop has nothing
     // else to do.
@@ -328,6 +330,11 @@ bool CMainFrame::event(QEvent* e) {
         const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
         ShowNote(tip);
         return true;
+    }
+    // Its frame is known once the window is shown: it too stays on the screen.
+    if (e->type() == QEvent::Show && !m_placed) {
+        m_placed = true;
+        KeepOnScreen(*this);
     }
     return QMainWindow::event(e);
 }

@@ -129,4 +129,5 @@ private:
     QCheckBox* m_showText = nullptr;
     CStatusNote* m_message = nullptr;
     std::map<int, QLabel*> m_panes;
+    bool m_placed = false; // kept on the screen once shown, its frame known
 };

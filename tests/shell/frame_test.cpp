@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 #include <QToolBar>
 
@@ -96,6 +97,24 @@ TEST_F(FrameTest, WindowIsTitledSizedAndHasItsBars) {
     EXPECT_EQ(frame->StandardBar()->allowedAreas(), Qt::AllToolBarAreas);
     EXPECT_EQ(frame->DataBox()->width(), 160);
     EXPECT_EQ(frame->SymbologyList()->count(), static_cast<int>(Symbologies().size()));
+}
+
+// The first window lies on the screen's free area, centred where it fits, also on a screen
+// scaled so far that 620 × 490 does not fit (run again with QT_SCALE_FACTOR=2).
+TEST_F(FrameTest, TheWindowLiesOnTheScreen) {
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    const QRect area = frame->screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(frame->frameGeometry()))
+        << "window " << frame->frameGeometry().x() << "," << frame->frameGeometry().y() << " "
+        << frame->frameGeometry().width() << "x" << frame->frameGeometry().height() << " on "
+        << area.width() << "x" << area.height();
+    // Where it fits: 620 × 490, centred on the screen as it always was.
+    const QRect screen = frame->screen()->geometry();
+    if (area.width() >= 640 && area.height() >= 510) {
+        EXPECT_EQ(frame->size(), QSize(620, 490));
+        EXPECT_EQ(frame->pos(), QPoint(screen.width() / 2 - 310, screen.height() / 2 - 245));
+    }
 }
 
 TEST_F(FrameTest, ControlsFollowTheNewBarcode) {
