@@ -242,6 +242,7 @@ void CQuillmarkView::OnEditCopy() {
 void CQuillmarkView::OnFileExport() {
     FileDialogRequest request;
     request.open = false;
+    request.kind = FileKind::Export;
     request.title = Quillmark::tr("Export");
     request.filters = ExportFilters();
     request.defaultSuffix = Latin1(ExportFormats().front().extensions[0]);

@@ -894,6 +894,31 @@ TEST_P(PrintLabelDialogTest, APreviewOfTheFirstLabelsAndWhatIsWrongWithThem) {
     SaveForALook(d->grab().toImage(), "qm_print_label_dialog_file.png");
 }
 
+// "Browse..." opens in the folder a data file was last chosen in, also in a later dialog; a
+// file already named is where it opens.
+TEST_P(PrintLabelDialogTest, BrowseOpensWhereADataFileWasLastChosen) {
+    std::vector<QString> opened;
+    const auto chooser = [&opened](const QString& start) {
+        opened.push_back(start);
+        return std::optional<QString>("/data/lists/parts.csv");
+    };
+    {
+        auto d = Open();
+        Click(d->FromFileRadio());
+        d->SetFileChooser(chooser);
+        Click(d->BrowseButton());
+        Click(d->BrowseButton());
+    }
+    auto d = Open();
+    Click(d->FromFileRadio());
+    d->FileField().clear();
+    d->SetFileChooser(chooser);
+    Click(d->BrowseButton());
+    ASSERT_EQ(opened.size(), 3u);
+    EXPECT_EQ(opened[1].toStdString(), "/data/lists/parts.csv");
+    EXPECT_EQ(opened[2].toStdString(), "/data/lists");
+}
+
 TEST_P(PrintLabelDialogTest, OkAsksAboutLabelsThatWouldNotPrintAsGiven) {
     CRunReport problems;
     problems.labels = 4;

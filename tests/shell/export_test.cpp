@@ -159,6 +159,26 @@ TEST_F(ExportTest, ExportCommandUsesTheDialogWithTheExportFilters) {
     EXPECT_EQ(dialogs.requests.size(), 2u);
 }
 
+// Each kind of file dialog opens in the folder a file of its kind was last chosen in, also in a
+// later run of the program: documents, exports and data files each their own.
+TEST_F(ExportTest, FileDialogsOpenWhereTheirKindWasLastChosen) {
+    QDir().mkpath(Path("exports"));
+    QDir().mkpath(Path("documents"));
+    dialogs.files = {Path("exports/a.png"), Path("documents/d.qmx"), Path("exports/b.png")};
+    app.GetMainFrame()->RouteCommand(cmd::kFileExport);
+    app.GetDocument().SetModifiedFlag(false);
+    app.GetMainFrame()->RouteCommand(cmd::kFileSave); // a new document asks for its name
+    app.GetMainFrame()->RouteCommand(cmd::kFileExport);
+    app.GetMainFrame()->RouteCommand(cmd::kFileOpen); // cancelled
+    ASSERT_EQ(dialogs.requests.size(), 4u);
+    EXPECT_EQ(dialogs.requests[0].folder.toStdString(), ""); // nothing chosen yet: the default
+    EXPECT_EQ(dialogs.requests[1].folder.toStdString(), "");
+    EXPECT_EQ(dialogs.requests[2].folder.toStdString(), Path("exports").toStdString());
+    EXPECT_EQ(dialogs.requests[3].folder.toStdString(), Path("documents").toStdString());
+    EXPECT_EQ(QString::fromStdString(SettingsStore().GetString("Settings", "ExportFolder", "")),
+              Path("exports"));
+}
+
 // The dialog says what X the images will have at the export resolution, and an export whose
 // resolution cannot draw the module well says so in the status bar.
 TEST_F(ExportTest, TheDialogAndTheStatusBarSayWhatTheModuleBecomes) {
