@@ -33,27 +33,6 @@ std::string Decode(const QImage& image) {
     return r.ok ? r.text : std::string("<nothing>");
 }
 
-// The narrowest run of dark pixels across any row: a symbol without its text has a bar or a
-// module that narrow, the module itself.
-int NarrowestDarkRun(const QImage& image) {
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    int narrowest = grey.width();
-    for (int y = 0; y < grey.height(); ++y) {
-        const uchar* row = grey.constScanLine(y);
-        for (int x = 0; x < grey.width();) {
-            if (row[x] >= 128) {
-                ++x;
-                continue;
-            }
-            const int start = x;
-            while (x < grey.width() && row[x] < 128)
-                ++x;
-            narrowest = std::min(narrowest, x - start);
-        }
-    }
-    return narrowest;
-}
-
 QByteArray Head(const QString& path, int n) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.read(n) : QByteArray();
@@ -326,51 +305,6 @@ TEST_F(CommandLineExportTest, NothingWrittenSaysWhyTheDataCannotBeEncoded) {
                                            c.output.toStdString() + ": " + c.why + ".\n");
         EXPECT_FALSE(QFile::exists(c.output));
     }
-}
-
-// An image export that names no resolution (none given, none in the Options) gives every
-// module at least two dots, within 15 % of X, whatever X the Options set: a reader reads it
-// and no warning is due. Where a resolution is set that makes the module more than 15 % off,
-// the command and the window say so in the same words.
-TEST_F(CommandLineExportTest, DefaultImagesGiveTheModuleTwoDotsAndAnOffModuleIsSaid) {
-    const struct {
-        const char* symbology;
-        const char* data;
-        const char* reads;
-    } symbols[] = {
-        {"Data Matrix", "1234567890", "1234567890"},
-        {"UPC-A", "01234567890", "012345678905"},
-        {"UPC-E", "01234565", "01234565"},
-        {"Code 128", "Q-1", "Q-1"},
-    };
-    for (const int x : {7, 8, 10, 13, 20}) {
-        ASSERT_TRUE(SettingsStore().WriteInt("Options", "Density", x));
-        for (const auto& s : symbols) {
-            SCOPED_TRACE(testing::Message() << s.symbology << " at X = " << x << " mil");
-            const QString png = Path("default.png");
-            const Run r = Quillmark(
-                {"--export", png, "--symbology", s.symbology, "--data", s.data, "--no-text"});
-            ASSERT_EQ(r.code, 0) << r.err.toStdString();
-            EXPECT_EQ(r.err.toStdString(), "");
-            const QImage image(png);
-            EXPECT_GE(NarrowestDarkRun(image), 2);
-            EXPECT_EQ(Decode(image), s.reads);
-        }
-    }
-    ASSERT_TRUE(SettingsStore().WriteInt("Options", "Density", 13));
-    ASSERT_TRUE(SettingsStore().WriteInt("Options", "CopyResolution", 96));
-    const Run off =
-        Quillmark({"--export", Path("off.png"), "--symbology", "UPC-A", "--data", "01234567890"});
-    EXPECT_EQ(off.code, 0);
-    const std::string warning = "At 96 dpi an X dimension of 13 mil becomes 1 dots (10.42 mil), "
-                                "20 % smaller than asked. Choose another X dimension or "
-                                "resolution.";
-    EXPECT_EQ(off.err.toStdString(), "quillmark: " + warning + "\n");
-    CQuillmarkApp app;
-    app.CreateMainWindow();
-    ASSERT_TRUE(app.OnFileNew());
-    ASSERT_TRUE(app.GetMainFrame()->GetActiveView()->ExportToFile(Path("window.png")));
-    EXPECT_EQ(app.GetMainFrame()->MessagePaneText().toStdString(), warning);
 }
 
 // A run exported as files: one per number or per line of a data file, each named by its place
