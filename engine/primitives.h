@@ -79,7 +79,8 @@ class CBarCursor {
 public:
     CBarCursor(CDrawSurface& surface, CPoint start, int orientation);
 
-    // 'b' one module of bar, anything else one module of space.
+    // 'b' one module of bar, anything else one module of space; neighbouring bar modules are
+    // drawn as one bar.
     void Modules(std::string_view pattern, int length);
     // Alternating bar and space starting with a bar: 'n' narrow (X), 'w' wide.
     void WideNarrow(std::string_view pattern, int length);
@@ -111,6 +112,7 @@ private:
     CPoint m_start;
     int m_orientation;
     int m_dpi;                              // 0: no grid
+    bool m_joinModules;                     // neighbouring dark modules drawn as one bar
     Width m_narrow, m_wide;                 // the module and the wide element
     std::int64_t m_logical = 0, m_dots = 0; // travelled so far
     bool m_anyBar = false;

@@ -43,10 +43,9 @@ std::string Lower(std::string s) {
 }
 
 TEST(SymbologyProse, EveryListNamesEverySymbologyOfTheTable) {
-    const char* files[] = {"README.md", "resources/userguide/userguide.md",
-                           "resources/man/quillmark.1.in",
-                           "resources/desktop/quillmark.metainfo.xml.in",
-                           "packaging/CMakeLists.txt"};
+    const char* files[] = {
+        "README.md", "resources/userguide/userguide.md", "resources/man/quillmark.1.in",
+        "resources/desktop/quillmark.metainfo.xml.in", "packaging/CMakeLists.txt"};
     for (const char* file : files) {
         const std::string prose = Prose(file);
         ASSERT_FALSE(prose.empty()) << file;
