@@ -141,6 +141,22 @@ CCommandLineInfo ParseExport(const std::vector<std::string>& args) {
     return info;
 }
 
+// quillmark --list-labels [TEXT]
+CCommandLineInfo ParseListLabels(const std::vector<std::string>& args) {
+    CCommandLineInfo info;
+    info.kind = CCommandLineInfo::ListLabels;
+    bool haveText = false;
+    for (const std::string& a : args) {
+        if (a == "--list-labels") continue;
+        if (a.size() >= 2 && a.front() == '-') return Invalid("unknown option " + ShownArgument(a));
+        if (haveText)
+            return Invalid("--list-labels takes one TEXT; put a text with spaces in quotes");
+        info.labelText = a;
+        haveText = true;
+    }
+    return info;
+}
+
 } // namespace
 
 CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {
@@ -152,6 +168,8 @@ CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {
         }
         if (a == "--export") return ParseExport(args);
     }
+    if (std::find(args.begin(), args.end(), "--list-labels") != args.end())
+        return ParseListLabels(args);
     CCommandLineInfo info;
     bool pdf = false;
     bool optionsEnd = false; // after "--" every argument is a name
@@ -298,6 +316,10 @@ std::string CommandLineUsage() {
            "  quillmark --pdf OUTPUT.pdf FILE.qmx\n"
            "                                 print it into a PDF file instead of a printer\n"
            "  quillmark -Unregister          remove the file type and the settings\n"
+           "  quillmark --list-labels [TEXT]\n"
+           "                                 list the label products with their IDs: those\n"
+           "                                 whose maker, number or description holds TEXT,\n"
+           "                                 or of the size TEXT (2.625x1, 66.7x25.4mm)\n"
            "  quillmark --export OUTPUT [FILE.qmx] [options]\n" +
            ExportFormHelp() + "      --symbology NAME           " + SymbologyNamesHelp() +
            "      --data TEXT                the data\n"

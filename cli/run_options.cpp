@@ -49,7 +49,7 @@ struct RunOption {
     const char* value; // what the value is; null for an option without one
 };
 constexpr RunOption kRunOptions[] = {
-    {"--label", "a label product's number"},
+    {"--label", "a label product's ID or MAKER:NUMBER"},
     {"--numbered", "FIRST:LAST or FIRST:LAST:STEP"},
     {"--count", "a number of labels"},
     {"--digits", "a number of digits from 0 to 40"},
@@ -72,8 +72,16 @@ std::string ReadValue(const std::string& name, const std::string& v, CRunOptions
     CLabelRunChoice& run = o.run;
     std::int64_t n = 0;
     if (name == "--label") {
-        if (!ReadWhole(v, n, 1, 2'000'000'000)) return "needs a label product's number";
-        o.labelId = static_cast<int>(n);
+        // MAKER:NUMBER, found in the label database when printing, or the product's ID.
+        if (const auto [maker, number] = Split(v, ':'); number) {
+            if (maker.empty() || number->empty())
+                return "needs a label product's ID or MAKER:NUMBER, such as 106 or Avery:5160";
+            o.labelName = v;
+        } else if (!ReadWhole(v, n, 1, 2'000'000'000)) {
+            return "needs a label product's ID or MAKER:NUMBER, such as 106 or Avery:5160";
+        } else {
+            o.labelId = static_cast<int>(n);
+        }
     } else if (name == "--numbered") {
         // FIRST:LAST, FIRST:LAST:STEP, or FIRST and FIRST::STEP with --count.
         const auto [first, rest] = Split(v, ':');
@@ -225,7 +233,9 @@ std::string SheetOnlyRunOption(const CRunOptions& options) {
 
 std::string RunOptionsUsage() {
     return "    the label sheet:\n"
-           "      --label ID                 a product of the label database, by its number\n"
+           "      --label ID | MAKER:NUMBER  a product of the label database, by its ID (see\n"
+           "                                 --list-labels) or its maker and product number\n"
+           "                                 (Avery:5160)\n"
            "      --start ROW,COLUMN | N     the first label: its row down and column across,\n"
            "                                 or its number counting across (1 is top left)\n"
            "      --outlines                 print the labels' outlines with a cross at each\n"

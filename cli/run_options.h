@@ -37,7 +37,8 @@ struct CRunOptions {
     // dialog's last run is printed.
     bool runGiven = false;
     CLabelRunChoice run;
-    int labelId = 0;       // --label: a product of the label database; 0 for the print settings'
+    int labelId = 0;       // --label: a product of the label database; 0 for the print settings
+    std::string labelName; // --label MAKER:NUMBER: the product by its maker and number instead
     bool outlines = false; // --outlines: the label outlines and their centres instead
     bool strict = false;   // --strict: labels that would not print as given print nothing
     std::optional<COffsetOption> offset; // --offset: in place of the printer's own

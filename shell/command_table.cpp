@@ -145,4 +145,3 @@ QIcon CommandIcon(int id) {
                                 : QIcon(i.own);
     return {};
 }
-

@@ -106,7 +106,8 @@ int Run(int argc, char** argv) {
     // platform.
     bool headless = false;
     for (int i = 1; i < argc; ++i)
-        for (const char* form : {"--export", "--help", "-h", "-p", "/p", "-pt", "/pt", "--pdf"})
+        for (const char* form :
+             {"--export", "--help", "-h", "-p", "/p", "-pt", "/pt", "--pdf", "--list-labels"})
             headless = headless || std::strcmp(argv[i], form) == 0;
     if (headless) {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -148,6 +149,8 @@ int Run(int argc, char** argv) {
         return 2;
     case CCommandLineInfo::Export:
         return RunCommandLineExport(info);
+    case CCommandLineInfo::ListLabels:
+        return RunListLabels(info);
     default:
         break;
     }

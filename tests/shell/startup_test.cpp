@@ -72,6 +72,15 @@ TEST(CommandLine, Forms) {
         {{"-style", "Fusion", "--reverse", "a.qmx"}, K::Open, "a.qmx"},
         {{"-platform=offscreen", "-qwindowgeometry", "400x300", "-p", "a.qmx"}, K::Print, "a.qmx"},
         {{"--", "-odd.qmx"}, K::Open, "-odd.qmx"},
+        {{"--list-labels"}, K::ListLabels, ""},
+        {{"--list-labels", "Avery", "5160"},
+         K::Invalid,
+         "--list-labels takes one TEXT; put a text with spaces in quotes"},
+        {{"--list-labels", "--label", "106"}, K::Invalid, "unknown option --label"},
+        {{"-p", "a.qmx", "--label", "Avery:"},
+         K::Invalid,
+         "--label needs a label product's ID or MAKER:NUMBER, such as 106 or Avery:5160, not "
+         "\"Avery:\""},
     };
     for (const auto& c : cases) {
         std::string shown;
@@ -81,6 +90,10 @@ TEST(CommandLine, Forms) {
         EXPECT_EQ(info.kind, c.kind) << shown;
         EXPECT_EQ(c.kind == K::Invalid ? info.error : info.file, c.fileOrError) << shown;
     }
+    EXPECT_EQ(ParseCommandLine({"--list-labels", "2.625x1"}).labelText, "2.625x1");
+    const CCommandLineInfo named = ParseCommandLine({"-p", "a.qmx", "--label", "Avery:5160"});
+    EXPECT_EQ(named.run.labelName, "Avery:5160");
+    EXPECT_EQ(named.run.labelId, 0);
     const CCommandLineInfo pt = ParseCommandLine({"-pt", "a.qmx", "Office", "drv", "port"});
     EXPECT_EQ(pt.printer, "Office");
     EXPECT_EQ(pt.driver, "drv");
