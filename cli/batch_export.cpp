@@ -84,17 +84,21 @@ int CheckBatch(const CCommandLineInfo& info, const CBarcode& prototype, const st
         ReportError(MakeMessage(Msg::RunNoLabels));
         return 1;
     }
-    // The files go into folders that are there: one that is not is said once, before any file.
+    ReportErrors(
+        RunProblemReport(report, info.run.strict ? RunOutcome::NotMade : RunOutcome::Made));
+    if (report.problemCount > 0 && info.run.strict) return 1;
+    // A batch's files go into their folder as "mkdir -p" would make it, before any file; one
+    // that cannot be made is said once, and nothing is written.
     for (const std::string& folder : folders) {
         std::error_code ec;
-        if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
-            ReportError("the folder " + folder + " does not exist; nothing was written");
+        if (!folder.empty() && !std::filesystem::is_directory(folder, ec) &&
+            (std::filesystem::create_directories(folder, ec), ec)) {
+            ReportError("the folder " + folder + " cannot be made: " + ec.message() +
+                        "; nothing was written");
             return 1;
         }
     }
-    ReportErrors(
-        RunProblemReport(report, info.run.strict ? RunOutcome::NotMade : RunOutcome::Made));
-    return report.problemCount > 0 && info.run.strict ? 1 : 0;
+    return 0;
 }
 
 } // namespace

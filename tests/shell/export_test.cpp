@@ -356,10 +356,17 @@ TEST_F(CommandLineExportTest, ARunWritesAFilePerLabelNamedByItsPlaceOrData) {
     EXPECT_TRUE(blocked.err.contains("label 3: ")) << blocked.err.toStdString();
     EXPECT_EQ(Decode(QImage(Path("taken/2.png"))), "2");
 
-    const Run noFolder = Quillmark({"--export", Path("absent/{n}.png"), "--numbered", "1:3"});
-    EXPECT_EQ(noFolder.code, 1);
-    EXPECT_TRUE(noFolder.err.contains("absent does not exist; nothing was written"))
-        << noFolder.err.toStdString();
+    // A batch's folder that is not there is made; one that cannot be made writes nothing.
+    const Run noFolder = Quillmark({"--export", Path("absent/inner/{n}.png"), "--numbered", "1:3"});
+    EXPECT_EQ(noFolder.code, 0) << noFolder.err.toStdString();
+    EXPECT_EQ(Decode(QImage(Path("absent/inner/3.png"))), "3");
+    QFile plain(Path("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const Run underFile = Quillmark({"--export", Path("plain/{n}.png"), "--numbered", "1:3"});
+    EXPECT_EQ(underFile.code, 1);
+    EXPECT_TRUE(underFile.err.contains("plain cannot be made: Not a directory; nothing was written"))
+        << underFile.err.toStdString();
 
     const struct {
         QStringList args;
