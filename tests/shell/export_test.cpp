@@ -365,7 +365,8 @@ TEST_F(CommandLineExportTest, ARunWritesAFilePerLabelNamedByItsPlaceOrData) {
     plain.close();
     const Run underFile = Quillmark({"--export", Path("plain/{n}.png"), "--numbered", "1:3"});
     EXPECT_EQ(underFile.code, 1);
-    EXPECT_TRUE(underFile.err.contains("plain cannot be made: Not a directory; nothing was written"))
+    EXPECT_TRUE(
+        underFile.err.contains("plain cannot be made: Not a directory; nothing was written"))
         << underFile.err.toStdString();
 
     const struct {
