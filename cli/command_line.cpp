@@ -157,6 +157,49 @@ CCommandLineInfo ParseListLabels(const std::vector<std::string>& args) {
     return info;
 }
 
+// The flag at args[i] (-p, -pt, -Unregister) with its values, moving i past them; what is
+// wrong with it, empty when nothing is.
+std::string ReadFlag(const std::vector<std::string>& args, std::size_t& i, const std::string& flag,
+                     CCommandLineInfo& info) {
+    if (flag == "p") {
+        if (i + 1 >= args.size()) return "-p needs a file to print";
+        info.kind = CCommandLineInfo::Print;
+        info.file = args[++i];
+    } else if (flag == "pt") {
+        if (i + 4 >= args.size()) return "-pt needs a file, a printer, a driver and a port";
+        info.kind = CCommandLineInfo::PrintTo;
+        info.file = args[++i];
+        info.printer = args[++i];
+        info.driver = args[++i];
+        info.port = args[++i];
+    } else if (EqualNoCase(flag, "Unregister") || EqualNoCase(flag, "Unregserver")) {
+        info.kind = CCommandLineInfo::Unregister;
+    } else {
+        // A misspelt option must not be passed over (nor handed to the window program).
+        return "unknown option " + ShownArgument(args[i]);
+    }
+    return {};
+}
+
+// The forms other than export, read whole: --pdf makes the document's form a print into a
+// file, and the run options need a print form.
+CCommandLineInfo FinishPrintForms(CCommandLineInfo info, bool pdf) {
+    if (pdf) {
+        if (info.kind == CCommandLineInfo::Print || info.kind == CCommandLineInfo::PrintTo)
+            return Invalid("--pdf prints into a file: not with -p or -pt");
+        if (info.kind != CCommandLineInfo::Open) return Invalid("--pdf needs a document to print");
+        info.kind = CCommandLineInfo::PrintPdf;
+    }
+    const bool printing = info.kind == CCommandLineInfo::Print ||
+                          info.kind == CCommandLineInfo::PrintTo ||
+                          info.kind == CCommandLineInfo::PrintPdf;
+    if (!info.run.named.empty() && !printing)
+        return Invalid(info.run.named.front() + " is for printing: use it with -p, -pt or --pdf");
+    if (printing && info.file.empty()) return Invalid("the document's name is empty");
+    if (std::string wrong = CheckRunOptions(info.run); !wrong.empty()) return Invalid(wrong);
+    return info;
+}
+
 } // namespace
 
 CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {
@@ -203,39 +246,10 @@ CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {
             }
             continue;
         }
-        if (flag == "p") {
-            if (i + 1 >= args.size()) return Invalid("-p needs a file to print");
-            info.kind = CCommandLineInfo::Print;
-            info.file = args[++i];
-        } else if (flag == "pt") {
-            if (i + 4 >= args.size())
-                return Invalid("-pt needs a file, a printer, a driver and a port");
-            info.kind = CCommandLineInfo::PrintTo;
-            info.file = args[++i];
-            info.printer = args[++i];
-            info.driver = args[++i];
-            info.port = args[++i];
-        } else if (EqualNoCase(flag, "Unregister") || EqualNoCase(flag, "Unregserver")) {
-            info.kind = CCommandLineInfo::Unregister;
-        } else {
-            // A misspelt option must not be passed over (nor handed to the window program).
-            return Invalid("unknown option " + ShownArgument(args[i]));
-        }
+        if (std::string wrong = ReadFlag(args, i, flag, info); !wrong.empty())
+            return Invalid(wrong);
     }
-    if (pdf) {
-        if (info.kind == CCommandLineInfo::Print || info.kind == CCommandLineInfo::PrintTo)
-            return Invalid("--pdf prints into a file: not with -p or -pt");
-        if (info.kind != CCommandLineInfo::Open) return Invalid("--pdf needs a document to print");
-        info.kind = CCommandLineInfo::PrintPdf;
-    }
-    const bool printing = info.kind == CCommandLineInfo::Print ||
-                          info.kind == CCommandLineInfo::PrintTo ||
-                          info.kind == CCommandLineInfo::PrintPdf;
-    if (!info.run.named.empty() && !printing)
-        return Invalid(info.run.named.front() + " is for printing: use it with -p, -pt or --pdf");
-    if (printing && info.file.empty()) return Invalid("the document's name is empty");
-    if (std::string wrong = CheckRunOptions(info.run); !wrong.empty()) return Invalid(wrong);
-    return info;
+    return FinishPrintForms(std::move(info), pdf);
 }
 
 std::string ShownArgument(std::string_view arg, std::size_t maxLength) {

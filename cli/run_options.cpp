@@ -67,21 +67,28 @@ constexpr RunOption kRunOptions[] = {
     {"--strict", nullptr},
 };
 
+// --label's value: MAKER:NUMBER, found in the label database when printing, or the product's
+// ID. False for anything else.
+bool ReadLabel(const std::string& v, CRunOptions& o) {
+    std::int64_t id = 0;
+    if (const auto [maker, number] = Split(v, ':'); number) {
+        if (maker.empty() || number->empty()) return false;
+        o.labelName = v;
+        return true;
+    }
+    if (!ReadWhole(v, id, 1, 2'000'000'000)) return false;
+    o.labelId = static_cast<int>(id);
+    return true;
+}
+
 // Reads the value of `name` into `options`; what is wrong with it otherwise.
 std::string ReadValue(const std::string& name, const std::string& v, CRunOptions& o) {
     CLabelRunChoice& run = o.run;
     std::int64_t n = 0;
     if (name == "--label") {
-        // MAKER:NUMBER, found in the label database when printing, or the product's ID.
-        if (const auto [maker, number] = Split(v, ':'); number) {
-            if (maker.empty() || number->empty())
-                return "needs a label product's ID or MAKER:NUMBER, such as 106 or Avery:5160";
-            o.labelName = v;
-        } else if (!ReadWhole(v, n, 1, 2'000'000'000)) {
-            return "needs a label product's ID or MAKER:NUMBER, such as 106 or Avery:5160";
-        } else {
-            o.labelId = static_cast<int>(n);
-        }
+        if (!ReadLabel(v, o))
+            return "needs a label product's ID or MAKER:NUMBER, such as 106 or "
+                   "Avery:5160";
     } else if (name == "--numbered") {
         // FIRST:LAST, FIRST:LAST:STEP, or FIRST and FIRST::STEP with --count.
         const auto [first, rest] = Split(v, ':');
