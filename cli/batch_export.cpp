@@ -135,18 +135,22 @@ int CheckBatch(const CCommandLineInfo& info, const CExportSymbol& symbol, const 
         ReportError(MakeMessage(Msg::RunNoLabels));
         return 1;
     }
-    // The files go into folders that are there: one that is not is said once, before any file.
+    ReportErrors(
+        RunProblemReport(check.report, info.run.strict ? RunOutcome::NotMade : RunOutcome::Made));
+    if (check.report.problemCount > 0 && info.run.strict) return 1;
+    // A batch's files go into their folder as "mkdir -p" would make it, before any file; one
+    // that cannot be made is said once, and nothing is written.
     for (const std::string& folder : check.folders) {
         std::error_code ec;
-        if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
-            ReportError("the folder " + folder + " does not exist; nothing was written");
+        if (!folder.empty() && !std::filesystem::is_directory(folder, ec) &&
+            (std::filesystem::create_directories(folder, ec), ec)) {
+            ReportError("the folder " + folder + " cannot be made: " + ec.message() +
+                        "; nothing was written");
             return 1;
         }
     }
     folders = std::move(check.folders);
-    ReportErrors(
-        RunProblemReport(check.report, info.run.strict ? RunOutcome::NotMade : RunOutcome::Made));
-    return check.report.problemCount > 0 && info.run.strict ? 1 : 0;
+    return 0;
 }
 
 } // namespace

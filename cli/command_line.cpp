@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <string>
@@ -60,6 +61,38 @@ constexpr ValueOption kValueOptions[] = {
     {"--data", &CCommandLineInfo::data, "a text"},
     {"--height", &CCommandLineInfo::height, "a height"},
 };
+
+// The toolkit's own options, which the window program takes out of its arguments before it
+// reads them: the command passes them on. Each may be written with one dash or two, and those
+// with a value as "-style Fusion" or "-style=Fusion".
+struct ToolkitOption {
+    const char* name;
+    bool value;
+};
+constexpr ToolkitOption kToolkitOptions[] = {
+    {"platform", true},        {"platformpluginpath", true},
+    {"platformtheme", true},   {"plugin", true},
+    {"qwindowgeometry", true}, {"qwindowicon", true},
+    {"qwindowtitle", true},    {"session", true},
+    {"display", true},         {"geometry", true},
+    {"style", true},           {"stylesheet", true},
+    {"qmljsdebugger", true},   {"reverse", false},
+    {"widgetcount", false},    {"nograb", false},
+    {"dograb", false},         {"sync", false},
+};
+
+// The arguments a toolkit option at args[i] takes (itself and any value), 0 for anything else.
+std::size_t ToolkitOptionLength(const std::vector<std::string>& args, std::size_t i) {
+    std::string_view a = args[i];
+    if (!a.starts_with('-')) return 0;
+    a.remove_prefix(a.starts_with("--") ? 2 : 1);
+    for (const ToolkitOption& o : kToolkitOptions) {
+        if (a == o.name) return o.value && i + 1 < args.size() ? 2 : 1;
+        if (o.value && a.starts_with(o.name) && a.substr(std::strlen(o.name)).starts_with('='))
+            return 1;
+    }
+    return 0;
+}
 
 CCommandLineInfo ParseExport(const std::vector<std::string>& args) {
     CCommandLineInfo info;
@@ -118,64 +151,49 @@ CCommandLineInfo ParseExport(const std::vector<std::string>& args) {
     return info;
 }
 
-} // namespace
-
-CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {
-    for (const std::string& a : args) {
-        if (a == "--help" || a == "-h") {
-            CCommandLineInfo info;
-            info.kind = CCommandLineInfo::Help;
-            return info;
-        }
-        if (a == "--export") return ParseExport(args);
-    }
+// quillmark --list-labels [TEXT]
+CCommandLineInfo ParseListLabels(const std::vector<std::string>& args) {
     CCommandLineInfo info;
-    bool pdf = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string complaint;
-        if (args[i] == "--pdf") {
-            if (i + 1 >= args.size() || args[i + 1].empty())
-                return Invalid("--pdf needs a PDF file to print into");
-            info.pdf = args[++i];
-            pdf = true;
-            continue;
-        }
-        if (ReadRunOption(args, i, info.run, complaint) ||
-            ReadLineOption(args, i, info.lines, complaint)) {
-            if (!complaint.empty()) return Invalid(complaint);
-            continue;
-        }
-        const std::string flag = FlagName(args[i]);
-        if (flag.empty()) {
-            if (info.kind == CCommandLineInfo::New) {
-                if (args[i].empty()) return Invalid("the document's name is empty");
-                info.kind = CCommandLineInfo::Open;
-                info.file = args[i];
-            }
-            continue;
-        }
-        if (flag == "p") {
-            if (i + 1 >= args.size()) return Invalid("-p needs a file to print");
-            info.kind = CCommandLineInfo::Print;
-            info.file = args[++i];
-        } else if (flag == "pt") {
-            if (i + 4 >= args.size())
-                return Invalid("-pt needs a file, a printer, a driver and a port");
-            info.kind = CCommandLineInfo::PrintTo;
-            info.file = args[++i];
-            info.printer = args[++i];
-            info.driver = args[++i];
-            info.port = args[++i];
-        } else if (EqualNoCase(flag, "Unregister") || EqualNoCase(flag, "Unregserver")) {
-            info.kind = CCommandLineInfo::Unregister;
-        } else if (args[i].starts_with("--") &&
-                   (pdf || info.kind == CCommandLineInfo::Print ||
-                    info.kind == CCommandLineInfo::PrintTo || !info.run.named.empty())) {
-            // Among the print options a misspelt one must not be passed over.
-            return Invalid("unknown option " + ShownArgument(args[i]));
-        }
-        // Other flags are not the program's: they are passed over.
+    info.kind = CCommandLineInfo::ListLabels;
+    bool haveText = false;
+    for (const std::string& a : args) {
+        if (a == "--list-labels") continue;
+        if (a.size() >= 2 && a.front() == '-') return Invalid("unknown option " + ShownArgument(a));
+        if (haveText)
+            return Invalid("--list-labels takes one TEXT; put a text with spaces in quotes");
+        info.labelText = a;
+        haveText = true;
     }
+    return info;
+}
+
+// The flag at args[i] (-p, -pt, -Unregister) with its values, moving i past them; what is
+// wrong with it, empty when nothing is.
+std::string ReadFlag(const std::vector<std::string>& args, std::size_t& i, const std::string& flag,
+                     CCommandLineInfo& info) {
+    if (flag == "p") {
+        if (i + 1 >= args.size()) return "-p needs a file to print";
+        info.kind = CCommandLineInfo::Print;
+        info.file = args[++i];
+    } else if (flag == "pt") {
+        if (i + 4 >= args.size()) return "-pt needs a file, a printer, a driver and a port";
+        info.kind = CCommandLineInfo::PrintTo;
+        info.file = args[++i];
+        info.printer = args[++i];
+        info.driver = args[++i];
+        info.port = args[++i];
+    } else if (EqualNoCase(flag, "Unregister") || EqualNoCase(flag, "Unregserver")) {
+        info.kind = CCommandLineInfo::Unregister;
+    } else {
+        // A misspelt option must not be passed over (nor handed to the window program).
+        return "unknown option " + ShownArgument(args[i]);
+    }
+    return {};
+}
+
+// The forms other than export, read whole: --pdf makes the document's form a print into a
+// file, and the run options need a print form.
+CCommandLineInfo FinishPrintForms(CCommandLineInfo info, bool pdf) {
     if (pdf) {
         if (info.kind == CCommandLineInfo::Print || info.kind == CCommandLineInfo::PrintTo)
             return Invalid("--pdf prints into a file: not with -p or -pt");
@@ -193,6 +211,59 @@ CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {
     if (printing && info.file.empty()) return Invalid("the document's name is empty");
     if (std::string wrong = CheckRunOptions(info.run); !wrong.empty()) return Invalid(wrong);
     return info;
+}
+
+} // namespace
+
+CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args) {
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h") {
+            CCommandLineInfo info;
+            info.kind = CCommandLineInfo::Help;
+            return info;
+        }
+        if (a == "--export") return ParseExport(args);
+    }
+    if (std::find(args.begin(), args.end(), "--list-labels") != args.end())
+        return ParseListLabels(args);
+    CCommandLineInfo info;
+    bool pdf = false;
+    bool optionsEnd = false; // after "--" every argument is a name
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string complaint;
+        if (!optionsEnd && args[i] == "--") {
+            optionsEnd = true;
+            continue;
+        }
+        if (const std::size_t toolkit = optionsEnd ? 0 : ToolkitOptionLength(args, i)) {
+            i += toolkit - 1;
+            continue;
+        }
+        if (args[i] == "--pdf" && !optionsEnd) {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return Invalid("--pdf needs a PDF file to print into");
+            info.pdf = args[++i];
+            pdf = true;
+            continue;
+        }
+        if (!optionsEnd && (ReadRunOption(args, i, info.run, complaint) ||
+                            ReadLineOption(args, i, info.lines, complaint))) {
+            if (!complaint.empty()) return Invalid(complaint);
+            continue;
+        }
+        const std::string flag = optionsEnd ? std::string() : FlagName(args[i]);
+        if (flag.empty()) {
+            if (info.kind == CCommandLineInfo::New) {
+                if (args[i].empty()) return Invalid("the document's name is empty");
+                info.kind = CCommandLineInfo::Open;
+                info.file = args[i];
+            }
+            continue;
+        }
+        if (std::string wrong = ReadFlag(args, i, flag, info); !wrong.empty())
+            return Invalid(wrong);
+    }
+    return FinishPrintForms(std::move(info), pdf);
 }
 
 std::string ShownArgument(std::string_view arg, std::size_t maxLength) {
@@ -297,6 +368,10 @@ std::string CommandLineUsage() {
            "  quillmark --pdf OUTPUT.pdf FILE.qmx\n"
            "                                 print it into a PDF file instead of a printer\n"
            "  quillmark -Unregister          remove the file type and the settings\n"
+           "  quillmark --list-labels [TEXT]\n"
+           "                                 list the label products with their IDs: those\n"
+           "                                 whose maker, number or description holds TEXT,\n"
+           "                                 or of the size TEXT (2.625x1, 66.7x25.4mm)\n"
            "  quillmark --export OUTPUT [FILE.qmx] [options]\n" +
            ExportFormHelp() + "      --symbology NAME           " + SymbologyNamesHelp() +
            "      --data TEXT                the data\n"

@@ -10,12 +10,24 @@
 #include <vector>
 
 struct CCommandLineInfo {
-    enum Kind { New, Open, Print, PrintTo, PrintPdf, Unregister, Export, Help, Invalid };
+    enum Kind {
+        New,
+        Open,
+        Print,
+        PrintTo,
+        PrintPdf,
+        Unregister,
+        Export,
+        ListLabels,
+        Help,
+        Invalid
+    };
     Kind kind = New;
     std::string file;
     std::string printer, driver, port; // for PrintTo
     std::string pdf;                   // for PrintPdf: the PDF file printed into
     std::string error;                 // for Invalid: what was wrong
+    std::string labelText;             // for ListLabels: what the listed products match
 
     // The export form: quillmark --export OUTPUT [FILE.qmx] [options]
     std::string output;
@@ -35,8 +47,10 @@ struct CCommandLineInfo {
 // case, "Unregister" and "Unregserver" without. A path starting with "/" is a file name unless
 // it is exactly one of those flags. The export form takes only its own options and the run
 // options, and the print forms (-p, -pt and --pdf OUTPUT FILE) the run options: an empty value,
-// an unknown option or an empty document name is an error naming it. Run options are errors in
-// the other forms.
+// an unknown option or an empty document name is an error naming it, in every form. The
+// toolkit's own options (-style, -platform, ...) pass, for the window program; after "--" every
+// argument is a document's name. Run options are errors in the other forms. "--list-labels"
+// takes at most one text and nothing else.
 CCommandLineInfo ParseCommandLine(const std::vector<std::string>& args);
 
 // An argument as a message shows it: control bytes escaped as \xNN and anything past

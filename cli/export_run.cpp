@@ -72,6 +72,8 @@ CExportSymbol MakeExportSymbol(const CCommandLineInfo& info) {
     if (dataTemplate) out.design.dataTemplate = info.data;
     const auto note = [&out](const CEditResult& edit) {
         if (!edit.note.Empty()) out.notes.push_back(edit.note);
+        out.why = out.barcode->CheckData(out.barcode->m_strData).reads.empty() ? edit.changes
+                                                                               : CMessages{};
     };
     if (!info.symbology.empty()) {
         const SymbologyInfo* symbology = FindSymbologyByCliName(info.symbology);
@@ -114,14 +116,19 @@ CExportSymbol MakeExportSymbol(const CCommandLineInfo& info) {
     return out;
 }
 
-int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defaultDpi) {
+int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int screenDpi) {
     const CExportSymbol symbol = MakeExportSymbol(info);
     if (!symbol.barcode || symbol.status != 0) {
         ReportError(symbol.message);
         return symbol.status != 0 ? symbol.status : 1;
     }
-    // What the symbol carries where it is not what was given, as the window says it.
+    // What the symbol carries where it is not what was given, as the window says it; and why
+    // it carries nothing, also when its data comes from the document as it is.
     ReportErrors(symbol.notes);
+    if (symbol.notes.empty())
+        if (const CBarcode::CDataCheck check = symbol.barcode->CheckData(symbol.barcode->m_strData);
+            check.reads.empty())
+            ReportError(DataNote(*symbol.barcode, check.change));
     if (info.run.strict && !symbol.notes.empty()) {
         ReportError("the symbol would not carry the data as given; nothing was written (--strict)");
         return 1;
@@ -134,7 +141,9 @@ int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defa
         return 1;
     }
     const int stored = settings::Get(settings::kCopyResolution);
-    const int dpi = info.dpi > 0 ? info.dpi : stored > 0 ? std::max(stored, 10) : defaultDpi;
+    const int dpi = info.dpi > 0 ? info.dpi
+                    : stored > 0 ? std::max(stored, 10)
+                                 : engine::DefaultImageResolution(screenDpi);
     // A raster image whose module cannot be drawn well is made all the same, with a warning.
     if (!IsVectorExtension(output))
         if (const CMessage warning = engine::ModuleWarning(dpi); !warning.Empty())
@@ -143,8 +152,9 @@ int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defa
         return RunBatchExport(info, symbol, output, write, dpi);
     CLabelContent label = CLabelContent::Of(symbol.barcode.get(), {info.rotation, !info.noText});
     if (!symbol.design.lines.empty()) {
-        label.lines =
-            FilledLines(symbol.design, {Latin1ToUtf8(symbol.barcode->m_strData), 1, {}, {}, 0});
+        label.lines = FilledLines(
+            symbol.design,
+            {EngineTextAsUtf8(*symbol.barcode, symbol.barcode->m_strData), 1, {}, {}, 0});
         label.label = symbol.label;
     }
     // A document copy holds the design with its fields as they are.
@@ -153,7 +163,8 @@ int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defa
     single.document = &document;
     // The file is written whole and renamed into place, then made durable with one sync of its
     // file system rather than a sync of the file and another of its folder.
-    const CExportResult result = write(label, output, dpi, single);
+    CExportResult result = write(label, output, dpi, single);
+    if (result.error == ExportError::NothingToDraw && !symbol.why.empty()) result.why = symbol.why;
     if (!result) {
         ReportError(ExportErrorText(result, output));
         return 1;

@@ -29,12 +29,15 @@ struct CExportSymbol {
     // template when --data holds fields.
     CLabelDesign design;
     CSize label;
+    // Why the data as given encodes nothing (empty while it encodes something): the symbol's
+    // own data may say less, a symbology having left out what it cannot take.
+    CMessages why;
 };
 CExportSymbol MakeExportSymbol(const CCommandLineInfo& info);
 
-// The whole export form; returns the exit status. `defaultDpi` applies when the command line
-// names none and the settings hold none.
-int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int defaultDpi);
+// The whole export form; returns the exit status. When the command line names no resolution
+// and the settings hold none, images take engine::DefaultImageResolution of `screenDpi`.
+int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int screenDpi);
 
 // A path made absolute from the working folder, without . and .. parts.
 std::string AbsolutePath(const std::string& path);

@@ -43,6 +43,9 @@ int StartWindowProgram(char** argv) {
     return 1;
 }
 
+// The resolution a screen is taken to have without the window system to ask.
+constexpr int kScreenDpi = 96;
+
 int Run(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const CCommandLineInfo info = ParseCommandLine(args);
@@ -68,7 +71,7 @@ int Run(int argc, char** argv) {
                          const CFileWriteOptions& write) {
                     return ExportImageOrDocument(label, path, dpi, write, &fonts, write.document);
                 },
-                96);
+                kScreenDpi);
         }
     default:
         break;

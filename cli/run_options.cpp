@@ -49,7 +49,7 @@ struct RunOption {
     const char* value; // what the value is; null for an option without one
 };
 constexpr RunOption kRunOptions[] = {
-    {"--label", "a label product's number"},
+    {"--label", "a label product's ID or MAKER:NUMBER"},
     {"--numbered", "FIRST:LAST or FIRST:LAST:STEP"},
     {"--count", "a number of labels"},
     {"--digits", "a number of digits from 0 to 40"},
@@ -67,13 +67,28 @@ constexpr RunOption kRunOptions[] = {
     {"--strict", nullptr},
 };
 
+// --label's value: MAKER:NUMBER, found in the label database when printing, or the product's
+// ID. False for anything else.
+bool ReadLabel(const std::string& v, CRunOptions& o) {
+    std::int64_t id = 0;
+    if (const auto [maker, number] = Split(v, ':'); number) {
+        if (maker.empty() || number->empty()) return false;
+        o.labelName = v;
+        return true;
+    }
+    if (!ReadWhole(v, id, 1, 2'000'000'000)) return false;
+    o.labelId = static_cast<int>(id);
+    return true;
+}
+
 // Reads the value of `name` into `options`; what is wrong with it otherwise.
 std::string ReadValue(const std::string& name, const std::string& v, CRunOptions& o) {
     CLabelRunChoice& run = o.run;
     std::int64_t n = 0;
     if (name == "--label") {
-        if (!ReadWhole(v, n, 1, 2'000'000'000)) return "needs a label product's number";
-        o.labelId = static_cast<int>(n);
+        if (!ReadLabel(v, o))
+            return "needs a label product's ID or MAKER:NUMBER, such as 106 or "
+                   "Avery:5160";
     } else if (name == "--numbered") {
         // FIRST:LAST, FIRST:LAST:STEP, or FIRST and FIRST::STEP with --count.
         const auto [first, rest] = Split(v, ':');
@@ -219,9 +234,15 @@ std::string CheckRunOptions(const CRunOptions& o) {
     return {};
 }
 
+std::string SheetOnlyRunOption(const CRunOptions& options) {
+    return Named(options, "--start") ? "--start" : "";
+}
+
 std::string RunOptionsUsage() {
     return "    the label sheet:\n"
-           "      --label ID                 a product of the label database, by its number\n"
+           "      --label ID | MAKER:NUMBER  a product of the label database, by its ID (see\n"
+           "                                 --list-labels) or its maker and product number\n"
+           "                                 (Avery:5160)\n"
            "      --start ROW,COLUMN | N     the first label: its row down and column across,\n"
            "                                 or its number counting across (1 is top left)\n"
            "      --outlines                 print the labels' outlines with a cross at each\n"

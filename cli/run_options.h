@@ -37,7 +37,8 @@ struct CRunOptions {
     // dialog's last run is printed.
     bool runGiven = false;
     CLabelRunChoice run;
-    int labelId = 0;       // --label: a product of the label database; 0 for the print settings'
+    int labelId = 0;       // --label: a product of the label database; 0 for the print settings
+    std::string labelName; // --label MAKER:NUMBER: the product by its maker and number instead
     bool outlines = false; // --outlines: the label outlines and their centres instead
     bool strict = false;   // --strict: labels that would not print as given print nothing
     std::optional<COffsetOption> offset; // --offset: in place of the printer's own
@@ -55,6 +56,10 @@ bool ReadRunOption(const std::vector<std::string>& args, std::size_t& i, CRunOpt
 // What is wrong with the options taken together (empty when nothing): an option given twice,
 // parts of one kind of run given with another kind, a column name without a header line.
 std::string CheckRunOptions(const CRunOptions& options);
+
+// The first option given that places labels on a label sheet (--start), empty when none is:
+// on plain paper it has nothing to place.
+std::string SheetOnlyRunOption(const CRunOptions& options);
 
 // The run options' lines of "--help".
 std::string RunOptionsUsage();

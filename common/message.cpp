@@ -212,6 +212,7 @@ constexpr MessageRow kMessages[] = {
     {Msg::ExportNothingToDraw,
      QM_TEXT("Quillmark", "Nothing was written to %1: the symbology cannot encode this data, so "
                           "the symbol draws nothing.")},
+    {Msg::ExportNothingEncoded, QM_TEXT("Quillmark", "Nothing was written to %1: %2.")},
     {Msg::ExportNoMemory,
      QM_TEXT("Quillmark", "There is not enough memory for an image of %1 pixels.")},
     {Msg::ExportTooLargeForFormat,

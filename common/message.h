@@ -137,6 +137,7 @@ enum class Msg : std::uint16_t {
     ExportImageTooLarge,
     ExportImageEmpty,
     ExportNothingToDraw,
+    ExportNothingEncoded,
     ExportNoMemory,
     ExportTooLargeForFormat,
     ExportEncoderFailed,

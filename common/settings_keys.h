@@ -105,6 +105,11 @@ inline constexpr IntSetting kStartColumn{"Print", "StartColumn", 1, 1, 1'000'000
 
 // Settings: remembered between runs.
 inline constexpr IntSetting kPreviewPages{"Settings", "PreviewPages", 0};
+// The folder a file of each kind was last chosen in (UTF-8), where its file dialog opens next;
+// empty until one is chosen.
+inline constexpr StringSetting kDocumentFolder{"Settings", "DocumentFolder", ""};
+inline constexpr StringSetting kExportFolder{"Settings", "ExportFolder", ""};
+inline constexpr StringSetting kDataFileFolder{"Settings", "DataFileFolder", ""};
 
 // The recent-file list: "File1" (most recent) to "File4", full paths, absent when unused.
 inline constexpr std::string_view kRecentFileSection = "Recent File List";

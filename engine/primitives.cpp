@@ -204,11 +204,33 @@ CMessage ModuleWarning(int dpi) {
                        Fixed(m.actualMils, 2), Fixed(std::abs(change) * 100, 0));
 }
 
+int DefaultImageResolution(int screenDpi, int xMils, bool snap) {
+    constexpr int kMaxDpi = 3000; // the most an export takes
+    const int screen = screenDpi > 0 ? std::min(screenDpi, kMaxDpi) : 96;
+    const int x = std::max(xMils, 1);
+    int twoDots = 0; // the first multiple with two dots, should none be close enough to X
+    for (int dpi = screen; dpi <= kMaxDpi; dpi += screen) {
+        const double exact = x * dpi / 1000.0;
+        const double dots =
+            snap ? static_cast<double>(std::max<std::int64_t>(1, ToDots(x, dpi))) : exact;
+        if (dots < 2) continue;
+        if (twoDots == 0) twoDots = dpi;
+        if (std::abs(dots - exact) <= 0.15 * exact) return dpi;
+    }
+    return twoDots > 0 ? twoDots : kMaxDpi;
+}
+
+int DefaultImageResolution(int screenDpi) {
+    return DefaultImageResolution(screenDpi, ReadDensity(),
+                                  settings::Get(settings::kSnapToDots) != 0);
+}
+
 CBarCursor::CBarCursor(CDrawSurface& surface, CPoint start, int orientation)
     : m_surface(surface), m_start(start), m_orientation(NormalizeOrientation(orientation)),
       m_dpi(settings::Get(settings::kSnapToDots) != 0
                 ? std::max(0, surface.GridDotsPerInch(m_orientation))
-                : 0) {
+                : 0),
+      m_joinModules(m_dpi > 0 || surface.GridDotsPerInch(m_orientation) <= 0) {
     const int x = ReadDensity();
     const int r = ReadRatio();
     m_narrow = {x, 0};
@@ -259,12 +281,14 @@ void CBarCursor::Space(Width w) {
 }
 
 void CBarCursor::Modules(std::string_view pattern, int length) {
-    // On a device grid neighbouring dark modules are one bar: a bar-width reduction takes its
-    // dots off the bar once, not off each module (which would open gaps inside it). Without a
-    // grid each module is a line of its own.
+    // Neighbouring dark modules are one bar. On a device grid a bar-width reduction takes its
+    // dots off the bar once, not off each module (which would open gaps inside it); in a vector
+    // picture one shape per bar leaves no seam for a viewer to show inside it. Only a raster
+    // drawn without snapping keeps a line per module, as it always drew.
     for (std::size_t i = 0; i < pattern.size();) {
         std::size_t end = i + 1;
-        while (m_dpi > 0 && end < pattern.size() && (pattern[end] == 'b') == (pattern[i] == 'b'))
+        while (m_joinModules && end < pattern.size() &&
+               (pattern[end] == 'b') == (pattern[i] == 'b'))
             ++end;
         const int n = static_cast<int>(end - i);
         const Width w{m_narrow.logical * n, m_narrow.dots * n};

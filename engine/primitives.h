@@ -62,6 +62,14 @@ CMessage DescribeModule(int dpi);
 // module more than 15 % away from X. Empty otherwise.
 CMessage ModuleWarning(int dpi);
 
+// The resolution of an image export that names none: the smallest whole multiple of the
+// screen's resolution at which the module of `xMils` is at least two dots and, snapped to whole
+// dots (`snap`), within 15 % of X, so that a reader reads it and ModuleWarning has nothing to
+// say. A whole multiple keeps the image a whole-number scale of the screen's picture.
+int DefaultImageResolution(int screenDpi, int xMils, bool snap);
+// The same for the X dimension and snapping of the Options.
+int DefaultImageResolution(int screenDpi);
+
 // Lays a symbol's elements out one after another along the direction of advance, from its
 // start. On a surface with a device grid (CDrawSurface::GridDotsPerInch) every element is a
 // whole number of dots: the module x = max(1, round(X × dpi / 1000)) dots, a wide element
@@ -71,7 +79,8 @@ class CBarCursor {
 public:
     CBarCursor(CDrawSurface& surface, CPoint start, int orientation);
 
-    // 'b' one module of bar, anything else one module of space.
+    // 'b' one module of bar, anything else one module of space; neighbouring bar modules are
+    // drawn as one bar.
     void Modules(std::string_view pattern, int length);
     // Alternating bar and space starting with a bar: 'n' narrow (X), 'w' wide.
     void WideNarrow(std::string_view pattern, int length);
@@ -103,6 +112,7 @@ private:
     CPoint m_start;
     int m_orientation;
     int m_dpi;                              // 0: no grid
+    bool m_joinModules;                     // neighbouring dark modules drawn as one bar
     Width m_narrow, m_wide;                 // the module and the wide element
     std::int64_t m_logical = 0, m_dots = 0; // travelled so far
     bool m_anyBar = false;

@@ -23,7 +23,9 @@ CMessage ExportFailure(const CExportResult& result, const std::string& path) {
     if (ec == ExportError::PdfNotMade) return MakeMessage(Msg::ExportPdfNotMade, path);
     if (ec == ExportError::ImageTooLarge) return MakeMessage(Msg::ExportImageTooLarge, size);
     if (ec == ExportError::ImageEmpty) return MakeMessage(Msg::ExportImageEmpty, size);
-    if (ec == ExportError::NothingToDraw) return MakeMessage(Msg::ExportNothingToDraw, path);
+    if (ec == ExportError::NothingToDraw)
+        return result.why.empty() ? MakeMessage(Msg::ExportNothingToDraw, path)
+                                  : MakeMessage(Msg::ExportNothingEncoded, path, result.why);
     if (ec == ExportError::ImageNotMade) return MakeMessage(Msg::ExportNoMemory, size);
     if (ec == ImageEncodeError::TooLarge) return MakeMessage(Msg::ExportTooLargeForFormat, size);
     if (ec == ImageEncodeError::EncoderFailed || ec == ImageEncodeError::EmptyImage)

@@ -52,8 +52,12 @@ void ShowReadout(QLineEdit& readout, const QString& text) {
 
 } // namespace
 
-LabelReadouts MakeLabelReadouts(const LabelRecord& label, bool centimetres) {
-    return {label.name2, FormatLength(label.geometry.height, centimetres),
+LabelReadouts MakeLabelReadouts(const LabelRecord& label, bool centimetres, const QString& maker) {
+    // The ID, which --label takes, with the maker and number it also takes.
+    const QString id = maker.isEmpty()
+                           ? QString::number(label.id)
+                           : QStringLiteral("%1 (%2:%3)").arg(label.id).arg(maker, label.name1);
+    return {id, label.name2, FormatLength(label.geometry.height, centimetres),
             FormatLength(label.geometry.width, centimetres),
             PaperSizeName(label.geometry.paperSize)};
 }
@@ -141,6 +145,7 @@ CLabelProductPart::~CLabelProductPart() = default;
 QWidget* CLabelProductPart::BuildInformationGroup() {
     auto* info = new QGroupBox(Quillmark::tr("Label Information"), this);
     auto* infoGrid = new QGridLayout(info);
+    m_pId = MakeReadout(info);
     m_pType = MakeReadout(info);
     m_pHeight = MakeReadout(info);
     m_pWidth = MakeReadout(info);
@@ -153,7 +158,8 @@ QWidget* CLabelProductPart::BuildInformationGroup() {
     m_pPaper->setMinimumWidth(paperWidth + 12);
     int row = 0;
     for (auto [caption, readout] :
-         {std::pair{QT_TRANSLATE_NOOP("Quillmark", "T&ype:"), m_pType},
+         {std::pair{QT_TRANSLATE_NOOP("Quillmark", "ID:"), m_pId},
+          std::pair{QT_TRANSLATE_NOOP("Quillmark", "T&ype:"), m_pType},
           std::pair{QT_TRANSLATE_NOOP("Quillmark", "&Height:"), m_pHeight},
           std::pair{QT_TRANSLATE_NOOP("Quillmark", "&Width:"), m_pWidth},
           std::pair{QT_TRANSLATE_NOOP("Quillmark", "Pa&per Size:"), m_pPaper}}) {
@@ -307,7 +313,9 @@ void CLabelProductPart::OnProductChange() {
         ShowNoProduct();
         return;
     }
-    const LabelReadouts shown = MakeLabelReadouts(label, ReadoutsInCentimetres(MeasurementUnit()));
+    const LabelReadouts shown = MakeLabelReadouts(label, ReadoutsInCentimetres(MeasurementUnit()),
+                                                  m_pMakers->currentText());
+    ShowReadout(*m_pId, shown.id);
     ShowReadout(*m_pType, shown.type);
     ShowReadout(*m_pHeight, shown.height);
     ShowReadout(*m_pWidth, shown.width);
@@ -321,7 +329,7 @@ void CLabelProductPart::OnProductChange() {
 }
 
 void CLabelProductPart::ShowNoProduct() {
-    for (QLineEdit* readout : {m_pType, m_pHeight, m_pWidth, m_pPaper})
+    for (QLineEdit* readout : {m_pId, m_pType, m_pHeight, m_pWidth, m_pPaper})
         ShowReadout(*readout, QString());
     m_pSheet->SetSheet(std::nullopt);
     m_pNewLabel->setEnabled(true);

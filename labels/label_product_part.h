@@ -21,14 +21,16 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 
-// What the four read-outs show for one label product.
+// What the read-outs show for one label product of `maker`.
 struct LabelReadouts {
+    QString id; // its ID and the name the command line knows it by: "106 (Avery:5160)"
     QString type;
     QString height;
     QString width;
     QString paper; // empty for a paper index that names no paper
 };
-LabelReadouts MakeLabelReadouts(const LabelRecord& label, bool centimetres);
+LabelReadouts MakeLabelReadouts(const LabelRecord& label, bool centimetres,
+                                const QString& maker = {});
 
 // The measurement unit "Options"/"Unit": the read-outs show centimetres for anything but 0,
 // the label setting dialog is told centimetres only for 1.
@@ -77,6 +79,7 @@ public:
     QPushButton& DetailsButton() const { return *m_pDetails; }
     QPushButton& NewLabelButton() const { return *m_pNewLabel; }
     QPushButton& DeleteButton() const { return *m_pDelete; }
+    QLineEdit& IdReadout() const { return *m_pId; }
     QLineEdit& TypeReadout() const { return *m_pType; }
     QLineEdit& HeightReadout() const { return *m_pHeight; }
     QLineEdit& WidthReadout() const { return *m_pWidth; }
@@ -117,6 +120,7 @@ private:
     QPushButton* m_pNewLabel = nullptr;
     QPushButton* m_pDelete = nullptr;
     CSingleLabelGroup* m_pPlacement = nullptr;
+    QLineEdit* m_pId = nullptr;
     QLineEdit* m_pType = nullptr;
     QLineEdit* m_pHeight = nullptr;
     QLineEdit* m_pWidth = nullptr;

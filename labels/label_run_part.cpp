@@ -1,6 +1,7 @@
 #include "labels/label_run_part.h"
 
 #include "common/run_report.h"
+#include "common/settings_keys.h"
 #include "ui/shown_message.h"
 #include "ui/translation.h"
 
@@ -8,6 +9,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -303,14 +305,20 @@ void CLabelRunPart::ShowReport(const CRunReport& report, const QString& extent, 
 }
 
 void CLabelRunPart::OnBrowse() {
+    // The file named so far, else the folder a data file was last chosen in.
+    const QString start = !m_pFile->text().isEmpty()
+                              ? m_pFile->text()
+                              : QString::fromStdString(settings::Get(settings::kDataFileFolder));
     std::optional<QString> chosen;
     if (m_chooseFile) {
-        chosen = m_chooseFile(m_pFile->text());
+        chosen = m_chooseFile(start);
     } else {
         const QString file = QFileDialog::getOpenFileName(
-            this, Quillmark::tr("Data File"), m_pFile->text(),
+            this, Quillmark::tr("Data File"), start,
             Quillmark::tr("Text and CSV files (*.csv *.txt *.tsv);;All files (*)"));
         if (!file.isEmpty()) chosen = file;
     }
-    if (chosen) m_pFile->setText(*chosen);
+    if (!chosen) return;
+    m_pFile->setText(*chosen);
+    settings::Set(settings::kDataFileFolder, QFileInfo(*chosen).absolutePath().toStdString());
 }

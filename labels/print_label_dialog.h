@@ -160,6 +160,7 @@ public:
     CFilterIntegerEdit& ColumnField() const { return PlacementGroup().ColumnField(); }
     CSpinButton& RowSpin() const { return PlacementGroup().RowSpin(); }
     CSpinButton& ColumnSpin() const { return PlacementGroup().ColumnSpin(); }
+    QLineEdit& IdReadout() const { return m_pProductPart->IdReadout(); }
     QLineEdit& TypeReadout() const { return m_pProductPart->TypeReadout(); }
     QLineEdit& HeightReadout() const { return m_pProductPart->HeightReadout(); }
     QLineEdit& WidthReadout() const { return m_pProductPart->WidthReadout(); }

@@ -114,7 +114,8 @@ std::error_code EncodePicture(const CLabelContent& label, ExportWriter writer,
 
 int ExportResolution() {
     const int r = settings::Get(settings::kCopyResolution);
-    return r > 0 ? std::max(r, 10) : CReferenceScreen::Primary().dpiX;
+    return r > 0 ? std::max(r, 10)
+                 : engine::DefaultImageResolution(CReferenceScreen::Primary().dpiX);
 }
 
 CSize LabelPaperSize(const CLabelContent& content) {
@@ -151,12 +152,12 @@ CExportResult EncodeExport(const CLabelContent& label, const ExportFormat* forma
     if (!format || format->kind != ExportKind::Vector)
         return EncodeImageOrDocument(label, format, options.dpi, options.fonts, bytes,
                                      options.document);
-    CExportResult result;
     // A picture of nothing is no export: the symbology cannot encode the data.
     if (MeasureLabelAt(label, 1000).marks.empty)
-        result.error = ExportError::NothingToDraw;
-    else
-        result.error = EncodePicture(label, format->writer, options, bytes);
+        return label.symbol ? NothingToDraw(*label.symbol)
+                            : ExportFailed(ExportError::NothingToDraw);
+    CExportResult result;
+    result.error = EncodePicture(label, format->writer, options, bytes);
     return result;
 }
 

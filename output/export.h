@@ -29,7 +29,8 @@ struct CExportOptions {
     const std::vector<std::uint8_t>* document = nullptr;
 };
 
-// The resolution of raster exports: "Options"/"CopyResolution", or the screen's when it is 0.
+// The resolution of raster exports: "Options"/"CopyResolution", or when it is 0 the default
+// chosen from the screen's (engine::DefaultImageResolution).
 int ExportResolution();
 
 // The label's size on paper in mils, as the size read-out gives it: the width and height of

@@ -40,6 +40,20 @@ std::error_code make_error_code(ExportError e) {
     return {static_cast<int>(e), category};
 }
 
+CExportResult ExportFailed(std::error_code error) {
+    CExportResult result;
+    result.error = error;
+    return result;
+}
+
+CExportResult NothingToDraw(const CBarcode& barcode) {
+    CExportResult result;
+    result.error = ExportError::NothingToDraw;
+    result.why = barcode.CheckData(barcode.m_strData).change;
+    if (result.why.empty()) result.why.push_back(MakeMessage(Msg::NoDataToEncode));
+    return result;
+}
+
 CExportResult EncodeImageOrDocument(const CLabelContent& label, const ExportFormat* format, int dpi,
                                     CFontLocator* fonts, std::vector<std::uint8_t>& bytes,
                                     const std::vector<std::uint8_t>* document) {
@@ -58,7 +72,14 @@ CExportResult EncodeImageOrDocument(const CLabelContent& label, const ExportForm
             !label.symbol ||
             (label.lines.empty() &&
              MeasureSymbolMono(*label.symbol, 1000, label.view, fonts).marks.empty);
-        result.error = nothing ? ExportError::NothingToDraw : ExportError::ImageEmpty;
+        if (nothing) {
+            CExportResult none = label.symbol ? NothingToDraw(*label.symbol)
+                                              : ExportFailed(ExportError::NothingToDraw);
+            none.imageWidth = result.imageWidth;
+            none.imageHeight = result.imageHeight;
+            return none;
+        }
+        result.error = ExportError::ImageEmpty;
         return result;
     }
     if (!raster.plan.Drawable()) {

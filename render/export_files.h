@@ -55,8 +55,15 @@ struct CExportResult {
     std::error_code error;
     // A raster image's width and height in pixels as planned, for the messages.
     std::int64_t imageWidth = 0, imageHeight = 0;
+    // NothingToDraw: why the symbology encodes nothing (too long, not its format, no data).
+    CMessages why;
     explicit operator bool() const { return !error; }
 };
+
+// A failure that is no more than its error.
+CExportResult ExportFailed(std::error_code error);
+// The failure of an export whose symbol draws nothing, with the symbology's reason.
+CExportResult NothingToDraw(const CBarcode& barcode);
 
 struct CFileWriteOptions {
     bool sync = true;       // each file reaches the disk before the call returns

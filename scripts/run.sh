@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Sets up, builds and starts Quillmark. Arguments go to the program (a file to open, say).
+# Sets up, builds and starts Quillmark: only the packages and the build the program itself
+# needs (scripts/test.sh adds the rest). Arguments go to the program (a file to open, say).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" --program
 
 if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
     echo "Quillmark is built in $root/build, but there is no display to show its window on."

@@ -9,6 +9,7 @@
 #include "engine/symbologies.h"
 #include "job/document_file.h"
 #include "labels/label_database.h"
+#include "labels/label_list.h"
 #include "labels/print_label_dialog.h"
 #include "shell/about_dialog.h"
 #include "shell/command_ids.h"
@@ -123,19 +124,38 @@ int CQuillmarkApp::InitInstance(const CCommandLineInfo& info, bool splash) {
 
 namespace {
 
-// The label product `id`; none, after a message, when the label database cannot be read or has
-// no such product.
-std::optional<LabelRecord> ReadLabelProduct(int id) {
+// The label product --label names, by its ID or MAKER:NUMBER; none, after a message, when the
+// label database cannot be read or has no such product.
+std::optional<LabelRecord> ReadLabelProduct(const CRunOptions& options) {
     try {
         std::optional<LabelCopyRepair> repaired;
         const LabelConnectionParams params =
             LabelConnectionFromSettings(QCoreApplication::applicationDirPath(), &repaired);
         if (repaired) QmMessageBox(LabelCopyRepairMessage(*repaired));
         CLabelDatabase db(params);
-        std::optional<LabelRecord> label = db.FindLabel(id);
-        if (!label)
-            QmMessageBox(Quillmark::tr("The label database has no label product %1.").arg(id));
-        return label;
+        if (options.labelName.empty()) {
+            std::optional<LabelRecord> label = db.FindLabel(options.labelId);
+            if (!label)
+                QmMessageBox(Quillmark::tr("The label database has no label product %1.")
+                                 .arg(options.labelId));
+            return label;
+        }
+        const QString name = QString::fromLocal8Bit(options.labelName.c_str());
+        const std::vector<ListedLabel> named =
+            LabelsNamed(ListLabelProducts(db), name).value_or(std::vector<ListedLabel>{});
+        if (named.size() == 1) return named.front().label;
+        QStringList ids;
+        for (const ListedLabel& l : named)
+            ids << QString::number(l.label.id);
+        QmMessageBox(named.empty()
+                         ? Quillmark::tr("The label database has no label product %1; "
+                                         "quillmark --list-labels lists them.")
+                               .arg(name)
+                         : Quillmark::tr("The label database has %1 label products %2 (IDs %3): "
+                                         "name one by its ID.")
+                               .arg(named.size())
+                               .arg(name, ids.join(QStringLiteral(", "))));
+        return std::nullopt;
     } catch (const CLabelDbError& e) {
         QmMessageBox(LabelDatabaseOpenFailureMessage(e.Description()));
         return std::nullopt;
@@ -155,11 +175,11 @@ namespace {
 // The label product of --label on the job, with the page its sheet prints on; the stored
 // sheet's page when none is named. False, after a message, when the product cannot print.
 bool TakeLabelOption(const CRunOptions& options, CPrintJob& job, std::optional<SheetPage>& page) {
-    if (options.labelId <= 0) {
+    if (options.labelId <= 0 && options.labelName.empty()) {
         if (job.settings.useLabel != 0) page = StoredSheetPage();
         return true;
     }
-    const std::optional<LabelRecord> label = ReadLabelProduct(options.labelId);
+    const std::optional<LabelRecord> label = ReadLabelProduct(options);
     if (!label) return false;
     if (const QString fault = LabelPrintFault(label->geometry); !fault.isEmpty()) {
         QmMessageBox(Quillmark::tr("The label \"%1 - %2\" cannot be printed: %3.")
@@ -173,8 +193,15 @@ bool TakeLabelOption(const CRunOptions& options, CPrintJob& job, std::optional<S
 }
 
 // The run, the outline page and the offset the options give; false, after a message, for an
-// offset beyond the printer's calibration.
+// offset beyond the printer's calibration or a sheet's option without a sheet.
 bool TakeRunOptions(const CRunOptions& options, CPrintJob& job) {
+    // A start on plain paper would be passed over, each label printing on a page of its own.
+    if (const std::string sheetOnly = SheetOnlyRunOption(options);
+        !sheetOnly.empty() && job.settings.useLabel == 0) {
+        ReportError(sheetOnly + " is for label sheets, and the print settings have none: name one "
+                                "with --label ID (quillmark --list-labels finds its ID)");
+        return false;
+    }
     if (options.runGiven) {
         // A run given here fills sheets from its start, whatever the dialog last chose.
         job.run = options.run;

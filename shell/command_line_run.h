@@ -10,3 +10,7 @@ void SendMessagesToStandardError();
 
 // The export form, vector pictures included; returns the exit status.
 int RunCommandLineExport(const CCommandLineInfo& info);
+
+// quillmark --list-labels [TEXT]: the label products matching TEXT on standard output; status 1
+// when none does or the label database cannot be read.
+int RunListLabels(const CCommandLineInfo& info);

@@ -1,5 +1,6 @@
 #include "shell/file_dialog.h"
 
+#include "common/settings_keys.h"
 #include "ui/message_box.h"
 #include "ui/translation.h"
 
@@ -14,12 +15,25 @@ FileDialogHandler& FileHandler() {
     return handler;
 }
 
+const StringSetting& FolderSetting(FileKind kind) {
+    return kind == FileKind::Export ? settings::kExportFolder : settings::kDocumentFolder;
+}
+
 } // namespace
 
-std::optional<QString> QmFileDialog(const FileDialogRequest& request) {
-    if (FileHandler()) return FileHandler()(request);
-    CBWFileDialog dialog(request, DialogParent());
-    return dialog.Run();
+std::optional<QString> QmFileDialog(const FileDialogRequest& asked) {
+    FileDialogRequest request = asked;
+    const StringSetting& folder = FolderSetting(request.kind);
+    if (request.folder.isEmpty()) request.folder = QString::fromStdString(settings::Get(folder));
+    std::optional<QString> chosen;
+    if (FileHandler()) {
+        chosen = FileHandler()(request);
+    } else {
+        CBWFileDialog dialog(request, DialogParent());
+        chosen = dialog.Run();
+    }
+    if (chosen) settings::Set(folder, QFileInfo(*chosen).absolutePath().toStdString());
+    return chosen;
 }
 
 void SetFileDialogHandler(FileDialogHandler handler) {
@@ -49,6 +63,8 @@ CBWFileDialog::CBWFileDialog(const FileDialogRequest& request, QWidget* parent)
             grid->addWidget(note, grid->rowCount(), 0, 1, grid->columnCount());
         }
     }
+    if (!request.folder.isEmpty() && QFileInfo(request.folder).isDir())
+        setDirectory(request.folder);
     if (!request.fileName.isEmpty()) {
         const QFileInfo info(request.fileName);
         if (info.isAbsolute()) setDirectory(info.absolutePath());

@@ -9,8 +9,15 @@
 #include <functional>
 #include <optional>
 
+// The kinds of file whose dialogs each open where a file of that kind was last chosen.
+enum class FileKind { Document, Export };
+
 struct FileDialogRequest {
     bool open = true;
+    FileKind kind = FileKind::Document;
+    // Where the dialog opens when `fileName` names no folder: where a file of this kind was
+    // last chosen (filled in by QmFileDialog); empty for the dialog's own default.
+    QString folder;
     QString title;         // "Open" or "Save As"
     QString fileName;      // proposed name (save)
     QStringList filters;   // in the platform's "Name (*.ext)" form, first one selected
@@ -19,7 +26,9 @@ struct FileDialogRequest {
 };
 using FileDialogHandler = std::function<std::optional<QString>(const FileDialogRequest&)>;
 
-// Asks for a file name; nothing when the user cancels.
+// Asks for a file name; nothing when the user cancels. The dialog opens in the folder a file
+// of the request's kind was last chosen in, and a chosen file's folder is remembered for the
+// next.
 std::optional<QString> QmFileDialog(const FileDialogRequest& request);
 void SetFileDialogHandler(FileDialogHandler handler);
 

@@ -10,7 +10,9 @@
 #include "shell/options_dialog.h"
 #include "shell/quillmark_doc.h"
 #include "shell/quillmark_view.h"
+#include "shell/status_note.h"
 #include "shell/symbol_options_dialog.h"
+#include "shell/window_placement.h"
 #include "ui/translation.h"
 
 #include <algorithm>
@@ -97,7 +99,7 @@ CMainFrame::CMainFrame(CQuillmarkDoc& doc, CCmdTarget& app) : m_doc(doc), m_app(
     connect(&m_doc, &CDocument::TitleChanged, this, &CMainFrame::UpdateWindowTitle);
     UpdateWindowTitle();
     connect(m_view, &CQuillmarkView::ContextMenuRequested, this, &CMainFrame::ShowContextMenu);
-    connect(m_view, &CQuillmarkView::Note, m_message, &QLabel::setText);
+    connect(m_view, &CQuillmarkView::Note, this, &CMainFrame::ShowNote);
     connect(&m_doc, &CQuillmarkDoc::Note, this, &CMainFrame::ShowNote);
 
     // Wide enough for the whole Format bar, whose symbology list holds long names: nothing of it
@@ -107,6 +109,7 @@ CMainFrame::CMainFrame(CQuillmarkDoc& doc, CCmdTarget& app) : m_doc(doc), m_app(
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
         move(area.width() / 2 - width / 2, area.height() / 2 - 245);
+        KeepOnScreen(*this);
     }
     // Check marks and status panes follow the document whenever the event loop has nothing
     // else to do.
@@ -329,7 +332,8 @@ void CMainFrame::ConnectToolbarControls() {
 }
 
 void CMainFrame::CreateStatusBar() {
-    m_message = new QLabel(Quillmark::tr("Ready"));
+    m_message = new CStatusNote;
+    m_message->SetNote(Quillmark::tr("Ready"));
     statusBar()->addWidget(m_message, 1);
     const QFontMetrics fm(statusBar()->font());
     for (const auto& [id, sample] :
@@ -344,7 +348,11 @@ void CMainFrame::CreateStatusBar() {
 }
 
 QString CMainFrame::MessagePaneText() const {
-    return m_message->text();
+    return m_message->Note();
+}
+
+const QLabel* CMainFrame::MessagePane() const {
+    return m_message;
 }
 
 QString CMainFrame::PaneText(int pane) const {
@@ -356,8 +364,13 @@ bool CMainFrame::event(QEvent* e) {
     // Prompts of the highlighted command in the message pane; "Ready" when none is.
     if (e->type() == QEvent::StatusTip) {
         const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
-        m_message->setText(tip.isEmpty() ? Quillmark::tr("Ready") : tip);
+        ShowNote(tip);
         return true;
+    }
+    // Its frame is known once the window is shown: it too stays on the screen.
+    if (e->type() == QEvent::Show && !m_placed) {
+        m_placed = true;
+        KeepOnScreen(*this);
     }
     return QMainWindow::event(e);
 }
@@ -435,7 +448,7 @@ void CMainFrame::ApplyTypedData(const QString& typed, bool toHistory) {
 }
 
 void CMainFrame::ShowNote(const QString& note) {
-    m_message->setText(note.isEmpty() ? Quillmark::tr("Ready") : note);
+    m_message->SetNote(note.isEmpty() ? Quillmark::tr("Ready") : note);
 }
 
 void CMainFrame::OnDataReturn() {

@@ -19,6 +19,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class CStatusNote;
 class QMenu;
 class QToolBar;
 
@@ -55,7 +56,9 @@ public:
     // The panel where the label's lines are edited.
     CLabelPanel* LabelPanel() const { return m_labelPanel; }
     QToolBar* FormatBar() const { return m_formatBar; }
+    // The whole note of the message pane, and the pane (which may show it shortened).
     QString MessagePaneText() const;
+    const QLabel* MessagePane() const;
     QString PaneText(int pane) const;
 
     // Enter or Esc in the data box or the height box; a choice from one of the lists.
@@ -129,8 +132,9 @@ private:
     QComboBox* m_option = nullptr;
     QAction* m_optionAction = nullptr; // shows and hides the option list on the toolbar
     QCheckBox* m_showText = nullptr;
-    QLabel* m_message = nullptr;
+    CStatusNote* m_message = nullptr;
     CLabelPanel* m_labelPanel = nullptr;
     QMenu* m_tools = nullptr;
     std::map<int, QLabel*> m_panes;
+    bool m_placed = false; // kept on the screen once shown, its frame known
 };

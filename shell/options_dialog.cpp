@@ -2,7 +2,9 @@
 
 #include "common/settings_keys.h"
 #include "engine/barcode.h"
+#include "engine/primitives.h"
 #include "engine/symbologies.h"
+#include "output/export.h"
 #include "shell/framework.h"
 #include "ui/translation.h"
 
@@ -111,8 +113,11 @@ QGroupBox* COptionsDialog::BuildResolutionGroup() {
     for (int i = 0; i < 5; ++i) {
         auto* b = new QRadioButton(Quillmark::tr(resolutions[i]), box);
         m_resolution->addButton(b, i);
-        layout->addWidget(b, i, 0, 1, 2);
+        layout->addWidget(b, i, 0, 1, i == 0 ? 1 : 2);
     }
+    // The caption's 72 dpi is not what images get: the resolution they do get goes beside it.
+    m_screenNote = new QLabel(box);
+    layout->addWidget(m_screenNote, 0, 1);
     m_custom = new QLineEdit(box);
     m_custom->setMaximumWidth(80);
     layout->addWidget(m_custom, 5, 0);
@@ -137,12 +142,14 @@ QGroupBox* COptionsDialog::BuildBarcodeGroup() {
     layout->addLayout(
         WithReadout(m_density, [](int v) { return Quillmark::tr("%1 mils").arg(v); }));
     layout->addWidget(new QLabel(Quillmark::tr("Wide/Narrow Ratio(2.0-3.0)"), box));
+    connect(m_density, &QSlider::valueChanged, this, &COptionsDialog::ShowScreenResolution);
     m_ratio = MakeSlider(20, 30, box);
     layout->addLayout(
         WithReadout(m_ratio, [](int v) { return QString::number(v / 10.0, 'f', 1); }));
     // Every bar and space a whole number of the device's dots keeps their ratios exact.
     m_snap = new QCheckBox(Quillmark::tr("Snap bars to device dots"), box);
     layout->addWidget(m_snap);
+    connect(m_snap, &QCheckBox::toggled, this, &COptionsDialog::ShowScreenResolution);
     auto* reduction = new QHBoxLayout;
     auto* caption = new QLabel(Quillmark::tr("Bar width reduction in images:"), box);
     m_imageReduction = new QSpinBox(box);
@@ -154,6 +161,17 @@ QGroupBox* COptionsDialog::BuildBarcodeGroup() {
     reduction->addStretch(1);
     layout->addLayout(reduction);
     return box;
+}
+
+void COptionsDialog::ShowScreenResolution() {
+    const int screen = CReferenceScreen::Primary().dpiX;
+    const int dpi = engine::DefaultImageResolution(screen, m_density->value(), m_snap->isChecked());
+    m_screenNote->setText(dpi == screen
+                              ? Quillmark::tr("images at %1 dpi (the screen's)").arg(dpi)
+                              : Quillmark::tr("images at %1 dpi (%2 \u00D7 the screen's %3 dpi)")
+                                    .arg(dpi)
+                                    .arg(dpi / std::max(screen, 1))
+                                    .arg(screen));
 }
 
 QGroupBox* COptionsDialog::BuildPresetGroup() {

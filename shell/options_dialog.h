@@ -14,6 +14,7 @@ class QSpinBox;
 class QComboBox;
 class QDialogButtonBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QSlider;
 
@@ -35,6 +36,8 @@ public:
     QSlider* RatioSlider() const { return m_ratio; }
     QCheckBox* SnapBox() const { return m_snap; }
     QSpinBox* ImageReductionBox() const { return m_imageReduction; }
+    // Beside the screen-resolution choice: the resolution images then really get.
+    QLabel* ScreenResolutionNote() const { return m_screenNote; }
     // The list of the choice new symbols of a symbology take (QR Code's error-correction
     // level, Data Matrix's shape), by the setting that keeps it; null for any other setting.
     QComboBox* PresetList(const IntSetting& setting) const;
@@ -48,6 +51,7 @@ private:
     QDialogButtonBox* BuildButtons();
     void Load();
     void OnResolutionChosen();
+    void ShowScreenResolution();
 
     QButtonGroup* m_unit = nullptr;
     QButtonGroup* m_resolution = nullptr;
@@ -58,5 +62,6 @@ private:
     QSlider* m_ratio = nullptr;
     QCheckBox* m_snap = nullptr;
     QSpinBox* m_imageReduction = nullptr;
+    QLabel* m_screenNote = nullptr;
     std::vector<std::pair<const IntSetting*, QComboBox*>> m_presets;
 };

@@ -218,7 +218,7 @@ bool CQuillmarkView::CreateMetafile(const QString& path) {
     if (!doc || !doc->GetBarcode()) return false;
     const std::vector<std::uint8_t> bytes = RecordMetafile(Label(), ExportOptions(0));
     if (bytes.empty()) {
-        QmMessageBox(ExportErrorMessage({ExportError::PictureTooLarge}, path));
+        QmMessageBox(ExportErrorMessage(ExportFailed(ExportError::PictureTooLarge), path));
         return false;
     }
     // The scratch file lies in the shared temporary folder: a link planted there is replaced,
@@ -227,7 +227,7 @@ bool CQuillmarkView::CreateMetafile(const QString& path) {
     options.followSymlinks = false;
     if (const std::error_code ec =
             WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes, options)) {
-        QmMessageBox(ExportErrorMessage({ec}, path));
+        QmMessageBox(ExportErrorMessage(ExportFailed(ec), path));
         return false;
     }
     return true;
@@ -259,6 +259,7 @@ void CQuillmarkView::OnEditCopy() {
 void CQuillmarkView::OnFileExport() {
     FileDialogRequest request;
     request.open = false;
+    request.kind = FileKind::Export;
     request.title = Quillmark::tr("Export");
     request.filters = ExportFilters();
     request.defaultSuffix = Latin1(ExportFormats().front().extensions[0]);

@@ -106,7 +106,9 @@ TEST(RunOptions, ErrorsNameTheOption) {
          "--sheets needs a number of sheets from 1 to 1000000, not \"0\""},
         {{"-p", "a.qmx", "--start", "0,1"},
          "--start needs ROW,COLUMN (from 1,1 at the top left) or a label number, not \"0,1\""},
-        {{"-p", "a.qmx", "--label", "-3"}, "--label needs a label product's number, not \"-3\""},
+        {{"-p", "a.qmx", "--label", "-3"},
+         "--label needs a label product's ID or MAKER:NUMBER, such as 106 or Avery:5160, not "
+         "\"-3\""},
         {{"-p", "a.qmx", "--offset", "1"},
          "--offset needs ACROSS,DOWN, two lengths such as 1.5mm,-0.5mm or 0.02in,0in, not \"1\""},
         {{"-p", "a.qmx", "--separator", "pipe"},

@@ -65,19 +65,22 @@ TEST_F(PrimitivesTest, BarLineEndpointsPerOrientation) {
     EXPECT_EQ(s.Lines()[0].from, (CPoint{3, 0}));
 }
 
-TEST_F(PrimitivesTest, ModulesDrawOneLinePerBarModule) {
+// Neighbouring dark modules are one bar, one line: a vector picture shows no seam inside it.
+TEST_F(PrimitivesTest, ModulesDrawOneLinePerBar) {
     SetDensityRatio(10, 25);
     RecordingSurface s;
     CPoint pos{0, 0};
     DrawModules(s, "bbsb", pos, 100, 0);
     EXPECT_EQ(pos, (CPoint{40, 0}));
     const auto bars = s.Bars(0);
-    ASSERT_EQ(bars.size(), 3u); // two adjacent bars stay two lines of width 10
+    ASSERT_EQ(bars.size(), 2u);
     EXPECT_EQ(bars[0].lo, 0);
-    EXPECT_EQ(bars[1].lo, 10);
-    EXPECT_EQ(bars[2].lo, 30);
-    for (const auto& l : s.Lines())
-        EXPECT_EQ(l.width, 10);
+    EXPECT_EQ(bars[0].hi, 20);
+    EXPECT_EQ(bars[1].lo, 30);
+    EXPECT_EQ(bars[1].hi, 40);
+    ASSERT_EQ(s.Lines().size(), 2u);
+    EXPECT_EQ(s.Lines()[0].width, 20);
+    EXPECT_EQ(s.Lines()[1].width, 10);
 }
 
 TEST_F(PrimitivesTest, SettingsAreReadOnEveryCall) {
@@ -133,4 +136,27 @@ TEST(ModuleOnDeviceTest, SnappedModuleAndWarnings) {
     SettingsStore().WriteInt("Options", "SnapToDots", 0);
     EXPECT_TRUE(engine::ModuleWarning(150).Empty()); // exact widths: nothing to say
     EXPECT_EQ(engine::DescribeModule(150), MakeMessage(Msg::ModuleReadout, "10.00", "150"));
+}
+
+// The resolution of an image export that names none: the first whole multiple of the screen's
+// with at least two dots per module within 15 % of X.
+TEST(ModuleOnDeviceTest, DefaultImageResolutionGivesTwoDotsCloseToX) {
+    const struct {
+        int screen, x;
+        bool snap;
+        int dpi;
+    } cases[] = {
+        {96, 10, true, 192},  // 1.92 dots: 2 (10.42 mil, 4 % off)
+        {96, 7, true, 288},   // 192 gives 1.34 dots, 1; 288 gives 2.02, 2
+        {96, 8, true, 288},   // 192 gives 2 dots of 10.42 mil, 30 % off; 288 gives 2 of 6.94
+        {96, 13, true, 288},  // 192 gives 2 dots of 10.42 mil, 20 % off; 288 gives 4 of 13.89
+        {96, 20, true, 96},   // 1.92 dots: 2
+        {72, 10, true, 216},  // 144 gives 1.44 dots, 1
+        {96, 13, false, 192}, // exact widths: 2.5 dots are two
+        {0, 10, true, 192},   // no screen known: taken as 96 dpi
+        {3000, 7, true, 3000},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(engine::DefaultImageResolution(c.screen, c.x, c.snap), c.dpi)
+            << c.screen << " dpi, X = " << c.x << (c.snap ? "" : " unsnapped");
 }

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -43,10 +44,9 @@ std::string Lower(std::string s) {
 }
 
 TEST(SymbologyProse, EveryListNamesEverySymbologyOfTheTable) {
-    const char* files[] = {"README.md", "resources/userguide/userguide.md",
-                           "resources/man/quillmark.1.in",
-                           "resources/desktop/quillmark.metainfo.xml.in",
-                           "packaging/CMakeLists.txt"};
+    const char* files[] = {
+        "README.md", "resources/userguide/userguide.md", "resources/man/quillmark.1.in",
+        "resources/desktop/quillmark.metainfo.xml.in", "packaging/CMakeLists.txt"};
     for (const char* file : files) {
         const std::string prose = Prose(file);
         ASSERT_FALSE(prose.empty()) << file;
@@ -54,6 +54,24 @@ TEST(SymbologyProse, EveryListNamesEverySymbologyOfTheTable) {
             EXPECT_NE(prose.find(Lower(s.listName)), std::string::npos)
                 << file << " does not name " << s.listName;
     }
+}
+
+// The user's guide's table of symbologies: a row per symbology of the table, in its order (the
+// order of the Symbology menu and the toolbar list).
+TEST(SymbologyProse, TheUserGuidesTableHasARowPerSymbologyInOrder) {
+    std::ifstream in(std::string(QM_SOURCE_DIR) + "/resources/userguide/userguide.md");
+    std::vector<std::string> rows;
+    bool inSection = false;
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with("## ")) inSection = line == "## Symbologies";
+        if (!inSection || !line.starts_with("| ")) continue;
+        const std::size_t end = line.find(" |", 2);
+        rows.push_back(line.substr(2, end == std::string::npos ? std::string::npos : end - 2));
+    }
+    std::vector<std::string> expected = {"Symbology"}; // the header row
+    for (const SymbologyInfo& s : Symbologies())
+        expected.emplace_back(s.listName);
+    EXPECT_EQ(rows, expected);
 }
 
 } // namespace

@@ -67,8 +67,8 @@ QString SelectedText(const CBWPrintLabelDialog& d) {
 }
 
 QStringList Readouts(const CBWPrintLabelDialog& d) {
-    return {d.TypeReadout().text(), d.HeightReadout().text(), d.WidthReadout().text(),
-            d.PaperReadout().text()};
+    return {d.IdReadout().text(), d.TypeReadout().text(), d.HeightReadout().text(),
+            d.WidthReadout().text(), d.PaperReadout().text()};
 }
 
 // Check boxes and radio buttons answer clicks on their box and text only, not on the rest of
@@ -162,8 +162,9 @@ TEST_P(PrintLabelDialogTest, FirstUseSelectsTheFirstProductOfTheTable) {
     EXPECT_EQ(d->ProductList().count(), 2) << "Acme's products only";
     EXPECT_EQ(SelectedText(*d), "A1 - Address");
     // No unit set: inches.
-    EXPECT_EQ(Readouts(*d),
-              QStringList({"Address", "1.00 in", "2.63 in", "Letter (8 1/2 x 11 inch)"}));
+    // The ID with the maker and number the command line's --label also takes.
+    EXPECT_EQ(Readouts(*d), QStringList({"1 (Acme:A1)", "Address", "1.00 in", "2.63 in",
+                                         "Letter (8 1/2 x 11 inch)"}));
     EXPECT_TRUE(d->DetailsButton().isEnabled());
     EXPECT_TRUE(d->NewLabelButton().isEnabled());
     EXPECT_FALSE(d->DeleteButton().isEnabled()) << "a stock label cannot be deleted";
@@ -332,7 +333,7 @@ TEST_P(PrintLabelDialogTest, NewLabelWithAnEmptyProductListIsStored) {
     auto d = Open();
     d->MakerList().setCurrentIndex(0); // the user's own maker, without labels yet
     EXPECT_EQ(d->ProductList().count(), 0);
-    EXPECT_EQ(Readouts(*d), QStringList({"", "", "", ""}));
+    EXPECT_EQ(Readouts(*d), QStringList({"", "", "", "", ""}));
     EXPECT_FALSE(d->DetailsButton().isEnabled());
     EXPECT_FALSE(d->DeleteButton().isEnabled());
     EXPECT_TRUE(d->NewLabelButton().isEnabled());
@@ -365,7 +366,7 @@ TEST_P(PrintLabelDialogTest, DeleteAsksFirst) {
     EXPECT_TRUE(LabelsOf(kUserMaker).empty());
     EXPECT_EQ(d->MakerList().currentText(), "Custom Labels");
     EXPECT_EQ(d->ProductList().count(), 0);
-    EXPECT_EQ(Readouts(*d), QStringList({"", "", "", ""}));
+    EXPECT_EQ(Readouts(*d), QStringList({"", "", "", "", ""}));
     EXPECT_FALSE(d->DeleteButton().isEnabled());
 }
 
@@ -894,6 +895,31 @@ TEST_P(PrintLabelDialogTest, APreviewOfTheFirstLabelsAndWhatIsWrongWithThem) {
     SaveForALook(d->grab().toImage(), "qm_print_label_dialog_file.png");
 }
 
+// "Browse..." opens in the folder a data file was last chosen in, also in a later dialog; a
+// file already named is where it opens.
+TEST_P(PrintLabelDialogTest, BrowseOpensWhereADataFileWasLastChosen) {
+    std::vector<QString> opened;
+    const auto chooser = [&opened](const QString& start) {
+        opened.push_back(start);
+        return std::optional<QString>("/data/lists/parts.csv");
+    };
+    {
+        auto d = Open();
+        Click(d->FromFileRadio());
+        d->SetFileChooser(chooser);
+        Click(d->BrowseButton());
+        Click(d->BrowseButton());
+    }
+    auto d = Open();
+    Click(d->FromFileRadio());
+    d->FileField().clear();
+    d->SetFileChooser(chooser);
+    Click(d->BrowseButton());
+    ASSERT_EQ(opened.size(), 3u);
+    EXPECT_EQ(opened[1].toStdString(), "/data/lists/parts.csv");
+    EXPECT_EQ(opened[2].toStdString(), "/data/lists");
+}
+
 TEST_P(PrintLabelDialogTest, OkAsksAboutLabelsThatWouldNotPrintAsGiven) {
     CRunReport problems;
     problems.labels = 4;
@@ -1197,8 +1223,8 @@ TEST(PrintLabelDialog, ShippedLabelStockAndHowItLooks) {
     EXPECT_EQ(d.MakerList().count(), 53);
     EXPECT_EQ(d.MakerList().currentText(), "Agipa");
     EXPECT_EQ(SelectedText(d), "114036 - Rectangular Labels");
-    EXPECT_EQ(Readouts(d),
-              QStringList({"Rectangular Labels", "1.91 in", "0.73 in", "A5 (14.8 x 21 cm)"}));
+    EXPECT_EQ(Readouts(d), QStringList({"1 (Agipa:114036)", "Rectangular Labels", "1.91 in",
+                                        "0.73 in", "A5 (14.8 x 21 cm)"}));
 
     // Every control lies wholly inside the dialog and has the room its text asks for.
     auto checkFits = [](const CBWPrintLabelDialog& d, const char* state) {

@@ -2,6 +2,8 @@
 # The Debian package of this build, as a user gets it: built, installed with dpkg, used from the
 # PATH and the desktop, removed, and nothing of it left behind. Skipped (77) where dpkg cannot
 # install: without root, or where a quillmark package is installed already (not ours to replace).
+# A package removed but not purged (what "apt-get remove" leaves) is purged first, so that the
+# test starts from a machine without any of it.
 #   package_test.sh BUILD
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -10,8 +12,13 @@ build=$1
 skip() { echo "SKIPPED: $*"; exit 77; }
 [[ $(id -u) -eq 0 ]] || skip "installing a package with dpkg needs root"
 command -v dpkg >/dev/null || skip "no dpkg on this machine"
-if dpkg-query -W -f='${Status}' quillmark 2>/dev/null | grep -q 'ok installed'; then
+status=$(dpkg-query -W -f='${Status}' quillmark 2>/dev/null || true)
+if [[ $status == *" ok installed" ]]; then
     skip "a quillmark package is installed already; this test installs and removes its own"
+fi
+if [[ -n $status && $status != *" not-installed" ]]; then
+    echo "A quillmark package was removed but not purged ($status): purging it first."
+    dpkg -P quillmark >/dev/null || { echo "FAILED: dpkg -P of the removed package"; exit 1; }
 fi
 
 work=$(mktemp -d)
@@ -81,7 +88,12 @@ while IFS= read -r path; do
     fi
 done <"$work/files"
 after=$(traces)
-[[ $after == "$before" ]] || fail "left after the removal: $(comm -13 <(echo "$before") <(echo "$after"))"
+if [[ $after != "$before" ]]; then
+    left=$(comm -13 <(echo "$before") <(echo "$after") | tr '\n' ' ')
+    gone=$(comm -23 <(echo "$before") <(echo "$after") | tr '\n' ' ')
+    fail "the removal did not leave the machine as it was: left behind: ${left:-nothing};" \
+        "there before and gone now: ${gone:-nothing}"
+fi
 if grep -qs quillmark /usr/share/applications/mimeinfo.cache; then
     fail "the desktop's cache still names quillmark"
 fi

@@ -1,3 +1,4 @@
+#include "common/settings_store.h"
 #include "output/raster.h"
 #include "shell/app.h"
 #include "shell/command_ids.h"
@@ -22,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -139,6 +141,26 @@ TEST_F(ExportTest, ExportCommandUsesTheDialogWithTheExportFilters) {
     // Save As is taken as export too; cancelling writes nothing.
     app.GetMainFrame()->RouteCommand(cmd::kFileSaveAs);
     EXPECT_EQ(dialogs.requests.size(), 2u);
+}
+
+// Each kind of file dialog opens in the folder a file of its kind was last chosen in, also in a
+// later run of the program: documents, exports and data files each their own.
+TEST_F(ExportTest, FileDialogsOpenWhereTheirKindWasLastChosen) {
+    QDir().mkpath(Path("exports"));
+    QDir().mkpath(Path("documents"));
+    dialogs.files = {Path("exports/a.png"), Path("documents/d.qmx"), Path("exports/b.png")};
+    app.GetMainFrame()->RouteCommand(cmd::kFileExport);
+    app.GetDocument().SetModifiedFlag(false);
+    app.GetMainFrame()->RouteCommand(cmd::kFileSave); // a new document asks for its name
+    app.GetMainFrame()->RouteCommand(cmd::kFileExport);
+    app.GetMainFrame()->RouteCommand(cmd::kFileOpen); // cancelled
+    ASSERT_EQ(dialogs.requests.size(), 4u);
+    EXPECT_EQ(dialogs.requests[0].folder.toStdString(), ""); // nothing chosen yet: the default
+    EXPECT_EQ(dialogs.requests[1].folder.toStdString(), "");
+    EXPECT_EQ(dialogs.requests[2].folder.toStdString(), Path("exports").toStdString());
+    EXPECT_EQ(dialogs.requests[3].folder.toStdString(), Path("documents").toStdString());
+    EXPECT_EQ(QString::fromStdString(SettingsStore().GetString("Settings", "ExportFolder", "")),
+              Path("exports"));
 }
 
 // The dialog says what X the images will have at the export resolution, and an export whose
@@ -282,6 +304,39 @@ TEST_F(CommandLineExportTest, WritesWithoutADisplayAndReportsWhatWasWrong) {
     EXPECT_EQ(Decode(QImage(Path("said.png"))), "10");
 }
 
+// Data no symbol can carry writes nothing, and the command says why in the symbology's own
+// words: too long, or not in its format; first as the window's note, also for a document's own
+// data, then as the reason nothing was written.
+TEST_F(CommandLineExportTest, NothingWrittenSaysWhyTheDataCannotBeEncoded) {
+    const std::string tooLong = "the data is too long for a QR Code at error-correction level M "
+                                "or any lower level";
+    const std::string format = "GS1-128 data is written as application identifiers in "
+                               "parentheses, each followed by its field, such as "
+                               "(01)09501101530003(10)ABC123";
+    const QString longQr = Path("long.qmx");
+    ASSERT_EQ(
+        Quillmark({"--export", longQr, "--symbology", "QR Code", "--data", QString(5000, 'A')})
+            .code,
+        0);
+    const struct {
+        QStringList args;
+        QString output;
+        std::string why;
+    } cases[] = {
+        {{"--symbology", "QR Code", "--data", QString(5000, 'A')}, Path("q.png"), tooLong},
+        {{longQr}, Path("d.svg"), tooLong},
+        {{"--symbology", "GS1-128", "--data", "hello"}, Path("g.pdf"), format},
+    };
+    for (const auto& c : cases) {
+        const Run r = Quillmark(QStringList{"--export", c.output} + c.args);
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.err.toStdString(), "quillmark: Nothing encoded: " + c.why +
+                                           "\nquillmark: Nothing was written to " +
+                                           c.output.toStdString() + ": " + c.why + ".\n");
+        EXPECT_FALSE(QFile::exists(c.output));
+    }
+}
+
 // A run exported as files: one per number or per line of a data file, each named by its place
 // or its data and each scanning as what it was given; problems named by line before anything is
 // written; and a run that cannot be made writes nothing.
@@ -331,10 +386,18 @@ TEST_F(CommandLineExportTest, ARunWritesAFilePerLabelNamedByItsPlaceOrData) {
     EXPECT_TRUE(blocked.err.contains("label 3: ")) << blocked.err.toStdString();
     EXPECT_EQ(Decode(QImage(Path("taken/2.png"))), "2");
 
-    const Run noFolder = Quillmark({"--export", Path("absent/{n}.png"), "--numbered", "1:3"});
-    EXPECT_EQ(noFolder.code, 1);
-    EXPECT_TRUE(noFolder.err.contains("absent does not exist; nothing was written"))
-        << noFolder.err.toStdString();
+    // A batch's folder that is not there is made; one that cannot be made writes nothing.
+    const Run noFolder = Quillmark({"--export", Path("absent/inner/{n}.png"), "--numbered", "1:3"});
+    EXPECT_EQ(noFolder.code, 0) << noFolder.err.toStdString();
+    EXPECT_EQ(Decode(QImage(Path("absent/inner/3.png"))), "3");
+    QFile plain(Path("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const Run underFile = Quillmark({"--export", Path("plain/{n}.png"), "--numbered", "1:3"});
+    EXPECT_EQ(underFile.code, 1);
+    EXPECT_TRUE(
+        underFile.err.contains("plain cannot be made: Not a directory; nothing was written"))
+        << underFile.err.toStdString();
 
     const struct {
         QStringList args;

@@ -14,9 +14,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 #include <QToolBar>
 
@@ -103,6 +105,26 @@ TEST_F(FrameTest, WindowIsTitledSizedAndHasItsBars) {
     EXPECT_EQ(frame->StandardBar()->allowedAreas(), Qt::AllToolBarAreas);
     EXPECT_EQ(frame->DataBox()->width(), 160);
     EXPECT_EQ(frame->SymbologyList()->count(), static_cast<int>(Symbologies().size()));
+}
+
+// The first window lies on the screen's free area, centred where it fits, also on a screen
+// scaled so far that 620 × 490 does not fit (run again with QT_SCALE_FACTOR=2).
+TEST_F(FrameTest, TheWindowLiesOnTheScreen) {
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    const QRect area = frame->screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(frame->frameGeometry()))
+        << "window " << frame->frameGeometry().x() << "," << frame->frameGeometry().y() << " "
+        << frame->frameGeometry().width() << "x" << frame->frameGeometry().height() << " on "
+        << area.width() << "x" << area.height();
+    // Where it fits: 490 high and as wide as the Format bar needs (620 at least), centred on the
+    // screen.
+    const QRect screen = frame->screen()->geometry();
+    const int width = std::max(620, frame->FormatBar()->sizeHint().width() + 16);
+    if (area.width() >= width + 20 && area.height() >= 510) {
+        EXPECT_EQ(frame->size(), QSize(width, 490));
+        EXPECT_EQ(frame->pos(), QPoint(screen.width() / 2 - width / 2, screen.height() / 2 - 245));
+    }
 }
 
 TEST_F(FrameTest, ControlsFollowTheNewBarcode) {
@@ -298,6 +320,30 @@ TEST_F(FrameTest, StatusBarSaysWhyNothingIsEncoded) {
     frame->OnDataChosen("(17)2612");
     EXPECT_EQ(frame->MessagePaneText(),
               "Nothing encoded: (17)\"2612\" was left out: (17) takes 6 digits");
+}
+
+// A note longer than the message pane is shown cut short with "…" and whole in its tool tip,
+// without widening the window; the next edit's note replaces it.
+TEST_F(FrameTest, ALongNoteIsShortenedAndWholeInItsToolTip) {
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    Choose(frame->SymbologyList(), "GS1-128");
+    frame->OnDataChosen("(01)09501101530004(17)2612(10)ABC123(21)12345678901234567890XYZ");
+    const QString note = frame->MessagePaneText();
+    ASSERT_TRUE(note.startsWith("Encoded (01)09501101530003(10)ABC123")) << note.toStdString();
+    ASSERT_GT(frame->fontMetrics().horizontalAdvance(note), frame->width());
+    const int width = frame->width();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frame->width(), width);
+    const QLabel* pane = frame->MessagePane();
+    EXPECT_TRUE(pane->text().endsWith(QChar(0x2026))) << pane->text().toStdString();
+    EXPECT_LE(pane->fontMetrics().horizontalAdvance(pane->text()), pane->contentsRect().width());
+    EXPECT_EQ(pane->toolTip().toStdString(), note.toStdString());
+    // A note that fits is shown whole, without a tool tip.
+    frame->OnDataChosen("(01)09501101530003");
+    EXPECT_EQ(frame->MessagePaneText(), "Ready");
+    EXPECT_EQ(pane->text().toStdString(), "Ready");
+    EXPECT_EQ(pane->toolTip().toStdString(), "");
 }
 
 TEST_F(FrameTest, FontListsChangeOnlyTheCurrentBarcode) {

@@ -6,7 +6,11 @@
 #include "tests/support/dialog_script.h"
 #include "tests/support/settings_fixture.h"
 
+#include <QAbstractButton>
+#include <QButtonGroup>
 #include <QComboBox>
+#include <QLabel>
+#include <QSlider>
 
 #include <gtest/gtest.h>
 
@@ -55,4 +59,19 @@ TEST_F(SymbologyPresetTest, ListsShowStoreAndResetTheChoiceOfNewSymbols) {
         EXPECT_EQ(settings::Get(c.setting), c.setting.def);
     }
     EXPECT_EQ(COptionsDialog().PresetList(settings::kDensity), nullptr);
+}
+
+// The screen-resolution choice keeps its caption and says beside it what images really get:
+// the resolution chosen from the screen's for the X dimension on the slider.
+TEST_F(SymbologyPresetTest, TheScreenResolutionSaysTheResolutionImagesGet) {
+    COptionsDialog d;
+    EXPECT_EQ(d.ResolutionGroup()->button(0)->text(), "Screen Resolution(72dpi)");
+    const QLabel* note = d.ScreenResolutionNote();
+    ASSERT_NE(note, nullptr);
+    // The offscreen screen has 96 dpi: a 10 mil module is 2 dots at twice that.
+    EXPECT_EQ(note->text().toStdString(), "images at 192 dpi (2 × the screen's 96 dpi)");
+    d.DensitySlider()->setValue(20);
+    EXPECT_EQ(note->text().toStdString(), "images at 96 dpi (the screen's)");
+    d.DensitySlider()->setValue(7);
+    EXPECT_EQ(note->text().toStdString(), "images at 288 dpi (3 × the screen's 96 dpi)");
 }

@@ -14,8 +14,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSlider>
 
 #include <gtest/gtest.h>
@@ -31,7 +33,7 @@ TEST(CommandLine, Forms) {
         {{"/home/u/a.qmx"}, K::Open, "/home/u/a.qmx"}, // a path, not a flag
         {{"-p", "a.qmx"}, K::Print, "a.qmx"},
         {{"/p", "a.qmx"}, K::Print, "a.qmx"},
-        {{"-P", "a.qmx"}, K::Open, "a.qmx"}, // p is compared with case
+        {{"-P", "a.qmx"}, K::Invalid, "unknown option -P"}, // p is compared with case
         {{"/pt", "a.qmx", "Office", "drv", "port"}, K::PrintTo, "a.qmx"},
         {{"/UNREGISTER"}, K::Unregister, ""},
         {{"-unregserver"}, K::Unregister, ""},
@@ -63,6 +65,22 @@ TEST(CommandLine, Forms) {
         {{"--export", "o.png", "a.qmx", "b.qmx"},
          K::Invalid,
          "more than one document named: b.qmx"},
+        // Outside the export form too, an option the program does not know is refused; the
+        // toolkit's own options (the window program takes them) pass with their values.
+        {{"--frobnicate"}, K::Invalid, "unknown option --frobnicate"},
+        {{"a.qmx", "-x"}, K::Invalid, "unknown option -x"},
+        {{"-style", "Fusion", "--reverse", "a.qmx"}, K::Open, "a.qmx"},
+        {{"-platform=offscreen", "-qwindowgeometry", "400x300", "-p", "a.qmx"}, K::Print, "a.qmx"},
+        {{"--", "-odd.qmx"}, K::Open, "-odd.qmx"},
+        {{"--list-labels"}, K::ListLabels, ""},
+        {{"--list-labels", "Avery", "5160"},
+         K::Invalid,
+         "--list-labels takes one TEXT; put a text with spaces in quotes"},
+        {{"--list-labels", "--label", "106"}, K::Invalid, "unknown option --label"},
+        {{"-p", "a.qmx", "--label", "Avery:"},
+         K::Invalid,
+         "--label needs a label product's ID or MAKER:NUMBER, such as 106 or Avery:5160, not "
+         "\"Avery:\""},
     };
     for (const auto& c : cases) {
         std::string shown;
@@ -72,6 +90,10 @@ TEST(CommandLine, Forms) {
         EXPECT_EQ(info.kind, c.kind) << shown;
         EXPECT_EQ(c.kind == K::Invalid ? info.error : info.file, c.fileOrError) << shown;
     }
+    EXPECT_EQ(ParseCommandLine({"--list-labels", "2.625x1"}).labelText, "2.625x1");
+    const CCommandLineInfo named = ParseCommandLine({"-p", "a.qmx", "--label", "Avery:5160"});
+    EXPECT_EQ(named.run.labelName, "Avery:5160");
+    EXPECT_EQ(named.run.labelId, 0);
     const CCommandLineInfo pt = ParseCommandLine({"-pt", "a.qmx", "Office", "drv", "port"});
     EXPECT_EQ(pt.printer, "Office");
     EXPECT_EQ(pt.driver, "drv");
@@ -199,6 +221,43 @@ TEST_F(StartupTest, AFileThatCannotBeOpenedEndsTheProgram) {
     EXPECT_EQ(app.InitInstance({"/nowhere/missing.qmx"}, false), 1);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0], "/nowhere/missing.qmx was not found.");
+}
+
+// Mistyped options and a missing display, as a user meets them in a terminal: the command
+// refuses what it does not know with its usage, and the window program without a display says
+// so in one line and ends, instead of aborting in the toolkit.
+TEST_F(StartupTest, AMistypedOptionOrAMissingDisplayEndsWithOneLine) {
+    const QString quillmark = QStringLiteral(QM_QUILLMARK_EXE);
+    const QString window = QFileInfo(quillmark).dir().filePath(QStringLiteral("quillmark-window"));
+    const struct {
+        QString program;
+        QStringList args;
+        int status;
+        QString says;
+    } cases[] = {
+        {quillmark, {"--frobnicate"}, 2, "quillmark: unknown option --frobnicate\nUsage:"},
+        {quillmark, {"-p", "a.qmx", "-q"}, 2, "quillmark: unknown option -q\nUsage:"},
+        {quillmark, {}, 1, "quillmark: there is no display to show the window on"},
+        {window, {"a.qmx"}, 1, "quillmark: there is no display to show the window on"},
+    };
+    for (const auto& c : cases) {
+        QProcess p;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            e.remove(QString::fromLatin1(name));
+        e.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+        p.setProcessEnvironment(e);
+        p.start(c.program, c.args);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+        const QString shown = QFileInfo(c.program).fileName() + ' ' + c.args.join(' ');
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << shown.toStdString();
+        EXPECT_EQ(p.exitCode(), c.status) << shown.toStdString();
+        EXPECT_TRUE(err.startsWith(c.says)) << shown.toStdString() << ": " << err.toStdString();
+        if (c.status == 1) {
+            EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+        }
+    }
 }
 
 TEST_F(StartupTest, PreviewPagesIsKeptOnlyWhenChosen) {
