@@ -201,7 +201,10 @@ CEditResult CQuillmarkDoc::ApplyOption(int index) {
 
 CEditResult CQuillmarkDoc::ApplyOption(std::size_t option, int value) {
     if (!m_pBarcode) return {};
-    return Finish(::ApplyOption(*m_pBarcode, option, value));
+    CDocumentState before = Snapshot();
+    CEditResult result = ::ApplyOption(*m_pBarcode, option, value);
+    if (result.applied) m_history.Record(std::move(before));
+    return Finish(std::move(result));
 }
 
 void CQuillmarkDoc::ApplyFont(const QString& name, const QString& sizeText) {

@@ -6,6 +6,7 @@
 #include "common/settings_keys.h"
 #include "common/units.h"
 #include "engine/primitives.h"
+#include "job/document_edit.h"
 #include "labels/print_label_dialog.h"
 #include "labels/printer_settings.h"
 #include "output/painter_surface.h"
@@ -98,7 +99,7 @@ CLabelContent CQuillmarkView::Label() const {
     // The lines as the first label of a run would show them, on the label product chosen for
     // printing.
     CFieldValues values;
-    values.data = Latin1ToUtf8(content.symbol->m_strData);
+    values.data = EngineTextAsUtf8(*content.symbol, content.symbol->m_strData);
     values.n = 1;
     content.lines = FilledLines(doc->GetDesign(), values);
     const CPrintSettings print = CPrintSettings::FromStore();
