@@ -185,6 +185,30 @@ void CBWPrintLabelDialog::SetRunInspector(RunInspector inspector) {
     RefreshRunPreview();
 }
 
+void CBWPrintLabelDialog::SetLabelPictureMaker(LabelPictureMaker maker) {
+    m_labelPictures = std::move(maker);
+    RefreshLabelPictures();
+}
+
+void CBWPrintLabelDialog::RefreshLabelPictures() {
+    CBWSheetPreview& preview = m_pProductPart->SheetPreview();
+    const std::optional<CLabelGeometry> sheet = ChosenSheet();
+    if (!m_labelPictures || !sheet) {
+        preview.SetLabelPictures({});
+        return;
+    }
+    // The labels of one sheet from the start on; a sheet of countless tiny labels shows the
+    // first of them, which is all its picture can show legibly.
+    constexpr int kMostPictures = 120;
+    const RunPaper paper = PaperOfRun();
+    const bool single = m_pProductPart->Placement().SingleLabel();
+    const std::int64_t onSheet =
+        single ? 1 : std::max<std::int64_t>(paper.perSheet - paper.start, 0);
+    const int count = static_cast<int>(std::min<std::int64_t>(onSheet, kMostPictures));
+    preview.SetLabelPictures(count > 0 ? m_labelPictures(RunChoice(), *sheet, single, count)
+                                       : std::vector<QImage>{});
+}
+
 void CBWPrintLabelDialog::SetFileChooser(FileChooser chooser) {
     m_pRunPart->SetFileChooser(std::move(chooser));
 }
@@ -199,6 +223,7 @@ void CBWPrintLabelDialog::RefreshRunPreview() {
         m_inspectRun(RunChoice(), ChosenSheet(), m_pProductPart->Placement().SingleLabel(), false);
     m_pRunPart->ShowReport(report, RunExtentText(report.total, PaperOfRun()),
                            SheetForEachLabel(report.total));
+    RefreshLabelPictures();
 }
 
 RunPaper CBWPrintLabelDialog::PaperOfRun() const {

@@ -102,6 +102,12 @@ public:
                                                   const std::optional<CLabelGeometry>& sheet,
                                                   bool singleLabel, bool whole)>;
     void SetRunInspector(RunInspector inspector);
+    // Pictures of the first `count` labels the run prints on the chosen sheet, in printing
+    // order, with their real data (QImage's resolution recorded), for the sheet's picture;
+    // without one the printed labels are only marked.
+    using LabelPictureMaker = std::function<std::vector<QImage>(
+        const CLabelRunChoice& run, const CLabelGeometry& sheet, bool singleLabel, int count)>;
+    void SetLabelPictureMaker(LabelPictureMaker maker);
     // How a data file is chosen for "&Browse...": a file dialog unless replaced (tests answer
     // it). Gets the file chosen so far; none when the choice is cancelled.
     using FileChooser = CLabelRunPart::FileChooser;
@@ -198,6 +204,7 @@ public:
     QPushButton& OutlinesButton() const { return m_pCalibrationPart->OutlinesButton(); }
     // Looks through the run for the preview now, as the timer does after a change.
     void RefreshRunPreview();
+    void RefreshLabelPictures();
 
 public slots:
     void accept() override;
@@ -258,6 +265,7 @@ private:
 
     DatabaseLocator m_locateDatabase;
     RunInspector m_inspectRun;
+    LabelPictureMaker m_labelPictures;
     OutlinePrinter m_printOutlines;
     CLabelRunChoice m_run;
     bool m_skipProblems = false;

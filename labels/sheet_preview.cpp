@@ -84,6 +84,37 @@ void CBWSheetPreview::SetMarked(std::vector<LabelPosition> marked) {
     update();
 }
 
+void CBWSheetPreview::SetLabelPictures(std::vector<QImage> pictures) {
+    m_pictures = std::move(pictures);
+    update();
+}
+
+void CBWSheetPreview::DrawLabelPictures(QPainter& p, const SheetLayout& layout) const {
+    if (m_pictures.empty() || m_marked.empty()) return;
+    const CLabelGeometry& g = *m_sheet;
+    const long long perRow = std::max(g.numberAcross, 1);
+    const long long first = m_marked.front().down * perRow + m_marked.front().across;
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (std::size_t k = 0; k < m_pictures.size(); ++k) {
+        const long long index = first + static_cast<long long>(k);
+        const LabelPosition at{index % perRow, index / perRow};
+        if (at.down >= std::max(g.numberDown, 1)) break;
+        const QRectF label = layout.LabelRect(g, at);
+        const QImage& picture = m_pictures[k];
+        if (!label.intersects(rect()) || picture.isNull() || picture.dotsPerMeterX() <= 0 ||
+            picture.dotsPerMeterY() <= 0)
+            continue;
+        // Dots per metre, and a metre holds 100,000 thousandths of a centimetre.
+        const QSizeF size(picture.width() * 100000.0 / picture.dotsPerMeterX() * layout.scale,
+                          picture.height() * 100000.0 / picture.dotsPerMeterY() * layout.scale);
+        p.setClipRect(label.intersected(rect()));
+        p.drawImage(QRectF(label.center() - QPointF(size.width(), size.height()) / 2, size),
+                    picture);
+    }
+    p.restore();
+}
+
 void CBWSheetPreview::SetUsed(long long count) {
     if (m_used == count) return;
     m_used = count;
@@ -171,9 +202,13 @@ void CBWSheetPreview::paintEvent(QPaintEvent*) {
             p.drawRoundedRect(layout.LabelRect(g, {across, down}), corner, corner);
         }
 
+    DrawLabelPictures(p, layout);
     const QColor mark = palette().color(QPalette::Highlight);
     p.setPen(QPen(mark.darker(170), 2));
-    p.setBrush(mark);
+    if (m_pictures.empty())
+        p.setBrush(mark);
+    else
+        p.setBrush(Qt::NoBrush);
     bool offSheet = false;
     for (const LabelPosition& at : m_marked) {
         QRectF r = layout.LabelRect(g, at);

@@ -5,9 +5,12 @@
 
 #include "common/label_geometry.h"
 
+#include <QImage>
 #include <QRect>
 #include <QRectF>
 #include <QWidget>
+
+class QPainter;
 
 #include <optional>
 #include <vector>
@@ -55,6 +58,11 @@ public:
     // The labels to mark as printed on, filled and strongly outlined; none marks nothing.
     void SetMarked(std::vector<LabelPosition> marked);
     const std::vector<LabelPosition>& Marked() const { return m_marked; }
+    // Pictures of what the labels printed hold, in printing order from the first label marked
+    // on (across, then down), each at its true size (its resolution recorded) centred on its
+    // label; the marked labels are then only outlined. None shows the labels filled.
+    void SetLabelPictures(std::vector<QImage> pictures);
+    const std::vector<QImage>& LabelPictures() const { return m_pictures; }
 
     // The first `count` labels of the sheet, counting across from the top left, are used
     // already: they are greyed. 0 greys none.
@@ -77,7 +85,10 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void DrawLabelPictures(QPainter& p, const SheetLayout& layout) const;
+
     std::optional<CLabelGeometry> m_sheet;
     std::vector<LabelPosition> m_marked;
+    std::vector<QImage> m_pictures;
     long long m_used = 0;
 };

@@ -9,6 +9,8 @@
 #include "labels/label_database.h"
 #include "labels/printer_settings.h"
 #include "output/export.h"
+#include "output/qimage_mono.h"
+#include "render/raster_image.h"
 #include "ui/message_box.h"
 #include "ui/shown_message.h"
 #include "ui/translation.h"
@@ -125,6 +127,21 @@ CPrinterFacts PrinterFacts(const QPrinter& printer, const CPrintJob& job) {
         f.offsetDown = job.offset->y;
     }
     return f;
+}
+
+std::vector<QImage> JobLabelPictures(const CPrintJob& job, int count, int dpi) {
+    std::vector<QImage> pictures;
+    CJobLabels labels(job, PrintMeasure(job.view));
+    const int dotsPerMetre = static_cast<int>(std::lround(dpi / 0.0254));
+    for (int i = 0; i < count; ++i) {
+        const CLabelContent* label = labels.Next();
+        if (!label) break;
+        QImage picture = QImageFromMonoImage(RenderLabelMono(*label, dpi).image);
+        picture.setDotsPerMeterX(dotsPerMetre);
+        picture.setDotsPerMeterY(dotsPerMetre);
+        pictures.push_back(std::move(picture));
+    }
+    return pictures;
 }
 
 int PaintJob(QPainter& painter, QPrinter& printer, const CPrintJob& job, bool preview,

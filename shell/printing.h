@@ -6,12 +6,14 @@
 #include "labels/printer_settings.h"
 #include "output/print_page.h"
 
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QString>
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class QPrinter;
 
@@ -26,6 +28,11 @@ CPrinterFacts PrinterFacts(const QPrinter& printer, const CPrintJob& job);
 // What the job's run holds and what would not print as given (CheckPrintJob with printing's
 // measure): the whole run, or its first labels (`whole` false).
 CRunReport CheckPrintJob(const CPrintJob& job, bool whole);
+
+// The first `count` labels of the job in printing order as images at `dpi` (their resolution
+// recorded), with their real data: what each label holds, as images of it are drawn; fewer when
+// the run is shorter or cannot be read on.
+std::vector<QImage> JobLabelPictures(const CPrintJob& job, int count, int dpi);
 
 // Paints every page of the job on `painter`, which paints on `printer`; the preview also draws
 // label outlines. Returns the pages painted, and in `error` why the run could not be read to its

@@ -333,6 +333,13 @@ bool CQuillmarkView::OnPreparePrinting(QPrinter& printer) {
         [this](const CLabelRunChoice& run, const std::optional<CLabelGeometry>& sheet,
                bool singleLabel,
                bool whole) { return InspectRun(run, sheet, singleLabel, whole); });
+    dialog.SetLabelPictureMaker([this](const CLabelRunChoice& run, const CLabelGeometry& sheet,
+                                       bool singleLabel, int count) {
+        // Sharp enough for a line of text on a picture a few centimetres wide.
+        constexpr int kPictureDpi = 150;
+        return JobLabelPictures(JobWithChoice(PrintJob(), run, sheet, singleLabel), count,
+                                kPictureDpi);
+    });
     dialog.SetOutlinePrinter([this](const OutlineRequest& request) { PrintOutlinePage(request); });
     if (m_prepareDialog) m_prepareDialog(dialog);
     const bool ok = dialog.exec() == QDialog::Accepted;

@@ -4,12 +4,27 @@
 
 #include "common/label_geometry.h"
 #include "common/settings_store.h"
+#include "labels/print_label_dialog.h"
+#include "labels/sheet_preview.h"
+#include "shell/app.h"
+#include "shell/main_frame.h"
+#include "shell/quillmark_view.h"
+#include "tests/support/dialog_script.h"
 #include "tests/support/image_scan.h"
 #include "tests/support/pdf_pages.h"
 #include "tests/support/settings_fixture.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPrinter>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -103,6 +118,30 @@ std::vector<std::string> LinesIn(const std::vector<CPdfWord>& words, const Box& 
     return lines;
 }
 
+// Every label of the sheet in `pdf`: its row's name, then its price, then the symbol's digits,
+// each inside its label, and the symbol reads its row's data with nothing of the lines over its
+// bars.
+void ExpectDesignedRun(const QString& pdf, const std::vector<Item>& items) {
+    const std::vector<CPdfWord> words = PdfWords(pdf);
+    const std::vector<QImage> pages = RasterisePdf(pdf, QFileInfo(pdf).absolutePath() + '/');
+    ASSERT_EQ(pages.size(), 1u);
+    for (int i = 0; i < 30; ++i) {
+        SCOPED_TRACE(i);
+        const Box box = LabelBox(i);
+        const std::vector<std::string> lines = LinesIn(words, box);
+        ASSERT_GE(lines.size(), 3u);
+        EXPECT_EQ(lines[0], items[i].name);
+        EXPECT_EQ(lines[1], "Price " + items[i].price);
+        const double k = 300 / 72.0;
+        const QImage label = pages[0].copy(QRect(qRound(box.x0 * k) + 3, qRound(box.y0 * k) + 3,
+                                                 qRound((box.x1 - box.x0) * k) - 6,
+                                                 qRound((box.y1 - box.y0) * k) - 6));
+        const ScanResult read = ScanImage(label);
+        ASSERT_TRUE(read.ok);
+        EXPECT_EQ(read.text.substr(0, 12), items[i].sku);
+    }
+}
+
 TEST_F(LabelDesignRunTest, ACsvRunPrintsEachRowsNameAndPriceAboveItsSymbol) {
     const QString csv = Path("items.csv"), doc = Path("doc.qmx"), pdf = Path("run.pdf");
     const std::vector<Item> items = WriteItems(csv);
@@ -117,26 +156,7 @@ TEST_F(LabelDesignRunTest, ACsvRunPrintsEachRowsNameAndPriceAboveItsSymbol) {
                                "regular"});
     ASSERT_EQ(done.status, 0) << done.errors;
     EXPECT_EQ(done.errors, "");
-    const std::vector<CPdfWord> words = PdfWords(pdf);
-    const std::vector<QImage> pages = RasterisePdf(pdf, Path(""));
-    ASSERT_EQ(pages.size(), 1u);
-    for (int i = 0; i < 30; ++i) {
-        SCOPED_TRACE(i);
-        const Box box = LabelBox(i);
-        const std::vector<std::string> lines = LinesIn(words, box);
-        // The name, the price, then the symbol's own digits, each inside its label.
-        ASSERT_GE(lines.size(), 3u);
-        EXPECT_EQ(lines[0], items[i].name);
-        EXPECT_EQ(lines[1], "Price " + items[i].price);
-        // The symbol reads its row's data, with nothing of the lines over its bars.
-        const double k = 300 / 72.0;
-        const QImage label = pages[0].copy(QRect(qRound(box.x0 * k) + 3, qRound(box.y0 * k) + 3,
-                                                 qRound((box.x1 - box.x0) * k) - 6,
-                                                 qRound((box.y1 - box.y0) * k) - 6));
-        const ScanResult read = ScanImage(label);
-        ASSERT_TRUE(read.ok);
-        EXPECT_EQ(read.text.substr(0, 12), items[i].sku);
-    }
+    ExpectDesignedRun(pdf, items);
 }
 
 TEST_F(LabelDesignRunTest, ALineTooLongIsSetSmallerThenReportedAndStrictPrintsNothing) {
@@ -181,6 +201,62 @@ TEST_F(LabelDesignRunTest, ADesignSavedAndReopenedPrintsTheSame) {
     ASSERT_EQ(a.size(), 1u);
     ASSERT_EQ(b.size(), 1u);
     EXPECT_EQ(a[0], b[0]);
+}
+
+// The same run from the window: the document saved by the command line opened, the CSV chosen
+// in the print dialog, whose sheet shows each label with its own row before it prints; the
+// pages are those --pdf prints.
+TEST_F(LabelDesignRunTest, TheWindowShowsAndPrintsTheDesignedLabelsOfTheRun) {
+    const QString csv = Path("items.csv"), doc = Path("doc.qmx"), pdf = Path("window.pdf");
+    const std::vector<Item> items = WriteItems(csv);
+    ASSERT_EQ(Run({"--export", doc, "--symbology", "EAN 13", "--height", "0.45in", "--line",
+                   "{name}", "--line-size", "9", "--line", "Price {price}", "--line-size", "8"})
+                  .status,
+              0);
+    const QString database = QFileInfo(QStringLiteral(QM_QUILLMARK_EXE)).dir().filePath("data.dat");
+    ASSERT_TRUE(SettingsStore().WriteString("Print", "LabelDBConnectionString",
+                                            "Driver=SQLite;DBQ=" + database.toStdString()));
+    ASSERT_TRUE(SettingsStore().WriteInt("Print", "SavedLabelID", 106));
+
+    DialogScript dialogs;
+    CQuillmarkApp app;
+    app.CreateMainWindow();
+    ASSERT_TRUE(app.OpenDocumentFile(doc));
+    CQuillmarkView* view = app.GetMainFrame()->GetActiveView();
+    view->SetPrinterHook([&pdf](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+    });
+    std::vector<QImage> pictures;
+    view->SetPrintDialogHook([&](CBWPrintLabelDialog& d) {
+        d.SetPrinters({{"PDF file"}, "PDF file"});
+        d.SetFileChooser([csv](const QString&) { return std::optional<QString>(csv); });
+        QTimer::singleShot(0, &d, [&] {
+            QTest::mouseClick(&d.FromFileRadio(), Qt::LeftButton, {}, QPoint(6, 6));
+            QTest::mouseClick(&d.BrowseButton(), Qt::LeftButton);
+            d.DataColumnField().setFocus();
+            d.DataColumnField().selectAll();
+            QTest::keyClicks(&d.DataColumnField(), "sku");
+            QTest::mouseClick(&d.HeaderBox(), Qt::LeftButton, {}, QPoint(6, 6));
+            d.RefreshRunPreview();
+            pictures = d.SheetPreview().LabelPictures();
+            QTest::mouseClick(&d.OkButton(), Qt::LeftButton);
+        });
+    });
+    view->OnFilePrint();
+    EXPECT_TRUE(dialogs.messages.empty()) << dialogs.messages.front().toStdString();
+
+    // The sheet's picture: every label of the sheet with its own row's symbol.
+    ASSERT_EQ(pictures.size(), 30u);
+    for (int i : {0, 1, 17, 29}) {
+        const ScanResult read = ScanImage(pictures[i]);
+        ASSERT_TRUE(read.ok) << i;
+        EXPECT_EQ(read.text.substr(0, 12), items[i].sku);
+    }
+    // The printed page: each label's name and price above its symbol, inside the label, as
+    // --pdf prints them (the window's printer lays the page out with margins, so bars may lie a
+    // printer dot apart from the command line's).
+    ExpectDesignedRun(pdf, items);
 }
 
 } // namespace
