@@ -81,35 +81,87 @@ bool ReadLabel(const std::string& v, CRunOptions& o) {
     return true;
 }
 
+// --numbered's value: FIRST:LAST, FIRST:LAST:STEP, or FIRST and FIRST::STEP with --count.
+std::string ReadNumbered(const std::string& v, CLabelRunChoice& run) {
+    const auto [first, rest] = Split(v, ':');
+    const auto [last, step] = rest ? Split(*rest, ':') : std::pair{std::string_view(), rest};
+    std::int64_t number = 0;
+    if (!ParseRunNumber(first, number) || (!last.empty() && !ParseRunNumber(last, number)) ||
+        (step && !ParseRunNumber(*step, number)))
+        return "needs FIRST:LAST or FIRST:LAST:STEP, whole numbers of at most " +
+               std::to_string(kMaxRunNumberDigits) + " digits";
+    if (step && number == 0) return "needs a step other than 0";
+    run.kind = CLabelRunChoice::Kind::Numbered;
+    run.first = first;
+    run.last = last;
+    run.step = step ? std::string(*step) : "1";
+    return {};
+}
+
+std::string ReadSeparator(const std::string& v, CLabelRunChoice& run) {
+    using S = CLabelRunChoice::Separator;
+    const std::pair<const char*, S> kinds[] = {
+        {"comma", S::Comma}, {"semicolon", S::Semicolon}, {"tab", S::Tab}, {"line", S::Line}};
+    const auto it = std::find_if(std::begin(kinds), std::end(kinds),
+                                 [&v](const auto& k) { return v == k.first; });
+    if (it == std::end(kinds)) return "needs comma, semicolon, tab or line";
+    run.separator = it->second;
+    return {};
+}
+
+// --start's value: ROW,COLUMN or a label number.
+std::string ReadStart(const std::string& v, CLabelRunChoice& run) {
+    const char* const wrong = "needs ROW,COLUMN (from 1,1 at the top left) or a label number";
+    const auto [first, second] = Split(v, ',');
+    std::int64_t row = 0, column = 0, n = 0;
+    if (second) {
+        if (!ReadWhole(first, row, 1, 1'000'000) || !ReadWhole(*second, column, 1, 1'000'000))
+            return wrong;
+        run.startRow = static_cast<int>(row);
+        run.startColumn = static_cast<int>(column);
+        run.startNumber = 0;
+        return {};
+    }
+    if (!ReadWhole(v, n, 1, kMaxRunLabels)) return wrong;
+    run.startNumber = n;
+    return {};
+}
+
+// --count's and --sheets' value: how many labels, or how many sheets of them.
+std::string ReadCount(const std::string& v, bool sheets, CLabelRunChoice& run) {
+    std::int64_t n = 0;
+    if (!ReadWhole(v, n, 1, kMaxRunLabels))
+        return std::string("needs a number of ") + (sheets ? "sheets" : "labels") + " from 1 to " +
+               std::to_string(kMaxRunLabels);
+    if (!sheets) run.numbers = v;
+    run.count = n;
+    run.countSheets = sheets;
+    return {};
+}
+
+std::string ReadOffset(const std::string& v, CRunOptions& o) {
+    const auto [across, down] = Split(v, ',');
+    COffsetOption offset;
+    if (!down || !ReadLength(across, offset.across) || !ReadLength(*down, offset.down))
+        return "needs ACROSS,DOWN, two lengths such as 1.5mm,-0.5mm or 0.02in,0in";
+    o.offset = offset;
+    return {};
+}
+
 // Reads the value of `name` into `options`; what is wrong with it otherwise.
 std::string ReadValue(const std::string& name, const std::string& v, CRunOptions& o) {
     CLabelRunChoice& run = o.run;
     std::int64_t n = 0;
-    if (name == "--label") {
-        if (!ReadLabel(v, o))
-            return "needs a label product's ID or MAKER:NUMBER, such as 106 or "
-                   "Avery:5160";
-    } else if (name == "--numbered") {
-        // FIRST:LAST, FIRST:LAST:STEP, or FIRST and FIRST::STEP with --count.
-        const auto [first, rest] = Split(v, ':');
-        const auto [last, step] = rest ? Split(*rest, ':') : std::pair{std::string_view(), rest};
-        std::int64_t number = 0;
-        if (!ParseRunNumber(first, number) || (!last.empty() && !ParseRunNumber(last, number)) ||
-            (step && !ParseRunNumber(*step, number)))
-            return "needs FIRST:LAST or FIRST:LAST:STEP, whole numbers of at most " +
-                   std::to_string(kMaxRunNumberDigits) + " digits";
-        if (step && number == 0) return "needs a step other than 0";
-        run.kind = CLabelRunChoice::Kind::Numbered;
-        run.first = first;
-        run.last = last;
-        run.step = step ? std::string(*step) : "1";
-    } else if (name == "--count") {
-        if (!ReadWhole(v, n, 1, kMaxRunLabels))
-            return "needs a number of labels from 1 to " + std::to_string(kMaxRunLabels);
-        run.numbers = v;
-        run.count = n;
-        run.countSheets = false;
-    } else if (name == "--digits") {
+    if (name == "--label")
+        return ReadLabel(v, o) ? std::string()
+                               : "needs a label product's ID or MAKER:NUMBER, such as 106 or "
+                                 "Avery:5160";
+    if (name == "--numbered") return ReadNumbered(v, run);
+    if (name == "--count" || name == "--sheets") return ReadCount(v, name == "--sheets", run);
+    if (name == "--separator") return ReadSeparator(v, run);
+    if (name == "--start") return ReadStart(v, run);
+    if (name == "--offset") return ReadOffset(v, o);
+    if (name == "--digits") {
         if (!ReadWhole(v, n, 0, 40)) return "needs a number of digits from 0 to 40";
         run.digits = static_cast<int>(n);
     } else if (name == "--prefix") {
@@ -123,39 +175,6 @@ std::string ReadValue(const std::string& name, const std::string& v, CRunOptions
         run.column = v;
     } else if (name == "--copies-column") {
         run.copiesColumn = v;
-    } else if (name == "--separator") {
-        using S = CLabelRunChoice::Separator;
-        const std::pair<const char*, S> kinds[] = {
-            {"comma", S::Comma}, {"semicolon", S::Semicolon}, {"tab", S::Tab}, {"line", S::Line}};
-        const auto it = std::find_if(std::begin(kinds), std::end(kinds),
-                                     [&v](const auto& k) { return v == k.first; });
-        if (it == std::end(kinds)) return "needs comma, semicolon, tab or line";
-        run.separator = it->second;
-    } else if (name == "--start") {
-        const auto [first, second] = Split(v, ',');
-        std::int64_t row = 0, column = 0;
-        if (second) {
-            if (!ReadWhole(first, row, 1, 1'000'000) || !ReadWhole(*second, column, 1, 1'000'000))
-                return "needs ROW,COLUMN (from 1,1 at the top left) or a label number";
-            run.startRow = static_cast<int>(row);
-            run.startColumn = static_cast<int>(column);
-            run.startNumber = 0;
-        } else {
-            if (!ReadWhole(v, n, 1, kMaxRunLabels))
-                return "needs ROW,COLUMN (from 1,1 at the top left) or a label number";
-            run.startNumber = n;
-        }
-    } else if (name == "--sheets") {
-        if (!ReadWhole(v, n, 1, kMaxRunLabels))
-            return "needs a number of sheets from 1 to " + std::to_string(kMaxRunLabels);
-        run.count = n;
-        run.countSheets = true;
-    } else if (name == "--offset") {
-        const auto [across, down] = Split(v, ',');
-        COffsetOption offset;
-        if (!down || !ReadLength(across, offset.across) || !ReadLength(*down, offset.down))
-            return "needs ACROSS,DOWN, two lengths such as 1.5mm,-0.5mm or 0.02in,0in";
-        o.offset = offset;
     }
     return {};
 }
