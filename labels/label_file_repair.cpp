@@ -64,9 +64,9 @@ private:
     QSqlError m_error;
 };
 
-QString ColumnList() {
+QString ColumnList(const std::vector<QString>& columns) {
     QStringList names;
-    for (const QString& c : LabelTableColumns())
+    for (const QString& c : columns)
         names << c;
     return names.join(QStringLiteral(", "));
 }
@@ -111,7 +111,8 @@ std::optional<QString> FindLabelFileDamage(const QString& path) {
         return problems.isEmpty() ? Quillmark::tr("the database check gives no answer")
                                   : problems.join(QStringLiteral("; "));
     }
-    for (const QString& sql : {QStringLiteral("SELECT %1 FROM labels LIMIT 0").arg(ColumnList()),
+    for (const QString& sql : {QStringLiteral("SELECT %1 FROM labels LIMIT 0")
+                                   .arg(ColumnList(OriginalLabelTableColumns())),
                                QStringLiteral("SELECT ID, Name FROM company LIMIT 0")})
         if (!query.exec(sql)) return damage(query.lastError(), true);
     return std::nullopt;
@@ -151,9 +152,13 @@ std::vector<std::vector<QVariant>> ReadableUserLabels(const QString& path) {
             candidates.insert(id);
     }
 
-    const std::size_t columns = LabelTableColumns().size();
+    // A file made before labels had a kind lacks Kind: its labels are sheets.
+    std::vector<QString> names = LabelTableColumns();
+    if (!query.prepare(QStringLiteral("SELECT %1 FROM labels WHERE ID = ?").arg(ColumnList(names))))
+        names = OriginalLabelTableColumns();
+    const std::size_t columns = names.size();
     const std::size_t companyColumn = 1;
-    if (!query.prepare(QStringLiteral("SELECT %1 FROM labels WHERE ID = ?").arg(ColumnList())))
+    if (!query.prepare(QStringLiteral("SELECT %1 FROM labels WHERE ID = ?").arg(ColumnList(names))))
         return labels;
     for (const qlonglong id : candidates) {
         query.addBindValue(id);
@@ -162,6 +167,9 @@ std::vector<std::vector<QVariant>> ReadableUserLabels(const QString& path) {
         for (std::size_t c = 0; c < columns; ++c)
             values.push_back(query.value(static_cast<int>(c)));
         query.finish();
+        for (std::size_t g = columns - (LabelTableColumns().size() - kLabelGeometryColumns.size());
+             g < kLabelGeometryColumns.size(); ++g)
+            values.push_back(kLabelGeometryColumns[g].columnDefault);
         if (values[companyColumn].toLongLong() == CLabelDatabase::kUserCompanyId)
             labels.push_back(std::move(values));
     }

@@ -72,7 +72,9 @@ bool LabelSettingInCentimetres(int unit) {
 
 QString LabelPrintFault(const CLabelGeometry& g) {
     if (g.width < kMinLabelSide) return Quillmark::tr("it is narrower than a printer dot");
-    if (g.height < kMinLabelSide) return Quillmark::tr("it is shorter than a printer dot");
+    // Continuous tape of no length of its own takes the length of what it holds.
+    if (g.height < kMinLabelSide && !(KindOf(g) == LabelKind::Continuous && g.height == 0))
+        return Quillmark::tr("it is shorter than a printer dot");
     if (g.numberAcross < 1) return Quillmark::tr("it has no labels across");
     if (g.numberDown < 1) return Quillmark::tr("it has no labels down");
     if (std::int64_t{g.numberAcross} * g.numberDown > kMaxLabelsPerPage)

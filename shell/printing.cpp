@@ -56,6 +56,32 @@ QString Refusal(const QPrinter& printer, const CPrintJob& job) {
 
 } // namespace
 
+bool PrepareRollJob(QPrinter& printer, CPrintJob& job) {
+    const std::optional<CRollPage> label = JobRollPage(job, PrintMeasure(job.view));
+    if (!label || job.outlines) return true;
+    const bool native = printer.outputFormat() == QPrinter::NativeFormat;
+    // A PDF file takes a page of any size. Thousandths of a centimetre are hundredths of a mm.
+    const RollPaperChoice paper =
+        ChooseRollPaper(native ? PapersOf(printer.printerName()) : PrinterPapers{},
+                        QSizeF(label->width / 100.0, label->height / 100.0));
+    if (!paper.refusal.Empty()) {
+        QmMessageBox(ShownMessage(paper.refusal));
+        return false;
+    }
+    if (!paper.note.Empty()) ReportError(paper.note);
+    printer.setFullPage(true);
+    printer.setPageLayout(
+        QPageLayout(paper.size, QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
+    const QSizeF mm = paper.size.size(QPageSize::Millimeter);
+    const CRollPage sheet{static_cast<int>(std::lround(mm.width() * 100)),
+                          static_cast<int>(std::lround(mm.height() * 100))};
+    const CRollJob roll = RollJob(job, *label, paper.own ? *label : sheet,
+                                  native && printer.supportsMultipleCopies());
+    job = roll.job;
+    if (roll.copies > 1) printer.setCopyCount(static_cast<int>(roll.copies));
+    return true;
+}
+
 CSymbolMeasure PrintMeasure(const CSymbolView& view) {
     return [view](const CBarcode& barcode) { return SymbolPaperSize(barcode, view); };
 }
@@ -148,7 +174,9 @@ int PaintJob(QPainter& painter, QPrinter& printer, const CPrintJob& job, bool pr
 namespace {
 
 // Prints the job on `printer` as it is set up: PrintPage without the care a PDF file needs.
-bool PrintPages(QPrinter& printer, const CPrintJob& job) {
+bool PrintPages(QPrinter& printer, const CPrintJob& given) {
+    CPrintJob job = given;
+    if (!PrepareRollJob(printer, job)) return false;
     if (const QString refusal = Refusal(printer, job); !refusal.isEmpty()) {
         QmMessageBox(refusal);
         return false;

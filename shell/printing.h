@@ -43,6 +43,11 @@ bool PrintPage(QPrinter& printer, const CPrintJob& job);
 // otherwise, the earlier file left as it was.
 bool PrintIntoPdfFile(QPrinter& printer, const CPrintJob& job);
 
+// Makes a roll or tape job ready to print on `printer`: the page set to the label's paper, each
+// label alone on a page, and the copies asked of the printer where every page is the same.
+// Nothing for other jobs; false after a message when the printer cannot take the label.
+bool PrepareRollJob(QPrinter& printer, CPrintJob& job);
+
 // The dots per inch a print queue prints at: the resolution chosen for the queue, else the
 // printer's default; 0 when the print system does not say.
 int QueueResolution(const QString& queue);

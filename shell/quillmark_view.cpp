@@ -333,6 +333,12 @@ bool CQuillmarkView::OnPreparePrinting(QPrinter& printer) {
                bool singleLabel,
                bool whole) { return InspectRun(run, sheet, singleLabel, whole); });
     dialog.SetOutlinePrinter([this](const OutlineRequest& request) { PrintOutlinePage(request); });
+    // The printer's own dots decide the X dimension a label printer makes of the symbol.
+    dialog.SetPrinterDescriber([](const QString& queue) {
+        const int dpi = QueueResolution(queue);
+        return dpi > 0 ? ShownMessage(engine::DescribeModule(dpi))
+                       : Quillmark::tr("The printer does not say its resolution.");
+    });
     if (m_prepareDialog) m_prepareDialog(dialog);
     const bool ok = dialog.exec() == QDialog::Accepted;
     m_skipProblems = ok && dialog.SkipProblems();

@@ -133,10 +133,11 @@ TEST_F(ExportTest, ExportCommandUsesTheDialogWithTheExportFilters) {
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_FALSE(dialogs.requests[0].open);
     EXPECT_EQ(dialogs.requests[0].defaultSuffix, "wmf");
-    EXPECT_EQ(dialogs.requests[0].filters.size(), 9);
+    EXPECT_EQ(dialogs.requests[0].filters.size(), 10);
     EXPECT_EQ(dialogs.requests[0].filters.front(), "Windows MetaFile (*.wmf *.emf)");
     EXPECT_EQ(dialogs.requests[0].filters[6], "JPEG Files (*.jpg)");
-    EXPECT_EQ(dialogs.requests[0].filters.back(), "PDF Documents (*.pdf)");
+    EXPECT_EQ(dialogs.requests[0].filters[8], "PDF Documents (*.pdf)");
+    EXPECT_EQ(dialogs.requests[0].filters.back(), "ZPL Label Printer Files (*.zpl)");
     EXPECT_TRUE(QFile::exists(Path("dialog.bmp")));
     // Save As is taken as export too; cancelling writes nothing.
     app.GetMainFrame()->RouteCommand(cmd::kFileSaveAs);
