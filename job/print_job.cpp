@@ -79,6 +79,7 @@ CRollJob RollJob(const CPrintJob& job, const CRollPage& page, const CRollPage& p
                  bool printerCopies) {
     CRollJob roll{job, 1};
     roll.job.settings = RollPageSettings(job.settings, page, paper);
+    roll.job.rollPages = true;
     // On a roll every label is a page, so a count of sheets is a count of labels.
     if (printerCopies && job.run.kind == CLabelRunChoice::Kind::Same && !job.outlines &&
         job.run.count > 1) {

@@ -31,6 +31,8 @@ struct CPrintJob {
     std::shared_ptr<const CDataText> runData;
     // The lines of each label beside the symbol, and where a run takes its data from.
     CLabelDesign design;
+    // The settings are those of a roll or tape label's own page already (RollJob).
+    bool rollPages = false;
 };
 
 // Reads the data file of the job's run, when it is from a file, into the job, so that checking

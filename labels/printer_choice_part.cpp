@@ -129,8 +129,12 @@ bool CPrinterChoicePart::ConfirmRollPaper(const QSizeF& labelMm, const QString& 
     const QString printer = SelectedPrinterName();
     if (printer.isEmpty()) return true;
     const PrinterPapers papers = m_papersOf ? m_papersOf(printer) : PapersOf(printer);
-    // Tape cut to what it holds is checked across only; its length is known when it prints.
-    const QSizeF checked(labelMm.width(), std::max(labelMm.height(), 1.0));
+    // Tape cut to what it holds is checked across only (at the shortest page the printer
+    // takes); its length is known when it prints.
+    const double shortest =
+        papers.minimum.isValid() ? papers.minimum.size(QPageSize::Millimeter).height() : 1.0;
+    const QSizeF checked(labelMm.width(),
+                         labelMm.height() > 0 ? labelMm.height() : std::max(shortest, 1.0));
     const RollPaperChoice paper = ChooseRollPaper(papers, checked);
     if (!paper.refusal.Empty()) {
         QmMessageBox(Quillmark::tr("The label \"%1\" cannot be printed on \"%2\": %3.")

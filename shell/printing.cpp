@@ -57,8 +57,9 @@ QString Refusal(const QPrinter& printer, const CPrintJob& job) {
 } // namespace
 
 bool PrepareRollJob(QPrinter& printer, CPrintJob& job) {
+    if (job.rollPages || job.outlines) return true;
     const std::optional<CRollPage> label = JobRollPage(job, PrintMeasure(job.view));
-    if (!label || job.outlines) return true;
+    if (!label) return true;
     const bool native = printer.outputFormat() == QPrinter::NativeFormat;
     // A PDF file takes a page of any size. Thousandths of a centimetre are hundredths of a mm.
     const RollPaperChoice paper =
@@ -153,6 +154,22 @@ CPrinterFacts PrinterFacts(const QPrinter& printer, const CPrintJob& job) {
     return f;
 }
 
+namespace {
+
+// Paints the job's labels, its settings as they print.
+int PaintLabels(QPainter& painter, QPrinter& printer, const CPrintJob& job,
+                const CPrinterFacts& facts, bool preview, CMessage& error) {
+    CJobLabels labels(job, PrintMeasure(job.view));
+    if (error = labels.Error(); !error.Empty()) return 0;
+    const int pages = PaintRunPages(
+        painter, facts, job.settings, labels.FirstIndex(), [&labels] { return labels.Next(); },
+        [&printer] { return printer.newPage(); }, preview);
+    error = labels.Error();
+    return pages;
+}
+
+} // namespace
+
 int PaintJob(QPainter& painter, QPrinter& printer, const CPrintJob& job, bool preview,
              CMessage& error) {
     error = {};
@@ -162,13 +179,16 @@ int PaintJob(QPainter& painter, QPrinter& printer, const CPrintJob& job, bool pr
         PaintOutlinePage(painter, facts, job.settings);
         return 1;
     }
-    CJobLabels labels(job, PrintMeasure(job.view));
-    if (error = labels.Error(); !error.Empty()) return 0;
-    const int pages = PaintRunPages(
-        painter, facts, job.settings, labels.FirstIndex(), [&labels] { return labels.Next(); },
-        [&printer] { return printer.newPage(); }, preview);
-    error = labels.Error();
-    return pages;
+    // A roll or tape label the preview shows: one label a page, in the middle of the page.
+    std::optional<CPrintJob> roll;
+    if (const std::optional<CRollPage> label =
+            job.rollPages ? std::nullopt : JobRollPage(job, PrintMeasure(job.view))) {
+        const QSizeF mm = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
+        const CRollPage paper{static_cast<int>(std::lround(mm.width() * 100)),
+                              static_cast<int>(std::lround(mm.height() * 100))};
+        roll = RollJob(job, *label, paper, false).job;
+    }
+    return PaintLabels(painter, printer, roll ? *roll : job, facts, preview, error);
 }
 
 namespace {

@@ -410,6 +410,9 @@ void CQuillmarkView::OnFilePrintPreview() {
             printer->setPageSize(page->size);
             printer->setPageOrientation(page->orientation);
         }
+    // A roll or tape label shows one label a page, each page the size it prints on.
+    if (CPrintJob roll = PrintJob(); OnRoll(roll.settings) && !PrepareRollJob(*printer, roll))
+        return;
     QDialog preview(window());
     preview.setWindowTitle(Quillmark::tr("Print Preview"));
     auto* layout = new QVBoxLayout(&preview);
