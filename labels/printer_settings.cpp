@@ -206,12 +206,26 @@ std::optional<QPageSize> NearestPaper(const PrinterPapers& papers, const QSizeF&
     return best;
 }
 
+// Whether the printer takes a page of `mm` as it comes off the roll: its width across the
+// printer, not turned.
+bool TakesUpright(const PrinterPapers& printer, const QSizeF& mm) {
+    if (!printer.known) return true;
+    if (std::any_of(printer.sizes.begin(), printer.sizes.end(), [&mm](const QPageSize& s) {
+            return SameSize(s.size(QPageSize::Millimeter), mm);
+        }))
+        return true;
+    if (!printer.customSizes || !printer.maximum.isValid()) return false;
+    const QSizeF lo =
+        printer.minimum.isValid() ? printer.minimum.size(QPageSize::Millimeter) : QSizeF(0, 0);
+    return Within(mm, lo, printer.maximum.size(QPageSize::Millimeter));
+}
+
 } // namespace
 
 RollPaperChoice ChooseRollPaper(const PrinterPapers& papers, const QSizeF& mm) {
     RollPaperChoice choice{
         QPageSize(mm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch), true, {}, {}};
-    if (PrinterTakesPaper(papers, choice.size)) return choice;
+    if (TakesUpright(papers, mm)) return choice;
     // The driver's longest page, for tape cut to a length it cannot feed.
     if (papers.customSizes && papers.maximum.isValid()) {
         const QSizeF most = papers.maximum.size(QPageSize::Millimeter);

@@ -70,9 +70,13 @@ bool PrepareRollJob(QPrinter& printer, CPrintJob& job) {
         return false;
     }
     if (!paper.note.Empty()) ReportError(paper.note);
-    printer.setFullPage(true);
-    printer.setPageLayout(
-        QPageLayout(paper.size, QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
+    // The page's origin stays the corner of what the driver prints, where its dots start (a
+    // label printer's driver may keep a margin of a fraction of a dot); the label is centred on
+    // the paper all the same (PrinterFacts).
+    printer.setFullPage(false);
+    printer.setPageSize(paper.size);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setPageMargins(QMarginsF(), QPageLayout::Millimeter);
     const QSizeF mm = paper.size.size(QPageSize::Millimeter);
     const CRollPage sheet{static_cast<int>(std::lround(mm.width() * 100)),
                           static_cast<int>(std::lround(mm.height() * 100))};
