@@ -236,3 +236,46 @@ int AddUserLabels(const QString& path, const std::vector<std::vector<QVariant>>&
     }
     return added;
 }
+
+int AddShippedStock(const QString& copy, const QString& shipped) {
+    SQLiteFile file(copy, false);
+    if (!file.IsOpen()) return 0;
+    QSqlDatabase db = file.Db();
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT Kind FROM labels LIMIT 0")) &&
+        !query.exec(
+            QStringLiteral("ALTER TABLE labels ADD COLUMN Kind INTEGER NOT NULL DEFAULT 0")))
+        return 0;
+    query.prepare(QStringLiteral("ATTACH DATABASE ? AS shipped"));
+    query.addBindValue(shipped);
+    if (!query.exec()) return 0;
+    QStringList geometry;
+    for (const LabelGeometryColumn& c : kLabelGeometryColumns)
+        geometry << QLatin1String(c.column);
+    const QString columns = geometry.join(QStringLiteral(", "));
+    const QString fromShipped = QStringLiteral("s.") + geometry.join(QStringLiteral(", s."));
+    int added = 0;
+    if (db.transaction()) {
+        const bool ok =
+            query.exec(QStringLiteral(
+                "INSERT INTO company (Name) SELECT DISTINCT sc.Name FROM shipped.company sc "
+                "JOIN shipped.labels s ON s.CompanyID = sc.ID WHERE s.Flag AND NOT EXISTS "
+                "(SELECT 1 FROM company c WHERE c.Name = sc.Name)")) &&
+            query.exec(
+                QStringLiteral(
+                    "INSERT INTO labels (CompanyID, LabelName1, LabelName2, Flag, %1) "
+                    "SELECT c.ID, s.LabelName1, s.LabelName2, s.Flag, %2 FROM shipped.labels "
+                    "s JOIN shipped.company sc ON sc.ID = s.CompanyID JOIN company c ON "
+                    "c.Name = sc.Name WHERE s.Flag AND NOT EXISTS (SELECT 1 FROM labels l "
+                    "WHERE l.CompanyID = c.ID AND l.LabelName1 = s.LabelName1 AND "
+                    "l.LabelName2 = s.LabelName2) ORDER BY s.ID")
+                    .arg(columns, fromShipped));
+        added = ok ? query.numRowsAffected() : 0;
+        if (!ok || !db.commit()) {
+            db.rollback();
+            added = 0;
+        }
+    }
+    query.exec(QStringLiteral("DETACH DATABASE shipped"));
+    return added;
+}

@@ -7,6 +7,9 @@
 #include "tests/labels/label_db_fixture.h"
 #include "tests/support/temp_env.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -81,4 +84,34 @@ TEST(SheetsOnlyLabelDatabase, ItsUsersLabelsAreReadForARepairAsSheets) {
     ASSERT_TRUE(kept);
     EXPECT_EQ(kept->name1, "Mine");
     EXPECT_EQ(kept->geometry, (CLabelGeometry{2, 5000, 3000, 1000, 1000, 5500, 3500, 3, 7, 0}));
+}
+
+// A per-user copy made by an earlier version (the program installed, so the user's labels live
+// in their copy) gains the shipped stock it lacks, once, and keeps the user's own label.
+TEST(SheetsOnlyLabelDatabase, APerUserCopyGainsTheShippedRollsOnce) {
+    TempEnv env;
+    const QString old = MakeSheetsOnlyDatabase(env);
+    const QString program = QString::fromStdString((env.Root() / "program").string());
+    const QString user = QString::fromStdString((env.Root() / "user").string());
+    ASSERT_TRUE(QDir().mkpath(program) && QDir().mkpath(user));
+    ASSERT_TRUE(QFile::copy(QM_SHIPPED_DATA_DAT, program + "/data.dat"));
+    ASSERT_TRUE(QFile::rename(old, user + "/data.dat"));
+    const auto zebraRolls = [&] {
+        const QString copy = LocateDefaultLabelDatabase(program, user, false);
+        EXPECT_EQ(copy, user + "/data.dat");
+        CLabelDatabase db(ParseLabelConnectionString("Driver=SQLite;DBQ=" + Quote(copy), "/"));
+        EXPECT_EQ(db.FindLabel(5)->name1, "Mine") << "the user's own label keeps its ID";
+        std::vector<LabelRecord> rolls;
+        for (const LabelMaker& m : db.ListMakers())
+            if (m.name == "Zebra")
+                for (const LabelProduct& p : db.ListProducts(m.bookmark))
+                    rolls.push_back(db.ReadLabel(p.bookmark));
+        return rolls;
+    };
+    const std::vector<LabelRecord> rolls = zebraRolls();
+    ASSERT_EQ(rolls.size(), 8u);
+    EXPECT_TRUE(rolls[4].stock);
+    EXPECT_EQ(rolls[4].name1, "800262-125");
+    EXPECT_EQ(rolls[4].geometry, (CLabelGeometry{0, 5715, 3175, 0, 0, 5715, 3493, 1, 1, 1}));
+    EXPECT_EQ(zebraRolls().size(), 8u) << "added once";
 }
