@@ -170,6 +170,8 @@ std::string CheckBatchOptions(const CCommandLineInfo& info) {
                 return std::string(option) +
                        " is for printing on a sheet; a ZPL file has each label on a page of its "
                        "own";
+        if (IsBatchPattern(info.output))
+            return "a ZPL file holds the whole run: name one file, as in --export run.zpl";
         return {};
     }
     for (const char* option : kSheetOptions)
