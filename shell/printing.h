@@ -8,6 +8,7 @@
 
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPointF>
 #include <QString>
 
 #include <optional>
@@ -47,6 +48,15 @@ bool PrintIntoPdfFile(QPrinter& printer, const CPrintJob& job);
 // label alone on a page, and the copies asked of the printer where every page is the same.
 // Nothing for other jobs; false after a message when the printer cannot take the label.
 bool PrepareRollJob(QPrinter& printer, CPrintJob& job);
+
+// Whether the queue's driver makes a raster of the page (a label printer's, say), whose dots
+// start at the printable area's corner rather than the paper's.
+bool QueueMakesRaster(const QString& queue);
+// How far, in device dots, everything printed on `printer` moves so that the page's dots are the
+// driver's: for a driver that makes a raster, the fraction of a dot by which its printable area's
+// corner lies off the page's own dots (the printable area of a DYMO driver at 203 dpi starts
+// 5.64 dots from the paper's edge); nothing for other printers and PDF files.
+QPointF RasterGridShift(const QPrinter& printer);
 
 // The dots per inch a print queue prints at: the resolution chosen for the queue, else the
 // printer's default; 0 when the print system does not say.

@@ -1,11 +1,12 @@
 // What a DYMO label printer is sent for one label (by dymo_queue_test.sh): the print system's
-// DYMO driver tells the printer the label's length in its dots, which is the job's page length,
-// and the label's rows read back scan (where the script names the data to read).
+// DYMO driver tells the printer the label's length in its dots, which is the job's page length;
+// every bar of the label's rows is whole module dots of the printer, and they read back.
 
 #include "tests/support/scan.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -79,6 +80,25 @@ TEST(DymoQueue, TheLabelIsThePagesLengthAndScans) {
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             if ((label.rows[y][x / 8] >> (7 - x % 8)) & 1) grey[y * width + x] = 0;
+    // Every bar and space of the symbol a whole number of the module's dots (10 mils).
+    const int module = (10 * dpi + 500) / 1000;
+    int top = 0;
+    while (top < height && std::all_of(label.rows[top].begin(), label.rows[top].end(),
+                                       [](std::uint8_t b) { return b == 0; }))
+        ++top;
+    ASSERT_LT(top + 3, height);
+    const auto black = [&](int x) { return grey[(top + 3) * width + x] == 0; };
+    int x = 0, last = width - 1;
+    while (x <= last && !black(x))
+        ++x;
+    while (last >= x && !black(last))
+        --last;
+    for (int elements = 0; x <= last; ++elements) {
+        const int start = x;
+        for (const bool dark = black(x); x <= last && black(x) == dark;)
+            ++x;
+        EXPECT_EQ((x - start) % module, 0) << "element " << elements << ": " << x - start;
+    }
     if (const char* data = std::getenv("QM_DYMO_DATA")) {
         EXPECT_EQ(ScanGrey(grey.data(), width, height, width).text, data);
     }
