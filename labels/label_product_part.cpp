@@ -57,9 +57,16 @@ LabelReadouts MakeLabelReadouts(const LabelRecord& label, bool centimetres, cons
     const QString id = maker.isEmpty()
                            ? QString::number(label.id)
                            : QStringLiteral("%1 (%2:%3)").arg(label.id).arg(maker, label.name1);
-    return {id, label.name2, FormatLength(label.geometry.height, centimetres),
-            FormatLength(label.geometry.width, centimetres),
-            PaperSizeName(label.geometry.paperSize)};
+    // A roll or tape has no paper: its labels come one at a time, each a page of its own.
+    const LabelKind kind = KindOf(label.geometry);
+    const QString paper = kind == LabelKind::Roll         ? Quillmark::tr("Roll, a label a page")
+                          : kind == LabelKind::Continuous ? Quillmark::tr("Continuous tape")
+                                                          : PaperSizeName(label.geometry.paperSize);
+    const bool cutToFit = kind == LabelKind::Continuous && label.geometry.height == 0;
+    return {id, label.name2,
+            cutToFit ? Quillmark::tr("as the symbol")
+                     : FormatLength(label.geometry.height, centimetres),
+            FormatLength(label.geometry.width, centimetres), paper};
 }
 
 bool ReadoutsInCentimetres(int unit) {

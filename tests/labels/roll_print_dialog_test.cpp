@@ -5,6 +5,7 @@
 #include "labels/print_label_dialog.h"
 
 #include "common/settings_store.h"
+#include "labels/label_product_part.h"
 #include "labels/printer_choice_part.h"
 #include "tests/labels/label_db_fixture.h"
 #include "tests/labels/labels_test_support.h"
@@ -122,4 +123,23 @@ TEST_F(RollPrintDialogTest, ThePrintersResolutionIsSaidBelowIt) {
     EXPECT_EQ(facts->text(), "X of Labels");
     d->PrinterList().setCurrentText("Office");
     EXPECT_EQ(facts->text(), "X of Office");
+}
+
+TEST(RollReadouts, ARollOrTapeShowsHowItComesInPlaceOfAPaper) {
+    const std::vector<LabelStockRow> rolls = Rolls();
+    const struct {
+        std::size_t row;
+        const char *height, *paper;
+    } cases[] = {
+        {0, "1.25 in", "Roll, a label a page"},
+        {1, "as the symbol", "Continuous tape"},
+        {2, "39.37 in", "Continuous tape"},
+    };
+    for (const auto& c : cases) {
+        const LabelRecord label{
+            1, 23, rolls[c.row].name1, rolls[c.row].name2, true, rolls[c.row].geometry};
+        const LabelReadouts shown = MakeLabelReadouts(label, false);
+        EXPECT_EQ(shown.height, c.height) << c.row;
+        EXPECT_EQ(shown.paper, c.paper) << c.row;
+    }
 }
