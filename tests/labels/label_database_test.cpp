@@ -541,8 +541,9 @@ TEST(LabelStockSeed, TablesOfANewDatabase) {
 }
 
 TEST(LabelStockSeed, RejectsMalformedLines) {
-    const QString header = "Company,LabelName1,LabelName2,PaperSize,Width,Height,TopMargin,"
-                           "SideMargin,HorizontalPitch,VerticalPitch,NumberAcross,NumberDown,Kind\n";
+    const QString header =
+        "Company,LabelName1,LabelName2,PaperSize,Width,Height,TopMargin,"
+        "SideMargin,HorizontalPitch,VerticalPitch,NumberAcross,NumberDown,Kind\n";
     const auto rows =
         ParseLabelStock("# comment\n" + header + "A,1,\"x, \"\"y\"\"\",0,1,2,3,4,5,6,7,8,2\r\n");
     ASSERT_EQ(rows.size(), 1u);
