@@ -3,7 +3,8 @@
 # label printer driver sends to a listener of the test's own on a free local port (the socket
 # a printer listens on), which keeps the very bytes a printer would receive. `quillmark -p`
 # prints a numbered run of 20 labels of 2.25 x 1.25 in on it, and `quillmark --export run.zpl`
-# writes the same run; zpl_queue_test.cpp decodes both (at 203 and at 300 dpi). Exits 77
+# writes the same run, which sent to the queue raw arrives as it is; zpl_queue_test.cpp decodes
+# both (at 203 and at 300 dpi). Exits 77
 # (skipped) only when no print system or no ZPL driver is installed.
 #   zpl_queue_test.sh QUILLMARK SHELL_TESTS
 set -uo pipefail
@@ -39,6 +40,10 @@ for dpi in 203 300; do
         { echo "FAIL: printing at $dpi dpi: $received"; status=1; continue; }
     "$quillmark" --export "$work/run-$dpi.zpl" "$work/label.qmx" "${run[@]}" --dpi "$dpi" ||
         { echo "FAIL: --export run.zpl at $dpi dpi"; status=1; continue; }
+    # The exported file sent to the queue raw reaches the printer as it is.
+    raw=$(print_to_listener "$work" "$queue" lp -o raw "$work/run-$dpi.zpl") &&
+        cmp -s "$raw" "$work/run-$dpi.zpl" ||
+        { echo "FAIL: the ZPL file sent raw at $dpi dpi did not arrive as it is"; status=1; }
     if QM_ZPL_RECEIVED=$received QM_ZPL_EXPORT=$work/run-$dpi.zpl QM_ZPL_DPI=$dpi \
         QM_ZPL_LABELS=20 QM_ZPL_PREFIX=ZPL- "$shell_tests" --gtest_filter=ZplQueue.* \
         >"$work/check.log" 2>&1; then
