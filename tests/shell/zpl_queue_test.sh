@@ -4,8 +4,8 @@
 # a printer listens on), which keeps the very bytes a printer would receive. `quillmark -p`
 # prints a numbered run of 20 labels of 2.25 x 1.25 in on it, and `quillmark --export run.zpl`
 # writes the same run, which sent to the queue raw arrives as it is; zpl_queue_test.cpp decodes
-# both (at 203 and at 300 dpi). Exits 77
-# (skipped) only when no print system or no ZPL driver is installed.
+# both (at 203 and at 300 dpi). Exits 77 (skipped) only when no print system or no ZPL driver
+# is installed.
 #   zpl_queue_test.sh QUILLMARK SHELL_TESTS
 set -uo pipefail
 quillmark=$1
