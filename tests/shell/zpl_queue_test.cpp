@@ -133,3 +133,18 @@ TEST(ZplQueue, TheExportedRunHasThePrintedLabelsBars) {
         EXPECT_EQ(differ, 0) << "label " << i + 1 << ": first at " << firstX << "," << firstY;
     }
 }
+
+// The same symbol on three labels: one page, the job's copies, which the printer receives as
+// three labels of the same dots.
+TEST(ZplQueue, TheSameSymbolThreeTimesIsThreeLabelsOfTheSameDots) {
+    if (Env("QM_ZPL_COPIES").empty()) GTEST_SKIP() << "run by zpl_queue_test.sh";
+    const ZplDocument doc = ReadZpl(Env("QM_ZPL_COPIES"));
+    ASSERT_EQ(doc.error, "");
+    int labels = 0;
+    for (const ZplLabel& l : doc.labels) {
+        labels += l.copies;
+        EXPECT_EQ(l.grey, doc.labels.front().grey);
+        EXPECT_EQ(ScanGrey(l.grey.data(), l.width, l.height, l.width).text, "1");
+    }
+    EXPECT_EQ(labels, 3);
+}

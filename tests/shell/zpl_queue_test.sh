@@ -54,4 +54,14 @@ for dpi in 203 300; do
         status=1
     fi
 done
+# The same symbol on three labels, at the queue's last resolution.
+copies=$(print_to_listener "$work" "$queue" "$quillmark" -p "$work/label.qmx" \
+    --label Zebra:800262-125 --count 3) || { echo "FAIL: printing three copies: $copies"; status=1; }
+if QM_ZPL_COPIES=$copies "$shell_tests" --gtest_filter=ZplQueue.* >"$work/check.log" 2>&1; then
+    echo "ok: the same symbol three times is three labels"
+else
+    echo "FAIL: the same symbol three times:"
+    grep -E "Failure|Expected|Which|actual" "$work/check.log" | head -10
+    status=1
+fi
 exit $status
