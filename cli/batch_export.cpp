@@ -162,6 +162,18 @@ bool IsBatchPattern(std::string_view output) {
 
 std::string CheckBatchOptions(const CCommandLineInfo& info) {
     const std::vector<std::string>& named = info.run.named;
+    // A ZPL file holds the whole run, each label a page of a label printer's roll.
+    if (const ExportFormat* format = FindExportFormat(info.output);
+        format && format->writer == ExportWriter::Zpl) {
+        for (const char* option : {"--start", "--sheets", "--outlines", "--offset"})
+            if (std::find(named.begin(), named.end(), option) != named.end())
+                return std::string(option) +
+                       " is for printing on a sheet; a ZPL file has each label on a page of its "
+                       "own";
+        if (IsBatchPattern(info.output))
+            return "a ZPL file holds the whole run: name one file, as in --export run.zpl";
+        return {};
+    }
     for (const char* option : kSheetOptions)
         if (std::find(named.begin(), named.end(), option) != named.end())
             return std::string(option) + " is for printing on a sheet, not for --export";

@@ -382,12 +382,16 @@ std::string CommandLineUsage() {
            "      --height TEXT              the bar height, as the height box reads it (2 cm)\n"
            "      --rotation 0..3            quarter turns anticlockwise\n"
            "      --no-text                  without the human-readable text\n"
-           "      --dpi N                    resolution of image files (10 to 3000)\n"
+           "      --dpi N                    resolution of image files (10 to 3000); of a\n"
+           "                                 ZPL file the printer's: 203 (the default), 300,\n"
+           "                                 152 or 600\n"
            "      --numbered, --data-file    a file per number or per row of the file, each\n"
            "                                 named by OUTPUT with {n} (its line, or its place\n"
            "                                 in the run) and {data} (its data), as in\n"
            "                                 'out/{n}.png'; with the run options that make\n"
-           "                                 the labels, --strict among them\n"
+           "                                 the labels, --strict among them; a ZPL file\n"
+           "                                 holds the whole run, each label a page of the\n"
+           "                                 roll or tape product --label names\n"
            "  run options of -p, -pt and --pdf:\n" +
            RunOptionsUsage() + LineOptionsUsage() + "  quillmark --help               this text\n";
 }

@@ -3,6 +3,7 @@
 #include "cli/batch_export.h"
 #include "common/atomic_file.h"
 #include "common/latin1.h"
+#include "common/run_report.h"
 #include "common/settings_keys.h"
 #include "common/units.h"
 #include "engine/primitives.h"
@@ -12,6 +13,7 @@
 #include "job/document_file.h"
 #include "job/export_messages.h"
 #include "job/print_layout.h"
+#include "job/zpl_job.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -47,6 +49,57 @@ CSize ExportLabelSize(const CLabelDesign& design) {
     if (design.lines.empty() || settings.useLabel == 0) return {};
     return {units::ThousandthsCmToMils(settings.geometry.width),
             units::ThousandthsCmToMils(settings.geometry.height)};
+}
+
+// The ZPL resolution when --dpi names none: the most common label printers' 203 dpi.
+constexpr int kDefaultZplDpi = 203;
+
+// The export form's ZPL file: the label, or every label of the run, one block each in one file;
+// on a roll or tape product (`label`, else the print settings') each a page of its size.
+int RunZplExport(const CCommandLineInfo& info, const CExportSymbol& symbol,
+                 const std::string& output, const std::optional<CLabelGeometry>& label) {
+    const int dpi = info.dpi > 0 ? info.dpi : kDefaultZplDpi;
+    if (!IsZplResolution(dpi)) {
+        ReportError(MakeMessage(Msg::ExportZplResolution, std::to_string(dpi)));
+        return 2;
+    }
+    if (const CMessage warning = engine::ModuleWarning(dpi); !warning.Empty()) ReportError(warning);
+    CFontLocator fonts;
+    CPrintJob job;
+    job.barcode = symbol.barcode.get();
+    job.view = {info.rotation, !info.noText};
+    job.settings = CPrintSettings::FromStore();
+    if (label) job.settings = {.useLabel = 1, .geometry = *label};
+    // Only a roll or tape product gives a page of its own; on anything else the label is alone.
+    if (!OnRoll(job.settings)) job.settings.useLabel = 0;
+    job.run = info.run.run;
+    job.design = symbol.design;
+    if (const CMessage unread = ReadJobData(job); !unread.Empty()) {
+        ReportError(unread);
+        return 1;
+    }
+    // The run's problems as the print forms tell them, --strict refusing them.
+    const CRunReport report = CheckPrintJob(job, MonoMeasure(job.view, dpi, &fonts), true);
+    if (!report.error.Empty()) {
+        ReportError(report.error);
+        return 1;
+    }
+    ReportErrors(
+        RunProblemReport(report, info.run.strict ? RunOutcome::NotMade : RunOutcome::Made));
+    if (info.run.strict && report.problemCount > 0) return 1;
+    std::string zpl;
+    if (const CMessage wrong = MakeZplJob(job, dpi, &fonts, zpl); !wrong.Empty()) {
+        ReportError("nothing was written to " + output + ": " + MessageText(wrong));
+        return 1;
+    }
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(zpl.data());
+    CExportResult written =
+        ExportFailed(WriteFileAtomically(output, std::span<const std::uint8_t>(bytes, zpl.size())));
+    if (!written) {
+        ReportError(ExportErrorText(written, output));
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
@@ -116,7 +169,8 @@ CExportSymbol MakeExportSymbol(const CCommandLineInfo& info) {
     return out;
 }
 
-int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int screenDpi) {
+int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int screenDpi,
+              const std::optional<CLabelGeometry>& product) {
     const CExportSymbol symbol = MakeExportSymbol(info);
     if (!symbol.barcode || symbol.status != 0) {
         ReportError(symbol.message);
@@ -140,6 +194,9 @@ int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int scre
         ReportError(ExportErrorText(refused, output));
         return 1;
     }
+    if (const ExportFormat* format = FindExportFormat(output);
+        format && format->writer == ExportWriter::Zpl)
+        return RunZplExport(info, symbol, output, product);
     const int stored = settings::Get(settings::kCopyResolution);
     const int dpi = info.dpi > 0 ? info.dpi
                     : stored > 0 ? std::max(stored, 10)

@@ -4,11 +4,13 @@
 // vector pictures.
 
 #include "cli/command_line.h"
+#include "common/label_geometry.h"
 #include "job/label_design.h"
 #include "render/export_files.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 // Writes one file of a label (its symbol as the view shows it, and its lines) at `dpi`.
@@ -36,8 +38,11 @@ struct CExportSymbol {
 CExportSymbol MakeExportSymbol(const CCommandLineInfo& info);
 
 // The whole export form; returns the exit status. When the command line names no resolution
-// and the settings hold none, images take engine::DefaultImageResolution of `screenDpi`.
-int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int screenDpi);
+// and the settings hold none, images take engine::DefaultImageResolution of `screenDpi`. A ZPL
+// file is written on `label` (the product --label names, read by the window program) when
+// given, else on the print settings' label product.
+int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int screenDpi,
+              const std::optional<CLabelGeometry>& label = std::nullopt);
 
 // A path made absolute from the working folder, without . and .. parts.
 std::string AbsolutePath(const std::string& path);

@@ -61,6 +61,12 @@ int Run(int argc, char** argv) {
         if (const ExportFormat* format = FindExportFormat(info.output);
             format && !format->withoutQt)
             break;
+        // A label product named for a ZPL file is read from the label database, which the
+        // window program opens.
+        if (const ExportFormat* format = FindExportFormat(info.output);
+            format && format->writer == ExportWriter::Zpl &&
+            (info.run.labelId > 0 || !info.run.labelName.empty()))
+            break;
         {
             // The settings as they are now, and one font lookup, for every file of a batch.
             SettingsStore::KeepFirstRead();

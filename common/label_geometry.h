@@ -1,11 +1,17 @@
 #pragma once
-// The geometry of a label sheet: its paper, the size of one label, where the first label sits
-// and how far the next ones follow, and how many there are. Lengths are integers in thousandths
-// of a centimetre, as the label database and the "Print" settings keep them.
+// The geometry of a label product: its paper, the size of one label, where the first label sits
+// and how far the next ones follow, and how many there are; and whether the labels come on
+// sheets or on a roll. Lengths are integers in thousandths of a centimetre, as the label
+// database and the "Print" settings keep them.
 
 #include "common/settings_keys.h"
 
 #include <array>
+
+// How a label product comes: sheets of labels in rows and columns; a roll of die-cut labels one
+// across, each printed as a page of its own; or continuous tape of a width, cut to each label's
+// length.
+enum class LabelKind : int { Sheet = 0, Roll = 1, Continuous = 2 };
 
 struct CLabelGeometry {
     int paperSize = 0; // index into the table of paper sizes
@@ -17,6 +23,10 @@ struct CLabelGeometry {
     int verticalPitch = 0;
     int numberAcross = 0;
     int numberDown = 0;
+    // A LabelKind. On a roll the vertical pitch is the label's height and the gap to the next
+    // one; on continuous tape the height is the label's length, 0 for the length of what it
+    // holds.
+    int kind = 0;
     friend bool operator==(const CLabelGeometry&, const CLabelGeometry&) = default;
 };
 
@@ -39,7 +49,7 @@ struct LabelGeometryColumn {
 
 // Every field of the geometry, in the order of the labels table's columns and of the label
 // stock seed file.
-inline constexpr std::array<LabelGeometryColumn, 9> kLabelGeometryColumns = {{
+inline constexpr std::array<LabelGeometryColumn, 10> kLabelGeometryColumns = {{
     {&CLabelGeometry::paperSize, "PaperSize", 0, nullptr},
     {&CLabelGeometry::width, "Width", 0, &settings::kLabelWidth},
     {&CLabelGeometry::height, "Height", 0, &settings::kLabelHeight},
@@ -49,7 +59,17 @@ inline constexpr std::array<LabelGeometryColumn, 9> kLabelGeometryColumns = {{
     {&CLabelGeometry::verticalPitch, "VerticalPitch", 0, &settings::kVertPitch},
     {&CLabelGeometry::numberAcross, "NumberAcross", 1, &settings::kNumberAcross},
     {&CLabelGeometry::numberDown, "NumberDown", 1, &settings::kNumberDown},
+    {&CLabelGeometry::kind, "Kind", 0, &settings::kLabelKind},
 }};
+
+// The kind of a geometry; anything unknown is a sheet.
+inline LabelKind KindOf(const CLabelGeometry& g) {
+    return g.kind == 1 ? LabelKind::Roll : g.kind == 2 ? LabelKind::Continuous : LabelKind::Sheet;
+}
+// Whether each label of the product is printed as a page of its own.
+inline bool IsRollKind(const CLabelGeometry& g) {
+    return KindOf(g) != LabelKind::Sheet;
+}
 
 // The geometry printing reads from the "Print" settings, each field with its row's default;
 // the paper size is 0.

@@ -220,6 +220,17 @@ constexpr MessageRow kMessages[] = {
                           "format or lower the resolution.")},
     {Msg::ExportEncoderFailed,
      QM_TEXT("Quillmark", "The image could not be written as %1 (%2 pixels).")},
+    {Msg::ExportZplResolution,
+     QM_TEXT("Quillmark", "ZPL is written for printers of 152, 203, 300 or 600 dpi, not %1 dpi")},
+    {Msg::RollLongerThanPrinter,
+     QM_TEXT("Quillmark", "the label is %1 long, longer than the %2 the printer's driver takes "
+                          "at most; nothing was printed")},
+    {Msg::RollOnNearestPaper,
+     QM_TEXT("Quillmark", "the printer takes no page of the label's size, %1: it prints on %2 "
+                          "with the label in the middle")},
+    {Msg::RollNoPaperHoldsIt,
+     QM_TEXT("Quillmark", "the printer takes no page of the label's size, %1, nor one that holds "
+                          "it; nothing was printed")},
     {Msg::FileNoError, QM_TEXT("Quillmark", "No error occurred.")},
     {Msg::FileNotFound, QM_TEXT("Quillmark", "%1 was not found.")},
     {Msg::FileInvalidPath, QM_TEXT("Quillmark", "%1 contains an invalid path.")},

@@ -63,6 +63,7 @@ inline constexpr IntSetting kTopMargin{"Print", "TopMargin", 0};
 inline constexpr IntSetting kSideMargin{"Print", "SideMargin", 0};
 inline constexpr IntSetting kNumberAcross{"Print", "NumberAcross", 1};
 inline constexpr IntSetting kNumberDown{"Print", "NumberDown", 1};
+inline constexpr IntSetting kLabelKind{"Print", "LabelKind", 0, 0, 2}; // sheet, roll, continuous
 inline constexpr StringSetting kLabelDbConnection{"Print", "LabelDBConnectionString", ""};
 // The printer of the last print, by the print system's name for it.
 inline constexpr StringSetting kPrinter{"Print", "Printer", ""};

@@ -3,6 +3,7 @@
 #include "common/units.h"
 
 #include <algorithm>
+#include <cmath>
 
 CPrintJob StoredPrintJob(const CBarcode* barcode, const CSymbolView& view) {
     CPrintJob job;
@@ -61,6 +62,31 @@ CRunReport CheckPrintJob(const CPrintJob& job, const CSymbolMeasure& measure, bo
         return report;
     }
     return CheckRun(job.run, sheet, JobCheck(job, measure), whole, job.runData);
+}
+
+std::optional<CRollPage> JobRollPage(const CPrintJob& job, const CSymbolMeasure& measure) {
+    if (!OnRoll(job.settings)) return std::nullopt;
+    int length = 0;
+    if (job.barcode && measure) {
+        // Mils to thousandths of a centimetre, rounded up so that nothing is cut off.
+        const CSize size = measure(*job.barcode);
+        length = static_cast<int>(std::ceil(std::max(size.cy, 0) / units::kMilsPerThousandthCm));
+    }
+    return RollPage(job.settings.geometry, length);
+}
+
+CRollJob RollJob(const CPrintJob& job, const CRollPage& page, const CRollPage& paper,
+                 bool printerCopies) {
+    CRollJob roll{job, 1};
+    roll.job.settings = RollPageSettings(job.settings, page, paper);
+    roll.job.rollPages = true;
+    // On a roll every label is a page, so a count of sheets is a count of labels.
+    if (printerCopies && job.run.kind == CLabelRunChoice::Kind::Same && !job.outlines &&
+        job.run.count > 1) {
+        roll.copies = job.run.count;
+        roll.job.run.count = 1;
+    }
+    return roll;
 }
 
 CJobLabels::CJobLabels(const CPrintJob& job, CSymbolMeasure measure)

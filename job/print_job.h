@@ -31,6 +31,8 @@ struct CPrintJob {
     std::shared_ptr<const CDataText> runData;
     // The lines of each label beside the symbol, and where a run takes its data from.
     CLabelDesign design;
+    // The settings are those of a roll or tape label's own page already (RollJob).
+    bool rollPages = false;
 };
 
 // Reads the data file of the job's run, when it is from a file, into the job, so that checking
@@ -53,6 +55,21 @@ CRunCheck JobCheck(const CPrintJob& job, CSymbolMeasure measure);
 // What the job's run holds and what would not print as given: the whole run, or its first
 // labels (`whole` false).
 CRunReport CheckPrintJob(const CPrintJob& job, const CSymbolMeasure& measure, bool whole);
+
+// The page each label of a roll or tape job prints on (none for sheets and plain paper):
+// continuous tape of no set length is as long as the document's symbol, measured by `measure`,
+// and a margin at each end.
+std::optional<CRollPage> JobRollPage(const CPrintJob& job, const CSymbolMeasure& measure);
+// A roll or tape job as its pages are printed: each label of `page`'s size alone in the middle
+// of a page of `paper`'s; where every page is the same (the same symbol on each label) and the
+// printer makes copies itself (`printerCopies`), one page, which the printer is asked for
+// `copies` times.
+struct CRollJob {
+    CPrintJob job;
+    std::int64_t copies = 1;
+};
+CRollJob RollJob(const CPrintJob& job, const CRollPage& page, const CRollPage& paper,
+                 bool printerCopies);
 
 // The job's labels in printing order, each what the label holds: the document's symbol, or a
 // working copy given the label's data; labels the job leaves out are passed over.

@@ -166,7 +166,38 @@ CPrintSettings CPrintSettings::FromStore() {
 }
 
 bool OnSheet(const CPrintSettings& s) {
-    return s.useLabel != 0 && s.fullPage != 1;
+    return s.useLabel != 0 && s.fullPage != 1 && !IsRollKind(s.geometry);
+}
+
+bool OnRoll(const CPrintSettings& s) {
+    return s.useLabel != 0 && IsRollKind(s.geometry);
+}
+
+CRollPage RollPage(const CLabelGeometry& g, int contentLength) {
+    CRollPage page{std::max(g.width, 0), std::max(g.height, 0)};
+    if (KindOf(g) == LabelKind::Continuous && page.height == 0)
+        page.height = engine::ClampToInt(std::int64_t{std::max(contentLength, 0)} +
+                                         std::int64_t{2} * kTapeEndMargin);
+    return page;
+}
+
+CPrintSettings RollPageSettings(const CPrintSettings& s, const CRollPage& page,
+                                const CRollPage& paper) {
+    CPrintSettings out = s;
+    out.useLabel = 1;
+    out.fullPage = 1;
+    out.row = out.column = 1;
+    out.geometry = {.paperSize = s.geometry.paperSize,
+                    .width = page.width,
+                    .height = page.height,
+                    .topMargin = (paper.height - page.height) / 2,
+                    .sideMargin = (paper.width - page.width) / 2,
+                    .horizontalPitch = page.width,
+                    .verticalPitch = page.height,
+                    .numberAcross = 1,
+                    .numberDown = 1,
+                    .kind = s.geometry.kind};
+    return out;
 }
 
 CPoint PrintableMargins(const CPrintSettings& s, const CPrinterFacts& p) {
@@ -184,6 +215,24 @@ bool LabelsFitPrinter(const CPrintSettings& s, const CPrinterFacts& p) {
     // A length in device dots: thousandths of a centimetre to mils, then lpx dots per 1000 mils.
     return g.width * kMilsPerThousandthCm * p.lpx * 0.001 >= 1 &&
            g.height * kMilsPerThousandthCm * p.lpy * 0.001 >= 1;
+}
+
+CPageDots RollPageDots(const CPrintSettings& s, const CRollPage& page, int dpi, CPoint offset) {
+    // Thousandths of a centimetre to dots, to the nearest.
+    const auto dots = [dpi](int length) {
+        return engine::ClampToInt(
+            (std::int64_t{std::max(length, 0)} * std::max(dpi, 0) * 2 + 2540) / (2 * 2540));
+    };
+    CPageDots out{dots(page.width), dots(page.height), {}};
+    CPrinterFacts facts;
+    facts.lpx = facts.lpy = dpi;
+    facts.printableWidth = out.width;
+    facts.printableHeight = out.height;
+    facts.offsetAcross = offset.x;
+    facts.offsetDown = offset.y;
+    ForEachLabelCentre(RollPageSettings(s, page, page), facts,
+                       [&out](CPoint centre) { out.centre = centre; });
+    return out;
 }
 
 void ForEachLabelCentre(const CPrintSettings& s, const CPrinterFacts& p,

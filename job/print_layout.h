@@ -23,8 +23,27 @@ struct CPrintSettings {
 };
 
 // Whether the settings print a run over a sheet's labels, rather than one label a page (a
-// single label of the sheet, or the middle of a plain page).
+// single label of the sheet, a roll or tape label, or the middle of a plain page).
 bool OnSheet(const CPrintSettings& settings);
+// Whether the settings print each label of a roll or of continuous tape as a page of its own.
+bool OnRoll(const CPrintSettings& settings);
+
+// The page a roll or tape label prints on, in thousandths of a centimetre: the label's width and
+// length (a roll's gap is the printer's to skip, not part of the page).
+struct CRollPage {
+    int width = 0, height = 0;
+    friend bool operator==(const CRollPage&, const CRollPage&) = default;
+};
+// Room left at each end of continuous tape cut to the length of what the label holds (3 mm).
+inline constexpr int kTapeEndMargin = 300;
+// The page of a roll or tape label; continuous tape with no length of its own is as long as
+// `contentLength` (thousandths of a centimetre) and kTapeEndMargin at each end.
+CRollPage RollPage(const CLabelGeometry& geometry, int contentLength);
+// The settings a roll or tape label's page is laid out with: the label alone in the middle of
+// `paper` (the label's own page, or a larger paper of the printer), printed as a single label,
+// so that the printer's offset moves it as on a sheet.
+CPrintSettings RollPageSettings(const CPrintSettings& settings, const CRollPage& label,
+                                const CRollPage& paper);
 
 // The printer's resolution (dots per inch), the printable area's offset from the paper's
 // top-left corner and its size, in device dots. The device origin is the printable area's
@@ -50,6 +69,16 @@ CPoint PrintableMargins(const CPrintSettings& s, const CPrinterFacts& p);
 // (width and height 0, as before any label was saved) is not refused; its symbols go to the
 // labels' corners.
 bool LabelsFitPrinter(const CPrintSettings& s, const CPrinterFacts& p);
+
+// A roll or tape label's page in a printer's dots, each side to the nearest dot, and the dot its
+// label is centred on: where printing on a printer of `dpi` centres it, moved by the printer's
+// offset (`offset`, thousandths of a centimetre). For page languages that take a page's dots.
+struct CPageDots {
+    int width = 0, height = 0;
+    CPoint centre;
+};
+CPageDots RollPageDots(const CPrintSettings& settings, const CRollPage& page, int dpi,
+                       CPoint offset = {});
 
 // Calls `fn` with each device point the symbol is centred on, in printing order (row by row, left
 // to right), one at a time, so that no sheet's labels are ever held at once. Nothing for a plain

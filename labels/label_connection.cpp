@@ -343,6 +343,8 @@ QString LocateDefaultLabelDatabase(const QString& programDir, const QString& use
             const LabelCopyRepair repair = ReplaceDamagedCopy(shipped, copy, *damage);
             if (repaired) *repaired = repair;
         }
+        // A copy made by an earlier version gains the stock shipped since (roll labels).
+        if (haveShipped) AddShippedStock(copy, shipped);
         return copy;
     }
     if (!haveShipped) Fail(Quillmark::tr("The label database \"%1\" does not exist.").arg(shipped));

@@ -121,6 +121,9 @@ public:
     // Reads of the current row (or of the row being edited).
     QVariant GetValue(const QString& column) const;
     int GetInt(const QString& column) const; // saturated to 32 bits; NULL reads 0
+    bool HasColumn(const QString& column) const;
+    // Reads the table without `column` from now on (one the database does not have).
+    void DropColumn(const QString& column);
     bool GetBool(const QString& column) const;
     QString GetString(const QString& column) const;
 
@@ -181,6 +184,9 @@ struct LabelRecord {
 // The columns of table labels in their order: ID (the key), CompanyID, LabelName1, LabelName2,
 // Flag, then the geometry columns in the order of kLabelGeometryColumns.
 std::vector<QString> LabelTableColumns();
+// The columns of the labels table that every label database has had: all but Kind, which
+// databases made before roll labels lack. Opening such a database adds it, every label a sheet.
+std::vector<QString> OriginalLabelTableColumns();
 // Each column's type and default for CREATE TABLE on `engine`, e.g. "Width INTEGER NOT NULL
 // DEFAULT 0", in the same order.
 QStringList LabelTableDefinitions(LabelConnectionParams::Engine engine);
@@ -241,6 +247,9 @@ public:
     void DeleteLabel(const CRowBookmark& product);
 
 private:
+    // Adds the columns an older database lacks; where it may not be changed, reads it without
+    // them.
+    void UpgradeLabelTable();
     void Disconnect();
     void WriteLabelColumns(const LabelRecord& label);
     WrittenLabel CurrentIds();

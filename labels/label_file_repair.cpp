@@ -64,9 +64,9 @@ private:
     QSqlError m_error;
 };
 
-QString ColumnList() {
+QString ColumnList(const std::vector<QString>& columns) {
     QStringList names;
-    for (const QString& c : LabelTableColumns())
+    for (const QString& c : columns)
         names << c;
     return names.join(QStringLiteral(", "));
 }
@@ -111,7 +111,8 @@ std::optional<QString> FindLabelFileDamage(const QString& path) {
         return problems.isEmpty() ? Quillmark::tr("the database check gives no answer")
                                   : problems.join(QStringLiteral("; "));
     }
-    for (const QString& sql : {QStringLiteral("SELECT %1 FROM labels LIMIT 0").arg(ColumnList()),
+    for (const QString& sql : {QStringLiteral("SELECT %1 FROM labels LIMIT 0")
+                                   .arg(ColumnList(OriginalLabelTableColumns())),
                                QStringLiteral("SELECT ID, Name FROM company LIMIT 0")})
         if (!query.exec(sql)) return damage(query.lastError(), true);
     return std::nullopt;
@@ -151,9 +152,13 @@ std::vector<std::vector<QVariant>> ReadableUserLabels(const QString& path) {
             candidates.insert(id);
     }
 
-    const std::size_t columns = LabelTableColumns().size();
+    // A file made before labels had a kind lacks Kind: its labels are sheets.
+    std::vector<QString> names = LabelTableColumns();
+    if (!query.prepare(QStringLiteral("SELECT %1 FROM labels WHERE ID = ?").arg(ColumnList(names))))
+        names = OriginalLabelTableColumns();
+    const std::size_t columns = names.size();
     const std::size_t companyColumn = 1;
-    if (!query.prepare(QStringLiteral("SELECT %1 FROM labels WHERE ID = ?").arg(ColumnList())))
+    if (!query.prepare(QStringLiteral("SELECT %1 FROM labels WHERE ID = ?").arg(ColumnList(names))))
         return labels;
     for (const qlonglong id : candidates) {
         query.addBindValue(id);
@@ -162,6 +167,9 @@ std::vector<std::vector<QVariant>> ReadableUserLabels(const QString& path) {
         for (std::size_t c = 0; c < columns; ++c)
             values.push_back(query.value(static_cast<int>(c)));
         query.finish();
+        for (std::size_t g = columns - (LabelTableColumns().size() - kLabelGeometryColumns.size());
+             g < kLabelGeometryColumns.size(); ++g)
+            values.push_back(kLabelGeometryColumns[g].columnDefault);
         if (values[companyColumn].toLongLong() == CLabelDatabase::kUserCompanyId)
             labels.push_back(std::move(values));
     }
@@ -226,5 +234,48 @@ int AddUserLabels(const QString& path, const std::vector<std::vector<QVariant>>&
         db.rollback();
         fail(error);
     }
+    return added;
+}
+
+int AddShippedStock(const QString& copy, const QString& shipped) {
+    SQLiteFile file(copy, false);
+    if (!file.IsOpen()) return 0;
+    QSqlDatabase db = file.Db();
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SELECT Kind FROM labels LIMIT 0")) &&
+        !query.exec(
+            QStringLiteral("ALTER TABLE labels ADD COLUMN Kind INTEGER NOT NULL DEFAULT 0")))
+        return 0;
+    query.prepare(QStringLiteral("ATTACH DATABASE ? AS shipped"));
+    query.addBindValue(shipped);
+    if (!query.exec()) return 0;
+    QStringList geometry;
+    for (const LabelGeometryColumn& c : kLabelGeometryColumns)
+        geometry << QLatin1String(c.column);
+    const QString columns = geometry.join(QStringLiteral(", "));
+    const QString fromShipped = QStringLiteral("s.") + geometry.join(QStringLiteral(", s."));
+    int added = 0;
+    if (db.transaction()) {
+        const bool ok =
+            query.exec(QStringLiteral(
+                "INSERT INTO company (Name) SELECT DISTINCT sc.Name FROM shipped.company sc "
+                "JOIN shipped.labels s ON s.CompanyID = sc.ID WHERE s.Flag AND NOT EXISTS "
+                "(SELECT 1 FROM company c WHERE c.Name = sc.Name)")) &&
+            query.exec(
+                QStringLiteral(
+                    "INSERT INTO labels (CompanyID, LabelName1, LabelName2, Flag, %1) "
+                    "SELECT c.ID, s.LabelName1, s.LabelName2, s.Flag, %2 FROM shipped.labels "
+                    "s JOIN shipped.company sc ON sc.ID = s.CompanyID JOIN company c ON "
+                    "c.Name = sc.Name WHERE s.Flag AND NOT EXISTS (SELECT 1 FROM labels l "
+                    "WHERE l.CompanyID = c.ID AND l.LabelName1 = s.LabelName1 AND "
+                    "l.LabelName2 = s.LabelName2) ORDER BY s.ID")
+                    .arg(columns, fromShipped));
+        added = ok ? query.numRowsAffected() : 0;
+        if (!ok || !db.commit()) {
+            db.rollback();
+            added = 0;
+        }
+    }
+    query.exec(QStringLiteral("DETACH DATABASE shipped"));
     return added;
 }

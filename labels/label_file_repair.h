@@ -24,3 +24,10 @@ std::vector<std::vector<QVariant>> ReadableUserLabels(const QString& path);
 // does not take) is left out. Returns how many were added; throws CLabelDbError, adding none,
 // when the file cannot take them.
 int AddUserLabels(const QString& path, const std::vector<std::vector<QVariant>>& labels);
+
+// Brings a per-user copy of the label database up to the stock of the shipped one: the column of
+// a label's kind when the copy was made before it, and every stock product of `shipped` that
+// the copy lacks (by maker, number and description), with its maker, under new IDs. The user's
+// own labels and every ID already given keep theirs. Returns how many products were added; 0,
+// changing nothing, when either file cannot be read or the copy cannot be written.
+int AddShippedStock(const QString& copy, const QString& shipped);

@@ -44,18 +44,40 @@ std::vector<ListedLabel> ListLabelProducts(CLabelDatabase& db) {
 }
 
 QString LabelSizeInInches(const CLabelGeometry& g) {
+    // Tape of no length of its own is cut to each label.
+    if (KindOf(g) == LabelKind::Continuous && g.height == 0)
+        return Inches(g.width) + QStringLiteral(" in tape");
     return Inches(g.width) + QStringLiteral(" x ") + Inches(g.height) + QStringLiteral(" in");
 }
+
+namespace {
+
+// How the labels come: across and down on a sheet, or one at a time.
+QString Layout(const CLabelGeometry& g) {
+    switch (KindOf(g)) {
+    case LabelKind::Roll:
+        return QStringLiteral("roll");
+    case LabelKind::Continuous:
+        return QStringLiteral("tape");
+    case LabelKind::Sheet:
+        break;
+    }
+    return QStringLiteral("%1 x %2").arg(g.numberAcross).arg(g.numberDown);
+}
+
+} // namespace
 
 bool LabelMatches(const ListedLabel& listed, const QString& text) {
     const QString wanted = text.trimmed();
     if (wanted.isEmpty()) return true;
     if (const auto size = SizeAsked(wanted)) {
         constexpr double kTolerance = 0.01; // inches: a size typed to two decimals still matches
-        return std::abs(listed.label.geometry.width / kCmThousandthsPerInch - size->first) <=
-                   kTolerance &&
-               std::abs(listed.label.geometry.height / kCmThousandthsPerInch - size->second) <=
-                   kTolerance;
+        const CLabelGeometry& g = listed.label.geometry;
+        // Tape of no length of its own is cut to any length asked for.
+        const bool anyLength = KindOf(g) == LabelKind::Continuous && g.height == 0;
+        return std::abs(g.width / kCmThousandthsPerInch - size->first) <= kTolerance &&
+               (anyLength ||
+                std::abs(g.height / kCmThousandthsPerInch - size->second) <= kTolerance);
     }
     if (const auto named = LabelsNamed({listed}, wanted); named && !named->empty()) return true;
     for (const QString& field : {listed.maker, listed.label.name1, listed.label.name2})
@@ -82,10 +104,7 @@ QString LabelListing(const std::vector<ListedLabel>& labels) {
                                       QStringLiteral("Size"), QStringLiteral("Across x down")}};
     for (const ListedLabel& l : labels)
         rows.push_back({QString::number(l.label.id), l.maker, l.label.name1, l.label.name2,
-                        LabelSizeInInches(l.label.geometry),
-                        QStringLiteral("%1 x %2")
-                            .arg(l.label.geometry.numberAcross)
-                            .arg(l.label.geometry.numberDown)});
+                        LabelSizeInInches(l.label.geometry), Layout(l.label.geometry)});
     std::vector<qsizetype> widths(rows.front().size(), 0);
     for (const QStringList& row : rows)
         for (qsizetype c = 0; c < row.size(); ++c)

@@ -57,9 +57,16 @@ LabelReadouts MakeLabelReadouts(const LabelRecord& label, bool centimetres, cons
     const QString id = maker.isEmpty()
                            ? QString::number(label.id)
                            : QStringLiteral("%1 (%2:%3)").arg(label.id).arg(maker, label.name1);
-    return {id, label.name2, FormatLength(label.geometry.height, centimetres),
-            FormatLength(label.geometry.width, centimetres),
-            PaperSizeName(label.geometry.paperSize)};
+    // A roll or tape has no paper: its labels come one at a time, each a page of its own.
+    const LabelKind kind = KindOf(label.geometry);
+    const QString paper = kind == LabelKind::Roll         ? Quillmark::tr("Roll, a label a page")
+                          : kind == LabelKind::Continuous ? Quillmark::tr("Continuous tape")
+                                                          : PaperSizeName(label.geometry.paperSize);
+    const bool cutToFit = kind == LabelKind::Continuous && label.geometry.height == 0;
+    return {id, label.name2,
+            cutToFit ? Quillmark::tr("as the symbol")
+                     : FormatLength(label.geometry.height, centimetres),
+            FormatLength(label.geometry.width, centimetres), paper};
 }
 
 bool ReadoutsInCentimetres(int unit) {
@@ -72,7 +79,9 @@ bool LabelSettingInCentimetres(int unit) {
 
 QString LabelPrintFault(const CLabelGeometry& g) {
     if (g.width < kMinLabelSide) return Quillmark::tr("it is narrower than a printer dot");
-    if (g.height < kMinLabelSide) return Quillmark::tr("it is shorter than a printer dot");
+    // Continuous tape of no length of its own takes the length of what it holds.
+    if (g.height < kMinLabelSide && !(KindOf(g) == LabelKind::Continuous && g.height == 0))
+        return Quillmark::tr("it is shorter than a printer dot");
     if (g.numberAcross < 1) return Quillmark::tr("it has no labels across");
     if (g.numberDown < 1) return Quillmark::tr("it has no labels down");
     if (std::int64_t{g.numberAcross} * g.numberDown > kMaxLabelsPerPage)

@@ -140,6 +140,7 @@ CBWLabelSettingDialog::CBWLabelSettingDialog(const LabelRecord& label, bool name
         m_nNumberAcross = Count(label.geometry.numberAcross);
         m_nNumberDown = Count(label.geometry.numberDown);
         m_nPaperSize = label.geometry.paperSize;
+        m_nKind = static_cast<int>(KindOf(label.geometry));
     } else {
         m_dLengths = kDefaultLengths;
         m_nNumberAcross = kDefaultAcross;
@@ -212,6 +213,10 @@ void CBWLabelSettingDialog::BuildControls() {
     m_pPaper->setGeometry(du.Rect({63, 191, 173, 13}));
     m_pPaper->setMaxVisibleItems(13);
 
+    caption(Quillmark::tr("Kind:"), {8, 212, 30, 14});
+    m_pKind = new QComboBox(this);
+    m_pKind->setGeometry(du.Rect({40, 212, 100, 14}));
+
     m_pCancel = new QPushButton(Quillmark::tr("Cancel"), this);
     m_pCancel->setGeometry(du.Rect({156, 212, 30, 14}));
     m_pOk = new QPushButton(Quillmark::tr("OK"), this);
@@ -242,6 +247,9 @@ void CBWLabelSettingDialog::OnInitDialog() {
     // A paper index that names no paper shows the first paper: every calculation needs one.
     m_pPaper->setCurrentIndex(FindPaperSize(m_nPaperSize) ? m_nPaperSize : 0);
     connect(m_pPaper, &QComboBox::currentIndexChanged, this, &CBWLabelSettingDialog::OnPaperChange);
+    m_pKind->addItems(
+        {Quillmark::tr("Sheet"), Quillmark::tr("Roll"), Quillmark::tr("Continuous tape")});
+    m_pKind->setCurrentIndex(m_nKind);
 
     for (int i = 0; i < kLengthFields; ++i) {
         CFilterNumericEdit& field = *m_fields[i];
@@ -256,7 +264,52 @@ void CBWLabelSettingDialog::OnInitDialog() {
     // The drawing shows what the fields hold, typed or stepped.
     for (CFilterNumericEdit* field : m_fields)
         connect(field, &QLineEdit::textChanged, this, &CBWLabelSettingDialog::RefreshPreview);
+    OnKindChange();
+    connect(m_pKind, &QComboBox::currentIndexChanged, this, [this] {
+        OnKindChange();
+        CheckChange();
+    });
     RefreshPreview();
+}
+
+void CBWLabelSettingDialog::OnKindChange() {
+    const int kind = m_pKind->currentIndex();
+    const bool sheet = kind == static_cast<int>(LabelKind::Sheet);
+    if (!sheet) {
+        LengthField(TopMargin).SetValue(0, false);
+        LengthField(SideMargin).SetValue(0, false);
+        CountField(NumberAcross).SetIntValue(1);
+        CountField(NumberDown).SetIntValue(1);
+        LengthField(HorizontalPitch).SetValue(LengthField(LabelWidth).GetValue(), false);
+    }
+    for (const Field f : {TopMargin, SideMargin, HorizontalPitch, NumberAcross, NumberDown}) {
+        m_fields[f]->setEnabled(sheet);
+        m_spins[f]->setEnabled(sheet);
+    }
+    // A roll's vertical pitch is its label's length and the gap to the next one; tape has none.
+    const bool pitch = kind != static_cast<int>(LabelKind::Continuous);
+    m_fields[VerticalPitch]->setEnabled(pitch);
+    m_spins[VerticalPitch]->setEnabled(pitch);
+    m_pPaper->setEnabled(sheet);
+}
+
+QString CBWLabelSettingDialog::KindFault() const {
+    const SheetFields f = ReadFields();
+    switch (static_cast<LabelKind>(m_pKind->currentIndex())) {
+    case LabelKind::Sheet:
+        return {};
+    case LabelKind::Roll:
+        if (f.labelWidth <= 0 || f.labelHeight <= 0)
+            return Quillmark::tr("A roll label needs a width and a height.");
+        if (f.verticalPitch < f.labelHeight)
+            return Quillmark::tr("The vertical pitch of a roll, the label's height and the gap "
+                                 "to the next label, cannot be less than the label's height.");
+        return {};
+    case LabelKind::Continuous:
+        if (f.labelWidth <= 0) return Quillmark::tr("Continuous tape needs a width.");
+        return {};
+    }
+    return {};
 }
 
 double CBWLabelSettingDialog::PaperWidth() const {
@@ -367,7 +420,7 @@ void CBWLabelSettingDialog::OnPaperChange() {
 bool CBWLabelSettingDialog::SheetChanged(double tolerance) const {
     if (CountField(NumberAcross).GetIntValue() != static_cast<long long>(m_nNumberAcross) ||
         CountField(NumberDown).GetIntValue() != static_cast<long long>(m_nNumberDown) ||
-        m_pPaper->currentIndex() != m_nPaperSize)
+        m_pPaper->currentIndex() != m_nPaperSize || m_pKind->currentIndex() != m_nKind)
         return true;
     for (int i = 0; i < kLengthFields; ++i)
         if (std::abs(m_fields[i]->GetValue() - m_dLengths[i]) >= tolerance) return true;
@@ -415,6 +468,11 @@ void CBWLabelSettingDialog::accept() {
         m_pName->setFocus();
         return;
     }
+    if (const QString fault = KindFault(); !fault.isEmpty()) {
+        QmMessageBox(fault, MsgIcon::Exclamation, MsgButtons::Ok, this);
+        LengthField(LabelWidth).setFocus();
+        return;
+    }
     // Nothing is taken over until every value has been read, so a refused OK changes nothing.
     std::array<double, kLengthFields> lengths{};
     for (int i = 0; i < kLengthFields; ++i)
@@ -436,6 +494,7 @@ void CBWLabelSettingDialog::accept() {
     m_nNumberAcross = counts[0];
     m_nNumberDown = counts[1];
     m_nPaperSize = m_pPaper->currentIndex();
+    m_nKind = m_pKind->currentIndex();
     m_strName = m_pName->text().trimmed();
     QDialog::accept();
 }
@@ -451,5 +510,12 @@ LabelRecord CBWLabelSettingDialog::GetLabel() const {
         r.geometry.*kFieldShows[i] = StoredLength(m_dLengths[i], m_bUnitCm);
     r.geometry.numberAcross = static_cast<int>(std::min<long long>(m_nNumberAcross, kMaxCount));
     r.geometry.numberDown = static_cast<int>(std::min<long long>(m_nNumberDown, kMaxCount));
+    r.geometry.kind = m_nKind;
+    // A roll's label lies alone across it; tape is cut to each label's length.
+    if (m_nKind != static_cast<int>(LabelKind::Sheet)) {
+        r.geometry.horizontalPitch = r.geometry.width;
+        if (m_nKind == static_cast<int>(LabelKind::Continuous))
+            r.geometry.verticalPitch = r.geometry.height;
+    }
     return r;
 }

@@ -64,6 +64,8 @@ public:
     unsigned GetNumberAcross() const { return m_nNumberAcross; }
     unsigned GetNumberDown() const { return m_nNumberDown; }
     int GetPaperSize() const { return m_nPaperSize; }
+    // A LabelKind: sheets, a roll one across, or continuous tape.
+    int GetKind() const { return m_nKind; }
     bool IsUnitCentimetres() const { return m_bUnitCm; }
     // The results as a label to save: GetLabelID(), the name, the type (never a null text), the
     // paper size and the geometry with its lengths stored from the dialog's unit and its counts
@@ -76,6 +78,7 @@ public:
     CSpinButton& Spin(Field field) const { return *m_spins[field]; }
     CFilterAlphanumericEdit& NameBox() const { return *m_pName; }
     QComboBox& PaperList() const { return *m_pPaper; }
+    QComboBox& KindList() const { return *m_pKind; }
     CBWLabelStatic& Preview() const { return *m_pPreview; }
     QLabel& UnitCaption(Field field) const { return *m_units[field]; }
     QPushButton& OkButton() const { return *m_pOk; }
@@ -93,6 +96,11 @@ private:
     void AdjustAcross();
     void AdjustDown();
     void OnPaperChange();
+    // A roll has one label across and down and no margins; tape has no pitch either: their
+    // fields are set so and disabled, and the paper with them.
+    void OnKindChange();
+    // Why the values cannot make a label of the kind chosen; empty when they can.
+    QString KindFault() const;
     void CheckChange();
     // Whether the fields or the paper differ from the label shown at the start; lengths count
     // when they differ by `tolerance` display units or more.
@@ -113,6 +121,7 @@ private:
     unsigned m_nNumberAcross = 1;
     unsigned m_nNumberDown = 1;
     int m_nPaperSize = 0;
+    int m_nKind = 0;
 
     CBWLabelStatic* m_pPreview = nullptr;
     CFilterAlphanumericEdit* m_pName = nullptr;
@@ -120,6 +129,7 @@ private:
     std::array<CSpinButton*, 8> m_spins{};
     std::array<QLabel*, kLengthFields> m_units{};
     QComboBox* m_pPaper = nullptr;
+    QComboBox* m_pKind = nullptr;
     QPushButton* m_pOk = nullptr;
     QPushButton* m_pCancel = nullptr;
 };

@@ -412,6 +412,10 @@ QString CBWPrintLabelDialog::SelectedPrinterName() const {
     return m_pPrinterPart->SelectedPrinterName();
 }
 
+void CBWPrintLabelDialog::SetPrinterDescriber(CPrinterChoicePart::PrinterDescriber describe) {
+    m_pPrinterPart->SetPrinterDescriber(std::move(describe));
+}
+
 void CBWPrintLabelDialog::SetPaperLister(PaperLister papersOf) {
     m_pPrinterPart->SetPaperLister(std::move(papersOf));
 }
@@ -522,12 +526,18 @@ void CBWPrintLabelDialog::accept() {
 void CBWPrintLabelDialog::Finish(bool outlines) {
     const std::optional<PrintLabelChoice> choice = ReadChoice();
     if (!choice) return;
-    // Label settings print on the sheet's own paper, which the printer must take.
+    // Label settings print on the sheet's own paper, which the printer must take; a roll's
+    // labels each on a page of their own size, which printing sets.
     std::optional<SheetPage> page;
-    if (choice->useLabel && choice->product)
+    const bool roll = choice->useLabel && choice->product && IsRollKind(choice->product->geometry);
+    if (choice->useLabel && choice->product && !roll)
         page = PageForSheet(choice->product->geometry.paperSize);
     if (page && !m_pPrinterPart->ConfirmPaper(*page, choice->product->geometry.paperSize,
                                               m_pProductPart->SelectedText()))
+        return;
+    if (roll && !m_pPrinterPart->ConfirmRollPaper(QSizeF(choice->product->geometry.width / 100.0,
+                                                         choice->product->geometry.height / 100.0),
+                                                  m_pProductPart->SelectedText()))
         return;
     if (!outlines && !ConfirmRun()) return;
     if (!StoreChoice(*choice)) return;

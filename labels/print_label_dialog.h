@@ -91,6 +91,8 @@ public:
     // replaced (tests describe printers of their own).
     using PaperLister = CPrinterChoicePart::PaperLister;
     void SetPaperLister(PaperLister papersOf);
+    // What the printer part says of the chosen printer: its resolution and the X dimension.
+    void SetPrinterDescriber(CPrinterChoicePart::PrinterDescriber describe);
     // The printer chosen in the list; empty when none can be chosen.
     QString SelectedPrinterName() const;
 

@@ -2,6 +2,7 @@
 
 #include "labels/label_lengths.h"
 #include "ui/message_box.h"
+#include "ui/shown_message.h"
 #include "ui/translation.h"
 
 #include <QCheckBox>
@@ -44,6 +45,9 @@ CPrinterChoicePart::CPrinterChoicePart(QPrinter* printer, QWidget* parent)
     grid->addWidget(m_pCopies, 2, 1, Qt::AlignLeft);
     m_pCollate = new QCheckBox(Quillmark::tr("Collate Cop&ies"), this);
     grid->addWidget(m_pCollate, 2, 2);
+    m_pFacts = new QLabel(this);
+    m_pFacts->setObjectName(QStringLiteral("printerFacts"));
+    grid->addWidget(m_pFacts, 3, 1, 1, 2);
     grid->setColumnStretch(2, 1);
 
     if (m_pPrinter) {
@@ -53,6 +57,17 @@ CPrinterChoicePart::CPrinterChoicePart(QPrinter* printer, QWidget* parent)
     connect(m_pChange, &QPushButton::clicked, this, &CPrinterChoicePart::OnChange);
     connect(m_pPrinters, &QComboBox::currentIndexChanged, this,
             &CPrinterChoicePart::PrinterChanged);
+    connect(m_pPrinters, &QComboBox::currentIndexChanged, this, &CPrinterChoicePart::ShowFacts);
+}
+
+void CPrinterChoicePart::SetPrinterDescriber(PrinterDescriber describe) {
+    m_describe = std::move(describe);
+    ShowFacts();
+}
+
+void CPrinterChoicePart::ShowFacts() {
+    const QString printer = SelectedPrinterName();
+    m_pFacts->setText(m_describe && !printer.isEmpty() ? m_describe(printer) : QString());
 }
 
 void CPrinterChoicePart::OnChange() {
@@ -80,6 +95,7 @@ void CPrinterChoicePart::SetPrinters(const PrinterChoices& printers) {
     for (QWidget* w :
          std::initializer_list<QWidget*>{m_pPrinters, m_pChange, m_pCopies, m_pCollate})
         w->setEnabled(usable);
+    ShowFacts();
 }
 
 void CPrinterChoicePart::SetPaperLister(PaperLister papersOf) {
@@ -104,6 +120,34 @@ bool CPrinterChoicePart::ConfirmPaper(const SheetPage& page, int paperSize,
         Quillmark::tr("The printer \"%1\" does not take %2 paper, the paper of the label \"%3\"."
                       "\n\nPrint on this printer all the same?")
             .arg(printer, PaperSizeName(paperSize), product);
+    if (QmMessageBox(text, MsgIcon::Question, MsgButtons::YesNo, window()) == IDYES) return true;
+    m_pPrinters->setFocus();
+    return false;
+}
+
+bool CPrinterChoicePart::ConfirmRollPaper(const QSizeF& labelMm, const QString& product) {
+    const QString printer = SelectedPrinterName();
+    if (printer.isEmpty()) return true;
+    const PrinterPapers papers = m_papersOf ? m_papersOf(printer) : PapersOf(printer);
+    // Tape cut to what it holds is checked across only (at the shortest page the printer
+    // takes); its length is known when it prints.
+    const double shortest =
+        papers.minimum.isValid() ? papers.minimum.size(QPageSize::Millimeter).height() : 1.0;
+    const QSizeF checked(labelMm.width(),
+                         labelMm.height() > 0 ? labelMm.height() : std::max(shortest, 1.0));
+    const RollPaperChoice paper = ChooseRollPaper(papers, checked);
+    if (!paper.refusal.Empty()) {
+        QmMessageBox(Quillmark::tr("The label \"%1\" cannot be printed on \"%2\": %3.")
+                         .arg(product, printer, ShownMessage(paper.refusal)),
+                     MsgIcon::Exclamation, MsgButtons::Ok, window());
+        m_pPrinters->setFocus();
+        return false;
+    }
+    if (paper.own) return true;
+    const QString text =
+        Quillmark::tr("The printer \"%1\" is not made for the roll label \"%2\": %3.\n\nPrint "
+                      "on this printer all the same?")
+            .arg(printer, product, ShownMessage(paper.note));
     if (QmMessageBox(text, MsgIcon::Question, MsgButtons::YesNo, window()) == IDYES) return true;
     m_pPrinters->setFocus();
     return false;

@@ -6,6 +6,7 @@
 
 #include "labels/printer_settings.h"
 
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -15,6 +16,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QPrinter;
 class QPushButton;
 class QSpinBox;
@@ -32,6 +34,8 @@ public:
     // How the paper each printer takes is found: the print system's answer (PapersOf) unless
     // replaced.
     using PaperLister = std::function<PrinterPapers(const QString& printer)>;
+    // What is said of a printer below it: its resolution and the X dimension it prints.
+    using PrinterDescriber = std::function<QString(const QString& printer)>;
 
     // Copies and collation start as `printer` has them; none leaves nothing to print on.
     explicit CPrinterChoicePart(QPrinter* printer, QWidget* parent = nullptr);
@@ -40,6 +44,7 @@ public:
     // else the job's printer, else the default one.
     void SetPrinters(const PrinterChoices& printers);
     void SetPaperLister(PaperLister papersOf);
+    void SetPrinterDescriber(PrinterDescriber describe);
     // The printer chosen in the list; empty when none can be chosen.
     QString SelectedPrinterName() const;
     // Whether a job can be printed: a printer is chosen and there is a job to give it to.
@@ -48,6 +53,11 @@ public:
     // Asks whether to print on a printer that does not take the sheet's paper (of the label
     // product `product`); true when it does take it, or when nothing is known of its paper.
     bool ConfirmPaper(const SheetPage& page, int paperSize, const QString& product);
+    // The same for a roll or tape label (`labelMm`, a length of 0 for tape cut to what it
+    // holds): asks whether to print each label on the middle of a larger paper where the
+    // printer takes no page of the label's size; refuses, saying why, where no paper holds it
+    // or tape is longer than the printer's driver takes.
+    bool ConfirmRollPaper(const QSizeF& labelMm, const QString& product);
     // Gives the job the printer chosen, `page` when one is given, the copies and collation.
     void ApplyChoice(const std::optional<SheetPage>& page);
     // Remembers the job's printer and page for the next print; false when the store could not
@@ -58,6 +68,7 @@ public:
     QPushButton& ChangeButton() const { return *m_pChange; }
     QSpinBox& CopiesBox() const { return *m_pCopies; }
     QCheckBox& CollateBox() const { return *m_pCollate; }
+    QLabel& FactsLabel() const { return *m_pFacts; }
 
 signals:
     void PrinterChanged();
@@ -67,10 +78,12 @@ private:
     // time it is chosen (a page set up with Change... for it is kept).
     void SelectJobPrinter(const QString& name);
     void OnChange();
+    void ShowFacts();
 
     QPrinter* m_pPrinter;
     bool m_bHavePrinters = false;
     PaperLister m_papersOf;
+    PrinterDescriber m_describe;
     // The printer whose stored page the job has been given.
     std::optional<QString> m_pageOf;
 
@@ -78,4 +91,5 @@ private:
     QPushButton* m_pChange = nullptr;
     QSpinBox* m_pCopies = nullptr;
     QCheckBox* m_pCollate = nullptr;
+    QLabel* m_pFacts = nullptr;
 };

@@ -182,3 +182,68 @@ std::optional<SheetPage> PageForSheet(int paperSize) {
     page.orientation = w > h ? QPageLayout::Landscape : QPageLayout::Portrait;
     return page;
 }
+
+namespace {
+
+std::string MmText(double mm) {
+    return QString::number(mm, 'f', mm < 100 ? 1 : 0).toStdString() + " mm";
+}
+
+std::string SizeText(const QSizeF& mm) {
+    return MmText(mm.width()) + " × " + MmText(mm.height());
+}
+
+// The smallest of the printer's papers that holds the label upright, as it comes off the roll.
+std::optional<QPageSize> NearestPaper(const PrinterPapers& papers, const QSizeF& label) {
+    std::optional<QPageSize> best;
+    for (const QPageSize& paper : papers.sizes) {
+        const QSizeF mm = paper.size(QPageSize::Millimeter);
+        if (mm.width() + 0.5 < label.width() || mm.height() + 0.5 < label.height()) continue;
+        if (!best || mm.width() * mm.height() < best->size(QPageSize::Millimeter).width() *
+                                                    best->size(QPageSize::Millimeter).height())
+            best = paper;
+    }
+    return best;
+}
+
+// Whether the printer takes a page of `mm` as it comes off the roll: its width across the
+// printer, not turned.
+bool TakesUpright(const PrinterPapers& printer, const QSizeF& mm) {
+    if (!printer.known) return true;
+    if (std::any_of(printer.sizes.begin(), printer.sizes.end(), [&mm](const QPageSize& s) {
+            return SameSize(s.size(QPageSize::Millimeter), mm);
+        }))
+        return true;
+    if (!printer.customSizes || !printer.maximum.isValid()) return false;
+    const QSizeF lo =
+        printer.minimum.isValid() ? printer.minimum.size(QPageSize::Millimeter) : QSizeF(0, 0);
+    return Within(mm, lo, printer.maximum.size(QPageSize::Millimeter));
+}
+
+} // namespace
+
+RollPaperChoice ChooseRollPaper(const PrinterPapers& papers, const QSizeF& mm) {
+    RollPaperChoice choice{
+        QPageSize(mm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch), true, {}, {}};
+    if (TakesUpright(papers, mm)) return choice;
+    // The driver's longest page, for tape cut to a length it cannot feed.
+    if (papers.customSizes && papers.maximum.isValid()) {
+        const QSizeF most = papers.maximum.size(QPageSize::Millimeter);
+        if (mm.width() <= most.width() + 0.5 && mm.height() > most.height()) {
+            choice.refusal =
+                MakeMessage(Msg::RollLongerThanPrinter, MmText(mm.height()), MmText(most.height()));
+            return choice;
+        }
+    }
+    const std::optional<QPageSize> nearest = NearestPaper(papers, mm);
+    if (!nearest) {
+        choice.refusal = MakeMessage(Msg::RollNoPaperHoldsIt, SizeText(mm));
+        return choice;
+    }
+    choice.size = *nearest;
+    choice.own = false;
+    const QSizeF paper = nearest->size(QPageSize::Millimeter);
+    choice.note = MakeMessage(Msg::RollOnNearestPaper, SizeText(mm),
+                              nearest->name().toStdString() + " (" + SizeText(paper) + ")");
+    return choice;
+}

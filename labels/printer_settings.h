@@ -2,6 +2,8 @@
 // The printer, paper and orientation a print was made with, remembered per printer for the next
 // print and the print preview; and the paper a label sheet needs of the printer.
 
+#include "common/message.h"
+
 #include <QList>
 #include <QPageLayout>
 #include <QPageSize>
@@ -62,6 +64,19 @@ PrinterPapers PapersOf(const QString& printerName);
 
 // Whether the printer takes paper of `paper`'s size, either way up (within a millimetre).
 bool PrinterTakesPaper(const PrinterPapers& printer, const QPageSize& paper);
+
+// The paper a roll or tape label of `labelMm` (millimetres, as it comes off the roll) prints
+// on: a page of its own size where the printer takes one (or nothing is known of its paper, as
+// of a PDF file), else the smallest of the printer's papers that holds it, with a note that
+// says so; refused where tape is longer than the driver's longest page (the limit named) or no
+// paper holds the label.
+struct RollPaperChoice {
+    QPageSize size;
+    bool own = true; // a page of the label's own size
+    CMessage note;
+    CMessage refusal;
+};
+RollPaperChoice ChooseRollPaper(const PrinterPapers& papers, const QSizeF& labelMm);
 
 // The page a label sheet prints on: its paper upright, and landscape for the landscape papers.
 struct SheetPage {

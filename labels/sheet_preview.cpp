@@ -26,6 +26,15 @@ constexpr double kMinMarkedSide = 4;
 } // namespace
 
 QSizeF SheetPaper(const CLabelGeometry& sheet) {
+    // A roll's page is its label and the gap to the next one; tape is as long as its label, or
+    // shown as long as it is wide where it is cut to each label's symbol.
+    if (IsRollKind(sheet)) {
+        const int length = KindOf(sheet) == LabelKind::Roll
+                               ? std::max(sheet.verticalPitch, sheet.height)
+                           : sheet.height > 0 ? sheet.height
+                                              : sheet.width;
+        return QSizeF(std::max(sheet.width, 1), std::max(length, 1));
+    }
     const PaperSize* paper = FindPaperSize(sheet.paperSize);
     if (!paper) paper = &kPaperSizes[0];
     return QSizeF(paper->width, paper->height);

@@ -25,7 +25,7 @@ struct LabelPosition {
 };
 
 // The paper the sheet is drawn on, in thousandths of a centimetre: its paper size, or the first
-// paper of the table for an index that names none.
+// paper of the table for an index that names none; a roll's label with its gap, or tape.
 QSizeF SheetPaper(const CLabelGeometry& sheet);
 
 // Where the sheet lies in a client area: the paper centred, the same scale both ways, at least

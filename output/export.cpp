@@ -1,5 +1,7 @@
 #include "output/export.h"
 
+#include "job/zpl_job.h"
+
 #include "common/atomic_file.h"
 #include "common/settings_keys.h"
 #include "engine/barcode_file.h"
@@ -105,6 +107,7 @@ std::error_code EncodePicture(const CLabelContent& label, ExportWriter writer,
         return RecordPdf(label, out) ? std::error_code() : ExportError::PdfNotMade;
     case ExportWriter::Image:
     case ExportWriter::Store:
+    case ExportWriter::Zpl:
         break;
     }
     return ExportError::UnknownFormat;
@@ -174,6 +177,11 @@ CExportResult ExportLabel(const CLabelContent& label, const std::string& path,
         result.error = ExportError::UnknownFormat;
         return result;
     }
+    // A label printer's page: on the print settings' roll or tape label, as it prints, at the
+    // most common label printers' 203 dpi unless the export's resolution is a ZPL printer's.
+    if (format && format->writer == ExportWriter::Zpl)
+        return ExportZplLabel(label, path, IsZplResolution(options.dpi) ? options.dpi : 203,
+                              options.fonts);
     if (!format || format->kind != ExportKind::Vector)
         return ExportImageOrDocument(label, path, options.dpi, {}, options.fonts, options.document);
     std::vector<std::uint8_t> bytes;

@@ -4,6 +4,7 @@
 #include "engine/barcode_file.h"
 #include "render/image_encoders.h"
 #include "render/raster_image.h"
+#include "render/zpl_encoder.h"
 
 namespace {
 
@@ -88,6 +89,13 @@ CExportResult EncodeImageOrDocument(const CLabelContent& label, const ExportForm
     }
     if (raster.image.width <= 0) {
         result.error = ExportError::ImageNotMade;
+        return result;
+    }
+    if (format && format->writer == ExportWriter::Zpl) {
+        // The label alone, as large as its image; a roll's page is the job's (job/zpl_job.h).
+        std::string zpl;
+        AppendZplLabel(raster.image, 1, zpl);
+        bytes.assign(zpl.begin(), zpl.end());
         return result;
     }
     const bool image = format && format->writer == ExportWriter::Image;

@@ -9,7 +9,7 @@ using enum ExportKind;
 using enum ExportWriter;
 
 // clang-format off
-constexpr std::array<ExportFormat, 10> kFormats = {{
+constexpr std::array<ExportFormat, 11> kFormats = {{
     // extensions     alias   kind      writer    image                dialog's filter      no Qt
     {{"wmf", "emf"},  "",     Vector,   Metafile, {},                  "Windows MetaFile",  false},
     {{"bmp", ""},     "",     Raster,   Image,    ImageFileType::Bmp,  "Bitmap Files",      true},
@@ -21,6 +21,7 @@ constexpr std::array<ExportFormat, 10> kFormats = {{
     {{"svg", ""},     "",     Vector,   Svg,      {},                  "SVG Pictures",      false},
     {{"pdf", ""},     "",     Vector,   Pdf,      {},                  "PDF Documents",     false},
     {{"qmx", ""},     "",     Document, Store,    {},                  nullptr,             true},
+    {{"zpl", ""},     "",     Raster,   Zpl,      {},                  "ZPL Label Printer Files", true},
 }};
 // clang-format on
 
@@ -42,7 +43,9 @@ constexpr bool TableIsConsistent() {
     std::array<std::string_view, 3 * kFormats.size()> names{};
     std::size_t count = 0;
     for (const ExportFormat& f : kFormats) {
-        const ExportKind kind = f.writer == Image ? Raster : f.writer == Store ? Document : Vector;
+        const ExportKind kind = f.writer == Image || f.writer == Zpl ? Raster
+                                : f.writer == Store                  ? Document
+                                                                     : Vector;
         if (f.kind != kind || f.extensions[0].empty()) return false;
         if (NeedsQt(f.writer) && f.withoutQt) return false;
         for (std::string_view name : {f.extensions[0], f.extensions[1], f.alias}) {

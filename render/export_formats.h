@@ -14,8 +14,9 @@
 enum class ExportKind { Raster, Vector, Document };
 
 // What writes a format's bytes: a raster image through its encoder (image_encoders.h), one of
-// the vector writers of output/ (they draw with Qt), or the document's own storage.
-enum class ExportWriter { Image, Metafile, Svg, Pdf, Store };
+// the vector writers of output/ (they draw with Qt), the document's own storage, or a label
+// printer's page language (job/zpl_job.h: each label a page at the printer's dots).
+enum class ExportWriter { Image, Metafile, Svg, Pdf, Store, Zpl };
 
 struct ExportFormat {
     // In lower case: the first is the format's own, the second (if any) another name the same

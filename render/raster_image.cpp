@@ -113,3 +113,14 @@ CMonoRaster RenderLabelMono(const CLabelContent& content, int dpi, CFontLocator*
     out.mapping = surface.Mapping();
     return out;
 }
+
+void DrawLabelOnPage(const CLabelContent& content, MonoImage& page, int dpi, CPoint centre,
+                     int reduction, CFontLocator* fonts) {
+    if (dpi <= 0 || page.width <= 0 || page.height <= 0) return;
+    CMonoSurface surface(page, dpi, fonts);
+    surface.SetWindowExt({1000, 1000});
+    surface.SetWindowOrg({0, 0});
+    surface.SetViewportExt({dpi, dpi});
+    surface.SetBarWidthReduction(reduction);
+    DrawLabelAt(content, surface, centre);
+}

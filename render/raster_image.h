@@ -51,3 +51,9 @@ CMonoRaster RenderSymbolMono(const CBarcode& barcode, int dpi, const CSymbolView
 // its content centred, or of the block the lines and symbol make with a tenth as margin when the
 // content names no label; without lines, as RenderSymbolMono draws its symbol.
 CMonoRaster RenderLabelMono(const CLabelContent& content, int dpi, CFontLocator* fonts = nullptr);
+
+// Draws the label with its centre on the dot `centre` of `page` (allocated, white) at `dpi`,
+// every bar narrowed by `reduction` dots: a printed page of a label printer as printing lays
+// it out (job/print_layout.h), for page languages that take the page's dots.
+void DrawLabelOnPage(const CLabelContent& content, MonoImage& page, int dpi, CPoint centre,
+                     int reduction, CFontLocator* fonts = nullptr);

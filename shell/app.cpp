@@ -124,44 +124,6 @@ int CQuillmarkApp::InitInstance(const CCommandLineInfo& info, bool splash) {
 
 namespace {
 
-// The label product --label names, by its ID or MAKER:NUMBER; none, after a message, when the
-// label database cannot be read or has no such product.
-std::optional<LabelRecord> ReadLabelProduct(const CRunOptions& options) {
-    try {
-        std::optional<LabelCopyRepair> repaired;
-        const LabelConnectionParams params =
-            LabelConnectionFromSettings(QCoreApplication::applicationDirPath(), &repaired);
-        if (repaired) QmMessageBox(LabelCopyRepairMessage(*repaired));
-        CLabelDatabase db(params);
-        if (options.labelName.empty()) {
-            std::optional<LabelRecord> label = db.FindLabel(options.labelId);
-            if (!label)
-                QmMessageBox(Quillmark::tr("The label database has no label product %1.")
-                                 .arg(options.labelId));
-            return label;
-        }
-        const QString name = QString::fromLocal8Bit(options.labelName.c_str());
-        const std::vector<ListedLabel> named =
-            LabelsNamed(ListLabelProducts(db), name).value_or(std::vector<ListedLabel>{});
-        if (named.size() == 1) return named.front().label;
-        QStringList ids;
-        for (const ListedLabel& l : named)
-            ids << QString::number(l.label.id);
-        QmMessageBox(named.empty()
-                         ? Quillmark::tr("The label database has no label product %1; "
-                                         "quillmark --list-labels lists them.")
-                               .arg(name)
-                         : Quillmark::tr("The label database has %1 label products %2 (IDs %3): "
-                                         "name one by its ID.")
-                               .arg(named.size())
-                               .arg(name, ids.join(QStringLiteral(", "))));
-        return std::nullopt;
-    } catch (const CLabelDbError& e) {
-        QmMessageBox(LabelDatabaseOpenFailureMessage(e.Description()));
-        return std::nullopt;
-    }
-}
-
 // Lists on standard error the labels that would not print as given; true when printing goes on.
 bool ReportRunProblems(const CRunReport& report, bool strict) {
     ReportErrors(RunProblemReport(report, strict ? RunOutcome::NotPrinted : RunOutcome::Printed));
@@ -200,6 +162,12 @@ bool TakeRunOptions(const CRunOptions& options, CPrintJob& job) {
         !sheetOnly.empty() && job.settings.useLabel == 0) {
         ReportError(sheetOnly + " is for label sheets, and the print settings have none: name one "
                                 "with --label ID (quillmark --list-labels finds its ID)");
+        return false;
+    }
+    if (const std::string sheetOnly = SheetOnlyRunOption(options);
+        !sheetOnly.empty() && OnRoll(job.settings)) {
+        ReportError(sheetOnly + " is for label sheets; a roll or tape label prints each label on "
+                                "a page of its own");
         return false;
     }
     if (options.runGiven) {

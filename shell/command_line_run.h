@@ -3,10 +3,17 @@
 // every message goes to standard error as one line.
 
 #include "cli/command_line.h"
+#include "labels/label_database.h"
+
+#include <optional>
 
 // Sends every message box of the program to standard error ("quillmark: <text>"), answering
 // each as cancelled.
 void SendMessagesToStandardError();
+
+// The label product --label names, by its ID or MAKER:NUMBER; none, after a message, when the
+// label database cannot be read or has no such product.
+std::optional<LabelRecord> ReadLabelProduct(const CRunOptions& options);
 
 // The export form, vector pictures included; returns the exit status.
 int RunCommandLineExport(const CCommandLineInfo& info);

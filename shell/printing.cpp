@@ -25,8 +25,11 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <map>
+#include <vector>
 
 #include <cups/cups.h>
+#include <cups/ppd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,6 +60,130 @@ QString Refusal(const QPrinter& printer, const CPrintJob& job) {
 }
 
 } // namespace
+
+bool PrepareRollJob(QPrinter& printer, CPrintJob& job) {
+    if (job.rollPages || job.outlines) return true;
+    const std::optional<CRollPage> label = JobRollPage(job, PrintMeasure(job.view));
+    if (!label) return true;
+    const bool native = printer.outputFormat() == QPrinter::NativeFormat;
+    // A PDF file takes a page of any size. Thousandths of a centimetre are hundredths of a mm.
+    const RollPaperChoice paper =
+        ChooseRollPaper(native ? PapersOf(printer.printerName()) : PrinterPapers{},
+                        QSizeF(label->width / 100.0, label->height / 100.0));
+    if (!paper.refusal.Empty()) {
+        QmMessageBox(ShownMessage(paper.refusal));
+        return false;
+    }
+    if (!paper.note.Empty()) ReportError(paper.note);
+    // The page's origin stays the corner of what the driver prints, where its dots start (a
+    // label printer's driver may keep a margin of a fraction of a dot); the label is centred on
+    // the paper all the same (PrinterFacts).
+    printer.setFullPage(false);
+    printer.setPageSize(paper.size);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setPageMargins(QMarginsF(), QPageLayout::Millimeter);
+    const QSizeF mm = paper.size.size(QPageSize::Millimeter);
+    const CRollPage sheet{static_cast<int>(std::lround(mm.width() * 100)),
+                          static_cast<int>(std::lround(mm.height() * 100))};
+    const CRollJob roll = RollJob(job, *label, paper.own ? *label : sheet,
+                                  native && printer.supportsMultipleCopies());
+    job = roll.job;
+    if (roll.copies > 1) printer.setCopyCount(static_cast<int>(roll.copies));
+    return true;
+}
+
+namespace {
+
+// The numbers of a driver description's value: "*ImageableArea w81h252/Address: "2 14.9 79 237""
+// gives its key ("w81h252") and 2, 14.9, 79 and 237.
+struct PpdEntry {
+    QByteArray key;
+    std::vector<double> numbers;
+};
+PpdEntry ReadPpdEntry(const QByteArray& line) {
+    PpdEntry entry;
+    const qsizetype space = line.indexOf(' '), colon = line.indexOf(':');
+    if (space < 0 || colon < space) return entry;
+    entry.key = line.mid(space + 1, colon - space - 1).split('/').front().trimmed();
+    for (const QByteArray& word : line.mid(colon + 1).replace('"', ' ').simplified().split(' '))
+        if (bool ok = false; !word.isEmpty()) {
+            const double v = word.toDouble(&ok);
+            if (ok) entry.numbers.push_back(v);
+        }
+    return entry;
+}
+
+// What the driver description says of a raster driver's pages: the printable area of each named
+// paper (left, bottom, right, top in points) and its size, and the margins of other sizes.
+struct RasterDriver {
+    std::map<QByteArray, std::vector<double>> printable, paper;
+    std::vector<double> hwMargins;
+};
+
+std::optional<RasterDriver> ReadRasterDriver(const QString& queue) {
+    // The driver's description is the only place that says what it makes of a page; the call
+    // that fetches it is kept by the print system for drivers of this kind.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    const char* ppd = queue.isEmpty() ? nullptr : cupsGetPPD(queue.toLocal8Bit().constData());
+#pragma GCC diagnostic pop
+    if (!ppd) return std::nullopt;
+    QFile file(QFile::decodeName(ppd));
+    RasterDriver driver;
+    bool raster = false;
+    if (file.open(QIODevice::ReadOnly))
+        while (!file.atEnd()) {
+            const QByteArray line = file.readLine();
+            if (line.startsWith("*cupsFilter:") || line.startsWith("*cupsFilter2:"))
+                raster = raster || line.contains("application/vnd.cups-raster");
+            else if (line.startsWith("*ImageableArea "))
+                driver.printable[ReadPpdEntry(line).key] = ReadPpdEntry(line).numbers;
+            else if (line.startsWith("*PaperDimension "))
+                driver.paper[ReadPpdEntry(line).key] = ReadPpdEntry(line).numbers;
+            else if (line.startsWith("*HWMargins:"))
+                driver.hwMargins = ReadPpdEntry("*HWMargins x" + line.mid(11)).numbers;
+        }
+    file.remove();
+    if (!raster) return std::nullopt;
+    return driver;
+}
+
+// Where the driver's raster of a page of `points` starts, in points from the paper's top left:
+// the printable area of the driver's paper of that size, else its margins for any size.
+std::optional<QPointF> RasterOrigin(const RasterDriver& driver, const QSizeF& points) {
+    for (const auto& [key, size] : driver.paper) {
+        const auto area = driver.printable.find(key);
+        if (size.size() == 2 && area != driver.printable.end() && area->second.size() == 4 &&
+            std::abs(size[0] - points.width()) < 0.5 && std::abs(size[1] - points.height()) < 0.5)
+            return QPointF(area->second[0], size[1] - area->second[3]);
+    }
+    if (driver.hwMargins.size() == 4) return QPointF(driver.hwMargins[0], driver.hwMargins[3]);
+    return std::nullopt;
+}
+
+} // namespace
+
+bool QueueMakesRaster(const QString& queue) {
+    return ReadRasterDriver(queue).has_value();
+}
+
+QPointF RasterGridShift(const QPrinter& printer) {
+    if (printer.outputFormat() != QPrinter::NativeFormat || !printer.isValid()) return {};
+    const std::optional<RasterDriver> driver = ReadRasterDriver(printer.printerName());
+    if (!driver) return {};
+    const QPageLayout layout = printer.pageLayout();
+    const std::optional<QPointF> start =
+        RasterOrigin(*driver, layout.pageSize().size(QPageSize::Point));
+    if (!start) return {};
+    // The page's dots start a whole number of dots from the paper's corner (at the printable
+    // area Qt was given, rounded); the driver's at its own printable area's corner.
+    const int dpi = printer.resolution();
+    const QRect rounded = layout.paintRectPixels(dpi);
+    const QPointF origin = printer.fullPage() ? QPointF() : QPointF(rounded.topLeft());
+    const auto fraction = [](double dots) { return dots - std::round(dots); };
+    return {fraction(start->x() * dpi / 72.0 - origin.x()),
+            fraction(start->y() * dpi / 72.0 - origin.y())};
+}
 
 CSymbolMeasure PrintMeasure(const CSymbolView& view) {
     return [view](const CBarcode& barcode) { return SymbolPaperSize(barcode, view); };
@@ -144,15 +271,11 @@ std::vector<QImage> JobLabelPictures(const CPrintJob& job, int count, int dpi) {
     return pictures;
 }
 
-int PaintJob(QPainter& painter, QPrinter& printer, const CPrintJob& job, bool preview,
-             CMessage& error) {
-    error = {};
-    if (!job.barcode) return 0;
-    const CPrinterFacts facts = PrinterFacts(printer, job);
-    if (job.outlines) {
-        PaintOutlinePage(painter, facts, job.settings);
-        return 1;
-    }
+namespace {
+
+// Paints the job's labels, its settings as they print.
+int PaintLabels(QPainter& painter, QPrinter& printer, const CPrintJob& job,
+                const CPrinterFacts& facts, bool preview, CMessage& error) {
     CJobLabels labels(job, PrintMeasure(job.view));
     if (error = labels.Error(); !error.Empty()) return 0;
     const int pages = PaintRunPages(
@@ -162,10 +285,35 @@ int PaintJob(QPainter& painter, QPrinter& printer, const CPrintJob& job, bool pr
     return pages;
 }
 
+} // namespace
+
+int PaintJob(QPainter& painter, QPrinter& printer, const CPrintJob& job, bool preview,
+             CMessage& error) {
+    error = {};
+    if (!job.barcode) return 0;
+    const CPrinterFacts facts = PrinterFacts(printer, job);
+    if (job.outlines) {
+        PaintOutlinePage(painter, facts, job.settings);
+        return 1;
+    }
+    // A roll or tape label the preview shows: one label a page, in the middle of the page.
+    std::optional<CPrintJob> roll;
+    if (const std::optional<CRollPage> label =
+            job.rollPages ? std::nullopt : JobRollPage(job, PrintMeasure(job.view))) {
+        const QSizeF mm = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
+        const CRollPage paper{static_cast<int>(std::lround(mm.width() * 100)),
+                              static_cast<int>(std::lround(mm.height() * 100))};
+        roll = RollJob(job, *label, paper, false).job;
+    }
+    return PaintLabels(painter, printer, roll ? *roll : job, facts, preview, error);
+}
+
 namespace {
 
 // Prints the job on `printer` as it is set up: PrintPage without the care a PDF file needs.
-bool PrintPages(QPrinter& printer, const CPrintJob& job) {
+bool PrintPages(QPrinter& printer, const CPrintJob& given) {
+    CPrintJob job = given;
+    if (!PrepareRollJob(printer, job)) return false;
     if (const QString refusal = Refusal(printer, job); !refusal.isEmpty()) {
         QmMessageBox(refusal);
         return false;
@@ -176,6 +324,8 @@ bool PrintPages(QPrinter& printer, const CPrintJob& job) {
         QmMessageBox(Quillmark::tr("Could not start print job."));
         return false;
     }
+    // Every dot drawn lands on one of the driver's dots.
+    painter.translate(RasterGridShift(printer));
     CMessage error;
     const int pages = PaintJob(painter, printer, job, false, error);
     if (!error.Empty() || pages == 0) {

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPointF>
 #include <QString>
 
 #include <optional>
@@ -49,6 +50,20 @@ bool PrintPage(QPrinter& printer, const CPrintJob& job);
 // failed writes); false after a message (the file error, "Disk full" for a file cut short)
 // otherwise, the earlier file left as it was.
 bool PrintIntoPdfFile(QPrinter& printer, const CPrintJob& job);
+
+// Makes a roll or tape job ready to print on `printer`: the page set to the label's paper, each
+// label alone on a page, and the copies asked of the printer where every page is the same.
+// Nothing for other jobs; false after a message when the printer cannot take the label.
+bool PrepareRollJob(QPrinter& printer, CPrintJob& job);
+
+// Whether the queue's driver makes a raster of the page (a label printer's, say), whose dots
+// start at the printable area's corner rather than the paper's.
+bool QueueMakesRaster(const QString& queue);
+// How far, in device dots, everything printed on `printer` moves so that the page's dots are the
+// driver's: for a driver that makes a raster, the fraction of a dot by which its printable area's
+// corner lies off the page's own dots (the printable area of a DYMO driver at 203 dpi starts
+// 5.64 dots from the paper's edge); nothing for other printers and PDF files.
+QPointF RasterGridShift(const QPrinter& printer);
 
 // The dots per inch a print queue prints at: the resolution chosen for the queue, else the
 // printer's default; 0 when the print system does not say.

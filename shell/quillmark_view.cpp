@@ -341,6 +341,12 @@ bool CQuillmarkView::OnPreparePrinting(QPrinter& printer) {
                                 kPictureDpi);
     });
     dialog.SetOutlinePrinter([this](const OutlineRequest& request) { PrintOutlinePage(request); });
+    // The printer's own dots decide the X dimension a label printer makes of the symbol.
+    dialog.SetPrinterDescriber([](const QString& queue) {
+        const int dpi = QueueResolution(queue);
+        return dpi > 0 ? ShownMessage(engine::DescribeModule(dpi))
+                       : Quillmark::tr("The printer does not say its resolution.");
+    });
     if (m_prepareDialog) m_prepareDialog(dialog);
     const bool ok = dialog.exec() == QDialog::Accepted;
     m_skipProblems = ok && dialog.SkipProblems();
@@ -412,6 +418,9 @@ void CQuillmarkView::OnFilePrintPreview() {
             printer->setPageSize(page->size);
             printer->setPageOrientation(page->orientation);
         }
+    // A roll or tape label shows one label a page, each page the size it prints on.
+    if (CPrintJob roll = PrintJob(); OnRoll(roll.settings) && !PrepareRollJob(*printer, roll))
+        return;
     QDialog preview(window());
     preview.setWindowTitle(Quillmark::tr("Print Preview"));
     auto* layout = new QVBoxLayout(&preview);

@@ -72,6 +72,18 @@ TEST(RunOptions, ThePrintFormsAndTheExportFormTakeThem) {
     EXPECT_EQ(exported.run.run.last, "3");
 }
 
+// A ZPL file takes the label product and the whole run, copies of one symbol included.
+TEST(RunOptions, AZplExportTakesTheRollAndTheRun) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--export", "run.zpl", "--label", "Zebra:800262-125",
+                                   "--numbered", "1:20"},
+          {"--export", "run.zpl", "--label", "7", "--count", "5"},
+          {"--export", "run.zpl", "--data-file", "f.csv", "--copies-column", "2"}}) {
+        const CCommandLineInfo info = ParseCommandLine(args);
+        EXPECT_EQ(info.kind, CCommandLineInfo::Export) << Shown(args) << ": " << info.error;
+    }
+}
+
 TEST(RunOptions, ErrorsNameTheOption) {
     const struct {
         std::vector<std::string> args;
@@ -122,6 +134,12 @@ TEST(RunOptions, ErrorsNameTheOption) {
         {{"--pdf"}, "--pdf needs a PDF file to print into"},
         {{"--pdf", "o.pdf", "-p", "a.qmx"}, "--pdf prints into a file: not with -p or -pt"},
         {{"--export", "o.png", "--digits", "3"}, "--digits needs --numbered"},
+        {{"--export", "out/{n}.zpl", "--numbered", "1:3"},
+         "a ZPL file holds the whole run: name one file, as in --export run.zpl"},
+        {{"--export", "run.zpl", "--numbered", "1:3", "--start", "2"},
+         "--start is for printing on a sheet; a ZPL file has each label on a page of its own"},
+        {{"--export", "run.zpl", "--sheets", "2"},
+         "--sheets is for printing on a sheet; a ZPL file has each label on a page of its own"},
     };
     for (const auto& c : cases) {
         const CCommandLineInfo info = ParseCommandLine(c.args);

@@ -205,7 +205,7 @@ TEST_P(LabelDatabaseTest, UserLabelsAreAddedChangedAndDeleted) {
 TEST_P(LabelDatabaseTest, EachGeometryColumnHoldsItsOwnValue) {
     // Every value different, so one written to or read from another column shows.
     LabelRecord label = MyLabel();
-    label.geometry = {3, 10101, 2202, 1303, 404, 10605, 2706, 7, 8};
+    label.geometry = {3, 10101, 2202, 1303, 404, 10605, 2706, 7, 8, 2};
     int id = 0;
     {
         auto db = Open();
@@ -219,15 +219,15 @@ TEST_P(LabelDatabaseTest, EachGeometryColumnHoldsItsOwnValue) {
     QSqlQuery q(side.Db());
     ASSERT_TRUE(q.exec(QStringLiteral("SELECT PaperSize, Width, Height, TopMargin, SideMargin, "
                                       "HorizontalPitch, VerticalPitch, NumberAcross, NumberDown, "
-                                      "CompanyID, Flag FROM labels WHERE ID = %1")
+                                      "Kind, CompanyID, Flag FROM labels WHERE ID = %1")
                            .arg(id)))
         << q.lastError().text().toStdString();
     ASSERT_TRUE(q.next());
-    const int expected[] = {3,     10101, 2202, 1303, 404,
-                            10605, 2706,  7,    8,    CLabelDatabase::kUserCompanyId};
-    for (int c = 0; c < 10; ++c)
+    const int expected[] = {
+        3, 10101, 2202, 1303, 404, 10605, 2706, 7, 8, 2, CLabelDatabase::kUserCompanyId};
+    for (int c = 0; c < 11; ++c)
         EXPECT_EQ(q.value(c).toInt(), expected[c]) << q.record().fieldName(c).toStdString();
-    EXPECT_FALSE(q.value(10).toBool()) << "the user's own label";
+    EXPECT_FALSE(q.value(11).toBool()) << "the user's own label";
 }
 
 TEST_P(LabelDatabaseTest, FiltersAndBookmarks) {
@@ -479,17 +479,17 @@ TEST(ShippedLabelStock, HoldsEveryProductOfEveryMaker) {
     CLabelDatabase db(ParseLabelConnectionString("Driver=SQLite;DBQ=" + Quote(copy), "/"));
 
     const std::vector<LabelMaker> makers = db.ListMakers();
-    ASSERT_EQ(makers.size(), 53u) << "52 makers and the user's own";
+    ASSERT_EQ(makers.size(), 57u) << "56 makers and the user's own";
     EXPECT_EQ(makers[0].id, 22);
     EXPECT_EQ(makers[0].name, QString::fromLatin1(kUserCompanyName));
     EXPECT_TRUE(db.ListProducts(makers[0].bookmark).empty());
 
     CLabelRecordset& labels = db.Labels();
-    EXPECT_EQ(labels.RecordCount(), 1407);
+    EXPECT_EQ(labels.RecordCount(), 1432);
     int stock = 0;
     for (labels.MoveFirst(); !labels.IsEOF(); labels.MoveNext())
         stock += labels.GetBool("Flag") ? 1 : 0;
-    EXPECT_EQ(stock, 1407);
+    EXPECT_EQ(stock, 1432);
 
     std::map<QString, std::vector<LabelProduct>> byMaker;
     for (const LabelMaker& m : makers)
@@ -502,11 +502,22 @@ TEST(ShippedLabelStock, HoldsEveryProductOfEveryMaker) {
     EXPECT_TRUE(std::any_of(online.begin(), online.end(), [](const LabelProduct& p) {
         return p.text == QString::fromUtf8("OL1499 - USPS\u00AE shipping labels");
     })) << "text beyond ASCII survives";
-    // The last row of the seed, field by field.
+    // The last sheet of the seed, field by field.
     const LabelRecord last = db.ReadLabel(byMaker["Zweckform"].back().bookmark);
     EXPECT_EQ(last.name1, "J8435B");
     EXPECT_EQ(last.name2, "CD Inlet");
     EXPECT_EQ(last.geometry, (CLabelGeometry{2, 15500, 12200, 2100, 2750, 15500, 12200, 1, 1}));
+    // The thermal printers' rolls and tapes: die-cut labels with their gap, tape without length.
+    EXPECT_EQ(byMaker["Zebra"].size(), 6u);
+    EXPECT_EQ(byMaker["Generic"].size(), 2u);
+    EXPECT_EQ(byMaker["DYMO"].size(), 8u);
+    EXPECT_EQ(byMaker["Brother"].size(), 9u);
+    const LabelRecord roll = db.ReadLabel(byMaker["Zebra"][4].bookmark);
+    EXPECT_EQ(roll.name1, "800262-125");
+    EXPECT_EQ(roll.geometry, (CLabelGeometry{0, 5715, 3175, 0, 0, 5715, 3493, 1, 1, 1}));
+    const LabelRecord tape = db.ReadLabel(byMaker["Brother"].back().bookmark);
+    EXPECT_EQ(tape.name1, "DK-22205");
+    EXPECT_EQ(tape.geometry, (CLabelGeometry{0, 6200, 0, 0, 0, 6200, 0, 1, 1, 2}));
 }
 
 TEST(LabelStockSeed, TablesOfANewDatabase) {
@@ -526,20 +537,22 @@ TEST(LabelStockSeed, TablesOfANewDatabase) {
               "INTEGER NOT NULL DEFAULT 0, Height INTEGER NOT NULL DEFAULT 0, TopMargin INTEGER "
               "NOT NULL DEFAULT 0, SideMargin INTEGER NOT NULL DEFAULT 0, HorizontalPitch INTEGER "
               "NOT NULL DEFAULT 0, VerticalPitch INTEGER NOT NULL DEFAULT 0, NumberAcross INTEGER "
-              "NOT NULL DEFAULT 1, NumberDown INTEGER NOT NULL DEFAULT 1)");
+              "NOT NULL DEFAULT 1, NumberDown INTEGER NOT NULL DEFAULT 1, Kind INTEGER NOT NULL "
+              "DEFAULT 0)");
 }
 
 TEST(LabelStockSeed, RejectsMalformedLines) {
-    const QString header = "Company,LabelName1,LabelName2,PaperSize,Width,Height,TopMargin,"
-                           "SideMargin,HorizontalPitch,VerticalPitch,NumberAcross,NumberDown\n";
+    const QString header =
+        "Company,LabelName1,LabelName2,PaperSize,Width,Height,TopMargin,"
+        "SideMargin,HorizontalPitch,VerticalPitch,NumberAcross,NumberDown,Kind\n";
     const auto rows =
-        ParseLabelStock("# comment\n" + header + "A,1,\"x, \"\"y\"\"\",0,1,2,3,4,5,6,7,8\r\n");
+        ParseLabelStock("# comment\n" + header + "A,1,\"x, \"\"y\"\"\",0,1,2,3,4,5,6,7,8,2\r\n");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].name2, "x, \"y\"");
-    EXPECT_EQ(rows[0].geometry, (CLabelGeometry{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(rows[0].geometry, (CLabelGeometry{0, 1, 2, 3, 4, 5, 6, 7, 8, 2}));
     for (const QString& bad :
-         {header + "A,1,x,0,1,2,3,4,5,6,7\n", header + "A,1,x,0,1,2,3,4,5,6,7,z\n",
-          header + "A,1,\"x,0,1,2,3,4,5,6,7,8\n", QString("A,1\n")}) {
+         {header + "A,1,x,0,1,2,3,4,5,6,7,8\n", header + "A,1,x,0,1,2,3,4,5,6,7,8,z\n",
+          header + "A,1,\"x,0,1,2,3,4,5,6,7,8,9\n", QString("A,1\n")}) {
         EXPECT_THROW(ParseLabelStock(bad), CLabelDbError) << bad.toStdString();
     }
 }

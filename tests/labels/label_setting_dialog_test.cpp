@@ -372,3 +372,70 @@ TEST_F(LabelSettingDialogTest, RendersForALook) {
 }
 
 } // namespace
+
+// A custom roll or tape label: one across with no margins, stored with its kind; a roll needs
+// a length no more than its pitch, tape may leave its length to what it holds.
+TEST_F(LabelSettingDialogTest, RollAndTapeLabelsOfTheUsersOwn) {
+    const struct {
+        LabelKind kind;
+        const char *width, *height, *pitch;
+        const char* refusal; // empty: accepted
+        CLabelGeometry stored;
+    } cases[] = {
+        {LabelKind::Roll,
+         "5.715",
+         "3.175",
+         "3.493",
+         "",
+         {0, 5715, 3175, 0, 0, 5715, 3493, 1, 1, 1}},
+        {LabelKind::Continuous, "6.2", "0", "9", "", {0, 6200, 0, 0, 0, 6200, 0, 1, 1, 2}},
+        {LabelKind::Continuous, "6.2", "10", "9", "", {0, 6200, 10000, 0, 0, 6200, 10000, 1, 1, 2}},
+        {LabelKind::Roll, "5.715", "0", "3.493", "A roll label needs a width and a height.", {}},
+        {LabelKind::Roll,
+         "5.715",
+         "3.5",
+         "3.2",
+         "The vertical pitch of a roll, the label's height and the gap to the next label, cannot "
+         "be less than the label's height.",
+         {}},
+        {LabelKind::Continuous, "0", "0", "0", "Continuous tape needs a width.", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.width) + " x " + c.height);
+        auto d = NewLabel(true);
+        d->show();
+        d->KindList().setCurrentIndex(static_cast<int>(c.kind));
+        EXPECT_FALSE(d->CountField(D::NumberAcross).isEnabled());
+        EXPECT_FALSE(d->PaperList().isEnabled());
+        EXPECT_EQ(d->LengthField(D::VerticalPitch).isEnabled(), c.kind == LabelKind::Roll);
+        d->NameBox().SetWindowText("Mine");
+        d->LengthField(D::LabelWidth).SetWindowText(c.width);
+        d->LengthField(D::LabelHeight).SetWindowText(c.height);
+        d->LengthField(D::VerticalPitch).SetWindowText(c.pitch);
+        MessageCatcher messages;
+        QTest::mouseClick(&d->OkButton(), Qt::LeftButton);
+        if (*c.refusal) {
+            EXPECT_EQ(messages.texts, QStringList({c.refusal}));
+            EXPECT_TRUE(d->isVisible());
+            continue;
+        }
+        EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join('|').toStdString();
+        ASSERT_EQ(d->result(), QDialog::Accepted);
+        EXPECT_EQ(d->GetLabel().geometry, c.stored);
+    }
+}
+
+TEST_F(LabelSettingDialogTest, AStockRollShowsItsKindAndChangingItMakesANewLabel) {
+    LabelRecord r;
+    r.id = 9;
+    r.name1 = "800262-125";
+    r.stock = true;
+    r.geometry = {0, 5715, 3175, 0, 0, 5715, 3493, 1, 1, 1};
+    D d(r, false, true);
+    d.show();
+    EXPECT_EQ(d.KindList().currentText(), "Roll");
+    EXPECT_FALSE(d.LengthField(D::TopMargin).isEnabled());
+    EXPECT_EQ(d.GetLabel().geometry, r.geometry) << "shown as it is stored";
+    d.KindList().setCurrentIndex(static_cast<int>(LabelKind::Continuous));
+    EXPECT_EQ(d.GetLabelID(), -1) << "a stock product's kind changed is a label of the user's own";
+}

@@ -1220,7 +1220,7 @@ TEST(PrintLabelDialog, ShippedLabelStockAndHowItLooks) {
     ASSERT_TRUE(d.OnInitDialog());
     d.show();
     QApplication::processEvents();
-    EXPECT_EQ(d.MakerList().count(), 53);
+    EXPECT_EQ(d.MakerList().count(), 57);
     EXPECT_EQ(d.MakerList().currentText(), "Agipa");
     EXPECT_EQ(SelectedText(d), "114036 - Rectangular Labels");
     EXPECT_EQ(Readouts(d), QStringList({"1 (Agipa:114036)", "Rectangular Labels", "1.91 in",

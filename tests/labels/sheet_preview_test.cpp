@@ -47,6 +47,25 @@ TEST(SheetPreview, ThePaperIsScaledToFitAndCentred) {
     }
 }
 
+// A roll is drawn as its label with the gap below it, tape as long as its label, or as long as
+// it is wide where it is cut to each label's symbol.
+TEST(SheetPreview, ARollIsItsLabelAndGapAndTapeItsLength) {
+    const struct {
+        CLabelGeometry g;
+        QSizeF paper;
+    } cases[] = {
+        {{0, 5715, 3175, 0, 0, 5715, 3493, 1, 1, 1}, {5715, 3493}},
+        {{0, 6200, 10000, 0, 0, 6200, 10000, 1, 1, 2}, {6200, 10000}},
+        {{0, 6200, 0, 0, 0, 6200, 0, 1, 1, 2}, {6200, 6200}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(SheetPaper(c.g), c.paper) << c.g.kind << " " << c.g.height;
+        const SheetLayout layout = ComputeSheetLayout(SheetPaper(c.g), kClient, 5);
+        EXPECT_NEAR(layout.LabelRect(c.g, {0, 0}).left(), layout.paper.left(), 0.01);
+        EXPECT_NEAR(layout.LabelRect(c.g, {0, 0}).width(), layout.paper.width(), 0.01);
+    }
+}
+
 TEST(SheetPreview, LabelsLieAtTheMarginsPlusWholePitches) {
     const SheetLayout layout = ComputeSheetLayout(SheetPaper(kSheet), kClient, 5);
     const double s = layout.scale;

@@ -9,6 +9,7 @@
 #include "tests/support/image_scan.h"
 #include "tests/support/run_command.h"
 #include "tests/support/settings_fixture.h"
+#include "tests/support/zpl_decode.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -72,6 +73,38 @@ TEST_F(ExportTest, RasterExportIsTheSymbolAtTheChosenResolution) {
     }
 }
 
+// The window's ZPL export: the label alone at 203 dpi on plain paper, and a page of the roll
+// label's size when the Print dialog last chose a roll, both read back.
+TEST_F(ExportTest, ZplIsTheLabelAtALabelPrintersDots) {
+    const auto exported = [this](const QString& name) {
+        EXPECT_TRUE(view->ExportToFile(Path(name)));
+        QFile f(Path(name));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        const ZplDocument doc = DecodeZpl(f.readAll().toStdString());
+        EXPECT_EQ(doc.error, "");
+        return doc.labels.size() == 1 ? doc.labels[0] : ZplLabel{};
+    };
+    const auto reads = [](const ZplLabel& l) {
+        return ScanGrey(l.grey.data(), l.width, l.height, l.width).text;
+    };
+    SettingsStore().WriteInt("Options", "CopyResolution", 96); // no label printer's
+    const ZplLabel alone = exported("alone.zpl");
+    EXPECT_EQ(reads(alone), "HALVERN");
+    const CBarcode& bc = *app.GetDocument().m_pBarcode;
+    const CImagePlan plan =
+        PlanSymbolImage(MeasureSymbolAt(bc, 203, {0, true}), bc.GetQuietZones().cx, 0, 203);
+    EXPECT_EQ(alone.width, plan.width) << "at 203 dpi";
+
+    SettingsStore s;
+    for (const auto& [key, value] :
+         {std::pair{"Uselabel", 1}, {"LabelKind", 1}, {"LabelWidth", 10160}, {"LabelHeight", 5080}})
+        ASSERT_TRUE(s.WriteInt("Print", key, value));
+    SettingsStore().WriteInt("Options", "CopyResolution", 300);
+    const ZplLabel roll = exported("roll.zpl");
+    EXPECT_EQ(QSize(roll.width, roll.height), QSize(1200, 600)) << "4 x 2 in at 300 dpi";
+    EXPECT_EQ(reads(roll), "HALVERN");
+}
+
 TEST_F(ExportTest, TheExtensionChoosesTheFormat) {
     const struct {
         const char* name;
@@ -133,10 +166,11 @@ TEST_F(ExportTest, ExportCommandUsesTheDialogWithTheExportFilters) {
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_FALSE(dialogs.requests[0].open);
     EXPECT_EQ(dialogs.requests[0].defaultSuffix, "wmf");
-    EXPECT_EQ(dialogs.requests[0].filters.size(), 9);
+    EXPECT_EQ(dialogs.requests[0].filters.size(), 10);
     EXPECT_EQ(dialogs.requests[0].filters.front(), "Windows MetaFile (*.wmf *.emf)");
     EXPECT_EQ(dialogs.requests[0].filters[6], "JPEG Files (*.jpg)");
-    EXPECT_EQ(dialogs.requests[0].filters.back(), "PDF Documents (*.pdf)");
+    EXPECT_EQ(dialogs.requests[0].filters[8], "PDF Documents (*.pdf)");
+    EXPECT_EQ(dialogs.requests[0].filters.back(), "ZPL Label Printer Files (*.zpl)");
     EXPECT_TRUE(QFile::exists(Path("dialog.bmp")));
     // Save As is taken as export too; cancelling writes nothing.
     app.GetMainFrame()->RouteCommand(cmd::kFileSaveAs);

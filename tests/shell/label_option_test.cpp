@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -59,6 +61,15 @@ TEST_F(PrintRunTest, LabelProductsAreListedAndNamedByMakerAndNumber) {
     })) << bySize.output;
     const Finished byName = Run({"--list-labels", "avery:5160"});
     EXPECT_EQ(byName.output.substr(byName.output.find('\n') + 1), avery5160);
+    // Rolls by their label's size, and tape, of no length of its own, by its width at any length.
+    const Finished rolls = Run({"--list-labels", "2.25x1.25"});
+    EXPECT_TRUE(QString::fromStdString(rolls.output)
+                    .contains(QRegularExpression("Zebra +800262-125 .* 2.25 x 1.25 in +roll\n")))
+        << rolls.output;
+    const Finished tape = Run({"--list-labels", "62x150mm"});
+    EXPECT_TRUE(QString::fromStdString(tape.output)
+                    .contains(QRegularExpression("Brother +DK-22205 .* 2.441 in tape +tape\n")))
+        << tape.output;
     const Finished none = Run({"--list-labels", "no such label"});
     EXPECT_EQ(none.status, 1);
     EXPECT_EQ(none.errors, "quillmark: no label product matches \"no such label\"\n");

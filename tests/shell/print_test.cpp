@@ -2,9 +2,11 @@
 #include "shell/app.h"
 #include "shell/command_ids.h"
 #include "shell/main_frame.h"
+#include "shell/printing.h"
 #include "shell/quillmark_view.h"
 #include "tests/support/dialog_script.h"
 #include "tests/support/image_scan.h"
+#include "tests/support/pdf_pages.h"
 #include "tests/support/settings_fixture.h"
 
 #include <QFile>
@@ -12,6 +14,7 @@
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 
@@ -197,4 +200,45 @@ TEST_F(PrintTest, LabelsSmallerThanADotPrintNothingAndSaySo) {
               "The labels of the print settings are smaller than a dot of the printer, so "
               "nothing was printed. Choose the label sheet again in the Print dialog.");
     EXPECT_FALSE(QFile::exists(pdf)) << "no blank page";
+}
+
+// A numbered run on a roll prints a page of the label's size per label, whatever paper the
+// printer was set to, each label's symbol in the middle of its page; the preview paints the same
+// pages.
+TEST_F(PrintTest, ARollPrintsOneLabelAPageOfItsSize) {
+    SettingsStore s;
+    for (const auto& [key, value] : {std::pair{"UseLabel", 1},
+                                     {"LabelKind", 1},
+                                     {"LabelWidth", 5715},
+                                     {"LabelHeight", 3175},
+                                     {"VertPitch", 3493},
+                                     {"NumberAcross", 1},
+                                     {"NumberDown", 1},
+                                     {"RunKind", 1}})
+        ASSERT_TRUE(s.WriteInt("Print", key, value));
+    ASSERT_TRUE(s.WriteString("Print", "RunLast", "3"));
+    QPrinter printer(QPrinter::HighResolution);
+    MakePrinter(printer);
+    ASSERT_TRUE(view->PrintPage(printer));
+    const std::vector<QImage> pages =
+        RasterisePdf(pdf, QString::fromStdString(env.Root().string()), 300);
+    ASSERT_EQ(pages.size(), 3u);
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        // 2.25 x 1.25 in at 300 dpi.
+        EXPECT_NEAR(pages[i].width(), 675, 1) << i;
+        EXPECT_NEAR(pages[i].height(), 375, 1) << i;
+        const ScanResult r = ScanImage(pages[i]);
+        EXPECT_EQ(r.text, std::to_string(i + 1));
+        EXPECT_NEAR(r.x, 337.5, 20) << "across the middle";
+    }
+    // The preview's pages are the printed ones.
+    QPrinter preview(QPrinter::HighResolution);
+    MakePrinter(preview);
+    CPrintJob job = view->PrintJob();
+    ASSERT_TRUE(PrepareRollJob(preview, job));
+    EXPECT_NEAR(preview.pageLayout().fullRect(QPageLayout::Inch).width(), 2.25, 0.01);
+    QPainter painter(&preview);
+    CMessage error;
+    EXPECT_EQ(PaintJob(painter, preview, view->PrintJob(), true, error), 3);
+    EXPECT_TRUE(error.Empty());
 }
