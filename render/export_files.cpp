@@ -118,6 +118,7 @@ CExportResult ExportImageOrDocument(const CLabelContent& label, const std::strin
     AtomicWriteOptions options;
     options.sync = write.sync;
     options.manyFiles = write.manyFiles;
+    options.syncData = write.syncData;
     result.error = write.sink ? write.sink->Write(path, std::move(bytes), options)
                               : WriteFileAtomically(path, bytes, options);
     return result;

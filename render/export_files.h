@@ -67,12 +67,15 @@ CExportResult NothingToDraw(const CBarcode& barcode);
 
 struct CFileWriteOptions {
     bool sync = true;       // each file reaches the disk before the call returns
-    bool manyFiles = false; // without sync: one of a batch that SyncFolder ends
+    bool manyFiles = false; // without sync: one of many files written one after another
     // Takes the finished file's bytes to write, perhaps later; without one the file is written
     // before the call returns.
     CFileSink* sink = nullptr;
     // A document copy's bytes (a document with a label design); null: the barcode alone.
     const std::vector<std::uint8_t>* document = nullptr;
+    // Without sync: the file's data reaches the disk before it takes its name; the caller makes
+    // the names durable with SyncFolder, once per folder.
+    bool syncData = false;
 };
 
 // The bytes of `format` (a raster image or the document; null or any other: a BMP image) with
