@@ -9,7 +9,7 @@ using enum ExportKind;
 using enum ExportWriter;
 
 // clang-format off
-constexpr std::array<ExportFormat, 10> kFormats = {{
+constexpr std::array<ExportFormat, 11> kFormats = {{
     // extensions     alias   kind      writer    image                dialog's filter      no Qt
     {{"wmf", "emf"},  "",     Vector,   Metafile, {},                  "Windows MetaFile",  false},
     {{"bmp", ""},     "",     Raster,   Image,    ImageFileType::Bmp,  "Bitmap Files",      true},
@@ -18,8 +18,9 @@ constexpr std::array<ExportFormat, 10> kFormats = {{
     {{"png", ""},     "",     Raster,   Image,    ImageFileType::Png,  "PNG Files",         true},
     {{"pcx", ""},     "",     Raster,   Image,    ImageFileType::Pcx,  "PCX files",         true},
     {{"jpg", ""},     "jpeg", Raster,   Image,    ImageFileType::Jpeg, "JPEG Files",        true},
-    {{"svg", ""},     "",     Vector,   Svg,      {},                  "SVG Pictures",      false},
-    {{"pdf", ""},     "",     Vector,   Pdf,      {},                  "PDF Documents",     false},
+    {{"svg", ""},     "",     Vector,   Svg,      {},                  "SVG Pictures",      true},
+    {{"eps", ""},     "",     Vector,   Eps,      {},                  "EPS Pictures",      true},
+    {{"pdf", ""},     "",     Vector,   Pdf,      {},                  "PDF Documents",     true},
     {{"qmx", ""},     "",     Document, Store,    {},                  nullptr,             true},
 }};
 // clang-format on
@@ -32,7 +33,7 @@ constexpr bool IsLowerName(std::string_view s) {
 
 // The writers that live in output/ and draw with Qt.
 constexpr bool NeedsQt(ExportWriter writer) {
-    return writer == Metafile || writer == Svg || writer == Pdf;
+    return writer == Metafile;
 }
 
 // Every row's writer makes its kind of file, and one that needs Qt is left to the window

@@ -13,9 +13,10 @@
 
 enum class ExportKind { Raster, Vector, Document };
 
-// What writes a format's bytes: a raster image through its encoder (image_encoders.h), one of
-// the vector writers of output/ (they draw with Qt), or the document's own storage.
-enum class ExportWriter { Image, Metafile, Svg, Pdf, Store };
+// What writes a format's bytes: a raster image through its encoder (image_encoders.h), a vector
+// writer (the metafile's in output/ draws with Qt; SVG, EPS and PDF are render/vector_writers.h),
+// or the document's own storage.
+enum class ExportWriter { Image, Metafile, Svg, Pdf, Eps, Store };
 
 struct ExportFormat {
     // In lower case: the first is the format's own, the second (if any) another name the same

@@ -49,6 +49,7 @@ namespace {
     QT_TRANSLATE_NOOP("Quillmark", "JPEG Files"),
     QT_TRANSLATE_NOOP("Quillmark", "SVG Pictures"),
     QT_TRANSLATE_NOOP("Quillmark", "PDF Documents"),
+    QT_TRANSLATE_NOOP("Quillmark", "EPS Pictures"),
 };
 
 } // namespace
