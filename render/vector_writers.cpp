@@ -2,29 +2,49 @@
 
 #include <zlib.h>
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
 
 namespace {
 
-// Plain decimal with at most `places` decimals, no "-0": a thousandth of a mil is far below any
-// printer's dot.
+// Plain decimal with at most `places` decimals (up to 6), no "-0": a thousandth of a mil is far
+// below any printer's dot. Written digit by digit: pictures hold many thousands of numbers.
 void AppendNumber(std::string& out, double v, int places = 3) {
-    if (!std::isfinite(v)) v = 0;
-    const double unit = std::pow(10.0, places);
-    v = std::round(v * unit) / unit;
-    if (v == 0) v = 0;
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, places);
-    std::string_view s(buf, static_cast<std::size_t>(res.ptr - buf));
-    if (s.find('.') != std::string_view::npos) {
-        while (s.back() == '0')
-            s.remove_suffix(1);
-        if (s.back() == '.') s.remove_suffix(1);
+    static constexpr std::int64_t kScale[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
+    places = std::clamp(places, 0, 6);
+    const double scaled = std::round(v * static_cast<double>(kScale[places]));
+    // Beyond this a number is no size in any picture: written as 0, as a non-number is.
+    if (!std::isfinite(scaled) || std::abs(scaled) > 1e17) {
+        out += '0';
+        return;
     }
-    out += s;
+    auto units = static_cast<std::int64_t>(scaled);
+    if (units == 0) {
+        out += '0';
+        return;
+    }
+    if (units < 0) {
+        out += '-';
+        units = -units;
+    }
+    int shown = places; // the decimals written: trailing zeros are dropped
+    while (shown > 0 && units % 10 == 0) {
+        units /= 10;
+        --shown;
+    }
+    char digits[32];
+    int n = 0;
+    for (int i = 0; i < shown; ++i, units /= 10)
+        digits[n++] = static_cast<char>('0' + units % 10);
+    if (shown > 0) digits[n++] = '.';
+    do {
+        digits[n++] = static_cast<char>('0' + units % 10);
+        units /= 10;
+    } while (units > 0);
+    while (n > 0)
+        out += digits[--n];
 }
 
 std::string Number(double v, int places = 3) {
@@ -50,7 +70,7 @@ void AppendPath(std::string& out, const CPath& path, const PathSyntax& syntax, d
     bool open = false;
     for (const char op : path.ops) {
         const int count = op == 'C' ? 3 : 1;
-        if (op == 'M' && open) (out += syntax.close) += ' ';
+        if (op == 'M' && open) (out += syntax.close) += '\n';
         const char* name = op == 'M' ? syntax.move : op == 'L' ? syntax.line : syntax.curve;
         if (syntax.prefix) (out += name) += ' ';
         for (int i = 0; i < count; ++i, ++point) {
@@ -59,7 +79,7 @@ void AppendPath(std::string& out, const CPath& path, const PathSyntax& syntax, d
             AppendNumber(out, path.points[point].y + dy);
             out += ' ';
         }
-        if (!syntax.prefix) (out += name) += '\n';
+        if (!syntax.prefix) (out += name) += ' ';
         open = true;
     }
     if (open) (out += syntax.close) += '\n';
