@@ -1,6 +1,5 @@
 #include "output/export.h"
 
-#include "common/atomic_file.h"
 #include "common/settings_keys.h"
 #include "engine/barcode_file.h"
 #include "engine/primitives.h"
@@ -45,23 +44,6 @@ void DrawPicture(const CLabelContent& label, Surface& surface, const CExportOpti
                         marks.bottom + start.y);
 }
 
-// The writer of each vector format of the export's table.
-std::error_code EncodePicture(const CLabelContent& label, ExportWriter writer,
-                              const CExportOptions& options, std::vector<std::uint8_t>& out) {
-    switch (writer) {
-    case ExportWriter::Metafile:
-        out = RecordMetafile(label, options);
-        return out.empty() ? ExportError::PictureTooLarge : std::error_code();
-    case ExportWriter::Svg: // written without Qt (render/export_files.h)
-    case ExportWriter::Pdf:
-    case ExportWriter::Eps:
-    case ExportWriter::Image:
-    case ExportWriter::Store:
-        break;
-    }
-    return ExportError::UnknownFormat;
-}
-
 } // namespace
 
 int ExportResolution() {
@@ -101,16 +83,10 @@ std::string RecordSvg(const CBarcode& barcode, const CExportOptions& options) {
 
 CExportResult EncodeExport(const CLabelContent& label, const ExportFormat* format,
                            const CExportOptions& options, std::vector<std::uint8_t>& bytes) {
-    if (!format || format->kind != ExportKind::Vector || WritesPictureWithoutQt(format))
-        return EncodeImageOrDocument(label, format, options.dpi, options.fonts, bytes,
-                                     options.document);
-    // A picture of nothing is no export: the symbology cannot encode the data.
-    if (MeasureLabelAt(label, 1000).marks.empty)
-        return label.symbol ? NothingToDraw(*label.symbol)
-                            : ExportFailed(ExportError::NothingToDraw);
-    CExportResult result;
-    result.error = EncodePicture(label, format->writer, options, bytes);
-    return result;
+    // Every format, the vector pictures too, is written without Qt, as the command line
+    // writes it.
+    return EncodeImageOrDocument(label, format, options.dpi, options.fonts, bytes,
+                                 options.document);
 }
 
 CExportResult EncodeExport(const CBarcode& barcode, const ExportFormat* format,
@@ -126,14 +102,7 @@ CExportResult ExportLabel(const CLabelContent& label, const std::string& path,
         result.error = ExportError::UnknownFormat;
         return result;
     }
-    if (!format || format->kind != ExportKind::Vector || WritesPictureWithoutQt(format))
-        return ExportImageOrDocument(label, path, options.dpi, {}, options.fonts, options.document);
-    std::vector<std::uint8_t> bytes;
-    result = EncodeExport(label, format, options, bytes);
-    if (result.error) return result;
-    // The file system's cause is kept, the metafile's included (job/export_messages.h words it).
-    result.error = WriteFileAtomically(path, bytes);
-    return result;
+    return ExportImageOrDocument(label, path, options.dpi, {}, options.fonts, options.document);
 }
 
 CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,

@@ -2,6 +2,7 @@
 
 #include "common/atomic_file.h"
 #include "engine/barcode_file.h"
+#include "render/emf_writer.h"
 #include "render/image_encoders.h"
 #include "render/raster_image.h"
 #include "render/vector_surface.h"
@@ -62,6 +63,10 @@ CExportResult EncodePicture(const CLabelContent& label, ExportWriter writer, CFo
         return label.symbol ? NothingToDraw(*label.symbol)
                             : ExportFailed(ExportError::NothingToDraw);
     if (picture.tooLarge) return ExportFailed(ExportError::PictureTooLarge);
+    if (writer == ExportWriter::Metafile) {
+        bytes = EmfDocument(picture);
+        return {};
+    }
     std::string text;
     if (writer == ExportWriter::Svg) {
         text = SvgDocument(picture);

@@ -1,8 +1,8 @@
 #pragma once
-// Writing the symbol into files without Qt: raster images and vector pictures (SVG, EPS, PDF)
-// by their extension, and copies of the document. The metafile needs the window program
-// (output/export.h), which comes here for the rest, so an image or a picture is the same file
-// from the window and from the command line.
+// Writing the symbol into files without Qt: raster images, vector pictures (metafile, SVG, EPS,
+// PDF) by their extension, and copies of the document. The window's export (output/export.h)
+// comes here too, so an image or a picture is the same file from the window and from the
+// command line.
 
 #include "common/queued_file_writer.h"
 #include "engine/barcode.h"
@@ -94,7 +94,7 @@ CExportResult EncodeImageOrDocument(const CBarcode& barcode, const ExportFormat*
 
 // Writes a document copy as the document's bytes, a vector picture written here as that
 // picture, and every other extension as a raster image at `dpi` (an unknown one as BMP), as
-// EncodeImageOrDocument makes them. Not for the metafile.
+// EncodeImageOrDocument makes them.
 CExportResult ExportImageOrDocument(const CBarcode& barcode, const std::string& path,
                                     const CSymbolView& view, int dpi,
                                     const CFileWriteOptions& write = {},

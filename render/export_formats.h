@@ -14,8 +14,7 @@
 enum class ExportKind { Raster, Vector, Document };
 
 // What writes a format's bytes: a raster image through its encoder (image_encoders.h), a vector
-// writer (the metafile's in output/ draws with Qt; SVG, EPS and PDF are render/vector_writers.h),
-// or the document's own storage.
+// writer (render/vector_writers.h, render/emf_writer.h), or the document's own storage.
 enum class ExportWriter { Image, Metafile, Svg, Pdf, Eps, Store };
 
 struct ExportFormat {

@@ -42,7 +42,7 @@ void CVectorPicture::Include(double x, double y) {
 }
 
 CVectorSurface::CVectorSurface(CFontLocator& fonts)
-    : m_fonts(fonts), m_outlines(fonts), m_measure(m_none, 1000, &fonts) {}
+    : m_fonts(fonts), m_outlines(fonts.Outlines()), m_measure(m_none, 1000, &fonts) {}
 
 CVectorSurface::~CVectorSurface() = default;
 

@@ -72,7 +72,7 @@ private:
     CGlyphPlacement Place(CPoint at, double pen, double baseline) const;
 
     CFontLocator& m_fonts;
-    CGlyphOutlines m_outlines;
+    CGlyphOutlines& m_outlines;
     MonoImage m_none; // the measuring surface draws nothing
     CMonoSurface m_measure;
     std::vector<CFontSpec> m_specs;
