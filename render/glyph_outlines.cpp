@@ -205,10 +205,13 @@ CGlyphOutlines::~CGlyphOutlines() = default;
 bool CGlyphOutlines::Select(const std::string& family, bool bold, bool italic, double em) {
     m->current = nullptr;
     const std::optional<CFontFile> file = m->fonts.Find(family, bold);
-    if (!file) return false;
-    m->current = m->Take(*file);
+    return file && Select(*file, italic, em);
+}
+
+bool CGlyphOutlines::Select(const CFontFile& file, bool slanted, double em) {
+    m->current = m->Take(file);
     m->em = std::clamp(em, 1.0, 1e5);
-    m->italic = italic;
+    m->italic = slanted;
     return m->current != nullptr;
 }
 

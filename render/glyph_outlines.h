@@ -47,6 +47,8 @@ public:
     // for italic, at an em height of `em` logical units. False, and nothing drawn, when no face
     // can be had.
     bool Select(const std::string& family, bool bold, bool italic, double em);
+    // The same with the font file given (a fallback face of a label's line), slanted or not.
+    bool Select(const CFontFile& file, bool slanted, double em);
     // The character's glyph appended to `path`, placed by `at`; false when the face has no
     // glyph for it (nothing is appended).
     bool Append(char32_t c, const CGlyphPlacement& at, CPath& path);

@@ -154,54 +154,57 @@ void CVectorSurface::DrawText(CPoint at, std::u32string_view text, bool latin1, 
     const int pixels = FontPixels(spec, sy);
     const std::string family = Latin1ToUtf8(spec.faceName);
     const bool bold = spec.weight >= 600;
-    if (IsBkModeOpaque()) {
-        const CGlyphPlacement p = Place(at, 0, 0);
-        CPath* white = Target(true);
-        if (!white) return;
-        const auto corner = [&](double x, double y) {
-            const CPath::Point q{p.originX + p.xx * x + p.xy * y, p.originY + p.yx * x + p.yy * y};
-            m_picture.Include(q.x, q.y);
-            return q;
-        };
-        white->MoveTo(corner(0, 0));
-        white->LineTo(corner(cell.cx, 0));
-        white->LineTo(corner(cell.cx, cell.cy));
-        white->LineTo(corner(0, cell.cy));
-    }
-    // Where each glyph starts along the line, in logical units, and the baseline below the top.
-    std::vector<double> pens;
-    double baseline = 0;
-    if (!m_outlines.Select(family, bold, !latin1 && spec.italic, pixels / sy)) return;
+    if (IsBkModeOpaque()) PaintCell(at, cell);
+    // Latin-1 text in the family's face, placed by the hinted advances the measure uses.
     if (latin1) {
         CTextRaster& raster = m_fonts.Text();
-        if (!raster.Select(family, bold, pixels)) return;
-        baseline = static_cast<double>(raster.Ascent()) / 64.0 / sy;
+        if (!raster.Select(family, bold, pixels) ||
+            !m_outlines.Select(family, bold, false, pixels / sy))
+            return;
+        const double baseline = static_cast<double>(raster.Ascent()) / 64.0 / sy;
         std::int64_t pen = 0;
         for (std::size_t i = 0; i < text.size(); ++i) {
             const auto c = static_cast<unsigned char>(text[i]);
             if (i > 0) pen += raster.Kerning(static_cast<unsigned char>(text[i - 1]), c);
-            pens.push_back(static_cast<double>(pen) / 64.0 / sx);
+            AppendGlyph(text[i], Place(at, static_cast<double>(pen) / 64.0 / sx, baseline));
             pen += raster.Advance(c);
         }
-    } else {
-        CUnicodeText& unicode = m_fonts.Unicode();
-        if (!unicode.Select(family, bold, spec.italic, pixels)) return;
-        baseline = static_cast<double>(unicode.Ascent()) / 64.0 / sy;
-        // The outlines' own advances, spread to the measured width.
-        double total = 0;
-        for (const char32_t c : text) {
-            pens.push_back(total);
-            total += IsControl(c) ? 0 : m_outlines.Advance(c);
-        }
-        const double spread = total > 0 ? cell.cx / total : 1;
-        for (double& pen : pens)
-            pen *= spread;
+        return;
     }
+    // Other text: each character in the face that has it, the family's or a fallback face.
+    CUnicodeText& unicode = m_fonts.Unicode();
+    if (!unicode.Select(family, bold, spec.italic, pixels)) return;
+    const double baseline = static_cast<double>(unicode.Ascent()) / 64.0 / sy;
+    std::int64_t pen = 0;
+    for (const char32_t c : text) {
+        const std::optional<CUnicodeFace> face = unicode.FaceOf(c);
+        if (face && m_outlines.Select(face->file, face->slanted, pixels / sy))
+            AppendGlyph(c, Place(at, static_cast<double>(pen) / 64.0 / sx, baseline));
+        pen += unicode.Advance(c);
+    }
+}
+
+void CVectorSurface::PaintCell(CPoint at, CSize cell) {
+    const CGlyphPlacement p = Place(at, 0, 0);
+    CPath* white = Target(true);
+    if (!white) return;
+    const auto corner = [&](double x, double y) {
+        const CPath::Point q{p.originX + p.xx * x + p.xy * y, p.originY + p.yx * x + p.yy * y};
+        m_picture.Include(q.x, q.y);
+        return q;
+    };
+    white->MoveTo(corner(0, 0));
+    white->LineTo(corner(cell.cx, 0));
+    white->LineTo(corner(cell.cx, cell.cy));
+    white->LineTo(corner(0, cell.cy));
+}
+
+void CVectorSurface::AppendGlyph(char32_t c, const CGlyphPlacement& at) {
+    if (IsControl(c)) return;
     CPath* black = Target(false);
     if (!black) return;
     const std::size_t before = black->points.size();
-    for (std::size_t i = 0; i < text.size(); ++i)
-        if (!IsControl(text[i])) m_outlines.Append(text[i], Place(at, pens[i], baseline), *black);
+    m_outlines.Append(c, at, *black);
     for (std::size_t i = before; i < black->points.size(); ++i)
         m_picture.Include(black->points[i].x, black->points[i].y);
     m_points += black->points.size() - before;

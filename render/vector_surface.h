@@ -64,9 +64,13 @@ private:
     CPath* Target(bool white);
     // The measuring surface with this surface's mapping.
     CMonoSurface& Measure();
-    // Draws the text's glyph outlines with its cell's top-left corner at `at`: Latin-1 text
-    // placed by the hinted advances the measure uses, other text spread over the measured width.
+    // Draws the text's glyph outlines with its cell's top-left corner at `at`, each glyph where
+    // the measure's advances put it.
     void DrawText(CPoint at, std::u32string_view text, bool latin1, CSize cell);
+    // The text cell painted white under the text (an opaque background).
+    void PaintCell(CPoint at, CSize cell);
+    // One glyph of the selected outlines, added to the black marks.
+    void AppendGlyph(char32_t c, const CGlyphPlacement& at);
     // The placement of glyphs whose baseline starts `pen` units along the text and `baseline`
     // units down from the cell's top-left corner at `at`.
     CGlyphPlacement Place(CPoint at, double pen, double baseline) const;
