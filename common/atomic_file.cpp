@@ -12,6 +12,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -134,8 +135,16 @@ std::error_code KeepOwner(int fd, const struct stat& existing) {
 
 // A fresh temporary name in the target's folder: prefix, random letters or digits, suffix.
 std::string TemporaryName(const std::string& folder) {
-    // Seeded once: opening the system's random source costs more than writing a small file.
-    static thread_local std::mt19937 rng{std::random_device{}()};
+    // Seeded once, by the kernel's random source asked directly: std::random_device first probes
+    // the processor's instructions, which in a virtual machine costs more than writing a small
+    // file. Without an answer the clock and the process stand in.
+    static thread_local std::mt19937 rng{[] {
+        std::uint32_t seed = 0;
+        if (::getrandom(&seed, sizeof seed, GRND_NONBLOCK) != sizeof seed)
+            seed = static_cast<std::uint32_t>(
+                std::chrono::steady_clock::now().time_since_epoch().count() ^ ::getpid());
+        return seed;
+    }()};
     std::uniform_int_distribution<std::size_t> pick(0, kTemporaryChars.size() - 1);
     std::string name = folder;
     name += '/';
