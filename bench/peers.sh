@@ -7,7 +7,8 @@
 #      zint --batch, the same data and the same folder each round;
 #   3. a 1,000-character Code 128 with its text at 600 dpi, and at 2400 dpi with its peak memory;
 #   4. the window program's start to its first painted frame (splash included, as it is the
-#      first frame), against an earlier build when QM_BASELINE names its program;
+#      first frame) beside zint-qt's, and against an earlier build when QM_BASELINE names its
+#      program;
 #   5. line 1 again, one export every 3 s, while another program writes large files to the same
 #      file system (as a build, a copy or a backup does), and the same with --sync;
 #   6. one QR Code and one Data Matrix PNG;
@@ -18,14 +19,14 @@
 # Lines 1, 2, 6 and 7 start every command on a settled file system (qm_paired_runs --settle),
 # so that no command pays for writing out what the one before it left unwritten. Every line
 # ends with the load average, which says how busy the machine was.
-# Installs zint and barcode when missing (root). Usage: bench/peers.sh [BUILD] [ROUNDS]
+# Installs zint, zint-qt and barcode when missing (root). Usage: bench/peers.sh [BUILD] [ROUNDS]
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 rounds=${2:-30}
 quillmark=$build/bin/quillmark
 paired=$build/bench/qm_paired_runs
-for tool in zint barcode xvfb-run; do
+for tool in zint zint-qt barcode xvfb-run; do
     if ! command -v "$tool" >/dev/null; then
         package=$tool
         [[ $tool == xvfb-run ]] && package=xvfb
@@ -62,8 +63,8 @@ for dpi in 600 2400; do
 done
 
 echo "== 4. the window program's start to its first frame"
-window=("$quillmark")
-[[ -n ${QM_BASELINE:-} ]] && window=("$QM_BASELINE" -- "$quillmark")
+window=("$quillmark" -- zint-qt)
+[[ -n ${QM_BASELINE:-} ]] && window=("$quillmark" -- zint-qt -- "$QM_BASELINE")
 xvfb-run -a env -u QT_QPA_PLATFORM LD_PRELOAD="$build/bench/libqm_first_paint.so" \
     "$paired" "$rounds" -- "${window[@]}"
 
