@@ -2,12 +2,14 @@
 // from round to round so that no command always runs on a warm or a cold machine, and the
 // report gives each command's median and its ratio to the first command's.
 //
-//   qm_paired_runs [--settle] ROUNDS -- COMMAND ARGS... -- COMMAND ARGS... [-- ...]
+//   qm_paired_runs [--settle] [--every SECONDS] ROUNDS -- COMMAND ARGS... -- COMMAND ARGS...
 //
 // Each command is started directly (no shell), its output thrown away. With --settle each
 // command starts on settled file systems: what the command before it left unwritten is
 // written out first (sync, untimed), so that a command that makes its own files durable does
-// not also pay for writing out the files of a command that did not.
+// not also pay for writing out the files of a command that did not. With --every each command
+// starts SECONDS after the one before, as a person or a script running one export now and then
+// would start them. The report ends with the load average at the end.
 
 #include <algorithm>
 #include <cerrno>
@@ -17,6 +19,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include <thread>
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -61,9 +65,16 @@ int main(int argc, char** argv) {
         --argc;
         ++argv;
     }
+    double every = 0;
+    if (argc > 2 && std::strcmp(argv[1], "--every") == 0) {
+        every = std::atof(argv[2]);
+        argc -= 2;
+        argv += 2;
+    }
     if (argc < 4 || std::strcmp(argv[2], "--") != 0) {
         std::fprintf(stderr,
-                     "usage: %s [--settle] ROUNDS -- COMMAND ARGS... [-- COMMAND ARGS...]\n",
+                     "usage: %s [--settle] [--every SECONDS] ROUNDS -- COMMAND ARGS... "
+                     "[-- COMMAND ARGS...]\n",
                      program);
         return 2;
     }
@@ -83,6 +94,8 @@ int main(int argc, char** argv) {
         for (std::size_t k = 0; k < commands.size(); ++k) {
             const std::size_t c = (k + static_cast<std::size_t>(r)) % commands.size();
             if (settle) sync();
+            if (every > 0 && (r > 0 || k > 0))
+                std::this_thread::sleep_for(std::chrono::duration<double>(every));
             bool ok = false;
             const double ms = RunOnce(commands[c], ok);
             if (!ok) {
@@ -99,5 +112,8 @@ int main(int argc, char** argv) {
         const double m = Median(times[c]);
         std::printf("%9.2f ms  x%.2f  %s\n", m, m / first, line.c_str());
     }
+    double load[3] = {};
+    if (getloadavg(load, 3) == 3)
+        std::printf("           load average %.2f %.2f %.2f\n", load[0], load[1], load[2]);
     return 0;
 }

@@ -237,9 +237,11 @@ int RunBatchExport(const CCommandLineInfo& info, const CExportSymbol& symbol,
     const std::unique_ptr<CBarcode> working = CloneBarcode(prototype);
     const CSymbolView view{info.rotation, !info.noText};
     // Each file is written whole and put into place by a thread of its own while the next one
-    // is drawn; the disk is asked to keep them once, at the end.
+    // is drawn. With --sync each file's data reaches the disk before it takes its name, on the
+    // writing threads, and each folder's names once, at the end.
     CQueuedFileWriter files;
-    const CFileWriteOptions batch{false, true, &files};
+    const CFileWriteOptions batch{
+        .sync = false, .manyFiles = true, .sink = &files, .syncData = info.sync};
     const auto reportFailedFile = [](const CQueuedFileWriter::Failure& failed) {
         CExportResult written;
         written.error = failed.error;
@@ -277,6 +279,7 @@ int RunBatchExport(const CCommandLineInfo& info, const CExportSymbol& symbol,
         status = 1;
     }
     for (const std::string& folder : folders) {
+        if (!info.sync) break;
         if (const std::error_code ec = SyncFolder(folder.empty() ? "." : folder)) {
             ReportError("the files in " + folder +
                         " may not have reached the disk: " + ec.message());

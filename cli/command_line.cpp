@@ -133,6 +133,8 @@ CCommandLineInfo ParseExport(const std::vector<std::string>& args) {
                 complaint = "--dpi needs a resolution from 10 to 3000";
         } else if (a == "--no-text") {
             info.noText = true;
+        } else if (a == "--sync") {
+            info.sync = true;
         } else if (a == "--option") {
             complaint = value("KEY=VALUE", v);
             if (complaint.empty() && v.find('=') == std::string::npos)
@@ -385,6 +387,10 @@ std::string CommandLineUsage() {
            "      --dpi N                    resolution of image files (10 to 3000); of a\n"
            "                                 ZPL file the printer's: 203 (the default), 300,\n"
            "                                 152 or 600\n"
+"      --sync                     wait until the files are on the disk; without it\n"
+           "                                 each file is whole under its name or not there,\n"
+           "                                 but may still be lost if the system fails soon\n"
+           "                                 after the command ends\n"
            "      --numbered, --data-file    a file per number or per row of the file, each\n"
            "                                 named by OUTPUT with {n} (its line, or its place\n"
            "                                 in the run) and {data} (its data), as in\n"

@@ -36,6 +36,9 @@ struct CCommandLineInfo {
     int rotation = 0;
     bool noText = false;
     int dpi = 0; // 0: the setting's resolution
+    // --sync: the files written, and their names in their folders, reach the disk before the
+    // command ends; without it they are whole under their names but the disk is not waited for.
+    bool sync = false;
 
     // The run options of the print forms and the export form.
     CRunOptions run;

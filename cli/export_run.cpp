@@ -216,17 +216,19 @@ int RunExport(const CCommandLineInfo& info, const CSymbolWriter& write, int scre
     }
     // A document copy holds the design with its fields as they are.
     const std::vector<std::uint8_t> document = StoreDocument(symbol.barcode.get(), symbol.design);
-    CFileWriteOptions single{false};
+    // The file is written whole and put into place under its name; the disk is waited for only
+    // with --sync, for this file and its folder alone.
+    CFileWriteOptions single{.sync = false, .manyFiles = true, .syncData = info.sync};
     single.document = &document;
-    // The file is written whole and renamed into place, then made durable with one sync of its
-    // file system rather than a sync of the file and another of its folder.
     CExportResult result = write(label, output, dpi, single);
     if (result.error == ExportError::NothingToDraw && !symbol.why.empty()) result.why = symbol.why;
     if (!result) {
         ReportError(ExportErrorText(result, output));
         return 1;
     }
-    if (const std::error_code ec = SyncFolder(std::filesystem::path(output).parent_path())) {
+    if (const std::error_code ec = info.sync
+                                       ? SyncFolder(std::filesystem::path(output).parent_path())
+                                       : std::error_code()) {
         ReportError("the file " + output + " may not have reached the disk: " + ec.message());
         return 1;
     }

@@ -1,5 +1,6 @@
-// quillmark: the command users type. It writes images and document copies itself, without
-// loading Qt, and starts the window program for everything else, passing the arguments on.
+// quillmark: the command users type. It writes images, vector pictures and document copies
+// itself, without loading Qt, and starts the window program for everything else, passing the
+// arguments on.
 
 #include "cli/command_line.h"
 #include "cli/export_run.h"

@@ -12,6 +12,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,6 +92,14 @@ std::error_code ResolveLinks(std::string& path) {
     }
 }
 
+// Makes a written file's contents durable before it takes its name, as the options ask: the whole
+// file with its folder to follow (sync), or its data alone, the folder left to SyncFolder.
+std::error_code SyncBeforeNaming(int fd, const AtomicWriteOptions& options) {
+    if (options.sync) return ::fsync(fd) == 0 ? std::error_code() : LastError();
+    if (options.syncData) return ::fdatasync(fd) == 0 ? std::error_code() : LastError();
+    return {};
+}
+
 // Writes over the file itself, for a file that cannot or must not be replaced: one with other
 // hard links, which all keep seeing it, or one in a folder the user may not write into. Not
 // atomic: a failure midway leaves a mixture, which is why replacing comes first wherever it can.
@@ -110,7 +119,7 @@ std::error_code WriteInPlace(const std::string& path, std::span<const std::uint8
     if (options.mode && (st.st_mode & 07777) != *options.mode &&
         ::fchmod(fd.Get(), *options.mode) != 0 && errno != EPERM)
         return LastError();
-    if (options.sync && ::fsync(fd.Get()) != 0) return LastError();
+    if (auto ec = SyncBeforeNaming(fd.Get(), options)) return ec;
     return fd.Close();
 }
 
@@ -126,8 +135,16 @@ std::error_code KeepOwner(int fd, const struct stat& existing) {
 
 // A fresh temporary name in the target's folder: prefix, random letters or digits, suffix.
 std::string TemporaryName(const std::string& folder) {
-    // Seeded once: opening the system's random source costs more than writing a small file.
-    static thread_local std::mt19937 rng{std::random_device{}()};
+    // Seeded once, by the kernel's random source asked directly: std::random_device first probes
+    // the processor's instructions, which in a virtual machine costs more than writing a small
+    // file. Without an answer the clock and the process stand in.
+    static thread_local std::mt19937 rng{[] {
+        std::uint32_t seed = 0;
+        if (::getrandom(&seed, sizeof seed, GRND_NONBLOCK) != sizeof seed)
+            seed = static_cast<std::uint32_t>(
+                std::chrono::steady_clock::now().time_since_epoch().count() ^ ::getpid());
+        return seed;
+    }()};
     std::uniform_int_distribution<std::size_t> pick(0, kTemporaryChars.size() - 1);
     std::string name = folder;
     name += '/';
@@ -201,7 +218,7 @@ std::optional<std::error_code> WriteUnnamedThenLink(const std::string& folder,
     if (!fd.Valid()) return std::nullopt;
     if (auto ec = TakeOwnerAndMode(fd.Get(), nullptr, setMode, finalMode)) return ec;
     if (auto ec = WriteAll(fd.Get(), bytes)) return ec;
-    if (options.sync && ::fsync(fd.Get()) != 0) return LastError();
+    if (auto ec = SyncBeforeNaming(fd.Get(), options)) return ec;
     const std::string self = "/proc/self/fd/" + std::to_string(fd.Get());
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
         if (errno == EEXIST || errno == ENOENT) return std::nullopt;
@@ -221,15 +238,15 @@ std::optional<std::error_code> WriteUnnamedThenLink(const std::string& folder,
 // file's data at once, so a batch leaves all of it to its one sync at the end. A kill leaves the
 // target old or new, never partial; at worst the old file stays behind under a temporary name,
 // which a later write removes as stale. Nothing when the file system cannot exchange names.
-std::optional<std::error_code> WriteUnnamedThenExchange(const std::string& folder,
-                                                        const std::string& path,
-                                                        std::span<const std::uint8_t> bytes,
-                                                        const struct stat& existing,
-                                                        mode_t finalMode) {
+std::optional<std::error_code>
+WriteUnnamedThenExchange(const std::string& folder, const std::string& path,
+                         std::span<const std::uint8_t> bytes, const struct stat& existing,
+                         const AtomicWriteOptions& options, mode_t finalMode) {
     UniqueFd fd(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, finalMode & 0777));
     if (!fd.Valid()) return std::nullopt;
     if (auto ec = TakeOwnerAndMode(fd.Get(), &existing, true, finalMode)) return ec;
     if (auto ec = WriteAll(fd.Get(), bytes)) return ec;
+    if (auto ec = SyncBeforeNaming(fd.Get(), options)) return ec;
     const std::string self = "/proc/self/fd/" + std::to_string(fd.Get());
     std::string temporary;
     for (int attempt = 0; attempt < 100 && temporary.empty(); ++attempt) {
@@ -311,7 +328,7 @@ std::error_code WriteFileAtomically(const std::string& requested,
             return *done;
     if (exists && !options.sync && options.manyFiles)
         if (std::optional<std::error_code> done =
-                WriteUnnamedThenExchange(folder, path, bytes, existing, finalMode))
+                WriteUnnamedThenExchange(folder, path, bytes, existing, options, finalMode))
             return *done;
     std::string temporary;
     UniqueFd fd = CreateTemporary(folder, finalMode & 0777, temporary);
@@ -329,7 +346,7 @@ std::error_code WriteFileAtomically(const std::string& requested,
     if (auto ec = TakeOwnerAndMode(fd.Get(), exists ? &existing : nullptr, setMode, finalMode))
         return fail(ec);
     if (auto ec = WriteAll(fd.Get(), bytes)) return fail(ec);
-    if (options.sync && ::fsync(fd.Get()) != 0) return fail(LastError());
+    if (auto ec = SyncBeforeNaming(fd.Get(), options)) return fail(ec);
     if (auto ec = fd.Close()) return fail(ec);
     if (::rename(temporary.c_str(), path.c_str()) != 0) return fail(LastError());
     // The rename itself reaches the disk with the folder; a failure here loses nothing that
@@ -344,8 +361,6 @@ std::error_code WriteFileAtomically(const std::string& requested,
 std::error_code SyncFolder(const std::string& folder) {
     UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!fd.Valid()) return LastError();
-    // syncfs covers the data and entries of every file on that file system, which an fsync of the
-    // folder alone would not.
-    if (::syncfs(fd.Get()) != 0) return LastError();
+    if (::fsync(fd.Get()) != 0) return LastError();
     return fd.Close();
 }

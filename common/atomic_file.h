@@ -31,9 +31,12 @@ struct AtomicWriteOptions {
     // The file, and then its folder's record of the rename, reach the disk before the call
     // returns. A batch may leave that out and call SyncFolder once at its end.
     bool sync = true;
-    // With sync off: many files follow before the caller's SyncFolder. An existing file is then
-    // exchanged for the new one instead of renamed over, which leaves the new data to be
-    // written by that one sync rather than at once, file by file.
+    // With sync off: the file's data reaches the disk before the file takes its name, and the
+    // caller makes the name durable with SyncFolder once for every file written into a folder.
+    bool syncData = false;
+    // With sync off: many files are written one after another. An existing file is then exchanged
+    // for the new one instead of renamed over, which does not make the file system start writing
+    // the new data at once, file by file (a rename over a file does).
     bool manyFiles = false;
     // An existing file the user may not write is refused as opening it for writing would be;
     // false replaces it all the same where its folder allows (a file the program owns, whatever
@@ -68,7 +71,7 @@ std::error_code WriteFileAtomically(const std::string& path, std::span<const std
 // first, as WriteFileAtomically does.
 std::error_code CreateTemporaryFile(const std::string& folder, mode_t mode, std::string& name);
 
-// Makes everything written so far on the folder's file system durable: the data of files written
-// with options.sync off and the folder entries of their renames. For a batch of files that syncs
-// once at its end instead of once per file.
+// Makes the folder's entries durable: the names that files written with options.syncData took in
+// it. Only this folder is synced, never the rest of its file system, so other programs' unwritten
+// data is not waited for.
 std::error_code SyncFolder(const std::string& folder);

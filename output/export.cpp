@@ -1,8 +1,6 @@
 #include "output/export.h"
 
 #include "job/zpl_job.h"
-
-#include "common/atomic_file.h"
 #include "common/settings_keys.h"
 #include "engine/barcode_file.h"
 #include "engine/primitives.h"
@@ -14,11 +12,8 @@
 #include "render/image_encoders.h"
 #include "render/symbol_drawing.h"
 
-#include <QBuffer>
 #include <QImage>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 
 #include <algorithm>
 #include <cmath>
@@ -48,69 +43,6 @@ void DrawPicture(const CLabelContent& label, Surface& surface, const CExportOpti
     const CPoint start = CentredStart(extent);
     surface.IncludeArea(marks.left + start.x, marks.top + start.y, marks.right + start.x,
                         marks.bottom + start.y);
-}
-
-// One PDF page as large as the raster image would be at 1000 dpi (the symbol with its quiet
-// zones and a tenth as margin), the bars as filled rectangles and the text with its font.
-CImagePlan PdfPlan(const CLabelContent& label) {
-    if (!label.lines.empty() && label.label.cx > 0 && label.label.cy > 0)
-        return {label.label.cx, label.label.cy};
-    const CDrawnExtent extent = MeasureLabelAt(label, 1000);
-    const CSize quiet =
-        label.symbol && label.lines.empty() ? label.symbol->GetQuietZones() : CSize{};
-    return PlanSymbolImage(extent, std::max(quiet.cx, quiet.cy), label.view.rotation, 1000);
-}
-
-bool RecordPdf(const CLabelContent& label, std::vector<std::uint8_t>& out) {
-    constexpr int kPdfDpi = 1200;
-    const CImagePlan plan = PdfPlan(label);
-    if (!plan.Drawable() || plan.width > 200'000 || plan.height > 200'000) return false;
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setCreator(QStringLiteral("Quillmark"));
-        writer.setResolution(kPdfDpi);
-        // The page in points (1/72 inch) from the plan in mils.
-        writer.setPageSize(QPageSize(QSizeF(plan.width * 0.072, plan.height * 0.072),
-                                     QPageSize::Point, QString(), QPageSize::ExactMatch));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        QPainter painter;
-        if (!painter.begin(&writer)) return false;
-        CPainterSurface surface(painter, true);
-        surface.SetWindowExt({1000, 1000});
-        surface.SetWindowOrg({0, 0});
-        surface.SetViewportExt({kPdfDpi, kPdfDpi});
-        surface.SetViewportOrg({engine::ClampToInt(plan.width * kPdfDpi / 2000),
-                                engine::ClampToInt(plan.height * kPdfDpi / 2000)});
-        DrawLabel(label, surface);
-        painter.end();
-    }
-    const QByteArray& bytes = buffer.data();
-    out.assign(bytes.begin(), bytes.end());
-    return true;
-}
-
-// The writer of each vector format of the export's table.
-std::error_code EncodePicture(const CLabelContent& label, ExportWriter writer,
-                              const CExportOptions& options, std::vector<std::uint8_t>& out) {
-    switch (writer) {
-    case ExportWriter::Metafile:
-        out = RecordMetafile(label, options);
-        return out.empty() ? ExportError::PictureTooLarge : std::error_code();
-    case ExportWriter::Svg: {
-        const std::string svg = RecordSvg(label, options);
-        out.assign(svg.begin(), svg.end());
-        return svg.empty() ? ExportError::PictureTooLarge : std::error_code();
-    }
-    case ExportWriter::Pdf:
-        return RecordPdf(label, out) ? std::error_code() : ExportError::PdfNotMade;
-    case ExportWriter::Image:
-    case ExportWriter::Store:
-    case ExportWriter::Zpl:
-        break;
-    }
-    return ExportError::UnknownFormat;
 }
 
 } // namespace
@@ -152,16 +84,10 @@ std::string RecordSvg(const CBarcode& barcode, const CExportOptions& options) {
 
 CExportResult EncodeExport(const CLabelContent& label, const ExportFormat* format,
                            const CExportOptions& options, std::vector<std::uint8_t>& bytes) {
-    if (!format || format->kind != ExportKind::Vector)
-        return EncodeImageOrDocument(label, format, options.dpi, options.fonts, bytes,
-                                     options.document);
-    // A picture of nothing is no export: the symbology cannot encode the data.
-    if (MeasureLabelAt(label, 1000).marks.empty)
-        return label.symbol ? NothingToDraw(*label.symbol)
-                            : ExportFailed(ExportError::NothingToDraw);
-    CExportResult result;
-    result.error = EncodePicture(label, format->writer, options, bytes);
-    return result;
+    // Every format, the vector pictures too, is written without Qt, as the command line
+    // writes it.
+    return EncodeImageOrDocument(label, format, options.dpi, options.fonts, bytes,
+                                 options.document);
 }
 
 CExportResult EncodeExport(const CBarcode& barcode, const ExportFormat* format,
@@ -182,14 +108,7 @@ CExportResult ExportLabel(const CLabelContent& label, const std::string& path,
     if (format && format->writer == ExportWriter::Zpl)
         return ExportZplLabel(label, path, IsZplResolution(options.dpi) ? options.dpi : 203,
                               options.fonts);
-    if (!format || format->kind != ExportKind::Vector)
-        return ExportImageOrDocument(label, path, options.dpi, {}, options.fonts, options.document);
-    std::vector<std::uint8_t> bytes;
-    result = EncodeExport(label, format, options, bytes);
-    if (result.error) return result;
-    // The file system's cause is kept, the metafile's included (job/export_messages.h words it).
-    result.error = WriteFileAtomically(path, bytes);
-    return result;
+    return ExportImageOrDocument(label, path, options.dpi, {}, options.fonts, options.document);
 }
 
 CExportResult ExportSymbol(const CBarcode& barcode, const std::string& path,

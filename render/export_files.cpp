@@ -2,9 +2,14 @@
 
 #include "common/atomic_file.h"
 #include "engine/barcode_file.h"
+#include "render/emf_writer.h"
 #include "render/image_encoders.h"
 #include "render/raster_image.h"
 #include "render/zpl_encoder.h"
+#include "render/vector_surface.h"
+#include "render/vector_writers.h"
+
+#include <memory>
 
 namespace {
 
@@ -34,7 +39,56 @@ public:
     }
 };
 
+// The page of a PDF of one label: the label's own size when it has lines on a label, otherwise
+// as large as the raster image would be at 1000 dpi (the symbol with its quiet zones and a
+// tenth as margin).
+CImagePlan PdfPage(const CLabelContent& label, CFontLocator& fonts) {
+    if (!label.lines.empty() && label.label.cx > 0 && label.label.cy > 0)
+        return {label.label.cx, label.label.cy};
+    CVectorSurface surface(fonts);
+    surface.SetWindowExt({1000, 1000});
+    surface.SetViewportExt({1000, 1000});
+    const CDrawnExtent extent = MeasureLabel(label, surface);
+    const CSize quiet =
+        label.symbol && label.lines.empty() ? label.symbol->GetQuietZones() : CSize{};
+    return PlanSymbolImage(extent, std::max(quiet.cx, quiet.cy), label.view.rotation, 1000);
+}
+
+// A vector picture's bytes in the writer's format.
+CExportResult EncodePicture(const CLabelContent& label, ExportWriter writer, CFontLocator* fonts,
+                            std::vector<std::uint8_t>& bytes) {
+    std::unique_ptr<CFontLocator> own;
+    if (!fonts) fonts = (own = std::make_unique<CFontLocator>()).get();
+    const CVectorPicture picture = RecordLabelPicture(label, *fonts);
+    if (picture.empty)
+        return label.symbol ? NothingToDraw(*label.symbol)
+                            : ExportFailed(ExportError::NothingToDraw);
+    if (picture.tooLarge) return ExportFailed(ExportError::PictureTooLarge);
+    if (writer == ExportWriter::Metafile) {
+        bytes = EmfDocument(picture);
+        return {};
+    }
+    std::string text;
+    if (writer == ExportWriter::Svg) {
+        text = SvgDocument(picture);
+    } else if (writer == ExportWriter::Eps) {
+        text = EpsDocument(picture);
+    } else {
+        const CImagePlan page = PdfPage(label, *fonts);
+        if (!page.Drawable() || page.width > 200'000 || page.height > 200'000)
+            return ExportFailed(ExportError::PdfNotMade);
+        text =
+            PdfDocument(picture, static_cast<double>(page.width), static_cast<double>(page.height));
+    }
+    bytes.assign(text.begin(), text.end());
+    return {};
+}
+
 } // namespace
+
+bool WritesPictureWithoutQt(const ExportFormat* format) {
+    return format && format->kind == ExportKind::Vector && format->withoutQt;
+}
 
 std::error_code make_error_code(ExportError e) {
     static const ExportCategory category;
@@ -63,6 +117,7 @@ CExportResult EncodeImageOrDocument(const CLabelContent& label, const ExportForm
         bytes = document ? *document : StoreBarcode(label.symbol);
         return result;
     }
+    if (WritesPictureWithoutQt(format)) return EncodePicture(label, format->writer, fonts, bytes);
     const CMonoRaster raster = RenderLabelMono(label, dpi, fonts);
     result.imageWidth = raster.plan.width;
     result.imageHeight = raster.plan.height;
@@ -126,6 +181,7 @@ CExportResult ExportImageOrDocument(const CLabelContent& label, const std::strin
     AtomicWriteOptions options;
     options.sync = write.sync;
     options.manyFiles = write.manyFiles;
+    options.syncData = write.syncData;
     result.error = write.sink ? write.sink->Write(path, std::move(bytes), options)
                               : WriteFileAtomically(path, bytes, options);
     return result;

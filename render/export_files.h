@@ -1,7 +1,8 @@
 #pragma once
-// Writing the symbol into files without Qt: raster images by their extension and copies of the
-// document. Vector pictures need the window program (output/export.h), which comes here for
-// the rest, so an image is the same file from the window and from the command line.
+// Writing the symbol into files without Qt: raster images, vector pictures (metafile, SVG, EPS,
+// PDF) by their extension, and copies of the document. The window's export (output/export.h)
+// comes here too, so an image or a picture is the same file from the window and from the
+// command line.
 
 #include "common/queued_file_writer.h"
 #include "engine/barcode.h"
@@ -67,17 +68,23 @@ CExportResult NothingToDraw(const CBarcode& barcode);
 
 struct CFileWriteOptions {
     bool sync = true;       // each file reaches the disk before the call returns
-    bool manyFiles = false; // without sync: one of a batch that SyncFolder ends
+    bool manyFiles = false; // without sync: one of many files written one after another
     // Takes the finished file's bytes to write, perhaps later; without one the file is written
     // before the call returns.
     CFileSink* sink = nullptr;
     // A document copy's bytes (a document with a label design); null: the barcode alone.
     const std::vector<std::uint8_t>* document = nullptr;
+    // Without sync: the file's data reaches the disk before it takes its name; the caller makes
+    // the names durable with SyncFolder, once per folder.
+    bool syncData = false;
 };
 
-// The bytes of `format` (a raster image or the document; null or any other: a BMP image) with
-// the image's planned size; nothing is written. A document copy is `document` where given (a
-// document with a label design), else the symbol's barcode alone.
+// Whether the format is a vector picture written here, without Qt.
+bool WritesPictureWithoutQt(const ExportFormat* format);
+
+// The bytes of `format` (a raster image, a vector picture of those written here, or the document;
+// null or any other: a BMP image) with the image's planned size; nothing is written. A document
+// copy is `document` where given (a document with a label design), else the symbol's barcode alone.
 CExportResult EncodeImageOrDocument(const CLabelContent& label, const ExportFormat* format, int dpi,
                                     CFontLocator* fonts, std::vector<std::uint8_t>& bytes,
                                     const std::vector<std::uint8_t>* document = nullptr);
@@ -85,9 +92,9 @@ CExportResult EncodeImageOrDocument(const CBarcode& barcode, const ExportFormat*
                                     const CSymbolView& view, int dpi, CFontLocator* fonts,
                                     std::vector<std::uint8_t>& bytes);
 
-// Writes a document copy as the document's bytes and every other extension as a raster image
-// at `dpi` (an unknown one as BMP), as EncodeImageOrDocument makes them. Not for vector
-// pictures.
+// Writes a document copy as the document's bytes, a vector picture written here as that
+// picture, and every other extension as a raster image at `dpi` (an unknown one as BMP), as
+// EncodeImageOrDocument makes them.
 CExportResult ExportImageOrDocument(const CBarcode& barcode, const std::string& path,
                                     const CSymbolView& view, int dpi,
                                     const CFileWriteOptions& write = {},

@@ -9,17 +9,18 @@ using enum ExportKind;
 using enum ExportWriter;
 
 // clang-format off
-constexpr std::array<ExportFormat, 11> kFormats = {{
+constexpr std::array<ExportFormat, 12> kFormats = {{
     // extensions     alias   kind      writer    image                dialog's filter      no Qt
-    {{"wmf", "emf"},  "",     Vector,   Metafile, {},                  "Windows MetaFile",  false},
+    {{"wmf", "emf"},  "",     Vector,   Metafile, {},                  "Windows MetaFile",  true},
     {{"bmp", ""},     "",     Raster,   Image,    ImageFileType::Bmp,  "Bitmap Files",      true},
     {{"gif", ""},     "",     Raster,   Image,    ImageFileType::Gif,  "GIF Files",         true},
     {{"tif", ""},     "tiff", Raster,   Image,    ImageFileType::Tiff, "TIFF files",        true},
     {{"png", ""},     "",     Raster,   Image,    ImageFileType::Png,  "PNG Files",         true},
     {{"pcx", ""},     "",     Raster,   Image,    ImageFileType::Pcx,  "PCX files",         true},
     {{"jpg", ""},     "jpeg", Raster,   Image,    ImageFileType::Jpeg, "JPEG Files",        true},
-    {{"svg", ""},     "",     Vector,   Svg,      {},                  "SVG Pictures",      false},
-    {{"pdf", ""},     "",     Vector,   Pdf,      {},                  "PDF Documents",     false},
+    {{"svg", ""},     "",     Vector,   Svg,      {},                  "SVG Pictures",      true},
+    {{"eps", ""},     "",     Vector,   Eps,      {},                  "EPS Pictures",      true},
+    {{"pdf", ""},     "",     Vector,   Pdf,      {},                  "PDF Documents",     true},
     {{"qmx", ""},     "",     Document, Store,    {},                  nullptr,             true},
     {{"zpl", ""},     "",     Raster,   Zpl,      {},                  "ZPL Label Printer Files", true},
 }};
@@ -31,14 +32,8 @@ constexpr bool IsLowerName(std::string_view s) {
     return true;
 }
 
-// The writers that live in output/ and draw with Qt.
-constexpr bool NeedsQt(ExportWriter writer) {
-    return writer == Metafile || writer == Svg || writer == Pdf;
-}
-
-// Every row's writer makes its kind of file, and one that needs Qt is left to the window
-// program; every name is lower case, and no name belongs to two rows, so a file name finds one
-// format.
+// Every row's writer makes its kind of file; every name is lower case, and no name belongs to two
+// rows, so a file name finds one format.
 constexpr bool TableIsConsistent() {
     std::array<std::string_view, 3 * kFormats.size()> names{};
     std::size_t count = 0;
@@ -47,7 +42,6 @@ constexpr bool TableIsConsistent() {
                                 : f.writer == Store                  ? Document
                                                                      : Vector;
         if (f.kind != kind || f.extensions[0].empty()) return false;
-        if (NeedsQt(f.writer) && f.withoutQt) return false;
         for (std::string_view name : {f.extensions[0], f.extensions[1], f.alias}) {
             if (name.empty()) continue;
             if (!IsLowerName(name)) return false;

@@ -13,10 +13,10 @@
 
 enum class ExportKind { Raster, Vector, Document };
 
-// What writes a format's bytes: a raster image through its encoder (image_encoders.h), one of
-// the vector writers of output/ (they draw with Qt), the document's own storage, or a label
+// What writes a format's bytes: a raster image through its encoder (image_encoders.h), a vector
+// writer (render/vector_writers.h, render/emf_writer.h), the document's own storage, or a label
 // printer's page language (job/zpl_job.h: each label a page at the printer's dots).
-enum class ExportWriter { Image, Metafile, Svg, Pdf, Store, Zpl };
+enum class ExportWriter { Image, Metafile, Svg, Pdf, Eps, Store, Zpl };
 
 struct ExportFormat {
     // In lower case: the first is the format's own, the second (if any) another name the same

@@ -1,6 +1,7 @@
 #include "render/font_locator.h"
 
 #include "render/cache_stamp.h"
+#include "render/glyph_outlines.h"
 #include "render/text_raster.h"
 #include "render/unicode_text.h"
 
@@ -303,6 +304,11 @@ CTextRaster& CFontLocator::Text() {
 CUnicodeText& CFontLocator::Unicode() {
     if (!m_unicode) m_unicode = std::make_unique<CUnicodeText>();
     return *m_unicode;
+}
+
+CGlyphOutlines& CFontLocator::Outlines() {
+    if (!m_outlines) m_outlines = std::make_unique<CGlyphOutlines>(*this);
+    return *m_outlines;
 }
 
 std::uint64_t CFontLocator::Fingerprint() {

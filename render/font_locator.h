@@ -43,6 +43,7 @@ std::filesystem::path DefaultFontCacheFolder();
 // replaced; a cache that cannot be written only costs the next start a resolver call.
 class CTextRaster;
 class CUnicodeText;
+class CGlyphOutlines;
 
 class CFontLocator {
 public:
@@ -60,6 +61,9 @@ public:
     CTextRaster& Text();
     // The drawer of text beyond Latin-1 and in italic (a label's lines), kept the same way.
     CUnicodeText& Unicode();
+    // The glyph outlines of vector pictures, kept the same way; what was learned of them is
+    // kept on disk when the locator ends.
+    CGlyphOutlines& Outlines();
 
     // The cache file of one request.
     std::filesystem::path CacheFile(const std::string& family, bool bold) const;
@@ -78,4 +82,5 @@ private:
     std::map<std::pair<std::string, bool>, std::optional<CFontFile>> m_found;
     std::unique_ptr<CTextRaster> m_text;
     std::unique_ptr<CUnicodeText> m_unicode;
+    std::unique_ptr<CGlyphOutlines> m_outlines;
 };

@@ -247,6 +247,21 @@ std::int64_t CUnicodeText::Width(std::u32string_view text) {
     return pen;
 }
 
+std::int64_t CUnicodeText::Advance(char32_t c) {
+    if (!m->current) return 0;
+    const FT_GlyphSlot slot = m->Load(c, false);
+    return slot ? slot->advance.x : 0;
+}
+
+std::optional<CUnicodeFace> CUnicodeText::FaceOf(char32_t c) {
+    if (!m->current) return std::nullopt;
+    const int at = m->FaceFor(c);
+    if (at < 0) return std::nullopt;
+    const Candidate& candidate = m->current->candidates[static_cast<std::size_t>(at)];
+    return CUnicodeFace{{candidate.path, candidate.index, candidate.synthBold},
+                        candidate.synthItalic};
+}
+
 bool CUnicodeText::InkBox(std::u32string_view text, CPixelRect& box) {
     if (!m->current) return false;
     bool any = false;

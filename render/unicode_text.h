@@ -9,8 +9,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+
+// The face that draws a character: its font file (thickened where the face is not as bold as
+// asked) and whether it is slanted where the face is not italic as asked.
+struct CUnicodeFace {
+    CFontFile file;
+    bool slanted = false;
+};
 
 class CUnicodeText {
 public:
@@ -29,6 +37,10 @@ public:
     std::int64_t Descent() const;
     // The advances of the text, in 1/64 pixel.
     std::int64_t Width(std::u32string_view text);
+    // The advance of one character, in 1/64 pixel, as Width counts it.
+    std::int64_t Advance(char32_t c);
+    // The face that draws the character in the chosen font; none when no face has it.
+    std::optional<CUnicodeFace> FaceOf(char32_t c);
     // The pixels the text may ink, relative to its origin (the left end of its baseline, y
     // down); false when it inks nothing.
     bool InkBox(std::u32string_view text, CPixelRect& box);

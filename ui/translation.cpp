@@ -50,6 +50,7 @@ namespace {
     QT_TRANSLATE_NOOP("Quillmark", "SVG Pictures"),
     QT_TRANSLATE_NOOP("Quillmark", "PDF Documents"),
     QT_TRANSLATE_NOOP("Quillmark", "ZPL Label Printer Files"),
+    QT_TRANSLATE_NOOP("Quillmark", "EPS Pictures"),
 };
 
 } // namespace

@@ -2,7 +2,8 @@
 # What the command loads: a PNG export of a linear symbol loads neither Qt nor the window program,
 # nor the JPEG, TIFF and GIF libraries, nor the encoder library of the symbologies beyond the
 # program's own engine, nor fontconfig once the font cache knows the font, nor FreeType once the
-# glyph store holds the text's characters; new characters load FreeType, a TIFF export and a QR
+# glyph store holds the text's characters (nor for a vector picture once its outlines are kept);
+# new characters load FreeType, a TIFF export and a QR
 # Code, a PDF417 and a DataBar load their library when they need it, a linear symbol of the
 # program's own engine (EAN 13) never loads the encoder, and each writes what was asked.
 #   lean_start_test.sh QUILLMARK
@@ -54,6 +55,17 @@ databar=$(LD_DEBUG=files "$quillmark" --export "$work/databar.png" \
     --symbology "GS1 DataBar Omnidirectional" --data 0950110153000 2>&1 >/dev/null |
     sed -n 's/.*calling init: \(.*\)/\1/p')
 grep -q libzint <<<"$databar" || { echo "FAIL: a DataBar export did not load its encoder"; status=1; }
+# A vector picture draws its text as glyph outlines: learned through FreeType the first time,
+# then kept, so the next picture of those characters loads neither FreeType nor fontconfig and
+# is the same file.
+"$quillmark" --export "$work/first.svg" --data LEAN-1 || exit 1
+svg=$(loaded "$work/again.svg")
+for library in libQt6 libfreetype libfontconfig; do
+    grep -q "$library" <<<"$svg" && { echo "FAIL: an SVG of known text loads $library"; status=1; }
+done
+cmp -s "$work/first.svg" "$work/again.svg" ||
+    { echo "FAIL: the SVG drawn from the kept outlines differs from the first"; status=1; }
+grep -q '<path fill="#000000"' "$work/again.svg" || { echo "FAIL: no SVG written"; status=1; }
 ((status == 0)) && echo "ok: $(wc -l <<<"$png") libraries for a PNG export, FreeType only for new" \
     "characters, the TIFF library only for TIFF, the encoder only for its symbologies"
 exit $status

@@ -598,9 +598,16 @@ TEST(WriteFileAtomically, UnsyncedWritesLeaveTheFlushToSyncFolder) {
         if (ReadAll(doc) != "old") return 4;
         AtomicWriteOptions batch;
         batch.sync = false;
+        // A file whose data must reach the disk before it takes its name is not named at all.
+        AtomicWriteOptions data = batch;
+        data.syncData = true;
+        if (WriteFileAtomically(doc.string(), BytesOf("data"), data) != Errno(EIO)) return 8;
+        if (WriteFileAtomically((dir / "lost.qmx").string(), BytesOf("data"), data) != Errno(EIO))
+            return 9;
+        if (ReadAll(doc) != "old") return 10;
         if (WriteFileAtomically(doc.string(), BytesOf("batch"), batch)) return 5;
         if (WriteFileAtomically((dir / "new.qmx").string(), BytesOf("batch"), batch)) return 6;
-        // The batch's one flush at the end reports the disk's failure.
+        // The folder's flush at the end reports the disk's failure.
         return SyncFolder(dir.string()) == Errno(EIO) ? 0 : 7;
     });
     if (status == 2) GTEST_SKIP() << "no system call filter here";

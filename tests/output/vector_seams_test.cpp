@@ -116,6 +116,16 @@ BarRow ReadBars(const QImage& image) {
     return read;
 }
 
+// An EPS picture drawn at 600 dpi by ghostscript, cropped to its bounding box.
+QImage RenderEps(const fs::path& eps, const fs::path& dir) {
+    const fs::path png = dir / "eps.png";
+    if (!Convert("gs -q -dSAFER -dBATCH -dNOPAUSE -dEPSCrop -sDEVICE=pnggray -r600 "
+                 "-dGraphicsAlphaBits=4 -dTextAlphaBits=4 -sOutputFile=" +
+                 png.string() + " " + eps.string()))
+        return {};
+    return QImage(QString::fromStdString(png.string()));
+}
+
 } // namespace
 
 class VectorSeamTest : public SettingsTest {};
@@ -155,6 +165,7 @@ TEST_F(VectorSeamTest, EveryBarIsOneShapeWithoutASeamAndTheSymbolReads) {
             {"SVG", RenderSvg(exported("svg"), dir)},
             {"PDF (poppler)", RenderPdf(exported("pdf"), dir, "pdftoppm")},
             {"PDF (cairo)", RenderPdf(exported("pdf"), dir, "pdftocairo")},
+            {"EPS", RenderEps(exported("eps"), dir)},
             {"EMF", RenderEmf(exported("emf"), dir)},
             {"WMF", RenderEmf(exported("wmf"), dir)},
             {"clipboard SVG", RenderSvg(clipboardSvg, dir)},

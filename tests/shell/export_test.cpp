@@ -121,7 +121,8 @@ TEST_F(ExportTest, TheExtensionChoosesTheFormat) {
         {"a.jpeg", "\xFF\xD8"},
         {"a.tiff", "II*"},
         {"noextension", "BM"},
-        {"a.eps", "BM"},
+        {"a.ps", "BM"},
+        {"a.eps", "%!PS-Adobe-3.0 EPSF-3.0"},
         {"a.wmf", QByteArray("\x01\0\0\0", 4)},
         {"a.EMF", QByteArray("\x01\0\0\0", 4)},
         {"a.svg", "<?xml"},
@@ -166,10 +167,11 @@ TEST_F(ExportTest, ExportCommandUsesTheDialogWithTheExportFilters) {
     ASSERT_EQ(dialogs.requests.size(), 1u);
     EXPECT_FALSE(dialogs.requests[0].open);
     EXPECT_EQ(dialogs.requests[0].defaultSuffix, "wmf");
-    EXPECT_EQ(dialogs.requests[0].filters.size(), 10);
+    EXPECT_EQ(dialogs.requests[0].filters.size(), 11);
     EXPECT_EQ(dialogs.requests[0].filters.front(), "Windows MetaFile (*.wmf *.emf)");
     EXPECT_EQ(dialogs.requests[0].filters[6], "JPEG Files (*.jpg)");
-    EXPECT_EQ(dialogs.requests[0].filters[8], "PDF Documents (*.pdf)");
+    EXPECT_EQ(dialogs.requests[0].filters[8], "EPS Pictures (*.eps)");
+    EXPECT_EQ(dialogs.requests[0].filters[9], "PDF Documents (*.pdf)");
     EXPECT_EQ(dialogs.requests[0].filters.back(), "ZPL Label Printer Files (*.zpl)");
     EXPECT_TRUE(QFile::exists(Path("dialog.bmp")));
     // Save As is taken as export too; cancelling writes nothing.
@@ -321,7 +323,7 @@ TEST_F(CommandLineExportTest, WritesWithoutADisplayAndReportsWhatWasWrong) {
          1,
          "the check digit 4 of (01) was replaced by 3"},
         // The command line writes only what it names; a script hears of anything else.
-        {{"--export", Path("x.eps")}, 1, "does not write files of the type of"},
+        {{"--export", Path("x.ps")}, 1, "does not write files of the type of"},
     };
     for (const auto& f : failures) {
         const Run r = Quillmark(f.args);
@@ -480,7 +482,7 @@ TEST_F(CommandLineExportTest, AKilledBatchLeavesNoPartialFile) {
 }
 
 // The vector formats every layout program reads: the SVG picture and the PDF page at true size,
-// the PDF with its font embedded; both scan.
+// the text drawn as the outlines of its font's glyphs, so the PDF needs no font; both scan.
 TEST_F(ExportTest, SvgAndPdfAreTheSymbolAtTrueSize) {
     CBarcode& bc = *app.GetDocument().m_pBarcode;
     bc.SetData("TRUE-SIZE");
@@ -501,7 +503,8 @@ TEST_F(ExportTest, SvgAndPdfAreTheSymbolAtTrueSize) {
     EXPECT_NEAR(w, plan.width * 0.072, 0.5);
     EXPECT_NEAR(h, plan.height * 0.072, 0.5);
     const std::string fonts = RunCommand("pdffonts " + Path("s.pdf").toStdString(), &ok, true);
-    EXPECT_NE(fonts.find(" yes "), std::string::npos) << fonts; // "emb yes"
+    // Only the table's heading and its rule: no font at all.
+    EXPECT_EQ(std::count(fonts.begin(), fonts.end(), '\n'), 2) << fonts;
     RunCommand("pdftoppm -r 300 -png -singlefile " + Path("s.pdf").toStdString() + " " +
                Path("page").toStdString());
     EXPECT_EQ(Decode(QImage(Path("page.png"))), "TRUE-SIZE");
