@@ -387,7 +387,7 @@ std::string CommandLineUsage() {
            "      --dpi N                    resolution of image files (10 to 3000); of a\n"
            "                                 ZPL file the printer's: 203 (the default), 300,\n"
            "                                 152 or 600\n"
-"      --sync                     wait until the files are on the disk; without it\n"
+           "      --sync                     wait until the files are on the disk; without it\n"
            "                                 each file is whole under its name or not there,\n"
            "                                 but may still be lost if the system fails soon\n"
            "                                 after the command ends\n"
