@@ -183,6 +183,8 @@ constexpr MessageRow kMessages[] = {
     {Msg::LabelDataEmpty, QM_TEXT("Quillmark", "the data is empty")},
     {Msg::LabelSymbolTooLarge,
      QM_TEXT("Quillmark", "the symbol, %1, is larger than the label, %2")},
+    {Msg::LabelSymbolWiderThanTape,
+     QM_TEXT("Quillmark", "the symbol, %1, is wider than the tape, %2")},
     {Msg::LabelLineTooLong,
      QM_TEXT("Quillmark", "line %1 of the label, \"%2\", is too wide for it even at %3 pt")},
     {Msg::LabelTooTall, QM_TEXT("Quillmark", "the label's lines and symbol are taller than it")},

@@ -123,6 +123,7 @@ enum class Msg : std::uint16_t {
     LabelOutsideLatin1N,
     LabelDataEmpty,
     LabelSymbolTooLarge,
+    LabelSymbolWiderThanTape,
     LabelLineTooLong,
     LabelTooTall,
     LabelUnknownField,

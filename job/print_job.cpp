@@ -1,6 +1,9 @@
 #include "job/print_job.h"
 
 #include "common/units.h"
+#include "job/document_edit.h"
+#include "job/label_fields.h"
+#include "render/mono_surface.h"
 
 #include <algorithm>
 #include <cmath>
@@ -64,13 +67,42 @@ CRunReport CheckPrintJob(const CPrintJob& job, const CSymbolMeasure& measure, bo
     return CheckRun(job.run, sheet, JobCheck(job, measure), whole, job.runData);
 }
 
+namespace {
+
+// How much taller the job's lines make its label than the symbol alone, in mils: the block the
+// first label's lines make with the symbol, laid out as the one-bit surface at 1000 dpi
+// measures it, less the symbol's own marks, down the page.
+double LinesLengthMils(const CPrintJob& job) {
+    if (!job.barcode || job.design.lines.empty()) return 0;
+    CLabelContent content = CLabelContent::Of(job.barcode, job.view);
+    CFieldValues values;
+    values.data = EngineTextAsUtf8(*job.barcode, job.barcode->m_strData);
+    values.n = 1;
+    // Kept for the process's life, as the fonts it found are.
+    static CFontLocator& fonts = *new CFontLocator();
+    MonoImage scratch;
+    scratch.Allocate(1, 1);
+    CMonoSurface surface(scratch, 1000, &fonts);
+    surface.SetWindowExt({1000, 1000});
+    surface.SetViewportExt({1000, 1000});
+    const double symbol = MeasureLabel(content, surface).marks.Height();
+    content.lines = FilledLines(job.design, values);
+    const CExtentRect block = MeasureLabel(content, surface).marks;
+    // Both in the page's frame, turned as the view turns the label.
+    return std::max(block.Height() - symbol, 0.0);
+}
+
+} // namespace
+
 std::optional<CRollPage> JobRollPage(const CPrintJob& job, const CSymbolMeasure& measure) {
     if (!OnRoll(job.settings)) return std::nullopt;
     int length = 0;
     if (job.barcode && measure) {
-        // Mils to thousandths of a centimetre, rounded up so that nothing is cut off.
+        // Mils to thousandths of a centimetre, rounded up so that nothing is cut off: the symbol
+        // and the lines above and below it.
         const CSize size = measure(*job.barcode);
-        length = static_cast<int>(std::ceil(std::max(size.cy, 0) / units::kMilsPerThousandthCm));
+        const double mils = std::max(size.cy, 0) + LinesLengthMils(job);
+        length = static_cast<int>(std::ceil(mils / units::kMilsPerThousandthCm));
     }
     return RollPage(job.settings.geometry, length);
 }

@@ -59,6 +59,27 @@ void LineProblems(CBarcode& working, const CRunEntry& entry, const CRunCheck& ch
     if (layout.tooTall) why.push_back(MakeMessage(Msg::LabelTooTall));
 }
 
+// Why a symbol of `size` (mils) does not fit the check's label: larger than a label, or wider
+// than a tape of no set length, which is as long as its content; empty when it fits.
+CMessage TooLarge(const CSize& size, const CRunCheck& check) {
+    const std::string symbol = SizeText(MilsInThousandthsCm(size.cx), MilsInThousandthsCm(size.cy));
+    if (check.label.cy <= 0) {
+        if (size.cx <= check.label.cx) return {};
+        const bool centimetres = settings::Get(settings::kUnit) != 0;
+        const double width =
+            check.labelSize.cx > 0 ? check.labelSize.cx : MilsInThousandthsCm(check.label.cx);
+        return MakeMessage(Msg::LabelSymbolWiderThanTape, symbol,
+                           LengthNumber(width, centimetres) + (centimetres ? " cm" : " in"));
+    }
+    if (size.cx <= check.label.cx && size.cy <= check.label.cy) return {};
+    // The label as its product gives it: its size in mils is rounded.
+    const bool exact = check.labelSize.cx > 0 && check.labelSize.cy > 0;
+    const std::string label =
+        exact ? SizeText(check.labelSize.cx, check.labelSize.cy)
+              : SizeText(MilsInThousandthsCm(check.label.cx), MilsInThousandthsCm(check.label.cy));
+    return MakeMessage(Msg::LabelSymbolTooLarge, symbol, label);
+}
+
 } // namespace
 
 CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRunCheck& check,
@@ -79,20 +100,11 @@ CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRun
             why.push_back(std::move(m));
         problem.drawsNothing = data.reads.empty();
     }
-    if (check.measure && check.label.cx > 0 && check.label.cy > 0) {
+    if (check.measure && check.label.cx > 0) {
         if (!entry.document) working.SetData(entry.data);
-        const CSize size = check.measure(entry.document ? *check.prototype : working);
-        if (size.cx > check.label.cx || size.cy > check.label.cy) {
-            // The label as its product gives it: its size in mils is rounded.
-            const bool exact = check.labelSize.cx > 0 && check.labelSize.cy > 0;
-            const std::string label = exact ? SizeText(check.labelSize.cx, check.labelSize.cy)
-                                            : SizeText(MilsInThousandthsCm(check.label.cx),
-                                                       MilsInThousandthsCm(check.label.cy));
-            problem.tooLarge = MakeMessage(
-                Msg::LabelSymbolTooLarge,
-                SizeText(MilsInThousandthsCm(size.cx), MilsInThousandthsCm(size.cy)), label);
-            why.push_back(problem.tooLarge);
-        }
+        problem.tooLarge =
+            TooLarge(check.measure(entry.document ? *check.prototype : working), check);
+        if (!problem.tooLarge.Empty()) why.push_back(problem.tooLarge);
     }
     LineProblems(working, entry, check, place, why);
     return problem;

@@ -137,6 +137,49 @@ TEST_F(ZplJobTest, TapeIsCutToTheSymbolAndTheSameSymbolIsPrintedAsCopies) {
     EXPECT_EQ(ScanGrey(l.grey.data(), l.width, l.height, l.width).text, "1");
 }
 
+// Lines above and below the symbol make the tape longer by what they take: the whole label on
+// the tape with its ends' margins, nothing cut off.
+TEST_F(ZplJobTest, TapeIsCutToTheSymbolAndItsLines) {
+    CPrintJob job = Job(kTape, 1);
+    job.run.kind = CLabelRunChoice::Kind::Same;
+    std::string bare;
+    ASSERT_TRUE(MakeZplJob(job, 203, nullptr, bare).Empty());
+    job.design.lines = {
+        {"Property of Halvern", "DejaVu Sans", 10, true, false, LineAlign::Centre,
+         LinePlace::Above},
+        {"Asset {n}", "DejaVu Sans", 8, false, false, LineAlign::Centre, LinePlace::Below}};
+    std::string zpl;
+    ASSERT_TRUE(MakeZplJob(job, 203, nullptr, zpl).Empty());
+    const ZplDocument without = DecodeZpl(bare), with = DecodeZpl(zpl);
+    ASSERT_EQ(without.labels.size(), 1u);
+    ASSERT_EQ(with.labels.size(), 1u);
+    const ZplLabel& l = with.labels[0];
+    // Two lines of 10 and 8 points take at least a quarter inch more (50 dots).
+    EXPECT_GT(l.height, without.labels[0].height + 50);
+    int first = l.height, last = -1;
+    for (int y = 0; y < l.height; ++y)
+        for (int x = 0; x < l.width; ++x)
+            if (l.Black(x, y)) first = std::min(first, y), last = std::max(last, y);
+    EXPECT_GE(first, 16);
+    EXPECT_GE(l.height - 1 - last, 16);
+    EXPECT_EQ(ScanGrey(l.grey.data(), l.width, l.height, l.width).text, "1");
+}
+
+// A tape of no set length is as long as its content, but no wider than it is.
+TEST_F(ZplJobTest, ASymbolWiderThanTheTapeIsSaid) {
+    CPrintJob job = Job(kTape, 2);
+    const auto measure = [](int widthMils) {
+        return [widthMils](const CBarcode&) { return CSize{widthMils, 600}; };
+    };
+    EXPECT_EQ(CheckPrintJob(job, measure(2400), true).problemCount, 0);
+    const CRunReport report = CheckPrintJob(job, measure(3000), true);
+    EXPECT_EQ(report.problemCount, 2);
+    ASSERT_FALSE(report.problems.empty());
+    ASSERT_EQ(report.problems[0].why.size(), 1u);
+    EXPECT_EQ(MessageText(report.problems[0].why[0]),
+              "the symbol, 3.00 x 0.60 in, is wider than the tape, 2.44 in");
+}
+
 TEST(ZplResolution, OnlyThoseOfZplPrinters) {
     for (const int dpi : {152, 203, 300, 600})
         EXPECT_TRUE(IsZplResolution(dpi)) << dpi;
