@@ -16,6 +16,7 @@
 #include "job/data_file.h"
 #include "job/label_design.h"
 #include "job/label_fields.h"
+#include "render/mono_surface.h"
 
 #include <cstdint>
 #include <functional>
@@ -126,6 +127,18 @@ CFieldValues FieldValuesOf(const CRunEntry& entry, std::int64_t place);
 
 // The symbol's width and height in mils, as printing draws it.
 using CSymbolMeasure = std::function<CSize(const CBarcode&)>;
+
+// The one-bit surface labels are laid out on where a run is checked: 1000 dpi, a logical unit a
+// mil, with the fonts found once for the process.
+class CLabelMeasuringSurface {
+public:
+    CLabelMeasuringSurface();
+    CMonoSurface& Surface() { return m_surface; }
+
+private:
+    MonoImage m_scratch;
+    CMonoSurface m_surface;
+};
 
 // What each label is checked against.
 struct CRunCheck {

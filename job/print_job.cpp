@@ -3,7 +3,6 @@
 #include "common/units.h"
 #include "job/document_edit.h"
 #include "job/label_fields.h"
-#include "render/mono_surface.h"
 
 #include <algorithm>
 #include <cmath>
@@ -78,13 +77,8 @@ double LinesLengthMils(const CPrintJob& job) {
     CFieldValues values;
     values.data = EngineTextAsUtf8(*job.barcode, job.barcode->m_strData);
     values.n = 1;
-    // Kept for the process's life, as the fonts it found are.
-    static CFontLocator& fonts = *new CFontLocator();
-    MonoImage scratch;
-    scratch.Allocate(1, 1);
-    CMonoSurface surface(scratch, 1000, &fonts);
-    surface.SetWindowExt({1000, 1000});
-    surface.SetViewportExt({1000, 1000});
+    CLabelMeasuringSurface measuring;
+    CMonoSurface& surface = measuring.Surface();
     const double symbol = MeasureLabel(content, surface).marks.Height();
     content.lines = FilledLines(job.design, values);
     const CExtentRect block = MeasureLabel(content, surface).marks;

@@ -45,14 +45,8 @@ void LineProblems(CBarcode& working, const CRunEntry& entry, const CRunCheck& ch
     for (const std::string& field : unknown)
         why.push_back(MakeMessage(Msg::LabelUnknownField, ShownText(field)));
     if (check.label.cx <= 0 || check.label.cy <= 0) return;
-    // Kept for the process's life, as the fonts it found are.
-    static CFontLocator& fonts = *new CFontLocator();
-    MonoImage scratch;
-    scratch.Allocate(1, 1);
-    CMonoSurface surface(scratch, 1000, &fonts);
-    surface.SetWindowExt({1000, 1000});
-    surface.SetViewportExt({1000, 1000});
-    const CLabelLayout layout = LayOutLabel(content, surface);
+    CLabelMeasuringSurface measuring;
+    const CLabelLayout layout = LayOutLabel(content, measuring.Surface());
     for (const std::size_t i : layout.tooLong)
         why.push_back(MakeMessage(Msg::LabelLineTooLong, std::to_string(i + 1),
                                   ShownText(content.lines[i].text), FormatPoints(kMinLinePoints)));
@@ -81,6 +75,17 @@ CMessage TooLarge(const CSize& size, const CRunCheck& check) {
 }
 
 } // namespace
+
+CLabelMeasuringSurface::CLabelMeasuringSurface()
+    : m_surface(m_scratch, 1000, [] {
+          // Kept for the process's life, as the fonts it found are.
+          static CFontLocator& fonts = *new CFontLocator();
+          return &fonts;
+      }()) {
+    m_scratch.Allocate(1, 1);
+    m_surface.SetWindowExt({1000, 1000});
+    m_surface.SetViewportExt({1000, 1000});
+}
 
 CEntryProblem EntryProblem(CBarcode& working, const CRunEntry& entry, const CRunCheck& check,
                            std::int64_t place) {
