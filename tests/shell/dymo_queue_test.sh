@@ -10,25 +10,8 @@
 set -uo pipefail
 quillmark=$1
 shell_tests=$2
-queue=QuillmarkDymo$$
-work=$(mktemp -d)
-export HOME=$work XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
-export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
-unset DISPLAY WAYLAND_DISPLAY PRINTER LPDEST
-listener=
-cleanup() {
-    lpadmin -x "$queue" 2>/dev/null
-    [[ -n $listener ]] && kill "$listener" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-command -v cupsd >/dev/null || { echo "no print scheduler installed"; exit 77; }
 source "$(dirname "${BASH_SOURCE[0]}")/../support/label_queue.sh"
-start_scheduler
-driver=$(lpinfo -m 2>/dev/null | awk '/DYMO Label Printer/ {print $1; exit}')
-[[ -n $driver ]] || { echo "no DYMO label printer driver installed"; exit 77; }
-start_listener "$work" || exit 1
-add_label_queue "$queue" "$work" "$driver" || exit 1
+open_label_queue QuillmarkDymo "DYMO Label Printer" "DYMO label printer"
 
 "$quillmark" --export "$work/label.qmx" --symbology "Code 128" --data D1 || exit 1
 status=0

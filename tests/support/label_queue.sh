@@ -64,6 +64,27 @@ add_label_queue() { # name, work, driver
     return 1
 }
 
+# A label printer's queue for a test: $work (a fresh folder, the test's home), $queue (NAME and
+# the shell's number) with the print system's driver whose description holds PATTERN, sending to
+# a listener of the test's own; all of it removed when the test ends. Exits 77 (skipped) when no
+# print system or no such driver is installed.
+open_label_queue() { # name, pattern, what the driver is called
+    queue=$1$$
+    work=$(mktemp -d)
+    export HOME=$work XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data
+    export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
+    unset DISPLAY WAYLAND_DISPLAY PRINTER LPDEST
+    listener=
+    trap 'lpadmin -x "$queue" 2>/dev/null; [[ -n $listener ]] && kill "$listener" 2>/dev/null
+          rm -rf "$work"' EXIT
+    command -v cupsd >/dev/null || { echo "no print scheduler installed"; exit 77; }
+    start_scheduler
+    driver=$(lpinfo -m 2>/dev/null | awk -v pattern="$2" 'index($0, pattern) {print $1; exit}')
+    [[ -n $driver ]] || { echo "no $3 driver installed"; exit 77; }
+    start_listener "$work" || exit 1
+    add_label_queue "$queue" "$work" "$driver" || exit 1
+}
+
 # Prints with COMMAND (PRINTER naming the queue) and prints the file the listener kept of the
 # job, once the queue has sent it whole.
 print_to_listener() { # work, queue, command...
