@@ -285,6 +285,76 @@ std::error_code CreateTemporaryFile(const std::string& folder, mode_t mode, std:
     return fd.Close();
 }
 
+namespace {
+
+// What lies at the path a file is written to.
+struct WriteTarget {
+    bool exists = false; // a file, not a link that the new file takes the place of
+    struct stat existing {};
+};
+
+// Looks at what lies at `path`: an error when it cannot be written there; `inPlace` when the
+// file is to be written in place (one of several names of a file).
+std::error_code LookAtTarget(const std::string& path, const AtomicWriteOptions& options,
+                             WriteTarget& target, bool& inPlace) {
+    inPlace = false;
+    // Without following, a link at the path is no file of ours: the new file takes its place.
+    struct stat& existing = target.existing;
+    const int found =
+        options.followSymlinks ? ::stat(path.c_str(), &existing) : ::lstat(path.c_str(), &existing);
+    // A link chain that loops, or a path through a file, names nothing that could be written.
+    if (found != 0 && errno != ENOENT) return LastError();
+    target.exists = found == 0 && !S_ISLNK(existing.st_mode);
+    if (!target.exists)
+        return !path.empty() && path.back() == '/' ? std::make_error_code(std::errc::is_a_directory)
+                                                   : std::error_code();
+    if (S_ISDIR(existing.st_mode)) return std::make_error_code(std::errc::is_a_directory);
+    // A pipe, socket or device cannot be replaced, and opening one to write in it can wait for
+    // ever for a reader or reach hardware: it is refused, never opened.
+    if (!S_ISREG(existing.st_mode))
+        return std::make_error_code(std::errc::no_such_device_or_address);
+    // Renaming would replace a file the user may not write to; refuse as writing would.
+    if (options.refuseReadOnly && !OwnWritable(existing) && ::access(path.c_str(), W_OK) != 0)
+        return LastError();
+    inPlace = existing.st_nlink > 1;
+    return {};
+}
+
+// Writes the bytes into a named temporary file beside `path`, which then takes its name.
+std::error_code WriteThroughTemporary(const std::string& folder, const std::string& path,
+                                      std::span<const std::uint8_t> bytes,
+                                      const AtomicWriteOptions& options, const WriteTarget& target,
+                                      bool setMode, mode_t finalMode) {
+    std::string temporary;
+    UniqueFd fd = CreateTemporary(folder, finalMode & 0777, temporary);
+    if (!fd.Valid()) {
+        // A folder the user may not write into can still hold a file they may write.
+        if (errno == EACCES && target.exists) return WriteInPlace(path, bytes, options);
+        return LastError();
+    }
+    auto fail = [&](std::error_code ec) {
+        fd.Reset();
+        ::unlink(temporary.c_str());
+        return ec;
+    };
+    if (auto ec = TakeOwnerAndMode(fd.Get(), target.exists ? &target.existing : nullptr, setMode,
+                                   finalMode))
+        return fail(ec);
+    if (auto ec = WriteAll(fd.Get(), bytes)) return fail(ec);
+    if (auto ec = SyncBeforeNaming(fd.Get(), options)) return fail(ec);
+    if (auto ec = fd.Close()) return fail(ec);
+    if (::rename(temporary.c_str(), path.c_str()) != 0) return fail(LastError());
+    // The rename itself reaches the disk with the folder; a failure here loses nothing that the
+    // caller could act on.
+    if (options.sync) {
+        UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir.Valid()) ::fsync(dir.Get());
+    }
+    return {};
+}
+
+} // namespace
+
 std::error_code WriteFileAtomically(const std::string& requested,
                                     std::span<const std::uint8_t> bytes,
                                     const AtomicWriteOptions& options) {
@@ -292,33 +362,17 @@ std::error_code WriteFileAtomically(const std::string& requested,
     std::string path = requested;
     if (options.followSymlinks)
         if (const std::error_code ec = ResolveLinks(path)) return ec;
-
-    // Without following, a link at the path is no file of ours: the new file takes its place.
-    struct stat existing;
-    const int found =
-        options.followSymlinks ? ::stat(path.c_str(), &existing) : ::lstat(path.c_str(), &existing);
-    // A link chain that loops, or a path through a file, names nothing that could be written.
-    if (found != 0 && errno != ENOENT) return LastError();
-    const bool exists = found == 0 && !S_ISLNK(existing.st_mode);
-    if (exists) {
-        if (S_ISDIR(existing.st_mode)) return std::make_error_code(std::errc::is_a_directory);
-        // A pipe, socket or device cannot be replaced, and opening one to write in it can wait
-        // for ever for a reader or reach hardware: it is refused, never opened.
-        if (!S_ISREG(existing.st_mode))
-            return std::make_error_code(std::errc::no_such_device_or_address);
-        // Renaming would replace a file the user may not write to; refuse as writing would.
-        if (options.refuseReadOnly && !OwnWritable(existing) && ::access(path.c_str(), W_OK) != 0)
-            return LastError();
-        if (existing.st_nlink > 1) return WriteInPlace(path, bytes, options);
-    } else if (!path.empty() && path.back() == '/') {
-        return std::make_error_code(std::errc::is_a_directory);
-    }
+    WriteTarget target;
+    bool inPlace = false;
+    if (const std::error_code ec = LookAtTarget(path, options, target, inPlace)) return ec;
+    if (inPlace) return WriteInPlace(path, bytes, options);
 
     // The temporary file is created no more open than the file it becomes, so nobody can open it
     // in the moment before its permissions are set.
+    const bool exists = target.exists;
     const bool setMode = options.mode || exists;
     const mode_t finalMode = options.mode ? *options.mode
-                             : exists     ? existing.st_mode & 07777
+                             : exists     ? target.existing.st_mode & 07777
                                           : 0666;
     const std::string folder = FolderOf(path);
     RemoveStaleTemporaries(folder);
@@ -328,34 +382,9 @@ std::error_code WriteFileAtomically(const std::string& requested,
             return *done;
     if (exists && !options.sync && options.manyFiles)
         if (std::optional<std::error_code> done =
-                WriteUnnamedThenExchange(folder, path, bytes, existing, options, finalMode))
+                WriteUnnamedThenExchange(folder, path, bytes, target.existing, options, finalMode))
             return *done;
-    std::string temporary;
-    UniqueFd fd = CreateTemporary(folder, finalMode & 0777, temporary);
-    if (!fd.Valid()) {
-        // A folder the user may not write into can still hold a file they may write.
-        if (errno == EACCES && exists) return WriteInPlace(path, bytes, options);
-        return LastError();
-    }
-
-    auto fail = [&](std::error_code ec) {
-        fd.Reset();
-        ::unlink(temporary.c_str());
-        return ec;
-    };
-    if (auto ec = TakeOwnerAndMode(fd.Get(), exists ? &existing : nullptr, setMode, finalMode))
-        return fail(ec);
-    if (auto ec = WriteAll(fd.Get(), bytes)) return fail(ec);
-    if (auto ec = SyncBeforeNaming(fd.Get(), options)) return fail(ec);
-    if (auto ec = fd.Close()) return fail(ec);
-    if (::rename(temporary.c_str(), path.c_str()) != 0) return fail(LastError());
-    // The rename itself reaches the disk with the folder; a failure here loses nothing that
-    // the caller could act on.
-    if (options.sync) {
-        UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (dir.Valid()) ::fsync(dir.Get());
-    }
-    return {};
+    return WriteThroughTemporary(folder, path, bytes, options, target, setMode, finalMode);
 }
 
 std::error_code SyncFolder(const std::string& folder) {
