@@ -55,9 +55,7 @@ public:
     virtual CTextInk GetTextInkUtf8(std::string_view utf8) {
         return GetTextInk(Utf8ToLatin1(utf8));
     }
-    virtual void TextOutUtf8(CPoint at, std::string_view utf8) {
-        TextOut(at, Utf8ToLatin1(utf8));
-    }
+    virtual void TextOutUtf8(CPoint at, std::string_view utf8) { TextOut(at, Utf8ToLatin1(utf8)); }
 
     virtual int GridDotsPerInch(int orientation) const {
         (void)orientation;

@@ -30,7 +30,7 @@ constexpr int kGs1 = GS1_MODE | GS1PARENS_MODE;
 #define QM_ZINT_ROW(record, command, name, group, help, ...)                                       \
     SymbologyInfo {                                                                                \
         ZintClass<record>(), command, name, name, help "\n" name, name, name, group, help,         \
-            ZintSpec {                                                                             \
+            ZintKind {                                                                             \
             __VA_ARGS__                                                                            \
         }                                                                                          \
     }
@@ -69,12 +69,12 @@ constexpr SymbologyInfo kTable[] = {
     // documents of earlier versions name.
     {ZintClass<"CQRBarcode">(), 32831, "QR Code", "QR Code", "QR Code\nQR Code", "QR Code",
      "QR Code", G::TwoD, "Any text, Unicode included; the 2D code phones read",
-     ZintSpec{BARCODE_QRCODE, ZintShape::Matrix, kText, ZintOptions({O::QrLevel, O::QrVersion,
+     ZintKind{BARCODE_QRCODE, ZintShape::Matrix, kText, ZintOptions({O::QrLevel, O::QrVersion,
      O::QuietZone}), 4, O::QrLevel}},
     {ZintClass<"CDataMatrixBarcode">(), 32832, "Data Matrix", "Data Matrix",
      "Data Matrix\nData Matrix", "Data Matrix", "Data Matrix", G::TwoD,
      "Any text in a small square or rectangle; parts marking and documents",
-     ZintSpec{BARCODE_DATAMATRIX, ZintShape::Matrix, kText, ZintOptions({O::DmShape, O::DmSize,
+     ZintKind{BARCODE_DATAMATRIX, ZintShape::Matrix, kText, ZintOptions({O::DmShape, O::DmSize,
      O::QuietZone}), 1, O::DmShape}},
     QM_ZINT_ROW("CMicroQRBarcode", 33000, "Micro QR Code", G::TwoD,
                 "The smallest QR Code, one finder pattern, up to 35 digits",

@@ -27,7 +27,7 @@ struct SymbologyInfo {
     const char* cliName;  // --symbology on the command line (letter case ignored)
     SymbologyGroup group = SymbologyGroup::Linear; // the Symbology menu's submenu
     const char* help = "";                         // what it is for, in one line (--help, guide)
-    ZintSpec zint{};                               // the encoder's part; id 0 for our own engine
+    ZintKind zint{};                               // the encoder's part; id 0 for our own engine
 };
 
 // In the order of the toolbar list and the Symbology menu.

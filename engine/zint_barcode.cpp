@@ -54,12 +54,12 @@ const SymbologyInfo& CZintBarcode::Info() const {
     return info ? *info : NoSymbology();
 }
 
-const ZintSpec& CZintBarcode::Spec() const {
+const ZintKind& CZintBarcode::Kind() const {
     return Info().zint;
 }
 
 std::span<const CBarcode::COption> CZintBarcode::GetOptions() const {
-    return ZintOptionsOf(Spec());
+    return ZintOptionsOf(Kind());
 }
 
 int CZintBarcode::GetOptionValue(std::size_t option) const {
@@ -78,25 +78,25 @@ void CZintBarcode::SetOptionValue(std::size_t option, int value) {
 }
 
 int CZintBarcode::Choice(ZintOption which) const {
-    const std::span<const ZintOption> kinds = ZintOptionKindsOf(Spec());
+    const std::span<const ZintOption> kinds = ZintOptionKindsOf(Kind());
     for (std::size_t i = 0; i < kinds.size(); ++i)
         if (kinds[i] == which) return GetOptionValue(i);
     return 0;
 }
 
 bool CZintBarcode::HoldsUtf8() const {
-    return (Spec().inputMode & 0x07) == UNICODE_MODE;
+    return (Kind().inputMode & 0x07) == UNICODE_MODE;
 }
 
 bool CZintBarcode::HasText() const {
-    return Spec().shape == ZintShape::Linear;
+    return Kind().shape == ZintShape::Linear;
 }
 
 void CZintBarcode::Serialize(CArchive& ar) {
     CBarcode::Serialize(ar);
-    const std::span<const ZintOption> kinds = ZintOptionKindsOf(Spec());
+    const std::span<const ZintOption> kinds = ZintOptionKindsOf(Kind());
     const std::span<const COption> options = GetOptions();
-    const ZintOption legacy = Spec().legacy;
+    const ZintOption legacy = Kind().legacy;
     if (ar.IsStoring()) {
         if (legacy != ZintOption::Count) ar << std::int32_t{Choice(legacy)};
         ar << static_cast<std::int32_t>(m_options.size());
@@ -135,7 +135,7 @@ void CZintBarcode::SetData(std::string_view text) {
 }
 
 ZintRequest CZintBarcode::Request(std::string_view data) const {
-    const ZintSpec& z = Spec();
+    const ZintKind& z = Kind();
     ZintRequest r;
     r.symbology = z.id;
     r.inputMode = z.inputMode;
@@ -195,8 +195,8 @@ ZintSymbol CZintBarcode::EncodeData(std::string_view data) const {
 std::shared_ptr<const ZintSymbol> CZintBarcode::EncodeShared(std::string_view data) const {
     ZintRequest request = Request(data);
     // A rectangular Data Matrix of no chosen size: the smallest rectangle that holds the data.
-    const bool rectangle = Spec().id == BARCODE_DATAMATRIX &&
-                           (Spec().options & ZintOptions({ZintOption::DmShape})) &&
+    const bool rectangle = Kind().id == BARCODE_DATAMATRIX &&
+                           (Kind().options & ZintOptions({ZintOption::DmShape})) &&
                            Choice(ZintOption::DmShape) == 1 && Choice(ZintOption::DmSize) == 0;
     if (!rectangle) return ZintEncodeKept(request);
     std::shared_ptr<const ZintSymbol> last;
@@ -229,13 +229,13 @@ std::string CZintBarcode::HumanText(const ZintSymbol& symbol) const {
 }
 
 int CZintBarcode::GetQuietModules() const {
-    if (Spec().shape == ZintShape::Linear) return 0;
-    return Choice(ZintOption::QuietZone) == 1 ? 0 : Spec().quiet;
+    if (Kind().shape == ZintShape::Linear) return 0;
+    return Choice(ZintOption::QuietZone) == 1 ? 0 : Kind().quiet;
 }
 
 CSize CZintBarcode::GetQuietZones() const {
-    const int modules = Spec().shape == ZintShape::Linear
-                            ? (Choice(ZintOption::QuietZone) == 1 ? 0 : Spec().quiet)
+    const int modules = Kind().shape == ZintShape::Linear
+                            ? (Choice(ZintOption::QuietZone) == 1 ? 0 : Kind().quiet)
                             : GetQuietModules();
     const int q = engine::ClampToInt(static_cast<std::int64_t>(modules) * engine::ReadDensity());
     return {q, q};
@@ -244,7 +244,7 @@ CSize CZintBarcode::GetQuietZones() const {
 int CZintBarcode::GetWidth() const {
     const std::shared_ptr<const ZintSymbol> s = Encoded();
     if (!s->Ok()) return 0;
-    const double modules = Spec().shape == ZintShape::Maxi ? 30.5 : static_cast<double>(s->width);
+    const double modules = Kind().shape == ZintShape::Maxi ? 30.5 : static_cast<double>(s->width);
     return engine::TruncToInt((modules + 2.0 * GetQuietModules()) * engine::ReadDensity());
 }
 
@@ -312,7 +312,7 @@ CMessage CZintBarcode::WhyNotEncodable(std::string_view data, const ZintSymbol& 
         return MakeMessage(Msg::EncoderBadOptions, name, failed.reason);
     if (failed.status != ZINT_ERROR_TOO_LONG || !SaysTooLong(failed))
         return MakeMessage(Msg::EncoderCannotEncode, name, failed.reason);
-    const std::uint32_t offered = Spec().options;
+    const std::uint32_t offered = Kind().options;
     const auto offers = [offered](ZintOption o) { return (offered & ZintOptions({o})) != 0; };
     for (const ZintOption fixed :
          {ZintOption::QrVersion, ZintOption::MicroQrVersion, ZintOption::DmSize,

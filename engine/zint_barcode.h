@@ -50,7 +50,7 @@ enum class ZintOption : std::uint8_t {
 };
 
 // A symbology row's encoder part.
-struct ZintSpec {
+struct ZintKind {
     int id = 0; // the encoder's symbology number; 0: drawn by the program's own engine
     ZintShape shape = ZintShape::Linear;
     int inputMode = 0;         // bytes (Latin-1), Unicode (UTF-8) or GS1 element strings
@@ -79,7 +79,7 @@ public:
 
     const CRuntimeClass* GetRuntimeClass() const override { return m_cls; }
     const SymbologyInfo& Info() const;
-    const ZintSpec& Spec() const;
+    const ZintKind& Kind() const;
 
     // The common fields, then the options by name (a file of an earlier version: the one
     // choice it knew, and the data as Latin-1).

@@ -193,11 +193,11 @@ void DrawMaxi(const CCells& cells, const ZintSymbol& s, int quiet) {
 }
 
 // Where an EAN/UPC symbol's add-on starts, in modules; 0 for none.
-int AddOnColumn(const ZintSpec& spec, const std::string& text) {
+int AddOnColumn(const ZintKind& kind, const std::string& text) {
     const std::size_t plus = text.find('+');
     if (plus == std::string::npos) return 0;
-    if (spec.id == BARCODE_UPCE) return 51;
-    if (spec.id == BARCODE_EANX && plus <= 8) return 67;
+    if (kind.id == BARCODE_UPCE) return 51;
+    if (kind.id == BARCODE_EANX && plus <= 8) return 67;
     return 95;
 }
 
@@ -208,7 +208,7 @@ void CZintBarcode::Draw(CDrawSurface& surface, CPoint& origin, int barHeight, bo
     const std::shared_ptr<const ZintSymbol> s = Encoded();
     if (!s->Ok()) return;
     const int o = engine::NormalizeOrientation(orientation);
-    if (Spec().shape == ZintShape::Linear && s->rows == 1)
+    if (Kind().shape == ZintShape::Linear && s->rows == 1)
         DrawLinear(surface, origin, barHeight, showText, o, *s);
     else
         DrawRows(surface, origin, barHeight, o, *s);
@@ -220,7 +220,7 @@ void CZintBarcode::DrawLinear(CDrawSurface& surface, CPoint& origin, int barHeig
     for (int c = 0; c < symbol.width; ++c)
         if (symbol.Dark(0, c)) pattern[static_cast<std::size_t>(c)] = 'b';
     const std::string text = showText ? HumanText(symbol) : std::string();
-    const int addOn = std::min<int>(AddOnColumn(Spec(), text), symbol.width);
+    const int addOn = std::min<int>(AddOnColumn(Kind(), text), symbol.width);
     engine::CBarCursor bars(surface, origin, orientation);
     bars.Modules(std::string_view(pattern).substr(0, static_cast<std::size_t>(addOn)), barHeight);
     const auto mainSpan = bars.BarSpan();
@@ -249,7 +249,7 @@ void CZintBarcode::DrawRows(CDrawSurface& surface, CPoint& origin, int barHeight
                             const ZintSymbol& symbol) const {
     const CCells cells(surface, origin, orientation);
     const int quiet = GetQuietModules();
-    const ZintShape shape = Spec().shape;
+    const ZintShape shape = Kind().shape;
     double length = symbol.width + 2.0 * quiet;
     if (shape == ZintShape::Maxi) {
         DrawMaxi(cells, symbol, quiet);

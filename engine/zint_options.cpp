@@ -88,7 +88,7 @@ struct RowOptions {
     std::vector<ZintOption> kinds;
 };
 
-const RowOptions& OptionsOf(const ZintSpec& spec) {
+const RowOptions& OptionsOf(const ZintKind& kind) {
     // One list per row of the symbology table, made once.
     static const std::vector<RowOptions> rows = [] {
         std::vector<RowOptions> out;
@@ -105,7 +105,7 @@ const RowOptions& OptionsOf(const ZintSpec& spec) {
     static const RowOptions none;
     const std::span<const SymbologyInfo> table = Symbologies();
     for (std::size_t i = 0; i < table.size(); ++i)
-        if (&table[i].zint == &spec) return rows[i];
+        if (&table[i].zint == &kind) return rows[i];
     return none;
 }
 
@@ -115,12 +115,12 @@ const CBarcode::COption& ZintOptionInfo(ZintOption which) {
     return OptionTable()[static_cast<std::size_t>(which)];
 }
 
-std::span<const CBarcode::COption> ZintOptionsOf(const ZintSpec& spec) {
-    return OptionsOf(spec).options;
+std::span<const CBarcode::COption> ZintOptionsOf(const ZintKind& kind) {
+    return OptionsOf(kind).options;
 }
 
-std::span<const ZintOption> ZintOptionKindsOf(const ZintSpec& spec) {
-    return OptionsOf(spec).kinds;
+std::span<const ZintOption> ZintOptionKindsOf(const ZintKind& kind) {
+    return OptionsOf(kind).kinds;
 }
 
 DataMatrixSize DataMatrixSizeOf(int number) {

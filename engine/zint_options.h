@@ -9,10 +9,10 @@
 
 // The option of that kind as the lists and the command line show it.
 const CBarcode::COption& ZintOptionInfo(ZintOption which);
-// The options a symbology of `spec` offers, in the order of ZintOption.
-std::span<const CBarcode::COption> ZintOptionsOf(const ZintSpec& spec);
+// The options a symbology of `kind` offers, in the order of ZintOption.
+std::span<const CBarcode::COption> ZintOptionsOf(const ZintKind& kind);
 // The kinds of those options, in the same order.
-std::span<const ZintOption> ZintOptionKindsOf(const ZintSpec& spec);
+std::span<const ZintOption> ZintOptionKindsOf(const ZintKind& kind);
 
 // Data Matrix's sizes as the encoder numbers them (1 to 48): rows and columns.
 struct DataMatrixSize {

@@ -16,37 +16,6 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// The code point of the UTF-8 sequence at `at`, and its length; a length of 0 when the bytes
-// there are not well-formed UTF-8 (overlong forms, surrogates and values past U+10FFFF
-// included).
-struct Decoded {
-    char32_t code = 0;
-    std::size_t length = 0;
-};
-Decoded DecodeUtf8(std::string_view s, std::size_t at) {
-    const auto byte = [&s](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-    const unsigned char lead = byte(at);
-    if (lead < 0x80) return {lead, 1};
-    std::size_t length = 0;
-    char32_t code = 0, least = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2, code = lead & 0x1F, least = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, code = lead & 0x0F, least = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, code = lead & 0x07, least = 0x10000;
-    } else {
-        return {};
-    }
-    if (at + length > s.size()) return {};
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) return {};
-        code = code << 6 | (byte(at + i) & 0x3F);
-    }
-    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {};
-    return {code, length};
-}
-
 bool IsBreak(char c) {
     return c == '\n' || c == '\r';
 }
@@ -98,7 +67,7 @@ bool ReadAll(int fd, std::int64_t maxBytes, std::string& bytes, bool& tooLarge, 
 TextEncoding DetectEncoding(std::string_view bytes) {
     if (bytes.starts_with(kByteOrderMark)) return TextEncoding::Utf8;
     for (std::size_t i = 0; i < bytes.size();) {
-        const Decoded d = DecodeUtf8(bytes, i);
+        const CDecodedUtf8 d = DecodeUtf8At(bytes, i);
         if (d.length == 0) return TextEncoding::Latin1;
         i += d.length;
     }
@@ -118,7 +87,7 @@ std::string ToLatin1(std::string_view text, TextEncoding encoding, std::string& 
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        const Decoded d = DecodeUtf8(text, i);
+        const CDecodedUtf8 d = DecodeUtf8At(text, i);
         // The file was found well-formed; a stray byte is kept as the Latin-1 character it is.
         const std::size_t length = d.length == 0 ? 1 : d.length;
         if (d.length == 0)

@@ -44,7 +44,7 @@ CSingleLabelGroup::CSingleLabelGroup(QWidget* parent) : QGroupBox(Quillmark::tr(
     m_pColumnSpin = new CSpinButton(this);
     const QFontMetrics fm(font());
     const int fieldWidth = fm.horizontalAdvance(QStringLiteral("000000")) + 12;
-    // "Row" and "Column" as printing has always taken them, each said in words that cannot be
+    // "Row" and "Column" as printing takes them, each said in words that cannot be
     // read the other way: Row is the label's place across the sheet, Column its place down.
     int row = 2;
     for (auto [caption, meaning, field, spin] :

@@ -95,12 +95,12 @@ void CVectorSurface::DrawLine(CPoint from, CPoint to, int penWidth) {
 }
 
 void CVectorSurface::SelectFont(const CFontSpec& font) {
-    m_specs.push_back(font);
+    m_selectedFonts.push_back(font);
     Measure().SelectFont(font);
 }
 
 void CVectorSurface::RestoreFont() {
-    if (!m_specs.empty()) m_specs.pop_back();
+    if (!m_selectedFonts.empty()) m_selectedFonts.pop_back();
     Measure().RestoreFont();
 }
 
@@ -129,14 +129,14 @@ void CVectorSurface::TextOut(CPoint at, std::string_view text) {
 void CVectorSurface::TextOutUtf8(CPoint at, std::string_view utf8) {
     if (utf8.empty()) return;
     const std::u32string text = Utf8ToCodePoints(utf8);
-    const bool italic = !m_specs.empty() && m_specs.back().italic;
+    const bool italic = !m_selectedFonts.empty() && m_selectedFonts.back().italic;
     const bool latin1 =
         !italic && std::all_of(text.begin(), text.end(), [](char32_t c) { return c <= 0xFF; });
     DrawText(at, text, latin1, GetTextExtentUtf8(utf8));
 }
 
 CGlyphPlacement CVectorSurface::Place(CPoint at, double pen, double baseline) const {
-    const int escapement = m_specs.empty() ? 0 : m_specs.back().escapement;
+    const int escapement = m_selectedFonts.empty() ? 0 : m_selectedFonts.back().escapement;
     const double angle = escapement / 10.0 * std::numbers::pi / 180.0;
     const double c = std::cos(angle), s = std::sin(angle);
     // The text's frame (x along the line, y down) turned counter-clockwise on the page, then
@@ -148,12 +148,12 @@ CGlyphPlacement CVectorSurface::Place(CPoint at, double pen, double baseline) co
 }
 
 void CVectorSurface::DrawText(CPoint at, std::u32string_view text, bool latin1, CSize cell) {
-    const CFontSpec spec = m_specs.empty() ? CFontSpec{} : m_specs.back();
+    const CFontSpec font = m_selectedFonts.empty() ? CFontSpec{} : m_selectedFonts.back();
     const double sx = std::max(std::abs(m_mapping.ScaleX()), 1e-9);
     const double sy = std::max(std::abs(m_mapping.ScaleY()), 1e-9);
-    const int pixels = FontPixels(spec, sy);
-    const std::string family = Latin1ToUtf8(spec.faceName);
-    const bool bold = spec.weight >= 600;
+    const int pixels = FontPixels(font, sy);
+    const std::string family = Latin1ToUtf8(font.faceName);
+    const bool bold = font.weight >= 600;
     if (IsBkModeOpaque()) PaintCell(at, cell);
     // Latin-1 text in the family's face, placed by the hinted advances the measure uses.
     if (latin1) {
@@ -173,7 +173,7 @@ void CVectorSurface::DrawText(CPoint at, std::u32string_view text, bool latin1, 
     }
     // Other text: each character in the face that has it, the family's or a fallback face.
     CUnicodeText& unicode = m_fonts.Unicode();
-    if (!unicode.Select(family, bold, spec.italic, pixels)) return;
+    if (!unicode.Select(family, bold, font.italic, pixels)) return;
     const double baseline = static_cast<double>(unicode.Ascent()) / 64.0 / sy;
     std::int64_t pen = 0;
     for (const char32_t c : text) {

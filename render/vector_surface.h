@@ -79,7 +79,7 @@ private:
     CGlyphOutlines& m_outlines;
     MonoImage m_none; // the measuring surface draws nothing
     CMonoSurface m_measure;
-    std::vector<CFontSpec> m_specs;
+    std::vector<CFontSpec> m_selectedFonts;
     CVectorPicture m_picture;
     std::size_t m_points = 0;
 };

@@ -139,7 +139,7 @@ TEST_F(SymbologyScanTest, EverySymbologyOfTheEncoderDrawsTheLibrarysModules) {
         covered.insert(c.className);
         const auto& zint = static_cast<const CZintBarcode&>(*bc);
         // MaxiCode's hexagons lie on no square grid; the reader reads it above.
-        if (zint.Spec().shape == ZintShape::Maxi) continue;
+        if (zint.Kind().shape == ZintShape::Maxi) continue;
         bc->SetData(c.data);
         const auto library = LibraryRows(zint);
         ASSERT_FALSE(library.empty()) << c.className;
